@@ -1,0 +1,331 @@
+#include "base/Compression.h"
+
+#include "base/Memory.h"
+
+#include <cstring>
+
+namespace oq {
+
+namespace {
+
+constexpr uint32_t kHashCount = 4096;
+constexpr uint32_t kChainCount = 32768;
+constexpr uint32_t kMaxChainWalk = 256;
+constexpr uint32_t kMinMatchLength = 4;
+constexpr uint32_t kMaxLiteralPiece = 65824;
+constexpr uint32_t kMaxMatchPiece = 65827;
+constexpr int32_t kNoEntry = -1;
+constexpr uint32_t kNoPosition = 0xFFFFFFFF;
+constexpr uint8_t kEndCode = 0xE0;
+
+// One position in the hash chains; a position p lives in entry p mod kChainCount.
+struct ChainEntry
+{
+    int32_t previous;
+    int32_t next;
+    uint32_t position;
+};
+
+// The state of one CompressData call: input, output with its room, and the hash chains.
+struct Encoder
+{
+    const uint8_t *input;
+    uint32_t inputSize;
+    uint8_t *output;
+    uint32_t outputSize;
+    uint32_t capacity;
+    int32_t *head;
+    ChainEntry *chain;
+};
+
+uint32_t HashPosition(const uint8_t *input, uint32_t position)
+{
+    return (uint32_t(input[position]) << 4) + (input[position + 1] >> 4);
+}
+
+void InsertHashPosition(Encoder *encoder, uint32_t position)
+{
+    int32_t index = int32_t(position & (kChainCount - 1));
+    ChainEntry *entry = &encoder->chain[index];
+
+    if (entry->position != kNoPosition)
+    {
+        if (entry->previous != kNoEntry) encoder->chain[entry->previous].next = entry->next;
+        else encoder->head[HashPosition(encoder->input, entry->position)] = entry->next;
+        if (entry->next != kNoEntry) encoder->chain[entry->next].previous = entry->previous;
+    }
+
+    uint32_t hash = HashPosition(encoder->input, position);
+    int32_t first = encoder->head[hash];
+    entry->previous = kNoEntry;
+    entry->next = first;
+    entry->position = position;
+    if (first != kNoEntry) encoder->chain[first].previous = index;
+    encoder->head[hash] = index;
+}
+
+// Length of the common prefix of the bytes at older and current, at most limit; 0 below 4.
+uint32_t GetMatchLength(const uint8_t *input, uint32_t older, uint32_t current, uint32_t limit)
+{
+    uint32_t length = 0;
+    while (length < limit && input[older + length] == input[current + length]) ++length;
+    return (length < kMinMatchLength) ? 0 : length;
+}
+
+// A match's length minus the length bytes its code needs beyond the shortest form.
+uint32_t ScoreMatch(uint32_t length)
+{
+    if (length > 291) return length - 2;
+    if (length > 35) return length - 1;
+    return length;
+}
+
+bool Reserve(const Encoder *encoder, uint32_t count)
+{
+    return count <= encoder->capacity - encoder->outputSize;
+}
+
+void PutByte(Encoder *encoder, uint32_t value)
+{
+    encoder->output[encoder->outputSize++] = uint8_t(value);
+}
+
+bool WriteLiteralRun(Encoder *encoder, const uint8_t *bytes, uint32_t count)
+{
+    while (count > 0)
+    {
+        uint32_t piece = (count > kMaxLiteralPiece) ? kMaxLiteralPiece : count;
+        uint32_t header = (piece <= 32) ? 1 : (piece <= 288) ? 2 : 3;
+        if (!Reserve(encoder, header + piece)) return false;
+
+        if (piece <= 32)
+        {
+            PutByte(encoder, piece - 1);
+        }
+        else if (piece <= 288)
+        {
+            PutByte(encoder, 0x20);
+            PutByte(encoder, piece - 33);
+        }
+        else
+        {
+            PutByte(encoder, 0x21);
+            PutByte(encoder, (piece - 289) >> 8);
+            PutByte(encoder, piece - 289);
+        }
+
+        std::memcpy(encoder->output + encoder->outputSize, bytes, piece);
+        encoder->outputSize += piece;
+        bytes += piece;
+        count -= piece;
+    }
+    return true;
+}
+
+// One match code of 4 to 65827 bytes.
+bool WriteMatchPiece(Encoder *encoder, uint32_t length, uint32_t d)
+{
+    bool nearby = (d < 256);
+    uint32_t header = (length <= 35) ? 2 : (length <= 291) ? 3 : 4;
+    if (!nearby) ++header;
+    if (!Reserve(encoder, header)) return false;
+
+    if (length <= 35)
+    {
+        PutByte(encoder, (nearby ? 0x40 : 0x80) + (length - 4));
+    }
+    else if (length <= 291)
+    {
+        PutByte(encoder, nearby ? 0x60 : 0xA0);
+        PutByte(encoder, length - 36);
+    }
+    else
+    {
+        PutByte(encoder, nearby ? 0x61 : 0xA1);
+        PutByte(encoder, (length - 292) >> 8);
+        PutByte(encoder, length - 292);
+    }
+
+    if (!nearby) PutByte(encoder, d >> 8);
+    PutByte(encoder, d);
+    return true;
+}
+
+// The length has been clamped so that no rest of 1 to 3 bytes remains after the full pieces.
+bool WriteMatch(Encoder *encoder, uint32_t length, uint32_t distance)
+{
+    uint32_t d = distance - 1;
+    while (length > kMaxMatchPiece)
+    {
+        if (!WriteMatchPiece(encoder, kMaxMatchPiece, d)) return false;
+        length -= kMaxMatchPiece;
+    }
+    return WriteMatchPiece(encoder, length, d);
+}
+
+// Shortens a match whose last piece would be 1 to 3 bytes; those bytes go to the following codes.
+uint32_t ClampMatchLength(uint32_t length)
+{
+    if (length > kMaxMatchPiece)
+    {
+        uint32_t rest = length % kMaxMatchPiece;
+        if (rest > 0 && rest < kMinMatchLength) length -= rest;
+    }
+    return length;
+}
+
+// Runs the encoding loop; false when the code does not fit.
+bool Encode(Encoder *encoder)
+{
+    const uint8_t *input = encoder->input;
+    uint32_t size = encoder->inputSize;
+
+    InsertHashPosition(encoder, 0);
+    uint32_t position = 1;
+    uint32_t literalStart = 0;
+
+    while (size - position > 4)
+    {
+        uint32_t remaining = size - position;
+
+        // Runs of equal bytes are matches at distance 1.
+        uint32_t run = 0;
+        while (run < remaining && input[position + run] == input[position + run - 1]) ++run;
+        if (run < kMinMatchLength) run = 0;
+
+        uint32_t bestLength = run;
+        uint32_t bestPosition = position - 1;
+        uint32_t bestScore = (run != 0) ? ScoreMatch(run) : 0;
+
+        if (run < remaining)
+        {
+            int32_t index = encoder->head[HashPosition(input, position)];
+            for (uint32_t walked = 0; index != kNoEntry && walked < kMaxChainWalk; ++walked)
+            {
+                uint32_t older = encoder->chain[index].position;
+                uint32_t length = GetMatchLength(input, older, position, remaining);
+                if (length != 0 && ScoreMatch(length) > bestScore)
+                {
+                    bestLength = length;
+                    bestPosition = older;
+                    bestScore = ScoreMatch(length);
+                }
+                if (length == remaining) break;
+                index = encoder->chain[index].next;
+            }
+        }
+
+        if (bestLength != 0)
+        {
+            uint32_t length = ClampMatchLength(bestLength);
+            if (!WriteLiteralRun(encoder, input + literalStart, position - literalStart)) return false;
+            if (!WriteMatch(encoder, length, position - bestPosition)) return false;
+
+            uint32_t inserted = (length < remaining - 4) ? length : remaining - 4;
+            for (uint32_t k = 0; k < inserted; ++k) InsertHashPosition(encoder, position + k);
+            position += length;
+            literalStart = position;
+        }
+        else
+        {
+            InsertHashPosition(encoder, position);
+            ++position;
+        }
+    }
+
+    return WriteLiteralRun(encoder, input + literalStart, size - literalStart);
+}
+
+}  // namespace
+
+uint32_t CompressData(const void *input, uint32_t size, void *output)
+{
+    if (size < kMinMatchLength) return 0;
+
+    Encoder encoder;
+    encoder.input = static_cast<const uint8_t *>(input);
+    encoder.inputSize = size;
+    encoder.output = static_cast<uint8_t *>(output);
+    encoder.outputSize = 0;
+    encoder.capacity = size;
+    encoder.head = static_cast<int32_t *>(MemoryAllocate(kHashCount * sizeof(int32_t)));
+    encoder.chain = static_cast<ChainEntry *>(MemoryAllocate(kChainCount * sizeof(ChainEntry)));
+
+    for (uint32_t h = 0; h < kHashCount; ++h) encoder.head[h] = kNoEntry;
+    for (uint32_t e = 0; e < kChainCount; ++e) encoder.chain[e] = ChainEntry{kNoEntry, kNoEntry, kNoPosition};
+
+    bool written = Encode(&encoder);
+
+    MemoryRelease(encoder.chain);
+    MemoryRelease(encoder.head);
+
+    if (!written) return 0;
+
+    // The padded code must fit in the output buffer too.
+    uint32_t padding = (0u - encoder.outputSize) & 3;
+    if (!Reserve(&encoder, padding)) return 0;
+    while (padding-- > 0) PutByte(&encoder, kEndCode);
+    return encoder.outputSize;
+}
+
+bool DecompressData(const void *compressed, uint32_t compressedSize, void *output, uint32_t outputSize)
+{
+    const uint8_t *code = static_cast<const uint8_t *>(compressed);
+    uint8_t *out = static_cast<uint8_t *>(output);
+    uint32_t read = 0;
+    uint32_t written = 0;
+
+    while (read < compressedSize)
+    {
+        uint32_t control = code[read];
+        uint32_t kind = control >> 5;
+        uint32_t field = control & 31;
+        if (kind >= 6) break;
+
+        // Bytes of the code after the control byte.
+        static const uint8_t kExtraBytes[6][2] = {{0, 0}, {1, 2}, {1, 1}, {2, 3}, {2, 2}, {3, 4}};
+        uint32_t extra = kExtraBytes[kind][field != 0];
+        if (compressedSize - read - 1 < extra) return false;
+        const uint8_t *b = code + read + 1;
+        read += 1 + extra;
+
+        uint32_t length;
+        uint32_t distance = 0;
+        switch (kind)
+        {
+        case 0: length = field + 1; break;
+        case 1: length = (field == 0) ? b[0] + 33u : (uint32_t(b[0]) << 8 | b[1]) + 289u; break;
+        case 2: length = field + 4; distance = b[0] + 1u; break;
+        case 3:
+            if (field == 0) { length = b[0] + 36u; distance = b[1] + 1u; }
+            else { length = (uint32_t(b[0]) << 8 | b[1]) + 292u; distance = b[2] + 1u; }
+            break;
+        case 4: length = field + 4; distance = (uint32_t(b[0]) << 8 | b[1]) + 1u; break;
+        default:
+            if (field == 0) { length = b[0] + 36u; distance = (uint32_t(b[1]) << 8 | b[2]) + 1u; }
+            else { length = (uint32_t(b[0]) << 8 | b[1]) + 292u; distance = (uint32_t(b[2]) << 8 | b[3]) + 1u; }
+            break;
+        }
+
+        if (outputSize - written < length) return false;
+
+        if (distance == 0)
+        {
+            if (compressedSize - read < length) return false;
+            std::memcpy(out + written, code + read, length);
+            read += length;
+        }
+        else
+        {
+            if (distance > written) return false;
+            const uint8_t *from = out + written - distance;
+            uint8_t *to = out + written;
+            for (uint32_t k = 0; k < length; ++k) to[k] = from[k];
+        }
+        written += length;
+    }
+
+    return written == outputSize;
+}
+
+}  // namespace oq
