@@ -47,6 +47,28 @@ int32_t Abandon(int handle, int32_t code)
     return code;
 }
 
+// Moves count bytes at offset with pread or pwrite, looping over partial transfers and EINTR.
+// A transfer that stops short (end of file, no progress) is a failure.
+template <typename Byte, typename Transfer>
+int32_t TransferAll(int handle, Byte *bytes, uint32_t count, uint64_t offset, Transfer transfer)
+{
+    if (offset > kMaxOffset - count) return kFileTransferFailed;
+
+    uint32_t done = 0;
+    while (done < count)
+    {
+        ssize_t result = transfer(handle, bytes + done, count - done, off_t(offset + done));
+        if (result < 0)
+        {
+            if (errno == EINTR) continue;
+            return MapFileError(errno, kFileTransferFailed);
+        }
+        if (result == 0) return kFileTransferFailed;
+        done += uint32_t(result);
+    }
+    return kFileOkay;
+}
+
 }  // namespace
 
 int32_t MapFileError(int error, int32_t defaultCode)
@@ -120,47 +142,17 @@ int32_t File::Close()
 int32_t File::Read(void *buffer, uint32_t count)
 {
     if (!open) return kFileNotOpen;
-    if (position > kMaxOffset - count) return kFileTransferFailed;
-
-    uint8_t *bytes = static_cast<uint8_t *>(buffer);
-    uint32_t done = 0;
-    while (done < count)
-    {
-        ssize_t result = pread(handle, bytes + done, count - done, off_t(position + done));
-        if (result < 0)
-        {
-            if (errno == EINTR) continue;
-            return MapFileError(errno, kFileTransferFailed);
-        }
-        if (result == 0) return kFileTransferFailed;
-        done += uint32_t(result);
-    }
-
-    position += count;
-    return kFileOkay;
+    int32_t result = TransferAll(handle, static_cast<uint8_t *>(buffer), count, position, ::pread);
+    if (result == kFileOkay) position += count;
+    return result;
 }
 
 int32_t File::Write(const void *buffer, uint32_t count)
 {
     if (!open) return kFileNotOpen;
-    if (position > kMaxOffset - count) return kFileTransferFailed;
-
-    const uint8_t *bytes = static_cast<const uint8_t *>(buffer);
-    uint32_t done = 0;
-    while (done < count)
-    {
-        ssize_t result = pwrite(handle, bytes + done, count - done, off_t(position + done));
-        if (result < 0)
-        {
-            if (errno == EINTR) continue;
-            return MapFileError(errno, kFileTransferFailed);
-        }
-        if (result == 0) return kFileTransferFailed;
-        done += uint32_t(result);
-    }
-
-    position += count;
-    return kFileOkay;
+    int32_t result = TransferAll(handle, static_cast<const uint8_t *>(buffer), count, position, ::pwrite);
+    if (result == kFileOkay) position += count;
+    return result;
 }
 
 uint64_t File::GetSize() const
