@@ -55,7 +55,7 @@ public:
     // Bytes of the text without the NUL.
     int32_t GetLength() const { return textLength - 1; }
     // Bytes of the text with the NUL.
-    int32_t GetTextLength() const { return textLength; }
+    int32_t GetTextSize() const { return textLength; }
     int32_t GetCapacity() const { return textCapacity; }
     bool IsEmpty() const { return textLength <= 1; }
 
@@ -98,9 +98,13 @@ private:
     bool LiesInBuffer(const char *text) const;
     void SetEmpty();
     void ReleaseBlock();
-    void ProvideExactFit(int32_t n);
+    void ProvideExactFit(int32_t n, int32_t keep);
+    int64_t GetGrowthCapacity(int64_t n) const;
     void Grow(int64_t n);
+    void ProvideNumberRoom();
     void AppendBytes(const char *bytes, int32_t count);
+    char *StartRewrite(int64_t sum, char *scratch);
+    void FinishRewrite(char *output, int64_t sum);
 
     int32_t textLength;
     int32_t textCapacity;
