@@ -1,0 +1,265 @@
+// Kettric floating-point literals: bit patterns and correctly rounded decimal forms.
+#include "base/Half.h"
+#include "base/Memory.h"
+#include "kettric/KettricCharClass.h"
+#include "kettric/KettricLiterals.h"
+
+#include <charconv>
+#include <cstring>
+#include <limits>
+#include <system_error>
+
+namespace oq {
+
+namespace {
+
+// Where the parts of a validated decimal literal lie.
+struct DecimalLiteral
+{
+    int32_t length;          // bytes of the whole literal
+    int32_t integerDigits;   // significant integer digits (leading zeros skipped)
+    int32_t leadingZeros;    // zeros after the point before the first non-zero digit (no integer digits)
+    int64_t exponent;        // exponent value, saturated
+    bool hasUnderscore;
+    bool nonZero;
+};
+
+// A digit run with "_" separators; 'FLIV' for an "_" at its start, doubled or at its end.
+// Counts the significant digits and the leading zeros of the run.
+KettricResult ScanFloatDigitRun(const char *text, int32_t *length, int32_t *digits, int32_t *significant,
+                                int32_t *leadingZeros, bool *underscore)
+{
+    const char *p = text;
+    int32_t count = 0;
+    int32_t zeros = 0;
+    int32_t signif = 0;
+    bool afterDigit = false;
+    for (;;)
+    {
+        char c = *p;
+        if (IsKettricDigit(c))
+        {
+            if (signif == 0 && c == '0')
+                ++zeros;
+            else
+                ++signif;
+            ++count;
+            afterDigit = true;
+        }
+        else if (c == '_')
+        {
+            if (!afterDigit) return 'FLIV';
+            afterDigit = false;
+            *underscore = true;
+        }
+        else
+        {
+            break;
+        }
+        ++p;
+    }
+    if (count != 0 && !afterDigit) return 'FLIV';
+    *length = static_cast<int32_t>(p - text);
+    *digits = count;
+    *significant = signif;
+    *leadingZeros = zeros;
+    return 0;
+}
+
+// Validates the decimal form: digits, an optional "." and digits, an optional exponent.
+KettricResult ScanDecimalFloat(const char *text, DecimalLiteral *literal)
+{
+    const char *p = text;
+    int32_t n = 0, digits = 0, signif = 0, zeros = 0;
+    bool underscore = false;
+
+    KettricResult result = ScanFloatDigitRun(p, &n, &digits, &signif, &zeros, &underscore);
+    if (result != 0) return result;
+    p += n;
+    int32_t totalDigits = digits;
+    literal->integerDigits = signif;
+    literal->leadingZeros = 0;
+    literal->nonZero = signif != 0;
+
+    if (*p == '.')
+    {
+        ++p;
+        result = ScanFloatDigitRun(p, &n, &digits, &signif, &zeros, &underscore);
+        if (result != 0) return result;
+        p += n;
+        totalDigits += digits;
+        if (signif != 0) literal->nonZero = true;
+        literal->leadingZeros = zeros;
+    }
+    if (totalDigits == 0) return 'FLIV';
+
+    literal->exponent = 0;
+    if (*p == 'e' || *p == 'E')
+    {
+        ++p;
+        bool negative = false;
+        if (*p == '+' || *p == '-')
+        {
+            negative = (*p == '-');
+            ++p;
+        }
+        const char *start = p;
+        result = ScanFloatDigitRun(p, &n, &digits, &signif, &zeros, &underscore);
+        if (result != 0) return result;
+        if (digits == 0) return 'FLIV';
+        int64_t e = 0;
+        for (const char *q = start; q < start + n; ++q)
+        {
+            if (*q == '_') continue;
+            e = e * 10 + (*q - '0');
+            if (e > 1000000000) e = 1000000000;
+        }
+        literal->exponent = negative ? -e : e;
+        p += n;
+    }
+    literal->length = static_cast<int32_t>(p - text);
+    literal->hasUnderscore = underscore;
+    return 0;
+}
+
+// Correctly rounded conversion of a validated decimal literal; overflow gives +infinity, underflow +0.
+template <typename T>
+T ConvertDecimalFloat(const char *text, const DecimalLiteral &literal)
+{
+    char localBuffer[128] = {};
+    char *buffer = nullptr;
+    const char *first = text;
+    const char *last = text + literal.length;
+    if (literal.hasUnderscore)
+    {
+        buffer = (literal.length <= int32_t(sizeof(localBuffer)))
+                     ? localBuffer
+                     : static_cast<char *>(MemoryAllocate(size_t(literal.length)));
+        int32_t count = 0;
+        for (int32_t i = 0; i < literal.length; ++i)
+        {
+            if (text[i] != '_') buffer[count++] = text[i];
+        }
+        first = buffer;
+        last = buffer + count;
+    }
+
+    T value = 0;
+    std::from_chars_result r = std::from_chars(first, last, value, std::chars_format::general);
+    if (r.ec == std::errc::result_out_of_range)
+    {
+        // Decimal position of the first significant digit decides between overflow and underflow.
+        int64_t magnitude = (literal.integerDigits != 0) ? literal.integerDigits : -int64_t(literal.leadingZeros);
+        magnitude += literal.exponent;
+        value = (magnitude > 0 && literal.nonZero) ? std::numeric_limits<T>::infinity() : T(0);
+    }
+    if (buffer != nullptr && buffer != localBuffer) MemoryRelease(buffer);
+    return value;
+}
+
+bool IsBitPattern(const char *text)
+{
+    if (text[0] != '0') return false;
+    char letter = static_cast<char>(text[1] | 0x20);
+    return letter == 'x' || letter == 'o' || letter == 'b';
+}
+
+// An integer literal used as the raw bits of the value; 'FLOV' when wider than the value.
+template <typename Bits, typename T>
+KettricResult ParseBitPattern(const char *text, uint64_t limit, int32_t *length, Bits *bits, T *value)
+{
+    uint64_t pattern = 0;
+    int32_t n = 0;
+    KettricResult result = ParseKettricIntegerLiteral(text, &n, &pattern);
+    if (result != 0) return result;
+    if (pattern > limit) return 'FLOV';
+    *bits = static_cast<Bits>(pattern);
+    static_assert(sizeof(Bits) == sizeof(T));
+    std::memcpy(value, bits, sizeof(T));
+    *length = n;
+    return 0;
+}
+
+// Sign, literal and the white space after it; a minus flips the sign bit of whatever the literal gave.
+template <typename Bits, typename T>
+KettricResult ReadFloatingLiteral(const char **text, T *value, KettricResult (*parse)(const char *, int32_t *, T *),
+                                  Bits signBit)
+{
+    bool negative = ReadKettricSign(text);
+    T v = 0;
+    int32_t n = 0;
+    KettricResult result = parse(*text, &n, &v);
+    if (result != 0) return result;
+    if (value != nullptr)
+    {
+        Bits bits;
+        std::memcpy(&bits, &v, sizeof(bits));
+        if (negative) bits = static_cast<Bits>(bits ^ signBit);
+        std::memcpy(value, &bits, sizeof(bits));
+    }
+    const char *p = *text + n;
+    *text = p + SkipKettricWhitespace(p);
+    return 0;
+}
+
+}  // namespace
+
+KettricResult ParseKettricDoubleLiteral(const char *text, int32_t *length, double *value)
+{
+    uint64_t bits = 0;
+    if (IsBitPattern(text)) return ParseBitPattern(text, UINT64_MAX, length, &bits, value);
+    DecimalLiteral literal;
+    KettricResult result = ScanDecimalFloat(text, &literal);
+    if (result != 0) return result;
+    *value = ConvertDecimalFloat<double>(text, literal);
+    *length = literal.length;
+    return 0;
+}
+
+KettricResult ParseKettricFloatLiteral(const char *text, int32_t *length, float *value)
+{
+    uint32_t bits = 0;
+    if (IsBitPattern(text)) return ParseBitPattern(text, 0xFFFFFFFFu, length, &bits, value);
+    DecimalLiteral literal;
+    KettricResult result = ScanDecimalFloat(text, &literal);
+    if (result != 0) return result;
+    *value = ConvertDecimalFloat<float>(text, literal);
+    *length = literal.length;
+    return 0;
+}
+
+KettricResult ParseKettricHalfLiteral(const char *text, int32_t *length, uint16_t *value)
+{
+    uint16_t bits = 0;
+    if (IsBitPattern(text)) return ParseBitPattern(text, 0xFFFFu, length, &bits, value);
+    DecimalLiteral literal;
+    KettricResult result = ScanDecimalFloat(text, &literal);
+    if (result != 0) return result;
+    FloatToHalf(value, ConvertDecimalFloat<float>(text, literal));
+    *length = literal.length;
+    return 0;
+}
+
+KettricResult ReadKettricDouble(const char **text, double *value)
+{
+    return ReadFloatingLiteral<uint64_t>(text, value, ParseKettricDoubleLiteral, uint64_t(1) << 63);
+}
+
+KettricResult ReadKettricFloat(const char **text, float *value)
+{
+    return ReadFloatingLiteral<uint32_t>(text, value, ParseKettricFloatLiteral, 0x80000000u);
+}
+
+KettricResult ReadKettricHalf(const char **text, uint16_t *value)
+{
+    return ReadFloatingLiteral<uint16_t>(text, value, ParseKettricHalfLiteral, uint16_t(0x8000));
+}
+
+float KettricTextToFloat(const char *text)
+{
+    float value = 0.0f;
+    if (ReadKettricFloat(&text, &value) != 0) return 0.0f;
+    return value;
+}
+
+}  // namespace oq
