@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+
+#include "vorl/text/TextLayoutState.h"
+
+namespace oq {
+
+// Run flag bits: a character's flags, copied into bits 24-31 of the word of its first glyph.
+enum : uint8_t
+{
+    kRunFlagNewState = 0x01,
+    kRunFlagNewSegment = 0x02,
+    kRunFlagNewFont = 0x04,
+    kRunFlagDecorationBreak = 0x08,
+    kRunFlagKerningBreak = 0x10,
+    kRunFlagMarkBreak = 0x20
+};
+
+// The fixed limits that layout and glyph mapping respect (array entries include the end entry).
+constexpr int32_t kTextRunMaxCharacters = 16383;
+constexpr int32_t kTextRunCharacterEntries = 16384;
+constexpr int32_t kTextRunMaxGlyphs = 17407;
+constexpr int32_t kTextRunGlyphEntries = 17408;
+constexpr int32_t kTextRunMaxStates = 256;
+constexpr int32_t kTextRunMaxSegments = 256;
+
+// One decoded character of a run.
+struct TextRunCharacter
+{
+    int32_t textOffset;
+    uint32_t codePoint;     // after bracket mirroring
+    uint16_t properties;    // Unicode property bits; 0 for a placeholder
+    uint8_t byteLength;
+    uint8_t flags;          // run flags that start with this character
+};
+
+// One glyph of a run: glyph index in bits 0-23 of the word, run flags in bits 24-31.
+struct TextRunGlyph
+{
+    uint32_t glyphWord;     // 0xFFFFFF marks the end entry; 0xFF0000 + n is placeholder n
+    int32_t characterIndex;
+    uint8_t characterSpan;
+    uint8_t fontIndex;
+    uint8_t stateIndex;
+    uint8_t segmentIndex;
+};
+
+static_assert(sizeof(TextRunCharacter) == 12, "TextRunCharacter layout");
+static_assert(sizeof(TextRunGlyph) == 12, "TextRunGlyph layout");
+
+// Text decoded into characters, layout states, direction segments and glyphs. The arrays belong
+// to the caller, sized for the fixed limits above.
+struct TextRun
+{
+    int32_t characterCount;
+    int32_t glyphCount;
+    int32_t stateCount;
+    int32_t segmentCount;
+    TextRunCharacter *characters;       // characterCount + 1 entries
+    TextRunGlyph *glyphs;               // glyphCount + 1 entries
+    TextLayoutState *states;
+    float *segmentDirections;           // +1 base direction, -1 opposite
+
+    // Bytes that Pack writes.
+    int32_t GetPackedSize() const;
+
+    // Writes the whole run into one block of GetPackedSize bytes (8-byte aligned) and returns
+    // it as a run; its pointers aim into the block, so it stays valid only at that address.
+    TextRun *Pack(void *destination) const;
+};
+
+static_assert(sizeof(void *) != 8 || sizeof(TextRun) == 48, "TextRun layout");
+
+// Decodes text into the run's characters, layout states and segment directions, starting from
+// state. A negative length is taken without its sign bit, so -1 reads up to the NUL.
+void LayoutTextRun(TextRun *run, const TextLayoutState *state, const char *text, int32_t length);
+
+// Replaces the code points of paired brackets in right-to-left segments by their mirrors.
+void MirrorRunBrackets(TextRun *run);
+
+}  // namespace oq
