@@ -97,14 +97,16 @@ constexpr uint8_t GetXmlClass(unsigned char c)
     return 1;
 }
 
-// Size of the UTF-8 sequence at text that XML accepts as is: 0 for an invalid sequence or an
-// encoded surrogate, which become U+FFFD.
+// Size of the UTF-8 sequence at text that XML accepts as is: 0 for an invalid sequence, an
+// encoded surrogate or U+FFFE/U+FFFF (not XML characters), which become U+FFFD.
 int32_t GetXmlSequenceSize(const char *text)
 {
     int32_t size = GetUtf8CharSize(text);
-    if (size == 3 && static_cast<unsigned char>(text[0]) == 0xED && static_cast<unsigned char>(text[1]) >= 0xA0)
+    if (size == 3)
     {
-        return 0;
+        const unsigned char *bytes = reinterpret_cast<const unsigned char *>(text);
+        if (bytes[0] == 0xED && bytes[1] >= 0xA0) return 0;
+        if (bytes[0] == 0xEF && bytes[1] == 0xBF && bytes[2] >= 0xBE) return 0;
     }
     return size;
 }

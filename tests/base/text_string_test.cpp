@@ -487,6 +487,8 @@ TEST(TextString, EscapeXmlCases)
         {"\xED\xA0\x80", "\xEF\xBF\xBD"},
         {"\xC0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD"},
         {"\xE2\x82", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"a\xEF\xBF\xBE\xEF\xBF\xBF" "b", "a\xEF\xBF\xBD\xEF\xBF\xBD" "b"},
+        {"\xEF\xBF\xBD\xEF\xBF\xBC", "\xEF\xBF\xBD\xEF\xBF\xBC"},
     };
     for (const Case &c : cases)
     {
@@ -537,7 +539,7 @@ std::string ExpectedXmlCharacters(const std::string &text)
         uint32_t code = 0;
         int32_t size = GetUtf8CharSize(text.c_str() + i);
         if (size >= 2) DecodeUtf8(text.c_str() + i, &code);
-        if (size >= 2 && !(code >= 0xD800 && code <= 0xDFFF))
+        if (size >= 2 && !(code >= 0xD800 && code <= 0xDFFF) && code != 0xFFFE && code != 0xFFFF)
         {
             result.append(text, i, size_t(size));
             i += size_t(size);
@@ -560,6 +562,7 @@ TEST(TextString, EscapeXmlIsWellFormedForExpat)
         inputs.push_back("a" + std::string(1, char(b)) + "\xE2\x82\xAC");
     }
     inputs.push_back("\xED\xA0\x80\xED\xBF\xBF x \xF4\x8F\xBF\xBF");
+    inputs.push_back("\xEF\xBF\xBE<\xEF\xBF\xBF>\xEF\xBF\xBD");
 
     std::mt19937 random(11);
     const unsigned char pieces[] = {'a', '<', '&', '>', '\t', '\n', '\r', 0x01, 0x1F, 0x7F, 0x80, 0xC3, 0xA9, 0xE2,
@@ -569,7 +572,6 @@ TEST(TextString, EscapeXmlIsWellFormedForExpat)
         std::string text;
         int32_t length = int32_t(random() % 20);
         for (int32_t j = 0; j < length; ++j) text += char(pieces[random() % std::size(pieces)]);
-        // U+FFFE and U+FFFF are outside this test; the pieces cannot form them.
         inputs.push_back(text);
     }
 
