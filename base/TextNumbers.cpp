@@ -8,7 +8,8 @@ const char kHexDigits[] = "0123456789ABCDEF";
 
 // Writes the magnitude's digits, most significant first, cut to maxChars characters including
 // the sign; returns the count.
-int32_t WriteDecimal(uint64_t magnitude, bool negative, char *buffer, int32_t maxChars)
+template <typename Unsigned>
+int32_t WriteDecimal(Unsigned magnitude, bool negative, char *buffer, int32_t maxChars)
 {
     char digits[20];
     int32_t digitCount = 0;
@@ -50,7 +51,7 @@ void FormatHex(char *buffer, uint64_t value, int32_t digitCount)
 
 int32_t Int32ToText(int32_t value, char *buffer, int32_t maxChars)
 {
-    uint64_t magnitude = (value < 0) ? 0 - static_cast<uint64_t>(static_cast<int64_t>(value)) : static_cast<uint64_t>(value);
+    uint32_t magnitude = (value < 0) ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
     return WriteDecimal(magnitude, value < 0, buffer, maxChars);
 }
 
