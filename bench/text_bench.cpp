@@ -49,70 +49,47 @@ const std::vector<int32_t> &Integers()
     return values;
 }
 
-void FloatToText(benchmark::State &state)
+// Formats every value once per iteration into a 64-byte buffer.
+template <typename Value, typename Write>
+void FormatAll(benchmark::State &state, const std::vector<Value> &values, Write write)
 {
     char buffer[64];
     for (auto _ : state)
     {
-        for (float x : Floats()) benchmark::DoNotOptimize(oq::FloatToText(x, buffer, 63));
+        for (Value x : values) benchmark::DoNotOptimize(write(x, buffer));
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(state.iterations() * kValueCount);
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(values.size()));
+}
+
+void FloatToText(benchmark::State &state)
+{
+    FormatAll(state, Floats(), [](float x, char *buffer) { return oq::FloatToText(x, buffer, 63); });
 }
 
 void FloatToChars(benchmark::State &state)
 {
-    char buffer[64];
-    for (auto _ : state)
-    {
-        for (float x : Floats()) benchmark::DoNotOptimize(std::to_chars(buffer, buffer + 63, x).ptr);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kValueCount);
+    FormatAll(state, Floats(), [](float x, char *buffer) { return std::to_chars(buffer, buffer + 63, x).ptr; });
 }
 
 void FloatSnprintf(benchmark::State &state)
 {
-    char buffer[64];
-    for (auto _ : state)
-    {
-        for (float x : Floats()) benchmark::DoNotOptimize(std::snprintf(buffer, sizeof(buffer), "%.9g", x));
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kValueCount);
+    FormatAll(state, Floats(), [](float x, char *buffer) { return std::snprintf(buffer, 64, "%.9g", x); });
 }
 
 void Int32ToText(benchmark::State &state)
 {
-    char buffer[16];
-    for (auto _ : state)
-    {
-        for (int32_t x : Integers()) benchmark::DoNotOptimize(oq::Int32ToText(x, buffer, 15));
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kValueCount);
+    FormatAll(state, Integers(), [](int32_t x, char *buffer) { return oq::Int32ToText(x, buffer, 15); });
 }
 
 void Int32ToChars(benchmark::State &state)
 {
-    char buffer[16];
-    for (auto _ : state)
-    {
-        for (int32_t x : Integers()) benchmark::DoNotOptimize(std::to_chars(buffer, buffer + 15, x).ptr);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kValueCount);
+    FormatAll(state, Integers(), [](int32_t x, char *buffer) { return std::to_chars(buffer, buffer + 15, x).ptr; });
 }
 
 void Int32Snprintf(benchmark::State &state)
 {
-    char buffer[16];
-    for (auto _ : state)
-    {
-        for (int32_t x : Integers()) benchmark::DoNotOptimize(std::snprintf(buffer, sizeof(buffer), "%d", x));
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kValueCount);
+    FormatAll(state, Integers(), [](int32_t x, char *buffer) { return std::snprintf(buffer, 16, "%d", x); });
 }
 
 // About 64 KB of UTF-8: argument 0 is mostly ASCII (source text, names), 1 mostly CJK and emoji.
