@@ -315,14 +315,17 @@ void TextString::SetTextMax(const char *text, int32_t n)
         return;
     }
 
+    int32_t count = GetTextLengthMax(text, n);
     if (LiesInBuffer(text))
     {
-        TextString copy(text, n);
-        MoveAssign(copy);
+        // Own text: move it to the front, then size by the exact-fit rule keeping it.
+        std::memmove(textPointer, text, size_t(count));
+        ProvideExactFit(count + 1, count);
+        textLength = count + 1;
+        textPointer[count] = 0;
         return;
     }
 
-    int32_t count = GetTextLengthMax(text, n);
     ResizeBuffer(count + 1);
     std::memcpy(textPointer, text, size_t(count));
 }

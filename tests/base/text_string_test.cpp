@@ -5,6 +5,7 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -328,6 +329,32 @@ TEST(TextString, AliasingIsSafe)
     TextString full(std::string(15, 'f').c_str());
     full.AppendText(full.GetText());
     EXPECT_EQ(Str(full), std::string(30, 'f'));
+
+    // Assigning a part of the string's own text sizes by the exact-fit rule like any other text.
+    struct Case
+    {
+        int32_t offset;
+        int32_t n;
+        int32_t capacity;
+        bool sameBlock;
+    };
+    const Case cases[] = {
+        {50, INT32_MAX, 192, true}, {10, 120, 192, true}, {55, INT32_MAX, 192, true}, {56, INT32_MAX, 128, false},
+        {100, INT32_MAX, 64, false}, {140, INT32_MAX, 16, false}, {0, 150, 192, true},
+    };
+    for (const Case &c : cases)
+    {
+        std::string text;
+        for (int32_t i = 0; i < 150; ++i) text += char('A' + i % 50);
+        TextString string(text.c_str());
+        ASSERT_EQ(string.GetCapacity(), 192);
+        const char *block = string.GetText();
+        string.SetTextMax(string.GetText() + c.offset, c.n);
+        EXPECT_EQ(Str(string), text.substr(size_t(c.offset), size_t(std::min(c.n, 150 - c.offset)))) << c.offset;
+        EXPECT_EQ(string.GetCapacity(), c.capacity) << c.offset;
+        EXPECT_EQ(string.GetText() == block, c.sameBlock) << c.offset;
+        ExpectValid(string);
+    }
 }
 
 // Reads back the escapes that EscapeText writes.
