@@ -1,0 +1,141 @@
+// Kettric data lists: reading the values of a data list and creating one from its keyword.
+#include "kettric/KettricPrimitive.h"
+
+namespace oq {
+
+KettricPrimitive::KettricPrimitive(uint32_t type) : KettricPrimitive(type, 0, false)
+{
+}
+
+KettricPrimitive::KettricPrimitive(uint32_t type, int32_t size, bool states)
+    : KettricStructure(type), arraySize(size), stateFlag(states)
+{
+    baseStructureType = 'PRIM';
+}
+
+template <KettricDataType type>
+KettricResult KettricDataList<type>::ReadDataList(const char **text)
+{
+    const char *p = *text;
+    KettricResult result = 0;
+    if (arraySize == 0)
+    {
+        for (int32_t n = 0;; ++n)
+        {
+            values.SetElementCount(n + 1);
+            result = KettricDataTraits<type>::Read(&p, &values[n]);
+            if (result != 0) break;
+            p += SkipKettricWhitespace(p);
+            if (*p != ',') break;
+            ++p;
+            p += SkipKettricWhitespace(p);
+        }
+        *text = p;
+        return result;
+    }
+
+    const int32_t size = arraySize;
+    uint32_t state = 0;
+    for (int32_t b = 0;; ++b)
+    {
+        int32_t length = 0;
+        if (stateFlag && ParseKettricIdentifier(p, &length) == 0)
+        {
+            TextString identifier(p, length);
+            if (!GetSuperStructure()->CheckStateName(identifier, &state))
+            {
+                result = 'PMST';
+                break;
+            }
+            p += length;
+            p += SkipKettricWhitespace(p);
+        }
+        if (*p != '{')
+        {
+            result = 'PMIF';
+            break;
+        }
+        ++p;
+        p += SkipKettricWhitespace(p);
+        values.SetElementCount(size * (b + 1));
+        if (stateFlag)
+        {
+            states.SetElementCount(b + 1);
+            states[b] = state;
+        }
+        for (int32_t i = 0; i < size && result == 0; ++i)
+        {
+            if (i != 0)
+            {
+                if (*p != ',')
+                {
+                    result = 'PMUS';
+                    break;
+                }
+                ++p;
+                p += SkipKettricWhitespace(p);
+            }
+            result = KettricDataTraits<type>::Read(&p, &values[size * b + i]);
+            p += (result == 0) ? SkipKettricWhitespace(p) : 0;
+        }
+        if (result != 0) break;
+        if (*p != '}')
+        {
+            result = (*p == ',') ? 'PMOS' : 'PMIF';
+            break;
+        }
+        ++p;
+        p += SkipKettricWhitespace(p);
+        if (*p != ',') break;
+        ++p;
+        p += SkipKettricWhitespace(p);
+    }
+    *text = p;
+    return result;
+}
+
+template class KettricDataList<'BOOL'>;
+template class KettricDataList<'INT8'>;
+template class KettricDataList<'IN16'>;
+template class KettricDataList<'IN32'>;
+template class KettricDataList<'IN64'>;
+template class KettricDataList<'UIN8'>;
+template class KettricDataList<'UI16'>;
+template class KettricDataList<'UI32'>;
+template class KettricDataList<'UI64'>;
+template class KettricDataList<'HALF'>;
+template class KettricDataList<'FLOT'>;
+template class KettricDataList<'DOUB'>;
+template class KettricDataList<'STRG'>;
+template class KettricDataList<'RFNC'>;
+template class KettricDataList<'TYPE'>;
+template class KettricDataList<'BS64'>;
+
+KettricPrimitive *CreatePrimitiveStructure(const char *identifier)
+{
+    int32_t length = 0;
+    KettricDataType type = 0;
+    if (ParseKettricDataType(identifier, &length, &type) != 0 || identifier[length] != 0) return nullptr;
+    switch (type)
+    {
+    case 'BOOL': return new KettricBoolList;
+    case 'INT8': return new KettricInt8List;
+    case 'IN16': return new KettricInt16List;
+    case 'IN32': return new KettricInt32List;
+    case 'IN64': return new KettricInt64List;
+    case 'UIN8': return new KettricUInt8List;
+    case 'UI16': return new KettricUInt16List;
+    case 'UI32': return new KettricUInt32List;
+    case 'UI64': return new KettricUInt64List;
+    case 'HALF': return new KettricHalfList;
+    case 'FLOT': return new KettricFloatList;
+    case 'DOUB': return new KettricDoubleList;
+    case 'STRG': return new KettricStringList;
+    case 'RFNC': return new KettricReferenceList;
+    case 'TYPE': return new KettricTypeList;
+    case 'BS64': return new KettricBase64List;
+    default: return nullptr;
+    }
+}
+
+}  // namespace oq

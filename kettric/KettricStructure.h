@@ -1,0 +1,83 @@
+#pragma once
+
+#include "base/Map.h"
+#include "base/TextString.h"
+#include "base/Tree.h"
+#include "kettric/KettricLiterals.h"
+
+#include <cstdint>
+
+namespace oq {
+
+class KettricDocument;
+class StructureReference;
+
+// Deepest nesting of structures that a text may hold (top-level structures are at depth 1).
+inline constexpr int32_t kKettricMaxNestingDepth = 10000;
+
+// Base of every structure of every Kettric file format: a tree node that owns its substructures
+// and, through its map element, an entry of a name map keyed by its name.
+class KettricStructure : public TreeNode, public MapElement
+{
+public:
+    explicit KettricStructure(uint32_t type);
+    KettricStructure(const KettricStructure &) = delete;
+    KettricStructure &operator=(const KettricStructure &) = delete;
+
+    // Deletes the whole subtree (without recursion over the depth; every deleted structure leaves
+    // its name map), then leaves its own name map and detaches itself.
+    ~KettricStructure() override;
+
+    // True declares the property known: the parser reads a value of the given type into the storage.
+    virtual bool CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
+                               void **storage);
+    // Whether a substructure, already in the tree with its type set, may stay.
+    virtual bool CheckSubstructure(KettricDocument *document, KettricStructure *structure);
+    // Asked for the state identifiers of the subarrays of a data list below this structure.
+    virtual bool CheckStateName(const TextString &identifier, uint32_t *state);
+    // Called once after parsing; the base resolves the subnodes in order.
+    virtual KettricResult ResolveData(KettricDocument *document);
+
+    uint32_t GetStructureType() const { return structureType; }
+    uint32_t GetBaseStructureType() const { return baseStructureType; }
+    const TextString &GetStructureName() const { return structureName; }
+    bool IsGlobalName() const { return globalNameFlag; }
+    int32_t GetTextOffset() const { return textOffset; }
+    void SetTextOffset(int32_t offset) { textOffset = offset; }
+
+    // Sets the name without its prefix; "$" names are global, "%" names local.
+    void SetStructureName(const char *name, int32_t length, bool global);
+
+    Map *GetLocalNameMap() { return &localNameMap; }
+
+    KettricStructure *GetSuperStructure() const { return static_cast<KettricStructure *>(GetSuperNode()); }
+    KettricStructure *GetFirstSubnodeStructure() const { return static_cast<KettricStructure *>(GetFirstSubnode()); }
+    KettricStructure *GetLastSubnodeStructure() const { return static_cast<KettricStructure *>(GetLastSubnode()); }
+    KettricStructure *GetNextStructure() const { return static_cast<KettricStructure *>(GetNextNode()); }
+    KettricStructure *GetPreviousStructure() const { return static_cast<KettricStructure *>(GetPreviousNode()); }
+
+    // First or last direct subnode of the given structure type; null when none.
+    KettricStructure *GetFirstSubstructure(uint32_t type) const;
+    KettricStructure *GetLastSubstructure(uint32_t type) const;
+
+    // The structure that the reference's parts from the given depth on name below this structure.
+    KettricStructure *LookUpStructure(const StructureReference &reference, int32_t depth) const;
+
+    // Enters this structure into a name map by its name; false when the name is already there.
+    bool EnterNameMap(Map *map);
+
+    // The structure of the map with the given name, or null.
+    static KettricStructure *FindNamedStructure(const Map *map, const char *name);
+
+protected:
+    uint32_t baseStructureType;
+
+private:
+    uint32_t structureType;
+    Map localNameMap;
+    TextString structureName;
+    bool globalNameFlag;
+    int32_t textOffset;
+};
+
+}  // namespace oq

@@ -1,0 +1,357 @@
+// Kettric documents: grammar, result codes and error lines, a small format, name maps and deep nesting.
+#include "SketchFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace oq {
+namespace {
+
+using test::SketchCircle;
+using test::SketchDocument;
+using test::SketchGroup;
+using test::SketchLink;
+
+std::string CodeText(uint32_t code)
+{
+    if (code == 0) return "0";
+    std::string s;
+    for (int shift = 24; shift >= 0; shift -= 8) s += static_cast<char>(code >> shift);
+    return s;
+}
+
+struct ParseCase
+{
+    const char *text;
+    KettricResult result;
+    int32_t line;  // error line; 0 for success
+};
+
+// Every result code the language produces, with the line where parsing stopped.
+const ParseCase kParseCases[] = {
+    {"", 0, 0},
+    {"// only a comment\n/* and another */\n", 0, 0},
+    {"Group {} Link (to = $x) {}\n", 'IVRF', 1},
+    {"A {} }", 'SYNT', 1},
+    {"A {\n", 'IDEM', 2},
+    {"float {", 'FLIV', 1},
+    {"A { B {}\n", 'SYNT', 2},
+    {"Group {}\nx", 'SYNT', 2},
+    {"Group $x {} Group $x {}", 'STNE', 1},
+    {"Group %x {}\nGroup %x {}", 'STNE', 2},
+    {"Group { Group %x {} } Group { Group %x {} }", 0, 0},
+    {"Group $n {} Zzz $n {}", 'STNE', 1},
+    {"Zzz $n {} Group $n {}", 0, 0},
+    {"Zzz { float {1} Group $g {} }", 0, 0},
+    {"float[0] {}", 'PMAS', 1},
+    {"float[257] {}", 'PMAS', 1},
+    {"float[-1] {}", 'PMAS', 1},
+    {"float[+2] {}", 0, 0},
+    {"float[0x_2] {}", 'SYNT', 1},
+    {"float[2 {}", 'PMSE', 1},
+    {"float[2]* {}", 0, 0},
+    {"float (a = 1) {}", 'SYNT', 1},
+    {"A [2] {}", 'SYNT', 1},
+    {"A $ x {}", 'IDEM', 1},
+    {"A $1x {}", 'IDIC', 1},
+    {"A (b) {}", 0, 0},
+    {"A (b = 1, d = $e, f = true) {}", 0, 0},
+    {"A (b =) {}", 0, 0},
+    {"A (b = x) {}", 'PPSE', 1},
+    {"A (b = 1,) {}", 'IDEM', 1},
+    {"A (b = 1 c = 2) {}", 'PPSE', 1},
+    {"A (b = 1.5, c = 0.5, d = 1e3, e = -2.5e-3, f = 'ab', g = \"s\" \"t\", h = u16, i = QUJD, j = %x%y, k = 0x1F) {}",
+     0, 0},
+    {"A (b = \"\\x00\") {}", 'PPSE', 1},
+    {"A {}\nfloat {x}\nB {}", 'FLIV', 2},
+    {"1A {}", 'IDIC', 1},
+    {"A {}\n\xC3\xA9 {}", 'IDIC', 2},
+    {"type {int8, x}", 'TYIV', 1},
+    {"bool {true, 2}", 'BLIV', 1},
+    {"int8 {127, 128}", 'INOV', 1},
+    {"half {0x1FFFF}", 'FLOV', 1},
+    {"string {abc}", 'STIV', 1},
+    {"string {\"abc}", 'STIV', 1},
+    {"string {\"a\x01\"}", 'STIC', 1},
+    {"string {\"\\x00\"}", 'STIE', 1},
+    {"uint8 {'\t'}", 'CHIC', 1},
+    {"uint8 {'\\q'}", 'CHIE', 1},
+    {"uint8 {'ab}", 'CHEF', 1},
+    {"ref {x}", 'RFIV', 1},
+    {"z {Q}", 'BSIV', 1},
+    {"Group (weird = 1) {}", 'PPIT', 1},
+    {"Group (count) {}", 'PPSE', 1},
+    {"Group (visible, count = 2) {}", 0, 0},
+    {"Group (count = 2", 'PPSE', 1},
+    {"float {1, 2,}", 'FLIV', 1},
+    {"float[2] {{1, 2}, {3, 4}}", 0, 0},
+    {"float[2] {{1, 2, 3}}", 'PMOS', 1},
+    {"float[2] {{1}}", 'PMUS', 1},
+    {"float[2] {{}}", 'FLIV', 1},
+    {"float[2] {(1, 2)}", 'PMIF', 1},
+    {"float[2] {{1, 2 x}", 'PMIF', 1},
+    {"uint8[2]* {a {1, 2}}", 'PMST', 1},
+    {"Group {\n uint8[2]* {on {1, 2}, {3, 4}, off {5, 6}} }", 0, 0},
+    {"Group {\n uint8[2]* {on {1, 2}, maybe {5, 6}} }", 'PMST', 2},
+    {"Circle {}", 'IVST', 1},
+    {"Zzz { Circle {} }", 0, 0},
+    {"Group {\n string {\"a\"} }", 'IVST', 2},
+    {"Group {\n  Group {\n    Circle (radius = -1) {}\n  }\n}", 'IVDF', 3},
+};
+
+TEST(KettricParser, ResultCodesAndErrorLines)
+{
+    for (const ParseCase &c : kParseCases)
+    {
+        SketchDocument document;
+        KettricResult result = document.ParseAndResolve(c.text);
+        EXPECT_EQ(CodeText(result), CodeText(c.result)) << c.text;
+        EXPECT_EQ(document.GetErrorLine(), c.line) << c.text;
+        bool resolved = (result == 0 || result == 'IVDF' || result == 'IVRF');
+        EXPECT_EQ(document.resolveCalls, resolved ? 1 : 0) << c.text;
+        // Nothing of a failed parse survives; a resolution failure keeps the tree.
+        if (!resolved)
+        {
+            EXPECT_EQ(document.GetRootStructure()->GetFirstSubnode(), nullptr) << c.text;
+            EXPECT_EQ(document.GetGlobalNameMap()->GetRootMapElement(), nullptr) << c.text;
+        }
+    }
+}
+
+const char kSketch[] = R"(// A sketch
+Group $main (name = "Main" " sketch", visible, count = 3, extra = 1.5, more = 'ab', when = 1e3) {
+    float {1, 2.5, -3}
+    Circle %c1 (radius = 2, unknown = $x%y) {}
+    Wrapper (size = 4) { Circle %lost (radius = 1) {} Group $hidden {} }
+    Group %inner (visible = false) {
+        Circle %c2 (radius = 4) {}
+    }
+    Link (to = %inner%c2) {}
+    Link (to = $main%c1) {}
+    uint8[2]* {on {1, 2}, {3, 4}, off {5, 6}}
+}
+Link (to = $main%inner%c2) {}
+float %top {7}
+)";
+
+TEST(KettricParser, SketchFormat)
+{
+    SketchDocument document;
+    ASSERT_EQ(CodeText(document.ParseAndResolve(kSketch)), "0");
+    EXPECT_EQ(document.GetErrorLine(), 0);
+    EXPECT_EQ(document.topLevelChecks, 3);
+
+    StructureReference reference;
+    const char *text = "$main";
+    ASSERT_EQ(ReadKettricReference(&text, &reference), 0u);
+    auto *main = static_cast<SketchGroup *>(document.LookUpStructure(reference));
+    ASSERT_NE(main, nullptr);
+    EXPECT_STREQ(main->name, "Main sketch");
+    EXPECT_TRUE(main->visible);
+    EXPECT_EQ(main->count, 3);
+    EXPECT_EQ(main->sum, 0.5f);
+    EXPECT_EQ(main->GetTextOffset(), 12);
+
+    // The unknown "Wrapper" and everything in it are gone, its global name too.
+    EXPECT_EQ(main->GetSubnodeCount(), 6);
+    text = "$hidden";
+    ASSERT_EQ(ReadKettricReference(&text, &reference), 0u);
+    EXPECT_EQ(document.LookUpStructure(reference), nullptr);
+    text = "%lost";
+    ASSERT_EQ(ReadKettricReference(&text, &reference), 0u);
+    EXPECT_EQ(main->LookUpStructure(reference, 0), nullptr);
+
+    auto *list = static_cast<KettricFloatList *>(main->GetFirstSubstructure('FLOT'));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GetBaseStructureType(), uint32_t('PRIM'));
+    EXPECT_EQ(list->GetArraySize(), 0);
+    ASSERT_EQ(list->GetElementCount(), 3);
+    EXPECT_EQ((*list)[1], 2.5f);
+
+    auto *states = static_cast<KettricUInt8List *>(main->GetLastSubstructure('UIN8'));
+    ASSERT_NE(states, nullptr);
+    EXPECT_EQ(states->GetArraySize(), 2);
+    EXPECT_TRUE(states->GetStateFlag());
+    ASSERT_EQ(states->GetElementCount(), 6);
+    EXPECT_EQ((*states)[5], 6);
+    ASSERT_EQ(states->GetStateCount(), 3);
+    EXPECT_EQ(states->GetState(0), 1u);
+    EXPECT_EQ(states->GetState(1), 1u);
+    EXPECT_EQ(states->GetState(2), 2u);
+
+    // Local and global references resolved by the links.
+    auto *c1 = static_cast<SketchCircle *>(main->GetFirstSubstructure('CIRC'));
+    ASSERT_NE(c1, nullptr);
+    EXPECT_EQ(c1->radius, 2.0f);
+    auto *inner = static_cast<SketchGroup *>(main->GetLastSubstructure('GRUP'));
+    ASSERT_NE(inner, nullptr);
+    EXPECT_FALSE(inner->visible);
+    auto *c2 = inner->GetFirstSubstructure('CIRC');
+    auto *link1 = static_cast<SketchLink *>(main->GetFirstSubstructure('LINK'));
+    auto *link2 = static_cast<SketchLink *>(link1->GetNextStructure());
+    EXPECT_EQ(link1->target, c2);
+    EXPECT_EQ(link2->target, c1);
+    auto *link3 = static_cast<SketchLink *>(document.GetRootStructure()->GetFirstSubstructure('LINK'));
+    EXPECT_EQ(link3->target, c2);
+
+    // Only direct subnodes are searched; a global reference is no local one.
+    EXPECT_EQ(document.GetRootStructure()->GetFirstSubstructure('CIRC'), nullptr);
+    text = "$main";
+    ASSERT_EQ(ReadKettricReference(&text, &reference), 0u);
+    EXPECT_EQ(document.GetRootStructure()->LookUpStructure(reference, 0), nullptr);
+    text = "%top";
+    ASSERT_EQ(ReadKettricReference(&text, &reference), 0u);
+    EXPECT_NE(document.GetRootStructure()->LookUpStructure(reference, 0), nullptr);
+
+    // Deleting a named structure takes its name out of the map; the name is free again.
+    text = "%c1";
+    ASSERT_EQ(ReadKettricReference(&text, &reference), 0u);
+    delete c1;
+    EXPECT_EQ(main->LookUpStructure(reference, 0), nullptr);
+    auto *again = new SketchCircle;
+    main->AppendSubnode(again);
+    again->SetStructureName("c1", 2, false);
+    EXPECT_TRUE(again->EnterNameMap(main->GetLocalNameMap()));
+    EXPECT_EQ(main->LookUpStructure(reference, 0), again);
+
+    // A new parse replaces the tree and its names.
+    ASSERT_EQ(document.ParseAndResolve("Group $other {}"), 0u);
+    text = "$main";
+    ASSERT_EQ(ReadKettricReference(&text, &reference), 0u);
+    EXPECT_EQ(document.LookUpStructure(reference), nullptr);
+}
+
+// A resolution failure keeps the tree and names the line of the failing structure.
+TEST(KettricParser, ResolutionFailureKeepsTree)
+{
+    SketchDocument document;
+    const char *text = "Group {}\nGroup {}\n\nGroup {}\n\n\nLink (to = $missing) {}\nGroup {}\n";
+    EXPECT_EQ(CodeText(document.ParseAndResolve(text)), "IVRF");
+    EXPECT_EQ(document.GetErrorLine(), 7);
+    EXPECT_EQ(document.GetRootStructure()->GetSubnodeCount(), 5);
+    EXPECT_EQ(document.GetFirstFailingStructure()->GetStructureType(), uint32_t('LINK'));
+
+    // Parsing alone does not resolve.
+    EXPECT_EQ(document.ParseText(text), 0u);
+    EXPECT_EQ(document.resolveCalls, 1);
+    EXPECT_EQ(document.GetRootStructure()->GetSubnodeCount(), 5);
+}
+
+// Data lists built in memory with the typed constructors.
+TEST(KettricParser, DataListsInMemory)
+{
+    KettricStringList strings(2, true);
+    EXPECT_EQ(strings.GetStructureType(), uint32_t('STRG'));
+    strings.SetElementCount(9);
+    strings[8].SetText("a text longer than the local buffer");
+    strings.SetElementCount(1);
+    EXPECT_EQ(strings.GetElementCount(), 1);
+
+    KettricBase64List blocks;
+    blocks.SetElementCount(20);
+    blocks[19].Allocate(100);
+    blocks.SetElementCount(2);
+
+    KettricReferenceList references;
+    references.SetElementCount(10);
+    EXPECT_TRUE(references[9].IsGlobal());
+    references[9].AppendNamePart("a", 1);
+    references.SetElementCount(30);
+    EXPECT_EQ(references[9].GetNamePartCount(), 1);
+
+    std::unique_ptr<KettricPrimitive> made(CreatePrimitiveStructure("unsigned_int16"));
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->GetStructureType(), uint32_t('UI16'));
+    EXPECT_EQ(CreatePrimitiveStructure("uint16x"), nullptr);
+    EXPECT_EQ(CreatePrimitiveStructure("Group"), nullptr);
+}
+
+// A chain of structures nested the given number of levels, one per line: groups around a data list.
+std::string NestedText(int32_t levels)
+{
+    std::string text;
+    text.reserve(size_t(levels) * 10);
+    for (int32_t i = 1; i < levels; ++i) text += "Group {\n";
+    text += "float {1}";
+    for (int32_t i = 1; i < levels; ++i) text += "}";
+    return text;
+}
+
+void ParseDeepDocuments()
+{
+    const std::string deep = NestedText(kKettricMaxNestingDepth);
+    {
+        SketchDocument document;
+        EXPECT_EQ(CodeText(document.ParseAndResolve(deep.c_str())), "0");
+        EXPECT_EQ(document.GetRootStructure()->GetSubtreeNodeCount(), kKettricMaxNestingDepth);
+        // Unknown structures nest as deep and are dropped.
+        std::string unknown = deep;
+        for (size_t i = 0; i + 5 <= unknown.size(); ++i)
+        {
+            if (unknown.compare(i, 5, "Group") == 0) unknown.replace(i, 5, "Zzzzz");
+        }
+        EXPECT_EQ(CodeText(document.ParseAndResolve(unknown.c_str())), "0");
+        EXPECT_EQ(document.GetRootStructure()->GetFirstSubnode(), nullptr);
+        // The document is destroyed with the deep tree in it.
+        EXPECT_EQ(CodeText(document.ParseAndResolve(deep.c_str())), "0");
+    }
+    {
+        SketchDocument document;
+        std::string tooDeep = NestedText(kKettricMaxNestingDepth + 1);
+        EXPECT_EQ(CodeText(document.ParseAndResolve(tooDeep.c_str())), "SYNT");
+        EXPECT_EQ(document.GetErrorLine(), kKettricMaxNestingDepth + 1);
+        std::string far = NestedText(100000);
+        EXPECT_EQ(CodeText(document.ParseAndResolve(far.c_str())), "SYNT");
+        EXPECT_EQ(document.GetErrorLine(), kKettricMaxNestingDepth + 1);
+        EXPECT_EQ(document.GetRootStructure()->GetFirstSubnode(), nullptr);
+    }
+}
+
+TEST(KettricParser, DeepNestingOnMainThread)
+{
+    ParseDeepDocuments();
+}
+
+TEST(KettricParser, DeepNestingOnWorkerThread)
+{
+    std::thread worker(ParseDeepDocuments);
+    worker.join();
+}
+
+// A text of 2 GiB or more fails before parsing: offsets into it would not fit in int32.
+TEST(KettricParser, TextOf2GiBFails)
+{
+    // 2 GiB of white space from one physical megabyte mapped again and again, then a NUL.
+    const size_t chunk = size_t(1) << 20;
+    const size_t total = (size_t(2) << 30) + chunk;
+    char *area = static_cast<char *>(mmap(nullptr, total, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(area, MAP_FAILED);
+    int file = memfd_create("kettric_text", 0);
+    ASSERT_GE(file, 0);
+    ASSERT_EQ(ftruncate(file, off_t(chunk)), 0);
+    bool mapped = true;
+    for (size_t offset = 0; offset + chunk < total && mapped; offset += chunk)
+        mapped = mmap(area + offset, chunk, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, file, 0) != MAP_FAILED;
+    ASSERT_TRUE(mapped);
+    std::memset(area, ' ', chunk);
+    ASSERT_NE(mmap(area + total - chunk, chunk, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0),
+              MAP_FAILED);
+    std::memcpy(area + total - chunk, "Group {}", 9);
+
+    SketchDocument document;
+    EXPECT_EQ(CodeText(document.ParseAndResolve(area)), "SYNT");
+    EXPECT_EQ(document.GetErrorLine(), 1);
+    EXPECT_EQ(document.resolveCalls, 0);
+    munmap(area, total);
+    close(file);
+}
+
+}  // namespace
+}  // namespace oq
