@@ -135,11 +135,10 @@ const DirectiveInfo *FindDirective(const char *name, int32_t length, bool prefix
     if (prefixed) return nullptr;
     for (const DirectiveInfo &directive : kDirectives)
     {
-        if (int32_t(std::strlen(directive.name)) == length &&
-            std::memcmp(directive.name, name, size_t(length)) == 0)
-        {
-            return &directive;
-        }
+        // The identifier holds no NUL, so a shorter table name stops the comparison at its end.
+        int32_t i = 0;
+        while (i < length && directive.name[i] == name[i]) i++;
+        if (i == length && directive.name[i] == 0) return &directive;
     }
     return nullptr;
 }
@@ -413,7 +412,10 @@ int32_t ParseFormatDirective(const TextLayoutState *base, const char *text, int3
 
     char localBuffer[256];
     char *buffer = localBuffer;
-    int32_t chunk = int32_t(sizeof(localBuffer)) - 1;
+    int32_t chunk = 63;
+    TextLayoutState saved;
+    uint32_t savedFlags = *changedFlags;
+    bool stateSaved = false;
     for (;;)
     {
         int32_t limit = (remaining < chunk) ? remaining : chunk;
@@ -423,26 +425,25 @@ int32_t ParseFormatDirective(const TextLayoutState *base, const char *text, int3
         }
         int32_t copied = CopyBounded(text, limit, buffer);
         bool cut = (copied == limit && limit < remaining);
-
-        TextLayoutState work;
-        CopyTextLayoutState(&work, target);
-        uint32_t flags = *changedFlags;
-        int32_t consumed = (copied < 2) ? copied : ParseBlock(base, buffer, &work, &flags);
-
-        bool exact = !cut || (consumed < copied && std::memchr(buffer, '\'', size_t(copied)) == nullptr);
-        if (exact)
+        if (cut && !stateSaved)
         {
-            CopyTextLayoutState(target, &work);
-            *changedFlags = flags;
-            if (buffer != localBuffer) MemoryRelease(buffer);
-            return consumed;
+            CopyTextLayoutState(&saved, target);
+            stateSaved = true;
         }
+
+        int32_t consumed = (copied < 2) ? copied : ParseBlock(base, buffer, target, changedFlags);
+        bool exact = !cut || (consumed < copied && std::memchr(buffer, '\'', size_t(copied)) == nullptr);
         if (buffer != localBuffer)
         {
             MemoryRelease(buffer);
             buffer = localBuffer;
         }
-        chunk = (chunk > remaining / 4) ? remaining : chunk * 4;
+        if (exact) return consumed;
+
+        // The parse ran into the end of the copy: undo it and try again with a longer copy.
+        CopyTextLayoutState(target, &saved);
+        *changedFlags = savedFlags;
+        chunk = (chunk > remaining / 4) ? remaining : chunk * 4 + 3;
     }
 }
 

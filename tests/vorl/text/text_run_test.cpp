@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "vorl/text/FormatDirective.h"
 #include "vorl/text/TextRun.h"
 
 namespace oq {
@@ -286,6 +288,52 @@ TEST_F(TextRunLayout, BracketMirroring)
     state.optionFlags = kTextOptionRightToLeft;
     Layout("(" ALEF ")");
     EXPECT_EQ(CodePoints(), (std::vector<uint32_t>{'(', alef, ')'}));
+}
+
+// Random texts built from directive syntax, broken UTF-8 and NULs, cut at random lengths and laid
+// out from exact-size buffers: the run stays consistent and nothing is read past the length.
+TEST_F(TextRunLayout, HostileText)
+{
+    static const char *const kPieces[] = {
+        "{#", "{#", "}", "(", ")", ";", ",", " ", "size", "color", "shadow_", "outline_", "reset()", "font",
+        "'", "'}'", "/*", "*/", "//", "\n", "0x", "1e", "-", "9", "255", "true", "grad", "sub(1)",
+        ALEF, BET, "a", "(", "[", "]", "\xD9\xA0", "\xE2\x82", "\xF0\x9F", "\xFF", "\xC3", ""};  // the last piece stands for a NUL byte
+    std::mt19937 random(12345);
+    for (int32_t round = 0; round < 3000; round++)
+    {
+        std::string text;
+        int32_t pieces = int32_t(random() % 40);
+        for (int32_t i = 0; i < pieces; i++)
+        {
+            size_t index = random() % (sizeof(kPieces) / sizeof(kPieces[0]));
+            text += (index + 1 == sizeof(kPieces) / sizeof(kPieces[0])) ? std::string(1, '\0') : kPieces[index];
+        }
+        if (!text.empty()) text.resize(random() % (text.size() + 1));
+
+        state.optionFlags = kTextOptionDirectives | kTextOptionBidirectional |
+                            ((round & 1) ? kTextOptionRightToLeft : 0U);
+        Layout(text);
+        ASSERT_GE(run.characterCount, 0);
+        ASSERT_LE(run.characterCount, kTextRunMaxCharacters);
+        int32_t previousEnd = 0;
+        int32_t segments = 1;
+        for (int32_t i = 0; i < run.characterCount; i++)
+        {
+            const TextRunCharacter &character = run.characters[i];
+            ASSERT_GE(character.textOffset, previousEnd) << round;
+            ASSERT_GE(character.byteLength, 1) << round;
+            ASSERT_NE(character.codePoint, 0U) << round;
+            ASSERT_EQ(character.flags & ~0x3B, 0) << round;
+            previousEnd = character.textOffset + character.byteLength;
+            segments += (character.flags & kRunFlagNewSegment) ? 1 : 0;
+        }
+        ASSERT_LE(previousEnd, run.characters[run.characterCount].textOffset) << round;
+        ASSERT_LE(run.characters[run.characterCount].textOffset, int32_t(text.size())) << round;
+        ASSERT_LE(segments, kTextRunMaxSegments) << round;
+
+        TextLayoutState result;
+        ApplyTextFormatDirectives(&state, bytes.data(), int32_t(bytes.size()), &result);
+    }
 }
 
 TEST_F(TextRunLayout, PackAndUnpack)
