@@ -90,6 +90,7 @@ private:
     MapElement *RotateRight(MapElement *element);
     MapElement *RotateRightLeft(MapElement *element);
     MapElement *RotateLeftRight(MapElement *element);
+    void InsertChildElement(MapElement *parent, MapElement *element, bool left);
     void RebalanceAfterInsert(MapElement *parent, bool left);
     void RebalanceAfterRemove(MapElement *parent, bool left);
 
