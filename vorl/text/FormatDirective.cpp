@@ -399,14 +399,41 @@ int32_t CopyBounded(const char *text, int32_t limit, char *buffer)
     return count;
 }
 
+// Whether a character literal opened before the consumed point could have run into the end of a
+// cut copy (its reader then saw the copy's NUL instead of the text that follows). Walks backwards
+// keeping, for the next two positions, whether a literal body scanned from there reaches the end.
+bool LiteralReachesEnd(const char *buffer, int32_t copied, int32_t consumed)
+{
+    bool reachNext = true;
+    bool reachAfterNext = true;
+    for (int32_t i = copied - 1; i >= 0; i--)
+    {
+        unsigned char byte = static_cast<unsigned char>(buffer[i]);
+        if (byte == '\'' && i < consumed && reachNext) return true;
+        bool reach = reachNext;
+        if (byte == '\'' || byte < 0x20 || byte > 0x7E)
+        {
+            reach = false;
+        }
+        else if (byte == '\\')
+        {
+            reach = (i + 1 >= copied) || reachAfterNext;
+        }
+        reachAfterNext = reachNext;
+        reachNext = reach;
+    }
+    return false;
+}
+
 }  // namespace
 
 int32_t ParseFormatDirective(const TextLayoutState *base, const char *text, int32_t length,
                              TextLayoutState *target, uint32_t *changedFlags)
 {
     // The literal readers need NUL-terminated text, so the block is parsed from a terminated copy
-    // of the remaining bytes. The copy starts small and grows only when the parse ran into its
-    // end (or when a character literal might straddle it), so long texts are not copied whole.
+    // of the remaining bytes. The copy starts small and grows only when the parse may have seen
+    // its end: when it consumed the whole copy (every scan but a failed character literal ends
+    // there once it meets the NUL), or when a character literal might straddle the end.
     int32_t remaining = int32_t(uint32_t(length) & 0x7FFFFFFFU);
     if (remaining < 2) return (remaining == 1 && text[0] != 0) ? 1 : 0;
 
@@ -432,7 +459,7 @@ int32_t ParseFormatDirective(const TextLayoutState *base, const char *text, int3
         }
 
         int32_t consumed = (copied < 2) ? copied : ParseBlock(base, buffer, target, changedFlags);
-        bool exact = !cut || (consumed < copied && std::memchr(buffer, '\'', size_t(copied)) == nullptr);
+        bool exact = !cut || (consumed < copied && !LiteralReachesEnd(buffer, copied, consumed));
         if (buffer != localBuffer)
         {
             MemoryRelease(buffer);

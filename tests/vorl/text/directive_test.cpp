@@ -229,18 +229,23 @@ TEST(FormatDirective, LongBlocks)
     for (int32_t pad = 240; pad < 270; pad++)
     {
         const std::string spaces(size_t(pad), ' ');
-        const std::string cases[] = {
-            "{#" + spaces + "font('}A');size(24)}",
-            "{#" + spaces + "/* } */size(24);font(0x7D41)}",
-            "{#font(" + spaces + "0x7D41);size(24)}",
+        const struct
+        {
+            std::string text;
+            uint32_t fontNumber;
+        } cases[] = {
+            {"{#" + spaces + "font('}A');size(24)}", 0x7D41},
+            {"{#" + spaces + "font('\\'}');size(24)}", 0x277D},
+            {"{#" + spaces + "/* } */size(24);font(0x7D41)}", 0x7D41},
+            {"{#font(" + spaces + "0x7D41);size(24)}", 0x7D41},
         };
-        for (const std::string &text : cases)
+        for (const auto &c : cases)
         {
             TextLayoutState target = base;
             uint32_t flags = 0;
-            EXPECT_EQ(ParseBounded(base, text, &target, &flags), int32_t(text.size())) << pad << text;
-            EXPECT_EQ(target.size, 24.0F) << pad << text;
-            EXPECT_EQ(target.fontNumber, 0x7D41U) << pad << text;
+            EXPECT_EQ(ParseBounded(base, c.text, &target, &flags), int32_t(c.text.size())) << pad << c.text;
+            EXPECT_EQ(target.size, 24.0F) << pad << c.text;
+            EXPECT_EQ(target.fontNumber, c.fontNumber) << pad << c.text;
         }
     }
     // A block of several kilobytes that is never closed consumes everything.
