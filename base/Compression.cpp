@@ -14,19 +14,12 @@ constexpr uint32_t kMaxChainWalk = 256;
 constexpr uint32_t kMinMatchLength = 4;
 constexpr uint32_t kMaxLiteralPiece = 65824;
 constexpr uint32_t kMaxMatchPiece = 65827;
-constexpr int32_t kNoEntry = -1;
-constexpr uint32_t kNoPosition = 0xFFFFFFFF;
+constexpr uint16_t kNoEntry = 0xFFFF;
 constexpr uint8_t kEndCode = 0xE0;
 
-// One position in the hash chains; a position p lives in entry p mod kChainCount.
-struct ChainEntry
-{
-    int32_t previous;
-    int32_t next;
-    uint32_t position;
-};
-
 // The state of one CompressData call: input, output with its room, and the hash chains.
+// Position p lives in chain entry p mod kChainCount. Positions are inserted in order without gaps,
+// so an entry holds the newest inserted position with its number, which is not stored.
 struct Encoder
 {
     const uint8_t *input;
@@ -34,8 +27,10 @@ struct Encoder
     uint8_t *output;
     uint32_t outputSize;
     uint32_t capacity;
-    int32_t *head;
-    ChainEntry *chain;
+    uint32_t inserted;
+    uint16_t *head;
+    uint16_t *next;
+    uint16_t *previous;
 };
 
 uint32_t HashPosition(const uint8_t *input, uint32_t position)
@@ -43,25 +38,34 @@ uint32_t HashPosition(const uint8_t *input, uint32_t position)
     return (uint32_t(input[position]) << 4) + (input[position + 1] >> 4);
 }
 
+// The position held by a chain entry: the newest inserted one with that entry.
+uint32_t EntryPosition(const Encoder *encoder, uint32_t entry)
+{
+    uint32_t newest = encoder->inserted - 1;
+    return newest - ((newest - entry) & (kChainCount - 1));
+}
+
 void InsertHashPosition(Encoder *encoder, uint32_t position)
 {
-    int32_t index = int32_t(position & (kChainCount - 1));
-    ChainEntry *entry = &encoder->chain[index];
+    uint16_t entry = uint16_t(position & (kChainCount - 1));
+    uint16_t *next = encoder->next;
+    uint16_t *previous = encoder->previous;
 
-    if (entry->position != kNoPosition)
+    // The entry's old position, kChainCount back, leaves its chain.
+    if (position >= kChainCount)
     {
-        if (entry->previous != kNoEntry) encoder->chain[entry->previous].next = entry->next;
-        else encoder->head[HashPosition(encoder->input, entry->position)] = entry->next;
-        if (entry->next != kNoEntry) encoder->chain[entry->next].previous = entry->previous;
+        if (previous[entry] != kNoEntry) next[previous[entry]] = next[entry];
+        else encoder->head[HashPosition(encoder->input, position - kChainCount)] = next[entry];
+        if (next[entry] != kNoEntry) previous[next[entry]] = previous[entry];
     }
 
     uint32_t hash = HashPosition(encoder->input, position);
-    int32_t first = encoder->head[hash];
-    entry->previous = kNoEntry;
-    entry->next = first;
-    entry->position = position;
-    if (first != kNoEntry) encoder->chain[first].previous = index;
-    encoder->head[hash] = index;
+    uint16_t first = encoder->head[hash];
+    previous[entry] = kNoEntry;
+    next[entry] = first;
+    if (first != kNoEntry) previous[first] = entry;
+    encoder->head[hash] = entry;
+    encoder->inserted = position + 1;
 }
 
 // Length of the common prefix of the bytes at older and current, at most limit; 0 below 4.
@@ -77,6 +81,14 @@ uint32_t ScoreMatch(uint32_t length)
 {
     if (length > 291) return length - 2;
     if (length > 35) return length - 1;
+    return length;
+}
+
+// The shortest match whose score beats score (a match is at least 4 bytes).
+uint32_t NeededLength(uint32_t score)
+{
+    uint32_t length = (score < kMinMatchLength) ? kMinMatchLength : score + 1;
+    while (ScoreMatch(length) <= score) ++length;
     return length;
 }
 
@@ -199,19 +211,25 @@ bool Encode(Encoder *encoder)
 
         if (run < remaining)
         {
-            int32_t index = encoder->head[HashPosition(input, position)];
-            for (uint32_t walked = 0; index != kNoEntry && walked < kMaxChainWalk; ++walked)
+            uint32_t needed = NeededLength(bestScore);
+            uint16_t index = encoder->head[HashPosition(input, position)];
+            for (uint32_t walked = 0; index != kNoEntry && walked < kMaxChainWalk && needed <= remaining; ++walked)
             {
-                uint32_t older = encoder->chain[index].position;
+                uint32_t older = EntryPosition(encoder, index);
+                index = encoder->next[index];
+
+                // A candidate that differs at the last byte it needs can neither win nor cover the rest.
+                if (input[older + needed - 1] != input[position + needed - 1]) continue;
+
                 uint32_t length = GetMatchLength(input, older, position, remaining);
                 if (length != 0 && ScoreMatch(length) > bestScore)
                 {
                     bestLength = length;
                     bestPosition = older;
                     bestScore = ScoreMatch(length);
+                    needed = NeededLength(bestScore);
                 }
                 if (length == remaining) break;
-                index = encoder->chain[index].next;
             }
         }
 
@@ -248,15 +266,16 @@ uint32_t CompressData(const void *input, uint32_t size, void *output)
     encoder.output = static_cast<uint8_t *>(output);
     encoder.outputSize = 0;
     encoder.capacity = size;
-    encoder.head = static_cast<int32_t *>(MemoryAllocate(kHashCount * sizeof(int32_t)));
-    encoder.chain = static_cast<ChainEntry *>(MemoryAllocate(kChainCount * sizeof(ChainEntry)));
-
+    encoder.inserted = 0;
+    encoder.head = static_cast<uint16_t *>(MemoryAllocate(kHashCount * sizeof(uint16_t)));
+    encoder.next = static_cast<uint16_t *>(MemoryAllocate(kChainCount * sizeof(uint16_t)));
+    encoder.previous = static_cast<uint16_t *>(MemoryAllocate(kChainCount * sizeof(uint16_t)));
     for (uint32_t h = 0; h < kHashCount; ++h) encoder.head[h] = kNoEntry;
-    for (uint32_t e = 0; e < kChainCount; ++e) encoder.chain[e] = ChainEntry{kNoEntry, kNoEntry, kNoPosition};
 
     bool written = Encode(&encoder);
 
-    MemoryRelease(encoder.chain);
+    MemoryRelease(encoder.previous);
+    MemoryRelease(encoder.next);
     MemoryRelease(encoder.head);
 
     if (!written) return 0;
@@ -320,6 +339,7 @@ bool DecompressData(const void *compressed, uint32_t compressedSize, void *outpu
             if (distance > written) return false;
             const uint8_t *from = out + written - distance;
             uint8_t *to = out + written;
+            // Byte by byte: a match may overlap the bytes it produces.
             for (uint32_t k = 0; k < length; ++k) to[k] = from[k];
         }
         written += length;
