@@ -85,6 +85,9 @@ TEST(Compression, KnownEncodings)
         {"eight equal bytes after one other", {'A', 0, 0, 0, 0, 0, 0, 0}, {0x01, 'A', 0x00, 0x42, 0x00, 0xE0, 0xE0, 0xE0}},
         {"37 equal bytes", Repeat(7, 37), {0x00, 7, 0x60, 0x00, 0x00, 0xE0, 0xE0, 0xE0}},
         {"a match two bytes back", {1, 2, 1, 2, 1, 2, 1, 2, 1, 2}, {0x01, 1, 2, 0x44, 0x01, 0xE0, 0xE0, 0xE0}},
+        // Two candidates of equal length: the newer one (5 back, not 10) wins.
+        {"newest of equal matches", {'w', 'x', 'y', 'z', '1', 'w', 'x', 'y', 'z', '2', 'w', 'x', 'y', 'z', '3', '4', '5'},
+            {0x04, 'w', 'x', 'y', 'z', '1', 0x40, 0x04, 0x00, '2', 0x40, 0x04, 0x02, '3', '4', '5'}},
         // One full piece; the last byte of the run stays a literal instead of a 1-byte rest.
         {"65829 equal bytes", Repeat(0, 65829), {0x00, 0x00, 0x61, 0xFF, 0xFF, 0x00, 0x00, 0x00}},
         {"65830 equal bytes", Repeat(5, 65830), {0x00, 5, 0x61, 0xFF, 0xFF, 0x00, 0x01, 5, 5, 0xE0, 0xE0, 0xE0}},
