@@ -415,6 +415,22 @@ TEST(ConvertCubicToQuadratics, EdgeCases)
     CubicBezier2D point = MakeCubic(1, 1, 1, 1, 1, 1, 1, 1);
     ASSERT_EQ(ConvertCubicToQuadratics(point, kTolerance, out), 1);
     EXPECT_EQ(out[0].p1.x, 1.0f);
+
+    // Non-finite coordinates from damaged data stay within the output's room and still end at p3.
+    const float bad[] = {NAN, INFINITY, -INFINITY, 3e38f};
+    for (float value : bad)
+    {
+        for (int k = 0; k < 8; ++k)
+        {
+            CubicBezier2D c = MakeCubic(0, 0, 1, 2, 3, -1, 4, 1);
+            float *coordinates[8] = {&c.p0.x, &c.p0.y, &c.p1.x, &c.p1.y, &c.p2.x, &c.p2.y, &c.p3.x, &c.p3.y};
+            *coordinates[k] = value;
+            count = ConvertCubicToQuadratics(c, kTolerance, out);
+            EXPECT_GE(count, 1);
+            EXPECT_LE(count, kMaxCubicQuadratics);
+            EXPECT_TRUE(SameBits(out[count - 1].p2.x, c.p3.x) && SameBits(out[count - 1].p2.y, c.p3.y));
+        }
+    }
 }
 
 TEST(ConvertCubicToQuadratics, HardCubicsGiveFiniteContinuousOutput)
