@@ -3,10 +3,8 @@
 #include <bit>
 
 #if defined(__SSE__) || defined(__x86_64__)
-#include <immintrin.h>
+#include <xmmintrin.h>
 #define OQ_HAVE_SSE 1
-#else
-#include <cmath>
 #endif
 
 namespace oq {
@@ -133,10 +131,8 @@ constexpr TrigTableData kTrigTableData = MakeTrigTable();
 constexpr ArctanTableData kArctanTableData = MakeArctanTable();
 constexpr ExpTableData kExpTableData = MakeExpTable();
 
-constexpr float kTwoPower23 = 8388608.0f;
 constexpr float kStepsPerRadian = 40.743664f;  // 256 / (2 pi)
 constexpr float kRadiansPerStep = 0.024543693f;  // 2 pi / 256
-constexpr float kNewtonHalf = 0.50000006f;  // 0.5 + 2^-24
 
 // Truncation toward zero with x86 semantics: out of range and NaN give INT32_MIN.
 inline int32_t TruncateToInt32(float x)
@@ -150,33 +146,11 @@ inline int32_t TruncateToInt32(float x)
 #endif
 }
 
-inline float ReciprocalSqrtEstimate(float x)
-{
-#if OQ_HAVE_SSE
-    return _mm_cvtss_f32(_mm_rsqrt_ss(_mm_set_ss(x)));
-#else
-    return 1.0f / std::sqrt(x);
-#endif
-}
-
-// Newton step of the root functions; x is at least FloatMinNormal.
-inline float InverseSqrtStep(float x)
-{
-    float y0 = ReciprocalSqrtEstimate(x);
-    return y0 * kNewtonHalf * (3.0f - x * y0 * y0);
-}
-
 // Shared core of the table trigonometry: cosine and sine of abs(angle).
 inline void TableCosSin(float angle, float &cosine, float &sine)
 {
     float a = (angle < 0.0f ? -angle : angle) * kStepsPerRadian;
-    float k = a;
-    if (a < kTwoPower23)
-    {
-        k = (a + kTwoPower23) - kTwoPower23;
-        if (k > a)
-            k -= 1.0f;
-    }
+    float k = FloatFloor(a);
     // Floats of 2^31 and above are multiples of 256, and the truncation then gives
     // INT32_MIN (also for NaN), whose low byte is 0 as well.
     int32_t index = TruncateToInt32(k) & (kTrigTableSize - 1);
@@ -191,32 +165,6 @@ inline void TableCosSin(float angle, float &cosine, float &sine)
 }
 
 }  // namespace
-
-float FloatFloor(float x)
-{
-    float magnitude = x < 0.0f ? -x : x;
-    if (!(magnitude < kTwoPower23))
-        return x;  // already an integer, or NaN
-    float rounded = (magnitude + kTwoPower23) - kTwoPower23;
-    float r = x < 0.0f ? -rounded : rounded;
-    if (r > x)
-        r -= 1.0f;
-    return r;
-}
-
-float Sqrt(float x)
-{
-    if (x < FloatMinNormal)
-        return 0.0f;
-    return x * InverseSqrtStep(x);
-}
-
-float InverseSqrt(float x)
-{
-    if (x < FloatMinNormal)
-        return FloatInfinity;
-    return InverseSqrtStep(x);
-}
 
 float Sin(float angle)
 {
