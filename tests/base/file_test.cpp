@@ -284,6 +284,7 @@ TEST_F(FileTest, AccessDeniedEndToEnd)
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 100) GTEST_SKIP() << "cannot give up root rights here";
     EXPECT_EQ(WEXITSTATUS(status), kFileAccessDenied * 10 + kFileAccessDenied);
     ASSERT_EQ(chmod(path.c_str(), 0600), 0);
     EXPECT_EQ(Get(path), "secret");
