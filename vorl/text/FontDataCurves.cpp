@@ -20,11 +20,12 @@ void ExtractGlyphCurves(const VorlFontRecord *font, uint32_t glyphIndex, const V
 {
     const VorlGlyphRecord &glyph = font->GetGlyphRecords()[glyphIndex];
     const uint16_t *texels = static_cast<const uint16_t *>(curveTexels);
+    uint32_t count = glyph.curveCount;
+    if (count == 0) return;
     const uint32_t *contour = font->GetContourList() + glyph.firstContour;
     uint32_t width = file->curveTexture.width;
     float originX = glyph.curveOrigin[0];
     float originY = glyph.curveOrigin[1];
-    uint32_t count = glyph.curveCount;
     uint32_t done = 0;
     while (done < count)
     {
