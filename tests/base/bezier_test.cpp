@@ -85,6 +85,48 @@ double MeasureDistance(const CubicBezier2D &c, const QuadraticBezier2D *q, int32
     return worst;
 }
 
+Point2D RandomPoint2D(std::mt19937 &random, std::uniform_real_distribution<float> &value)
+{
+    float x = value(random);
+    return Point2D(x, value(random));
+}
+
+Point3D RandomPoint3D(std::mt19937 &random, std::uniform_real_distribution<float> &value)
+{
+    float x = value(random);
+    float y = value(random);
+    return Point3D(x, y, value(random));
+}
+
+// One curve of each record with random control points.
+struct RandomCurves
+{
+    QuadraticBezier2D q;
+    CubicBezier2D c;
+    QuadraticBezier3D q3;
+    CubicBezier3D c3;
+};
+
+RandomCurves MakeRandomCurves(std::mt19937 &random, std::uniform_real_distribution<float> &value)
+{
+    RandomCurves curves;
+    curves.q.p0 = RandomPoint2D(random, value);
+    curves.q.p1 = RandomPoint2D(random, value);
+    curves.q.p2 = RandomPoint2D(random, value);
+    curves.c.p0 = RandomPoint2D(random, value);
+    curves.c.p1 = RandomPoint2D(random, value);
+    curves.c.p2 = RandomPoint2D(random, value);
+    curves.c.p3 = RandomPoint2D(random, value);
+    curves.q3.p0 = RandomPoint3D(random, value);
+    curves.q3.p1 = RandomPoint3D(random, value);
+    curves.q3.p2 = RandomPoint3D(random, value);
+    curves.c3.p0 = RandomPoint3D(random, value);
+    curves.c3.p1 = RandomPoint3D(random, value);
+    curves.c3.p2 = RandomPoint3D(random, value);
+    curves.c3.p3 = RandomPoint3D(random, value);
+    return curves;
+}
+
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof(float)) == 0; }
 bool IsFinite(const Point2D &p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
@@ -195,17 +237,11 @@ TEST(Bezier, BoxesAndExtentsContainDenseSamples)
     std::uniform_real_distribution<float> value(-50.0f, 50.0f);
     for (int trial = 0; trial < 300; ++trial)
     {
-        QuadraticBezier2D q(Point2D(value(random), value(random)), Point2D(value(random), value(random)),
-                            Point2D(value(random), value(random)));
-        CubicBezier2D c(Point2D(value(random), value(random)), Point2D(value(random), value(random)),
-                        Point2D(value(random), value(random)), Point2D(value(random), value(random)));
-        QuadraticBezier3D q3(Point3D(value(random), value(random), value(random)),
-                             Point3D(value(random), value(random), value(random)),
-                             Point3D(value(random), value(random), value(random)));
-        CubicBezier3D c3(Point3D(value(random), value(random), value(random)),
-                         Point3D(value(random), value(random), value(random)),
-                         Point3D(value(random), value(random), value(random)),
-                         Point3D(value(random), value(random), value(random)));
+        RandomCurves curves = MakeRandomCurves(random, value);
+        const QuadraticBezier2D &q = curves.q;
+        const CubicBezier2D &c = curves.c;
+        const QuadraticBezier3D &q3 = curves.q3;
+        const CubicBezier3D &c3 = curves.c3;
         Vector2D d(value(random), value(random));
 
         Box2D qb = q.GetBoundingBox();
@@ -282,17 +318,11 @@ TEST(Bezier, Subcurves)
     std::uniform_real_distribution<float> parameter(-0.25f, 1.25f);
     for (int trial = 0; trial < 200; ++trial)
     {
-        QuadraticBezier2D q(Point2D(value(random), value(random)), Point2D(value(random), value(random)),
-                            Point2D(value(random), value(random)));
-        CubicBezier2D c(Point2D(value(random), value(random)), Point2D(value(random), value(random)),
-                        Point2D(value(random), value(random)), Point2D(value(random), value(random)));
-        CubicBezier3D c3(Point3D(value(random), value(random), value(random)),
-                         Point3D(value(random), value(random), value(random)),
-                         Point3D(value(random), value(random), value(random)),
-                         Point3D(value(random), value(random), value(random)));
-        QuadraticBezier3D q3(Point3D(value(random), value(random), value(random)),
-                             Point3D(value(random), value(random), value(random)),
-                             Point3D(value(random), value(random), value(random)));
+        RandomCurves curves = MakeRandomCurves(random, value);
+        const QuadraticBezier2D &q = curves.q;
+        const CubicBezier2D &c = curves.c;
+        const QuadraticBezier3D &q3 = curves.q3;
+        const CubicBezier3D &c3 = curves.c3;
         float t0 = parameter(random), t1 = parameter(random);  // t0 > t1 gives the reversed piece
         QuadraticBezier2D qs = q.GetSubcurve(t0, t1);
         CubicBezier2D cs = c.GetSubcurve(t0, t1);
@@ -332,8 +362,8 @@ TEST(QuadraticBezier2D, ArcLengthIsTheTwoPointFormula)
     int gentle = 0;
     for (int trial = 0; trial < 400; ++trial)
     {
-        QuadraticBezier2D q(Point2D(value(random), value(random)), Point2D(value(random), value(random)),
-                            Point2D(value(random), value(random)));
+        QuadraticBezier2D q(RandomPoint2D(random, value), RandomPoint2D(random, value),
+                            RandomPoint2D(random, value));
         float t0 = parameter(random), t1 = parameter(random);
         auto speed = [&](double t) {
             double dx = (1.0 - t) * (double(q.p1.x) - q.p0.x) + t * (double(q.p2.x) - q.p1.x);
