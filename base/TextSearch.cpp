@@ -90,7 +90,8 @@ int32_t FindCharOutsideQuotes(const char *text, char c)
 {
     bool quoted = false;
     bool escaped = false;
-    for (int32_t i = 0; text[i] != 0; i++)
+    int32_t i = 0;
+    for (; text[i] != 0; i++)
     {
         char b = text[i];
         if (b == '"')
@@ -103,7 +104,7 @@ int32_t FindCharOutsideQuotes(const char *text, char c)
         escaped = (b == '\\') && !escaped;
     }
 
-    return (c == 0) ? GetTextLength(text) : -1;
+    return (c == 0 && !quoted) ? i : -1;
 }
 
 int32_t CountCharMax(const char *text, char c, int32_t n)

@@ -76,7 +76,8 @@ int32_t FindChar(const char *text, char c);
 // The same within the first n bytes; stops at the NUL.
 int32_t FindCharMax(const char *text, char c, int32_t n);
 
-// Index of the first occurrence outside double-quoted parts (a backslash escapes a quote inside).
+// Index of the first occurrence outside double-quoted parts (a backslash escapes a quote inside);
+// searching for 0 finds the NUL unless an unclosed quoted part runs up to it.
 int32_t FindCharOutsideQuotes(const char *text, char c);
 
 // Occurrences within the first n bytes; stops at the NUL (which counts once when c is 0).

@@ -95,6 +95,9 @@ TEST(TextSearchTest, FindOutsideQuotes)
         {"a\\,b", ',', 2},          // outside quotes a backslash escapes nothing
         {"\"open,", ',', -1},
         {"", ',', -1},
+        {"a\"b\"", 0, 4},         // the NUL is found when it lies outside quotes,
+        {"", 0, 0},
+        {"a\"b", 0, -1},           // not inside a quoted part that the NUL cuts short
     };
 
     for (const Case &c : cases) EXPECT_EQ(oq::FindCharOutsideQuotes(c.text, c.c), c.index) << c.text;
