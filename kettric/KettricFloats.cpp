@@ -13,87 +13,85 @@ namespace oq {
 
 namespace {
 
-// Where the parts of a validated decimal literal lie.
+// What the scan of a decimal literal found out about it.
 struct DecimalLiteral
 {
     int32_t length;          // bytes of the whole literal
     int32_t integerDigits;   // significant integer digits (leading zeros skipped)
-    int32_t leadingZeros;    // zeros after the point before the first non-zero digit (no integer digits)
+    int32_t leadingZeros;    // zeros after the point before the first significant digit
+    int32_t significant;     // significant digits in all
+    int32_t fractionDigits;  // fraction digits up to the last one held in the mantissa
+    uint64_t mantissa;       // the first 19 significant digits as an integer
     int64_t exponent;        // exponent value, saturated
     bool hasUnderscore;
-    bool nonZero;
 };
 
-// A digit run with "_" separators; 'FLIV' for an "_" at its start, doubled or at its end.
-// Counts the significant digits and the leading zeros of the run.
-KettricResult ScanFloatDigitRun(const char *text, int32_t *length, int32_t *digits, int32_t *significant,
-                                int32_t *leadingZeros, bool *underscore)
+// Scans one digit run with "_" separators ('FLIV' for an "_" at its start, doubled or at its end)
+// and adds its digits to the literal. Returns the number of digits through *digits.
+KettricResult ScanFloatDigitRun(const char **text, DecimalLiteral *literal, bool fraction, int32_t *digits)
 {
-    const char *p = text;
+    const char *p = *text;
     int32_t count = 0;
-    int32_t zeros = 0;
-    int32_t signif = 0;
     bool afterDigit = false;
-    for (;;)
+    for (;; ++p)
     {
         char c = *p;
         if (IsKettricDigit(c))
         {
-            if (signif == 0 && c == '0')
-                ++zeros;
-            else
-                ++signif;
             ++count;
             afterDigit = true;
+            if (literal->significant == 0 && c == '0')
+            {
+                if (fraction)
+                {
+                    ++literal->leadingZeros;
+                    ++literal->fractionDigits;
+                }
+                continue;
+            }
+            ++literal->significant;
+            if (!fraction) ++literal->integerDigits;
+            if (literal->significant <= 19)
+            {
+                literal->mantissa = literal->mantissa * 10u + uint64_t(c - '0');
+                if (fraction) ++literal->fractionDigits;
+            }
         }
         else if (c == '_')
         {
             if (!afterDigit) return 'FLIV';
             afterDigit = false;
-            *underscore = true;
+            literal->hasUnderscore = true;
         }
         else
         {
             break;
         }
-        ++p;
     }
     if (count != 0 && !afterDigit) return 'FLIV';
-    *length = static_cast<int32_t>(p - text);
+    *text = p;
     *digits = count;
-    *significant = signif;
-    *leadingZeros = zeros;
     return 0;
 }
 
 // Validates the decimal form: digits, an optional "." and digits, an optional exponent.
 KettricResult ScanDecimalFloat(const char *text, DecimalLiteral *literal)
 {
+    *literal = DecimalLiteral{};
     const char *p = text;
-    int32_t n = 0, digits = 0, signif = 0, zeros = 0;
-    bool underscore = false;
-
-    KettricResult result = ScanFloatDigitRun(p, &n, &digits, &signif, &zeros, &underscore);
+    int32_t digits = 0;
+    KettricResult result = ScanFloatDigitRun(&p, literal, false, &digits);
     if (result != 0) return result;
-    p += n;
     int32_t totalDigits = digits;
-    literal->integerDigits = signif;
-    literal->leadingZeros = 0;
-    literal->nonZero = signif != 0;
-
     if (*p == '.')
     {
         ++p;
-        result = ScanFloatDigitRun(p, &n, &digits, &signif, &zeros, &underscore);
+        result = ScanFloatDigitRun(&p, literal, true, &digits);
         if (result != 0) return result;
-        p += n;
         totalDigits += digits;
-        if (signif != 0) literal->nonZero = true;
-        literal->leadingZeros = zeros;
     }
     if (totalDigits == 0) return 'FLIV';
 
-    literal->exponent = 0;
     if (*p == 'e' || *p == 'E')
     {
         ++p;
@@ -104,28 +102,62 @@ KettricResult ScanDecimalFloat(const char *text, DecimalLiteral *literal)
             ++p;
         }
         const char *start = p;
-        result = ScanFloatDigitRun(p, &n, &digits, &signif, &zeros, &underscore);
+        DecimalLiteral exponentDigits{};
+        result = ScanFloatDigitRun(&p, &exponentDigits, false, &digits);
         if (result != 0) return result;
         if (digits == 0) return 'FLIV';
         int64_t e = 0;
-        for (const char *q = start; q < start + n; ++q)
+        for (const char *q = start; q < p; ++q)
         {
             if (*q == '_') continue;
             e = e * 10 + (*q - '0');
             if (e > 1000000000) e = 1000000000;
         }
         literal->exponent = negative ? -e : e;
-        p += n;
+        literal->hasUnderscore |= exponentDigits.hasUnderscore;
     }
     literal->length = static_cast<int32_t>(p - text);
-    literal->hasUnderscore = underscore;
     return 0;
 }
+
+// Exactly representable powers of ten for the fast conversion.
+template <typename T>
+struct FastDecimal;
+
+template <>
+struct FastDecimal<float>
+{
+    static constexpr uint64_t kMaxMantissa = uint64_t(1) << 24;
+    static constexpr int32_t kMaxExponent = 10;
+    static constexpr float kPowers[11] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+};
+
+template <>
+struct FastDecimal<double>
+{
+    static constexpr uint64_t kMaxMantissa = uint64_t(1) << 53;
+    static constexpr int32_t kMaxExponent = 22;
+    static constexpr double kPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+};
 
 // Correctly rounded conversion of a validated decimal literal; overflow gives +infinity, underflow +0.
 template <typename T>
 T ConvertDecimalFloat(const char *text, const DecimalLiteral &literal)
 {
+    // A mantissa and a power of ten that are both exact give a correctly rounded result in one operation.
+    if (literal.significant <= 19)
+    {
+        if (literal.mantissa == 0) return T(0);
+        int64_t e = literal.exponent - literal.fractionDigits;
+        if (literal.mantissa <= FastDecimal<T>::kMaxMantissa && e >= -FastDecimal<T>::kMaxExponent &&
+            e <= FastDecimal<T>::kMaxExponent)
+        {
+            T m = T(literal.mantissa);
+            return (e < 0) ? m / FastDecimal<T>::kPowers[-e] : m * FastDecimal<T>::kPowers[e];
+        }
+    }
+
     char localBuffer[128] = {};
     char *buffer = nullptr;
     const char *first = text;
@@ -151,7 +183,7 @@ T ConvertDecimalFloat(const char *text, const DecimalLiteral &literal)
         // Decimal position of the first significant digit decides between overflow and underflow.
         int64_t magnitude = (literal.integerDigits != 0) ? literal.integerDigits : -int64_t(literal.leadingZeros);
         magnitude += literal.exponent;
-        value = (magnitude > 0 && literal.nonZero) ? std::numeric_limits<T>::infinity() : T(0);
+        value = (magnitude > 0) ? std::numeric_limits<T>::infinity() : T(0);
     }
     if (buffer != nullptr && buffer != localBuffer) MemoryRelease(buffer);
     return value;
