@@ -3,10 +3,6 @@
 // must survive a round trip through CompressData.
 #include "base/Compression.h"
 
-// The codec is compiled into this target so that the fuzzer's coverage and sanitizer
-// instrumentation reach it (the libraries themselves are built without them).
-#include "base/Compression.cpp"
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
