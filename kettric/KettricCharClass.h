@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kettric/KettricLiterals.h"
+
 #include <array>
 #include <cstdint>
 
@@ -63,6 +65,20 @@ inline bool IsKettricSeparator(char c)
 inline bool IsKettricDigit(char c)
 {
     return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0' < 10u;
+}
+
+// The text after any white space and comments; the common case of none is decided inline.
+inline const char *SkipKettricSpace(const char *p)
+{
+    unsigned char c = static_cast<unsigned char>(*p);
+    if (c > 0x20 && c != '/') return p;
+    return p + SkipKettricWhitespace(p);
+}
+
+// Consumes an optional sign as ReadKettricSign does; the common case of none is decided inline.
+inline bool ReadKettricSignFast(const char **text)
+{
+    return (**text == '-' || **text == '+') && ReadKettricSign(text);
 }
 
 }  // namespace oq

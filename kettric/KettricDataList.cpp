@@ -1,4 +1,5 @@
 // Kettric data lists: reading the values of a data list and creating one from its keyword.
+#include "kettric/KettricCharClass.h"
 #include "kettric/KettricPrimitive.h"
 
 namespace oq {
@@ -25,10 +26,10 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
             values.SetElementCount(n + 1);
             result = KettricDataTraits<type>::Read(&p, &values[n]);
             if (result != 0) break;
-            p += SkipKettricWhitespace(p);
+            p = SkipKettricSpace(p);
             if (*p != ',') break;
             ++p;
-            p += SkipKettricWhitespace(p);
+            p = SkipKettricSpace(p);
         }
         *text = p;
         return result;
@@ -48,7 +49,7 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
                 break;
             }
             p += length;
-            p += SkipKettricWhitespace(p);
+            p = SkipKettricSpace(p);
         }
         if (*p != '{')
         {
@@ -56,7 +57,7 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
             break;
         }
         ++p;
-        p += SkipKettricWhitespace(p);
+        p = SkipKettricSpace(p);
         values.SetElementCount(size * (b + 1));
         if (stateFlag)
         {
@@ -73,10 +74,10 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
                     break;
                 }
                 ++p;
-                p += SkipKettricWhitespace(p);
+                p = SkipKettricSpace(p);
             }
             result = KettricDataTraits<type>::Read(&p, &values[size * b + i]);
-            p += (result == 0) ? SkipKettricWhitespace(p) : 0;
+            if (result == 0) p = SkipKettricSpace(p);
         }
         if (result != 0) break;
         if (*p != '}')
@@ -85,10 +86,10 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
             break;
         }
         ++p;
-        p += SkipKettricWhitespace(p);
+        p = SkipKettricSpace(p);
         if (*p != ',') break;
         ++p;
-        p += SkipKettricWhitespace(p);
+        p = SkipKettricSpace(p);
     }
     *text = p;
     return result;

@@ -62,6 +62,8 @@ void KettricDocument::RecordFailingStructure(KettricStructure *structure)
 
 KettricResult KettricDocument::ParseTree(const char *text)
 {
+    // Every structure of the global map goes with the tree: unlink them all at once.
+    globalNameMap.RemoveAll();
     rootStructure.TreeBase::PurgeSubtree();
     failingStructure = nullptr;
     errorLine = 0;

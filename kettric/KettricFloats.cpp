@@ -30,38 +30,37 @@ struct DecimalLiteral
 // and adds its digits to the literal. Returns the number of digits through *digits.
 KettricResult ScanFloatDigitRun(const char **text, DecimalLiteral *literal, bool fraction, int32_t *digits)
 {
+    // Locals, not the record: stores through it would alias the text.
     const char *p = *text;
+    uint64_t mantissa = literal->mantissa;
+    int32_t significant = literal->significant;
+    int32_t zeros = 0;
+    int32_t heldFraction = 0;
     int32_t count = 0;
     bool afterDigit = false;
+    bool underscore = false;
     for (;; ++p)
     {
-        char c = *p;
-        if (IsKettricDigit(c))
+        uint32_t d = static_cast<uint32_t>(static_cast<unsigned char>(*p)) - '0';
+        if (d < 10u)
         {
             ++count;
             afterDigit = true;
-            if (literal->significant == 0 && c == '0')
+            if (significant == 0 && d == 0)
             {
-                if (fraction)
-                {
-                    ++literal->leadingZeros;
-                    ++literal->fractionDigits;
-                }
-                continue;
+                ++zeros;
             }
-            ++literal->significant;
-            if (!fraction) ++literal->integerDigits;
-            if (literal->significant <= 19)
+            else if (++significant <= 19)
             {
-                literal->mantissa = literal->mantissa * 10u + uint64_t(c - '0');
-                if (fraction) ++literal->fractionDigits;
+                mantissa = mantissa * 10u + d;
+                ++heldFraction;
             }
         }
-        else if (c == '_')
+        else if (*p == '_')
         {
             if (!afterDigit) return 'FLIV';
             afterDigit = false;
-            literal->hasUnderscore = true;
+            underscore = true;
         }
         else
         {
@@ -69,6 +68,18 @@ KettricResult ScanFloatDigitRun(const char **text, DecimalLiteral *literal, bool
         }
     }
     if (count != 0 && !afterDigit) return 'FLIV';
+    if (fraction)
+    {
+        literal->leadingZeros = zeros;
+        literal->fractionDigits = zeros + heldFraction;
+    }
+    else
+    {
+        literal->integerDigits = significant;
+    }
+    literal->mantissa = mantissa;
+    literal->significant = significant;
+    literal->hasUnderscore |= underscore;
     *text = p;
     *digits = count;
     return 0;
@@ -217,7 +228,7 @@ template <typename Bits, typename T>
 KettricResult ReadFloatingLiteral(const char **text, T *value, KettricResult (*parse)(const char *, int32_t *, T *),
                                   Bits signBit)
 {
-    bool negative = ReadKettricSign(text);
+    bool negative = ReadKettricSignFast(text);
     T v = 0;
     int32_t n = 0;
     KettricResult result = parse(*text, &n, &v);
@@ -230,7 +241,7 @@ KettricResult ReadFloatingLiteral(const char **text, T *value, KettricResult (*p
         std::memcpy(value, &bits, sizeof(bits));
     }
     const char *p = *text + n;
-    *text = p + SkipKettricWhitespace(p);
+    *text = SkipKettricSpace(p);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // The Kettric parser: structures, names, array sizes, property lists and bodies, without recursion.
 #include "kettric/ByteBlock.h"
 #include "kettric/KettricDocument.h"
+#include "kettric/KettricCharClass.h"
 #include "kettric/KettricPrimitive.h"
 #include "kettric/StructureReference.h"
 
@@ -10,11 +11,6 @@ namespace {
 
 // Type of the placeholder that stands for an unknown structure until its closing brace.
 constexpr uint32_t kUnknownStructureType = '!UNK';
-
-inline const char *SkipSpace(const char *p)
-{
-    return p + SkipKettricWhitespace(p);
-}
 
 // Reads a known property's value of the given type into its storage; 'PPIT' for another type.
 KettricResult ReadPropertyValue(const char **text, KettricDataType type, void *storage)
@@ -58,7 +54,7 @@ KettricResult SkipUnknownValue(const char **text)
 // The array size "[n]" and the state flag "*" of a data list; the cursor stands on "[".
 KettricResult ParseArraySize(const char **text, KettricPrimitive *primitive)
 {
-    const char *p = SkipSpace(*text + 1);
+    const char *p = SkipKettricSpace(*text + 1);
     *text = p;
     if (ReadKettricSign(text))
         return 'PMAS';
@@ -68,14 +64,14 @@ KettricResult ParseArraySize(const char **text, KettricPrimitive *primitive)
     KettricResult result = ParseKettricIntegerLiteral(p, &length, &size);
     if (result != 0) return result;
     if (size == 0 || size > 256) return 'PMAS';
-    p = SkipSpace(p + length);
+    p = SkipKettricSpace(p + length);
     *text = p;
     if (*p != ']') return 'PMSE';
-    p = SkipSpace(p + 1);
+    p = SkipKettricSpace(p + 1);
     primitive->SetArraySize(int32_t(size));
     if (*p == '*')
     {
-        p = SkipSpace(p + 1);
+        p = SkipKettricSpace(p + 1);
         primitive->SetStateFlag(true);
     }
     *text = p;
@@ -104,7 +100,7 @@ KettricResult ParsePropertyList(KettricDocument *document, const char **text, Ke
         result = ParseKettricIdentifier(p, &length);
         if (result != 0) break;
         TextString identifier(p, length);
-        p = SkipSpace(p + length);
+        p = SkipKettricSpace(p + length);
 
         KettricDataType type = 0;
         void *storage = nullptr;
@@ -121,20 +117,20 @@ KettricResult ParsePropertyList(KettricDocument *document, const char **text, Ke
                     result = 'PPSE';
                     break;
                 }
-                p = SkipSpace(p + 1);
+                p = SkipKettricSpace(p + 1);
                 result = ReadPropertyValue(&p, type, storage);
                 if (result != 0) break;
             }
         }
         else if (*p == '=')
         {
-            p = SkipSpace(p + 1);
+            p = SkipKettricSpace(p + 1);
             result = SkipUnknownValue(&p);
             if (result != 0) break;
         }
 
         if (*p != ',') break;
-        p = SkipSpace(p + 1);
+        p = SkipKettricSpace(p + 1);
     }
     *text = p;
     return result;
@@ -171,7 +167,7 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
 
         structure->SetTextOffset(int32_t(p - textStart));
         super->AppendSubnode(structure);
-        p = SkipSpace(p + length);
+        p = SkipKettricSpace(p + length);
 
         if (primitive != nullptr && *p == '[')
         {
@@ -197,12 +193,12 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
                 result = 'STNE';
                 break;
             }
-            p = SkipSpace(p + length);
+            p = SkipKettricSpace(p + length);
         }
 
         if (primitive == nullptr && *p == '(')
         {
-            p = SkipSpace(p + 1);
+            p = SkipKettricSpace(p + 1);
             if (*p != ')')
             {
                 result = ParsePropertyList(document, &p, structure);
@@ -213,7 +209,7 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
                     break;
                 }
             }
-            p = SkipSpace(p + 1);
+            p = SkipKettricSpace(p + 1);
         }
 
         if (*p != '{')
@@ -221,7 +217,7 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
             result = 'SYNT';
             break;
         }
-        p = SkipSpace(p + 1);
+        p = SkipKettricSpace(p + 1);
         if (*p != '}')
         {
             if (primitive == nullptr)
@@ -241,7 +237,7 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
                 break;
             }
         }
-        p = SkipSpace(p + 1);
+        p = SkipKettricSpace(p + 1);
 
         // The structure is complete; close the bodies that end here.
         for (;;)
@@ -261,7 +257,7 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
                 result = 'SYNT';
                 break;
             }
-            p = SkipSpace(p + 1);
+            p = SkipKettricSpace(p + 1);
             structure = super;
             super = super->GetSuperStructure();
             --depth;

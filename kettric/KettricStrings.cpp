@@ -113,7 +113,7 @@ KettricResult ReadKettricString(const char **text, TextString *value)
         }
         decodedSoFar += decoded;
         p = body + length + 1;
-        p += SkipKettricWhitespace(p);
+        p = SkipKettricSpace(p);
         if (*p != '"') break;
     }
     *text = p;

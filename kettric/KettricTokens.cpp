@@ -86,7 +86,7 @@ KettricResult ParsePrefixedLiteral(const char *text, uint32_t base, int32_t *len
 template <typename T>
 KettricResult ReadSignedInteger(const char **text, T *value, uint64_t maxPositive)
 {
-    bool negative = ReadKettricSign(text);
+    bool negative = ReadKettricSignFast(text);
     const char *p = *text;
     int32_t length = 0;
     uint64_t magnitude = 0;
@@ -99,7 +99,7 @@ KettricResult ReadSignedInteger(const char **text, T *value, uint64_t maxPositiv
         *value = static_cast<T>(bits);
     }
     p += length;
-    p += SkipKettricWhitespace(p);
+    p = SkipKettricSpace(p);
     *text = p;
     return 0;
 }
@@ -107,7 +107,7 @@ KettricResult ReadSignedInteger(const char **text, T *value, uint64_t maxPositiv
 template <typename T>
 KettricResult ReadUnsignedInteger(const char **text, T *value)
 {
-    bool negative = ReadKettricSign(text);
+    bool negative = ReadKettricSignFast(text);
     const char *p = *text;
     int32_t length = 0;
     uint64_t magnitude = 0;
@@ -115,7 +115,7 @@ KettricResult ReadUnsignedInteger(const char **text, T *value)
     if (result != 0) return result;
     if (value != nullptr) *value = static_cast<T>(negative ? (0u - magnitude) : magnitude);
     p += length;
-    p += SkipKettricWhitespace(p);
+    p = SkipKettricSpace(p);
     *text = p;
     return 0;
 }
@@ -384,7 +384,7 @@ bool ReadKettricSign(const char **text)
     if (*p != '-' && *p != '+') return false;
     bool negative = (*p == '-');
     ++p;
-    p += SkipKettricWhitespace(p);
+    p = SkipKettricSpace(p);
     *text = p;
     return negative;
 }
@@ -397,7 +397,7 @@ KettricResult ReadKettricBool(const char **text, bool *value)
     if (result != 0) return result;
     if (value != nullptr) *value = v;
     const char *p = *text + n;
-    *text = p + SkipKettricWhitespace(p);
+    *text = SkipKettricSpace(p);
     return 0;
 }
 
@@ -449,7 +449,7 @@ KettricResult ReadKettricType(const char **text, uint32_t *value)
     if (result != 0) return result;
     if (value != nullptr) *value = type;
     const char *p = *text + n;
-    *text = p + SkipKettricWhitespace(p);
+    *text = SkipKettricSpace(p);
     return 0;
 }
 

@@ -57,7 +57,7 @@ KettricResult ReadKettricReference(const char **text, StructureReference *value)
             }
             if (value != nullptr) value->AppendNamePart(p, length);
             p += length;
-            p += SkipKettricWhitespace(p);
+            p = SkipKettricSpace(p);
             if (*p != '%') break;
         }
         *text = p;
@@ -66,7 +66,7 @@ KettricResult ReadKettricReference(const char **text, StructureReference *value)
     if (p[0] == 'n' && p[1] == 'u' && p[2] == 'l' && p[3] == 'l' && IsKettricSeparator(p[4]))
     {
         p += 4;
-        *text = p + SkipKettricWhitespace(p);
+        *text = SkipKettricSpace(p);
         return 0;
     }
     return 'RFIV';
