@@ -87,9 +87,13 @@ KettricResult ParseKettricStringLiteral(const char *text, int32_t *length, int32
 
 KettricResult ReadKettricString(const char **text, TextString *value)
 {
-    const char *p = *text;
-    if (*p != '"') return 'STIV';
-    int32_t decodedSoFar = 0;
+    const char *start = *text;
+    if (*start != '"') return 'STIV';
+
+    // First pass: check and measure the literal and the literals adjacent to it, so that the
+    // target is resized once however many literals the string is made of.
+    const char *p = start;
+    int64_t total = 0;
     for (;;)
     {
         const char *body = p + 1;
@@ -106,15 +110,24 @@ KettricResult ReadKettricString(const char **text, TextString *value)
             *text = body + length;
             return 'STIV';
         }
-        if (value != nullptr)
-        {
-            value->SetLength(decodedSoFar + decoded);
-            if (decoded != 0) ParseKettricStringLiteral(body, &length, &decoded, value->GetBuffer() + decodedSoFar);
-        }
-        decodedSoFar += decoded;
-        p = body + length + 1;
-        p = SkipKettricSpace(p);
+        total += decoded;
+        p = SkipKettricSpace(body + length + 1);
         if (*p != '"') break;
+    }
+
+    if (value != nullptr)
+    {
+        value->SetLength(int32_t(total));
+        char *buffer = value->GetBuffer();
+        const char *q = start;
+        while (*q == '"')
+        {
+            int32_t length = 0;
+            int32_t decoded = 0;
+            ParseKettricStringLiteral(q + 1, &length, &decoded, buffer);
+            buffer += decoded;
+            q = SkipKettricSpace(q + 1 + length + 1);
+        }
     }
     *text = p;
     return 0;

@@ -1,4 +1,5 @@
 // Kettric lexical layer: white space, identifiers, keywords, integer, float, string, reference and base64 literals.
+#include "base/Half.h"
 #include "base/TextString.h"
 #include "base/TextUtils.h"
 #include "kettric/ByteBlock.h"
@@ -346,6 +347,9 @@ TEST_F(CLocale, DecimalValuesMatchStrtod)
         ASSERT_EQ(ParseKettricFloatLiteral(text.c_str(), &length, &f), 0u) << text;
         EXPECT_EQ(FloatBits(f), FloatBits(std::strtof(text.c_str(), nullptr))) << text;
         ASSERT_EQ(ParseKettricHalfLiteral(text.c_str(), &length, &h), 0u) << text;
+        uint16_t expected = 0;
+        FloatToHalf(&expected, std::strtof(text.c_str(), nullptr));
+        EXPECT_EQ(h, expected) << text;
     }
 
     // Separators are removed before the conversion; halves round through the float.
@@ -472,6 +476,25 @@ TEST(KettricLexer, StringLiterals)
         text = c.text;
         EXPECT_EQ(ReadKettricString(&text, nullptr), c.result) << c.text;
     }
+}
+
+// Many adjacent literals make one long string.
+TEST(KettricLexer, ManyAdjacentStringLiterals)
+{
+    std::string text;
+    std::string expected;
+    for (int i = 0; i < 100000; ++i)
+    {
+        text += (i % 3 == 0) ? "\"ab\\n\" " : (i % 3 == 1) ? "\"\" /* c */ " : "\"\u00e9\"\n";
+        expected += (i % 3 == 0) ? "ab\n" : (i % 3 == 1) ? "" : "\xC3\xA9";
+    }
+    text += "x";
+    const char *cursor = text.c_str();
+    TextString value;
+    ASSERT_EQ(ReadKettricString(&cursor, &value), 0u);
+    EXPECT_STREQ(cursor, "x");
+    ASSERT_EQ(value.GetLength(), int32_t(expected.size()));
+    EXPECT_EQ(std::string(value.GetText()), expected);
 }
 
 // Every non-zero byte survives escaping and reading back, in both escape modes.
