@@ -200,6 +200,39 @@ T ConvertDecimalFloat(const char *text, const DecimalLiteral &literal)
     return value;
 }
 
+// The common short literal without separators or exponent ("12.375"), converted exactly when its
+// digits and its power of ten are both exact in T; false leaves the literal to the full scan.
+template <typename T>
+bool ParseShortDecimal(const char *text, int32_t *length, T *value)
+{
+    const char *p = text;
+    uint64_t mantissa = 0;
+    uint32_t d;
+    while ((d = static_cast<uint32_t>(static_cast<unsigned char>(*p)) - '0') < 10u)
+    {
+        mantissa = mantissa * 10u + d;
+        ++p;
+    }
+    int32_t integerDigits = static_cast<int32_t>(p - text);
+    int32_t fractionDigits = 0;
+    if (*p == '.')
+    {
+        const char *fraction = ++p;
+        while ((d = static_cast<uint32_t>(static_cast<unsigned char>(*p)) - '0') < 10u)
+        {
+            mantissa = mantissa * 10u + d;
+            ++p;
+        }
+        fractionDigits = static_cast<int32_t>(p - fraction);
+    }
+    int32_t digits = integerDigits + fractionDigits;
+    if (digits == 0 || digits > 19 || *p == '_' || *p == 'e' || *p == 'E') return false;
+    if (mantissa > FastDecimal<T>::kMaxMantissa || fractionDigits > FastDecimal<T>::kMaxExponent) return false;
+    *value = T(mantissa) / FastDecimal<T>::kPowers[fractionDigits];
+    *length = static_cast<int32_t>(p - text);
+    return true;
+}
+
 bool IsBitPattern(const char *text)
 {
     if (text[0] != '0') return false;
@@ -251,6 +284,7 @@ KettricResult ParseKettricDoubleLiteral(const char *text, int32_t *length, doubl
 {
     uint64_t bits = 0;
     if (IsBitPattern(text)) return ParseBitPattern(text, UINT64_MAX, length, &bits, value);
+    if (ParseShortDecimal(text, length, value)) return 0;
     DecimalLiteral literal;
     KettricResult result = ScanDecimalFloat(text, &literal);
     if (result != 0) return result;
@@ -263,6 +297,7 @@ KettricResult ParseKettricFloatLiteral(const char *text, int32_t *length, float 
 {
     uint32_t bits = 0;
     if (IsBitPattern(text)) return ParseBitPattern(text, 0xFFFFFFFFu, length, &bits, value);
+    if (ParseShortDecimal(text, length, value)) return 0;
     DecimalLiteral literal;
     KettricResult result = ScanDecimalFloat(text, &literal);
     if (result != 0) return result;
