@@ -252,8 +252,8 @@ void ColorRGB::SetMaxComponent(float value)
         *this = {value, value, value};
         return;
     }
-    float scale = value / m;
-    *this = {red * scale, green * scale, blue * scale};
+    // Dividing first makes the largest component exactly 1 before the scaling.
+    *this = {red / m * value, green / m * value, blue / m * value};
 }
 
 uint32_t ColorRGB::GetRGB9E5() const

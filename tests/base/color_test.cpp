@@ -235,6 +235,19 @@ TEST(Color, NormalizeAndScale)
     color.SetMaxComponent(4.0f);
     EXPECT_EQ(color.red, 4.0f);
     EXPECT_EQ(color.green, 2.0f);
+    // The largest component takes the value exactly, also when value / max is inexact.
+    ColorRGB thirds = {3.0f, 1.0f, 2.0f};
+    thirds.SetMaxComponent(0.1f);
+    EXPECT_EQ(thirds.red, 0.1f);
+    std::mt19937 random(13);
+    std::uniform_real_distribution<float> range(0.001f, 10.0f);
+    for (int i = 0; i < 10000; i++)
+    {
+        ColorRGB scaled = {range(random), range(random), range(random)};
+        float value = range(random);
+        scaled.SetMaxComponent(value);
+        ASSERT_EQ(std::fmax(scaled.red, std::fmax(scaled.green, scaled.blue)), value) << i;
+    }
     ColorRGB black = {0.0f, 0.0f, 0.0f};
     black.SetMaxComponent(0.75f);
     EXPECT_EQ(black.red, 0.75f);
