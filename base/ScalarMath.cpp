@@ -164,13 +164,19 @@ inline void TableCosSin(float angle, float &cosine, float &sine)
     cosine = c * cr - s * sr;
 }
 
+// Sign bit test: -0 counts as negative, so the odd functions stay odd at zero and Arccos(-0) is pi/2.
+inline bool HasSignBit(float x)
+{
+    return (std::bit_cast<uint32_t>(x) & 0x80000000u) != 0;
+}
+
 }  // namespace
 
 float Sin(float angle)
 {
     float c, s;
     TableCosSin(angle, c, s);
-    return angle < 0.0f ? -s : s;
+    return HasSignBit(angle) ? -s : s;
 }
 
 float Cos(float angle)
@@ -185,7 +191,7 @@ float Tan(float angle)
     float c, s;
     TableCosSin(angle, c, s);
     float t = s / c;
-    return angle < 0.0f ? -t : t;
+    return HasSignBit(angle) ? -t : t;
 }
 
 void CosSin(float angle, float *cosine, float *sine)
@@ -193,7 +199,7 @@ void CosSin(float angle, float *cosine, float *sine)
     float c, s;
     TableCosSin(angle, c, s);
     *cosine = c;
-    *sine = angle < 0.0f ? -s : s;
+    *sine = HasSignBit(angle) ? -s : s;
 }
 
 float Arctan(float x)
@@ -222,7 +228,7 @@ float Arccos(float x)
 {
     float r = Arctan(Sqrt(1.0f - x * x) / x);
     // The sign bit decides, so that -0 gives pi/2 like +0.
-    if (std::bit_cast<uint32_t>(x) & 0x80000000u)
+    if (HasSignBit(x))
         r += kPi;
     return r;
 }

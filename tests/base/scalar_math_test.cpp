@@ -61,11 +61,16 @@ TEST(ScalarMath, SineCosineTangentMatchLibm)
 
 TEST(ScalarMath, TrigonometryIsSymmetricBitForBit)
 {
-    for (float x : {0.001f, 0.5f, 1.0f, 3.14159274f, 10.0f, 77.7f, 1.0e6f, 3.0e38f})
+    // Zero included: -0 is negated like every other negative angle.
+    for (float x : {0.0f, 0.001f, 0.5f, 1.0f, 3.14159274f, 10.0f, 77.7f, 1.0e6f, 3.0e38f})
     {
         EXPECT_EQ(Bits(Sin(-x)), Bits(-Sin(x))) << x;
         EXPECT_EQ(Bits(Cos(-x)), Bits(Cos(x))) << x;
         EXPECT_EQ(Bits(Tan(-x)), Bits(-Tan(x))) << x;
+        float c, s;
+        CosSin(-x, &c, &s);
+        EXPECT_EQ(Bits(s), Bits(-Sin(x))) << x;
+        EXPECT_EQ(Bits(c), Bits(Cos(x))) << x;
     }
     EXPECT_EQ(Sin(0.0f), 0.0f);
     EXPECT_EQ(Cos(0.0f), 1.0f);
