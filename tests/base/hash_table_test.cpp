@@ -89,6 +89,28 @@ TEST(HashTable, InsertGrowRemoveAndDestroy)
     EXPECT_EQ(live, 0);
 }
 
+TEST(HashTable, GrowKeepsTheOrderWithinEachBucket)
+{
+    // Two buckets with hashes in a scrambled order; each new bucket takes its elements in old order.
+    int live = 0;
+    HashTable table(2, 4.0f);
+    const uint32_t hashes[] = {6, 0, 3, 4, 1, 2, 7, 5};
+    for (uint32_t h : hashes)
+        table.GetBucket(h)->AppendElement(new Entry(h, &live));
+    table.Grow();
+    EXPECT_EQ(table.GetBucketCount(), 4);
+    EXPECT_EQ(table.GetGrowthThreshold(), 16);
+    EXPECT_EQ(CheckTable(table), 8);
+    const std::vector<uint32_t> expected[] = {{0, 4}, {1, 5}, {6, 2}, {3, 7}};
+    for (int32_t i = 0; i < 4; i++)
+    {
+        std::vector<uint32_t> found;
+        for (HashTableElement *e = table.GetBucketAt(i)->GetFirstHashElement(); e; e = e->GetNextHashElement())
+            found.push_back(e->GetHashValue());
+        EXPECT_EQ(found, expected[i]) << "bucket " << i;
+    }
+}
+
 TEST(HashTable, RemoveAllAndPurge)
 {
     int live = 0;
