@@ -141,6 +141,8 @@ TEST(FormatDirective, ParseTable)
          [](TextLayoutState *s) { s->alternateMask = 0xC000 | 0x100000; }},
         {"lining then oldstyle", "{#lining(true);tabfig(1);oldstyle(true)}", ~0U, 40, 0,
          [](TextLayoutState *s) { s->alternateMask = 0xC000 | 0x20000 | 0x40000; }},
+        {"figure width and script form groups", "{#tabfig(true);propfig(true);inf(true);ord(true);sub(false)}", ~0U,
+         60, 0, [](TextLayoutState *s) { s->alternateMask = 0xC000 | 0x80000 | 0x800000; }},
         {"style then math", "{#style(3);math(2)}", ~0U, 19, 0,
          [](TextLayoutState *s) { s->alternateSelector = 2; s->alternateMask = 0xC000 | 0x800; }},
         {"math then style 0", "{#math(13);style(0);frac(true)}", ~0U, 31, 0,
