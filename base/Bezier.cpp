@@ -65,9 +65,13 @@ void WidenCubicExtent(float a0, float a1, float a2, float a3, float *minimum, fl
     int count = 0;
     if (A > FloatMinNormal || A < -FloatMinNormal)
     {
+        // The roots (g - s) / A and (g + s) / A: the one of larger magnitude from the sum without
+        // cancellation, the other as d / (that sum), their product being d / A. A small A (a cubic that
+        // is nearly a quadratic) would otherwise leave the small root with rounding noise only.
         float s = Sqrt(g * g - A * d);
-        t[0] = (g - s) / A;
-        t[1] = (g + s) / A;
+        float sum = (g < 0.0f) ? g - s : g + s;
+        t[0] = sum / A;
+        t[1] = d / sum;
         count = 2;
     }
     else if (g > FloatMinNormal || g < -FloatMinNormal)

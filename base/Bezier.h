@@ -89,8 +89,9 @@ struct CubicBezier3D
 inline constexpr int32_t kMaxCubicQuadratics = 12;
 
 // Converts a cubic into 1 to 12 quadratics running from c.p0 to c.p3, the first starting exactly at
-// c.p0 and the last ending exactly at c.p3; finite input of ordinary size gives finite quadratics. The tolerance is a mean distance in units of the larger side
-// of the cubic's control box. The output needs room for 12 curves.
+// c.p0 and the last ending exactly at c.p3; finite input of ordinary size gives finite quadratics.
+// The tolerance is a mean distance in units of the larger side of the cubic's control box. The output
+// needs room for 12 curves.
 int32_t ConvertCubicToQuadratics(const CubicBezier2D &c, float tolerance, QuadraticBezier2D *output);
 
 // Fits 1, 2 or 3 quadratics to one piece without inflections; the output needs room for 3.

@@ -2,6 +2,7 @@
 
 #include "base/Bezier.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -186,8 +187,9 @@ void ExpectValidConversion(const CubicBezier2D &c, float tolerance, double *wors
     EXPECT_TRUE(SameBits(out[0].p0.x, c.p0.x) && SameBits(out[0].p0.y, c.p0.y));
     EXPECT_TRUE(SameBits(out[count - 1].p2.x, c.p3.x) && SameBits(out[count - 1].p2.y, c.p3.y));
 
+    const Point2D points[4] = {c.p0, c.p1, c.p2, c.p3};
     Box2D box;
-    box.Calculate(4, &c.p0);
+    box.Calculate(4, points);
     float size = std::fmax(box.max.x - box.min.x, box.max.y - box.min.y);
     for (int32_t i = 0; i < count; ++i)
     {
@@ -298,6 +300,47 @@ TEST(Bezier, BoxesAndExtentsContainDenseSamples)
     EXPECT_EQ(sb.max.x, 2.0f);
     EXPECT_EQ(sb.min.z, 1.0f);
     EXPECT_EQ(sb.max.z, 1.0f);
+}
+
+// The degree elevation of a quadratic, rounded to float, has a cubic coefficient A of rounding size.
+// Its extremum must still be found: the small root may not lose its digits in g - s.
+TEST(Bezier, NearlyQuadraticCubicBoxesContainTheCurve)
+{
+    const float quadratics[][3] = {
+        {0.0f, -3.0f, -2.0f}, {0.0f, -3.0f, -1.0f}, {0.0f, 2.0f, 1.0f}, {1.0f, 7.0f, 3.0f},
+        {-5.0f, 4.0f, 0.5f},  {0.1f, 0.9f, 0.3f},   {0.0f, 1e4f, 1.0f}, {2.0f, -0.7f, 1.3f},
+    };
+    std::mt19937 random(77);
+    std::uniform_real_distribution<float> value(-10.0f, 10.0f);
+    std::vector<std::array<float, 3>> table;
+    for (const auto &q : quadratics) table.push_back({q[0], q[1], q[2]});
+    for (int i = 0; i < 300; ++i) table.push_back({value(random), value(random), value(random)});
+
+    for (const auto &q : table)
+    {
+        float a0 = q[0], a1 = q[0] / 3.0f + 2.0f * q[1] / 3.0f, a2 = 2.0f * q[1] / 3.0f + q[2] / 3.0f, a3 = q[2];
+        CubicBezier2D c(Point2D(0.0f, a0), Point2D(1.0f, a1), Point2D(2.0f, a2), Point2D(3.0f, a3));
+        CubicBezier3D c3(Point3D(a0, 0.0f, a3), Point3D(a1, 1.0f, a2), Point3D(a2, 2.0f, a1), Point3D(a3, 3.0f, a0));
+        Box2D box = c.GetBoundingBox();
+        Box3D box3 = c3.GetBoundingBox();
+        double low = INFINITY, high = -INFINITY;
+        for (int k = 0; k <= 4000; ++k)
+        {
+            double y = EvaluateDouble(a0, a1, a2, a3, k / 4000.0);
+            low = std::fmin(low, y);
+            high = std::fmax(high, y);
+        }
+        double slack = 1e-5 * (1.0 + std::fabs(high) + std::fabs(low));
+        SCOPED_TRACE(testing::Message() << "cubic coordinates " << a0 << " " << a1 << " " << a2 << " " << a3);
+        EXPECT_LE(box.min.y, low + slack);
+        EXPECT_GE(box.max.y, high - slack);
+        EXPECT_GE(box.min.y, low - slack);
+        EXPECT_LE(box.max.y, high + slack);
+        EXPECT_LE(box3.min.x, low + slack);
+        EXPECT_GE(box3.max.x, high - slack);
+        EXPECT_LE(box3.min.z, low + slack);
+        EXPECT_GE(box3.max.z, high - slack);
+    }
 }
 
 TEST(Bezier, Subcurves)
@@ -489,8 +532,9 @@ TEST(ConvertCubicPieceToQuadratics, AcceptedFitsAreWithinTolerance)
     int counts[4] = {0, 0, 0, 0};
     for (const CubicBezier2D &c : HardCubics())
     {
+        const Point2D points[4] = {c.p0, c.p1, c.p2, c.p3};
         Box2D box;
-        box.Calculate(4, &c.p0);
+        box.Calculate(4, points);
         float size = std::fmax(box.max.x - box.min.x, box.max.y - box.min.y);
         if (!(size > 0.0f)) continue;
         CubicBezier2D working(Point2D(0.0f, 0.0f), Point2D((c.p1 - c.p0) / size), Point2D((c.p2 - c.p0) / size),
