@@ -43,7 +43,8 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
         if (stateFlag && ParseKettricIdentifier(p, &length) == 0)
         {
             TextString identifier(p, length);
-            if (!GetSuperStructure()->CheckStateName(identifier, &state))
+            KettricStructure *holder = GetSuperStructure();
+            if (holder == nullptr || !holder->CheckStateName(identifier, &state))
             {
                 result = 'PMST';
                 break;
