@@ -136,7 +136,9 @@ void LayoutTextRun(TextRun *run, const TextLayoutState *state, const char *text,
             break;
         }
         uint16_t properties = 0;
-        if (codePoint - state->placeholderBase >= state->placeholderCount)
+        bool placeholder = codePoint >= state->placeholderBase &&
+                           codePoint - state->placeholderBase < state->placeholderCount;
+        if (!placeholder)
         {
             properties = GetUnicodeProperties(codePoint);
         }

@@ -254,6 +254,12 @@ TEST_F(TextRunLayout, Placeholders)
     EXPECT_EQ(CodePoints(), (std::vector<uint32_t>{0xF0003, 0xF0004}));
     EXPECT_EQ(run.characters[0].properties, 0);
     EXPECT_EQ(run.characters[1].properties, 0);
+
+    // A range that reaches past U+FFFFFFFF holds nothing below its base.
+    state.placeholderCount = 0xFFFFFFFF;
+    Layout("(\xF3\xB0\x80\x83");
+    EXPECT_EQ(run.characters[0].properties, 0x1050);
+    EXPECT_EQ(run.characters[1].properties, 0);
 }
 
 TEST_F(TextRunLayout, BracketMirroring)
