@@ -8,25 +8,40 @@
 namespace oq {
 
 KettricStructure::KettricStructure(uint32_t type)
-    : baseStructureType(0), structureType(type), globalNameFlag(true), textOffset(0)
+    : baseStructureType(0), structureType(type), globalNameFlag(true), textOffset(0), deletingSubtree(false)
 {
 }
 
 KettricStructure::~KettricStructure()
 {
-    // Post-order deletion of the subtree, leaves first, so that deep nesting never recurses:
-    // a leaf has no subnodes and an empty local name map, and it leaves its own name map as it goes.
-    TreeBase *node = GetFirstSubnode();
-    while (node != nullptr)
+    // Structures of the local name map that no longer stand below this one go through the map;
+    // the others are subnodes and go with the subtree.
+    for (MapElement *element = localNameMap.GetFirstMapElement(); element != nullptr;)
     {
-        while (node->GetFirstSubnode() != nullptr) node = node->GetFirstSubnode();
-        TreeBase *super = node->GetSuperNode();
-        delete node;
-        node = (super == this) ? GetFirstSubnode() : super;
+        MapElement *next = element->GetNextMapElement();
+        if (static_cast<KettricStructure *>(element)->GetSuperNode() != this) delete element;
+        element = next;
     }
-    // Named structures that were moved out of the subtree still belong to this map.
-    localNameMap.Purge();
+    localNameMap.RemoveAll();
     MapElement::Detach();
+
+    // The subtree is deleted without recursion over its depth: the structure whose deletion began
+    // deletes its first subnode again and again, and every structure deleted below it hands its own
+    // subnodes, in order, to that structure in its place. Each structure is thus destroyed before
+    // its subnodes, and a whole subtree before its next sibling.
+    KettricStructure *super = GetSuperStructure();
+    if (super != nullptr && super->deletingSubtree)
+    {
+        TreeBase *position = this;
+        while (TreeBase *node = GetFirstSubnode())
+        {
+            super->InsertSubnodeAfter(node, position);
+            position = node;
+        }
+        return;
+    }
+    deletingSubtree = true;
+    while (TreeBase *node = GetFirstSubnode()) delete node;
 }
 
 bool KettricStructure::CheckProperty(KettricDocument *, const TextString &, KettricDataType *, void **)

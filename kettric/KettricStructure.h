@@ -24,8 +24,9 @@ public:
     KettricStructure(const KettricStructure &) = delete;
     KettricStructure &operator=(const KettricStructure &) = delete;
 
-    // Deletes the whole subtree (without recursion over the depth; every deleted structure leaves
-    // its name map), then leaves its own name map and detaches itself.
+    // Deletes the structures of its local name map and its whole subtree (without recursion over the
+    // depth; each structure before its subnodes, subnodes in list order), leaves its own name map
+    // and detaches itself.
     ~KettricStructure() override;
 
     // True declares the property known: the parser reads a value of the given type into the storage.
@@ -78,6 +79,7 @@ private:
     TextString structureName;
     bool globalNameFlag;
     int32_t textOffset;
+    bool deletingSubtree;  // set while this structure deletes its subtree
 };
 
 }  // namespace oq

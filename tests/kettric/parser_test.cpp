@@ -273,6 +273,47 @@ TEST(KettricParser, DataListsInMemory)
     EXPECT_EQ(CreatePrimitiveStructure("Group"), nullptr);
 }
 
+// Records the order in which its structures are destroyed.
+class TeardownDocument : public KettricDocument
+{
+public:
+    class Node : public KettricStructure
+    {
+    public:
+        Node(std::string *log, const TextString &identifier) : KettricStructure('NODE'), log(log), tag(identifier) {}
+        ~Node() override { *log += tag + " "; }
+
+        std::string *log;
+        std::string tag;
+    };
+
+    KettricStructure *MakeStructure(const TextString &identifier) override { return new Node(&log, identifier); }
+
+    std::string log;
+};
+
+// A structure is destroyed before its subnodes, a whole subtree before its next sibling.
+TEST(KettricParser, TeardownOrder)
+{
+    TeardownDocument document;
+    ASSERT_EQ(document.ParseAndResolve("A { B { D %d {} E {} } C $c {} } F %f { G {} }"), 0u);
+    document.GetRootStructure()->TreeBase::PurgeSubtree();
+    EXPECT_EQ(document.log, "A B D E C F G ");
+    EXPECT_EQ(document.GetGlobalNameMap()->GetRootMapElement(), nullptr);
+    EXPECT_EQ(document.GetRootStructure()->GetLocalNameMap()->GetRootMapElement(), nullptr);
+
+    // A named structure moved elsewhere still belongs to its name map and goes with it.
+    ASSERT_EQ(document.ParseAndResolve("A { B %b {} } C {}"), 0u);
+    KettricStructure *a = document.GetRootStructure()->GetFirstSubnodeStructure();
+    KettricStructure *b = a->GetFirstSubnodeStructure();
+    KettricStructure *c = a->GetNextStructure();
+    c->AppendSubnode(b);
+    document.log.clear();
+    delete a;
+    EXPECT_EQ(document.log, "A B ");
+    EXPECT_EQ(c->GetFirstSubnode(), nullptr);
+}
+
 // A chain of structures nested the given number of levels, one per line: groups around a data list.
 std::string NestedText(int32_t levels)
 {
