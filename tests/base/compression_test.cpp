@@ -199,6 +199,264 @@ TEST(Compression, RoundTripsOnCorpus)
     EXPECT_FALSE(Compress(bands).empty());
 }
 
+// The encoder written step by step from the format's description, without shortcuts: a ring of
+// {previous, next, position} entries, every candidate measured. Long matches are clamped like the
+// real encoder does, so that no piece of 1 to 3 bytes is left. The real encoder must match it byte
+// for byte.
+class ReferenceEncoder
+{
+public:
+    explicit ReferenceEncoder(const Bytes &input) : input(input), head(4096, -1), ring(32768) {}
+
+    Bytes Encode()
+    {
+        const int64_t n = int64_t(input.size());
+        if (n < 4) return {};
+
+        Insert(0);
+        int64_t position = 1;
+        int64_t literalStart = 0;
+        while (n - position > 4)
+        {
+            int64_t remaining = n - position;
+
+            int64_t run = 0;
+            while (run < remaining && input[size_t(position + run)] == input[size_t(position + run - 1)]) ++run;
+            if (run < 4) run = 0;
+            int64_t bestLength = run;
+            int64_t bestPosition = position - 1;
+            int64_t bestScore = (run != 0) ? Score(run) : 0;
+
+            if (run < remaining)
+            {
+                int32_t index = head[Hash(position)];
+                for (int walked = 0; index != -1 && walked < 256; ++walked)
+                {
+                    int64_t older = ring[size_t(index)].position;
+                    int64_t length = 0;
+                    while (length < remaining && input[size_t(older + length)] == input[size_t(position + length)]) ++length;
+                    if (length < 4) length = 0;
+                    if (length != 0 && Score(length) > bestScore)
+                    {
+                        bestLength = length;
+                        bestPosition = older;
+                        bestScore = Score(length);
+                    }
+                    if (length == remaining) break;
+                    index = ring[size_t(index)].next;
+                }
+            }
+
+            if (bestLength != 0)
+            {
+                int64_t length = bestLength;
+                if (length > 65827 && length % 65827 != 0 && length % 65827 < 4) length -= length % 65827;
+                Literals(literalStart, position - literalStart);
+                Match(length, position - bestPosition);
+                int64_t count = std::min(length, remaining - 4);
+                for (int64_t k = 0; k < count; ++k) Insert(position + k);
+                position += length;
+                literalStart = position;
+            }
+            else
+            {
+                Insert(position);
+                ++position;
+            }
+        }
+        Literals(literalStart, n - literalStart);
+        while (code.size() % 4 != 0) code.push_back(0xE0);
+        if (code.size() > input.size()) return {};
+        return code;
+    }
+
+private:
+    struct Entry
+    {
+        int32_t previous = -1;
+        int32_t next = -1;
+        int64_t position = -1;
+    };
+
+    static int64_t Score(int64_t length) { return length - ((length > 291) ? 2 : (length > 35) ? 1 : 0); }
+
+    int32_t Hash(int64_t position) const
+    {
+        return input[size_t(position)] * 16 + (input[size_t(position + 1)] >> 4);
+    }
+
+    void Insert(int64_t position)
+    {
+        int32_t index = int32_t(position % 32768);
+        Entry &entry = ring[size_t(index)];
+        if (entry.position >= 0)
+        {
+            if (entry.previous != -1) ring[size_t(entry.previous)].next = entry.next;
+            else head[Hash(entry.position)] = entry.next;
+            if (entry.next != -1) ring[size_t(entry.next)].previous = entry.previous;
+        }
+        int32_t &first = head[Hash(position)];
+        entry.position = position;
+        entry.previous = -1;
+        entry.next = first;
+        if (first != -1) ring[size_t(first)].previous = index;
+        first = index;
+    }
+
+    void Literals(int64_t start, int64_t count)
+    {
+        while (count > 0)
+        {
+            int64_t piece = std::min<int64_t>(count, 65824);
+            if (piece <= 32) code.push_back(uint8_t(piece - 1));
+            else if (piece <= 288) code.insert(code.end(), {0x20, uint8_t(piece - 33)});
+            else code.insert(code.end(), {0x21, uint8_t((piece - 289) >> 8), uint8_t(piece - 289)});
+            code.insert(code.end(), input.begin() + start, input.begin() + start + piece);
+            start += piece;
+            count -= piece;
+        }
+    }
+
+    void Match(int64_t length, int64_t distance)
+    {
+        int64_t d = distance - 1;
+        bool near = (d < 256);
+        while (length > 0)
+        {
+            int64_t piece = std::min<int64_t>(length, 65827);
+            if (piece <= 35) code.push_back(uint8_t((near ? 0x40 : 0x80) + piece - 4));
+            else if (piece <= 291) code.insert(code.end(), {uint8_t(near ? 0x60 : 0xA0), uint8_t(piece - 36)});
+            else code.insert(code.end(), {uint8_t(near ? 0x61 : 0xA1), uint8_t((piece - 292) >> 8), uint8_t(piece - 292)});
+            if (!near) code.push_back(uint8_t(d >> 8));
+            code.push_back(uint8_t(d));
+            length -= piece;
+        }
+    }
+
+    const Bytes &input;
+    std::vector<int32_t> head;
+    std::vector<Entry> ring;
+    Bytes code;
+};
+
+TEST(Compression, MatchesTheStepByStepEncoder)
+{
+    std::vector<std::pair<std::string, Bytes>> inputs;
+    auto add = [&inputs](const std::string &name, Bytes input) { inputs.emplace_back(name, std::move(input)); };
+
+    for (uint32_t size = 4; size < 80; size += 3)
+    {
+        for (uint32_t seed = 0; seed < 6; ++seed)
+        {
+            Bytes input = RandomBytes(size, seed + 100);
+            for (uint8_t &b : input) b &= (seed & 1) ? 0x03 : 0x11;
+            add("small", input);
+        }
+    }
+
+    // Long chains where the 256-candidate limit and the newest-of-equals rule decide.
+    add("text", test::SampleText(80000, 21));
+    for (uint8_t mask : {0x01, 0x03, 0x07, 0x1F})
+    {
+        Bytes input = RandomBytes(40000, mask);
+        for (uint8_t &b : input) b &= mask;
+        add("small alphabet", input);
+    }
+    // Bytes that share a hash but differ in the low bits of the second byte.
+    Bytes sameHash = RandomBytes(30000, 31);
+    for (size_t k = 0; k < sameHash.size(); ++k) sameHash[k] = (k % 2 == 0) ? 'a' : uint8_t(0x30 | (sameHash[k] & 0x0F));
+    add("shared hash", sameHash);
+
+    // An older candidate one byte longer but with an extra length byte scores the same as a newer
+    // one: the newer, shorter match is kept (lengths 35/36 and 291/292).
+    for (size_t shorter : {35, 291})
+    {
+        Bytes prefix = RandomBytes(shorter + 1, uint32_t(shorter));
+        Bytes older = Concat(prefix, {'Y'});
+        Bytes newer = Concat(Bytes(prefix.begin(), prefix.end() - 1), {'W'});
+        Bytes input = Concat(Concat(Concat(older, RandomBytes(400, 71)), Concat(newer, RandomBytes(400, 72))),
+            Concat(prefix, {'Z', 'Z', 'Z', 'Z', 'Z'}));
+        add("equal scores " + std::to_string(shorter), input);
+    }
+
+    add("curve texture", test::SampleCurveTexture(3, 41));
+    add("band texture", test::SampleBandTexture(3, 43));
+
+    // Repeats with periods around the one- and two-byte distance limits and the window's end.
+    for (size_t period : {255, 256, 257, 32767, 32768, 32769})
+    {
+        Bytes block = RandomBytes(period, uint32_t(period));
+        Bytes tail(block.begin(), block.begin() + ptrdiff_t(std::min<size_t>(period, 500)));
+        add("period " + std::to_string(period), Concat(Concat(block, block), tail));
+    }
+
+    // Runs and periodic patterns across the piece boundaries of long matches and literal runs.
+    for (size_t length : {65826, 65827, 65828, 65830, 65831, 131655, 131657})
+    {
+        add("run", Concat({1, 2, 3}, Repeat(0x55, length)));
+        Bytes periodic(length);
+        for (size_t k = 0; k < length; ++k) periodic[k] = uint8_t("abcde"[k % 5]);
+        add("period 5", periodic);
+    }
+    Bytes mixed = Concat(RandomBytes(65900, 51), Repeat(0, 2000));
+    add("long literal run", Concat(mixed, RandomBytes(300, 52)));
+
+    // Pieces copied from random distances back, runs and fresh bytes, mixed.
+    std::mt19937 random(77);
+    for (int trial = 0; trial < 30; ++trial)
+    {
+        Bytes input = RandomBytes(8, uint32_t(trial));
+        size_t size = 1000 + random() % 70000;
+        while (input.size() < size)
+        {
+            uint32_t kind = random() % 8;
+            size_t length = 1 + random() % ((kind == 0) ? 3000 : 400);
+            if (kind < 2) input.insert(input.end(), length, uint8_t(random()));
+            else if (kind < 4) for (size_t k = 0; k < length; ++k) input.push_back(uint8_t(random() % 4));
+            else
+            {
+                size_t distance = 1 + random() % std::min<size_t>(input.size(), (kind == 7) ? 40000 : 300);
+                for (size_t k = 0; k < length; ++k) input.push_back(input[input.size() - distance]);
+            }
+        }
+        add("mixed", input);
+    }
+
+    for (const auto &[name, input] : inputs)
+    {
+        SCOPED_TRACE(name + " of " + std::to_string(input.size()) + " bytes");
+        Bytes expected = ReferenceEncoder(input).Encode();
+        Bytes code = Compress(input);
+        EXPECT_EQ(code.size(), expected.size());
+        EXPECT_TRUE(code == expected);
+        if (!code.empty()) ExpectRoundTrip(input, name);
+    }
+}
+
+TEST(Compression, WindowReachesBack32768Bytes)
+{
+    // The chains hold the 32768 positions before the current one: a block exactly 32768 back is
+    // found (two-byte distance 7F FF), one 32769 back is not.
+    Bytes block = RandomBytes(200, 61);
+    for (size_t distance : {32768, 32769})
+    {
+        SCOPED_TRACE(distance);
+        Bytes input = Concat(Concat(block, RandomBytes(distance - 200, 62)), block);
+        Bytes code = Compress(input);
+        while (!code.empty() && code.back() == 0xE0) code.pop_back();
+        if (distance == 32768)
+        {
+            ASSERT_GE(code.size(), 4u);
+            const uint8_t match[4] = {0xA0, 200 - 36, 0x7F, 0xFF};
+            EXPECT_TRUE(std::equal(match, match + 4, code.end() - 4));
+        }
+        else
+        {
+            EXPECT_TRUE(code.empty() || code.size() > input.size() - 100);
+        }
+    }
+}
+
 TEST(Compression, DecodesEveryCodeForm)
 {
     Bytes literal288(288), literal65824(65824);
