@@ -110,8 +110,9 @@ int32_t File::Open(const char *name, int32_t mode)
 
     if (!LockFile(fd, mode)) return Abandon(fd, kFileOpenFailed);
 
-    // Truncated only once the lock shows that nobody else has the file open.
-    if (mode == kFileModeCreate && S_ISREG(status.st_mode) && status.st_size != 0)
+    // Truncated only once the lock shows that nobody else has the file open. The size seen before
+    // the lock may be stale (a writer may have filled the file and closed it since), so it is not consulted.
+    if (mode == kFileModeCreate && S_ISREG(status.st_mode))
     {
         int result;
         do result = ftruncate(fd, 0);
@@ -127,7 +128,8 @@ int32_t File::Open(const char *name, int32_t mode)
 
 int32_t File::Close()
 {
-    if (!open) return kFileNotOpen;
+    // Closing a closed file has nothing to do and nothing to report.
+    if (!open) return kFileOkay;
 
     int fd = handle;
     handle = kNoHandle;

@@ -32,7 +32,8 @@ public:
     // Mode 0 reads an existing file, mode 1 reads and writes it, mode 2 creates or truncates it.
     int32_t Open(const char *name, int32_t mode);
 
-    // Returns the error the system reports on closing (for example a deferred write error).
+    // Returns the error the system reports on closing (for example a deferred write error);
+    // 0 when the file was not open.
     int32_t Close();
 
     int32_t Read(void *buffer, uint32_t count);

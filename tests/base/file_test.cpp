@@ -49,9 +49,19 @@ TEST_F(FileTest, ClosedFileOperations)
     EXPECT_EQ(file.Write(buffer, 4), kFileNotOpen);
     EXPECT_EQ(file.WritePadding(16), kFileNotOpen);
     EXPECT_EQ(file.SetSize(10), kFileNotOpen);
-    EXPECT_EQ(file.Close(), kFileNotOpen);
+    EXPECT_EQ(file.Close(), kFileOkay);  // nothing to close is not a failure
     EXPECT_EQ(file.GetSize(), 0u);
     EXPECT_EQ(file.SetPosition(5, 0), 0u);
+
+    // A second Close after a successful one reports nothing either, so a cleanup path that closes
+    // again does not turn a good file into a failure.
+    std::string path = Path("twice.bin");
+    ASSERT_EQ(file.Open(path.c_str(), kFileModeCreate), kFileOkay);
+    EXPECT_EQ(file.Write("ok", 2), kFileOkay);
+    EXPECT_EQ(file.Close(), kFileOkay);
+    EXPECT_EQ(file.Close(), kFileOkay);
+    EXPECT_EQ(file.Read(buffer, 1), kFileNotOpen);
+    EXPECT_EQ(Get(path), "ok");
 }
 
 TEST_F(FileTest, WriteReadAndPositions)
