@@ -135,6 +135,35 @@ void KettricParseAndResolve(benchmark::State &state)
     state.counters["MB"] = double(text.size()) / 1e6;
 }
 
+// Parsing alone, and the deletion of the parsed tree alone.
+void KettricParseText(benchmark::State &state)
+{
+    const std::string &text = GetData().kettric;
+    BenchDocument document;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        document.GetRootStructure()->TreeBase::PurgeSubtree();
+        state.ResumeTiming();
+        if (document.ParseText(text.c_str()) != 0) state.SkipWithError("parse failed");
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+
+void KettricDeleteTree(benchmark::State &state)
+{
+    const std::string &text = GetData().kettric;
+    BenchDocument document;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        if (document.ParseText(text.c_str()) != 0) state.SkipWithError("parse failed");
+        state.ResumeTiming();
+        document.GetRootStructure()->TreeBase::PurgeSubtree();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+
 template <unsigned flags>
 void RapidJsonParse(benchmark::State &state)
 {
@@ -151,6 +180,8 @@ void RapidJsonParse(benchmark::State &state)
 }
 
 BENCHMARK(KettricParseAndResolve)->Unit(benchmark::kMillisecond);
+BENCHMARK(KettricParseText)->Unit(benchmark::kMillisecond);
+BENCHMARK(KettricDeleteTree)->Unit(benchmark::kMillisecond);
 BENCHMARK(RapidJsonParse<rapidjson::kParseDefaultFlags>)->Name("RapidJsonParse")->Unit(benchmark::kMillisecond);
 BENCHMARK(RapidJsonParse<rapidjson::kParseFullPrecisionFlag>)
     ->Name("RapidJsonParseFullPrecision")
