@@ -151,8 +151,10 @@ void VorlFontBuilder::SetSequences(uint32_t glyph, std::initializer_list<VorlSeq
     for (const VorlSequenceDescription &entry : entries)
     {
         uint32_t glyphWords = uint32_t(entry.match.size() + entry.backtrack.size() + entry.lookahead.size());
-        SequenceEntryHead head{entry.classBits, uint16_t(kSequenceEntryFixedWords + glyphWords), uint8_t(entry.match.size()),
-                               uint8_t(entry.backtrack.size()), uint8_t(entry.lookahead.size()), 1};
+        uint32_t ruleWords = entry.hasRule ? kSequenceRuleWords : 0;
+        SequenceEntryHead head{entry.classBits, uint16_t(kSequenceHeadWords + glyphWords + ruleWords),
+                               uint8_t(entry.match.size()), uint8_t(entry.backtrack.size()),
+                               uint8_t(entry.lookahead.size()), uint8_t(entry.hasRule ? 1 : 0)};
         SequenceRule rule{entry.ruleKind, 0, entry.ruleGlyph};
         uint32_t words[2];
         std::memcpy(words, &head, sizeof(head));
@@ -161,7 +163,7 @@ void VorlFontBuilder::SetSequences(uint32_t glyph, std::initializer_list<VorlSeq
         sequences.insert(sequences.end(), entry.backtrack.begin(), entry.backtrack.end());
         sequences.insert(sequences.end(), entry.lookahead.begin(), entry.lookahead.end());
         std::memcpy(words, &rule, sizeof(rule));
-        sequences.insert(sequences.end(), words, words + 2);
+        if (entry.hasRule) sequences.insert(sequences.end(), words, words + 2);
     }
     glyphs[glyph].sequenceWord = MakeListWordB(first, uint32_t(entries.size()));
 }
@@ -363,6 +365,7 @@ VorlFontBuilder MakeSampleVorlFont()
     uint32_t lettersAB = builder.AddGlyphSet({kSampleA, kSampleB});
     builder.SetSequences(kSampleF, {VorlSequenceDescription{2, {kSampleI}, {}, {}, 0, kSampleFi},
                                     VorlSequenceDescription{1, {lettersAB}, {kSampleI}, {lettersAB, kSampleF}, 1, kSampleFi}});
+    builder.SetSequences(kSampleI, {VorlSequenceDescription{8, {kSampleF}, {}, {}, 0, 0, false}});
 
     builder.outlineGlyphs = builder.glyphs;
     for (VorlGlyphRecord &record : builder.outlineGlyphs)

@@ -44,6 +44,7 @@ struct VorlSequenceDescription
     std::vector<uint32_t> lookahead;
     uint16_t ruleKind = 0;
     uint32_t ruleGlyph = 0;
+    bool hasRule = true;      // false: an entry without rule words
 };
 
 // Writes a Vorl font image laid out as the font compiler lays it out, from a description made in
@@ -113,7 +114,7 @@ enum SampleVorlGlyph : uint32_t
     kSampleA,            // 'A': two contours, band data, polygon, alternates
     kSampleB,            // 'B': kerning keyed on 'A'
     kSampleF,            // 'f': sequences to the ligature
-    kSampleI,            // 'i'
+    kSampleI,            // 'i': a sequence without rules
     kSampleFi,           // the ligature, with one caret
     kSampleRing,         // U+030A: a mark glyph with a mark anchor
     kSampleVerticalA,    // vertical form of 'A', itself with a numerator form
@@ -169,7 +170,8 @@ inline bool ReadGlyphLists(const VorlFontRecord *font, const VorlGlyphRecord &gl
             for (uint32_t k = 0; k < set[0]; ++k)
                 if (set[1 + k] >= count) return false;
         }
-        if (entry[2 + glyphWords + 1] >= count) return false;
+        // An entry without rules never applies: its rule is not read.
+        if (head.ruleCount != 0 && entry[2 + glyphWords + 1] >= count) return false;
         entry += head.length;
     }
     return true;

@@ -80,7 +80,7 @@ inline uint32_t MakeContourWord(uint32_t curveCount, uint32_t column, uint32_t r
 // A SequenceList match, backtrack or lookahead word with this bit names a glyph set of the pool.
 constexpr uint32_t kSequenceGlyphSetBit = 0x80000000;
 
-// The fixed words that start each SequenceList entry; the glyph words and the rule follow.
+// The fixed words that start each SequenceList entry; the glyph words and the rules follow.
 struct SequenceEntryHead
 {
     uint16_t classBits;
@@ -88,7 +88,7 @@ struct SequenceEntryHead
     uint8_t matchCount;
     uint8_t backtrackCount;
     uint8_t lookaheadCount;
-    uint8_t ruleCount;
+    uint8_t ruleCount;        // 0: the entry has no rule words and never applies
 };
 
 // The rule after the glyph words of a SequenceList entry (only the first is read).
@@ -99,8 +99,9 @@ struct SequenceRule
     uint32_t glyph;
 };
 
-// Fixed words of an entry: head, rule.
-constexpr uint32_t kSequenceEntryFixedWords = 4;
+// Words of an entry's head and of one rule.
+constexpr uint32_t kSequenceHeadWords = 2;
+constexpr uint32_t kSequenceRuleWords = 2;
 
 // One colour layer of a glyph.
 struct LayerListEntry

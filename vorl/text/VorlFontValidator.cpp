@@ -43,6 +43,16 @@ struct ListExtent
     uint64_t end = 0;         // entries that some glyph record reaches
 };
 
+// Texture sizes that texel locations can address: contour words hold a 12-bit column and a
+// 13-bit curve row, band locations a 16-bit row, and band positions wrap at 4096 texels a row.
+constexpr uint32_t kMaxTextureWidth = 4096;
+constexpr uint32_t kMaxCurveTextureRows = 8192;
+constexpr uint32_t kMaxBandTextureRows = 65536;
+
+// The codec's largest expansion: a 4-byte match code writes at most 65827 bytes.
+constexpr uint64_t kLongestMatch = 65827;
+constexpr uint64_t kCodeBytesPerLongestMatch = 4;
+
 // Size of the known directory items; other items must hold at least one word.
 uint32_t GetItemSize(uint32_t tag)
 {
@@ -90,8 +100,10 @@ public:
     {
         if (fileSize < sizeof(VorlFileHeader) || reinterpret_cast<uintptr_t>(file) % 4 != 0) return false;
         std::memcpy(&header, file, sizeof(header));
-        if (!ValidateTexture(header.curveTexture, header.curveTexture.format == kTexelFormatFloat4 ? 16 : 8)) return false;
-        if (!ValidateTexture(header.bandTexture, 4)) return false;
+        if (!ValidateTexture(header.curveTexture, header.curveTexture.format == kTexelFormatFloat4 ? 16 : 8,
+                             kMaxCurveTextureRows))
+            return false;
+        if (!ValidateTexture(header.bandTexture, 4, kMaxBandTextureRows)) return false;
         if (header.count == 0 || !Inside(sizeof(VorlFileHeader), uint64_t(header.count) * sizeof(VorlFontRecord))) return false;
         for (uint32_t i = 0; i < header.count; ++i)
         {
@@ -110,13 +122,18 @@ private:
         return value;
     }
 
-    bool ValidateTexture(const TextureDescriptor &texture, uint32_t texelSize)
+    // A texture no wider and no taller than its texel locations can address, whose data lie in
+    // the file. A compressed block may not claim more bytes than its code could expand to, so a
+    // small file cannot make the loader allocate gigabytes.
+    bool ValidateTexture(const TextureDescriptor &texture, uint32_t texelSize, uint32_t maxRows)
     {
         if (texture.width == 0 || texture.height == 0) return false;
+        if (texture.width > kMaxTextureWidth || texture.height > maxRows) return false;
         uint64_t expanded = uint64_t(texture.width) * texture.height * texelSize;
         if (expanded > UINT32_MAX) return false;
         if (texture.compression != 0)
-            return texture.compressedSize != 0 && Inside(texture.dataOffset, texture.compressedSize);
+            return texture.compressedSize != 0 && Inside(texture.dataOffset, texture.compressedSize) &&
+                   expanded * kCodeBytesPerLongestMatch <= uint64_t(texture.compressedSize) * kLongestMatch;
         return Inside(texture.dataOffset, expanded);
     }
 
@@ -309,14 +326,16 @@ private:
             std::memcpy(&head, file + entry, sizeof(head));
             if (!sequenceChecked.Get(index))
             {
+                // Only the first rule is read; an entry without rules has no rule words.
                 uint32_t glyphWords = uint32_t(head.matchCount) + head.backtrackCount + head.lookaheadCount;
-                if (head.length < kSequenceEntryFixedWords + glyphWords || !Inside(entry, uint64_t(head.length) * 4))
+                uint32_t ruleWords = head.ruleCount != 0 ? kSequenceRuleWords : 0;
+                if (head.length < kSequenceHeadWords + glyphWords + ruleWords || !Inside(entry, uint64_t(head.length) * 4))
                     return false;
                 for (uint32_t i = 0; i < glyphWords; ++i)
                 {
                     if (!ValidateSequenceGlyphWord(Word(entry + 8 + uint64_t(i) * 4))) return false;
                 }
-                if (!IsGlyph(Word(entry + 8 + uint64_t(glyphWords) * 4 + 4))) return false;
+                if (ruleWords != 0 && !IsGlyph(Word(entry + 8 + uint64_t(glyphWords) * 4 + 4))) return false;
                 sequenceChecked.Set(index);
             }
             index += head.length;

@@ -138,6 +138,8 @@ TEST(FontValidatorTest, DamagedFields)
         {"curve data past the end", false, true, [](Image &i) { i.File()->curveTexture.dataOffset = i.Size(); }},
         {"band data past the end", false, true, [](Image &i) { i.File()->bandTexture.dataOffset += 4; }},
         {"expanded size beyond 32 bits", true, true, [](Image &i) { i.File()->curveTexture.height = 0x10000000; }},
+        {"compressed block claiming more than its code can expand to", true, true,
+         [](Image &i) { i.File()->bandTexture.height = 65536; }},
         {"compressed size past the end", true, true, [](Image &i) { i.File()->bandTexture.compressedSize = i.Size(); }},
         {"compressed size 0", true, true, [](Image &i) { i.File()->curveTexture.compressedSize = 0; }},
         {"compressed data past the end", true, true, [](Image &i) { i.File()->curveTexture.dataOffset = i.Size() - 4; }},
@@ -239,12 +241,85 @@ TEST(FontValidatorTest, DamagedFields)
         {"glyph set member out of range", false, true,
          [kPastGlyphs](Image &i) { i.At<uint32_t>(0, i.Font()->sequenceGlyphPoolOffset)[2] = kPastGlyphs; }},
         {"glyph set empty", false, false, [](Image &i) { i.At<uint32_t>(0, i.Font()->sequenceGlyphPoolOffset)[0] = 0; }},
+        {"entry without rules shorter than its words", false, true,
+         [](Image &i) { i.Sequence(test::kSampleI)[0] = 8 | 2u << 16; }},
+        {"entry without rules claiming a rule", false, true,
+         [](Image &i) { i.Sequence(test::kSampleI)[1] |= 1u << 24; }},
+        {"entry without rules ending the list", false, false,
+         [](Image &i) { i.Sequence(test::kSampleI)[3] = 0xFFFFFFFF; }},
     };
     for (const Damage &damage : damages)
     {
         Image image = MakeSample(damage.compressed);
         damage.apply(image);
         EXPECT_EQ(!ValidateCopy(image.bytes, image.Size()), damage.refused) << damage.name;
+    }
+}
+
+// Texture sizes around what texel locations address: 4096 columns, 8192 curve rows (the row
+// field of a contour word), 65536 band rows (a 16-bit band location row). The data are present,
+// so only the size decides.
+TEST(FontValidatorTest, TextureSizeLimits)
+{
+    struct Case
+    {
+        uint32_t curveWidth;
+        uint32_t curveRows;
+        uint32_t bandWidth;
+        uint32_t bandRows;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {4096, 1, 4096, 1, true},      {1, 8192, 1, 1, true},     {1, 8193, 1, 1, false},
+        {1, 1, 1, 65536, true},        {1, 1, 1, 65537, false},   {4097, 1, 4096, 1, false},
+        {4096, 1, 4097, 1, false},
+    };
+    for (const Case &c : cases)
+    {
+        VorlFontBuilder builder;
+        builder.AddGlyph();
+        builder.AddFont();
+        builder.curveWidth = c.curveWidth;
+        builder.bandWidth = c.bandWidth;
+        builder.curveTexels.assign(size_t(c.curveWidth) * c.curveRows * 4, 0);
+        builder.bandTexels.assign(size_t(c.bandWidth) * c.bandRows, 0);
+        std::vector<uint8_t> bytes = builder.Build();
+        const VorlFileHeader *file = reinterpret_cast<const VorlFileHeader *>(bytes.data());
+        ASSERT_EQ(file->curveTexture.height, c.curveRows);
+        ASSERT_EQ(file->bandTexture.height, c.bandRows);
+        EXPECT_EQ(ValidateCopy(bytes, bytes.size()), c.accepted)
+            << c.curveWidth << " x " << c.curveRows << ", " << c.bandWidth << " x " << c.bandRows;
+    }
+}
+
+// A compressed texture may claim no more rows than its code could fill: a match code of 4 bytes
+// writes at most 65827 bytes. Zeros, which compress about as far as the code allows, are
+// accepted; one row more than the limit is refused, and so is a small block claiming gigabytes.
+TEST(FontValidatorTest, CompressedTextureExpansionLimit)
+{
+    VorlFontBuilder builder;
+    builder.AddGlyph();
+    builder.AddFont();
+    builder.bandTexels.assign(size_t(4096) * 64, 0);
+    builder.compressBands = true;
+    Image image{builder.Build()};
+    const TextureDescriptor &bands = image.File()->bandTexture;
+    ASSERT_EQ(bands.compression, kTextureCompressed);
+    EXPECT_TRUE(ValidateCopy(image.bytes, image.Size()));
+
+    uint32_t limit = uint32_t(uint64_t(bands.compressedSize) * 65827 / 4 / (4096 * 4));
+    ASSERT_GE(limit, 64u);
+    ASSERT_LT(limit, 65536u);
+    struct Case
+    {
+        uint32_t rows;
+        bool accepted;
+    };
+    const Case cases[] = {{limit, true}, {limit + 1, false}, {65536, false}};
+    for (const Case &c : cases)
+    {
+        image.File()->bandTexture.height = c.rows;
+        EXPECT_EQ(ValidateCopy(image.bytes, image.Size()), c.accepted) << c.rows;
     }
 }
 
@@ -295,7 +370,7 @@ TEST(FontValidatorTest, FuzzSeedsAreAccepted)
     for (size_t i = 0; i < seeds.size(); ++i)
     {
         EXPECT_TRUE(ValidateCopy(seeds[i], seeds[i].size())) << i;
-        if (folder == nullptr) continue;
+        if (folder == nullptr || *folder == 0) continue;
         std::ofstream stream(std::filesystem::path(folder) / ("sample" + std::to_string(i) + ".vorl"), std::ios::binary);
         stream.write(reinterpret_cast<const char *>(seeds[i].data()), std::streamsize(seeds[i].size()));
     }
