@@ -42,6 +42,7 @@ public:
     float scale = 0.0f;
 };
 
+// The benchmark format: every "Node" identifier makes a BenchNode.
 class BenchDocument : public KettricDocument
 {
 public:
