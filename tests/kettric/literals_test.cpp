@@ -273,13 +273,14 @@ TEST(KettricLexer, SignedAndUnsignedReaders)
     EXPECT_EQ(KettricTextToInt32("x"), 0);
 }
 
-class CLocale : public ::testing::Test
+// Float literals compared with the C library in the C locale.
+class KettricFloatLiterals : public ::testing::Test
 {
 protected:
     void SetUp() override { std::setlocale(LC_NUMERIC, "C"); }
 };
 
-TEST_F(CLocale, FloatGrammar)
+TEST_F(KettricFloatLiterals, FloatGrammar)
 {
     struct Case
     {
@@ -308,7 +309,7 @@ TEST_F(CLocale, FloatGrammar)
 }
 
 // Decimal literals convert exactly as strtod and strtof do in the C locale.
-TEST_F(CLocale, DecimalValuesMatchStrtod)
+TEST_F(KettricFloatLiterals, DecimalValuesMatchStrtod)
 {
     std::vector<std::string> texts = {
         "0", "1", "1.5", ".5", "5.", "0.1", "0.2", "0.3", "1e3", "2.5e-1", "3.14159265358979323846",
@@ -369,7 +370,7 @@ TEST_F(CLocale, DecimalValuesMatchStrtod)
 }
 
 // Texts written by FloatToText read back as strtof reads them.
-TEST_F(CLocale, FloatToTextRoundTrip)
+TEST_F(KettricFloatLiterals, FloatToTextRoundTrip)
 {
     std::mt19937 random(11);
     for (int i = 0; i < 5000; ++i)
@@ -388,7 +389,7 @@ TEST_F(CLocale, FloatToTextRoundTrip)
     }
 }
 
-TEST_F(CLocale, FloatReadersAndBitPatterns)
+TEST_F(KettricFloatLiterals, FloatReadersAndBitPatterns)
 {
     const float inf = HUGE_VALF;
     ExpectRead<float>(ReadKettricFloat, "0x3F800000", 0, 1.0f);
