@@ -283,17 +283,10 @@ std::vector<uint8_t> VorlFontBuilder::Build() const
     shared.sequenceListOffset = image.AppendList(sequences);
     shared.alternateListOffset = image.AppendList(alternates);
     shared.caretListOffset = image.AppendList(carets);
-    uint32_t VorlFontRecord::*const sharedFields[] = {
-        &VorlFontRecord::glyphRecordOffset,    &VorlFontRecord::outlineGlyphRecordOffset,
-        &VorlFontRecord::sequenceGlyphPoolOffset, &VorlFontRecord::contourListOffset,
-        &VorlFontRecord::decompositionListOffset, &VorlFontRecord::layerListOffset,
-        &VorlFontRecord::baseAnchorListOffset, &VorlFontRecord::markAnchorListOffset,
-        &VorlFontRecord::kerningListOffset,    &VorlFontRecord::sequenceListOffset,
-        &VorlFontRecord::alternateListOffset,  &VorlFontRecord::caretListOffset};
     for (size_t f = 0; f < fonts.size(); ++f)
     {
         records[f].glyphCount = uint32_t(glyphs.size());
-        for (uint32_t VorlFontRecord::*field : sharedFields)
+        for (uint32_t VorlFontRecord::*field : kSharedSectionOffsets)
             records[f].*field = Relative(shared.*field, recordPosition(f));
     }
     image.Put(sizeof(VorlFileHeader), records.data(), records.size() * sizeof(VorlFontRecord));

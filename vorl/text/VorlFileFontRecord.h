@@ -81,6 +81,16 @@ static_assert(offsetof(VorlFontRecord, alternateListOffset) == 68);
 static_assert(offsetof(VorlFontRecord, caretListOffset) == 72);
 static_assert(offsetof(VorlFontRecord, reserved2) == 76);
 
+// The offsets of the sections that all fonts of a file share: glyph records and lists.
+inline constexpr uint32_t VorlFontRecord::*kSharedSectionOffsets[] = {
+    &VorlFontRecord::glyphRecordOffset,       &VorlFontRecord::outlineGlyphRecordOffset,
+    &VorlFontRecord::sequenceGlyphPoolOffset, &VorlFontRecord::contourListOffset,
+    &VorlFontRecord::decompositionListOffset, &VorlFontRecord::layerListOffset,
+    &VorlFontRecord::baseAnchorListOffset,    &VorlFontRecord::markAnchorListOffset,
+    &VorlFontRecord::kerningListOffset,       &VorlFontRecord::sequenceListOffset,
+    &VorlFontRecord::alternateListOffset,     &VorlFontRecord::caretListOffset};
+constexpr int kSharedSectionCount = int(sizeof(kSharedSectionOffsets) / sizeof(kSharedSectionOffsets[0]));
+
 // Entries and pages of the character map.
 constexpr uint32_t kCharacterMapPageSize = 256;
 constexpr int16_t kCharacterMapNoPage = -1;

@@ -151,10 +151,61 @@ private:
         return absolute <= fileSize;
     }
 
+    // The first font brings the glyph records and lists that every font of the file shares; each
+    // font has its own directory and character map.
     bool ValidateFont(uint64_t recordOffset)
     {
         record = recordOffset;
         std::memcpy(&font, file + record, sizeof(font));
+        if (record == sizeof(VorlFileHeader))
+        {
+            if (!ValidateSharedSections()) return false;
+        }
+        else if (!SharesSections())
+        {
+            return false;
+        }
+        return ValidateDirectory() && ValidateCharacterMap();
+    }
+
+    // A record offset as a file position, 0 for offset 0.
+    uint64_t Position(uint32_t offset) const { return offset != 0 ? record + offset : 0; }
+
+    // A later font names the same glyph records and lists as the first one, so they are checked
+    // once however many fonts the file holds.
+    bool SharesSections() const
+    {
+        if (font.glyphCount != glyphCount) return false;
+        for (int i = 0; i < kSharedSectionCount; ++i)
+        {
+            if (Position(font.*kSharedSectionOffsets[i]) != sharedPositions[i]) return false;
+        }
+        return true;
+    }
+
+    // Fonts' own directories and character maps lie apart, so together they fit in the file;
+    // fonts that share theirs beyond that would only multiply the work.
+    bool ClaimOwnBytes(uint64_t bytes)
+    {
+        ownBytes += bytes;
+        return ownBytes <= fileSize;
+    }
+
+    // One past the last zero byte of the file: a text that starts before it ends inside the file.
+    uint64_t GetTextEnd()
+    {
+        if (!textEndKnown)
+        {
+            textEnd = fileSize;
+            while (textEnd != 0 && file[textEnd - 1] != 0) --textEnd;
+            textEndKnown = true;
+        }
+        return textEnd;
+    }
+
+    bool ValidateSharedSections()
+    {
+        for (int i = 0; i < kSharedSectionCount; ++i) sharedPositions[i] = Position(font.*kSharedSectionOffsets[i]);
         glyphCount = font.glyphCount;
         if (glyphCount == 0) return false;
         if (!Locate(font.glyphRecordOffset, glyphs) || !Inside(glyphs, uint64_t(glyphCount) * sizeof(VorlGlyphRecord)))
@@ -164,7 +215,6 @@ private:
             (!Locate(font.outlineGlyphRecordOffset, outlineGlyphs) ||
              !Inside(outlineGlyphs, uint64_t(glyphCount) * sizeof(VorlGlyphRecord))))
             return false;
-        if (!ValidateDirectory() || !ValidateCharacterMap()) return false;
 
         uint32_t offsets[] = {font.decompositionListOffset, font.layerListOffset, font.baseAnchorListOffset,
                               font.markAnchorListOffset, font.caretListOffset, font.kerningListOffset,
@@ -196,7 +246,8 @@ private:
         {
             uint64_t directory;
             if (!Locate(font.directoryOffset, directory) ||
-                !Inside(directory, uint64_t(font.directoryCount) * sizeof(FontDataDirectoryEntry)))
+                !Inside(directory, uint64_t(font.directoryCount) * sizeof(FontDataDirectoryEntry)) ||
+                !ClaimOwnBytes(uint64_t(font.directoryCount) * sizeof(FontDataDirectoryEntry)))
                 return false;
             for (uint32_t i = 0; i < font.directoryCount; ++i)
             {
@@ -205,8 +256,7 @@ private:
                 uint32_t offset = Word(entry + 4);
                 uint64_t item = entry + offset;
                 if (offset % 4 != 0 || !Inside(item, GetItemSize(tag))) return false;
-                if ((tag == 'NAME' || tag == 'SNAM') && std::memchr(file + item, 0, size_t(fileSize - item)) == nullptr)
-                    return false;
+                if ((tag == 'NAME' || tag == 'SNAM') && item >= GetTextEnd()) return false;
                 if (tag == 'UNDR' || tag == 'STRK')
                 {
                     FontDataDecorationItem decoration;
@@ -224,7 +274,9 @@ private:
     {
         if (font.pageCount == 0) return true;
         uint64_t index;
-        if (!Locate(font.pageIndexOffset, index) || !Inside(index, uint64_t(font.pageCount) * 2)) return false;
+        if (!Locate(font.pageIndexOffset, index) || !Inside(index, uint64_t(font.pageCount) * 2) ||
+            !ClaimOwnBytes(uint64_t(font.pageCount) * 2))
+            return false;
         int32_t lastPage = -1;
         for (uint32_t p = 0; p < font.pageCount; ++p)
         {
@@ -235,7 +287,7 @@ private:
         if (lastPage < 0) return true;
         uint64_t pages;
         uint64_t entries = uint64_t(lastPage + 1) * kCharacterMapPageSize;
-        if (!Locate(font.pagesOffset, pages) || !Inside(pages, entries * 4)) return false;
+        if (!Locate(font.pagesOffset, pages) || !Inside(pages, entries * 4) || !ClaimOwnBytes(entries * 4)) return false;
         for (uint64_t i = 0; i < entries; ++i)
         {
             if (Word(pages + i * 4) >= glyphCount) return false;
@@ -384,6 +436,12 @@ private:
     ListExtent lists[kListCount];
     WordBitmap poolChecked;
     WordBitmap sequenceChecked;
+
+    // What the fonts share and what each has of its own.
+    uint64_t sharedPositions[kSharedSectionCount] = {};
+    uint64_t ownBytes = 0;
+    uint64_t textEnd = 0;
+    bool textEndKnown = false;
 };
 
 }  // namespace

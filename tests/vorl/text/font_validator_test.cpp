@@ -177,6 +177,9 @@ TEST(FontValidatorTest, DamagedFields)
         {"page number -2", false, false, [](Image &i) { i.At<int16_t>(0, i.Font()->pageIndexOffset)[1] = -2; }},
         // Glyph records.
         {"glyph count 0", false, true, [](Image &i) { i.Font(1)->glyphCount = 0; }},
+        {"second font with a glyph count of its own", false, true, [](Image &i) { i.Font(1)->glyphCount -= 1; }},
+        {"second font with a kerning list of its own", false, true, [](Image &i) { i.Font(1)->kerningListOffset += 8; }},
+        {"second font without outline records", false, true, [](Image &i) { i.Font(1)->outlineGlyphRecordOffset = 0; }},
         {"glyph count past the end", false, true, [](Image &i) { i.Font()->glyphCount = 100000; }},
         {"glyph records misaligned", false, true, [](Image &i) { i.Font()->glyphRecordOffset += 2; }},
         {"outline records past the end", false, true, [](Image &i) { i.Font()->outlineGlyphRecordOffset = i.Size() - 128; }},
@@ -320,6 +323,49 @@ TEST(FontValidatorTest, CompressedTextureExpansionLimit)
     {
         image.File()->bandTexture.height = c.rows;
         EXPECT_EQ(ValidateCopy(image.bytes, image.Size()), c.accepted) << c.rows;
+    }
+}
+
+// Each font's directory and character map are its own. Fonts may point at one another's, but
+// not so often that together they would take more bytes than the file has: 40 fonts reading one
+// large character map or directory would make the check read it 40 times.
+TEST(FontValidatorTest, FontsSharingTheirOwnDataBeyondTheFile)
+{
+    const uint32_t kFonts = 40;
+    VorlFontBuilder builder;
+    builder.AddGlyph();
+    test::VorlFontDescription &first = builder.AddFont();
+    first.Map(0x10FFFF, 0);
+    for (int i = 0; i < 400; ++i) first.AddFloats('SLNT', {0.0F});
+    for (uint32_t f = 1; f < kFonts; ++f) builder.AddFont();
+    Image image{builder.Build()};
+    ASSERT_TRUE(ValidateCopy(image.bytes, image.Size()));
+    ASSERT_EQ(image.Font(0)->pageCount, 0x1100u);
+
+    struct Case
+    {
+        const char *name;
+        uint32_t VorlFontRecord::*count;
+        uint32_t VorlFontRecord::*offsets[2];
+    };
+    const Case cases[] = {
+        {"character map", &VorlFontRecord::pageCount, {&VorlFontRecord::pageIndexOffset, &VorlFontRecord::pagesOffset}},
+        {"directory", &VorlFontRecord::directoryCount, {&VorlFontRecord::directoryOffset, &VorlFontRecord::directoryOffset}},
+    };
+    for (const Case &c : cases)
+    {
+        for (uint32_t fonts : {2u, kFonts})
+        {
+            Image shared = image;
+            for (uint32_t f = 1; f < fonts; ++f)
+            {
+                // Offsets count from each record, so they shrink by a record per font.
+                shared.Font(f)->*c.count = shared.Font(0)->*c.count;
+                for (uint32_t VorlFontRecord::*offset : c.offsets)
+                    shared.Font(f)->*offset = shared.Font(0)->*offset - f * uint32_t(sizeof(VorlFontRecord));
+            }
+            EXPECT_EQ(ValidateCopy(shared.bytes, shared.Size()), fonts == 2) << c.name << " " << fonts;
+        }
     }
 }
 
