@@ -11,29 +11,40 @@ namespace oq {
 
 namespace {
 
-// One bit per 32-bit word of a list, marking words already checked; grown on first use.
+// A zero-filled array of the validator, made anew for each file.
+template <typename Type> class ZeroedArray
+{
+public:
+    ZeroedArray() = default;
+    ZeroedArray(const ZeroedArray &) = delete;
+    ZeroedArray &operator=(const ZeroedArray &) = delete;
+    ~ZeroedArray() { MemoryRelease(values); }
+
+    void Reset(uint64_t count)
+    {
+        MemoryRelease(values);
+        size_t bytes = size_t(count) * sizeof(Type);
+        values = static_cast<Type *>(MemoryAllocate(bytes));
+        std::memset(values, 0, bytes);
+    }
+
+    Type &operator[](uint64_t index) { return values[index]; }
+    const Type &operator[](uint64_t index) const { return values[index]; }
+
+private:
+    Type *values = nullptr;
+};
+
+// One bit per 32-bit word of a list, marking words already checked.
 class WordBitmap
 {
 public:
-    WordBitmap() = default;
-    WordBitmap(const WordBitmap &) = delete;
-    WordBitmap &operator=(const WordBitmap &) = delete;
-    ~WordBitmap() { MemoryRelease(bits); }
-
-    void Reset(uint64_t words)
-    {
-        MemoryRelease(bits);
-        size_t bytes = size_t(words / 8 + 1);
-        bits = static_cast<uint8_t *>(MemoryAllocate(bytes));
-        std::memset(bits, 0, bytes);
-    }
-
-    bool IsReady() const { return bits != nullptr; }
+    void Reset(uint64_t words) { bits.Reset(words / 8 + 1); }
     bool Get(uint64_t word) const { return (bits[word >> 3] >> (word & 7) & 1) != 0; }
     void Set(uint64_t word) { bits[word >> 3] = uint8_t(bits[word >> 3] | 1 << (word & 7)); }
 
 private:
-    uint8_t *bits = nullptr;
+    ZeroedArray<uint8_t> bits;
 };
 
 // A list of fixed-size entries that glyph records index: where it starts and how far they reach.
@@ -226,6 +237,9 @@ private:
         }
         contours = pool = sequences = 0;
         if (font.contourListOffset != 0 && !Locate(font.contourListOffset, contours)) return false;
+        contourWords = contours != 0 ? (fileSize - contours) / 4 : 0;
+        contourWordsRead = 0;
+        contourChecked.Reset(contourWords + 1);
         if (font.sequenceGlyphPoolOffset != 0 && !Locate(font.sequenceGlyphPoolOffset, pool)) return false;
         if (font.sequenceListOffset != 0 && !Locate(font.sequenceListOffset, sequences)) return false;
         poolChecked.Reset(pool != 0 ? (fileSize - pool) / 4 : 0);
@@ -326,21 +340,25 @@ private:
     }
 
     // The runs that hold the glyph's curves: each word inside the list, the texels that its
-    // curves use inside one row of the curve texture.
+    // curves use inside one row of the curve texture. A glyph drawn with another glyph's curves
+    // repeats its first contour and curve count, which were checked already; other glyphs' runs
+    // lie apart, so all the runs read together fit in the file.
     bool ValidateContours(uint64_t index, uint32_t curveCount)
     {
         if (curveCount == 0) return true;
-        if (contours == 0) return false;
+        if (contours == 0 || index >= contourWords) return false;
+        if (contourChecked[index] >= curveCount) return true;
         uint32_t done = 0;
         for (uint64_t word = contours + index * 4; done < curveCount; word += 4)
         {
-            if (!Inside(word, 4)) return false;
+            if (!Inside(word, 4) || ++contourWordsRead > contourWords) return false;
             uint32_t run = Word(word);
             uint32_t used = ContourCurveCount(run);
             if (used > curveCount - done) used = curveCount - done;
             if (!IsRunInRow(header.curveTexture, ContourColumn(run), ContourRow(run), used + 1)) return false;
             done += used;
         }
+        contourChecked[index] = uint16_t(curveCount);
         return true;
     }
 
@@ -431,6 +449,9 @@ private:
     uint64_t glyphs = 0;
     uint64_t outlineGlyphs = 0;
     uint64_t contours = 0;
+    uint64_t contourWords = 0;       // words from the ContourList to the end of the file
+    uint64_t contourWordsRead = 0;
+    ZeroedArray<uint16_t> contourChecked;   // per contour word: the largest curve count checked from it
     uint64_t pool = 0;
     uint64_t sequences = 0;
     ListExtent lists[kListCount];

@@ -369,6 +369,43 @@ TEST(FontValidatorTest, FontsSharingTheirOwnDataBeyondTheFile)
     }
 }
 
+// Glyphs that draw another glyph's curves repeat its first contour and curve count: accepted
+// however many there are. Glyphs whose runs overlap otherwise may not, together, read more
+// contour words than the file holds.
+TEST(FontValidatorTest, OverlappingContourRuns)
+{
+    const uint32_t kRuns = 400;
+    VorlFontBuilder builder;
+    builder.AddGlyph();
+    builder.AddFont();
+    std::vector<Point2D> chain = {{0, 0}, {0.5F, 0.5F}, {1, 0}};
+    for (uint32_t r = 0; r < kRuns; ++r)
+    {
+        uint32_t glyph = builder.AddGlyph();
+        builder.SetContours(glyph, {chain});
+    }
+    struct Case
+    {
+        const char *name;
+        bool sameStart;
+        bool accepted;
+    };
+    const Case cases[] = {{"repeated", true, true}, {"overlapping", false, false}};
+    for (const Case &c : cases)
+    {
+        VorlFontBuilder copy = builder;
+        for (uint32_t g = 0; g < kRuns / 2; ++g)
+        {
+            uint32_t glyph = copy.AddGlyph();
+            copy.glyphs[glyph].firstContour = c.sameStart ? 0 : g;
+            copy.glyphs[glyph].curveCount = uint16_t(kRuns / 2);
+        }
+        std::vector<uint8_t> bytes = copy.Build();
+        ASSERT_GT(uint64_t(kRuns / 2) * (kRuns / 2), bytes.size() / 4);
+        EXPECT_EQ(ValidateCopy(bytes, bytes.size()), c.accepted) << c.name;
+    }
+}
+
 // Every word before the texture data, set to values that break offsets, counts and indexes:
 // each image is refused, or accepted and then read whole by the accessors without a fault.
 TEST(FontValidatorTest, EveryWordDamagedIsRefusedOrSafe)
