@@ -459,8 +459,8 @@ TEST(FontValidatorTest, FuzzSeedsAreAccepted)
     }
 
     // The committed seeds are accepted as well.
-    std::filesystem::path corpus = std::filesystem::path("..") / "fuzz" / "corpus" / "vorl_font_fuzz";
-    if (!std::filesystem::is_directory(corpus)) return;
+    std::filesystem::path corpus = std::filesystem::path(OQ_SOURCE_DIR) / "fuzz" / "corpus" / "vorl_font_fuzz";
+    ASSERT_TRUE(std::filesystem::is_directory(corpus)) << corpus;
     int count = 0;
     for (const auto &entry : std::filesystem::directory_iterator(corpus))
     {
