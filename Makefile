@@ -55,7 +55,7 @@ fuzz: deps build-fuzz/build.ninja
 	done
 
 build-bench/build.ninja:
-	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DOQ_BENCH=ON $(CMAKE_FLAGS)
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DOQ_BENCH=ON -DOQ_TESTS=OFF $(CMAKE_FLAGS)
 
 bench: deps build-bench/build.ninja
 	cmake --build build-bench -j $(JOBS)
