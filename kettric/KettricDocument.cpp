@@ -68,8 +68,8 @@ KettricResult KettricDocument::ParseTree(const char *text)
     failingStructure = nullptr;
     errorLine = 0;
 
-    // Text offsets are int32.
-    if (std::strlen(text) >= size_t(INT32_MAX))
+    // Text offsets are int32: the NUL itself must stand at an int32 offset.
+    if (std::strlen(text) > size_t(INT32_MAX))
     {
         errorLine = 1;
         return 'SYNT';

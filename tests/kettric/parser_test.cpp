@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace oq {
 namespace {
@@ -105,6 +106,20 @@ const ParseCase kParseCases[] = {
     {"Group {\n string {\"a\"} }", 'IVST', 2},
     {"Group {\n  Group {\n    Circle (radius = -1) {}\n  }\n}", 'IVDF', 3},
 };
+
+// The table holds every result code that the language itself produces.
+TEST(KettricParser, TableCoversEveryResultCode)
+{
+    const KettricResult codes[] = {'SYNT', 'IDIC', 'IDEM', 'TYIV', 'BLIV', 'INOV', 'FLIV', 'FLOV', 'STIV',
+                                   'STIC', 'STIE', 'CHIC', 'CHIE', 'CHEF', 'RFIV', 'BSIV', 'PPIT', 'PPSE',
+                                   'PMAS', 'PMSE', 'PMIF', 'PMOS', 'PMUS', 'PMST', 'STNE', 'IVST'};
+    for (KettricResult code : codes)
+    {
+        bool found = false;
+        for (const ParseCase &c : kParseCases) found |= (c.result == code);
+        EXPECT_TRUE(found) << CodeText(code);
+    }
+}
 
 TEST(KettricParser, ResultCodesAndErrorLines)
 {
@@ -273,6 +288,121 @@ TEST(KettricParser, DataListsInMemory)
     EXPECT_EQ(CreatePrimitiveStructure("Group"), nullptr);
 }
 
+// Records every virtual operation that the parser calls and what the structure holds at that moment.
+class ProtocolDocument : public KettricDocument
+{
+public:
+    class Node : public KettricStructure
+    {
+    public:
+        Node(std::string *log, std::string tag) : KettricStructure('NODE'), log(log), tag(std::move(tag)) {}
+
+        bool CheckProperty(KettricDocument *, const TextString &identifier, KettricDataType *type,
+                           void **storage) override
+        {
+            *log += "property " + tag + "." + identifier.GetText() + " of " + Describe(this) + "\n";
+            *type = 'IN32';
+            *storage = &value;
+            return true;
+        }
+        bool CheckSubstructure(KettricDocument *, KettricStructure *structure) override
+        {
+            *log += "substructure of " + tag + ": " + Describe(structure) + "\n";
+            return true;
+        }
+        bool CheckStateName(const TextString &identifier, uint32_t *state) override
+        {
+            *log += "state of " + tag + ": " + identifier.GetText() + "\n";
+            *state = 1;
+            return true;
+        }
+        KettricResult ResolveData(KettricDocument *document) override
+        {
+            *log += "resolve " + tag + "\n";
+            return KettricStructure::ResolveData(document);
+        }
+
+        std::string *log;
+        std::string tag;
+        int32_t value = 0;
+    };
+
+    // Type, place in the tree, name and array size of a structure.
+    static std::string Describe(KettricStructure *structure)
+    {
+        std::string text = CodeText(structure->GetStructureType());
+        KettricStructure *super = structure->GetSuperStructure();
+        text += (super != nullptr && super->GetLastSubnode() == structure) ? " last in tree" : " not in tree";
+        text += " name '" + std::string(structure->GetStructureName().GetText()) + "'";
+        if (structure->GetBaseStructureType() == 'PRIM')
+        {
+            auto *primitive = static_cast<KettricPrimitive *>(structure);
+            text += " size " + std::to_string(primitive->GetArraySize()) + (primitive->GetStateFlag() ? "*" : "");
+        }
+        return text;
+    }
+
+    KettricStructure *MakeStructure(const TextString &identifier) override
+    {
+        log += "make " + std::string(identifier.GetText());
+        if (!CompareText(identifier, "Node"))
+        {
+            log += ": none\n";
+            return nullptr;
+        }
+        std::string tag = "N" + std::to_string(++nodes);
+        log += ": " + tag + "\n";
+        return new Node(&log, tag);
+    }
+    bool CheckTopLevel(KettricStructure *structure) override
+    {
+        log += "top level: " + Describe(structure) + "\n";
+        return true;
+    }
+    KettricResult ResolveData() override
+    {
+        log += "resolve document\n";
+        return KettricDocument::ResolveData();
+    }
+
+    std::string log;
+    int32_t nodes = 0;
+};
+
+// Each operation is asked at its point: the structure stands in the tree with its type and array size
+// before it is checked, gets its name before its properties, and its data lists ask for state names
+// while they are read; type keywords never reach MakeStructure; placeholders and their contents are
+// neither checked against the top level nor resolved.
+TEST(KettricParser, VirtualOperationOrder)
+{
+    ProtocolDocument document;
+    const char *text = "Node $a (x = 1) {\n"
+                       "    uint8[2]* %d { on {1, 2}, {3, 4} }\n"
+                       "    Unknown (z = 2) { Node %b (w = 3) {} }\n"
+                       "    Node %c (y = 2) { float {1} }\n"
+                       "}\n"
+                       "Unknown {}\n"
+                       "float $f {2}\n";
+    ASSERT_EQ(CodeText(document.ParseAndResolve(text)), "0");
+    EXPECT_EQ(document.log, "make Node: N1\n"
+                            "top level: NODE last in tree name ''\n"
+                            "property N1.x of NODE last in tree name 'a'\n"
+                            "substructure of N1: UIN8 last in tree name '' size 2*\n"
+                            "state of N1: on\n"
+                            "make Unknown: none\n"
+                            "make Node: N2\n"
+                            "property N2.w of NODE last in tree name 'b'\n"
+                            "make Node: N3\n"
+                            "substructure of N1: NODE last in tree name ''\n"
+                            "property N3.y of NODE last in tree name 'c'\n"
+                            "substructure of N3: FLOT last in tree name '' size 0\n"
+                            "make Unknown: none\n"
+                            "top level: FLOT last in tree name '' size 0\n"
+                            "resolve document\n"
+                            "resolve N1\n"
+                            "resolve N3\n");
+}
+
 // Records the order in which its structures are destroyed.
 class TeardownDocument : public KettricDocument
 {
@@ -366,32 +496,72 @@ TEST(KettricParser, DeepNestingOnWorkerThread)
     worker.join();
 }
 
-// A text of 2 GiB or more fails before parsing: offsets into it would not fit in int32.
-TEST(KettricParser, TextOf2GiBFails)
+// A text of the given length from one physical megabyte of white space mapped again and again,
+// beginning with the given bytes and ending with a NUL; null when the mapping fails.
+class LongText
 {
-    // 2 GiB of white space from one physical megabyte mapped again and again, then a NUL.
-    const size_t chunk = size_t(1) << 20;
-    const size_t total = (size_t(2) << 30) + chunk;
-    char *area = static_cast<char *>(mmap(nullptr, total, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-    ASSERT_NE(area, MAP_FAILED);
-    int file = memfd_create("kettric_text", 0);
-    ASSERT_GE(file, 0);
-    ASSERT_EQ(ftruncate(file, off_t(chunk)), 0);
-    bool mapped = true;
-    for (size_t offset = 0; offset + chunk < total && mapped; offset += chunk)
-        mapped = mmap(area + offset, chunk, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, file, 0) != MAP_FAILED;
-    ASSERT_TRUE(mapped);
-    std::memset(area, ' ', chunk);
-    ASSERT_NE(mmap(area + total - chunk, chunk, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0),
-              MAP_FAILED);
-    std::memcpy(area + total - chunk, "Group {}", 9);
+public:
+    LongText(size_t length, const char *start)
+    {
+        const size_t chunk = size_t(1) << 20;
+        size = (length + chunk) / chunk * chunk;
+        void *area = mmap(nullptr, size, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        file = memfd_create("kettric_text", 0);
+        if (area == MAP_FAILED || file < 0 || ftruncate(file, off_t(chunk)) != 0) return;
+        text = static_cast<char *>(area);
+        void *fill = mmap(nullptr, chunk, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
+        if (fill == MAP_FAILED) return;
+        std::memset(fill, ' ', chunk);
+        munmap(fill, chunk);
+        // Private mappings: the bytes written below change one page of one mapping only.
+        for (size_t offset = 0; offset < size; offset += chunk)
+        {
+            if (mmap(text + offset, chunk, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_FIXED, file, 0) == MAP_FAILED)
+                return;
+        }
+        std::memcpy(text, start, std::strlen(start));
+        text[length] = 0;
+        ready = true;
+    }
+    ~LongText()
+    {
+        if (text != nullptr) munmap(text, size);
+        if (file >= 0) close(file);
+    }
 
-    SketchDocument document;
-    EXPECT_EQ(CodeText(document.ParseAndResolve(area)), "SYNT");
-    EXPECT_EQ(document.GetErrorLine(), 1);
-    EXPECT_EQ(document.resolveCalls, 0);
-    munmap(area, total);
-    close(file);
+    const char *Get() const { return ready ? text : nullptr; }
+
+private:
+    char *text = nullptr;
+    size_t size = 0;
+    int file = -1;
+    bool ready = false;
+};
+
+// Text offsets are int32: a text of 2 GiB or more fails before parsing, a shorter one is parsed.
+TEST(KettricParser, TextLengthLimit)
+{
+    const size_t kTwoGiB = size_t(1) << 31;
+    struct Case
+    {
+        size_t length;
+        const char *start;
+        KettricResult result;
+        int32_t line;
+    } cases[] = {
+        {kTwoGiB - 1, "\n1A", 'IDIC', 2},
+        {kTwoGiB, "\n1A", 'SYNT', 1},
+        {kTwoGiB + 8, "Group {}", 'SYNT', 1},
+    };
+    for (const Case &c : cases)
+    {
+        LongText text(c.length, c.start);
+        ASSERT_NE(text.Get(), nullptr) << c.length;
+        SketchDocument document;
+        EXPECT_EQ(CodeText(document.ParseAndResolve(text.Get())), CodeText(c.result)) << c.length;
+        EXPECT_EQ(document.GetErrorLine(), c.line) << c.length;
+        EXPECT_EQ(document.resolveCalls, 0) << c.length;
+    }
 }
 
 }  // namespace
