@@ -4,6 +4,8 @@
 #include "kettric/KettricCharClass.h"
 #include "kettric/KettricLiterals.h"
 
+#include <cstring>
+
 namespace oq {
 
 namespace {
@@ -20,6 +22,13 @@ bool ReadHexDigits(const char *text, int32_t count, uint32_t *value)
     }
     *value = v;
     return true;
+}
+
+// A printable ASCII byte that stands for itself inside a string literal.
+inline bool IsPlainStringByte(char c)
+{
+    unsigned char b = static_cast<unsigned char>(c);
+    return b >= 0x20 && b < 0x7F && b != '"' && b != '\\';
 }
 
 }  // namespace
@@ -89,6 +98,26 @@ KettricResult ReadKettricString(const char **text, TextString *value)
 {
     const char *start = *text;
     if (*start != '"') return 'STIV';
+
+    // The common single literal of plain printable ASCII is copied in one step; anything else
+    // (escapes, control or non-ASCII bytes, adjacent literals, errors) takes the checked path.
+    const char *q = start + 1;
+    while (IsPlainStringByte(*q)) ++q;
+    if (*q == '"')
+    {
+        const char *after = SkipKettricSpace(q + 1);
+        if (*after != '"')
+        {
+            if (value != nullptr)
+            {
+                int32_t length = static_cast<int32_t>(q - (start + 1));
+                value->SetLength(length);
+                if (length != 0) std::memcpy(value->GetBuffer(), start + 1, size_t(length));
+            }
+            *text = after;
+            return 0;
+        }
+    }
 
     // First pass: check and measure the literal and the literals adjacent to it, so that the
     // target is resized once however many literals the string is made of.
