@@ -67,11 +67,17 @@ inline bool IsKettricDigit(char c)
     return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0' < 10u;
 }
 
-// The text after any white space and comments; the common case of none is decided inline.
+// The text after any white space and comments; the common cases of none and of a single space
+// before a token are decided inline.
 inline const char *SkipKettricSpace(const char *p)
 {
     unsigned char c = static_cast<unsigned char>(*p);
     if (c > 0x20 && c != '/') return p;
+    if (c == ' ')
+    {
+        unsigned char next = static_cast<unsigned char>(p[1]);
+        if (next > 0x20 && next != '/') return p + 1;
+    }
     return p + SkipKettricWhitespace(p);
 }
 
