@@ -278,6 +278,28 @@ KettricResult ReadFloatingLiteral(const char **text, T *value, KettricResult (*p
     return 0;
 }
 
+// The common case of ReadFloatingLiteral inline: no sign or a minus directly before a short
+// decimal literal. False leaves the cursor alone for the general reader.
+template <typename Bits, typename T>
+inline bool ReadShortFloatingLiteral(const char **text, T *value, Bits signBit)
+{
+    const char *p = *text;
+    bool negative = (*p == '-');
+    if (negative) ++p;
+    T v = 0;
+    int32_t n = 0;
+    if (IsBitPattern(p) || !ParseShortDecimal(p, &n, &v)) return false;
+    if (value != nullptr)
+    {
+        Bits bits;
+        std::memcpy(&bits, &v, sizeof(bits));
+        if (negative) bits = static_cast<Bits>(bits ^ signBit);
+        std::memcpy(value, &bits, sizeof(bits));
+    }
+    *text = SkipKettricSpace(p + n);
+    return true;
+}
+
 }  // namespace
 
 KettricResult ParseKettricDoubleLiteral(const char *text, int32_t *length, double *value)
@@ -320,11 +342,13 @@ KettricResult ParseKettricHalfLiteral(const char *text, int32_t *length, uint16_
 
 KettricResult ReadKettricDouble(const char **text, double *value)
 {
+    if (ReadShortFloatingLiteral<uint64_t>(text, value, uint64_t(1) << 63)) return 0;
     return ReadFloatingLiteral<uint64_t>(text, value, ParseKettricDoubleLiteral, uint64_t(1) << 63);
 }
 
 KettricResult ReadKettricFloat(const char **text, float *value)
 {
+    if (ReadShortFloatingLiteral<uint32_t>(text, value, 0x80000000u)) return 0;
     return ReadFloatingLiteral<uint32_t>(text, value, ParseKettricFloatLiteral, 0x80000000u);
 }
 
