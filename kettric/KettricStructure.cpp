@@ -5,7 +5,20 @@
 #include "kettric/KettricDocument.h"
 #include "kettric/StructureReference.h"
 
+#include <cstring>
+
 namespace oq {
+
+namespace {
+
+// Name order of the maps in one comparison: bytes compared unsigned up to the first NUL, the order
+// of CompareTextLessThan.
+inline int CompareNames(const char *a, const char *b)
+{
+    return std::strcmp(a, b);
+}
+
+}  // namespace
 
 KettricStructure::KettricStructure(uint32_t type)
     : baseStructureType(0), structureType(type), globalNameFlag(true), textOffset(0), deletingSubtree(false)
@@ -125,7 +138,8 @@ bool KettricStructure::EnterNameMap(Map *map)
     for (;;)
     {
         const KettricStructure *structure = static_cast<const KettricStructure *>(element);
-        if (CompareTextLessThan(structureName, structure->structureName))
+        int order = CompareNames(structureName, structure->structureName);
+        if (order < 0)
         {
             if (element->GetLeftMapElement() == nullptr)
             {
@@ -134,7 +148,7 @@ bool KettricStructure::EnterNameMap(Map *map)
             }
             element = element->GetLeftMapElement();
         }
-        else if (CompareTextLessThan(structure->structureName, structureName))
+        else if (order > 0)
         {
             if (element->GetRightMapElement() == nullptr)
             {
@@ -156,9 +170,10 @@ KettricStructure *KettricStructure::FindNamedStructure(const Map *map, const cha
     while (element != nullptr)
     {
         KettricStructure *structure = static_cast<KettricStructure *>(element);
-        if (CompareTextLessThan(name, structure->structureName))
+        int order = CompareNames(name, structure->structureName);
+        if (order < 0)
             element = element->GetLeftMapElement();
-        else if (CompareTextLessThan(structure->structureName, name))
+        else if (order > 0)
             element = element->GetRightMapElement();
         else
             return structure;

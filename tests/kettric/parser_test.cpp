@@ -8,9 +8,11 @@
 
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace oq {
 namespace {
@@ -244,6 +246,31 @@ TEST(KettricParser, SketchFormat)
 }
 
 // A resolution failure keeps the tree and names the line of the failing structure.
+// The global name map walks in byte order (unsigned, shorter prefix first), finds every name and
+// refuses a repeated one.
+TEST(KettricParser, NameMapOrder)
+{
+    const char *names[] = {"b", "a", "a1", "B", "_x", "a_", "A", "Z9", "aa", "a0", "zz", "_", "b2b", "b2"};
+    std::string text;
+    for (const char *name : names) text += std::string("Group $") + name + " {}\n";
+    SketchDocument document;
+    ASSERT_EQ(document.ParseAndResolve(text.c_str()), 0u);
+
+    std::set<std::string> expected(std::begin(names), std::end(names));
+    std::vector<std::string> walk;
+    for (MapElement *e = document.GetGlobalNameMap()->GetFirstMapElement(); e != nullptr; e = e->GetNextMapElement())
+        walk.push_back(static_cast<KettricStructure *>(e)->GetStructureName().GetText());
+    EXPECT_EQ(walk, std::vector<std::string>(expected.begin(), expected.end()));
+    for (const char *name : names)
+    {
+        KettricStructure *found = KettricStructure::FindNamedStructure(document.GetGlobalNameMap(), name);
+        ASSERT_NE(found, nullptr) << name;
+        EXPECT_STREQ(found->GetStructureName().GetText(), name);
+    }
+    EXPECT_EQ(KettricStructure::FindNamedStructure(document.GetGlobalNameMap(), "a2"), nullptr);
+    EXPECT_EQ(document.ParseAndResolve((text + "Group $a_ {}").c_str()), uint32_t('STNE'));
+}
+
 TEST(KettricParser, ResolutionFailureKeepsTree)
 {
     SketchDocument document;
