@@ -203,7 +203,7 @@ T ConvertDecimalFloat(const char *text, const DecimalLiteral &literal)
 // The common short literal without separators or exponent ("12.375"), converted exactly when its
 // digits and its power of ten are both exact in T; false leaves the literal to the full scan.
 template <typename T>
-bool ParseShortDecimal(const char *text, int32_t *length, T *value)
+[[gnu::always_inline]] inline bool ParseShortDecimal(const char *text, int32_t *length, T *value)
 {
     const char *p = text;
     uint64_t mantissa = 0;
@@ -280,8 +280,8 @@ KettricResult ReadFloatingLiteral(const char **text, T *value, KettricResult (*p
 
 // The common case of ReadFloatingLiteral inline: no sign or a minus directly before a short
 // decimal literal. False leaves the cursor alone for the general reader.
-template <typename Bits, typename T>
-inline bool ReadShortFloatingLiteral(const char **text, T *value, Bits signBit)
+template <typename T>
+inline bool ReadShortFloatingLiteral(const char **text, T *value)
 {
     const char *p = *text;
     bool negative = (*p == '-');
@@ -289,13 +289,8 @@ inline bool ReadShortFloatingLiteral(const char **text, T *value, Bits signBit)
     T v = 0;
     int32_t n = 0;
     if (IsBitPattern(p) || !ParseShortDecimal(p, &n, &v)) return false;
-    if (value != nullptr)
-    {
-        Bits bits;
-        std::memcpy(&bits, &v, sizeof(bits));
-        if (negative) bits = static_cast<Bits>(bits ^ signBit);
-        std::memcpy(value, &bits, sizeof(bits));
-    }
+    // Negation flips the sign bit alone.
+    if (value != nullptr) *value = negative ? -v : v;
     *text = SkipKettricSpace(p + n);
     return true;
 }
@@ -342,13 +337,13 @@ KettricResult ParseKettricHalfLiteral(const char *text, int32_t *length, uint16_
 
 KettricResult ReadKettricDouble(const char **text, double *value)
 {
-    if (ReadShortFloatingLiteral<uint64_t>(text, value, uint64_t(1) << 63)) return 0;
+    if (ReadShortFloatingLiteral(text, value)) return 0;
     return ReadFloatingLiteral<uint64_t>(text, value, ParseKettricDoubleLiteral, uint64_t(1) << 63);
 }
 
 KettricResult ReadKettricFloat(const char **text, float *value)
 {
-    if (ReadShortFloatingLiteral<uint32_t>(text, value, 0x80000000u)) return 0;
+    if (ReadShortFloatingLiteral(text, value)) return 0;
     return ReadFloatingLiteral<uint32_t>(text, value, ParseKettricFloatLiteral, 0x80000000u);
 }
 

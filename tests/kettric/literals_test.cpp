@@ -410,6 +410,21 @@ TEST_F(KettricFloatLiterals, FloatReadersAndBitPatterns)
     ExpectRead<double>(ReadKettricDouble, "-1e400", 0, -HUGE_VAL);
     ExpectRead<double>(ReadKettricDouble, "-1e-400", 0, -0.0);
     ExpectRead<double>(ReadKettricDouble, "0e400", 0, 0.0);
+    // Signs and separators around the short forms read the same as through the general reader.
+    ExpectRead<float>(ReadKettricFloat, "-0", 0, -0.0f);
+    ExpectRead<float>(ReadKettricFloat, "-0.0 /* c */ ,", 0, -0.0f, ",");
+    ExpectRead<float>(ReadKettricFloat, "-123.4567 ,", 0, -123.4567f, ",");
+    ExpectRead<float>(ReadKettricFloat, "+123.4567", 0, 123.4567f);
+    ExpectRead<float>(ReadKettricFloat, "-.5}", 0, -0.5f, "}");
+    ExpectRead<float>(ReadKettricFloat, "- 16777217", 0, -16777216.0f);
+    ExpectRead<float>(ReadKettricFloat, "-1_000.5", 0, -1000.5f);
+    ExpectRead<float>(ReadKettricFloat, "-2.5e1", 0, -25.0f);
+    ExpectRead<float>(ReadKettricFloat, "-0b1", 0, -1.4e-45f);
+    ExpectRead<float>(ReadKettricFloat, "--1", 'FLIV', 0);
+    ExpectRead<float>(ReadKettricFloat, "-.", 'FLIV', 0);
+    ExpectRead<double>(ReadKettricDouble, "-0.1", 0, -0.1);
+    ExpectRead<double>(ReadKettricDouble, "-9007199254740993", 0, -9007199254740992.0);
+    ExpectRead<double>(ReadKettricDouble, "-1234567.891 x", 0, -1234567.891, "x");
     ExpectRead<double>(ReadKettricDouble, "0.000e99999999999999999999", 0, 0.0);
 
     // A minus flips the sign of a NaN pattern too; a failure leaves the target unchanged.
