@@ -77,7 +77,9 @@ KettricResult KettricStructure::ResolveData(KettricDocument *document)
     KettricStructure *structure = GetFirstSubnodeStructure();
     while (structure != nullptr)
     {
+        // The next structure is fetched while this one's subtree resolves.
         KettricStructure *next = structure->GetNextStructure();
+        if (next != nullptr) __builtin_prefetch(next);
         KettricResult result = structure->ResolveData(document);
         if (result != 0)
         {
