@@ -4,6 +4,8 @@
 #include "kettric/KettricCharClass.h"
 #include "kettric/KettricLiterals.h"
 
+#include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace oq {
@@ -24,11 +26,19 @@ bool ReadHexDigits(const char *text, int32_t count, uint32_t *value)
     return true;
 }
 
-// A printable ASCII byte that stands for itself inside a string literal.
+// 1 for the printable ASCII bytes that stand for themselves inside a string literal.
+constexpr std::array<uint8_t, 256> MakePlainStringByteTable()
+{
+    std::array<uint8_t, 256> table{};
+    for (int i = 0x20; i < 0x7F; ++i) table[i] = (i != '"' && i != '\\') ? 1 : 0;
+    return table;
+}
+
+inline constexpr std::array<uint8_t, 256> kPlainStringByte = MakePlainStringByteTable();
+
 inline bool IsPlainStringByte(char c)
 {
-    unsigned char b = static_cast<unsigned char>(c);
-    return b >= 0x20 && b < 0x7F && b != '"' && b != '\\';
+    return kPlainStringByte[static_cast<unsigned char>(c)] != 0;
 }
 
 }  // namespace
