@@ -1,6 +1,7 @@
 // Kettric data lists: reading the values of a data list and creating one from its keyword.
 #include "kettric/KettricCharClass.h"
 #include "kettric/KettricPrimitive.h"
+#include "kettric/KettricShortDecimal.h"
 
 namespace oq {
 
@@ -14,6 +15,21 @@ KettricPrimitive::KettricPrimitive(uint32_t type, int32_t size, bool states)
     baseStructureType = 'PRIM';
 }
 
+namespace {
+
+// Reads one element; short float and double literals are read inline.
+template <KettricDataType type>
+inline KettricResult ReadElement(const char **text, typename KettricDataTraits<type>::Element *value)
+{
+    if constexpr (type == 'FLOT' || type == 'DOUB')
+    {
+        if (ReadKettricShortFloat(text, value)) return 0;
+    }
+    return KettricDataTraits<type>::Read(text, value);
+}
+
+}  // namespace
+
 template <KettricDataType type>
 KettricResult KettricDataList<type>::ReadDataList(const char **text)
 {
@@ -24,7 +40,7 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
         for (int32_t n = 0;; ++n)
         {
             values.SetElementCount(n + 1);
-            result = KettricDataTraits<type>::Read(&p, &values[n]);
+            result = ReadElement<type>(&p, &values[n]);
             if (result != 0) break;
             p = SkipKettricSpace(p);
             if (*p != ',') break;
@@ -77,7 +93,7 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
                 ++p;
                 p = SkipKettricSpace(p);
             }
-            result = KettricDataTraits<type>::Read(&p, &values[size * b + i]);
+            result = ReadElement<type>(&p, &values[size * b + i]);
             if (result == 0) p = SkipKettricSpace(p);
         }
         if (result != 0) break;

@@ -3,6 +3,7 @@
 #include "base/Memory.h"
 #include "kettric/KettricCharClass.h"
 #include "kettric/KettricLiterals.h"
+#include "kettric/KettricShortDecimal.h"
 
 #include <charconv>
 #include <cstring>
@@ -131,27 +132,6 @@ KettricResult ScanDecimalFloat(const char *text, DecimalLiteral *literal)
     return 0;
 }
 
-// Exactly representable powers of ten for the fast conversion.
-template <typename T>
-struct FastDecimal;
-
-template <>
-struct FastDecimal<float>
-{
-    static constexpr uint64_t kMaxMantissa = uint64_t(1) << 24;
-    static constexpr int32_t kMaxExponent = 10;
-    static constexpr float kPowers[11] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-};
-
-template <>
-struct FastDecimal<double>
-{
-    static constexpr uint64_t kMaxMantissa = uint64_t(1) << 53;
-    static constexpr int32_t kMaxExponent = 22;
-    static constexpr double kPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-};
-
 // Correctly rounded conversion of a validated decimal literal; overflow gives +infinity, underflow +0.
 template <typename T>
 T ConvertDecimalFloat(const char *text, const DecimalLiteral &literal)
@@ -161,11 +141,11 @@ T ConvertDecimalFloat(const char *text, const DecimalLiteral &literal)
     {
         if (literal.mantissa == 0) return T(0);
         int64_t e = literal.exponent - literal.fractionDigits;
-        if (literal.mantissa <= FastDecimal<T>::kMaxMantissa && e >= -FastDecimal<T>::kMaxExponent &&
-            e <= FastDecimal<T>::kMaxExponent)
+        if (literal.mantissa <= KettricFastDecimal<T>::kMaxMantissa && e >= -KettricFastDecimal<T>::kMaxExponent &&
+            e <= KettricFastDecimal<T>::kMaxExponent)
         {
             T m = T(literal.mantissa);
-            return (e < 0) ? m / FastDecimal<T>::kPowers[-e] : m * FastDecimal<T>::kPowers[e];
+            return (e < 0) ? m / KettricFastDecimal<T>::kPowers[-e] : m * KettricFastDecimal<T>::kPowers[e];
         }
     }
 
@@ -198,46 +178,6 @@ T ConvertDecimalFloat(const char *text, const DecimalLiteral &literal)
     }
     if (buffer != nullptr && buffer != localBuffer) MemoryRelease(buffer);
     return value;
-}
-
-// The common short literal without separators or exponent ("12.375"), converted exactly when its
-// digits and its power of ten are both exact in T; false leaves the literal to the full scan.
-template <typename T>
-[[gnu::always_inline]] inline bool ParseShortDecimal(const char *text, int32_t *length, T *value)
-{
-    const char *p = text;
-    uint64_t mantissa = 0;
-    uint32_t d;
-    while ((d = static_cast<uint32_t>(static_cast<unsigned char>(*p)) - '0') < 10u)
-    {
-        mantissa = mantissa * 10u + d;
-        ++p;
-    }
-    int32_t integerDigits = static_cast<int32_t>(p - text);
-    int32_t fractionDigits = 0;
-    if (*p == '.')
-    {
-        const char *fraction = ++p;
-        while ((d = static_cast<uint32_t>(static_cast<unsigned char>(*p)) - '0') < 10u)
-        {
-            mantissa = mantissa * 10u + d;
-            ++p;
-        }
-        fractionDigits = static_cast<int32_t>(p - fraction);
-    }
-    int32_t digits = integerDigits + fractionDigits;
-    if (digits == 0 || digits > 19 || *p == '_' || *p == 'e' || *p == 'E') return false;
-    if (mantissa > FastDecimal<T>::kMaxMantissa || fractionDigits > FastDecimal<T>::kMaxExponent) return false;
-    *value = T(mantissa) / FastDecimal<T>::kPowers[fractionDigits];
-    *length = static_cast<int32_t>(p - text);
-    return true;
-}
-
-bool IsBitPattern(const char *text)
-{
-    if (text[0] != '0') return false;
-    char letter = static_cast<char>(text[1] | 0x20);
-    return letter == 'x' || letter == 'o' || letter == 'b';
 }
 
 // An integer literal used as the raw bits of the value; 'FLOV' when wider than the value.
@@ -278,30 +218,13 @@ KettricResult ReadFloatingLiteral(const char **text, T *value, KettricResult (*p
     return 0;
 }
 
-// The common case of ReadFloatingLiteral inline: no sign or a minus directly before a short
-// decimal literal. False leaves the cursor alone for the general reader.
-template <typename T>
-inline bool ReadShortFloatingLiteral(const char **text, T *value)
-{
-    const char *p = *text;
-    bool negative = (*p == '-');
-    if (negative) ++p;
-    T v = 0;
-    int32_t n = 0;
-    if (IsBitPattern(p) || !ParseShortDecimal(p, &n, &v)) return false;
-    // Negation flips the sign bit alone.
-    if (value != nullptr) *value = negative ? -v : v;
-    *text = SkipKettricSpace(p + n);
-    return true;
-}
-
 }  // namespace
 
 KettricResult ParseKettricDoubleLiteral(const char *text, int32_t *length, double *value)
 {
     uint64_t bits = 0;
-    if (IsBitPattern(text)) return ParseBitPattern(text, UINT64_MAX, length, &bits, value);
-    if (ParseShortDecimal(text, length, value)) return 0;
+    if (IsKettricBitPattern(text)) return ParseBitPattern(text, UINT64_MAX, length, &bits, value);
+    if (ParseKettricShortDecimal(text, length, value)) return 0;
     DecimalLiteral literal;
     KettricResult result = ScanDecimalFloat(text, &literal);
     if (result != 0) return result;
@@ -313,8 +236,8 @@ KettricResult ParseKettricDoubleLiteral(const char *text, int32_t *length, doubl
 KettricResult ParseKettricFloatLiteral(const char *text, int32_t *length, float *value)
 {
     uint32_t bits = 0;
-    if (IsBitPattern(text)) return ParseBitPattern(text, 0xFFFFFFFFu, length, &bits, value);
-    if (ParseShortDecimal(text, length, value)) return 0;
+    if (IsKettricBitPattern(text)) return ParseBitPattern(text, 0xFFFFFFFFu, length, &bits, value);
+    if (ParseKettricShortDecimal(text, length, value)) return 0;
     DecimalLiteral literal;
     KettricResult result = ScanDecimalFloat(text, &literal);
     if (result != 0) return result;
@@ -326,7 +249,7 @@ KettricResult ParseKettricFloatLiteral(const char *text, int32_t *length, float 
 KettricResult ParseKettricHalfLiteral(const char *text, int32_t *length, uint16_t *value)
 {
     uint16_t bits = 0;
-    if (IsBitPattern(text)) return ParseBitPattern(text, 0xFFFFu, length, &bits, value);
+    if (IsKettricBitPattern(text)) return ParseBitPattern(text, 0xFFFFu, length, &bits, value);
     DecimalLiteral literal;
     KettricResult result = ScanDecimalFloat(text, &literal);
     if (result != 0) return result;
@@ -337,13 +260,13 @@ KettricResult ParseKettricHalfLiteral(const char *text, int32_t *length, uint16_
 
 KettricResult ReadKettricDouble(const char **text, double *value)
 {
-    if (ReadShortFloatingLiteral(text, value)) return 0;
+    if (ReadKettricShortFloat(text, value)) return 0;
     return ReadFloatingLiteral<uint64_t>(text, value, ParseKettricDoubleLiteral, uint64_t(1) << 63);
 }
 
 KettricResult ReadKettricFloat(const char **text, float *value)
 {
-    if (ReadShortFloatingLiteral(text, value)) return 0;
+    if (ReadKettricShortFloat(text, value)) return 0;
     return ReadFloatingLiteral<uint32_t>(text, value, ParseKettricFloatLiteral, 0x80000000u);
 }
 

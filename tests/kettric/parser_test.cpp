@@ -315,6 +315,40 @@ TEST(KettricParser, DataListsInMemory)
     EXPECT_EQ(CreatePrimitiveStructure("Group"), nullptr);
 }
 
+// Float and double lists read every literal form as the single readers do, flat and in subarrays.
+TEST(KettricParser, FloatListsMatchSingleReaders)
+{
+    const char *literals[] = {"-1.5", "0x3F800000", "-0x3F800000", "1e2", "1_0.5", "- 2", "-.5", "0", "-0",
+                              "16777217", "123.4567", "-999.9999", "0.1", "1e-400", "3.4028236e38"};
+    std::string floats;
+    for (const char *literal : literals) floats += std::string(floats.empty() ? "" : ", ") + literal;
+    std::string text = "float {" + floats + "}\ndouble {" + floats + "}\nfloat[2] {{1, /* c */ -2.25}, {0x1, 4}}";
+    KettricDocument document;
+    ASSERT_EQ(document.ParseAndResolve(text.c_str()), 0u);
+    auto *floatList = static_cast<KettricFloatList *>(document.GetRootStructure()->GetFirstSubstructure('FLOT'));
+    auto *doubleList = static_cast<KettricDoubleList *>(document.GetRootStructure()->GetFirstSubstructure('DOUB'));
+    ASSERT_NE(floatList, nullptr);
+    ASSERT_NE(doubleList, nullptr);
+    int32_t count = int32_t(std::size(literals));
+    ASSERT_EQ(floatList->GetElementCount(), count);
+    ASSERT_EQ(doubleList->GetElementCount(), count);
+    for (int32_t i = 0; i < count; ++i)
+    {
+        const char *cursor = literals[i];
+        float f = 0;
+        ASSERT_EQ(ReadKettricFloat(&cursor, &f), 0u) << literals[i];
+        EXPECT_EQ(std::memcmp(&f, &(*floatList)[i], sizeof(f)), 0) << literals[i];
+        cursor = literals[i];
+        double d = 0;
+        ASSERT_EQ(ReadKettricDouble(&cursor, &d), 0u) << literals[i];
+        EXPECT_EQ(std::memcmp(&d, &(*doubleList)[i], sizeof(d)), 0) << literals[i];
+    }
+    auto *pairs = static_cast<KettricFloatList *>(document.GetRootStructure()->GetLastSubstructure('FLOT'));
+    ASSERT_EQ(pairs->GetElementCount(), 4);
+    EXPECT_EQ((*pairs)[1], -2.25f);
+    EXPECT_EQ((*pairs)[2], 1.4e-45f);
+}
+
 // Records every virtual operation that the parser calls and what the structure holds at that moment.
 class ProtocolDocument : public KettricDocument
 {

@@ -1,0 +1,89 @@
+#pragma once
+
+// Inline readers of the common short decimal literals, shared by the literal readers and the data lists.
+#include "kettric/KettricCharClass.h"
+
+#include <cstdint>
+
+namespace oq {
+
+// Exactly representable powers of ten for the fast conversion.
+template <typename T>
+struct KettricFastDecimal;
+
+template <>
+struct KettricFastDecimal<float>
+{
+    static constexpr uint64_t kMaxMantissa = uint64_t(1) << 24;
+    static constexpr int32_t kMaxExponent = 10;
+    static constexpr float kPowers[11] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+};
+
+template <>
+struct KettricFastDecimal<double>
+{
+    static constexpr uint64_t kMaxMantissa = uint64_t(1) << 53;
+    static constexpr int32_t kMaxExponent = 22;
+    static constexpr double kPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+};
+
+// The common short literal without separators or exponent ("12.375"), converted exactly when its
+// digits and its power of ten are both exact in T; false leaves the literal to the full scan.
+template <typename T>
+[[gnu::always_inline]] inline bool ParseKettricShortDecimal(const char *text, int32_t *length, T *value)
+{
+    const char *p = text;
+    uint64_t mantissa = 0;
+    uint32_t d;
+    while ((d = static_cast<uint32_t>(static_cast<unsigned char>(*p)) - '0') < 10u)
+    {
+        mantissa = mantissa * 10u + d;
+        ++p;
+    }
+    int32_t integerDigits = static_cast<int32_t>(p - text);
+    int32_t fractionDigits = 0;
+    if (*p == '.')
+    {
+        const char *fraction = ++p;
+        while ((d = static_cast<uint32_t>(static_cast<unsigned char>(*p)) - '0') < 10u)
+        {
+            mantissa = mantissa * 10u + d;
+            ++p;
+        }
+        fractionDigits = static_cast<int32_t>(p - fraction);
+    }
+    int32_t digits = integerDigits + fractionDigits;
+    if (digits == 0 || digits > 19 || *p == '_' || *p == 'e' || *p == 'E') return false;
+    if (mantissa > KettricFastDecimal<T>::kMaxMantissa || fractionDigits > KettricFastDecimal<T>::kMaxExponent) return false;
+    *value = T(mantissa) / KettricFastDecimal<T>::kPowers[fractionDigits];
+    *length = static_cast<int32_t>(p - text);
+    return true;
+}
+
+// An integer literal in base 16, 8 or 2 that gives the raw bits of a floating-point value.
+inline bool IsKettricBitPattern(const char *text)
+{
+    if (text[0] != '0') return false;
+    char letter = static_cast<char>(text[1] | 0x20);
+    return letter == 'x' || letter == 'o' || letter == 'b';
+}
+
+// The common case of the float and double readers: no sign or a minus directly before a short
+// decimal literal, then white space. False leaves the cursor alone for the full reader.
+template <typename T>
+inline bool ReadKettricShortFloat(const char **text, T *value)
+{
+    const char *p = *text;
+    bool negative = (*p == '-');
+    if (negative) ++p;
+    T v = 0;
+    int32_t n = 0;
+    if (IsKettricBitPattern(p) || !ParseKettricShortDecimal(p, &n, &v)) return false;
+    // Negation flips the sign bit alone.
+    if (value != nullptr) *value = negative ? -v : v;
+    *text = SkipKettricSpace(p + n);
+    return true;
+}
+
+}  // namespace oq
