@@ -4,6 +4,8 @@
 #include "kettric/KettricCharClass.h"
 
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 namespace oq {
 
@@ -74,14 +76,21 @@ inline bool IsKettricBitPattern(const char *text)
 template <typename T>
 inline bool ReadKettricShortFloat(const char **text, T *value)
 {
+    // The sign is applied without branches: signs of data alternate unpredictably.
+    using Bits = std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>;
     const char *p = *text;
-    bool negative = (*p == '-');
-    if (negative) ++p;
+    Bits negative = (*p == '-');
+    p += negative;
     T v = 0;
     int32_t n = 0;
     if (IsKettricBitPattern(p) || !ParseKettricShortDecimal(p, &n, &v)) return false;
-    // Negation flips the sign bit alone.
-    if (value != nullptr) *value = negative ? -v : v;
+    if (value != nullptr)
+    {
+        Bits bits;
+        std::memcpy(&bits, &v, sizeof(bits));
+        bits ^= negative << (sizeof(Bits) * 8 - 1);
+        std::memcpy(value, &bits, sizeof(bits));
+    }
     *text = SkipKettricSpace(p + n);
     return true;
 }
