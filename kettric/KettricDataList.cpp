@@ -3,6 +3,10 @@
 #include "kettric/KettricPrimitive.h"
 #include "kettric/KettricShortDecimal.h"
 
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
 namespace oq {
 
 KettricPrimitive::KettricPrimitive(uint32_t type) : KettricPrimitive(type, 0, false)
@@ -28,6 +32,34 @@ inline KettricResult ReadElement(const char **text, typename KettricDataTraits<t
     return KettricDataTraits<type>::Read(text, value);
 }
 
+// The reserved count that an Array<T, 4> holding `reserved` ends with when elements are added one at
+// a time up to `count` (the growth rule of Array::SetReservedCount).
+int32_t GetGrownReservedCount(int32_t reserved, int32_t count)
+{
+    int64_t current = reserved;
+    while (current < count)
+    {
+        int64_t half = (current / 2 + 3) & ~int64_t(3);
+        int64_t grown = current + ((half > 4) ? half : 4);
+        int64_t requested = (current + 1 > 4) ? current + 1 : 4;
+        current = (grown > requested) ? grown : requested;
+        if (current > INT32_MAX) current = INT32_MAX;
+    }
+    return int32_t(current);
+}
+
+// Appends a batch of plain values after the first `stored` elements; the storage grows at once to
+// what adding them one at a time would give.
+template <typename Element>
+void StoreBatch(Array<Element, 4> *values, int32_t stored, const Element *batch, int32_t count)
+{
+    int32_t total = stored + count;
+    int32_t reserved = values->GetReservedCount();
+    if (total > reserved) values->SetReservedCount(GetGrownReservedCount(reserved, total));
+    values->SetElementCount(total);
+    std::memcpy(static_cast<void *>(values->GetElements() + stored), batch, sizeof(Element) * size_t(count));
+}
+
 }  // namespace
 
 template <KettricDataType type>
@@ -37,6 +69,34 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
     KettricResult result = 0;
     if (arraySize == 0)
     {
+        if constexpr (std::is_trivially_copyable_v<Element>)
+        {
+            // Plain values are gathered on the stack in batches, so the storage grows once per batch.
+            constexpr int32_t kBatchSize = 64;
+            Element batch[kBatchSize];
+            int32_t stored = 0;
+            int32_t count = 0;
+            for (;;)
+            {
+                if (count == kBatchSize)
+                {
+                    StoreBatch(&values, stored, batch, count);
+                    stored += count;
+                    count = 0;
+                }
+                batch[count] = Element();
+                result = ReadElement<type>(&p, &batch[count]);
+                ++count;
+                if (result != 0) break;
+                p = SkipKettricSpace(p);
+                if (*p != ',') break;
+                ++p;
+                p = SkipKettricSpace(p);
+            }
+            StoreBatch(&values, stored, batch, count);
+            *text = p;
+            return result;
+        }
         for (int32_t n = 0;; ++n)
         {
             values.SetElementCount(n + 1);

@@ -349,6 +349,42 @@ TEST(KettricParser, FloatListsMatchSingleReaders)
     EXPECT_EQ((*pairs)[2], 1.4e-45f);
 }
 
+// Flat lists of every length around the reading batches keep every value in order; a failure deep
+// in a long list reports its code and line.
+TEST(KettricParser, LongFlatLists)
+{
+    for (int32_t length : {1, 4, 5, 63, 64, 65, 127, 128, 129, 1000})
+    {
+        std::string text = "int32 {";
+        std::string bools = "bool {";
+        for (int32_t i = 0; i < length; ++i)
+        {
+            text += (i != 0 ? ",\n" : "") + std::to_string(i * 7 - 300);
+            bools += (i != 0 ? ", " : "") + std::string((i % 3 == 0) ? "true" : "false");
+        }
+        text += "}\n" + bools + "}";
+        KettricDocument document;
+        ASSERT_EQ(document.ParseAndResolve(text.c_str()), 0u) << length;
+        auto *ints = static_cast<KettricInt32List *>(document.GetRootStructure()->GetFirstSubstructure('IN32'));
+        auto *flags = static_cast<KettricBoolList *>(document.GetRootStructure()->GetFirstSubstructure('BOOL'));
+        ASSERT_EQ(ints->GetElementCount(), length);
+        ASSERT_EQ(flags->GetElementCount(), length);
+        for (int32_t i = 0; i < length; ++i)
+        {
+            ASSERT_EQ((*ints)[i], i * 7 - 300) << length << " " << i;
+            ASSERT_EQ((*flags)[i], i % 3 == 0) << length << " " << i;
+        }
+
+        std::string bad = text.substr(0, text.find('}')) + ", 1e}";
+        ASSERT_EQ(document.ParseAndResolve(bad.c_str()), uint32_t('SYNT')) << length;
+        EXPECT_EQ(document.GetErrorLine(), length) << length;
+        EXPECT_EQ(document.GetRootStructure()->GetFirstSubnode(), nullptr);
+        bad = text.substr(0, text.find('}')) + ",\n99999999999}";
+        ASSERT_EQ(document.ParseAndResolve(bad.c_str()), uint32_t('INOV')) << length;
+        EXPECT_EQ(document.GetErrorLine(), length + 1) << length;
+    }
+}
+
 // Records every virtual operation that the parser calls and what the structure holds at that moment.
 class ProtocolDocument : public KettricDocument
 {
