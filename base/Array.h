@@ -79,22 +79,27 @@ public:
     const T *begin() const { return elementArray; }
     const T *end() const { return elementArray + elementCount; }
 
-    // Grows the storage by the growth rule; always reallocates.
-    void SetReservedCount(int32_t count)
+    // The reserved count the growth rule gives storage of `current` elements asked for `count`.
+    static int32_t GetGrownCount(int32_t current, int32_t count)
     {
-        int64_t current = reservedCount;
-        int64_t half = (current / 2 + 3) & ~int64_t(3);
+        int64_t half = (int64_t(current) / 2 + 3) & ~int64_t(3);
         int64_t step = (L != 0) ? L : 4;
         int64_t grown = current + ((half > step) ? half : step);
         int64_t requested = (count > 4) ? count : 4;
         int64_t newCount = (grown > requested) ? grown : requested;
-        if (newCount > INT32_MAX) newCount = INT32_MAX;
+        return (newCount > INT32_MAX) ? INT32_MAX : int32_t(newCount);
+    }
+
+    // Grows the storage by the growth rule; always reallocates.
+    void SetReservedCount(int32_t count)
+    {
+        int32_t newCount = GetGrownCount(reservedCount, count);
 
         T *newArray = static_cast<T *>(MemoryAllocate(sizeof(T) * size_t(newCount)));
         Relocate(newArray);
         ReleaseStorage();
         elementArray = newArray;
-        reservedCount = int32_t(newCount);
+        reservedCount = newCount;
     }
 
     // Constructs or destroys elements up to the new count; never shrinks the storage.

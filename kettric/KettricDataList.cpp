@@ -32,20 +32,14 @@ inline KettricResult ReadElement(const char **text, typename KettricDataTraits<t
     return KettricDataTraits<type>::Read(text, value);
 }
 
-// The reserved count that an Array<T, 4> holding `reserved` ends with when elements are added one at
-// a time up to `count` (the growth rule of Array::SetReservedCount).
+// The reserved count that an array holding `reserved` ends with when elements are added one at a
+// time up to `count`.
+template <typename Element>
 int32_t GetGrownReservedCount(int32_t reserved, int32_t count)
 {
-    int64_t current = reserved;
-    while (current < count)
-    {
-        int64_t half = (current / 2 + 3) & ~int64_t(3);
-        int64_t grown = current + ((half > 4) ? half : 4);
-        int64_t requested = (current + 1 > 4) ? current + 1 : 4;
-        current = (grown > requested) ? grown : requested;
-        if (current > INT32_MAX) current = INT32_MAX;
-    }
-    return int32_t(current);
+    int32_t current = reserved;
+    while (current < count) current = Array<Element, 4>::GetGrownCount(current, current + 1);
+    return current;
 }
 
 // Appends a batch of plain values after the first `stored` elements; the storage grows at once to
@@ -55,7 +49,7 @@ void StoreBatch(Array<Element, 4> *values, int32_t stored, const Element *batch,
 {
     int32_t total = stored + count;
     int32_t reserved = values->GetReservedCount();
-    if (total > reserved) values->SetReservedCount(GetGrownReservedCount(reserved, total));
+    if (total > reserved) values->SetReservedCount(GetGrownReservedCount<Element>(reserved, total));
     values->SetElementCount(total);
     std::memcpy(static_cast<void *>(values->GetElements() + stored), batch, sizeof(Element) * size_t(count));
 }
