@@ -92,7 +92,7 @@ uint32_t NeededLength(uint32_t score)
     return length;
 }
 
-bool Reserve(const Encoder *encoder, uint32_t count)
+[[nodiscard]] bool Reserve(const Encoder *encoder, uint32_t count)
 {
     return count <= encoder->capacity - encoder->outputSize;
 }
@@ -102,7 +102,7 @@ void PutByte(Encoder *encoder, uint32_t value)
     encoder->output[encoder->outputSize++] = uint8_t(value);
 }
 
-bool WriteLiteralRun(Encoder *encoder, const uint8_t *bytes, uint32_t count)
+[[nodiscard]] bool WriteLiteralRun(Encoder *encoder, const uint8_t *bytes, uint32_t count)
 {
     while (count > 0)
     {

@@ -30,26 +30,26 @@ public:
     File &operator=(const File &) = delete;
 
     // Mode 0 reads an existing file, mode 1 reads and writes it, mode 2 creates or truncates it.
-    int32_t Open(const char *name, int32_t mode);
+    [[nodiscard]] int32_t Open(const char *name, int32_t mode);
 
     // Returns the error the system reports on closing (for example a deferred write error);
     // 0 when the file was not open.
-    int32_t Close();
+    [[nodiscard]] int32_t Close();
 
-    int32_t Read(void *buffer, uint32_t count);
-    int32_t Write(const void *buffer, uint32_t count);
+    [[nodiscard]] int32_t Read(void *buffer, uint32_t count);
+    [[nodiscard]] int32_t Write(const void *buffer, uint32_t count);
 
     uint64_t GetSize() const;
 
     // Ends the file at size; the position is kept.
-    int32_t SetSize(uint64_t size);
+    [[nodiscard]] int32_t SetSize(uint64_t size);
 
     // Origin 0: from the start; 1: from the position; 2: offset counts back from the end;
     // any other origin keeps the position. Returns the new position (0 when not open).
     uint64_t SetPosition(int64_t offset, int32_t origin);
 
     // Writes zero bytes up to the next multiple of alignment (a power of two, at most 64).
-    int32_t WritePadding(uint32_t alignment);
+    [[nodiscard]] int32_t WritePadding(uint32_t alignment);
 
 private:
     int handle;
@@ -58,7 +58,7 @@ private:
 };
 
 // 0 when the file was deleted, 9 otherwise.
-int32_t DeleteFileByName(const char *name);
+[[nodiscard]] int32_t DeleteFileByName(const char *name);
 
 // Maps a system error (errno) to a result code: access denied 5, write protected 6, disk full 7,
 // anything else defaultCode.

@@ -587,40 +587,14 @@ void TextString::FinishRewrite(char *output, int64_t sum)
     textLength = int32_t(sum + 1);
 }
 
-void TextString::EscapeText(int32_t mode)
+int64_t TextString::WriteEscapedText(const char *text, int32_t length, int32_t mode, char *output,
+                                     bool *changed)
 {
     const uint8_t *table = (mode == 1) ? kEscapeTable1.escapeClass : kEscapeTable0.escapeClass;
-    const char *text = textPointer;
-    int32_t length = textLength - 1;
 
     // Bytes of 128 and above stay raw only as part of a valid UTF-8 sequence; others become \xHH.
     int64_t sum = 0;
-    bool changed = false;
-    for (int32_t i = 0; i < length;)
-    {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        int32_t size = 1;
-        int32_t escapeClass = 4;
-        if (c < 128) escapeClass = table[c];
-        else
-        {
-            int32_t sequence = GetUtf8CharSize(text + i);
-            if (sequence >= 2)
-            {
-                size = sequence;
-                escapeClass = 1;
-            }
-        }
-        sum += (escapeClass == 1) ? size : escapeClass;
-        changed |= (escapeClass != 1);
-        i += size;
-    }
-    if (!changed) return;
-
-    char scratch[kLocalBufferSize];
-    char *output = StartRewrite(sum, scratch);
-
-    char *out = output;
+    bool escaped = false;
     for (int32_t i = 0; i < length;)
     {
         unsigned char c = static_cast<unsigned char>(text[i]);
@@ -631,104 +605,109 @@ void TextString::EscapeText(int32_t mode)
             int32_t sequence = GetUtf8CharSize(text + i);
             if (sequence >= 2)
             {
-                std::memcpy(out, text + i, size_t(sequence));
-                out += sequence;
+                if (output) std::memcpy(output + sum, text + i, size_t(sequence));
+                sum += sequence;
                 i += sequence;
                 continue;
             }
         }
-        if (escapeClass == 1) *out++ = char(c);
-        else if (escapeClass == 2)
+        if (output)
         {
-            *out++ = '\\';
-            *out++ = GetEscapeLetter(c);
+            char *out = output + sum;
+            if (escapeClass == 1) out[0] = char(c);
+            else if (escapeClass == 2)
+            {
+                out[0] = '\\';
+                out[1] = GetEscapeLetter(c);
+            }
+            else
+            {
+                out[0] = '\\';
+                out[1] = 'x';
+                out[2] = kHexDigits[c >> 4];
+                out[3] = kHexDigits[c & 15];
+            }
         }
-        else
-        {
-            *out++ = '\\';
-            *out++ = 'x';
-            *out++ = kHexDigits[c >> 4];
-            *out++ = kHexDigits[c & 15];
-        }
+        sum += escapeClass;
+        escaped |= (escapeClass != 1);
         ++i;
     }
-    *out = 0;
-    FinishRewrite(output, sum);
+    if (output) output[sum] = 0;
+    if (changed) *changed = escaped;
+    return sum;
 }
 
-void TextString::EscapeXml()
+int64_t TextString::WriteEscapedXml(const char *text, int32_t length, char *output, bool *changed)
 {
-    const char *text = textPointer;
-    int32_t length = textLength - 1;
-
     // Control characters that XML 1.0 forbids are dropped; invalid UTF-8 and encoded surrogates
     // become U+FFFD, so the result is always well-formed character data.
     int64_t sum = 0;
-    bool changed = false;
+    bool escaped = false;
     for (int32_t i = 0; i < length;)
     {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c < 128)
         {
             int32_t xmlClass = GetXmlClass(c);
+            if (output)
+            {
+                char *out = output + sum;
+                if (xmlClass == 1) out[0] = char(c);
+                else if (xmlClass == 6)
+                {
+                    std::memcpy(out, "&#x", 3);
+                    out[3] = kHexDigits[c >> 4];
+                    out[4] = kHexDigits[c & 15];
+                    out[5] = ';';
+                }
+            }
             sum += xmlClass;
-            changed |= (xmlClass != 1);
+            escaped |= (xmlClass != 1);
             ++i;
             continue;
         }
         int32_t sequence = GetXmlSequenceSize(text + i);
         if (sequence >= 2)
         {
+            if (output) std::memcpy(output + sum, text + i, size_t(sequence));
             sum += sequence;
             i += sequence;
         }
         else
         {
             // An encoded surrogate is replaced as a whole, an invalid byte on its own.
+            if (output) std::memcpy(output + sum, kReplacementChar, 3);
             sum += 3;
-            changed = true;
+            escaped = true;
             i += (GetUtf8CharSize(text + i) == 3) ? 3 : 1;
         }
     }
+    if (output) output[sum] = 0;
+    if (changed) *changed = escaped;
+    return sum;
+}
+
+void TextString::EscapeText(int32_t mode)
+{
+    bool changed = false;
+    int64_t sum = WriteEscapedText(textPointer, textLength - 1, mode, nullptr, &changed);
     if (!changed) return;
 
     char scratch[kLocalBufferSize];
     char *output = StartRewrite(sum, scratch);
+    static_cast<void>(WriteEscapedText(textPointer, textLength - 1, mode, output, nullptr));
+    FinishRewrite(output, sum);
+}
 
-    char *out = output;
-    for (int32_t i = 0; i < length;)
-    {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 128)
-        {
-            int32_t xmlClass = GetXmlClass(c);
-            if (xmlClass == 1) *out++ = char(c);
-            else if (xmlClass == 6)
-            {
-                std::memcpy(out, "&#x", 3);
-                out[3] = kHexDigits[c >> 4];
-                out[4] = kHexDigits[c & 15];
-                out[5] = ';';
-                out += 6;
-            }
-            ++i;
-            continue;
-        }
-        int32_t sequence = GetXmlSequenceSize(text + i);
-        if (sequence >= 2)
-        {
-            std::memcpy(out, text + i, size_t(sequence));
-            out += sequence;
-            i += sequence;
-        }
-        else
-        {
-            std::memcpy(out, kReplacementChar, 3);
-            out += 3;
-            i += (GetUtf8CharSize(text + i) == 3) ? 3 : 1;
-        }
-    }
-    *out = 0;
+void TextString::EscapeXml()
+{
+    bool changed = false;
+    int64_t sum = WriteEscapedXml(textPointer, textLength - 1, nullptr, &changed);
+    if (!changed) return;
+
+    char scratch[kLocalBufferSize];
+    char *output = StartRewrite(sum, scratch);
+    static_cast<void>(WriteEscapedXml(textPointer, textLength - 1, output, nullptr));
     FinishRewrite(output, sum);
 }
 

@@ -93,6 +93,11 @@ public:
     // Rewrites the text with XML character references; the result is well-formed XML character data.
     void EscapeXml();
 
+    // Write the escaped form of length bytes of text and a NUL into output; a null output only
+    // measures. Return the escaped size without the NUL; changed tells whether any byte differs.
+    static int64_t WriteEscapedText(const char *text, int32_t length, int32_t mode, char *output, bool *changed);
+    static int64_t WriteEscapedXml(const char *text, int32_t length, char *output, bool *changed);
+
 private:
     bool IsLocal() const { return textPointer == localBuffer; }
     bool LiesInBuffer(const char *text) const;

@@ -39,13 +39,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     text[size] = 0;
 
     oq::test::SketchDocument sketch;
-    sketch.ParseAndResolve(text.data());
-    if (sketch.GetErrorLine() < 0) __builtin_trap();
+    oq::KettricResult result = sketch.ParseAndResolve(text.data());
+    if (sketch.GetErrorLine() < 0 || (result == 0 && sketch.GetErrorLine() != 0)) __builtin_trap();
 
     oq::KettricDocument plain;
-    plain.ParseText(text.data());
-    // Parse again into the same document: the previous tree is replaced.
-    plain.ParseAndResolve(text.data());
+    oq::KettricResult parsed = plain.ParseText(text.data());
+    // Parse again into the same document: the previous tree is replaced, the outcome is the same.
+    oq::KettricResult again = plain.ParseAndResolve(text.data());
+    if (parsed != 0 && again != parsed) __builtin_trap();
 
     CheckDecimalLiteral(text.data());
     return 0;

@@ -23,7 +23,7 @@ namespace {
 
 // Reads one element; short float and double literals are read inline.
 template <KettricDataType type>
-inline KettricResult ReadElement(const char **text, typename KettricDataTraits<type>::Element *value)
+[[nodiscard]] inline KettricResult ReadElement(const char **text, typename KettricDataTraits<type>::Element *value)
 {
     if constexpr (type == 'FLOT' || type == 'DOUB')
     {

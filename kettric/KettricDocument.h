@@ -26,13 +26,13 @@ public:
     // Whether a structure may stand at the top level.
     virtual bool CheckTopLevel(KettricStructure *structure);
     // Resolves the parsed tree; the base resolves the top-level structures in order.
-    virtual KettricResult ResolveData();
+    [[nodiscard]] virtual KettricResult ResolveData();
 
     // Replaces the tree with the one parsed from the NUL-terminated text and resolves it.
     // On failure the error line tells where parsing stopped or which structure failed to resolve.
-    KettricResult ParseAndResolve(const char *text);
+    [[nodiscard]] KettricResult ParseAndResolve(const char *text);
     // The same without the resolution step.
-    KettricResult ParseText(const char *text);
+    [[nodiscard]] KettricResult ParseText(const char *text);
 
     // The structure that a global reference names, or null.
     KettricStructure *LookUpStructure(const StructureReference &reference) const;
@@ -47,7 +47,7 @@ public:
     void RecordFailingStructure(KettricStructure *structure);
 
 private:
-    KettricResult ParseTree(const char *text);
+    [[nodiscard]] KettricResult ParseTree(const char *text);
 
     Map globalNameMap;
     KettricRoot rootStructure;
@@ -57,10 +57,10 @@ private:
 
 // Parses a sequence of structures into the super structure. The cursor is left where parsing
 // stopped; on failure the structure being parsed is deleted.
-KettricResult ParseStructureList(KettricDocument *document, const char *textStart, const char **text,
+[[nodiscard]] KettricResult ParseStructureList(KettricDocument *document, const char *textStart, const char **text,
                                  KettricStructure *superStructure);
 
 // Parses the properties between the parentheses of a structure.
-KettricResult ParsePropertyList(KettricDocument *document, const char **text, KettricStructure *structure);
+[[nodiscard]] KettricResult ParsePropertyList(KettricDocument *document, const char **text, KettricStructure *structure);
 
 }  // namespace oq

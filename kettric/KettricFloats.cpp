@@ -29,7 +29,7 @@ struct DecimalLiteral
 
 // Scans one digit run with "_" separators ('FLIV' for an "_" at its start, doubled or at its end)
 // and adds its digits to the literal. Returns the number of digits through *digits.
-KettricResult ScanFloatDigitRun(const char **text, DecimalLiteral *literal, bool fraction, int32_t *digits)
+[[nodiscard]] KettricResult ScanFloatDigitRun(const char **text, DecimalLiteral *literal, bool fraction, int32_t *digits)
 {
     // Locals, not the record: stores through it would alias the text.
     const char *p = *text;
@@ -87,7 +87,7 @@ KettricResult ScanFloatDigitRun(const char **text, DecimalLiteral *literal, bool
 }
 
 // Validates the decimal form: digits, an optional "." and digits, an optional exponent.
-KettricResult ScanDecimalFloat(const char *text, DecimalLiteral *literal)
+[[nodiscard]] KettricResult ScanDecimalFloat(const char *text, DecimalLiteral *literal)
 {
     *literal = DecimalLiteral{};
     const char *p = text;
@@ -182,7 +182,7 @@ T ConvertDecimalFloat(const char *text, const DecimalLiteral &literal)
 
 // An integer literal used as the raw bits of the value; 'FLOV' when wider than the value.
 template <typename Bits, typename T>
-KettricResult ParseBitPattern(const char *text, uint64_t limit, int32_t *length, Bits *bits, T *value)
+[[nodiscard]] KettricResult ParseBitPattern(const char *text, uint64_t limit, int32_t *length, Bits *bits, T *value)
 {
     uint64_t pattern = 0;
     int32_t n = 0;
@@ -198,7 +198,7 @@ KettricResult ParseBitPattern(const char *text, uint64_t limit, int32_t *length,
 
 // Sign, literal and the white space after it; a minus flips the sign bit of whatever the literal gave.
 template <typename Bits, typename T>
-KettricResult ReadFloatingLiteral(const char **text, T *value, KettricResult (*parse)(const char *, int32_t *, T *),
+[[nodiscard]] KettricResult ReadFloatingLiteral(const char **text, T *value, KettricResult (*parse)(const char *, int32_t *, T *),
                                   Bits signBit)
 {
     bool negative = ReadKettricSignFast(text);

@@ -20,36 +20,36 @@ using KettricDataType = uint32_t;
 // White space (bytes 0x01 to 0x20) and comments; returns the number of bytes skipped.
 int32_t SkipKettricWhitespace(const char *text);
 
-KettricResult ParseKettricIdentifier(const char *text, int32_t *length);
+[[nodiscard]] KettricResult ParseKettricIdentifier(const char *text, int32_t *length);
 
 // As ParseKettricIdentifier, and copies the identifier and a NUL into the caller's buffer.
-KettricResult CopyKettricIdentifier(const char *text, int32_t *length, char *buffer);
+[[nodiscard]] KettricResult CopyKettricIdentifier(const char *text, int32_t *length, char *buffer);
 
-KettricResult ParseKettricDataType(const char *text, int32_t *length, KettricDataType *type);
-KettricResult ParseKettricBoolLiteral(const char *text, int32_t *length, bool *value);
+[[nodiscard]] KettricResult ParseKettricDataType(const char *text, int32_t *length, KettricDataType *type);
+[[nodiscard]] KettricResult ParseKettricBoolLiteral(const char *text, int32_t *length, bool *value);
 
 // Unsigned integer literal without sign: decimal, 0x, 0o, 0b or a character literal.
-KettricResult ParseKettricIntegerLiteral(const char *text, int32_t *length, uint64_t *value);
-KettricResult ParseKettricDecimalLiteral(const char *text, int32_t *length, uint64_t *value);
-KettricResult ParseKettricHexLiteral(const char *text, int32_t *length, uint64_t *value);
-KettricResult ParseKettricOctalLiteral(const char *text, int32_t *length, uint64_t *value);
-KettricResult ParseKettricBinaryLiteral(const char *text, int32_t *length, uint64_t *value);
+[[nodiscard]] KettricResult ParseKettricIntegerLiteral(const char *text, int32_t *length, uint64_t *value);
+[[nodiscard]] KettricResult ParseKettricDecimalLiteral(const char *text, int32_t *length, uint64_t *value);
+[[nodiscard]] KettricResult ParseKettricHexLiteral(const char *text, int32_t *length, uint64_t *value);
+[[nodiscard]] KettricResult ParseKettricOctalLiteral(const char *text, int32_t *length, uint64_t *value);
+[[nodiscard]] KettricResult ParseKettricBinaryLiteral(const char *text, int32_t *length, uint64_t *value);
 
 // The body of a character literal, from the byte after the opening quote (the closing quote is not checked).
-KettricResult ParseKettricCharLiteral(const char *text, int32_t *length, uint64_t *value);
+[[nodiscard]] KettricResult ParseKettricCharLiteral(const char *text, int32_t *length, uint64_t *value);
 
 // Floating-point literal without sign; the half form yields the bits of a 16-bit float.
-KettricResult ParseKettricFloatLiteral(const char *text, int32_t *length, float *value);
-KettricResult ParseKettricDoubleLiteral(const char *text, int32_t *length, double *value);
-KettricResult ParseKettricHalfLiteral(const char *text, int32_t *length, uint16_t *value);
+[[nodiscard]] KettricResult ParseKettricFloatLiteral(const char *text, int32_t *length, float *value);
+[[nodiscard]] KettricResult ParseKettricDoubleLiteral(const char *text, int32_t *length, double *value);
+[[nodiscard]] KettricResult ParseKettricHalfLiteral(const char *text, int32_t *length, uint16_t *value);
 
 // The body of a string literal, from the byte after the opening quote up to the closing quote or the NUL.
 // Gives the body's length in the text and its decoded length; decodes into the buffer when it is not null.
-KettricResult ParseKettricStringLiteral(const char *text, int32_t *length, int32_t *decodedLength, char *buffer);
+[[nodiscard]] KettricResult ParseKettricStringLiteral(const char *text, int32_t *length, int32_t *decodedLength, char *buffer);
 
 // The escape after a backslash: bytes consumed after the backslash, 0 when invalid.
-int32_t ParseKettricCharEscape(const char *text, unsigned char *value);
-int32_t ParseKettricStringEscape(const char *text, int32_t *decodedLength, char *buffer);
+[[nodiscard]] int32_t ParseKettricCharEscape(const char *text, unsigned char *value);
+[[nodiscard]] int32_t ParseKettricStringEscape(const char *text, int32_t *decodedLength, char *buffer);
 
 // Optional sign, white space and a literal; 0 when anything fails (or outside int32).
 int32_t KettricTextToInt32(const char *text);
@@ -62,22 +62,22 @@ float KettricTextToFloat(const char *text);
 // Consumes an optional "-" or "+" and the white space after it; true for "-".
 bool ReadKettricSign(const char **text);
 
-KettricResult ReadKettricBool(const char **text, bool *value);
-KettricResult ReadKettricInt8(const char **text, int8_t *value);
-KettricResult ReadKettricInt16(const char **text, int16_t *value);
-KettricResult ReadKettricInt32(const char **text, int32_t *value);
-KettricResult ReadKettricInt64(const char **text, int64_t *value);
-KettricResult ReadKettricUInt8(const char **text, uint8_t *value);
-KettricResult ReadKettricUInt16(const char **text, uint16_t *value);
-KettricResult ReadKettricUInt32(const char **text, uint32_t *value);
-KettricResult ReadKettricUInt64(const char **text, uint64_t *value);
-KettricResult ReadKettricHalf(const char **text, uint16_t *value);
-KettricResult ReadKettricFloat(const char **text, float *value);
-KettricResult ReadKettricDouble(const char **text, double *value);
-KettricResult ReadKettricString(const char **text, TextString *value);
-KettricResult ReadKettricReference(const char **text, StructureReference *value);
-KettricResult ReadKettricType(const char **text, uint32_t *value);
-KettricResult ReadKettricBase64(const char **text, ByteBlock *value);
+[[nodiscard]] KettricResult ReadKettricBool(const char **text, bool *value);
+[[nodiscard]] KettricResult ReadKettricInt8(const char **text, int8_t *value);
+[[nodiscard]] KettricResult ReadKettricInt16(const char **text, int16_t *value);
+[[nodiscard]] KettricResult ReadKettricInt32(const char **text, int32_t *value);
+[[nodiscard]] KettricResult ReadKettricInt64(const char **text, int64_t *value);
+[[nodiscard]] KettricResult ReadKettricUInt8(const char **text, uint8_t *value);
+[[nodiscard]] KettricResult ReadKettricUInt16(const char **text, uint16_t *value);
+[[nodiscard]] KettricResult ReadKettricUInt32(const char **text, uint32_t *value);
+[[nodiscard]] KettricResult ReadKettricUInt64(const char **text, uint64_t *value);
+[[nodiscard]] KettricResult ReadKettricHalf(const char **text, uint16_t *value);
+[[nodiscard]] KettricResult ReadKettricFloat(const char **text, float *value);
+[[nodiscard]] KettricResult ReadKettricDouble(const char **text, double *value);
+[[nodiscard]] KettricResult ReadKettricString(const char **text, TextString *value);
+[[nodiscard]] KettricResult ReadKettricReference(const char **text, StructureReference *value);
+[[nodiscard]] KettricResult ReadKettricType(const char **text, uint32_t *value);
+[[nodiscard]] KettricResult ReadKettricBase64(const char **text, ByteBlock *value);
 
 // Plain text utilities of the same family (no Kettric rules).
 

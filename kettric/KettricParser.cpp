@@ -13,7 +13,7 @@ namespace {
 constexpr uint32_t kUnknownStructureType = '!UNK';
 
 // Reads a known property's value of the given type into its storage; 'PPIT' for another type.
-KettricResult ReadPropertyValue(const char **text, KettricDataType type, void *storage)
+[[nodiscard]] KettricResult ReadPropertyValue(const char **text, KettricDataType type, void *storage)
 {
     switch (type)
     {
@@ -39,7 +39,7 @@ KettricResult ReadPropertyValue(const char **text, KettricDataType type, void *s
 
 // Skips the value of an unknown property with the first reader that takes it. The double reader
 // comes first so that fractions and exponents are skipped whole.
-KettricResult SkipUnknownValue(const char **text)
+[[nodiscard]] KettricResult SkipUnknownValue(const char **text)
 {
     if (ReadKettricDouble(text, nullptr) == 0) return 0;
     if (ReadKettricBool(text, nullptr) == 0) return 0;
@@ -52,7 +52,7 @@ KettricResult SkipUnknownValue(const char **text)
 }
 
 // The array size "[n]" and the state flag "*" of a data list; the cursor stands on "[".
-KettricResult ParseArraySize(const char **text, KettricPrimitive *primitive)
+[[nodiscard]] KettricResult ParseArraySize(const char **text, KettricPrimitive *primitive)
 {
     const char *p = SkipKettricSpace(*text + 1);
     *text = p;

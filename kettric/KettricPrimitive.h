@@ -18,7 +18,7 @@ public:
     KettricPrimitive(uint32_t type, int32_t size, bool states);
 
     // Reads the contents of the data list's braces (the cursor stands after "{" and white space).
-    virtual KettricResult ReadDataList(const char **text) = 0;
+    [[nodiscard]] virtual KettricResult ReadDataList(const char **text) = 0;
 
     // 0 for a flat list, 1 to 256 for subarrays of that many elements.
     int32_t GetArraySize() const { return arraySize; }
@@ -41,7 +41,7 @@ struct KettricDataTraits;
     struct KettricDataTraits<code>                                             \
     {                                                                          \
         using Element = ElementType;                                           \
-        static KettricResult Read(const char **text, Element *value) { return reader(text, value); } \
+        [[nodiscard]] static KettricResult Read(const char **text, Element *value) { return reader(text, value); } \
     };
 
 OQ_KETTRIC_DATA_TRAITS('BOOL', bool, ReadKettricBool)
@@ -73,7 +73,7 @@ public:
 
     explicit KettricDataList(int32_t size = 0, bool states = false) : KettricPrimitive(type, size, states) {}
 
-    KettricResult ReadDataList(const char **text) override;
+    [[nodiscard]] KettricResult ReadDataList(const char **text) override;
 
     int32_t GetElementCount() const { return values.GetElementCount(); }
     Element *GetElements() { return values.GetElements(); }

@@ -33,7 +33,7 @@ struct KettricFastDecimal<double>
 // The common short literal without separators or exponent ("12.375"), converted exactly when its
 // digits and its power of ten are both exact in T; false leaves the literal to the full scan.
 template <typename T>
-[[gnu::always_inline]] inline bool ParseKettricShortDecimal(const char *text, int32_t *length, T *value)
+[[nodiscard, gnu::always_inline]] inline bool ParseKettricShortDecimal(const char *text, int32_t *length, T *value)
 {
     const char *p = text;
     uint64_t mantissa = 0;
@@ -74,7 +74,7 @@ inline bool IsKettricBitPattern(const char *text)
 // The common case of the float and double readers: no sign or a minus directly before a short
 // decimal literal, then white space. False leaves the cursor alone for the full reader.
 template <typename T>
-inline bool ReadKettricShortFloat(const char **text, T *value)
+[[nodiscard]] inline bool ReadKettricShortFloat(const char **text, T *value)
 {
     // The sign is applied without branches: signs of data alternate unpredictably.
     using Bits = std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>;

@@ -13,7 +13,7 @@ namespace oq {
 namespace {
 
 // Exactly count hexadecimal digits; false when one is missing (the NUL included).
-bool ReadHexDigits(const char *text, int32_t count, uint32_t *value)
+[[nodiscard]] bool ReadHexDigits(const char *text, int32_t count, uint32_t *value)
 {
     uint32_t v = 0;
     for (int32_t i = 0; i < count; ++i)
@@ -163,7 +163,8 @@ KettricResult ReadKettricString(const char **text, TextString *value)
         {
             int32_t length = 0;
             int32_t decoded = 0;
-            ParseKettricStringLiteral(q + 1, &length, &decoded, buffer);
+            // The first pass accepted every part, so the second cannot fail.
+            static_cast<void>(ParseKettricStringLiteral(q + 1, &length, &decoded, buffer));
             buffer += decoded;
             q = SkipKettricSpace(q + 1 + length + 1);
         }

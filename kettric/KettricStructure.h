@@ -37,7 +37,7 @@ public:
     // Asked for the state identifiers of the subarrays of a data list below this structure.
     virtual bool CheckStateName(const TextString &identifier, uint32_t *state);
     // Called once after parsing; the base resolves the subnodes in order.
-    virtual KettricResult ResolveData(KettricDocument *document);
+    [[nodiscard]] virtual KettricResult ResolveData(KettricDocument *document);
 
     uint32_t GetStructureType() const { return structureType; }
     uint32_t GetBaseStructureType() const { return baseStructureType; }
@@ -65,7 +65,7 @@ public:
     KettricStructure *LookUpStructure(const StructureReference &reference, int32_t depth) const;
 
     // Enters this structure into a name map by its name; false when the name is already there.
-    bool EnterNameMap(Map *map);
+    [[nodiscard]] bool EnterNameMap(Map *map);
 
     // The structure of the map with the given name, or null.
     static KettricStructure *FindNamedStructure(const Map *map, const char *name);

@@ -29,7 +29,7 @@ int32_t MatchSizeDigits(const char *text, int32_t *index)
 }
 
 // A digit run of one base with "_" separators. Stops at the first byte that is neither a digit nor "_".
-KettricResult ScanDigitRun(const char *text, uint32_t base, int32_t *length, uint64_t *value)
+[[nodiscard]] KettricResult ScanDigitRun(const char *text, uint32_t base, int32_t *length, uint64_t *value)
 {
     const char *p = text;
     uint64_t v = 0;
@@ -72,7 +72,7 @@ KettricResult ScanDigitRun(const char *text, uint32_t base, int32_t *length, uin
     return 0;
 }
 
-KettricResult ParsePrefixedLiteral(const char *text, uint32_t base, int32_t *length, uint64_t *value)
+[[nodiscard]] KettricResult ParsePrefixedLiteral(const char *text, uint32_t base, int32_t *length, uint64_t *value)
 {
     int32_t n = 0;
     uint64_t v = 0;
@@ -84,7 +84,7 @@ KettricResult ParsePrefixedLiteral(const char *text, uint32_t base, int32_t *len
 }
 
 template <typename T>
-KettricResult ReadSignedInteger(const char **text, T *value, uint64_t maxPositive)
+[[nodiscard]] KettricResult ReadSignedInteger(const char **text, T *value, uint64_t maxPositive)
 {
     bool negative = ReadKettricSignFast(text);
     const char *p = *text;
@@ -105,7 +105,7 @@ KettricResult ReadSignedInteger(const char **text, T *value, uint64_t maxPositiv
 }
 
 template <typename T>
-KettricResult ReadUnsignedInteger(const char **text, T *value)
+[[nodiscard]] KettricResult ReadUnsignedInteger(const char **text, T *value)
 {
     bool negative = ReadKettricSignFast(text);
     const char *p = *text;

@@ -107,6 +107,7 @@ TEST(TextFloatTest, Examples)
         {0.999999f, 63, "0.999999"},
         {1e-5f, 63, "1.0e-5"},
         {1.2e-38f, 63, "1.2e-38"},
+        {1e23f, 63, "1.0e23"},  // the classic digits would give "10.0e22"
         {std::numeric_limits<float>::max(), 63, "3.4028235e38"},
         {-std::numeric_limits<float>::max(), 63, "-3.4028235e38"},
         // Zero, denormals, infinity and NaN.

@@ -495,6 +495,44 @@ TEST(TextString, EscapeTextRoundTripsEveryByte)
     }
 }
 
+// Measuring and writing go through one function: on random bytes the measured size is the size
+// written, nothing is written past it, and the string forms give the same text.
+TEST(TextString, EscapeMeasureMatchesWrite)
+{
+    std::mt19937 random(23);
+    for (int32_t i = 0; i < 6000; ++i)
+    {
+        std::string input;
+        int32_t length = int32_t(random() % 48);
+        for (int32_t j = 0; j < length; ++j) input += char(1 + random() % 255);
+        if (i % 3 == 0) input += "\xE2\x82\xAC\xF0\x9F\x98\x80\xED\xA0\x80\xEF\xBF\xBE";
+
+        for (int32_t form = 0; form < 3; ++form)
+        {
+            auto write = [&](char *output, bool *changed) {
+                if (form == 2) return TextString::WriteEscapedXml(input.data(), int32_t(input.size()), output, changed);
+                return TextString::WriteEscapedText(input.data(), int32_t(input.size()), form, output, changed);
+            };
+            bool measuredChange = false;
+            int64_t measured = write(nullptr, &measuredChange);
+            std::vector<char> output(size_t(measured) + 9, char(0x5A));
+            bool writtenChange = false;
+            int64_t written = write(output.data(), &writtenChange);
+            ASSERT_EQ(written, measured) << "form " << form;
+            ASSERT_EQ(writtenChange, measuredChange);
+            ASSERT_EQ(output[size_t(measured)], 0);
+            for (size_t k = size_t(measured) + 1; k < output.size(); ++k) ASSERT_EQ(output[k], char(0x5A));
+            std::string escaped(output.data(), size_t(measured));
+            EXPECT_EQ(measuredChange, escaped != input);
+
+            TextString string(input.c_str());
+            if (form == 2) string.EscapeXml();
+            else string.EscapeText(form);
+            ASSERT_EQ(Str(string), escaped);
+        }
+    }
+}
+
 TEST(TextString, EscapeXmlCases)
 {
     struct Case

@@ -30,8 +30,8 @@ uint32_t GetCurveTextureOffset(const VorlFileHeader *file);
 // Fill the destination with the expanded texture, decompressing a compressed block.
 // False when the destination holds fewer bytes than the expanded size or the block does not
 // decode to exactly that size.
-bool CopyCurveTextureData(const VorlFileHeader *file, void *destination, uint32_t destinationSize);
-bool CopyBandTextureData(const VorlFileHeader *file, void *destination, uint32_t destinationSize);
+[[nodiscard]] bool CopyCurveTextureData(const VorlFileHeader *file, void *destination, uint32_t destinationSize);
+[[nodiscard]] bool CopyBandTextureData(const VorlFileHeader *file, void *destination, uint32_t destinationSize);
 
 // Unpack the glyph's curves from the expanded 'HLF4' curve texture; writes exactly the glyph's
 // curve count of curves.
