@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+#include "base/Box2D.h"
+#include "base/Matrix2D.h"
+#include "vorl/geometry/GeometryBuffer.h"
+#include "vorl/text/TextLayoutState.h"
+#include "vorl/text/VorlFileGlyphRecord.h"
+
+namespace oq {
+
+struct DecorationRun;
+
+using WriteGlyphGeometryFunction = void (*)(const TextLayoutState *state, const VorlGlyphRecord *glyph,
+                                            const float *box, uint32_t word, const float *pen,
+                                            const Matrix2D &matrix, const TextPaint *paint,
+                                            const uint8_t *layerColor, GeometryBuffer *geometry, Box2D *bounds);
+using WriteDecorationRectFunction = void (*)(const DecorationRun *run, float endX, Box2D *bounds);
+
+// The variants of every builder family, indexed by GetGeometryVariant (strokes: GetStrokeVariant).
+// Each family adds its row here, in table order: shapes, icons, path fills, stroke segments.
+struct GeometryBuilderTable
+{
+    WriteGlyphGeometryFunction writeGlyphGeometry[4];       // entries 0-3
+    WriteDecorationRectFunction writeDecorationRect[4];     // entries 4-7
+};
+
+extern const GeometryBuilderTable kGeometryBuilderTable;
+
+}  // namespace oq
