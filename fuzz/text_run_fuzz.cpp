@@ -1,14 +1,18 @@
 // Text with format directives, bidirectional letters and broken UTF-8: run layout and the state
-// after the text, on an exact-size copy so that any read past the length is caught. The first
-// byte (which is also part of the text) picks the options.
+// after the text, on an exact-size copy so that any read past the length is caught; then glyph
+// mapping with the two fonts of the sample font image. The first byte (which is also part of the
+// text) picks the options.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "base/Memory.h"
+#include "support/VorlFontBuilder.h"
 #include "vorl/text/FormatDirective.h"
+#include "vorl/text/GlyphMapping.h"
 #include "vorl/text/TextRun.h"
+#include "vorl/text/VorlFontValidator.h"
 
 namespace {
 
@@ -46,6 +50,42 @@ bool RunIsConsistent(const oq::TextRun &run, int32_t length)
     return true;
 }
 
+// The sample font image, validated once, as a two-font array.
+struct SampleFonts
+{
+    std::vector<uint8_t> image = oq::test::MakeSampleVorlFont().Build();
+    oq::TextFont fonts[2];
+
+    SampleFonts()
+    {
+        if (!oq::ValidateVorlFontFile(image.data(), image.size())) std::abort();
+        const oq::VorlFileHeader *file = reinterpret_cast<const oq::VorlFileHeader *>(image.data());
+        for (uint32_t i = 0; i < 2; i++) fonts[i] = oq::TextFont{oq::GetVorlFontRecord(file, i), 1.0F, 0.0F};
+    }
+};
+
+// Every glyph is a glyph of its font, a placeholder or the end entry at glyphCount; characters
+// are walked in order.
+bool GlyphsAreConsistent(const oq::TextRun &run, const oq::TextFont *fonts, int32_t fontCount)
+{
+    if (run.glyphCount < 0 || run.glyphCount > oq::kTextRunMaxGlyphs) return false;
+    if (!oq::IsEndGlyph(run.glyphs[run.glyphCount].glyphWord)) return false;
+    int32_t character = 0;
+    for (int32_t i = 0; i < run.glyphCount; i++)
+    {
+        const oq::TextRunGlyph &glyph = run.glyphs[i];
+        if (glyph.fontIndex >= fontCount || glyph.stateIndex >= run.stateCount) return false;
+        if (glyph.segmentIndex >= run.segmentCount) return false;
+        if (glyph.characterIndex < character || glyph.characterIndex >= run.characterCount) return false;
+        character = glyph.characterIndex;
+        uint32_t index = oq::GlyphIndexOf(glyph.glyphWord);
+        if (oq::IsEndGlyph(glyph.glyphWord)) return false;
+        if (!oq::IsPlaceholderGlyph(glyph.glyphWord) && index >= fonts[glyph.fontIndex].fontRecord->glyphCount)
+            return false;
+    }
+    return run.glyphs[run.glyphCount].characterIndex <= run.characterCount;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -80,6 +120,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     run.segmentDirections = arrays.directions.data();
     oq::LayoutTextRun(&run, &state, text, length);
     if (!RunIsConsistent(run, length)) std::abort();
+
+    // Mapping, with every alternate feature and sequence class on for odd selectors.
+    static SampleFonts sample;
+    static const uint8_t kRow[] = {0, 1};
+    static const int32_t kRowNumber[] = {0};
+    static const oq::FontFallbackMap kFallback = {1, 2, kRowNumber, kRow};
+    if (selector & 0x40)
+    {
+        run.states[0].alternateMask = 0xFFFFFF;
+        run.states[0].alternateSelector = selector >> 7;
+        run.states[0].sequenceMask = 0xFFFF;
+        run.states[0].optionFlags |= oq::kTextOptionVertical;
+    }
+    run.states[0].missingGlyph = selector & 0x80 ? 0x7FFFFFFF : 1;
+    oq::MapRunToGlyphs(&run, 2, sample.fonts, &kFallback);
+    if (!GlyphsAreConsistent(run, sample.fonts, 2)) std::abort();
 
     oq::TextLayoutState result;
     oq::ApplyTextFormatDirectives(&state, text, length, &result);

@@ -11,8 +11,6 @@ namespace oq {
 constexpr uint32_t kGlyphWordIndexMask = 0xFFFFFF;
 constexpr uint32_t kGlyphWordEnd = 0xFFFFFF;
 constexpr uint32_t kGlyphWordPlaceholder = 0xFF0000;
-// Placeholder numbers stay below this, so a placeholder never reads as the end entry.
-constexpr uint32_t kMaxPlaceholderCount = 0xFFFF;
 // Decompositions are expanded only while the glyph count stays at or below this.
 constexpr int32_t kMaxDecomposedGlyphs = 17406;
 
@@ -23,12 +21,6 @@ inline bool IsPlaceholderGlyph(uint32_t glyphWord)
 {
     uint32_t index = glyphWord & kGlyphWordIndexMask;
     return index >= kGlyphWordPlaceholder && index != kGlyphWordEnd;
-}
-
-// The placeholder count of a state as mapping and the pen walks read it (at most 0xFFFF).
-inline uint32_t GetPlaceholderCount(const TextLayoutState *state)
-{
-    return state->placeholderCount < kMaxPlaceholderCount ? state->placeholderCount : kMaxPlaceholderCount;
 }
 
 // The run that text forms use when the caller passes none: one global run with arrays of the

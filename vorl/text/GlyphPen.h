@@ -39,7 +39,7 @@ struct GlyphPen
     float yOffset;              // baseline y = pen y - y offset
     float signedXScale;         // x scale times direction
     uint8_t decorationBreak;
-    int32_t kerningPartner;     // the previous glyph for kerning
+    int32_t kerningPartner;     // the previous glyph for kerning; -1 when none
     int32_t baseCount;
     GlyphPenBase bases[kGlyphPenMaxBases];
 };

@@ -25,6 +25,16 @@ constexpr int32_t kTextRunGlyphEntries = 17408;
 constexpr int32_t kTextRunMaxStates = 256;
 constexpr int32_t kTextRunMaxSegments = 256;
 
+// Placeholder numbers stay below this, so placeholder n (glyph word 0xFF0000 + n) never reads as
+// the end entry 0xFFFFFF.
+constexpr uint32_t kMaxPlaceholderCount = 0xFFFF;
+
+// The placeholder count of a state as layout, mapping and the pen walks read it.
+inline uint32_t GetPlaceholderCount(const TextLayoutState *state)
+{
+    return state->placeholderCount < kMaxPlaceholderCount ? state->placeholderCount : kMaxPlaceholderCount;
+}
+
 // One decoded character of a run.
 struct TextRunCharacter
 {

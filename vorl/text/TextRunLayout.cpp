@@ -137,7 +137,7 @@ void LayoutTextRun(TextRun *run, const TextLayoutState *state, const char *text,
         }
         uint16_t properties = 0;
         bool placeholder = codePoint >= state->placeholderBase &&
-                           codePoint - state->placeholderBase < state->placeholderCount;
+                           codePoint - state->placeholderBase < GetPlaceholderCount(state);
         if (!placeholder)
         {
             properties = GetUnicodeProperties(codePoint);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/TextRunStorage.h"
 #include "vorl/text/FormatDirective.h"
 #include "vorl/text/TextRun.h"
 
@@ -16,17 +17,8 @@ class RunFixture : public ::testing::Test
 {
 protected:
     RunFixture()
-        : characters(kTextRunCharacterEntries), glyphs(kTextRunGlyphEntries), states(kTextRunMaxStates),
-          directions(kTextRunMaxSegments, 0.0F)
     {
         run.characterCount = -1;
-        run.glyphCount = 0;
-        run.stateCount = 0;
-        run.segmentCount = 0;
-        run.characters = characters.data();
-        run.glyphs = glyphs.data();
-        run.states = states.data();
-        run.segmentDirections = directions.data();
         ResetTextLayoutState(&state);
     }
 
@@ -69,12 +61,9 @@ protected:
         return result;
     }
 
-    TextRun run;
+    test::TextRunStorage storage;
+    TextRun &run = storage.run;
     TextLayoutState state;
-    std::vector<TextRunCharacter> characters;
-    std::vector<TextRunGlyph> glyphs;
-    std::vector<TextLayoutState> states;
-    std::vector<float> directions;
     std::vector<char> bytes;
 };
 
