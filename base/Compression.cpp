@@ -2,6 +2,7 @@
 
 #include "base/Memory.h"
 
+#include <bit>
 #include <cstring>
 
 namespace oq {
@@ -9,17 +10,23 @@ namespace oq {
 namespace {
 
 constexpr uint32_t kHashCount = 4096;
-constexpr uint32_t kChainCount = 32768;
+constexpr uint32_t kWindowSize = 32768;
 constexpr uint32_t kMaxChainWalk = 256;
+constexpr uint32_t kLongHashBits = 16;
 constexpr uint32_t kMinMatchLength = 4;
 constexpr uint32_t kMaxLiteralPiece = 65824;
 constexpr uint32_t kMaxMatchPiece = 65827;
-constexpr uint16_t kNoEntry = 0xFFFF;
 constexpr uint8_t kEndCode = 0xE0;
 
-// The state of one CompressData call: input, output with its room, and the hash chains.
-// Position p lives in chain entry p mod kChainCount. Positions are inserted in order without gaps,
-// so an entry holds the newest inserted position with its number, which is not stored.
+// The state of one CompressData call: input, output with its room, and the match finder.
+//
+// The code is defined by chains of the 12-bit hash (first byte, high half of the second) walked
+// for at most 256 candidates, newest first. Only a candidate whose first 4 bytes equal the current
+// ones can give a match, so the finder walks a chain of a 4-byte hash instead and skips the rest.
+// The 256-candidate limit of the 12-bit chain is kept by counting: every position gets its number
+// in its 12-bit bucket, and a candidate lies within the limit when its number is at least the
+// bucket's count - 256. Positions are inserted in order without gaps, so ring slot p mod 32768
+// holds position p for every p of the window.
 struct Encoder
 {
     const uint8_t *input;
@@ -27,10 +34,10 @@ struct Encoder
     uint8_t *output;
     uint32_t outputSize;
     uint32_t capacity;
-    uint32_t inserted;
-    uint16_t *head;
-    uint16_t *next;
-    uint16_t *previous;
+    uint32_t *bucketCount;   // insertions per 12-bit hash
+    uint32_t *longHead;      // newest position + 1 per 4-byte hash; 0 for none
+    uint32_t *longChain;     // per ring slot: the previous position + 1 of the same 4-byte hash
+    uint32_t *bucketNumber;  // per ring slot: the position's number in its 12-bit bucket
 };
 
 uint32_t HashPosition(const uint8_t *input, uint32_t position)
@@ -38,42 +45,46 @@ uint32_t HashPosition(const uint8_t *input, uint32_t position)
     return (uint32_t(input[position]) << 4) + (input[position + 1] >> 4);
 }
 
-// The position held by a chain entry: the newest inserted one with that entry.
-uint32_t EntryPosition(const Encoder *encoder, uint32_t entry)
+uint32_t LoadWord(const uint8_t *bytes)
 {
-    uint32_t newest = encoder->inserted - 1;
-    return newest - ((newest - entry) & (kChainCount - 1));
+    uint32_t word;
+    std::memcpy(&word, bytes, 4);
+    return word;
 }
 
+uint32_t HashWord(uint32_t word)
+{
+    return (word * 2654435761u) >> (32 - kLongHashBits);
+}
+
+// Enters a position whose four bytes lie inside the input.
 void InsertHashPosition(Encoder *encoder, uint32_t position)
 {
-    uint16_t entry = uint16_t(position & (kChainCount - 1));
-    uint16_t *next = encoder->next;
-    uint16_t *previous = encoder->previous;
-
-    // The entry's old position, kChainCount back, leaves its chain.
-    if (position >= kChainCount)
-    {
-        if (previous[entry] != kNoEntry) next[previous[entry]] = next[entry];
-        else encoder->head[HashPosition(encoder->input, position - kChainCount)] = next[entry];
-        if (next[entry] != kNoEntry) previous[next[entry]] = previous[entry];
-    }
-
-    uint32_t hash = HashPosition(encoder->input, position);
-    uint16_t first = encoder->head[hash];
-    previous[entry] = kNoEntry;
-    next[entry] = first;
-    if (first != kNoEntry) previous[first] = entry;
-    encoder->head[hash] = entry;
-    encoder->inserted = position + 1;
+    uint32_t slot = position & (kWindowSize - 1);
+    encoder->bucketNumber[slot] = encoder->bucketCount[HashPosition(encoder->input, position)]++;
+    uint32_t *head = encoder->longHead + HashWord(LoadWord(encoder->input + position));
+    encoder->longChain[slot] = *head;
+    *head = position + 1;
 }
 
-// Length of the common prefix of the bytes at older and current, at most limit; 0 below 4.
-uint32_t GetMatchLength(const uint8_t *input, uint32_t older, uint32_t current, uint32_t limit)
+// Length of the common prefix of the bytes at older and current, at most limit.
+uint32_t GetCommonLength(const uint8_t *older, const uint8_t *current, uint32_t limit)
 {
     uint32_t length = 0;
-    while (length < limit && input[older + length] == input[current + length]) ++length;
-    return (length < kMinMatchLength) ? 0 : length;
+    if constexpr (std::endian::native == std::endian::little)
+    {
+        while (limit - length >= 8)
+        {
+            uint64_t a;
+            uint64_t b;
+            std::memcpy(&a, older + length, 8);
+            std::memcpy(&b, current + length, 8);
+            if (a != b) return length + uint32_t(std::countr_zero(a ^ b) >> 3);
+            length += 8;
+        }
+    }
+    while (length < limit && older[length] == current[length]) ++length;
+    return length;
 }
 
 // A match's length minus the length bytes its code needs beyond the shortest form.
@@ -199,10 +210,10 @@ bool Encode(Encoder *encoder)
     while (size - position > 4)
     {
         uint32_t remaining = size - position;
+        const uint8_t *current = input + position;
 
         // Runs of equal bytes are matches at distance 1.
-        uint32_t run = 0;
-        while (run < remaining && input[position + run] == input[position + run - 1]) ++run;
+        uint32_t run = GetCommonLength(current - 1, current, remaining);
         if (run < kMinMatchLength) run = 0;
 
         uint32_t bestLength = run;
@@ -211,18 +222,29 @@ bool Encode(Encoder *encoder)
 
         if (run < remaining)
         {
+            uint32_t count = encoder->bucketCount[HashPosition(input, position)];
+            uint32_t firstNumber = (count > kMaxChainWalk) ? count - kMaxChainWalk : 0;
+            uint32_t windowStart = (position > kWindowSize) ? position - kWindowSize : 0;
+            uint32_t word = LoadWord(current);
             uint32_t needed = NeededLength(bestScore);
-            uint16_t index = encoder->head[HashPosition(input, position)];
-            for (uint32_t walked = 0; index != kNoEntry && walked < kMaxChainWalk && needed <= remaining; ++walked)
+
+            // Candidates are position + 1; 0 and positions before the window end the chain.
+            uint32_t candidate = encoder->longHead[HashWord(word)];
+            while (candidate > windowStart && needed <= remaining)
             {
-                uint32_t older = EntryPosition(encoder, index);
-                index = encoder->next[index];
+                uint32_t older = candidate - 1;
+                uint32_t slot = older & (kWindowSize - 1);
+                candidate = encoder->longChain[slot];
+                if (LoadWord(input + older) != word) continue;
+
+                // The same first bytes: the same 12-bit bucket, where numbers fall with age.
+                if (encoder->bucketNumber[slot] < firstNumber) break;
 
                 // A candidate that differs at the last byte it needs can neither win nor cover the rest.
-                if (input[older + needed - 1] != input[position + needed - 1]) continue;
+                if (input[older + needed - 1] != current[needed - 1]) continue;
 
-                uint32_t length = GetMatchLength(input, older, position, remaining);
-                if (length != 0 && ScoreMatch(length) > bestScore)
+                uint32_t length = GetCommonLength(input + older, current, remaining);
+                if (ScoreMatch(length) > bestScore)
                 {
                     bestLength = length;
                     bestPosition = older;
@@ -266,17 +288,19 @@ uint32_t CompressData(const void *input, uint32_t size, void *output)
     encoder.output = static_cast<uint8_t *>(output);
     encoder.outputSize = 0;
     encoder.capacity = size;
-    encoder.inserted = 0;
-    encoder.head = static_cast<uint16_t *>(MemoryAllocate(kHashCount * sizeof(uint16_t)));
-    encoder.next = static_cast<uint16_t *>(MemoryAllocate(kChainCount * sizeof(uint16_t)));
-    encoder.previous = static_cast<uint16_t *>(MemoryAllocate(kChainCount * sizeof(uint16_t)));
-    for (uint32_t h = 0; h < kHashCount; ++h) encoder.head[h] = kNoEntry;
+    encoder.bucketCount = static_cast<uint32_t *>(MemoryAllocate(kHashCount * sizeof(uint32_t)));
+    encoder.longHead = static_cast<uint32_t *>(MemoryAllocate((size_t(1) << kLongHashBits) * sizeof(uint32_t)));
+    encoder.longChain = static_cast<uint32_t *>(MemoryAllocate(kWindowSize * sizeof(uint32_t)));
+    encoder.bucketNumber = static_cast<uint32_t *>(MemoryAllocate(kWindowSize * sizeof(uint32_t)));
+    std::memset(encoder.bucketCount, 0, kHashCount * sizeof(uint32_t));
+    std::memset(encoder.longHead, 0, (size_t(1) << kLongHashBits) * sizeof(uint32_t));
 
     bool written = Encode(&encoder);
 
-    MemoryRelease(encoder.previous);
-    MemoryRelease(encoder.next);
-    MemoryRelease(encoder.head);
+    MemoryRelease(encoder.bucketNumber);
+    MemoryRelease(encoder.longChain);
+    MemoryRelease(encoder.longHead);
+    MemoryRelease(encoder.bucketCount);
 
     if (!written) return 0;
 
