@@ -311,6 +311,63 @@ uint32_t CompressData(const void *input, uint32_t size, void *output)
     return encoder.outputSize;
 }
 
+namespace {
+
+// Copies a match of length bytes from distance back; the copy may overlap what it produces.
+// room is the output left from to on: whole words are copied when it allows writing past the end.
+void CopyMatch(uint8_t *to, uint32_t distance, uint32_t length, uint32_t room)
+{
+    const uint8_t *from = to - distance;
+    uint8_t *end = to + length;
+    if (room - length >= 16)
+    {
+        if (distance >= 16)
+        {
+            // Each piece reads only bytes written before it.
+            do
+            {
+                std::memcpy(to, from, 16);
+                to += 16;
+                from += 16;
+            } while (to < end);
+            return;
+        }
+        if (distance >= 8)
+        {
+            do
+            {
+                std::memcpy(to, from, 8);
+                to += 8;
+                from += 8;
+            } while (to < end);
+            return;
+        }
+        if (distance == 1)
+        {
+            std::memset(to, *from, length);
+            return;
+        }
+        if (length > 16)
+        {
+            // A short period: a 16-byte pattern starting at the same phase is written every
+            // multiple of the period that fits 16 bytes.
+            uint8_t pattern[16];
+            std::memcpy(pattern, from, distance);
+            for (uint32_t k = distance; k < 16; ++k) pattern[k] = pattern[k - distance];
+            uint32_t step = 16 - 16 % distance;
+            do
+            {
+                std::memcpy(to, pattern, 16);
+                to += step;
+            } while (to < end);
+            return;
+        }
+    }
+    while (to < end) *to++ = *from++;
+}
+
+}  // namespace
+
 bool DecompressData(const void *compressed, uint32_t compressedSize, void *output, uint32_t outputSize)
 {
     const uint8_t *code = static_cast<const uint8_t *>(compressed);
@@ -321,6 +378,33 @@ bool DecompressData(const void *compressed, uint32_t compressedSize, void *outpu
     while (read < compressedSize)
     {
         uint32_t control = code[read];
+        uint32_t codeLeft = compressedSize - read;
+        uint32_t room = outputSize - written;
+        uint8_t *to = out + written;
+
+        // The two most common forms first, short literal runs and near short matches, with the
+        // same bounds as the general path below.
+        if (control < 0x20)
+        {
+            uint32_t length = control + 1;
+            if (codeLeft - 1 < length || room < length) return false;
+            if (codeLeft > 32 && room >= 32) std::memcpy(to, code + read + 1, 32);
+            else std::memcpy(to, code + read + 1, length);
+            read += 1 + length;
+            written += length;
+            continue;
+        }
+        if ((control >> 5) == 2 && codeLeft >= 2)
+        {
+            uint32_t length = (control & 31) + 4;
+            uint32_t distance = code[read + 1] + 1u;
+            if (room < length || distance > written) return false;
+            CopyMatch(to, distance, length, room);
+            read += 2;
+            written += length;
+            continue;
+        }
+
         uint32_t kind = control >> 5;
         uint32_t field = control & 31;
         if (kind >= 6) break;
@@ -350,21 +434,18 @@ bool DecompressData(const void *compressed, uint32_t compressedSize, void *outpu
             break;
         }
 
-        if (outputSize - written < length) return false;
+        if (room < length) return false;
 
         if (distance == 0)
         {
             if (compressedSize - read < length) return false;
-            std::memcpy(out + written, code + read, length);
+            std::memcpy(to, code + read, length);
             read += length;
         }
         else
         {
             if (distance > written) return false;
-            const uint8_t *from = out + written - distance;
-            uint8_t *to = out + written;
-            // Byte by byte: a match may overlap the bytes it produces.
-            for (uint32_t k = 0; k < length; ++k) to[k] = from[k];
+            CopyMatch(to, distance, length, room);
         }
         written += length;
     }

@@ -357,6 +357,54 @@ TEST(Compression, DecodesEveryCodeForm)
     }
 }
 
+// Matches overlapping the bytes they produce, at every short distance and around the lengths where
+// whole-word copies start, with and without room after the match in the output.
+TEST(Compression, OverlappingMatchesAtEveryShortDistance)
+{
+    for (uint32_t distance = 1; distance <= 16; ++distance)
+    {
+        for (uint32_t length : {4u, 5u, 7u, 8u, 9u, 15u, 16u, 17u, 31u, 35u, 36u, 100u, 291u, 292u, 1000u})
+        {
+            for (uint32_t tail : {0u, 1u, 40u})
+            {
+                for (bool far : {false, true})
+                {
+                    SCOPED_TRACE(std::to_string(distance) + " back, " + std::to_string(length) + " long, tail " +
+                                 std::to_string(tail) + (far ? ", two-byte distance" : ""));
+                    Bytes expected;
+                    for (uint32_t k = 0; k < distance; ++k) expected.push_back(uint8_t('a' + k));
+                    Bytes code = Concat({uint8_t(distance - 1)}, expected);
+
+                    uint32_t d = distance - 1;
+                    if (length <= 35) code.push_back(uint8_t((far ? 0x80 : 0x40) + length - 4));
+                    else if (length <= 291) code.insert(code.end(), {uint8_t(far ? 0xA0 : 0x60), uint8_t(length - 36)});
+                    else code.insert(code.end(), {uint8_t(far ? 0xA1 : 0x61), uint8_t((length - 292) >> 8), uint8_t(length - 292)});
+                    if (far) code.push_back(0);
+                    code.push_back(uint8_t(d));
+                    for (uint32_t k = 0; k < length; ++k) expected.push_back(expected[expected.size() - distance]);
+
+                    for (uint32_t done = 0; done < tail;)
+                    {
+                        uint32_t piece = std::min(tail - done, 32u);
+                        code.push_back(uint8_t(piece - 1));
+                        for (uint32_t k = 0; k < piece; ++k, ++done)
+                        {
+                            code.push_back(uint8_t(0xF0 - done));
+                            expected.push_back(uint8_t(0xF0 - done));
+                        }
+                    }
+
+                    Bytes output;
+                    ASSERT_TRUE(Decompress(code, uint32_t(expected.size()), &output));
+                    ASSERT_TRUE(output == expected);
+                    // One byte short of room: refused, never written past.
+                    EXPECT_FALSE(Decompress(code, uint32_t(expected.size() - 1), &output));
+                }
+            }
+        }
+    }
+}
+
 TEST(Compression, RejectsDamagedStreams)
 {
     // Each stream is wrong for an output of the given size; none may write outside it.
