@@ -150,10 +150,12 @@ inline int32_t TruncateToInt32(float x)
 inline void TableCosSin(float angle, float &cosine, float &sine)
 {
     float a = (angle < 0.0f ? -angle : angle) * kStepsPerRadian;
-    float k = FloatFloor(a);
-    // Floats of 2^31 and above are multiples of 256, and the truncation then gives
-    // INT32_MIN (also for NaN), whose low byte is 0 as well.
-    int32_t index = TruncateToInt32(k) & (kTrigTableSize - 1);
+    // The floor of a (not negative) is its truncation. Floats of 2^31 and above are whole
+    // multiples of 256 and their own floor; the truncation then gives INT32_MIN (also for NaN),
+    // whose low byte is 0 as well.
+    int32_t whole = TruncateToInt32(a);
+    float k = (a < 2147483648.0f) ? float(whole) : a;
+    int32_t index = whole & (kTrigTableSize - 1);
     float r = (a - k) * kRadiansPerStep;
     float c = kTrigTableData.entries[index][0];
     float s = kTrigTableData.entries[index][1];
@@ -170,13 +172,20 @@ inline bool HasSignBit(float x)
     return (std::bit_cast<uint32_t>(x) & 0x80000000u) != 0;
 }
 
+// The value negated when sign has its sign bit set, without a branch: random signs would
+// mispredict it.
+inline float WithSignOf(float value, float sign)
+{
+    return std::bit_cast<float>(std::bit_cast<uint32_t>(value) ^ (std::bit_cast<uint32_t>(sign) & 0x80000000u));
+}
+
 }  // namespace
 
 float Sin(float angle)
 {
     float c, s;
     TableCosSin(angle, c, s);
-    return HasSignBit(angle) ? -s : s;
+    return WithSignOf(s, angle);
 }
 
 float Cos(float angle)
@@ -199,7 +208,7 @@ void CosSin(float angle, float *cosine, float *sine)
     float c, s;
     TableCosSin(angle, c, s);
     *cosine = c;
-    *sine = HasSignBit(angle) ? -s : s;
+    *sine = WithSignOf(s, angle);
 }
 
 float Arctan(float x)

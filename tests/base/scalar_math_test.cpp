@@ -34,6 +34,32 @@ TEST(ScalarMath, ConstantsHaveTheirBits)
     EXPECT_EQ(Bits(FloatMaxFinite), 0x7F7FFFFFu);
 }
 
+// A fingerprint of the bits Sin, Cos and CosSin give over a dense sample of every float (both
+// signs, zeros, subnormals, infinities and NaNs): faster code must give the same bits.
+TEST(ScalarMath, TrigonometryKeepsItsBits)
+{
+    uint64_t sine = 0;
+    uint64_t cosine = 0;
+    auto mix = [](uint64_t hash, float value) { return (hash ^ Bits(value)) * 0x100000001B3u; };
+    for (uint64_t bits = 0; bits <= 0xFFFFFFFFu; bits += 251)
+    {
+        float x = FromBits(uint32_t(bits));
+        float c = 0.0f;
+        float s = 0.0f;
+        CosSin(x, &c, &s);
+        ASSERT_EQ(Bits(s), Bits(Sin(x))) << x;
+        sine = mix(sine, s);
+        cosine = mix(cosine, Cos(x));
+    }
+    for (float x : {0.0f, -0.0f, 1.0e-30f, -1.0e-30f, FloatInfinity, FloatMinusInfinity})
+    {
+        sine = mix(sine, Sin(x));
+        cosine = mix(cosine, Cos(x));
+    }
+    EXPECT_EQ(sine, 17335979563642308676u);
+    EXPECT_EQ(cosine, 12206151570684393669u);
+}
+
 TEST(ScalarMath, SineCosineTangentMatchLibm)
 {
     std::mt19937 random(1);
