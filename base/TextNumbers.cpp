@@ -1,37 +1,84 @@
 #include "base/TextUtils.h"
 
+#include <bit>
+
 namespace oq {
 
 namespace {
 
 const char kHexDigits[] = "0123456789ABCDEF";
 
+// "00" to "99": two digits per division.
+constexpr struct DigitPairs
+{
+    char text[200];
+    constexpr DigitPairs() : text()
+    {
+        for (int32_t i = 0; i < 100; ++i)
+        {
+            text[2 * i] = char('0' + i / 10);
+            text[2 * i + 1] = char('0' + i % 10);
+        }
+    }
+} kDigitPairs;
+
+constexpr uint64_t kPowersOfTen[20] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull,
+    10000000ull, 100000000ull, 1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull,
+    10000000000000ull, 100000000000000ull, 1000000000000000ull, 10000000000000000ull,
+    100000000000000000ull, 1000000000000000000ull, 10000000000000000000ull};
+
+// Decimal digits of a magnitude (1 for 0): log10 estimated from the bit count (1233 / 4096 is
+// just above log10(2)), less one when the magnitude lies below that power of ten.
+int32_t CountDigits(uint64_t magnitude)
+{
+    int32_t estimate = (int32_t(std::bit_width(magnitude | 1)) * 1233) >> 12;
+    return estimate + 1 - int32_t((magnitude | 1) < kPowersOfTen[estimate]);
+}
+
+// Writes the digits of the magnitude so that the last one lands just before end.
+template <typename Unsigned>
+void WriteDigitsBackward(Unsigned magnitude, char *end)
+{
+    while (magnitude >= 100)
+    {
+        uint32_t pair = uint32_t(magnitude % 100);
+        magnitude /= 100;
+        end -= 2;
+        end[0] = kDigitPairs.text[2 * pair];
+        end[1] = kDigitPairs.text[2 * pair + 1];
+    }
+    if (magnitude >= 10)
+    {
+        end[-2] = kDigitPairs.text[2 * magnitude];
+        end[-1] = kDigitPairs.text[2 * magnitude + 1];
+    }
+    else
+    {
+        end[-1] = char('0' + magnitude);
+    }
+}
+
 // Writes the magnitude's digits, most significant first, cut to maxChars characters including
 // the sign; returns the count.
 template <typename Unsigned>
 int32_t WriteDecimal(Unsigned magnitude, bool negative, char *buffer, int32_t maxChars)
 {
-    char digits[20];
-    int32_t digitCount = 0;
-    do
+    int32_t digitCount = CountDigits(magnitude);
+    int32_t count = int32_t(negative) + digitCount;
+    if (count <= maxChars)
     {
-        digits[digitCount++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-
-    int32_t count = 0;
-    if (negative)
-    {
-        if (maxChars <= 0)
-        {
-            buffer[0] = 0;
-            return 0;
-        }
-
-        buffer[count++] = '-';
+        buffer[0] = '-';
+        WriteDigitsBackward(magnitude, buffer + count);
+        buffer[count] = 0;
+        return count;
     }
 
-    while (digitCount > 0 && count < maxChars) buffer[count++] = digits[--digitCount];
+    // Cut: the leading characters of the whole text.
+    char text[24];
+    text[0] = '-';
+    WriteDigitsBackward(magnitude, text + count);
+    count = (maxChars > 0) ? maxChars : 0;
+    for (int32_t i = 0; i < count; ++i) buffer[i] = text[i];
     buffer[count] = 0;
     return count;
 }
