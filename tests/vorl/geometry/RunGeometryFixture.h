@@ -1,0 +1,91 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "support/GeometryCapture.h"
+#include "support/GeometryTestFont.h"
+#include "support/TextRunStorage.h"
+#include "vorl/geometry/RunGeometry.h"
+#include "vorl/text/GlyphMapping.h"
+
+namespace oq::test {
+
+// The geometry of one run built into buffers of exactly the counted sizes, one per font.
+struct BuiltRun
+{
+    std::vector<int32_t> vertexCounts;
+    std::vector<int32_t> triangleCounts;
+    int32_t drawable = 0;
+    int32_t placeholderCount = 0;
+    std::vector<std::unique_ptr<GeometryCapture>> captures;
+    std::vector<PlaceholderPosition> placeholders;
+    Box2D bounds;
+    float endPen[2] = {0, 0};
+
+    const GeometryCapture &At(int32_t font) const { return *captures[size_t(font)]; }
+};
+
+// Lays text out over the geometry test font (fonts 0 and 1, tried in that order) with format
+// directives on, and counts and builds it.
+class RunGeometryFixture : public ::testing::Test
+{
+protected:
+    RunGeometryFixture() : font(MakeGeometryTestFont().Build()) {}
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(font.valid);
+        ResetTextLayoutState(&state);
+        state.size = 10.0F;
+        state.optionFlags = kTextOptionDirectives;
+        state.fillPaint.color = {0.0F, 0.0F, 1.0F, 1.0F};
+        state.shadowPaint.color = {0.5F, 0.5F, 0.5F, 1.0F};
+        state.outlinePaint.color = {1.0F, 0.0F, 0.0F, 1.0F};
+    }
+
+    TextRun *Layout(const char *text, const LoadedVorlFont *loaded = nullptr)
+    {
+        const LoadedVorlFont &f = loaded != nullptr ? *loaded : font;
+        return LayoutText(f.Count(), f.fonts.data(), &fallback, &state, text, -1, nullptr, &storage.run);
+    }
+
+    // Counts, then builds into exact-size buffers of the variant at pen (0, 0).
+    BuiltRun Build(const TextRun *run, const GlyphRange *range = nullptr, int32_t variant = 0,
+                   const LoadedVorlFont *loaded = nullptr, const float *pen = nullptr)
+    {
+        const LoadedVorlFont &f = loaded != nullptr ? *loaded : font;
+        BuiltRun built;
+        int32_t count = f.Count();
+        built.vertexCounts.assign(size_t(count), -1);
+        built.triangleCounts.assign(size_t(count), -1);
+        built.drawable = CountRunGeometry(run, range, count, f.fonts.data(), built.vertexCounts.data(),
+                                          built.triangleCounts.data(), &built.placeholderCount);
+        std::vector<GeometryBuffer> buffers;
+        for (int32_t i = 0; i < count; ++i)
+        {
+            built.captures.push_back(
+                std::make_unique<GeometryCapture>(variant, built.vertexCounts[size_t(i)], built.triangleCounts[size_t(i)]));
+            buffers.push_back(built.captures.back()->buffer);
+        }
+        built.placeholders.resize(size_t(built.placeholderCount) + 1);
+        PlaceholderPosition *next = built.placeholders.data();
+        const float origin[2] = {0.0F, 0.0F};
+        BuildRunGeometry(run, range, count, f.fonts.data(), pen != nullptr ? pen : origin, buffers.data(), &next,
+                         &built.bounds, built.endPen);
+        for (int32_t i = 0; i < count; ++i) built.captures[size_t(i)]->buffer = buffers[size_t(i)];
+        EXPECT_EQ(next - built.placeholders.data(), built.placeholderCount);
+        built.placeholders.resize(size_t(next - built.placeholders.data()));
+        return built;
+    }
+
+    LoadedVorlFont font;
+    TextRunStorage storage;
+    TextLayoutState state;
+    const uint8_t fallbackRow[2] = {0, 1};
+    FontFallbackMap fallback = {0, 2, nullptr, fallbackRow};
+};
+
+}  // namespace oq::test
