@@ -10,6 +10,9 @@ const GeometryBuilderTable kGeometryBuilderTable = {
      WriteGlyphGeometryVariant<3>},
     {WriteDecorationRectVariant<0>, WriteDecorationRectVariant<1>, WriteDecorationRectVariant<2>,
      WriteDecorationRectVariant<3>},
+    {BuildStrokeSegmentVariant<0>, BuildStrokeSegmentVariant<1>, BuildStrokeSegmentVariant<2>,
+     BuildStrokeSegmentVariant<3>, BuildStrokeSegmentVariant<4>, BuildStrokeSegmentVariant<5>,
+     BuildStrokeSegmentVariant<6>, BuildStrokeSegmentVariant<7>},
 };
 
 }  // namespace oq

@@ -5,6 +5,7 @@
 #include "base/Box2D.h"
 #include "base/Matrix2D.h"
 #include "vorl/geometry/GeometryBuffer.h"
+#include "vorl/geometry/StrokeSegment.h"
 #include "vorl/text/TextLayoutState.h"
 #include "vorl/text/VorlFileGlyphRecord.h"
 
@@ -24,6 +25,7 @@ struct GeometryBuilderTable
 {
     WriteGlyphGeometryFunction writeGlyphGeometry[4];       // entries 0-3
     WriteDecorationRectFunction writeDecorationRect[4];     // entries 4-7
+    BuildStrokeSegmentFunction buildStrokeSegment[8];       // entries 20-27
 };
 
 extern const GeometryBuilderTable kGeometryBuilderTable;

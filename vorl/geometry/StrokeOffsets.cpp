@@ -1,0 +1,99 @@
+#include "vorl/geometry/StrokeOffsets.h"
+
+#include <cmath>
+
+namespace oq {
+
+namespace {
+
+constexpr float kPointDistanceSquared = 1.0f / 4194304.0f;  // (2^-11)^2
+
+bool IsNear(const Point2D &a, const Point2D &b)
+{
+    return SquaredMag(a - b) < kPointDistanceSquared;
+}
+
+Vector2D LeftNormal(const Vector2D &v)
+{
+    return Vector2D(-v.y, v.x);
+}
+
+// The unit tangent direction at t: (1 - t)(p1 - p0) + t(p2 - p1), normalised.
+Vector2D GetUnitTangent(const QuadraticBezier2D &curve, float t)
+{
+    Vector2D d = (curve.p1 - curve.p0) * (1.0f - t) + (curve.p2 - curve.p1) * t;
+    return d * InverseSqrt(SquaredMag(d));
+}
+
+}  // namespace
+
+void GetStrokeOffsets(const QuadraticBezier2D &curve, float halfWidth, StrokeOffsets *offsets)
+{
+    const Point2D &p0 = curve.p0;
+    const Point2D &p2 = curve.p2;
+    if (IsNear(curve.p1, p0) && IsNear(p2, p0))
+    {
+        Vector2D up(0.0f, halfWidth);
+        offsets->start = {p0, Vector2D(1.0f, 0.0f), p0 + up, p0 - up};
+        offsets->end = {p2, Vector2D(1.0f, 0.0f), p2 + up, p2 - up};
+        offsets->control = (p0 + p2) * 0.5f;
+        offsets->turn = 0.0f;
+        offsets->point = 1;
+        return;
+    }
+    Point2D control = curve.p1;
+    if (IsNear(control, p0) || IsNear(control, p2)) control = (p0 + p2) * 0.5f;
+    Vector2D t0 = control - p0;
+    t0 *= InverseSqrt(SquaredMag(t0));
+    Vector2D t1 = p2 - control;
+    t1 *= InverseSqrt(SquaredMag(t1));
+    Vector2D n0 = LeftNormal(t0) * halfWidth;
+    Vector2D n1 = LeftNormal(t1) * halfWidth;
+    offsets->start = {p0, t0, p0 + n0, p0 - n0};
+    offsets->end = {p2, t1, p2 + n1, p2 - n1};
+    offsets->control = control;
+    offsets->turn = Cross(t0, t1);
+    offsets->point = 0;
+}
+
+int32_t GetStrokeSamples(const QuadraticBezier2D &curve, bool flags[5])
+{
+    Vector2D t0 = GetUnitTangent(curve, 0.0f);
+    Vector2D tm = GetUnitTangent(curve, 0.5f);
+    Vector2D t1 = GetUnitTangent(curve, 1.0f);
+    flags[0] = true;
+    flags[4] = true;
+    flags[2] = std::fabs(Cross(t0, t1)) > 0.5f;
+    flags[1] = std::fabs(Cross(t0, tm)) > 0.5f;
+    flags[3] = std::fabs(Cross(tm, t1)) > 0.5f;
+    return 2 + int32_t(flags[1]) + int32_t(flags[2]) + int32_t(flags[3]);
+}
+
+Point2D Evaluate(const QuadraticBezier2D &curve, float t)
+{
+    float u = 1.0f - t;
+    return curve.p0 * (u * u) + curve.p1 * (2.0f * t * u) + curve.p2 * (t * t);
+}
+
+float GetStrokeArcLength(const QuadraticBezier2D &curve)
+{
+    float length = 0.0f;
+    for (int k = 0; k < 16; ++k) length += curve.GetArcLength(float(k) * 0.0625f, float(k + 1) * 0.0625f);
+    return length;
+}
+
+float GetParameterAtArcLength(const QuadraticBezier2D &curve, float s)
+{
+    if (!(s > 0.0f)) return 0.0f;
+    float length = 0.0f;
+    for (int k = 0; k < 16; ++k)
+    {
+        float t = float(k) * 0.0625f;
+        float step = curve.GetArcLength(t, t + 0.0625f);
+        if (length + step > s) return t + (s - length) / step * 0.0625f;
+        length += step;
+    }
+    return 1.0f;
+}
+
+}  // namespace oq

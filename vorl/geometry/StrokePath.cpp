@@ -1,0 +1,357 @@
+#include "vorl/geometry/StrokePath.h"
+
+#include "base/ScalarMath.h"
+#include "vorl/geometry/StrokeOffsets.h"
+#include "vorl/geometry/StrokeSegment.h"
+
+#include <cmath>
+
+namespace oq {
+
+namespace {
+
+StrokeScratch theStrokeScratch;
+
+// The dash entries when they form a usable pattern: every entry finite and not negative, the total
+// finite and above 0.
+bool GetDashTotal(const StrokeStyle &style, float *total)
+{
+    if (style.dashCount <= 0 || style.dashArray == nullptr) return false;
+    float sum = 0.0f;
+    for (int32_t i = 0; i < style.dashCount; ++i)
+    {
+        float d = style.dashArray[i];
+        if (!std::isfinite(d) || d < 0.0f) return false;
+        sum += d;
+    }
+    *total = sum;
+    return std::isfinite(sum) && sum > 0.0f;
+}
+
+// One contour being stroked: its curves, style and buffers, and the ring of curve records.
+class PathStroker
+{
+public:
+    PathStroker(const StrokeStyle &style, const QuadraticBezier2D *curves, TexelBuffer *texels,
+                GeometryBuffer *geometry, bool write)
+        : style(style), curves(curves), texels(texels), geometry(geometry), write(write),
+          halfWidth(style.width * 0.5f), segment(kBuildStrokeSegmentVariants[GetStrokeVariant(texels->format, geometry)])
+    {
+    }
+
+    void Stroke(uint32_t flags, int32_t count, StrokeScratch *scratch)
+    {
+        int32_t first = 0;
+        int32_t last = count - 1;
+        while (first <= last && curves[first].p2 == curves[first].p0) ++first;
+        while (last >= first && curves[last].p2 == curves[last].p0) --last;
+        if (first > last)
+        {
+            if (count == 1 && style.cap == kStrokeCapRound) StrokeDot(curves[0]);
+            return;
+        }
+        if (last - first >= kMaxStrokeCurves) last = first + kMaxStrokeCurves - 1;
+        closed = (flags & kStrokeClosed) != 0 && curves[last].p2 == curves[first].p0;
+
+        // Curves that are points are nobody's neighbour and draw nothing.
+        firstCurve = first;
+        while (firstCurve <= last && IsPoint(firstCurve)) ++firstCurve;
+        if (firstCurve > last)
+        {
+            if (style.cap == kStrokeCapRound) StrokeDot(curves[first]);
+            return;
+        }
+        lastCurve = last;
+        while (IsPoint(lastCurve)) --lastCurve;
+
+        float total;
+        if (GetDashTotal(style, &total) && StrokeDashed(total, scratch != nullptr ? scratch : &theStrokeScratch))
+            return;
+        StrokeSolid();
+    }
+
+private:
+    // The style's cap; a cap of 0 would mark an open end as joined, so it counts as flat.
+    uint32_t Cap() const { return style.cap != 0 ? style.cap : kStrokeCapFlat; }
+
+    bool IsPoint(int32_t i) const
+    {
+        StrokeOffsets record;
+        GetStrokeOffsets(curves[i], halfWidth, &record);
+        return record.point != 0;
+    }
+
+    // The next curve after i that is not a point, its record in next; -1 after the last.
+    int32_t FindNext(int32_t i, StrokeOffsets *next) const
+    {
+        for (int32_t j = i + 1; j <= lastCurve; ++j)
+        {
+            GetStrokeOffsets(curves[j], halfWidth, next);
+            if (next->point == 0) return j;
+        }
+        return -1;
+    }
+
+    void StrokeDot(const QuadraticBezier2D &curve)
+    {
+        StrokeOffsets record;
+        GetStrokeOffsets(curve, halfWidth, &record);
+        StrokeOffsets neighbour = record;
+        segment(curve, &record, neighbour, neighbour, halfWidth, style.color, kStrokeCapRound, kStrokeCapRound,
+                style.join, style.miterLimit, geometry, texels, write, 0);
+    }
+
+    // Visits the curves that are not points in order with the ring of records: the previous
+    // curve's (the last curve's before the first of a closed contour), the current one's, and the
+    // next one's (the first curve's after the last). Stops when visit returns false.
+    template <typename Visit> void ForEachCurve(Visit visit)
+    {
+        StrokeOffsets ring[3];
+        StrokeOffsets firstRecord;
+        GetStrokeOffsets(curves[firstCurve], halfWidth, &firstRecord);
+        StrokeOffsets *previous = &ring[0];
+        StrokeOffsets *current = &ring[1];
+        StrokeOffsets *next = &ring[2];
+        *current = firstRecord;
+        if (closed)
+            GetStrokeOffsets(curves[lastCurve], halfWidth, previous);
+        else
+            *previous = firstRecord;
+        for (int32_t i = firstCurve;;)
+        {
+            int32_t j = FindNext(i, next);
+            if (j < 0) *next = firstRecord;
+            if (!visit(i, current, *previous, *next, i == firstCurve, j < 0) || j < 0) return;
+            StrokeOffsets *free = previous;
+            previous = current;
+            current = next;
+            next = free;
+            i = j;
+        }
+    }
+
+    void StrokeSolid()
+    {
+        uint32_t cap = closed ? 0 : Cap();
+        ForEachCurve([&](int32_t i, StrokeOffsets *current, const StrokeOffsets &previous, const StrokeOffsets &next,
+                         bool first, bool last) {
+            segment(curves[i], current, previous, next, halfWidth, style.color, first ? cap : 0, last ? cap : 0,
+                    style.join, style.miterLimit, geometry, texels, write, 0);
+            return true;
+        });
+    }
+
+    // Where the dash walk stands: the pattern entry, the length left of it, and whether it began at
+    // the current position.
+    struct DashState
+    {
+        int32_t entry;
+        float remaining;
+        bool fresh;
+    };
+
+    void Advance(DashState *state) const
+    {
+        state->entry = state->entry + 1 < style.dashCount ? state->entry + 1 : 0;
+        state->remaining = style.dashArray[state->entry];
+        state->fresh = true;
+    }
+
+    DashState GetStartState(float total) const
+    {
+        float position = style.dashPhase / total;
+        position = (position - FloatFloor(position)) * total;
+        if (!std::isfinite(position) || position < 0.0f) position = 0.0f;
+        DashState state = {style.dashCount - 1, 0.0f, false};
+        float end = 0.0f;
+        for (int32_t i = 0; i < style.dashCount; ++i)
+        {
+            end += style.dashArray[i];
+            if (end >= position)
+            {
+                state.entry = i;
+                break;
+            }
+        }
+        state.remaining = end - position;
+        if (state.remaining < 0.0f) state.remaining = 0.0f;
+        state.fresh = state.remaining == style.dashArray[state.entry];
+        // A position at the end of a dash or gap starts the next entry.
+        for (int32_t i = 0; i < style.dashCount && state.remaining <= 0.0f && style.dashArray[state.entry] > 0.0f; ++i)
+            Advance(&state);
+        return state;
+    }
+
+    // Walks the dash pattern along one curve of the given length. Emits the drawn pieces when
+    // building; false when the walk takes too many steps.
+    bool WalkCurve(int32_t i, float length, DashState *state, int32_t *steps, bool emit, bool firstOfContour,
+                   bool lastOfContour, bool closedDashes, StrokeOffsets *current, const StrokeOffsets &previous,
+                   const StrokeOffsets &next)
+    {
+        const QuadraticBezier2D &curve = curves[i];
+        float position = 0.0f;
+        float startParameter = 0.0f;
+        for (;;)
+        {
+            if (++*steps > kMaxStrokeDashSteps) return false;
+            float available = length - position;
+            bool drawn = (state->entry & 1) == 0;
+            if (state->remaining > available)
+            {
+                if (drawn && available > 0.0f && emit)
+                    EmitPiece(curve, startParameter, 1.0f, StartCap(*state, startParameter, firstOfContour, closedDashes),
+                              lastOfContour && !closedDashes ? Cap() : 0, current, previous, next);
+                if (available > 0.0f)
+                {
+                    state->remaining -= available;
+                    state->fresh = false;
+                }
+                return true;
+            }
+            position += state->remaining;
+            float endParameter = GetParameterAtArcLength(curve, position);
+            if (drawn && emit)
+                EmitPiece(curve, startParameter, endParameter,
+                          StartCap(*state, startParameter, firstOfContour, closedDashes), Cap(), current, previous,
+                          next);
+            startParameter = endParameter;
+            Advance(state);
+        }
+    }
+
+    uint32_t StartCap(const DashState &state, float startParameter, bool firstOfContour, bool closedDashes) const
+    {
+        if (firstOfContour && startParameter == 0.0f) return closedDashes ? 0 : Cap();
+        return state.fresh ? Cap() : 0;
+    }
+
+    void EmitPiece(const QuadraticBezier2D &curve, float t0, float t1, uint32_t startCap, uint32_t endCap,
+                   StrokeOffsets *current, const StrokeOffsets &previous, const StrokeOffsets &next)
+    {
+        if (t0 == 0.0f && t1 == 1.0f)
+        {
+            StrokeOffsets record = *current;
+            segment(curve, &record, previous, next, halfWidth, style.color, startCap, endCap, style.join,
+                    style.miterLimit, geometry, texels, write, 0);
+            return;
+        }
+        QuadraticBezier2D piece = curve.GetSubcurve(t0, t1);
+        StrokeOffsets record;
+        GetStrokeOffsets(piece, halfWidth, &record);
+        segment(piece, &record, previous, next, halfWidth, style.color, startCap, endCap, style.join,
+                style.miterLimit, geometry, texels, write, 0);
+    }
+
+    // Strokes the contour in dashes; false (nothing built) when the pattern would take too many
+    // steps or a curve has no finite length, so that the caller strokes it solid.
+    bool StrokeDashed(float total, StrokeScratch *scratch)
+    {
+        float *lengths = scratch->lengths;
+        for (int32_t i = firstCurve; i <= lastCurve; ++i)
+        {
+            float length = IsPoint(i) ? 0.0f : GetStrokeArcLength(curves[i]);
+            if (!std::isfinite(length)) return false;
+            lengths[i - firstCurve] = length;
+        }
+
+        // A dry walk: the number of steps and the state at the end of the contour.
+        DashState start = GetStartState(total);
+        DashState state = start;
+        int32_t steps = 0;
+        StrokeOffsets unused;
+        for (int32_t i = firstCurve; i <= lastCurve; ++i)
+        {
+            if (lengths[i - firstCurve] == 0.0f && IsPoint(i)) continue;
+            if (!WalkCurve(i, lengths[i - firstCurve], &state, &steps, false, false, false, false, &unused, unused,
+                           unused))
+                return false;
+        }
+        // A closed contour stays closed only where a drawn dash runs across its seam.
+        bool closedDashes = closed && (start.entry & 1) == 0 && (state.entry & 1) == 0 && !state.fresh;
+
+        state = start;
+        steps = 0;
+        ForEachCurve([&](int32_t i, StrokeOffsets *current, const StrokeOffsets &previous, const StrokeOffsets &next,
+                         bool first, bool last) {
+            return WalkCurve(i, lengths[i - firstCurve], &state, &steps, true, first, last, closedDashes, current,
+                             previous, next);
+        });
+        return true;
+    }
+
+    const StrokeStyle &style;
+    const QuadraticBezier2D *curves;
+    TexelBuffer *texels;
+    GeometryBuffer *geometry;
+    bool write;
+    float halfWidth;
+    BuildStrokeSegmentFunction segment;
+    bool closed = false;
+    int32_t firstCurve = 0;
+    int32_t lastCurve = 0;
+};
+
+// Calls stroke for each contour: with kStrokeContours, the curves up to and including the first
+// that ends at the contour's start.
+template <typename Function> void ForEachContour(uint32_t flags, int32_t count, const QuadraticBezier2D *curves,
+                                                 Function stroke)
+{
+    if (count <= 0 || curves == nullptr) return;
+    if ((flags & kStrokeContours) == 0)
+    {
+        stroke(count, curves);
+        return;
+    }
+    int32_t first = 0;
+    while (first < count)
+    {
+        int32_t end = first;
+        while (end < count - 1 && curves[end].p2 != curves[first].p0) ++end;
+        stroke(end - first + 1, curves + first);
+        first = end + 1;
+    }
+}
+
+}  // namespace
+
+void BuildPathStroke(const StrokeStyle &style, uint32_t flags, int32_t curveCount, const QuadraticBezier2D *curves,
+                     TexelBuffer *curveTexels, GeometryBuffer *geometry, StrokeScratch *scratch, bool write)
+{
+    if (curveCount <= 0 || curves == nullptr) return;
+    PathStroker stroker(style, curves, curveTexels, geometry, write);
+    stroker.Stroke(flags, curveCount, scratch);
+}
+
+bool BuildStrokeGeometry(const StrokeStyle &style, uint32_t flags, int32_t curveCount,
+                         const QuadraticBezier2D *curves, TexelBuffer *curveTexels, GeometryBuffer *geometry,
+                         StrokeScratch *scratch)
+{
+    int32_t startX = curveTexels->cursorX;
+    int32_t startY = curveTexels->cursorY;
+    ForEachContour(flags, curveCount, curves, [&](int32_t count, const QuadraticBezier2D *contour) {
+        BuildPathStroke(style, flags, count, contour, curveTexels, geometry, scratch, true);
+    });
+    bool placed = curveTexels->cursorX != startX || curveTexels->cursorY != startY;
+    if (!placed) return true;
+    return curveTexels->width >= 6 && curveTexels->cursorY < curveTexels->height;
+}
+
+void CountStrokeGeometry(const StrokeStyle &style, uint32_t flags, int32_t curveCount,
+                         const QuadraticBezier2D *curves, int32_t width, int32_t height, int32_t *cursor,
+                         int32_t *vertexCount, int32_t *triangleCount, StrokeScratch *scratch)
+{
+    TexelBuffer texels = {nullptr, 0, width, height, cursor[0], cursor[1]};
+    // The pointers only move: they start at one address and are never written through.
+    alignas(16) static uint8_t base[16];
+    GeometryBuffer geometry = {base, base, 0, 0, 0};
+    ForEachContour(flags, curveCount, curves, [&](int32_t count, const QuadraticBezier2D *contour) {
+        BuildPathStroke(style, flags, count, contour, &texels, &geometry, scratch, false);
+    });
+    *vertexCount = int32_t(geometry.vertexIndex);
+    *triangleCount = int32_t((static_cast<uint8_t *>(geometry.triangleData) - base) /
+                             int32_t(sizeof(VorlTriangle)));
+    cursor[0] = texels.cursorX;
+    cursor[1] = texels.cursorY;
+}
+
+}  // namespace oq
