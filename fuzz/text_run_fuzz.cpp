@@ -1,6 +1,7 @@
 // Text with format directives, bidirectional letters and broken UTF-8: run layout and the state
 // after the text, on an exact-size copy so that any read past the length is caught; then glyph
-// mapping with the two fonts of the sample font image. The first byte (which is also part of the
+// mapping with the two fonts of the sample font image, line breaking, caret placement and hit
+// testing over the mapped run. The first byte (which is also part of the
 // text) picks the options.
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "support/VorlFontBuilder.h"
 #include "vorl/text/FormatDirective.h"
 #include "vorl/text/GlyphMapping.h"
+#include "vorl/text/TextMeasure.h"
 #include "vorl/text/TextRun.h"
 #include "vorl/text/VorlFontValidator.h"
 
@@ -136,6 +138,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     run.states[0].missingGlyph = selector & 0x80 ? 0x7FFFFFFF : 1;
     oq::MapRunToGlyphs(&run, 2, sample.fonts, &kFallback);
     if (!GlyphsAreConsistent(run, sample.fonts, 2)) std::abort();
+
+    // Lines must cover the run in order, each taking at least one glyph.
+    static const uint32_t kBreaks[] = {' ', '-'};
+    static const uint32_t kForced[] = {'\n', '\r' | oq::kForcedBreakPairs, 0x2028 | oq::kForcedBreakKeepsParagraph};
+    static oq::TextLine lines[64];
+    float width = float(selector & 0x1F) * 2.0F;
+    int32_t first = 0;
+    const oq::TextLine *previous = nullptr;
+    for (int32_t round = 0; round < 64; round++)
+    {
+        int32_t count = oq::BreakRunIntoLines(&run, 2, sample.fonts, width, 2, kBreaks, 3, kForced, 1, kBreaks, 64,
+                                              lines, previous);
+        if (count < 1 || count > 64) std::abort();
+        for (int32_t i = 0; i < count; i++)
+        {
+            if (lines[i].firstGlyph != first) std::abort();
+            if (lines[i].glyphCount < 0 || (lines[i].glyphCount == 0 && first < run.glyphCount)) std::abort();
+            first += lines[i].glyphCount;
+        }
+        if (first > run.glyphCount) std::abort();
+        if (first == run.glyphCount) break;
+        previous = &lines[count - 1];
+    }
+
+    int32_t offsets[4] = {0, length / 3, length / 2, length};
+    oq::CaretPlacement placements[4];
+    oq::GetRunCaretPositions(&run, nullptr, 2, sample.fonts, 4, offsets, placements);
+    oq::HitTestResult hit;
+    for (const oq::CaretPlacement &placement : placements)
+    {
+        if (oq::HitTestRun(&run, nullptr, 2, sample.fonts, placement.x, &hit) &&
+            (hit.textOffset < 0 || hit.textOffset > length))
+            std::abort();
+    }
 
     oq::TextLayoutState result;
     oq::ApplyTextFormatDirectives(&state, text, length, &result);
