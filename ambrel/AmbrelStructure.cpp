@@ -38,9 +38,26 @@ KettricResult AmbrelStructure::CheckSingleSubstructure() const
 
 void WriteQuotedText(TextOutputStream *stream, const TextString &text)
 {
-    TextString escaped(text);
-    escaped.EscapeText(0);
-    stream->WriteChar('"').WriteBytes(escaped.GetText(), uint32_t(escaped.GetLength())).WriteChar('"');
+    // Escaped in pieces of at most 128 bytes that never split a UTF-8 sequence (a valid one is at
+    // most 4 bytes long); every byte escapes to at most 4.
+    char escaped[4 * 128 + 1];
+    const char *bytes = text.GetText();
+    int32_t length = text.GetLength();
+    stream->WriteChar('"');
+    for (int32_t start = 0; start < length;)
+    {
+        int32_t end = (length - start > 128) ? start + 128 : length;
+        for (int32_t step = 0; step < 3 && end < length && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80;
+             ++step)
+        {
+            --end;
+        }
+        bool changed = false;
+        int64_t size = TextString::WriteEscapedText(bytes + start, end - start, 0, escaped, &changed);
+        stream->WriteBytes(escaped, uint32_t(size));
+        start = end;
+    }
+    stream->WriteChar('"');
 }
 
 void WriteFloatValues(TextOutputStream *stream, const float *values, int32_t count)

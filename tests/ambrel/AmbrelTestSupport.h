@@ -1,0 +1,254 @@
+#pragma once
+
+// Shared helpers of the Ambrel tests: a string sink, reading and writing documents, and a
+// comparison of the resolved state of two documents.
+
+#include "ambrel/AmbrelDocument.h"
+#include "ambrel/ColorStructures.h"
+#include "ambrel/GeometryStructures.h"
+#include "ambrel/MatrixStructures.h"
+#include "ambrel/NodeStructures.h"
+#include "ambrel/ParameterStructures.h"
+#include "ambrel/StyleStructures.h"
+#include "ambrel/TextStructures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace oq::test {
+
+inline bool AppendToString(const void *data, uint32_t count, void *user)
+{
+    static_cast<std::string *>(user)->append(static_cast<const char *>(data), count);
+    return true;
+}
+
+// The document's text as the writer produces it.
+inline std::string WriteDocumentText(AmbrelDocument *document)
+{
+    std::string text;
+    {
+        TextOutputStream stream(AppendToString, &text);
+        document->Write(&stream);
+        EXPECT_TRUE(stream.Finish());
+    }
+    return text;
+}
+
+// The text of one structure written at indentation 0.
+inline std::string WriteStructureText(AmbrelDocument *document, const AmbrelStructure *structure)
+{
+    std::string text;
+    {
+        TextOutputStream stream(AppendToString, &text);
+        structure->Write(document, &stream);
+        EXPECT_EQ(stream.indentationLevel, 0);
+        EXPECT_TRUE(stream.Finish());
+    }
+    return text;
+}
+
+inline std::string FourCC(uint32_t code)
+{
+    char text[5] = {char(code >> 24), char(code >> 16), char(code >> 8), char(code), 0};
+    return text;
+}
+
+inline bool SameBits(float a, float b)
+{
+    return std::memcmp(&a, &b, sizeof(float)) == 0;
+}
+
+inline void ExpectSameFloats(const float *a, const float *b, int32_t count, const std::string &what)
+{
+    for (int32_t i = 0; i < count; ++i) EXPECT_TRUE(SameBits(a[i], b[i])) << what << " value " << i << ": " << a[i] << " vs " << b[i];
+}
+
+inline void ExpectSameColor(const ColorRGBA &a, const ColorRGBA &b, const std::string &what)
+{
+    ExpectSameFloats(&a.red, &b.red, 4, what);
+}
+
+inline void ExpectSameFillStyle(const FillStyle &a, const FillStyle &b, const std::string &what)
+{
+    ExpectSameColor(a.color, b.color, what + " colour");
+    EXPECT_EQ(a.rule, b.rule) << what;
+    EXPECT_EQ(a.gradient, b.gradient) << what;
+    if (a.gradient == kGradientLinear) ExpectSameFloats(&a.lineA, &b.lineA, 3, what + " line");
+    else if (a.gradient != kGradientNone) ExpectSameFloats(&a.centerX, &b.centerX, 3, what + " centre");
+    ExpectSameColor(a.gradientColor1, b.gradientColor1, what + " gradient colour 1");
+    ExpectSameColor(a.gradientColor2, b.gradientColor2, what + " gradient colour 2");
+}
+
+inline void ExpectSameStrokeStyle(const StrokeStyle &a, const StrokeStyle &b, const std::string &what)
+{
+    EXPECT_TRUE(SameBits(a.width, b.width)) << what;
+    ExpectSameColor(a.color, b.color, what + " colour");
+    EXPECT_EQ(a.cap, b.cap) << what;
+    EXPECT_EQ(a.join, b.join) << what;
+    EXPECT_TRUE(SameBits(a.miterLimit, b.miterLimit)) << what;
+    ASSERT_EQ(a.dashCount, b.dashCount) << what;
+    EXPECT_TRUE(SameBits(a.dashPhase, b.dashPhase)) << what;
+    if (a.dashCount != 0) ExpectSameFloats(a.dashArray, b.dashArray, a.dashCount, what + " dashes");
+}
+
+// The resolved state of one structure of each document (the structures have the same type).
+inline void ExpectSameStructureState(const KettricStructure *a, const KettricStructure *b, const std::string &what)
+{
+    uint32_t base = a->GetBaseStructureType();
+    uint32_t type = a->GetStructureType();
+    if (base == kKettricPrimitiveBase)
+    {
+        const auto *la = static_cast<const KettricPrimitive *>(a);
+        const auto *lb = static_cast<const KettricPrimitive *>(b);
+        EXPECT_EQ(la->GetArraySize(), lb->GetArraySize()) << what;
+        if (type == 'FLOT')
+        {
+            const auto *fa = static_cast<const KettricFloatList *>(a);
+            const auto *fb = static_cast<const KettricFloatList *>(b);
+            ASSERT_EQ(fa->GetElementCount(), fb->GetElementCount()) << what;
+            ExpectSameFloats(fa->GetElements(), fb->GetElements(), fa->GetElementCount(), what);
+            ASSERT_EQ(fa->GetStateCount(), fb->GetStateCount()) << what;
+            for (int32_t i = 0; i < fa->GetStateCount(); ++i) EXPECT_EQ(fa->GetState(i), fb->GetState(i)) << what;
+        }
+        else if (type == 'UIN8')
+        {
+            const auto *ua = static_cast<const KettricUInt8List *>(a);
+            const auto *ub = static_cast<const KettricUInt8List *>(b);
+            ASSERT_EQ(ua->GetElementCount(), ub->GetElementCount()) << what;
+            EXPECT_EQ(0, std::memcmp(ua->GetElements(), ub->GetElements(), size_t(ua->GetElementCount()))) << what;
+        }
+        else if (type == 'STRG')
+        {
+            const auto *sa = static_cast<const KettricStringList *>(a);
+            const auto *sb = static_cast<const KettricStringList *>(b);
+            ASSERT_EQ(sa->GetElementCount(), sb->GetElementCount()) << what;
+            for (int32_t i = 0; i < sa->GetElementCount(); ++i)
+            {
+                EXPECT_EQ(std::string((*sa)[i].GetText(), size_t((*sa)[i].GetLength())),
+                          std::string((*sb)[i].GetText(), size_t((*sb)[i].GetLength()))) << what;
+            }
+        }
+        else if (type == 'RFNC')
+        {
+            const auto *ra = static_cast<const KettricReferenceList *>(a);
+            const auto *rb = static_cast<const KettricReferenceList *>(b);
+            ASSERT_EQ(ra->GetElementCount(), rb->GetElementCount()) << what;
+            for (int32_t i = 0; i < ra->GetElementCount(); ++i) EXPECT_TRUE((*ra)[i] == (*rb)[i]) << what;
+        }
+        return;
+    }
+    if (base == kAmbrelNodeBase)
+    {
+        ExpectSameFloats(&static_cast<const NodeStructure *>(a)->nodeTransform.n[0][0],
+                         &static_cast<const NodeStructure *>(b)->nodeTransform.n[0][0], 16, what + " transform");
+    }
+    else if (base == kAmbrelMatrixBase)
+    {
+        ExpectSameFloats(&static_cast<const MatrixStructure *>(a)->matrix.n[0][0],
+                         &static_cast<const MatrixStructure *>(b)->matrix.n[0][0], 16, what + " matrix");
+    }
+    else if (base == kAmbrelGeometryBase)
+    {
+        const auto *ga = static_cast<const GeometryStructure *>(a);
+        const auto *gb = static_cast<const GeometryStructure *>(b);
+        ExpectSameFloats(&ga->geometryTransform.n[0][0], &gb->geometryTransform.n[0][0], 16, what + " transform");
+        ASSERT_EQ(ga->curves.GetElementCount(), gb->curves.GetElementCount()) << what;
+        ExpectSameFloats(&ga->curves[0].p0.x, &gb->curves[0].p0.x, 6 * ga->curves.GetElementCount(), what + " curves");
+        ASSERT_EQ(ga->contours.GetElementCount(), gb->contours.GetElementCount()) << what;
+        for (int32_t i = 0; i < ga->contours.GetElementCount(); ++i)
+        {
+            EXPECT_EQ(ga->contours[i].curveCount, gb->contours[i].curveCount) << what;
+            EXPECT_EQ(ga->contours[i].closed, gb->contours[i].closed) << what;
+            EXPECT_EQ(ga->contours[i].closingCurveAdded, gb->contours[i].closingCurveAdded) << what;
+        }
+        ExpectSameFloats(&ga->boundingBox.min.x, &gb->boundingBox.min.x, 4, what + " box");
+        EXPECT_EQ(ga->fillStructure == nullptr, gb->fillStructure == nullptr) << what;
+        EXPECT_EQ(ga->strokeStructure == nullptr, gb->strokeStructure == nullptr) << what;
+    }
+    else if (type == 'fill')
+    {
+        ExpectSameFillStyle(static_cast<const FillStructure *>(a)->fillStyle,
+                            static_cast<const FillStructure *>(b)->fillStyle, what);
+    }
+    else if (type == 'strk')
+    {
+        const auto *sa = static_cast<const StrokeStructure *>(a);
+        const auto *sb = static_cast<const StrokeStructure *>(b);
+        EXPECT_TRUE(SameBits(sa->strokeWidth, sb->strokeWidth)) << what;
+        ExpectSameStrokeStyle(sa->strokeStyle, sb->strokeStyle, what);
+    }
+    else if (type == 'colr')
+    {
+        const auto *ca = static_cast<const ColorStructure *>(a);
+        const auto *cb = static_cast<const ColorStructure *>(b);
+        EXPECT_EQ(ca->paletteIndex, cb->paletteIndex) << what;
+        ASSERT_EQ(ca->entryCount, cb->entryCount) << what;
+        for (int32_t i = 0; i < ca->entryCount; ++i) ExpectSameColor(ca->GetColor(i), cb->GetColor(i), what);
+    }
+    else if (type == 'grad')
+    {
+        const auto *ga = static_cast<const GradientStructure *>(a);
+        const auto *gb = static_cast<const GradientStructure *>(b);
+        EXPECT_STREQ(ga->gradientKind, gb->gradientKind) << what;
+        EXPECT_EQ(ga->objectFlag, gb->objectFlag) << what;
+    }
+    else if (type == 'rang')
+    {
+        ExpectSameFloats(&static_cast<const RangeStructure *>(a)->xMinimum,
+                         &static_cast<const RangeStructure *>(b)->xMinimum, 6, what);
+    }
+    else if (type == 'radi')
+    {
+        ExpectSameFloats(&static_cast<const RadiusStructure *>(a)->firstX, &static_cast<const RadiusStructure *>(b)->firstX, 4, what);
+    }
+    else if (type == 'angl')
+    {
+        ExpectSameFloats(&static_cast<const AngleStructure *>(a)->firstAngle,
+                         &static_cast<const AngleStructure *>(b)->firstAngle, 2, what);
+    }
+    else if (type == 'ofst' || type == 'opac')
+    {
+        float va = (type == 'ofst') ? static_cast<const OffsetStructure *>(a)->value : static_cast<const OpacityStructure *>(a)->value;
+        float vb = (type == 'ofst') ? static_cast<const OffsetStructure *>(b)->value : static_cast<const OpacityStructure *>(b)->value;
+        EXPECT_TRUE(SameBits(va, vb)) << what;
+    }
+    else if (type == 'stop')
+    {
+        EXPECT_STREQ(static_cast<const StopStructure *>(a)->extensionMode, static_cast<const StopStructure *>(b)->extensionMode) << what;
+    }
+    else if (type == 'dash')
+    {
+        const auto *da = static_cast<const DashStructure *>(a);
+        const auto *db = static_cast<const DashStructure *>(b);
+        ASSERT_EQ(da->dashCount, db->dashCount) << what;
+        EXPECT_TRUE(SameBits(da->dashOffset, db->dashOffset)) << what;
+    }
+}
+
+// Both documents hold the same structures in the same order with the same resolved state.
+inline void ExpectSameResolvedState(AmbrelDocument *a, AmbrelDocument *b)
+{
+    const KettricStructure *rootA = a->GetRootStructure();
+    const KettricStructure *rootB = b->GetRootStructure();
+    const TreeBase *na = rootA->GetNextTreeNode(rootA);
+    const TreeBase *nb = rootB->GetNextTreeNode(rootB);
+    int32_t index = 0;
+    while (na != nullptr && nb != nullptr)
+    {
+        const auto *sa = static_cast<const KettricStructure *>(na);
+        const auto *sb = static_cast<const KettricStructure *>(nb);
+        std::string what = "structure " + std::to_string(index) + " '" + FourCC(sa->GetStructureType()) + "'";
+        ASSERT_EQ(FourCC(sa->GetStructureType()), FourCC(sb->GetStructureType())) << what;
+        ASSERT_EQ(sa->GetNodeDepth(), sb->GetNodeDepth()) << what;
+        ExpectSameStructureState(sa, sb, what);
+        na = rootA->GetNextTreeNode(na);
+        nb = rootB->GetNextTreeNode(nb);
+        ++index;
+    }
+    EXPECT_EQ(na == nullptr, nb == nullptr) << "structure counts differ";
+}
+
+}  // namespace oq::test
