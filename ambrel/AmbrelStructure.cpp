@@ -18,6 +18,14 @@ bool AmbrelStructure::WriteSubstructures(AmbrelDocument *document, TextOutputStr
     return written;
 }
 
+const KettricStructure *AmbrelStructure::GetPreviousWrittenSibling() const
+{
+    const KettricStructure *previous = GetPreviousStructure();
+    while (previous != nullptr && previous->GetBaseStructureType() == kKettricPrimitiveBase)
+        previous = previous->GetPreviousStructure();
+    return previous;
+}
+
 KettricFloatList *AmbrelStructure::GetFirstFloatList() const
 {
     for (KettricStructure *structure = GetFirstSubnodeStructure(); structure != nullptr;

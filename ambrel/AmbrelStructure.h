@@ -33,7 +33,10 @@ public:
     // The product of the matrices of the transform substructures, in order (the last acts first).
     Transform4D &CalculateTransform(Transform4D &result) const;
 
-    bool HasPreviousSibling() const { return GetPreviousNode() != nullptr; }
+    // The previous sibling that is a structure: data lists are written elsewhere by their owner, so
+    // they never decide the empty line before a structure.
+    const KettricStructure *GetPreviousWrittenSibling() const;
+    bool HasPreviousSibling() const { return GetPreviousWrittenSibling() != nullptr; }
 
     // The first direct substructure that is a float list, or null.
     KettricFloatList *GetFirstFloatList() const;

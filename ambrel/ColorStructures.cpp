@@ -88,7 +88,7 @@ void ColorStructure::GetColorRGBA8(int32_t index, uint8_t *output) const
 void ColorStructure::Write(AmbrelDocument *, TextOutputStream *stream) const
 {
     if (colorList == nullptr || entryCount <= 0) return;
-    const KettricStructure *previous = GetPreviousStructure();
+    const KettricStructure *previous = GetPreviousWrittenSibling();
     const KettricStructure *super = GetSuperStructure();
     bool newline = previous != nullptr && previous->GetStructureType() != 'colr' &&
                    previous->GetStructureType() != 'stop' && (super == nullptr || super->GetStructureType() != 'comp');

@@ -84,7 +84,7 @@ MatrixStructure::MatrixStructure(uint32_t type) : AmbrelStructure(type)
 
 bool MatrixStructure::GetNewlineFlag() const
 {
-    const KettricStructure *previous = GetPreviousStructure();
+    const KettricStructure *previous = GetPreviousWrittenSibling();
     return previous != nullptr && previous->GetBaseStructureType() != kAmbrelMatrixBase;
 }
 

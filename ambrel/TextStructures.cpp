@@ -69,7 +69,7 @@ void MessageStructure::Write(AmbrelDocument *, TextOutputStream *stream) const
     }
     if (list == nullptr || list->GetElementCount() == 0) return;
 
-    const KettricStructure *previous = GetPreviousStructure();
+    const KettricStructure *previous = GetPreviousWrittenSibling();
     bool newline = previous != nullptr && previous->GetStructureType() != 'mess';
     WriteLine(stream, "Message (kind = ", 0, newline);
     WriteQuotedText(stream, messageKind);

@@ -1,0 +1,44 @@
+// Fuzzes the Ambrel reader: every document it accepts is written, read back and written again;
+// both reads succeed and the two texts are equal.
+#include "ambrel/AmbrelDocument.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool AppendToString(const void *data, uint32_t count, void *user)
+{
+    static_cast<std::string *>(user)->append(static_cast<const char *>(data), count);
+    return true;
+}
+
+std::string WriteText(oq::AmbrelDocument *document)
+{
+    std::string text;
+    oq::TextOutputStream stream(AppendToString, &text);
+    document->Write(&stream);
+    if (!stream.Finish()) __builtin_trap();
+    return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    std::vector<char> text(size + 1);
+    if (size != 0) std::memcpy(text.data(), data, size);
+    text[size] = 0;
+
+    oq::AmbrelDocument first;
+    if (first.ParseAndResolve(text.data()) != 0) return 0;
+    std::string text1 = WriteText(&first);
+
+    oq::AmbrelDocument second;
+    if (second.ParseAndResolve(text1.c_str()) != 0) __builtin_trap();
+    std::string text2 = WriteText(&second);
+    if (text1 != text2) __builtin_trap();
+    return 0;
+}
