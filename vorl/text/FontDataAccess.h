@@ -33,8 +33,8 @@ uint32_t GetCurveTextureOffset(const VorlFileHeader *file);
 [[nodiscard]] bool CopyCurveTextureData(const VorlFileHeader *file, void *destination, uint32_t destinationSize);
 [[nodiscard]] bool CopyBandTextureData(const VorlFileHeader *file, void *destination, uint32_t destinationSize);
 
-// Unpack the glyph's curves from the expanded 'HLF4' curve texture; writes exactly the glyph's
-// curve count of curves.
+// Unpack the glyph's curves from the expanded curve texture (as CopyCurveTextureData leaves it:
+// half floats for 'HLF4', floats for 'FLT4'); writes exactly the glyph's curve count of curves.
 void ExtractGlyphCurves(const VorlFontRecord *font, uint32_t glyphIndex, const VorlFileHeader *file,
                         const void *curveTexels, QuadraticBezier2D *curves);
 

@@ -185,24 +185,34 @@ std::vector<uint8_t> ExpandCurves(const std::vector<uint8_t> &image)
 
 TEST_F(FontDataTest, ExtractGlyphCurvesFollowsChainedTexels)
 {
-    std::vector<uint8_t> texels = ExpandCurves(image);
-    ASSERT_EQ(Font()->GetGlyphCurveCount(test::kSampleA), 5);
-    std::vector<QuadraticBezier2D> curves(5);
-    ExtractGlyphCurves(Font(), test::kSampleA, File(), texels.data(), curves.data());
-    // Two runs: (0,0) (0.25,0.5) (0.5,1) (0.75,0.5) (1,0) (0.5,0) (0,0) and a second triangle;
-    // the curve origin moves x by 0.125.
-    const float expected[5][6] = {
-        {0.125F, 0, 0.375F, 0.5F, 0.625F, 1},
-        {0.625F, 1, 0.875F, 0.5F, 1.125F, 0},
-        {1.125F, 0, 0.625F, 0, 0.125F, 0},
-        {0.375F, 0.25F, 0.625F, 0.5F, 0.875F, 0.25F},
-        {0.875F, 0.25F, 0.625F, 0.25F, 0.375F, 0.25F},
-    };
-    for (int i = 0; i < 5; ++i)
+    for (uint32_t format : {kTexelFormatHalf4, kTexelFormatFloat4})
     {
-        const QuadraticBezier2D &c = curves[i];
-        const float got[6] = {c.p0.x, c.p0.y, c.p1.x, c.p1.y, c.p2.x, c.p2.y};
-        for (int k = 0; k < 6; ++k) EXPECT_FLOAT_EQ(got[k], expected[i][k]) << "curve " << i << " value " << k;
+        // 'FLT4' textures hold 16-byte float texels; the curves read back the same.
+        VorlFontBuilder builder = MakeSampleVorlFont();
+        builder.curveFormat = format;
+        std::vector<uint8_t> formatImage = builder.Build();
+        ASSERT_TRUE(ValidateVorlFontFile(formatImage.data(), formatImage.size()));
+        const VorlFileHeader *file = reinterpret_cast<const VorlFileHeader *>(formatImage.data());
+        std::vector<uint8_t> texels = ExpandCurves(formatImage);
+        ASSERT_EQ(GetVorlFontRecord(file, 0)->GetGlyphCurveCount(test::kSampleA), 5);
+        std::vector<QuadraticBezier2D> curves(5);
+        ExtractGlyphCurves(GetVorlFontRecord(file, 0), test::kSampleA, file, texels.data(), curves.data());
+        // Two runs: (0,0) (0.25,0.5) (0.5,1) (0.75,0.5) (1,0) (0.5,0) (0,0) and a second triangle;
+        // the curve origin moves x by 0.125.
+        const float expected[5][6] = {
+            {0.125F, 0, 0.375F, 0.5F, 0.625F, 1},
+            {0.625F, 1, 0.875F, 0.5F, 1.125F, 0},
+            {1.125F, 0, 0.625F, 0, 0.125F, 0},
+            {0.375F, 0.25F, 0.625F, 0.5F, 0.875F, 0.25F},
+            {0.875F, 0.25F, 0.625F, 0.25F, 0.375F, 0.25F},
+        };
+        for (int i = 0; i < 5; ++i)
+        {
+            const QuadraticBezier2D &c = curves[i];
+            const float got[6] = {c.p0.x, c.p0.y, c.p1.x, c.p1.y, c.p2.x, c.p2.y};
+            for (int k = 0; k < 6; ++k)
+                EXPECT_FLOAT_EQ(got[k], expected[i][k]) << "format " << format << " curve " << i << " value " << k;
+        }
     }
 }
 
