@@ -22,17 +22,6 @@ void SetTextBoundsEmpty(Box2D *box)
     box->max.Set(-FloatMaxFinite, -FloatMaxFinite);
 }
 
-// The drawing passes of an effect: 'SHAD' shadow then plain, 'OTLN' outline then plain, 'OLSH'
-// shadow, outline, plain. Returns the pass count.
-int32_t GetEffectPasses(TextEffect effect, TextEffect *passes)
-{
-    int32_t count = 0;
-    if (effect == 'SHAD' || effect == 'OTLN' || effect == 'OLSH') passes[count++] = effect;
-    if (effect == 'OLSH') passes[count++] = 'OTLN';
-    passes[count++] = 0;
-    return count;
-}
-
 // One pass of BuildRunGeometry: draws every glyph the walk places and the decoration stretches.
 class RunGeometryPass
 {

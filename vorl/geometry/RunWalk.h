@@ -34,6 +34,17 @@ constexpr uint32_t kGlyphMarkBreakBit = uint32_t(kRunFlagMarkBreak) << 24;
 constexpr uint32_t kSoftHyphen = 0xAD;
 constexpr uint32_t kTabCharacter = 0x09;
 
+// The drawing passes of an effect, later passes on top: 'SHAD' shadow then plain, 'OTLN' outline
+// then plain, 'OLSH' shadow, outline, plain. Returns the pass count.
+inline int32_t GetEffectPasses(TextEffect effect, TextEffect *passes)
+{
+    int32_t count = 0;
+    if (effect == 'SHAD' || effect == 'OTLN' || effect == 'OLSH') passes[count++] = effect;
+    if (effect == 'OLSH') passes[count++] = 'OTLN';
+    passes[count++] = 0;
+    return count;
+}
+
 // The range to walk: a null range is the whole run; the end is clamped to the run's end entry.
 // False for an empty range.
 inline bool ResolveGlyphRange(const TextRun *run, const GlyphRange *range, GlyphRange *resolved)

@@ -8,6 +8,7 @@
 #include "support/GeometryCapture.h"
 #include "support/GeometryTestFont.h"
 #include "support/TextRunStorage.h"
+#include "vorl/geometry/GlyphList.h"
 #include "vorl/geometry/RunGeometry.h"
 #include "vorl/text/GlyphMapping.h"
 
@@ -26,6 +27,19 @@ struct BuiltRun
     float endPen[2] = {0, 0};
 
     const GeometryCapture &At(int32_t font) const { return *captures[size_t(font)]; }
+};
+
+// The glyph list of a run, with every optional array and both colour forms.
+struct GlyphListArrays
+{
+    int32_t count = 0;
+    std::vector<uint8_t> fonts;
+    std::vector<uint32_t> glyphs;
+    std::vector<float> positions;
+    std::vector<Matrix2D> matrices;
+    std::vector<uint8_t> colors;
+    std::vector<ColorRGBA> floatColors;
+    float endPen[2] = {0, 0};
 };
 
 // Lays text out over the geometry test font (fonts 0 and 1, tried in that order) with format
@@ -79,6 +93,30 @@ protected:
         EXPECT_EQ(next - built.placeholders.data(), built.placeholderCount);
         built.placeholders.resize(size_t(next - built.placeholders.data()));
         return built;
+    }
+
+    // Lists the range at pen (0, 0) into arrays of the size CountRunGeometry gives.
+    GlyphListArrays ListRun(const TextRun *run, const GlyphRange *range = nullptr)
+    {
+        GlyphListArrays list;
+        std::vector<int32_t> vertices(size_t(font.Count()));
+        std::vector<int32_t> triangles(size_t(font.Count()));
+        size_t capacity = size_t(
+            CountRunGeometry(run, range, font.Count(), font.fonts.data(), vertices.data(), triangles.data(), nullptr));
+        list.fonts.resize(capacity);
+        list.glyphs.resize(capacity);
+        list.positions.resize(2 * capacity);
+        list.matrices.resize(capacity);
+        list.colors.resize(4 * capacity);
+        list.floatColors.resize(capacity);
+        const float pen[2] = {0.0F, 0.0F};
+        list.count = GetRunGlyphList(run, range, font.Count(), font.fonts.data(), pen, list.fonts.data(),
+                                     list.glyphs.data(), list.positions.data(), list.matrices.data(),
+                                     list.colors.data(), nullptr, list.endPen);
+        EXPECT_EQ(GetRunGlyphListFloat(run, range, font.Count(), font.fonts.data(), pen, nullptr, list.glyphs.data(),
+                                       list.positions.data(), nullptr, list.floatColors.data(), nullptr, nullptr),
+                  list.count);
+        return list;
     }
 
     LoadedVorlFont font;

@@ -3,11 +3,14 @@
 #include <cmath>
 #include <limits>
 
+#include "RunGeometryFixture.h"
 #include "base/Half.h"
 #include "support/GeometryCapture.h"
 #include "vorl/geometry/DecorationGeometry.h"
 #include "vorl/geometry/GeometryBuilderTable.h"
 #include "vorl/geometry/GlyphGeometry.h"
+#include "vorl/geometry/GlyphList.h"
+#include "vorl/geometry/GlyphListGeometry.h"
 #include "vorl/geometry/PolygonTriangulation.h"
 
 namespace oq {
@@ -548,6 +551,150 @@ TEST_P(DecorationWriterTest, ExpansionOffsetSkewAndGradient)
     // Colours at em -0.25 and -0.05 of the gradient from -0.3 to 0.1: 0.125 and 0.625.
     EXPECT_EQ(capture.Vertex(0).colorBytes[0], 32);
     EXPECT_EQ(capture.Vertex(2).colorBytes[0], 159);
+}
+
+// Glyph-list geometry over the lists of runs of the geometry test font, for every variant.
+class GlyphListGeometryTest : public test::RunGeometryFixture, public ::testing::WithParamInterface<int32_t>
+{
+protected:
+    using List = test::GlyphListArrays;
+
+    // Counts the list, then builds it into exact-size buffers (float colours when asked).
+    std::vector<std::unique_ptr<test::GeometryCapture>> BuildList(const List &list, bool floatColors,
+                                                                  bool withFonts = true, bool withColors = true,
+                                                                  Box2D *bounds = nullptr)
+    {
+        const uint8_t *fonts = withFonts ? list.fonts.data() : nullptr;
+        int32_t vertices[2];
+        int32_t triangles[2];
+        CountGlyphListGeometry(font.Count(), font.fonts.data(), &state, list.count, fonts, list.glyphs.data(),
+                               vertices, triangles);
+        std::vector<std::unique_ptr<test::GeometryCapture>> captures;
+        std::vector<GeometryBuffer> buffers;
+        for (int32_t f = 0; f < font.Count(); ++f)
+        {
+            captures.push_back(std::make_unique<test::GeometryCapture>(GetParam(), vertices[f], triangles[f]));
+            buffers.push_back(captures.back()->buffer);
+        }
+        Box2D box;
+        if (floatColors)
+            BuildGlyphListGeometryFloatColors(font.fonts.data(), &state, list.count, fonts, list.glyphs.data(),
+                                              list.positions.data(), list.matrices.data(),
+                                              withColors ? list.floatColors.data() : nullptr, buffers.data(), &box);
+        else
+            BuildGlyphListGeometry(font.fonts.data(), &state, list.count, fonts, list.glyphs.data(),
+                                   list.positions.data(), list.matrices.data(),
+                                   withColors ? list.colors.data() : nullptr, buffers.data(), &box);
+        for (int32_t f = 0; f < font.Count(); ++f)
+        {
+            captures[size_t(f)]->buffer = buffers[size_t(f)];
+            EXPECT_EQ(captures[size_t(f)]->VertexCount(), vertices[f]);
+            EXPECT_EQ(captures[size_t(f)]->TriangleCount(), triangles[f]);
+        }
+        if (bounds != nullptr) *bounds = box;
+        return captures;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Variants, GlyphListGeometryTest, ::testing::Values(0, 1, 2, 3));
+
+TEST_P(GlyphListGeometryTest, ListOfARunDrawsLikeTheRun)
+{
+    const char *texts[] = {"ab cx{#size(14)}ad", "a\xCC\x8A\xCC\x8A b", "\xF0\x9F\x98\x80" "a{#laymul(true)}\xF0\x9F\x98\x80",
+                           "{#skew(0.2)}dcb"};
+    for (TextGeometryType type : {uint32_t('QUAD'), uint32_t('POLY'), uint32_t('RECT')})
+        for (const char *text : texts)
+            for (bool floatColors : {false, true})
+            {
+                SCOPED_TRACE(testing::Message() << text << " " << std::hex << type << " " << floatColors);
+                state.geometryType = type;
+                TextRun *run = Layout(text);
+                test::BuiltRun built = Build(run, nullptr, GetParam());
+                List list = ListRun(run);
+                Box2D bounds;
+                auto captures = BuildList(list, floatColors, true, true, &bounds);
+                EXPECT_EQ(bounds.min.x, built.bounds.min.x);
+                EXPECT_EQ(bounds.max.y, built.bounds.max.y);
+                for (int32_t f = 0; f < font.Count(); ++f)
+                {
+                    const test::GeometryCapture &a = built.At(f);
+                    const test::GeometryCapture &b = *captures[size_t(f)];
+                    ASSERT_EQ(a.VertexCount(), b.VertexCount());
+                    ASSERT_EQ(a.TriangleCount(), b.TriangleCount());
+                    for (int32_t t = 0; t < a.TriangleCount(); ++t) EXPECT_EQ(a.Triangle(t), b.Triangle(t));
+                    for (int32_t i = 0; i < a.VertexCount(); ++i)
+                    {
+                        test::CapturedVertex u = a.Vertex(i);
+                        test::CapturedVertex v = b.Vertex(i);
+                        EXPECT_EQ(std::memcmp(&u, &v, offsetof(test::CapturedVertex, colorBytes)), 0) << i;
+                        for (int k = 0; k < 4; ++k) EXPECT_NEAR(u.color[k], v.color[k], 0.01F) << i << " " << k;
+                    }
+                }
+            }
+}
+
+TEST_P(GlyphListGeometryTest, ColoursFontsAndEffects)
+{
+    List list = ListRun(Layout("ax\xF0\x9F\x98\x80"));
+    ASSERT_EQ(list.count, 3);
+    // Entry colours: red for 'a'; white for the layered glyph shows its layers unchanged.
+    const uint8_t red[4] = {255, 0, 0, 255};
+    std::memcpy(&list.colors[0], red, 4);
+    list.floatColors[0] = {1.0F, 0.0F, 0.0F, 1.0F};
+    std::memset(&list.colors[8], 255, 4);
+    list.floatColors[2] = {1.0F, 1.0F, 1.0F, 1.0F};
+    for (bool floatColors : {false, true})
+    {
+        auto captures = BuildList(list, floatColors);
+        test::CapturedVertex a = captures[0]->Vertex(0);
+        EXPECT_EQ(a.color[0], 1.0F);
+        EXPECT_EQ(a.color[1], 0.0F);
+        EXPECT_EQ(a.color[3], 1.0F);
+        test::CapturedVertex green = captures[0]->Vertex(8);
+        EXPECT_EQ(green.colorBytes[1], 255);
+        EXPECT_EQ(green.colorBytes[3], 128);
+        EXPECT_EQ(captures[1]->VertexCount(), 4);
+    }
+
+    // Without font indexes every glyph goes to font 0.
+    auto single = BuildList(list, false, false);
+    EXPECT_EQ(single[0]->VertexCount(), 16);
+    EXPECT_EQ(single[1]->VertexCount(), 0);
+
+    // Shadow copies first, in the shadow paint whatever the colours say; the layered glyph
+    // draws nothing in the shadow pass.
+    state.effect = 'SHAD';
+    state.shadowOffset[1] = 0.5F;
+    auto shadowed = BuildList(list, false);
+    ASSERT_EQ(shadowed[0]->VertexCount(), 16);
+    EXPECT_EQ(shadowed[0]->Vertex(0).colorBytes[0], 128);
+    EXPECT_FLOAT_EQ(shadowed[0]->Vertex(0).position[1], shadowed[0]->Vertex(4).position[1] + 5.0F);
+    EXPECT_EQ(shadowed[0]->Vertex(4).colorBytes[0], 255);
+    ASSERT_EQ(shadowed[1]->VertexCount(), 8);
+    EXPECT_EQ(shadowed[1]->Vertex(0).colorBytes[0], 128);
+}
+
+TEST_P(GlyphListGeometryTest, EmptyList)
+{
+    List list;
+    Box2D bounds;
+    auto captures = BuildList(list, false, true, true, &bounds);
+    EXPECT_EQ(captures[0]->VertexCount(), 0);
+    EXPECT_EQ(bounds.min.x, FloatMaxFinite);
+    EXPECT_EQ(bounds.max.x, -FloatMaxFinite);
+}
+
+TEST_P(GlyphListGeometryTest, CountsEveryEffectAndForm)
+{
+    List list = ListRun(Layout("abcdx\xF0\x9F\x98\x80\xCC\x8A"));
+    for (TextEffect effect : {0u, uint32_t('SHAD'), uint32_t('OTLN'), uint32_t('OLSH')})
+        for (TextGeometryType type : {uint32_t('QUAD'), uint32_t('POLY'), uint32_t('RECT')})
+        {
+            SCOPED_TRACE(testing::Message() << std::hex << effect << " " << type);
+            state.effect = effect;
+            state.geometryType = type;
+            BuildList(list, GetParam() >= 2);   // checks count = build per font
+        }
 }
 
 }  // namespace

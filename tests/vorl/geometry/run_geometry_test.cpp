@@ -5,6 +5,7 @@
 
 #include "RunGeometryFixture.h"
 #include "vorl/geometry/GlyphGeometry.h"
+#include "vorl/geometry/GlyphList.h"
 
 namespace oq {
 namespace {
@@ -337,6 +338,84 @@ TEST_F(RunGeometryTest, ClippedGlyphsBecomeQuadsOfTheirVisiblePart)
     BuiltRun whole = Build(Layout("c"));
     EXPECT_EQ(whole.At(0).VertexCount(), 3);
     EXPECT_EQ(whole.At(0).TriangleCount(), 1);
+}
+
+using GlyphListTest = test::RunGeometryFixture;
+
+TEST_F(GlyphListTest, ListsEveryPlacedGlyph)
+{
+    TextRun *run = Layout("ab cx");
+    test::GlyphListArrays list = ListRun(run);
+    ASSERT_EQ(list.count, 5);
+    const uint32_t glyphs[5] = {test::kGeometryA, test::kGeometryB, test::kGeometrySpace, test::kGeometryC,
+                                test::kGeometryB};
+    const uint8_t fonts[5] = {0, 0, 0, 0, 1};
+    const float x[5] = {0.0F, 4.5F, 10.0F, 12.5F, 17.0F};
+    for (int32_t j = 0; j < 5; ++j)
+    {
+        SCOPED_TRACE(j);
+        EXPECT_EQ(list.glyphs[size_t(j)], glyphs[j]);
+        EXPECT_EQ(list.fonts[size_t(j)], fonts[j]);
+        EXPECT_FLOAT_EQ(list.positions[2 * size_t(j)], x[j]);
+        EXPECT_EQ(list.positions[2 * size_t(j) + 1], 0.0F);
+        EXPECT_EQ(list.matrices[size_t(j)](0, 0), 10.0F);
+        EXPECT_EQ(list.matrices[size_t(j)](1, 1), 10.0F);
+        EXPECT_EQ(list.matrices[size_t(j)](0, 1), 0.0F);
+        // The fill colour, blue, as sRGB bytes.
+        EXPECT_EQ(list.colors[4 * size_t(j) + 2], 255);
+        EXPECT_EQ(list.colors[4 * size_t(j)], 0);
+    }
+    EXPECT_FLOAT_EQ(list.endPen[0], 22.5F);
+
+    // Only the glyph indexes and positions are required.
+    uint32_t glyphIndexes[5];
+    float positions[10];
+    const float pen[2] = {1.0F, 2.0F};
+    EXPECT_EQ(GetRunGlyphList(run, nullptr, font.Count(), font.fonts.data(), pen, nullptr, glyphIndexes, positions,
+                              nullptr, nullptr, nullptr, nullptr),
+              5);
+    EXPECT_FLOAT_EQ(positions[8], 18.0F);
+    EXPECT_FLOAT_EQ(positions[9], 2.0F);
+}
+
+TEST_F(GlyphListTest, MarksLayersAndRotatedGlyphs)
+{
+    state.skew = 0.25F;
+    test::GlyphListArrays marks = ListRun(Layout("a\xCC\x8A"));
+    ASSERT_EQ(marks.count, 2);
+    // dy = (0.55 - 0.6) x 10 moves x by dy x skew.
+    EXPECT_FLOAT_EQ(marks.positions[2], 0.5F - 0.5F * 0.25F);
+    EXPECT_FLOAT_EQ(marks.positions[3], 0.5F);
+    EXPECT_EQ(marks.matrices[1](0, 1), 2.5F);   // M, not turned
+    state.skew = 0.0F;
+    state.optionFlags = kTextOptionDirectives | kTextOptionNoMarks;
+    test::GlyphListArrays loose = ListRun(Layout("a\xCC\x8A"));
+    EXPECT_FLOAT_EQ(loose.positions[2], 5.0F);
+    EXPECT_FLOAT_EQ(loose.positions[3], 0.0F);
+
+    struct Case
+    {
+        uint32_t options;
+        uint8_t red;
+    };
+    for (const Case &c : {Case{0, 255}, Case{kTextOptionNoLayers, 0}, Case{kTextOptionLayerMultiply, 0}})
+    {
+        state.optionFlags = kTextOptionDirectives | c.options;
+        test::GlyphListArrays layers = ListRun(Layout("\xF0\x9F\x98\x80"));
+        ASSERT_EQ(layers.count, 1);
+        EXPECT_EQ(layers.glyphs[0], test::kGeometrySmile);
+        EXPECT_EQ(layers.colors[0], c.red) << c.options;
+    }
+
+    state.optionFlags = kTextOptionDirectives | kTextOptionVertical;
+    test::GlyphListArrays vertical = ListRun(Layout("\xE4\xB8\x80" "a"));
+    ASSERT_EQ(vertical.count, 2);
+    EXPECT_EQ(vertical.matrices[0](0, 0), 0.0F);
+    EXPECT_EQ(vertical.matrices[0](0, 1), -10.0F);
+    EXPECT_EQ(vertical.matrices[0](1, 0), 10.0F);
+    EXPECT_FLOAT_EQ(vertical.positions[0], -5.0F);   // vertical origin offset -0.5 em
+    EXPECT_EQ(vertical.matrices[1](0, 0), 10.0F);
+    EXPECT_FLOAT_EQ(vertical.positions[2], 10.0F);   // after the vertical advance of 1 em
 }
 
 TEST(RunGeometryFontTest, OutlineRecordsWithoutOutlineSizeAreRefused)
