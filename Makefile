@@ -9,7 +9,8 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := build-essential cmake ninja-build g++ clang libclang-rt-14-dev \
 	googletest libgtest-dev libgmock-dev libbenchmark-dev \
 	libexpat1-dev libxml2-utils liblz4-dev zlib1g-dev rapidjson-dev \
-	libegl-dev libgl-dev libopengl-dev libgl1-mesa-dri glslang-tools libcairo2-dev libfreetype-dev fonts-dejavu-core
+	libegl-dev libgl-dev libopengl-dev libgl1-mesa-dri glslang-tools libcairo2-dev libfreetype-dev fonts-dejavu-core \
+	libharfbuzz-dev
 
 .PHONY: all deps build test test-sanitize fuzz bench run clean
 
