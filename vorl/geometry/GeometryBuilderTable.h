@@ -6,6 +6,7 @@
 #include "base/Matrix2D.h"
 #include "vorl/geometry/GeometryBuffer.h"
 #include "vorl/geometry/StrokeSegment.h"
+#include "vorl/geometry/VorlGraphicsFile.h"
 #include "vorl/text/TextLayoutState.h"
 #include "vorl/text/VorlFileGlyphRecord.h"
 
@@ -18,6 +19,11 @@ using WriteGlyphGeometryFunction = void (*)(const TextLayoutState *state, const 
                                             const Matrix2D &matrix, const TextPaint *paint,
                                             const uint8_t *layerColor, GeometryBuffer *geometry, Box2D *bounds);
 using WriteDecorationRectFunction = void (*)(const DecorationRun *run, float endX, Box2D *bounds);
+using WriteShapeGeometryFunction = void (*)(const VorlShapeRecord *record, const float *position,
+                                            const Matrix2D &transform, const TextPaint *paint, uint32_t flags,
+                                            uint32_t geometryType, GeometryBuffer *geometry);
+using BuildIconGeometryFunction = void (*)(const VorlGraphicsHeader *header, int32_t icon, const float *position,
+                                           const float *scale, uint32_t geometryType, GeometryBuffer *geometry);
 
 // The variants of every builder family, indexed by GetGeometryVariant (strokes: GetStrokeVariant).
 // Each family adds its row here, in table order: shapes, icons, path fills, stroke segments.
@@ -25,6 +31,8 @@ struct GeometryBuilderTable
 {
     WriteGlyphGeometryFunction writeGlyphGeometry[4];       // entries 0-3
     WriteDecorationRectFunction writeDecorationRect[4];     // entries 4-7
+    WriteShapeGeometryFunction writeShapeGeometry[4];       // entries 8-11
+    BuildIconGeometryFunction buildIconGeometry[4];         // entries 12-15
     BuildStrokeSegmentFunction buildStrokeSegment[8];       // entries 20-27
 };
 

@@ -55,16 +55,6 @@ struct ListExtent
     uint64_t end = 0;         // entries that some glyph record reaches
 };
 
-// Texture sizes that texel locations can address: contour words hold a 12-bit column and a
-// 13-bit curve row, band locations a 16-bit row, and band positions wrap at 4096 texels a row.
-constexpr uint32_t kMaxTextureWidth = 4096;
-constexpr uint32_t kMaxCurveTextureRows = 8192;
-constexpr uint32_t kMaxBandTextureRows = 65536;
-
-// The codec's largest expansion: a 4-byte match code writes at most 65827 bytes.
-constexpr uint64_t kLongestMatch = 65827;
-constexpr uint64_t kCodeBytesPerLongestMatch = 4;
-
 // Size of the known directory items; other items must hold at least one word.
 uint32_t GetItemSize(uint32_t tag)
 {
@@ -95,9 +85,9 @@ public:
         if (fileSize < sizeof(VorlFileHeader) || reinterpret_cast<uintptr_t>(file) % 4 != 0) return false;
         std::memcpy(&header, file, sizeof(header));
         if (!ValidateTexture(header.curveTexture, header.curveTexture.format == kTexelFormatFloat4 ? 16 : 8,
-                             kMaxCurveTextureRows))
+                             kMaxVorlCurveTextureRows))
             return false;
-        if (!ValidateTexture(header.bandTexture, 4, kMaxBandTextureRows)) return false;
+        if (!ValidateTexture(header.bandTexture, 4, kMaxVorlBandTextureRows)) return false;
         if (header.count == 0 || !Inside(sizeof(VorlFileHeader), uint64_t(header.count) * sizeof(VorlFontRecord))) return false;
         for (uint32_t i = 0; i < header.count; ++i)
         {
@@ -116,19 +106,9 @@ private:
         return value;
     }
 
-    // A texture no wider and no taller than its texel locations can address, whose data lie in
-    // the file. A compressed block may not claim more bytes than its code could expand to, so a
-    // small file cannot make the loader allocate gigabytes.
-    bool ValidateTexture(const TextureDescriptor &texture, uint32_t texelSize, uint32_t maxRows)
+    bool ValidateTexture(const TextureDescriptor &texture, uint32_t texelSize, uint32_t maxRows) const
     {
-        if (texture.width == 0 || texture.height == 0) return false;
-        if (texture.width > kMaxTextureWidth || texture.height > maxRows) return false;
-        uint64_t expanded = uint64_t(texture.width) * texture.height * texelSize;
-        if (expanded > UINT32_MAX) return false;
-        if (texture.compression != 0)
-            return texture.compressedSize != 0 && Inside(texture.dataOffset, texture.compressedSize) &&
-                   expanded * kCodeBytesPerLongestMatch <= uint64_t(texture.compressedSize) * kLongestMatch;
-        return Inside(texture.dataOffset, expanded);
+        return IsVorlTextureInFile(texture, texelSize, maxRows, fileSize);
     }
 
     // A texel run of count texels from (column, row) that stays inside one row of the texture.
@@ -449,6 +429,22 @@ private:
 };
 
 }  // namespace
+
+bool IsVorlTextureInFile(const TextureDescriptor &texture, uint32_t texelSize, uint32_t maxRows, uint64_t fileSize)
+{
+    // The codec's largest expansion: a 4-byte match code writes at most 65827 bytes.
+    const uint64_t longestMatch = 65827;
+    const uint64_t codeBytesPerLongestMatch = 4;
+    if (texture.width == 0 || texture.height == 0) return false;
+    if (texture.width > kMaxVorlTextureWidth || texture.height > maxRows) return false;
+    uint64_t expanded = uint64_t(texture.width) * texture.height * texelSize;
+    if (expanded > UINT32_MAX) return false;
+    auto inside = [fileSize](uint64_t offset, uint64_t bytes) { return offset <= fileSize && bytes <= fileSize - offset; };
+    if (texture.compression != 0)
+        return texture.compressedSize != 0 && inside(texture.dataOffset, texture.compressedSize) &&
+               expanded * codeBytesPerLongestMatch <= uint64_t(texture.compressedSize) * longestMatch;
+    return inside(texture.dataOffset, expanded);
+}
 
 bool ValidateVorlFontFile(const void *image, size_t size)
 {
