@@ -307,4 +307,16 @@ void ReleaseToMemoryManager(void *memory)
 
 void InstallMemoryManager() { SetAllocator(AllocateFromMemoryManager, ReleaseToMemoryManager); }
 
+void *AllocateMemory(Heap &heap, uint64_t size)
+{
+    if (size > Heap::kMaxRequestSize) return nullptr;
+    HeapBlock *block = heap.Allocate(size_t(size), 4);
+    return block ? block->GetMemory() : nullptr;
+}
+
+void FreeMemory(Heap &heap, void *memory)
+{
+    if (memory) heap.Free(HeapBlock::FromMemory(memory));
+}
+
 }  // namespace oq

@@ -131,4 +131,9 @@ void *AllocateFromMemoryManager(size_t size);
 void ReleaseToMemoryManager(void *memory);
 void InstallMemoryManager();
 
+// Raw storage (flags 4) of a heap: the memory, or null when the heap has none or the size does
+// not fit; FreeMemory ignores null.
+[[nodiscard]] void *AllocateMemory(Heap &heap, uint64_t size);
+void FreeMemory(Heap &heap, void *memory);
+
 }  // namespace oq
