@@ -211,6 +211,13 @@ void CosSin(float angle, float *cosine, float *sine)
     *sine = WithSignOf(s, angle);
 }
 
+void GetTrigTableEntry(int32_t index, float *cosine, float *sine)
+{
+    const float *entry = kTrigTableData.entries[index & (kTrigTableSize - 1)];
+    *cosine = entry[0];
+    *sine = entry[1];
+}
+
 float Arctan(float x)
 {
     if (x != x)

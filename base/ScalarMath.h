@@ -63,6 +63,9 @@ float Tan(float angle);
 // Cosine and sine from one table lookup.
 void CosSin(float angle, float *cosine, float *sine);
 
+// Entry (index & 255) of the trigonometric table: cosine and sine of 2 pi index / 256.
+void GetTrigTableEntry(int32_t index, float *cosine, float *sine);
+
 float Arcsin(float x);
 float Arccos(float x);
 float Arctan(float x);

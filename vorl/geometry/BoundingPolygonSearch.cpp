@@ -1,0 +1,337 @@
+#include "vorl/geometry/BoundingPolygon.h"
+
+#include "base/ScalarMath.h"
+#include "vorl/geometry/PolygonTriangulation.h"
+
+namespace oq {
+
+namespace {
+
+// The limits of one polygon kind: its first direction and the turn between consecutive edges.
+struct PolygonKind
+{
+    int32_t sides;
+    int32_t firstMax;
+    int32_t stepMin;
+    int32_t stepMax;
+    float degeneracy;
+};
+
+constexpr PolygonKind kTriangle = {3, 112, 32, 112, 1.0f / 16.0f};
+constexpr PolygonKind kQuadrilateral = {4, 112, 8, 112, 1.0f / 16.0f};
+constexpr PolygonKind kPentagon = {5, 80, 20, 80, 1.0f / 8.0f};
+constexpr PolygonKind kHexagon = {6, 64, 20, 64, 3.0f / 8.0f};
+
+// Total length of the interior edges of triangulation pattern p of an n-gon, each edge once, in
+// the order the pattern's triangles name them.
+float GetInteriorEdgeLength(const float *v, int32_t n, int32_t p)
+{
+    int32_t seen[4];
+    int32_t seenCount = 0;
+    float sum = 0.0f;
+    for (int32_t t = 0; t < n - 2; t++)
+    {
+        const uint8_t *triangle = kPolygonTriangulationTable[p][t];
+        for (int32_t e = 0; e < 3; e++)
+        {
+            int32_t a = triangle[e], b = triangle[(e + 1) % 3];
+            int32_t step = (b - a + n) % n;
+            if (step == 1 || step == n - 1)
+                continue;
+            int32_t key = a < b ? a * 8 + b : b * 8 + a;
+            bool known = false;
+            for (int32_t k = 0; k < seenCount; k++)
+                known = known || seen[k] == key;
+            if (known || seenCount == 4)
+                continue;
+            seen[seenCount++] = key;
+            float dx = v[2 * a] - v[2 * b], dy = v[2 * a + 1] - v[2 * b + 1];
+            sum += Sqrt(dx * dx + dy * dy);
+        }
+    }
+    return sum;
+}
+
+// The polygon Q that all candidate lines cut out. A polygon made of some of the candidates has
+// exactly the area of Q plus, for each pair of consecutive chosen lines, the pocket between Q and
+// the corner where the two lines meet; so the pockets of a partial choice bound the final area from
+// below, and choices that cannot beat the best cost are skipped early. Kept in double, and used only
+// when every candidate carries an edge of Q (else nothing is skipped).
+struct SupportPockets
+{
+    static constexpr int32_t kMaxLines = 128;
+    bool valid;
+    int32_t count;
+    const float *lines;
+    double area;
+    double corners[kMaxLines][2];  // corner k: lines k - 1 and k
+    double chain[kMaxLines + 1];   // twice the area swept from corner 0 to corner k along Q
+
+    static bool Intersect(const float *l1, const float *l2, double *x, double *y)
+    {
+        double det = double(l1[0]) * l2[1] - double(l2[0]) * l1[1];
+        if (!(det > 0.0))
+            return false;
+        *x = (double(l1[1]) * l2[2] - double(l2[1]) * l1[2]) / det;
+        *y = (double(l2[0]) * l1[2] - double(l1[0]) * l2[2]) / det;
+        return true;
+    }
+
+    void Prepare(int32_t n, const float *candidateLines, const uint8_t *directions)
+    {
+        count = n;
+        lines = candidateLines;
+        valid = n >= 3 && n <= kMaxLines;
+        for (int32_t k = 0; valid && k < n; k++)
+        {
+            int32_t previous = (k + n - 1) % n;
+            int32_t step = (directions[k] - directions[previous] + 256) % 256;
+            valid = step > 0 && step < 128 &&
+                    Intersect(lines + 3 * previous, lines + 3 * k, &corners[k][0], &corners[k][1]);
+        }
+        chain[0] = 0.0;
+        for (int32_t k = 0; valid && k < n; k++)
+        {
+            // Corner k to corner k + 1 must run forward along line k.
+            const double *a = corners[k], *b = corners[(k + 1) % n];
+            const float *l = lines + 3 * k;
+            double along = (b[0] - a[0]) * -double(l[1]) + (b[1] - a[1]) * double(l[0]);
+            valid = along >= 0.0;
+            chain[k + 1] = chain[k] + (a[0] * b[1] - b[0] * a[1]);
+        }
+        area = valid ? chain[n] * 0.5 : 0.0;
+    }
+
+    // The pocket between Q and the corner of candidate i and the next chosen candidate j (after i,
+    // cyclically).
+    double Pocket(int32_t i, int32_t j) const
+    {
+        int32_t k = (i + 1) % count;
+        if (k == j)
+            return 0.0;
+        double x, y;
+        if (!Intersect(lines + 3 * i, lines + 3 * j, &x, &y))
+            return 0.0;
+        double swept = k <= j ? chain[j] - chain[k] : chain[count] - chain[k] + chain[j];
+        const double *a = corners[k], *b = corners[j];
+        double twice = swept + (b[0] * y - x * b[1]) + (x * a[1] - a[0] * y);
+        return twice < 0.0 ? -twice * 0.5 : twice * 0.5;
+    }
+};
+
+struct Search
+{
+    const PolygonKind &kind;
+    int32_t count;
+    const float *lines;
+    const uint8_t *directions;
+    float tolerance;
+    float *vertices;
+    float *bestCost;
+    const SupportPockets &pockets;
+    int32_t chosen[6];
+    double partial[6];  // pocket area of the chosen lines so far
+    int32_t word;
+
+    // Least pocket area from line j back round to the first chosen line through exactly r more
+    // lines, every turn within the kind's window (+infinity when there is no such way).
+    double remaining[6][SupportPockets::kMaxLines];
+
+    int32_t Step(int32_t from, int32_t to) const { return (directions[to] - directions[from] + 256) % 256; }
+
+    void PrepareRemaining(int32_t first)
+    {
+        const int32_t n = kind.sides;
+        for (int32_t j = count - 1; j > first; j--)
+        {
+            int32_t closing = Step(j, first);
+            remaining[0][j] = closing >= kind.stepMin && closing <= kind.stepMax ? pockets.Pocket(j, first)
+                                                                                  : double(FloatInfinity);
+        }
+        for (int32_t r = 1; r <= n - 2; r++)
+        {
+            for (int32_t j = first + 1; j < count; j++)
+            {
+                double least = double(FloatInfinity);
+                for (int32_t k = j + 1; k < count; k++)
+                {
+                    int32_t step = directions[k] - directions[j];
+                    if (step < kind.stepMin)
+                        continue;
+                    if (step > kind.stepMax)
+                        break;
+                    double v = pockets.Pocket(j, k) + remaining[r - 1][k];
+                    least = v < least ? v : least;
+                }
+                remaining[r][j] = least;
+            }
+        }
+    }
+
+    // Whether the chosen lines with line i at this level can still give a polygon cheaper than the
+    // best cost (with a margin for the float evaluation).
+    bool MayBeat(int32_t level, int32_t i)
+    {
+        if (!pockets.valid)
+            return true;
+        if (level == 0)
+        {
+            partial[0] = 0.0;
+            PrepareRemaining(i);
+            return true;
+        }
+        partial[level] = partial[level - 1] + pockets.Pocket(chosen[level - 1], i);
+        double bound = pockets.area + partial[level] + remaining[kind.sides - 1 - level][i];
+        double best = double(*bestCost);
+        return !(bound > best + 1.0e-3 * (best < 0.0 ? -best : best) + 1.0e-12);
+    }
+
+    float Distance(const float *v, int32_t a, int32_t b) const
+    {
+        float dx = v[2 * a] - v[2 * b], dy = v[2 * a + 1] - v[2 * b + 1];
+        return Sqrt(dx * dx + dy * dy);
+    }
+
+    void Evaluate()
+    {
+        const int32_t n = kind.sides;
+        float v[12];
+        for (int32_t k = 0; k < n; k++)
+        {
+            const float *l1 = lines + 3 * chosen[k];
+            const float *l2 = lines + 3 * chosen[(k + 1) % n];
+            float det = l1[0] * l2[1] - l2[0] * l1[1];
+            v[2 * k] = (l1[1] * l2[2] - l2[1] * l1[2]) / det;
+            v[2 * k + 1] = (l2[0] * l1[2] - l1[0] * l2[2]) / det;
+        }
+        float twiceArea = 0.0f;
+        float shortest = FloatInfinity;
+        for (int32_t k = 0; k < n; k++)
+        {
+            int32_t j = (k + 1) % n;
+            twiceArea += v[2 * k] * v[2 * j + 1] - v[2 * j] * v[2 * k + 1];
+            float dx = v[2 * j] - v[2 * k], dy = v[2 * j + 1] - v[2 * k + 1];
+            float side = dx * dx + dy * dy;
+            shortest = side < shortest ? side : shortest;
+        }
+        float area = twiceArea * 0.5f;
+        if (!(area < *bestCost))
+            return;
+        float limit = kind.degeneracy * area;
+        if (!(shortest > limit * limit))
+            return;
+
+        float cost = area;
+        int32_t pattern = 0;
+        if (n == 4)
+        {
+            float d02 = Distance(v, 0, 2), d13 = Distance(v, 1, 3);
+            float dx02 = v[0] - v[4], dy02 = v[1] - v[5], dx13 = v[2] - v[6], dy13 = v[3] - v[7];
+            bool first = dx02 * dx02 + dy02 * dy02 <= dx13 * dx13 + dy13 * dy13;
+            pattern = first ? 1 : 2;
+            cost = area + tolerance * (first ? d02 : d13);
+        }
+        else if (n >= 5)
+        {
+            // Pentagons fan from one vertex (patterns 3-7), hexagons use patterns 8-15; ties go to
+            // the lower pattern.
+            float best = FloatInfinity;
+            for (int32_t p = n == 5 ? 3 : 8; p <= (n == 5 ? 7 : 15); p++)
+            {
+                float sum = GetInteriorEdgeLength(v, n, p);
+                if (sum < best)
+                {
+                    best = sum;
+                    pattern = p;
+                }
+            }
+            cost = area + tolerance * best;
+        }
+        if (!(cost < *bestCost))
+            return;
+        *bestCost = cost;
+        for (int32_t k = 0; k < 2 * n; k++)
+            vertices[k] = v[k];
+        word = pattern << 8 | n;
+    }
+
+    // Chooses line `level` (0-based) after the lines already chosen, in list order.
+    void Choose(int32_t level, int32_t from)
+    {
+        const int32_t n = kind.sides;
+        int32_t lo, hi;
+        if (level == 0)
+        {
+            lo = 0;
+            hi = kind.firstMax;
+        }
+        else
+        {
+            int32_t first = directions[chosen[0]];
+            int32_t previous = directions[chosen[level - 1]];
+            int32_t remaining = n - level;  // n - K + 1 for the 1-based K = level + 1
+            lo = previous + kind.stepMin;
+            hi = previous + kind.stepMax;
+            int32_t lo2 = first + 256 - kind.stepMax * remaining;
+            int32_t hi2 = first + 256 - kind.stepMin * remaining;
+            lo = lo > lo2 ? lo : lo2;
+            hi = hi < hi2 ? hi : hi2;
+            hi = hi < first + 255 ? hi : first + 255;
+        }
+        for (int32_t i = from; i < count; i++)
+        {
+            int32_t d = directions[i];
+            if (d < lo)
+                continue;
+            if (d > hi)
+                break;
+            if (!MayBeat(level, i))
+                continue;
+            chosen[level] = i;
+            if (level + 1 == n)
+                Evaluate();
+            else
+                Choose(level + 1, i + 1);
+        }
+    }
+};
+
+int32_t RunSearch(const PolygonKind &kind, int32_t count, const float *lines, const uint8_t *directions,
+                  float tolerance, float *vertices, float *bestCost)
+{
+    if (count < kind.sides)
+        return 0;
+    SupportPockets pockets;
+    pockets.Prepare(count, lines, directions);
+    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, {}, {}, 0, {}};
+    search.Choose(0, 0);
+    return search.word;
+}
+
+}  // namespace
+
+int32_t FindBoundingTriangle(int32_t count, const float *lines, const uint8_t *directions, float *vertices,
+                             float *bestCost)
+{
+    return RunSearch(kTriangle, count, lines, directions, 0.0f, vertices, bestCost);
+}
+
+int32_t FindBoundingQuadrilateral(int32_t count, const float *lines, const uint8_t *directions, float tolerance,
+                                  float *vertices, float *bestCost)
+{
+    return RunSearch(kQuadrilateral, count, lines, directions, tolerance, vertices, bestCost);
+}
+
+int32_t FindBoundingPentagon(int32_t count, const float *lines, const uint8_t *directions, float tolerance,
+                             float *vertices, float *bestCost)
+{
+    return RunSearch(kPentagon, count, lines, directions, tolerance, vertices, bestCost);
+}
+
+int32_t FindBoundingHexagon(int32_t count, const float *lines, const uint8_t *directions, float tolerance,
+                            float *vertices, float *bestCost)
+{
+    return RunSearch(kHexagon, count, lines, directions, tolerance, vertices, bestCost);
+}
+
+}  // namespace oq
