@@ -4,6 +4,7 @@
 #include "vorl/geometry/GlyphGeometry.h"
 #include "vorl/geometry/IconGeometry.h"
 #include "vorl/geometry/ShapeGeometry.h"
+#include "vorl/geometry/PathFill.h"
 
 namespace oq {
 
@@ -16,6 +17,7 @@ const GeometryBuilderTable kGeometryBuilderTable = {
      WriteShapeGeometryVariant<3>},
     {BuildIconGeometryVariant<0>, BuildIconGeometryVariant<1>, BuildIconGeometryVariant<2>,
      BuildIconGeometryVariant<3>},
+    {BuildPathFillVariant<0>, BuildPathFillVariant<1>, BuildPathFillVariant<2>, BuildPathFillVariant<3>},
     {BuildStrokeSegmentVariant<0>, BuildStrokeSegmentVariant<1>, BuildStrokeSegmentVariant<2>,
      BuildStrokeSegmentVariant<3>, BuildStrokeSegmentVariant<4>, BuildStrokeSegmentVariant<5>,
      BuildStrokeSegmentVariant<6>, BuildStrokeSegmentVariant<7>},

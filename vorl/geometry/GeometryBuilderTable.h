@@ -13,6 +13,11 @@
 namespace oq {
 
 struct DecorationRun;
+struct FillStyle;
+struct PathFillSettings;
+struct QuadraticBezier2D;
+struct ShapeScratch;
+struct TexelBuffer;
 
 using WriteGlyphGeometryFunction = void (*)(const TextLayoutState *state, const VorlGlyphRecord *glyph,
                                             const float *box, uint32_t word, const float *pen,
@@ -24,6 +29,9 @@ using WriteShapeGeometryFunction = void (*)(const VorlShapeRecord *record, const
                                             uint32_t geometryType, GeometryBuffer *geometry);
 using BuildIconGeometryFunction = void (*)(const VorlGraphicsHeader *header, int32_t icon, const float *position,
                                            const float *scale, uint32_t geometryType, GeometryBuffer *geometry);
+using BuildPathFillFunction = bool (*)(const FillStyle &style, int32_t count, const QuadraticBezier2D *curves,
+                                       TexelBuffer *curveTexels, TexelBuffer *bandTexels, GeometryBuffer *geometry,
+                                       const PathFillSettings *settings, ShapeScratch *scratch, bool write);
 
 // The variants of every builder family, indexed by GetGeometryVariant (strokes: GetStrokeVariant).
 // Each family adds its row here, in table order: shapes, icons, path fills, stroke segments.
@@ -33,6 +41,7 @@ struct GeometryBuilderTable
     WriteDecorationRectFunction writeDecorationRect[4];     // entries 4-7
     WriteShapeGeometryFunction writeShapeGeometry[4];       // entries 8-11
     BuildIconGeometryFunction buildIconGeometry[4];         // entries 12-15
+    BuildPathFillFunction buildPathFill[4];                 // entries 16-19
     BuildStrokeSegmentFunction buildStrokeSegment[8];       // entries 20-27
 };
 
