@@ -35,10 +35,19 @@ VorlTexelArrays VorlTestShape::Textures() const
 VorlTestShape BuildVorlTestShape(const std::vector<ReferenceCurve> &curves, float width, float height, int32_t bandsX,
                                  int32_t bandsY, uint32_t flags, const VorlTestGradient *gradient)
 {
+    return BuildVorlTestLayers({{curves, {0, 0, 0}}}, width, height, bandsX, bandsY, flags, gradient);
+}
+
+VorlTestShape BuildVorlTestLayers(const std::vector<VorlTestLayer> &layers, float width, float height, int32_t bandsX,
+                                  int32_t bandsY, uint32_t flags, const VorlTestGradient *gradient)
+{
     VorlTestShape shape;
     shape.width = width;
     shape.height = height;
+    std::vector<ReferenceCurve> curves;
+    for (const VorlTestLayer &layer : layers) curves.insert(curves.end(), layer.curves.begin(), layer.curves.end());
     const int32_t n = int32_t(curves.size());
+    const bool hasPaint = gradient && gradient->type != 0;
 
     // Curve texels: two per curve, 32 curves a row; the paint texels on a row of their own.
     const int32_t perRow = shape.curveWidth / 2;
@@ -56,7 +65,7 @@ VorlTestShape BuildVorlTestShape(const std::vector<ReferenceCurve> &curves, floa
         location[size_t(i)] = uint32_t(texel % shape.curveWidth) | uint32_t(texel / shape.curveWidth) << 16;
         if (c.x1 != c.x2 || c.y1 != c.y2) straight = false;
     }
-    if (gradient && gradient->type != 0)
+    if (hasPaint)
     {
         int32_t texel = curveRows * shape.curveWidth;
         PutHalves(shape.curveHalves, texel, gradient->geometry[0], gradient->geometry[1], gradient->geometry[2], 0);
@@ -66,55 +75,73 @@ VorlTestShape BuildVorlTestShape(const std::vector<ReferenceCurve> &curves, floa
         PutHalves(shape.curveHalves, texel + 2, c2[0], c2[1], c2[2], c2[3]);
     }
 
-    // Band lists: horizontal bands along y, then vertical bands along x.
-    std::vector<std::vector<int32_t>> lists;
-    for (int32_t axis = 0; axis < 2; ++axis)
-    {
-        int32_t count = axis == 0 ? bandsY : bandsX;
-        double extent = axis == 0 ? height : width;
-        for (int32_t b = 0; b < count; ++b)
-        {
-            double low = extent * b / count - 1.0 / 1024;
-            double high = extent * (b + 1) / count + 1.0 / 1024;
-            std::vector<int32_t> members;
-            for (int32_t i = 0; i < n; ++i)
-            {
-                const ReferenceCurve &c = curves[size_t(i)];
-                double a0 = axis == 0 ? c.y0 : c.x0, a1 = axis == 0 ? c.y1 : c.x1, a2 = axis == 0 ? c.y2 : c.x2;
-                double lo = std::min({a0, a1, a2}), hi = std::max({a0, a1, a2});
-                if (hi > lo && hi >= low && lo <= high) members.push_back(i);
-            }
-            auto key = [&](int32_t i) {
-                const ReferenceCurve &c = curves[size_t(i)];
-                return axis == 0 ? std::max({c.x0, c.x1, c.x2}) : std::max({c.y0, c.y1, c.y2});
-            };
-            std::stable_sort(members.begin(), members.end(), [&](int32_t a, int32_t b) { return key(a) > key(b); });
-            lists.push_back(members);
-        }
-    }
-
-    // Band texels: paint texel, headers, then each list in one row.
+    // Several layers: a layer header first, (count, 0) and per layer its band data and colour.
     std::vector<uint32_t> texels;
-    int32_t column = gradient && gradient->type != 0 ? 1 : 0;
-    if (column) texels.push_back(uint32_t(curveRows) << 16);
-    const int32_t start = column;
-    texels.resize(size_t(start + bandsX + bandsY));
-    int32_t cursor = start + bandsX + bandsY;
-    for (size_t b = 0; b < lists.size(); ++b)
+    const bool layered = layers.size() > 1;
+    if (layered) texels.resize(1 + 2 * layers.size());
+    if (layered) texels[0] = uint32_t(layers.size());
+
+    int32_t first = 0;
+    uint32_t dataLocation = 0;
+    for (size_t l = 0; l < layers.size(); ++l)
     {
-        int32_t size = int32_t(lists[b].size());
-        if (cursor % shape.bandWidth + size > shape.bandWidth) cursor = (cursor / shape.bandWidth + 1) * shape.bandWidth;
-        texels[size_t(start) + b] = uint32_t(size) | uint32_t(cursor - start) << 16;
-        texels.resize(size_t(cursor + size));
-        for (int32_t k = 0; k < size; ++k) texels[size_t(cursor + k)] = location[size_t(lists[b][size_t(k)])];
-        cursor += size;
+        // Band lists: horizontal bands along y, then vertical bands along x.
+        const int32_t count = int32_t(layers[l].curves.size());
+        std::vector<std::vector<int32_t>> lists;
+        for (int32_t axis = 0; axis < 2; ++axis)
+        {
+            int32_t bands = axis == 0 ? bandsY : bandsX;
+            double extent = axis == 0 ? height : width;
+            for (int32_t b = 0; b < bands; ++b)
+            {
+                double low = extent * b / bands - 1.0 / 1024;
+                double high = extent * (b + 1) / bands + 1.0 / 1024;
+                std::vector<int32_t> members;
+                for (int32_t i = first; i < first + count; ++i)
+                {
+                    const ReferenceCurve &c = curves[size_t(i)];
+                    double a0 = axis == 0 ? c.y0 : c.x0, a1 = axis == 0 ? c.y1 : c.x1, a2 = axis == 0 ? c.y2 : c.x2;
+                    double lo = std::min({a0, a1, a2}), hi = std::max({a0, a1, a2});
+                    if (hi > lo && hi >= low && lo <= high) members.push_back(i);
+                }
+                auto key = [&](int32_t i) {
+                    const ReferenceCurve &c = curves[size_t(i)];
+                    return axis == 0 ? std::max({c.x0, c.x1, c.x2}) : std::max({c.y0, c.y1, c.y2});
+                };
+                std::stable_sort(members.begin(), members.end(), [&](int32_t a, int32_t b) { return key(a) > key(b); });
+                lists.push_back(members);
+            }
+        }
+        first += count;
+
+        // Band texels: paint texel, headers, then each list in one row.
+        if (hasPaint) texels.push_back(uint32_t(curveRows) << 16);
+        const int32_t start = int32_t(texels.size());
+        texels.resize(size_t(start + bandsX + bandsY));
+        int32_t cursor = start + bandsX + bandsY;
+        for (size_t b = 0; b < lists.size(); ++b)
+        {
+            int32_t size = int32_t(lists[b].size());
+            if (cursor % shape.bandWidth + size > shape.bandWidth) cursor = (cursor / shape.bandWidth + 1) * shape.bandWidth;
+            texels[size_t(start) + b] = uint32_t(size) | uint32_t(cursor - start) << 16;
+            texels.resize(size_t(cursor + size));
+            for (int32_t k = 0; k < size; ++k) texels[size_t(cursor + k)] = location[size_t(lists[b][size_t(k)])];
+            cursor += size;
+        }
+        dataLocation = uint32_t(start % shape.bandWidth) | uint32_t(start / shape.bandWidth) << 16;
+        if (layered)
+        {
+            const uint8_t *rgb = layers[l].color;
+            texels[1 + 2 * l] = dataLocation;
+            texels[2 + 2 * l] = uint32_t(rgb[0]) | uint32_t(rgb[1]) << 8 | uint32_t(rgb[2]) << 16;
+        }
     }
     shape.bandHeight = int32_t((texels.size() + size_t(shape.bandWidth) - 1) / size_t(shape.bandWidth));
     texels.resize(size_t(shape.bandHeight * shape.bandWidth));
     shape.bandTexels = texels;
 
     uint32_t shapeFlags = flags | (straight ? 1U : 0U) | (gradient ? gradient->type << 5 : 0U);
-    shape.locationWord = uint32_t(start);
+    shape.locationWord = layered ? 0 : dataLocation;
     shape.limitWord = uint32_t(bandsX - 1) | uint32_t(bandsY - 1) << 16 | shapeFlags << 24;
     shape.banding[0] = float(bandsX) / width;
     shape.banding[1] = float(bandsY) / height;

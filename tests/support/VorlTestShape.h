@@ -42,6 +42,18 @@ struct VorlTestGradient
 VorlTestShape BuildVorlTestShape(const std::vector<ReferenceCurve> &curves, float width, float height, int32_t bandsX,
                                  int32_t bandsY, uint32_t flags = 0, const VorlTestGradient *gradient = nullptr);
 
+// One colour layer: its curves and its colour bytes (red, green, blue).
+struct VorlTestLayer
+{
+    std::vector<ReferenceCurve> curves;
+    uint8_t color[3];
+};
+
+// Several layers behind a layer header (the location word points at it); one layer is a plain
+// shape.
+VorlTestShape BuildVorlTestLayers(const std::vector<VorlTestLayer> &layers, float width, float height, int32_t bandsX,
+                                  int32_t bandsY, uint32_t flags = 0, const VorlTestGradient *gradient = nullptr);
+
 // Fixture outlines in a unit box (y up).
 std::vector<ReferenceCurve> MakeSquareOutline(double x0, double y0, double x1, double y1, bool clockwise = false);
 std::vector<ReferenceCurve> MakeCircleOutline(double cx, double cy, double radius, bool clockwise = false);
