@@ -63,7 +63,8 @@ void FindRunLineBreak(const TextRun *run, const GlyphRange *range, int32_t, cons
         uint32_t codePoint = character.codePoint;
         int32_t k = walk.glyphIndex;
         bool softHyphen = codePoint == kSoftHyphen && (state->optionFlags & kTextOptionSoftHyphen);
-        bool isHanging = softHyphen || FindListedCharacter(hangingCount, hanging, codePoint);
+        bool isHanging = walk.kind != kRunStepPlaceholder &&
+                         (softHyphen || FindListedCharacter(hangingCount, hanging, codePoint));
         bool measured = walk.kind != kRunStepControl && walk.kind != kRunStepMark;
 
         // A break is possible before a new character without 0x800 after one without 0x1000.

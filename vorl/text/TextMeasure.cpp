@@ -2,6 +2,16 @@
 
 namespace oq {
 
+namespace {
+
+// Placeholders never hang, whatever their code point.
+bool IsHanging(const RunPenWalk &walk, int32_t hangingCount, const uint32_t *hanging)
+{
+    return walk.kind != kRunStepPlaceholder && FindListedCharacter(hangingCount, hanging, walk.character->codePoint);
+}
+
+}  // namespace
+
 float MeasureRunWidth(const TextRun *run, const GlyphRange *range, int32_t, const TextFont *fonts,
                       int32_t hangingCount, const uint32_t *hanging, float *visibleWidth)
 {
@@ -11,7 +21,7 @@ float MeasureRunWidth(const TextRun *run, const GlyphRange *range, int32_t, cons
     while (walk.Next())
     {
         if (walk.kind != kRunStepControl && walk.kind != kRunStepMark && walk.extent > width) width = walk.extent;
-        if (!FindListedCharacter(hangingCount, hanging, walk.character->codePoint)) visible = width;
+        if (!IsHanging(walk, hangingCount, hanging)) visible = width;
     }
     if (visibleWidth != nullptr) *visibleWidth = visible;
     return width;
@@ -32,7 +42,7 @@ void FitRunToWidths(const TextRun *run, const GlyphRange *range, int32_t, const 
     float reached = 0.0F;
     while (walk.Next())
     {
-        if (FindListedCharacter(hangingCount, hanging, walk.character->codePoint)) continue;
+        if (IsHanging(walk, hangingCount, hanging)) continue;
         if (walk.kind != kRunStepControl && walk.kind != kRunStepMark && walk.extent > reached)
             reached = walk.extent;
         if (reached > largest) break;

@@ -121,6 +121,16 @@ TEST_F(MeasureTest, WidthsSkipTrailingTrackingHangingAndUnmeasuredCharacters)
         EXPECT_FLOAT_EQ(visible, c.visible) << c.label;
     }
 
+    // A placeholder never hangs, even when its code point is listed.
+    const uint32_t placeholderHanging[] = {0xF0000};
+    state.optionFlags = 0;
+    state.tracking = 0.0F;
+    float placeholderVisible = -1.0F;
+    EXPECT_FLOAT_EQ(MeasureRunWidth(Layout("a\xF3\xB0\x80\x80"), nullptr, 1, font->fonts.data(), 1, placeholderHanging,
+                                    &placeholderVisible),
+                    12.0F);
+    EXPECT_FLOAT_EQ(placeholderVisible, 12.0F);
+
     // A range: the glyphs 1 .. 2 of "abc", and an empty range.
     state = TextLayoutState{};
     ResetTextLayoutState(&state);
