@@ -77,21 +77,37 @@ Point2D Evaluate(const QuadraticBezier2D &curve, float t)
 
 float GetStrokeArcLength(const QuadraticBezier2D &curve)
 {
+    float lengths[16];
+    GetStrokeArcLengths(curve, lengths);
+    return lengths[15];
+}
+
+void GetStrokeArcLengths(const QuadraticBezier2D &curve, float lengths[16])
+{
     float length = 0.0f;
-    for (int k = 0; k < 16; ++k) length += curve.GetArcLength(float(k) * 0.0625f, float(k + 1) * 0.0625f);
-    return length;
+    for (int k = 0; k < 16; ++k)
+    {
+        length += curve.GetArcLength(float(k) * 0.0625f, float(k + 1) * 0.0625f);
+        lengths[k] = length;
+    }
 }
 
 float GetParameterAtArcLength(const QuadraticBezier2D &curve, float s)
 {
     if (!(s > 0.0f)) return 0.0f;
-    float length = 0.0f;
+    float lengths[16];
+    GetStrokeArcLengths(curve, lengths);
+    return GetParameterAtArcLength(lengths, s);
+}
+
+float GetParameterAtArcLength(const float lengths[16], float s)
+{
+    if (!(s > 0.0f)) return 0.0f;
+    float start = 0.0f;
     for (int k = 0; k < 16; ++k)
     {
-        float t = float(k) * 0.0625f;
-        float step = curve.GetArcLength(t, t + 0.0625f);
-        if (length + step > s) return t + (s - length) / step * 0.0625f;
-        length += step;
+        if (lengths[k] > s) return float(k) * 0.0625f + (s - start) / (lengths[k] - start) * 0.0625f;
+        start = lengths[k];
     }
     return 1.0f;
 }

@@ -43,8 +43,14 @@ Point2D Evaluate(const QuadraticBezier2D &curve, float t);
 // Arc length of the whole curve: 16 quadrature pieces.
 float GetStrokeArcLength(const QuadraticBezier2D &curve);
 
+// The arc lengths from the start to the end of each sixteenth of the parameter range, summed
+// piece by piece; the last is GetStrokeArcLength.
+void GetStrokeArcLengths(const QuadraticBezier2D &curve, float lengths[16]);
+
 // The parameter at arc length s from the start, interpolated linearly inside one sixteenth;
-// 1 when s is not below the whole length, 0 for s at or below 0.
+// 1 when s is not below the whole length, 0 for s at or below 0. The second form reads the
+// lengths of GetStrokeArcLengths and gives the same result.
 float GetParameterAtArcLength(const QuadraticBezier2D &curve, float s);
+float GetParameterAtArcLength(const float lengths[16], float s);
 
 }  // namespace oq

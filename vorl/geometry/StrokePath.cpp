@@ -184,11 +184,12 @@ private:
 
     // Walks the dash pattern along one curve of the given length. Emits the drawn pieces when
     // building; false when the walk takes too many steps.
-    bool WalkCurve(int32_t i, float length, DashState *state, int32_t *steps, bool emit, bool firstOfContour,
+    bool WalkCurve(int32_t i, const float *lengths, DashState *state, int32_t *steps, bool emit, bool firstOfContour,
                    bool lastOfContour, bool closedDashes, StrokeOffsets *current, const StrokeOffsets &previous,
                    const StrokeOffsets &next)
     {
         const QuadraticBezier2D &curve = curves[i];
+        float length = lengths[15];
         float position = 0.0f;
         float startParameter = 0.0f;
         for (;;)
@@ -209,7 +210,7 @@ private:
                 return true;
             }
             position += state->remaining;
-            float endParameter = GetParameterAtArcLength(curve, position);
+            float endParameter = emit ? GetParameterAtArcLength(lengths, position) : 0.0f;
             if (drawn && emit)
                 EmitPiece(curve, startParameter, endParameter,
                           StartCap(*state, startParameter, firstOfContour, closedDashes), Cap(), current, previous,
@@ -246,12 +247,17 @@ private:
     // steps or a curve has no finite length, so that the caller strokes it solid.
     bool StrokeDashed(float total, StrokeScratch *scratch)
     {
-        float *lengths = scratch->lengths;
+        float(*lengths)[16] = scratch->lengths;
         for (int32_t i = firstCurve; i <= lastCurve; ++i)
         {
-            float length = IsPoint(i) ? 0.0f : GetStrokeArcLength(curves[i]);
-            if (!std::isfinite(length)) return false;
-            lengths[i - firstCurve] = length;
+            float *curveLengths = lengths[i - firstCurve];
+            if (IsPoint(i))
+            {
+                for (int k = 0; k < 16; ++k) curveLengths[k] = 0.0f;
+                continue;
+            }
+            GetStrokeArcLengths(curves[i], curveLengths);
+            if (!std::isfinite(curveLengths[15])) return false;
         }
 
         // A dry walk: the number of steps and the state at the end of the contour.
@@ -261,7 +267,7 @@ private:
         StrokeOffsets unused;
         for (int32_t i = firstCurve; i <= lastCurve; ++i)
         {
-            if (lengths[i - firstCurve] == 0.0f && IsPoint(i)) continue;
+            if (lengths[i - firstCurve][15] == 0.0f && IsPoint(i)) continue;
             if (!WalkCurve(i, lengths[i - firstCurve], &state, &steps, false, false, false, false, &unused, unused,
                            unused))
                 return false;

@@ -15,11 +15,12 @@ inline constexpr int32_t kMaxStrokeCurves = 8192;
 // A contour whose dashes would take more steps through the pattern than this is stroked solid.
 inline constexpr int32_t kMaxStrokeDashSteps = 65536;
 
-// Working area of the dash walk: the arc length of every curve of a contour. A null pointer
-// passed to a stroke builder selects one static area (one thread at a time).
+// Working area of the dash walk: for every curve of a contour the arc lengths to the end of each
+// sixteenth of its parameter range. A null pointer passed to a stroke builder selects one static
+// area (one thread at a time).
 struct StrokeScratch
 {
-    float lengths[kMaxStrokeCurves];
+    float lengths[kMaxStrokeCurves][16];
 };
 
 // Stroke flags: bit 0 joins a contour whose last curve ends at its first curve's start; bit 1
