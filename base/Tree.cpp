@@ -86,6 +86,23 @@ void TreeBase::LinkAfter(TreeBase *node, TreeBase *position)
     else lastSubnode = node;
 }
 
+void TreeBase::HoistSubnodes(TreeBase *node)
+{
+    TreeBase *first = node->firstSubnode;
+    if (!first) return;
+    TreeBase *last = node->lastSubnode;
+    for (TreeBase *moved = first; moved; moved = moved->nextNode) moved->superNode = this;
+
+    TreeBase *next = node->nextNode;
+    node->nextNode = first;
+    first->previousNode = node;
+    last->nextNode = next;
+    if (next) next->previousNode = last;
+    else lastSubnode = last;
+    node->firstSubnode = nullptr;
+    node->lastSubnode = nullptr;
+}
+
 void TreeBase::AppendSubnode(TreeBase *node)
 {
     LinkLast(node);

@@ -62,6 +62,9 @@ protected:
     void LinkLast(TreeBase *node);
     void LinkBefore(TreeBase *node, TreeBase *position);
     void LinkAfter(TreeBase *node, TreeBase *position);
+    // Moves the subnodes of node, a subnode of this one, in order into this node's list right
+    // after node: one splice and a super link per moved node.
+    void HoistSubnodes(TreeBase *node);
 
 private:
     TreeBase *previousNode = nullptr;

@@ -45,12 +45,7 @@ KettricStructure::~KettricStructure()
     KettricStructure *super = GetSuperStructure();
     if (super != nullptr && super->deletingSubtree)
     {
-        TreeBase *position = this;
-        while (TreeBase *node = GetFirstSubnode())
-        {
-            super->InsertSubnodeAfter(node, position);
-            position = node;
-        }
+        super->HoistSubnodes(this);
         return;
     }
     deletingSubtree = true;
