@@ -34,22 +34,22 @@ template <KettricDataType type>
 
 // The reserved count that an array holding `reserved` ends with when elements are added one at a
 // time up to `count`.
-template <typename Element>
+template <typename ElementArray>
 int32_t GetGrownReservedCount(int32_t reserved, int32_t count)
 {
     int32_t current = reserved;
-    while (current < count) current = Array<Element, 4>::GetGrownCount(current, current + 1);
+    while (current < count) current = ElementArray::GetGrownCount(current, current + 1);
     return current;
 }
 
 // Appends a batch of plain values after the first `stored` elements; the storage grows at once to
 // what adding them one at a time would give.
-template <typename Element>
-void StoreBatch(Array<Element, 4> *values, int32_t stored, const Element *batch, int32_t count)
+template <typename ElementArray, typename Element>
+void StoreBatch(ElementArray *values, int32_t stored, const Element *batch, int32_t count)
 {
     int32_t total = stored + count;
     int32_t reserved = values->GetReservedCount();
-    if (total > reserved) values->SetReservedCount(GetGrownReservedCount<Element>(reserved, total));
+    if (total > reserved) values->SetReservedCount(GetGrownReservedCount<ElementArray>(reserved, total));
     values->SetElementCount(total);
     std::memcpy(static_cast<void *>(values->GetElements() + stored), batch, sizeof(Element) * size_t(count));
 }

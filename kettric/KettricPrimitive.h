@@ -7,6 +7,7 @@
 #include "kettric/StructureReference.h"
 
 #include <cstdint>
+#include <type_traits>
 
 namespace oq {
 
@@ -63,6 +64,12 @@ OQ_KETTRIC_DATA_TRAITS('BS64', ByteBlock, ReadKettricBase64)
 
 #undef OQ_KETTRIC_DATA_TRAITS
 
+// Elements a data list keeps inside its own block: 128 bytes of plain values (short lists of
+// numbers then need no second block), else 4.
+template <typename Element>
+inline constexpr int32_t kKettricLocalElementCount =
+    (std::is_trivially_copyable_v<Element> && sizeof(Element) <= 32) ? int32_t(128 / sizeof(Element)) : 4;
+
 // A data list of one of the 16 primitive types: its values in reading order (element i of
 // subarray b at index arraySize * b + i) and, with the state flag, one state per subarray.
 template <KettricDataType type>
@@ -86,8 +93,10 @@ public:
     int32_t GetStateCount() const { return states.GetElementCount(); }
     uint32_t GetState(int32_t index) const { return states[index]; }
 
+    using ElementArray = Array<Element, kKettricLocalElementCount<Element>>;
+
 private:
-    Array<Element, 4> values;
+    ElementArray values;
     Array<uint32_t, 4> states;
 };
 
