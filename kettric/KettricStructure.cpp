@@ -11,17 +11,30 @@ namespace oq {
 
 namespace {
 
-// Name order of the maps in one comparison: bytes compared unsigned up to the first NUL, the order
-// of CompareTextLessThan.
-inline int CompareNames(const char *a, const char *b)
+// The first 8 bytes of a name as one number, the first byte highest and zeros after the name's
+// end: numbers of two names compare like the names' first 8 bytes.
+uint64_t GetNameKey(const char *name)
 {
-    return std::strcmp(a, b);
+    uint64_t key = 0;
+    int32_t i = 0;
+    for (; i < 8 && name[i] != 0; ++i) key = key << 8 | static_cast<unsigned char>(name[i]);
+    return (i == 0) ? 0 : key << (8 * (8 - i));
+}
+
+// Name order of the maps in one comparison: bytes compared unsigned up to the first NUL, the order
+// of CompareTextLessThan. The keys decide unless both names share their first 8 bytes.
+inline int CompareNames(uint64_t keyA, const char *a, uint64_t keyB, const char *b)
+{
+    if (keyA != keyB) return (keyA < keyB) ? -1 : 1;
+    // Equal keys with a zero byte: both names end at the same place.
+    if ((keyA & 0xFF) == 0) return 0;
+    return std::strcmp(a + 8, b + 8);
 }
 
 }  // namespace
 
 KettricStructure::KettricStructure(uint32_t type)
-    : baseStructureType(0), structureType(type), globalNameFlag(true), textOffset(0), deletingSubtree(false)
+    : baseStructureType(0), structureType(type), nameKey(0), globalNameFlag(true), textOffset(0), deletingSubtree(false)
 {
 }
 
@@ -89,6 +102,7 @@ KettricResult KettricStructure::ResolveData(KettricDocument *document)
 void KettricStructure::SetStructureName(const char *name, int32_t length, bool global)
 {
     structureName.SetTextMax(name, length);
+    nameKey = GetNameKey(structureName);
     globalNameFlag = global;
 }
 
@@ -135,7 +149,7 @@ bool KettricStructure::EnterNameMap(Map *map)
     for (;;)
     {
         const KettricStructure *structure = static_cast<const KettricStructure *>(element);
-        int order = CompareNames(structureName, structure->structureName);
+        int order = CompareNames(nameKey, structureName, structure->nameKey, structure->structureName);
         if (order < 0)
         {
             if (element->GetLeftMapElement() == nullptr)
@@ -163,11 +177,12 @@ bool KettricStructure::EnterNameMap(Map *map)
 
 KettricStructure *KettricStructure::FindNamedStructure(const Map *map, const char *name)
 {
+    uint64_t key = GetNameKey(name);
     MapElement *element = map->GetRootMapElement();
     while (element != nullptr)
     {
         KettricStructure *structure = static_cast<KettricStructure *>(element);
-        int order = CompareNames(name, structure->structureName);
+        int order = CompareNames(key, name, structure->nameKey, structure->structureName);
         if (order < 0)
             element = element->GetLeftMapElement();
         else if (order > 0)

@@ -77,6 +77,7 @@ private:
     uint32_t structureType;
     Map localNameMap;
     TextString structureName;
+    uint64_t nameKey;  // the name's first 8 bytes, the first highest, zeros after its end
     bool globalNameFlag;
     int32_t textOffset;
     bool deletingSubtree;  // set while this structure deletes its subtree

@@ -250,7 +250,10 @@ TEST(KettricParser, SketchFormat)
 // refuses a repeated one.
 TEST(KettricParser, NameMapOrder)
 {
-    const char *names[] = {"b", "a", "a1", "B", "_x", "a_", "A", "Z9", "aa", "a0", "zz", "_", "b2b", "b2"};
+    const char *names[] = {"b", "a", "a1", "B", "_x", "a_", "A", "Z9", "aa", "a0", "zz", "_", "b2b", "b2",
+                           // Around the first 8 bytes, which the map compares at once.
+                           "abcdefgh", "abcdefg", "abcdefghi", "abcdefgha", "abcdefgh0", "abcdefgi", "abcdefgZ",
+                           "abcdefghij_long_tail", "abcdefghij_long_tai", "abcdefgH"};
     std::string text;
     for (const char *name : names) text += std::string("Group $") + name + " {}\n";
     SketchDocument document;
@@ -267,7 +270,8 @@ TEST(KettricParser, NameMapOrder)
         ASSERT_NE(found, nullptr) << name;
         EXPECT_STREQ(found->GetStructureName().GetText(), name);
     }
-    EXPECT_EQ(KettricStructure::FindNamedStructure(document.GetGlobalNameMap(), "a2"), nullptr);
+    for (const char *missing : {"a2", "abcdefghz", "abcdefgh1", "abcdef", "abcdefghij_long_tail_"})
+        EXPECT_EQ(KettricStructure::FindNamedStructure(document.GetGlobalNameMap(), missing), nullptr) << missing;
     EXPECT_EQ(document.ParseAndResolve((text + "Group $a_ {}").c_str()), uint32_t('STNE'));
 }
 
