@@ -24,6 +24,8 @@ inline bool IsFinite(float x)
 void DropGradient(FillStyle *style)
 {
     style->gradient = kGradientNone;
+    style->lineA = style->lineB = style->lineC = 0.0f;
+    style->centerX = style->centerY = style->radius = 0.0f;
     style->color.red *= style->gradientColor1.red;
     style->color.green *= style->gradientColor1.green;
     style->color.blue *= style->gradientColor1.blue;
@@ -271,12 +273,14 @@ KettricResult StrokeStructure::ResolveData(KettricDocument *document)
 void StrokeStructure::ScaleStroke(float s)
 {
     strokeStyle.width = s * strokeWidth;
+    // The values come from the Dash every time, never through the style's pointer into the buffer.
     dashBuffer.SetElementCount(0);
-    if (dashStructure == nullptr || dashStructure->dashCount == 0) return;
+    if (dashStructure == nullptr) return;
+    strokeStyle.dashPhase = s * dashStructure->dashOffset;
+    if (dashStructure->dashCount == 0) return;
     for (int32_t i = 0; i < dashStructure->dashCount; ++i) dashBuffer.AddElement(s * dashStructure->dashValues[i]);
     strokeStyle.dashCount = dashStructure->dashCount;
     strokeStyle.dashArray = dashBuffer.GetElements();
-    strokeStyle.dashPhase = s * dashStructure->dashOffset;
 }
 
 void StrokeStructure::Write(AmbrelDocument *document, TextOutputStream *stream) const

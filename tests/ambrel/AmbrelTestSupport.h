@@ -50,6 +50,19 @@ inline std::string WriteStructureText(AmbrelDocument *document, const AmbrelStru
     return text;
 }
 
+// The index-th structure of the type in document order, or null.
+template <typename T>
+T *FindStructure(AmbrelDocument *document, uint32_t type, int32_t index = 0)
+{
+    KettricStructure *root = document->GetRootStructure();
+    for (TreeBase *node = root->GetNextTreeNode(root); node != nullptr; node = root->GetNextTreeNode(node))
+    {
+        auto *structure = static_cast<KettricStructure *>(node);
+        if (structure->GetStructureType() == type && index-- == 0) return static_cast<T *>(structure);
+    }
+    return nullptr;
+}
+
 inline std::string FourCC(uint32_t code)
 {
     char text[5] = {char(code >> 24), char(code >> 16), char(code >> 8), char(code), 0};
@@ -156,7 +169,8 @@ inline void ExpectSameStructureState(const KettricStructure *a, const KettricStr
         const auto *gb = static_cast<const GeometryStructure *>(b);
         ExpectSameFloats(&ga->geometryTransform.n[0][0], &gb->geometryTransform.n[0][0], 16, what + " transform");
         ASSERT_EQ(ga->curves.GetElementCount(), gb->curves.GetElementCount()) << what;
-        ExpectSameFloats(&ga->curves[0].p0.x, &gb->curves[0].p0.x, 6 * ga->curves.GetElementCount(), what + " curves");
+        if (ga->curves.GetElementCount() != 0)
+            ExpectSameFloats(&ga->curves[0].p0.x, &gb->curves[0].p0.x, 6 * ga->curves.GetElementCount(), what + " curves");
         ASSERT_EQ(ga->contours.GetElementCount(), gb->contours.GetElementCount()) << what;
         for (int32_t i = 0; i < ga->contours.GetElementCount(); ++i)
         {

@@ -24,18 +24,6 @@ ParseOutcome Parse(AmbrelDocument *document, const char *text)
     return {result, document->GetErrorLine()};
 }
 
-template <typename T>
-T *FindStructure(AmbrelDocument *document, uint32_t type, int32_t index = 0)
-{
-    KettricStructure *root = document->GetRootStructure();
-    for (TreeBase *node = root->GetNextTreeNode(root); node != nullptr; node = root->GetNextTreeNode(node))
-    {
-        auto *structure = static_cast<KettricStructure *>(node);
-        if (structure->GetStructureType() == type && index-- == 0) return static_cast<T *>(structure);
-    }
-    return nullptr;
-}
-
 TEST(AmbrelDocumentTest, FixtureRoundTripsToAFixpointWithTheSameState)
 {
     AmbrelDocument first;
@@ -62,7 +50,7 @@ TEST(AmbrelDocumentTest, FixtureResolvesIntoDocumentSpace)
     EXPECT_EQ(document.canvasView.originY, -50.0f);
 
     // The first Path: translation (10, 0), scale 2, then its own rotation by 30 degrees.
-    auto *path = FindStructure<PathStructure>(&document, 'path');
+    auto *path = test::FindStructure<PathStructure>(&document, 'path');
     ASSERT_NE(path, nullptr);
     double c = std::cos(30.0 * M_PI / 180.0), s = std::sin(30.0 * M_PI / 180.0);
     auto map = [&](double x, double y) { return Point2D(float(10.0 + 2.0 * (c * x - s * y)), float(2.0 * (s * x + c * y))); };
@@ -113,7 +101,7 @@ TEST(AmbrelDocumentTest, FixtureResolvesIntoDocumentSpace)
     EXPECT_EQ(stroke->strokeStyle.color.blue, 1.0f);
 
     // The Line in the inner Group: outer x inner x own.
-    auto *lineStructure = FindStructure<LineStructure>(&document, 'line');
+    auto *lineStructure = test::FindStructure<LineStructure>(&document, 'line');
     ASSERT_NE(lineStructure, nullptr);
     ASSERT_EQ(lineStructure->contours.GetElementCount(), 1);
     EXPECT_EQ(lineStructure->contours[0].curveCount, 3);
@@ -125,7 +113,7 @@ TEST(AmbrelDocumentTest, FixtureResolvesIntoDocumentSpace)
     EXPECT_EQ(lineStructure->strokeStructure->strokeStyle.join, kStrokeJoinBevel);
 
     // The sweep Polygon fill has no Radius: no gradient, colour times the first gradient colour.
-    auto *polygon = FindStructure<PolygonStructure>(&document, 'poly');
+    auto *polygon = test::FindStructure<PolygonStructure>(&document, 'poly');
     ASSERT_NE(polygon, nullptr);
     EXPECT_EQ(polygon->contours[0].curveCount, 3);
     EXPECT_EQ(polygon->fillStructure->fillStyle.gradient, kGradientNone);
@@ -176,7 +164,7 @@ TEST(AmbrelDocumentTest, FactoryAndTopLevelRule)
     AmbrelDocument document;
     ASSERT_EQ(document.ParseAndResolve("Group {Paint {Rect {}} Rect {}}"), 0u);
     EXPECT_EQ(WriteDocumentText(&document).find("Paint"), std::string::npos);
-    auto *group = FindStructure<GroupStructure>(&document, 'grup');
+    auto *group = test::FindStructure<GroupStructure>(&document, 'grup');
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(group->GetSubnodeCount(), 1);
 }

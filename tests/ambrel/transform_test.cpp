@@ -62,18 +62,6 @@ void ExpectNear(const Transform4D &actual, const Matrix &expected, double tolera
             EXPECT_NEAR(actual(r, c), expected[r][c], tolerance) << what << " element " << r << c;
 }
 
-template <typename T>
-T *FindFirst(AmbrelDocument *document, uint32_t type)
-{
-    KettricStructure *root = document->GetRootStructure();
-    for (TreeBase *node = root->GetNextTreeNode(root); node != nullptr; node = root->GetNextTreeNode(node))
-    {
-        auto *structure = static_cast<KettricStructure *>(node);
-        if (structure->GetStructureType() == type) return static_cast<T *>(structure);
-    }
-    return nullptr;
-}
-
 TEST(AmbrelTransformTest, EveryKindAgainstReference)
 {
     const double root = 1.0 / std::sqrt(14.0);
@@ -121,7 +109,7 @@ TEST(AmbrelTransformTest, EveryKindAgainstReference)
         std::string text = std::string("Group {") + c.text + "}";
         AmbrelDocument document;
         ASSERT_EQ(test::FourCC(document.ParseAndResolve(text.c_str())), test::FourCC(0)) << c.text;
-        auto *group = FindFirst<GroupStructure>(&document, 'grup');
+        auto *group = test::FindStructure<GroupStructure>(&document, 'grup');
         auto *matrix = static_cast<const MatrixStructure *>(group->GetFirstSubnodeStructure());
         ExpectNear(matrix->matrix, c.expected, 2e-6 * 16, c.text);
         // The composed transform is the affine product: its fourth row is (0, 0, 0, 1).
@@ -151,16 +139,7 @@ TEST(AmbrelTransformTest, CompositionThroughNestedNodes)
     Matrix expected = Multiply(inner, own);
 
     PathStructure *paths[4];
-    for (int i = 0; i < 4; ++i)
-    {
-        KettricStructure *root = document.GetRootStructure();
-        int index = i;
-        for (TreeBase *node = root->GetNextTreeNode(root); node != nullptr; node = root->GetNextTreeNode(node))
-        {
-            auto *structure = static_cast<KettricStructure *>(node);
-            if (structure->GetStructureType() == 'path' && index-- == 0) paths[i] = static_cast<PathStructure *>(structure);
-        }
-    }
+    for (int32_t i = 0; i < 4; ++i) paths[i] = test::FindStructure<PathStructure>(&document, 'path', i);
     ExpectNear(paths[0]->geometryTransform, expected, 1e-5, "nested path");
     // Its curves are mapped by the transform: (1, 1) -> first two rows.
     double x = expected[0][0] + expected[0][1] + expected[0][3];
