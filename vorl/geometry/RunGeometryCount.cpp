@@ -122,6 +122,48 @@ private:
 
 }  // namespace
 
+int32_t AddRunGeometryCounts(const TextRun *run, const GlyphRange *range, const TextFont *fonts,
+                             bool everySoftHyphen, int32_t *vertexCounts, int32_t *triangleCounts,
+                             int32_t *placeholderCount)
+{
+    GlyphRange walk;
+    if (!ResolveGlyphRange(run, range, &walk)) return 0;
+    int32_t drawable = 0;
+    RunGeometryCounter counter(&run->states[0], vertexCounts, triangleCounts);
+    int32_t i = walk.firstGlyph;
+    counter.StartStretch(run, fonts, run->glyphs[i], false);
+    for (;;)
+    {
+        const TextRunGlyph &glyph = run->glyphs[i];
+        uint32_t g = glyph.glyphWord & kGlyphWordIndexMask;
+        if (g == kGlyphWordEnd) break;
+        if (g >= kGlyphWordPlaceholder)
+        {
+            if (placeholderCount != nullptr) ++*placeholderCount;
+        }
+        else
+        {
+            const TextRunCharacter &character = run->characters[glyph.characterIndex];
+            bool drawn = (character.properties & kUnicodeControl) == 0 ||
+                         (character.codePoint == kSoftHyphen &&
+                          (counter.s.state->optionFlags & kTextOptionSoftHyphen) != 0 &&
+                          (everySoftHyphen || i == walk.lastGlyph));
+            if (drawn)
+            {
+                ++drawable;
+                counter.AddGlyph(g);
+            }
+        }
+        if (++i > walk.lastGlyph) break;
+        uint32_t word = run->glyphs[i].glyphWord;
+        if ((word & kGlyphStretchStartBits) != 0)
+            counter.StartStretch(run, fonts, run->glyphs[i], (word & kGlyphDecorationBreakBit) != 0);
+    }
+    for (int32_t k = 0; k < 2; ++k)
+        if (counter.decorations[k].open) counter.Close(k);
+    return drawable;
+}
+
 int32_t CountRunGeometry(const TextRun *run, const GlyphRange *range, int32_t fontCount, const TextFont *fonts,
                          int32_t *vertexCounts, int32_t *triangleCounts, int32_t *placeholderCount)
 {
@@ -131,42 +173,7 @@ int32_t CountRunGeometry(const TextRun *run, const GlyphRange *range, int32_t fo
         triangleCounts[f] = 0;
     }
     int32_t placeholders = 0;
-    int32_t drawable = 0;
-    GlyphRange walk;
-    if (ResolveGlyphRange(run, range, &walk))
-    {
-        RunGeometryCounter counter(&run->states[0], vertexCounts, triangleCounts);
-        int32_t i = walk.firstGlyph;
-        counter.StartStretch(run, fonts, run->glyphs[i], false);
-        for (;;)
-        {
-            const TextRunGlyph &glyph = run->glyphs[i];
-            uint32_t g = glyph.glyphWord & kGlyphWordIndexMask;
-            if (g == kGlyphWordEnd) break;
-            if (g >= kGlyphWordPlaceholder)
-            {
-                ++placeholders;
-            }
-            else
-            {
-                const TextRunCharacter &character = run->characters[glyph.characterIndex];
-                bool drawn = (character.properties & kUnicodeControl) == 0 ||
-                             (character.codePoint == kSoftHyphen &&
-                              (counter.s.state->optionFlags & kTextOptionSoftHyphen) != 0 && i == walk.lastGlyph);
-                if (drawn)
-                {
-                    ++drawable;
-                    counter.AddGlyph(g);
-                }
-            }
-            if (++i > walk.lastGlyph) break;
-            uint32_t word = run->glyphs[i].glyphWord;
-            if ((word & kGlyphStretchStartBits) != 0)
-                counter.StartStretch(run, fonts, run->glyphs[i], (word & kGlyphDecorationBreakBit) != 0);
-        }
-        for (int32_t k = 0; k < 2; ++k)
-            if (counter.decorations[k].open) counter.Close(k);
-    }
+    int32_t drawable = AddRunGeometryCounts(run, range, fonts, false, vertexCounts, triangleCounts, &placeholders);
     if (placeholderCount != nullptr) *placeholderCount = placeholders;
     return drawable;
 }

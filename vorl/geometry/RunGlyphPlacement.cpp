@@ -1,24 +1,8 @@
 #include "vorl/geometry/RunGeometry.h"
 #include "vorl/geometry/RunWalk.h"
+#include "vorl/text/TextMeasure.h"
 
 namespace oq {
-
-namespace {
-
-// Whether the code point is one of the state's justification characters (sorted by their low 24
-// bits; the search stops at the first larger entry).
-bool IsJustificationCharacter(const TextLayoutState *state, uint32_t codePoint)
-{
-    for (int32_t k = 0; k < state->justificationCharCount; ++k)
-    {
-        uint32_t entry = state->justificationChars[k] & 0xFFFFFF;
-        if (entry == codePoint) return true;
-        if (entry > codePoint) return false;
-    }
-    return false;
-}
-
-}  // namespace
 
 bool PlaceRunGlyph(const TextRunCharacter *character, uint32_t glyph, const VorlFontRecord *font,
                    const TextLayoutState *state, GlyphPen *pen, float justificationSpace, float *position)
@@ -26,8 +10,8 @@ bool PlaceRunGlyph(const TextRunCharacter *character, uint32_t glyph, const Vorl
     const VorlGlyphRecord *record = &font->GetGlyphRecords()[glyph];
     uint32_t options = state->optionFlags;
     float sxs = pen->signedXScale;
-    bool justified = (options & kTextOptionJustify) != 0 && state->justificationCharCount > 0 &&
-                     IsJustificationCharacter(state, character->codePoint);
+    bool justified = (options & kTextOptionJustify) != 0 &&
+                     FindListedCharacter(state->justificationCharCount, state->justificationChars, character->codePoint);
     bool rotated = false;
     if ((options & kTextOptionVertical) != 0 && (character->properties & kUnicodeUpright) != 0)
     {

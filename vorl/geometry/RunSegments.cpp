@@ -1,4 +1,5 @@
 #include "vorl/geometry/RunWalk.h"
+#include "vorl/text/TextMeasure.h"
 
 namespace oq {
 
@@ -6,9 +7,8 @@ void RunSegments::Measure(const TextRun *run, const GlyphRange &range, const Tex
 {
     const TextLayoutState *first = &run->states[0];
     baseSign = (first->optionFlags & kTextOptionRightToLeft) != 0 ? -1.0F : 1.0F;
-    firstSegment = run->glyphs[range.firstGlyph].segmentIndex;
     for (float &width : widths) width = 0.0F;
-    (void)fonts;
+    if ((first->optionFlags & kTextOptionBidirectional) != 0) MeasureRunSegments(run, &range, fonts, widths);
 }
 
 }  // namespace oq

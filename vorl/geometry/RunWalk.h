@@ -54,16 +54,23 @@ inline bool ResolveGlyphRange(const TextRun *run, const GlyphRange *range, Glyph
     return resolved->firstGlyph >= 0 && resolved->lastGlyph >= resolved->firstGlyph;
 }
 
-// The run's base sign and, under option 0x4000, the measured width of each segment of the range.
+// The run's base sign and, under option 0x4000, the measured width of each segment of the range
+// (at the run's segment index; 0 for segments not measured).
 struct RunSegments
 {
     float baseSign;
-    int32_t firstSegment;
     float widths[kTextRunMaxSegments];
 
     void Measure(const TextRun *run, const GlyphRange &range, const TextFont *fonts);
-    float Width(int32_t segmentIndex) const { return widths[segmentIndex - firstSegment]; }
+    float Width(int32_t segmentIndex) const { return widths[segmentIndex]; }
 };
+
+// Adds the range's counts to the arrays and the placeholder count (when given); returns the
+// drawable glyphs. With everySoftHyphen a soft hyphen counts wherever it stands, so the count
+// also bounds every prefix of the range (a prefix may end at one).
+int32_t AddRunGeometryCounts(const TextRun *run, const GlyphRange *range, const TextFont *fonts,
+                             bool everySoftHyphen, int32_t *vertexCounts, int32_t *triangleCounts,
+                             int32_t *placeholderCount);
 
 // Walks one pass of the range from the pen and returns the end x. The visitor receives
 //   OnStretch(stretch, pen, x)   at each stretch start, before the pen takes x;

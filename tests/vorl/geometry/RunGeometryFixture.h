@@ -27,7 +27,46 @@ struct BuiltRun
     float endPen[2] = {0, 0};
 
     const GeometryCapture &At(int32_t font) const { return *captures[size_t(font)]; }
+
+    // Exact-size buffers for the counts (already set), and the buffer records to build into.
+    std::vector<GeometryBuffer> Allocate(int32_t variant)
+    {
+        std::vector<GeometryBuffer> buffers;
+        for (size_t i = 0; i < vertexCounts.size(); ++i)
+        {
+            captures.push_back(std::make_unique<GeometryCapture>(variant, vertexCounts[i], triangleCounts[i]));
+            buffers.push_back(captures.back()->buffer);
+        }
+        return buffers;
+    }
+
+    // Takes the buffer records back after a build.
+    void Collect(const std::vector<GeometryBuffer> &buffers)
+    {
+        for (size_t i = 0; i < buffers.size(); ++i) captures[i]->buffer = buffers[i];
+    }
 };
+
+// Checks what a build wrote against its counts: cursors inside the exact-size buffers, every
+// triangle on vertices of its own draw, and (when exact) the counts reached.
+inline void ExpectWithinCounts(const BuiltRun &built, bool exact)
+{
+    for (size_t f = 0; f < built.captures.size(); ++f)
+    {
+        SCOPED_TRACE(f);
+        const GeometryCapture &capture = *built.captures[f];
+        ASSERT_TRUE(capture.CursorsInside());
+        EXPECT_LE(capture.VertexCount(), built.vertexCounts[f]);
+        EXPECT_LE(capture.TriangleCount(), built.triangleCounts[f]);
+        if (exact)
+        {
+            EXPECT_EQ(capture.VertexCount(), built.vertexCounts[f]);
+            EXPECT_EQ(capture.TriangleCount(), built.triangleCounts[f]);
+        }
+        for (int32_t t = 0; t < capture.TriangleCount(); ++t)
+            for (uint32_t index : capture.Triangle(t)) ASSERT_LT(index, capture.buffer.vertexIndex);
+    }
+}
 
 // The glyph list of a run, with every optional array and both colour forms.
 struct GlyphListArrays
@@ -77,19 +116,13 @@ protected:
         built.triangleCounts.assign(size_t(count), -1);
         built.drawable = CountRunGeometry(run, range, count, f.fonts.data(), built.vertexCounts.data(),
                                           built.triangleCounts.data(), &built.placeholderCount);
-        std::vector<GeometryBuffer> buffers;
-        for (int32_t i = 0; i < count; ++i)
-        {
-            built.captures.push_back(
-                std::make_unique<GeometryCapture>(variant, built.vertexCounts[size_t(i)], built.triangleCounts[size_t(i)]));
-            buffers.push_back(built.captures.back()->buffer);
-        }
+        std::vector<GeometryBuffer> buffers = built.Allocate(variant);
         built.placeholders.resize(size_t(built.placeholderCount) + 1);
         PlaceholderPosition *next = built.placeholders.data();
         const float origin[2] = {0.0F, 0.0F};
         BuildRunGeometry(run, range, count, f.fonts.data(), pen != nullptr ? pen : origin, buffers.data(), &next,
                          &built.bounds, built.endPen);
-        for (int32_t i = 0; i < count; ++i) built.captures[size_t(i)]->buffer = buffers[size_t(i)];
+        built.Collect(buffers);
         EXPECT_EQ(next - built.placeholders.data(), built.placeholderCount);
         built.placeholders.resize(size_t(next - built.placeholders.data()));
         return built;

@@ -300,6 +300,34 @@ TEST_F(RunGeometryTest, MarksAttachToAnchors)
     EXPECT_FLOAT_EQ(loose.At(0).Vertex(8).position[1], -6.0F);
 }
 
+TEST_F(RunGeometryTest, RightToLeftSegments)
+{
+    // Two alefs (6 each) between 'a' and 'b': the segment is drawn from 5 + 12 leftwards and the
+    // pen goes on at 17.
+    state.optionFlags = kTextOptionDirectives | kTextOptionBidirectional;
+    state.underline = true;
+    BuiltRun built = Build(Layout("a\xD7\x90\xD7\x90" "b"));
+    ASSERT_EQ(built.At(0).VertexCount(), 16 + 12);
+    EXPECT_FLOAT_EQ(QuadLeft(built.At(0), 0), 0.5F);
+    EXPECT_FLOAT_EQ(QuadLeft(built.At(0), 1), 0.0F);   // underline of 'a', closed at the segment
+    EXPECT_FLOAT_EQ(built.At(0).Vertex(5).position[0], 5.0F);
+    EXPECT_FLOAT_EQ(QuadLeft(built.At(0), 2), 11.5F);
+    EXPECT_FLOAT_EQ(QuadLeft(built.At(0), 3), 5.5F);
+    // The segment's underline runs from its far end back to where its last glyph ends.
+    EXPECT_FLOAT_EQ(built.At(0).Vertex(16).position[0], 5.0F);
+    EXPECT_FLOAT_EQ(built.At(0).Vertex(17).position[0], 17.0F);
+    EXPECT_FLOAT_EQ(QuadLeft(built.At(0), 5), 17.5F);
+    EXPECT_FLOAT_EQ(built.endPen[0], 22.5F);
+
+    // A right-to-left base direction: the pen moves left, kerning included.
+    state.optionFlags = kTextOptionDirectives | kTextOptionRightToLeft;
+    state.underline = false;
+    BuiltRun rtl = Build(Layout("ab"));
+    EXPECT_FLOAT_EQ(QuadLeft(rtl.At(0), 0), -4.5F);
+    EXPECT_FLOAT_EQ(QuadLeft(rtl.At(0), 1), -9.5F);
+    EXPECT_FLOAT_EQ(rtl.endPen[0], -10.0F);
+}
+
 TEST_F(RunGeometryTest, EmptyRangeAndNoBuffers)
 {
     TextRun *run = Layout("ab");
@@ -431,27 +459,6 @@ TEST(RunGeometryFontTest, OutlineRecordsWithoutOutlineSizeAreRefused)
     EXPECT_FALSE(ValidateVorlFontFile(image.data(), image.size()));
 }
 
-// Checks what a build wrote against its counts: cursors inside the exact-size buffers, every
-// triangle on vertices of its own draw, and (when exact) the counts reached.
-void ExpectWithinCounts(const BuiltRun &built, bool exact)
-{
-    for (size_t f = 0; f < built.captures.size(); ++f)
-    {
-        SCOPED_TRACE(f);
-        const GeometryCapture &capture = *built.captures[f];
-        ASSERT_TRUE(capture.CursorsInside());
-        EXPECT_LE(capture.VertexCount(), built.vertexCounts[f]);
-        EXPECT_LE(capture.TriangleCount(), built.triangleCounts[f]);
-        if (exact)
-        {
-            EXPECT_EQ(capture.VertexCount(), built.vertexCounts[f]);
-            EXPECT_EQ(capture.TriangleCount(), built.triangleCounts[f]);
-        }
-        for (int32_t t = 0; t < capture.TriangleCount(); ++t)
-            for (uint32_t index : capture.Triangle(t)) ASSERT_LT(index, capture.buffer.vertexIndex);
-    }
-}
-
 TEST_F(RunGeometryTest, BuildStaysWithinTheCounts)
 {
     const float widths[2] = {20.0F, 6.0F};
@@ -503,7 +510,7 @@ TEST_F(RunGeometryTest, BuildStaysWithinTheCounts)
                         state.effect = effect;
                         state.geometryType = type;
                         BuiltRun built = Build(Layout(text.text), nullptr, variant);
-                        ExpectWithinCounts(built, text.exact && clip.options == 0);
+                        test::ExpectWithinCounts(built, text.exact && clip.options == 0);
                         if (HasFatalFailure() || HasFailure()) return;
                     }
 }
