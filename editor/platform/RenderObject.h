@@ -12,6 +12,8 @@
 namespace oq {
 
 class Renderer;
+struct FillStyle;
+struct QuadraticBezier2D;
 
 // One indexed draw of a render object with the textures it binds (none: the previous draw's stay).
 struct DrawItem
@@ -72,6 +74,12 @@ public:
                                      GeometryBuffer *geometry);
     // Unmaps both buffers after the geometry is written (index buffer first).
     void UnmapBuffers(Renderer &renderer);
+
+    // One filled path as the draw item's geometry with the pair's textures ('FLT4' curve texels).
+    // With no vertices, or when memory, a buffer or the fill fails, the item's vertex count is 0.
+    // The caller sets up the Vorl shaders (variant 1) beforehand.
+    void BuildPathGeometry(Renderer &renderer, const FillStyle &style, int32_t curveCount,
+                           const QuadraticBezier2D *curves, DrawItem *item, GlyphTexturePair *pair);
 
     void Draw(Renderer &renderer, const Matrix4D &matrix);
     void Release(Renderer &renderer);

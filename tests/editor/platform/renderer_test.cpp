@@ -8,6 +8,10 @@
 #include "editor/platform/RecordingDevice.h"
 #include "editor/platform/RenderObject.h"
 #include "editor/platform/Renderer.h"
+#include "editor/platform/ShapeRenderObject.h"
+#include "vorl/geometry/FillStyle.h"
+#include "vorl/geometry/PathFill.h"
+#include "vorl/geometry/StrokePath.h"
 
 namespace oq {
 namespace {
@@ -319,6 +323,171 @@ TEST(Renderer, FailedMapsWriteNothing)
     r.renderer.mainTarget.BeginFrame();
     triangle.object.Draw(r.renderer, Identity());
     EXPECT_EQ(r.device.draws.size(), 0U);
+}
+
+TEST(Shapes, TexelExtentCountsWholeRowsOf4096)
+{
+    struct Case
+    {
+        int32_t cursor[2];
+        int32_t width;
+        int32_t rows;
+    };
+    const Case cases[] = {{{0, 0}, 0, 0}, {{5, 0}, 5, 1}, {{4096, 0}, 4096, 1}, {{0, 1}, 4096, 1},
+                          {{1, 1}, 4096, 2}, {{0, 2}, 4096, 2}, {{4095, 4095}, 4096, 4096}};
+    for (const Case &c : cases)
+    {
+        int32_t width = -1;
+        int32_t rows = -1;
+        GetTexelExtent(c.cursor, &width, &rows);
+        EXPECT_EQ(width, c.width) << c.cursor[0] << "," << c.cursor[1];
+        EXPECT_EQ(rows, c.rows) << c.cursor[0] << "," << c.cursor[1];
+    }
+}
+
+bool HasEndPoint(const QuadraticBezier2D *curves, int32_t count, float x, float y)
+{
+    for (int32_t i = 0; i < count; ++i)
+    {
+        if (curves[i].p0.x == x && curves[i].p0.y == y) return true;
+    }
+    return false;
+}
+
+TEST(Shapes, CornerKindsRoundTheirCorners)
+{
+    struct Case
+    {
+        int32_t kind;
+        float radius;
+        int32_t curves;
+        bool leftRound;
+        bool rightRound;
+    };
+    const Case cases[] = {{kRoundAllCorners, 4, 16, true, true},   {kRoundLeftCorners, 4, 10, true, false},
+                          {kRoundRightCorners, 4, 10, false, true}, {kRoundAllCorners, 0, 4, false, false},
+                          {kRoundLeftCorners, 0, 4, false, false},  {kRoundRightCorners, 0, 4, false, false},
+                          {7, 4, 16, true, true}};
+    for (const Case &c : cases)
+    {
+        QuadraticBezier2D curves[16];
+        int32_t count = MakeRoundedBoxCurves(Point2D(10, 20), Point2D(30, 16), c.radius, c.kind, curves);
+        ASSERT_EQ(count, c.curves) << c.kind;
+        // A sharp corner is the start of a side; a rounded one is never on the outline.
+        EXPECT_EQ(HasEndPoint(curves, count, 10, 20), !c.leftRound) << c.kind;
+        EXPECT_EQ(HasEndPoint(curves, count, 10, 36), !c.leftRound) << c.kind;
+        EXPECT_EQ(HasEndPoint(curves, count, 40, 20), !c.rightRound) << c.kind;
+        EXPECT_EQ(HasEndPoint(curves, count, 40, 36), !c.rightRound) << c.kind;
+    }
+}
+
+TEST(Shapes, RoundedBoxIsOneDrawOfFillAndStroke)
+{
+    RecordingRenderer r;
+    ASSERT_TRUE(r.Start());
+    ASSERT_TRUE(WriteText(r.data.File("vorlvs00.glsl"), "vertex"));
+    ASSERT_TRUE(WriteText(r.data.File("vorlfs09.glsl"), "weight and stroke"));
+    const ColorRGBA fillColor = {1.0F, 0.0F, 0.0F, 1.0F};
+    const ColorRGBA strokeColor = {0.0F, 0.0F, 1.0F, 1.0F};
+    QuadraticBezier2D curves[16];
+    for (int32_t kind : {kRoundAllCorners, kRoundLeftCorners})
+    {
+        int32_t count = MakeRoundedBoxCurves(Point2D(4, 4), Point2D(40, 20), 6, kind, curves);
+        FillStyle fill;
+        ResetFillStyle(&fill);
+        StrokeStyle stroke;
+        ResetStrokeStyle(&stroke);
+        stroke.width = 2;
+        int32_t curveCursor[2] = {};
+        int32_t bandCursor[2] = {};
+        int32_t fillVertices = 0;
+        int32_t fillTriangles = 0;
+        int32_t strokeVertices = 0;
+        int32_t strokeTriangles = 0;
+        ASSERT_TRUE(CountPathFill(fill, count, curves, 4096, 4096, curveCursor, 4096, 4096, bandCursor, &fillVertices,
+                                  &fillTriangles, nullptr, nullptr));
+        CountStrokeGeometry(stroke, kStrokeClosed, count, curves, 4096, 4096, curveCursor, &strokeVertices,
+                            &strokeTriangles, nullptr);
+        ASSERT_GT(fillVertices, 0);
+        ASSERT_GT(strokeVertices, 0);
+
+        ShapeRenderObject shape;
+        EXPECT_EQ(BuildRoundedBoxShape(r.renderer, &shape, Point2D(4, 4), Point2D(40, 20), 2, 6, fillColor, strokeColor,
+                                       kind),
+                  &shape);
+        EXPECT_EQ(r.device.programs[shape.program], "vertex|weight and stroke");
+        EXPECT_EQ(shape.color.alpha, 1.0F);
+        EXPECT_EQ(shape.color.red, 0.0F);
+        ASSERT_EQ(shape.drawItemCount, 1);
+        EXPECT_EQ(shape.item.vertexCount, uint32_t(fillVertices + strokeVertices));
+        EXPECT_EQ(shape.item.indexCount, 3 * uint32_t(fillTriangles + strokeTriangles));
+        EXPECT_EQ(shape.item.textures, &shape.pair);
+        ASSERT_EQ(shape.pair.count, 2);
+        const RecordingDevice::Texture &curve = r.device.textures.at(shape.pair.curveTexture);
+        EXPECT_EQ(curve.format, uint32_t('FLT4'));
+        EXPECT_EQ(int64_t(curve.width) * curve.height, int64_t(curveCursor[1]) * 4096 + curveCursor[0]);
+        EXPECT_EQ(r.device.textures.at(shape.pair.bandTexture).format, uint32_t('16U2'));
+
+        // Fill vertices carry the fill colour, then the stroke's follow; every index names a vertex.
+        const std::vector<uint8_t> &vertices = r.device.buffers.at(shape.vertexBuffer).bytes;
+        for (int32_t i = 0; i < fillVertices + strokeVertices; ++i)
+        {
+            const uint8_t *color = vertices.data() + 68 * size_t(i) + 64;
+            const uint8_t expected[4] = {uint8_t(i < fillVertices ? 255 : 0), 0, uint8_t(i < fillVertices ? 0 : 255), 255};
+            EXPECT_EQ(std::memcmp(color, expected, 4), 0) << i;
+        }
+        const std::vector<uint8_t> &indices = r.device.buffers.at(shape.indexBuffer).bytes;
+        ASSERT_EQ(indices.size(), size_t(shape.item.indexCount) * 2);
+        for (size_t i = 0; i < indices.size(); i += 2)
+        {
+            uint16_t index;
+            std::memcpy(&index, indices.data() + i, 2);
+            EXPECT_LT(index, shape.item.vertexCount);
+        }
+        shape.ReleaseShape(r.renderer);
+    }
+    EXPECT_EQ(r.device.textures.size(), 0U);
+    EXPECT_EQ(r.device.buffers.size(), 0U);
+    EXPECT_EQ(r.heap.GetBytesInUse(), 0U);
+}
+
+TEST(Shapes, PathWithoutAreaGetsNoBuffers)
+{
+    RecordingRenderer r;
+    ASSERT_TRUE(r.Start());
+    WithVorlShaders(r);
+    RenderObject object;
+    object.SetupVorlShaders(r.renderer, 0, 1);
+    FillStyle fill;
+    ResetFillStyle(&fill);
+    DrawItem item = {7, 7, 7, 0, nullptr};
+    GlyphTexturePair pair;
+    QuadraticBezier2D flat[2];
+    flat[0] = QuadraticBezier2D(Point2D(0, 0), Point2D(1, 0), Point2D(2, 0));
+    flat[1] = QuadraticBezier2D(Point2D(2, 0), Point2D(1, 0), Point2D(0, 0));
+    for (int32_t count : {0, 2})
+    {
+        object.BuildPathGeometry(r.renderer, fill, count, flat, &item, &pair);
+        EXPECT_EQ(item.vertexCount, 0U);
+        EXPECT_EQ(object.vertexBuffer, 0U);
+        EXPECT_EQ(pair.count, 0);
+    }
+    // A triangle gets its buffers and textures.
+    QuadraticBezier2D triangle[3];
+    triangle[0] = QuadraticBezier2D(Point2D(0, 0), Point2D(5, 0), Point2D(10, 0));
+    triangle[1] = QuadraticBezier2D(Point2D(10, 0), Point2D(7.5F, 5), Point2D(5, 10));
+    triangle[2] = QuadraticBezier2D(Point2D(5, 10), Point2D(2.5F, 5), Point2D(0, 0));
+    object.BuildPathGeometry(r.renderer, fill, 3, triangle, &item, &pair);
+    EXPECT_GT(item.vertexCount, 0U);
+    EXPECT_EQ(item.textures, &pair);
+    EXPECT_EQ(pair.count, 2);
+    // A failed map leaves the item empty.
+    r.device.failMaps = true;
+    object.BuildPathGeometry(r.renderer, fill, 3, triangle, &item, &pair);
+    EXPECT_EQ(item.vertexCount, 0U);
+    object.Release(r.renderer);
+    pair.ReleaseTextures(r.renderer);
+    EXPECT_EQ(r.heap.GetBytesInUse(), 0U);
 }
 
 }  // namespace
