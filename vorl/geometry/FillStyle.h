@@ -1,11 +1,15 @@
 #pragma once
 
+#include "base/Bezier.h"
 #include "base/Color.h"
 #include "vorl/geometry/TexelBuffer.h"
 
 #include <cstdint>
 
 namespace oq {
+
+struct ShapeScratch;
+struct VorlShapeRecord;
 
 // Fill rules ('EVOD' even-odd, 0 non-zero winding) and gradient kinds ('LINR', 'RADL'; any other
 // nonzero value counts as radial).
@@ -37,6 +41,13 @@ struct FillStyle
     // written there; the cursor is left on that row). Counting (null texels) moves the cursor alike.
     [[nodiscard]] int32_t WriteGradientTexels(const TexelBuffer &buffer, float g, float ox, float oy,
                                               int32_t *cursor, int32_t *location) const;
+
+    // Compiles a filled curve list in shape units into a shape record (ShapeData.cpp): paint texels
+    // first when there is a gradient, then curve and band texels; the record gets the gradient type
+    // and the even-odd flag, and no layer header. False, cursors unchanged, when they do not fit.
+    [[nodiscard]] bool BuildShapeData(int32_t curveCount, const QuadraticBezier2D *curves, TexelBuffer *curveTexels,
+                                      TexelBuffer *bandTexels, VorlShapeRecord *record, int32_t maxPolygonVertices,
+                                      float polygonEdgeFactor, int32_t maxBandCount, ShapeScratch *scratch) const;
 };
 
 // Colour and both gradient colours opaque black, non-zero rule, no gradient, line (0, 0, 0);

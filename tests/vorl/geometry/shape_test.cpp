@@ -8,7 +8,9 @@
 #include "support/GeometryCapture.h"
 #include "support/VorlGraphicsBuilder.h"
 #include "vorl/geometry/GeometryBuilderTable.h"
+#include "vorl/geometry/FillStyle.h"
 #include "vorl/geometry/IconGeometry.h"
+#include "vorl/geometry/ShapeData.h"
 #include "vorl/geometry/ShapeGeometry.h"
 #include "vorl/geometry/VorlGraphicsValidator.h"
 
@@ -304,6 +306,122 @@ TEST(VorlGraphicsValidatorTest, RefusesWhatTheWritersCouldNotReadSafely)
         std::memcpy(reinterpret_cast<uint8_t *>(bad.data()) + patch.offset, &patch.value, 4);
         EXPECT_FALSE(ValidateVorlGraphicsFile(bad.data(), bad.size() * 4)) << patch.name;
     }
+}
+
+// Texel memory of both textures of a shape build (half-float curves, 64 texels wide).
+struct ShapeTextures
+{
+    explicit ShapeTextures(int32_t bandWidth = 64, int32_t rows = 4, bool storage = true)
+        : curve(size_t(64) * rows * 2), band(size_t(bandWidth) * rows)
+    {
+        curveTexels = {storage ? curve.data() : nullptr, 'HLF4', 64, rows, 0, 0};
+        bandTexels = {storage ? band.data() : nullptr, '16U2', bandWidth, rows, 0, 0};
+    }
+    // Band texel (x, y) as its two 16-bit values.
+    std::array<uint32_t, 2> Band(int32_t x, int32_t y) const
+    {
+        uint32_t t = band[size_t(y) * size_t(bandTexels.width) + size_t(x)];
+        return {t & 0xFFFF, t >> 16};
+    }
+    std::vector<uint64_t> curve;
+    std::vector<uint32_t> band;
+    TexelBuffer curveTexels;
+    TexelBuffer bandTexels;
+};
+
+std::vector<QuadraticBezier2D> SquareCurves(float x0, float y0, float x1, float y1)
+{
+    auto line = [](float ax, float ay, float bx, float by) {
+        return QuadraticBezier2D(Point2D(ax, ay), Point2D(bx, by), Point2D(bx, by));
+    };
+    return {line(x0, y0, x1, y0), line(x1, y0, x1, y1), line(x1, y1, x0, y1), line(x0, y1, x0, y0)};
+}
+
+TEST(ShapeDataTest, OneLayerHeaderRecordAndCountingPass)
+{
+    std::vector<QuadraticBezier2D> square = SquareCurves(1, 2, 3, 5);
+    ShapeTextures textures;
+    VorlShapeRecord record = {};
+    ASSERT_TRUE(BuildShapeData(4, square.data(), &textures.curveTexels, &textures.bandTexels, &record, 4, 1.0f, 8,
+                               nullptr));
+    EXPECT_EQ(textures.Band(0, 0), (std::array<uint32_t, 2>{1, 0}));
+    EXPECT_EQ(textures.Band(1, 0), (std::array<uint32_t, 2>{record.bandColumn, record.bandRow}));
+    EXPECT_EQ(textures.Band(2, 0), (std::array<uint32_t, 2>{0, 0xFF00}));
+    EXPECT_EQ(record.bandColumn, 3);
+    EXPECT_EQ(record.layerColumn, 0);
+    EXPECT_EQ(record.flags, kShapeAllStraight);
+    EXPECT_EQ(record.box[0], 1.0f);
+    EXPECT_EQ(record.box[3], 5.0f);
+    EXPECT_FLOAT_EQ(record.bandScale[0], float(record.bandCountX) / 2.0f);
+    EXPECT_GT(textures.curveTexels.cursorX, 0);
+    EXPECT_GT(textures.bandTexels.cursorX, 3);
+
+    // Counting: no texel memory, the same cursors and record.
+    ShapeTextures counting(64, 4, false);
+    VorlShapeRecord counted = {};
+    ASSERT_TRUE(BuildShapeData(4, square.data(), &counting.curveTexels, &counting.bandTexels, &counted, 4, 1.0f, 8,
+                               nullptr));
+    EXPECT_EQ(std::memcmp(&counted, &record, sizeof(record)), 0);
+    EXPECT_EQ(counting.curveTexels.cursorX, textures.curveTexels.cursorX);
+    EXPECT_EQ(counting.bandTexels.cursorX, textures.bandTexels.cursorX);
+
+    // A header that does not fit: false, both cursors where they were.
+    ShapeTextures narrow(2, 1);
+    VorlShapeRecord none = {};
+    EXPECT_FALSE(BuildShapeData(4, square.data(), &narrow.curveTexels, &narrow.bandTexels, &none, 4, 1.0f, 8, nullptr));
+    EXPECT_EQ(narrow.curveTexels.cursorX, 0);
+    EXPECT_EQ(narrow.bandTexels.cursorX, 0);
+    ShapeTextures full(64, 1);
+    full.bandTexels.cursorX = 62;
+    EXPECT_FALSE(BuildShapeData(4, square.data(), &full.curveTexels, &full.bandTexels, &none, 4, 1.0f, 8, nullptr));
+    EXPECT_EQ(full.bandTexels.cursorX, 62);
+    EXPECT_EQ(full.bandTexels.cursorY, 0);
+}
+
+TEST(ShapeDataTest, LayersAndFillStyles)
+{
+    std::vector<QuadraticBezier2D> inner = SquareCurves(1, 1, 2, 2);
+    std::vector<QuadraticBezier2D> outer = SquareCurves(0, 0, 3, 3);
+    outer[0].p1 = Point2D(1.5f, -1);  // one bent curve
+    const uint8_t colors[2][4] = {{128, 0, 255, 200}, {255, 255, 255, 255}};
+    const int32_t counts[2] = {4, 4};
+    const QuadraticBezier2D *lists[2] = {outer.data(), inner.data()};
+    ShapeTextures textures;
+    VorlShapeRecord record = {};
+    ASSERT_TRUE(BuildLayeredShapeData(2, colors, counts, lists, &textures.curveTexels, &textures.bandTexels, &record,
+                                      4, 1.0f, 8, nullptr));
+    EXPECT_EQ(textures.Band(0, 0), (std::array<uint32_t, 2>{2, 0}));
+    EXPECT_EQ(textures.Band(1, 0), (std::array<uint32_t, 2>{record.bandColumn, record.bandRow}));
+    EXPECT_EQ(textures.Band(2, 0)[0] & 0xFF, 55u);   // sRGB 128 is linear 55
+    EXPECT_EQ(textures.Band(2, 0)[1], 200u << 8 | 255u);
+    EXPECT_EQ(record.bandColumn, 5);
+    EXPECT_EQ(record.flags, kShapeLayered);           // not all straight
+    EXPECT_EQ(record.box[2], 3.0f);
+    EXPECT_EQ(record.box[1], -0.5f);
+    EXPECT_EQ(SrgbByteToLinearByte(128), 55);
+    EXPECT_EQ(SrgbByteToLinearByte(255), 255);
+
+    // No layers: refused without reading the arrays.
+    VorlShapeRecord none = {};
+    EXPECT_FALSE(BuildLayeredShapeData(0, nullptr, nullptr, nullptr, &textures.curveTexels, &textures.bandTexels,
+                                       &none, 4, 1.0f, 8, nullptr));
+
+    // A fill style: even-odd flag, gradient type, the paint texel before the band data.
+    FillStyle style;
+    ResetFillStyle(&style);
+    style.rule = kFillRuleEvenOdd;
+    style.gradient = kGradientLinear;
+    style.lineA = 1;
+    ShapeTextures filled;
+    VorlShapeRecord fill = {};
+    ASSERT_TRUE(style.BuildShapeData(4, inner.data(), &filled.curveTexels, &filled.bandTexels, &fill, 0, 1.0f, 8,
+                                     nullptr));
+    EXPECT_EQ(fill.flags, kShapeAllStraight | kShapeEvenOdd);
+    EXPECT_EQ(fill.gradientType, 1);
+    EXPECT_EQ(fill.layerColumn, 0);
+    EXPECT_EQ(fill.polygonWord, 0);
+    EXPECT_EQ(fill.bandColumn, 1);
+    EXPECT_EQ(filled.Band(0, 0), (std::array<uint32_t, 2>{0, 0}));  // paint texels at curve texel (0, 0)
 }
 
 }  // namespace
