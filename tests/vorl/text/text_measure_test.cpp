@@ -236,8 +236,11 @@ TEST_F(MeasureTest, LineBreakingTable)
          {{0, 3, 4, 0, 20.0F, 5, 5}, {4, 6, 3, 1, 15.0F, 8, 8}}},
         {"soft hyphen that does not fit", "abc\xC2\xAD" "def", 18.0F, kTextOptionSoftHyphen,
          {{0, 2, 4, 0, 15.0F, 3, 5}, {4, 6, 3, 1, 15.0F, 8, 8}}},
+        {"tab jumps count toward the width", "a\tb", 22.0F, kTextOptionTabs,
+         {{0, 1, 2, 0, 20.0F, 2, 2}, {2, 2, 1, 1, 5.0F, 3, 3}}},
         {"empty text", "", 10.0F, 0, {{0, -1, 0, 1, 0.0F, 0, 0}}},
     };
+    state.tabWidth = 20.0F;
     for (const Case &c : cases)
     {
         state.optionFlags = c.options;
