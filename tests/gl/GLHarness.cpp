@@ -5,6 +5,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+
+#include <gtest/gtest.h>
 
 // Mesa keeps a few allocations until process exit; LeakSanitizer reports them in every GL test
 // program. Only programs that link this harness carry these suppressions.
@@ -144,6 +147,24 @@ bool BuildProgram(const std::string &vertex, const std::string &fragment, GLuint
     }
     *program = p;
     return true;
+}
+
+GLuint GetVorlProgram(uint32_t variant)
+{
+    static std::map<uint32_t, GLuint> programs;
+    auto found = programs.find(variant);
+    if (found != programs.end()) return found->second;
+    std::string vertex;
+    std::string pixel;
+    char name[32];
+    std::snprintf(name, sizeof(name), "/vorlfs%02X.glsl", variant);
+    EXPECT_TRUE(ReadTextFile(std::string(OQ_DATA_DIR) + "/vorlvs00.glsl", &vertex));
+    EXPECT_TRUE(ReadTextFile(std::string(OQ_DATA_DIR) + name, &pixel)) << name;
+    GLuint program = 0;
+    std::string log;
+    EXPECT_TRUE(BuildProgram(vertex, pixel, &program, &log)) << log;
+    programs[variant] = program;
+    return program;
 }
 
 bool ReadTextFile(const std::string &path, std::string *text)

@@ -17,6 +17,10 @@ namespace oq::test {
 // Compiles and links a program; false with the info log when a stage fails.
 [[nodiscard]] bool BuildProgram(const std::string &vertex, const std::string &fragment, GLuint *program, std::string *log);
 
+// The program of the Data folder's Vorl vertex shader and pixel-shader variant, linked once per
+// process and kept; 0 (with a test failure) when a file is missing or does not build.
+GLuint GetVorlProgram(uint32_t variant);
+
 // Reads a text file whole; false when it cannot be read.
 [[nodiscard]] bool ReadTextFile(const std::string &path, std::string *text);
 

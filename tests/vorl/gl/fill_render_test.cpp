@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 
 #include "gl/GLHarness.h"
@@ -16,37 +15,6 @@ namespace oq::test {
 namespace {
 
 constexpr int32_t kSize = 64;
-
-// Linked programs of the Data folder's shader files, one per pixel-shader variant.
-class VorlPrograms
-{
-public:
-    GLuint Get(uint32_t variant)
-    {
-        auto found = programs.find(variant);
-        if (found != programs.end()) return found->second;
-        std::string vertex;
-        std::string pixel;
-        char name[32];
-        std::snprintf(name, sizeof(name), "/vorlfs%02X.glsl", variant);
-        EXPECT_TRUE(ReadTextFile(std::string(OQ_DATA_DIR) + "/vorlvs00.glsl", &vertex));
-        EXPECT_TRUE(ReadTextFile(std::string(OQ_DATA_DIR) + name, &pixel));
-        GLuint program = 0;
-        std::string log;
-        EXPECT_TRUE(BuildProgram(vertex, pixel, &program, &log)) << log;
-        programs[variant] = program;
-        return program;
-    }
-
-private:
-    std::map<uint32_t, GLuint> programs;
-};
-
-VorlPrograms &Programs()
-{
-    static VorlPrograms programs;
-    return programs;
-}
 
 // Draws a test shape into a 64 x 64 float target cleared to -1, so that undrawn pixels show.
 std::vector<float> RenderGL(const VorlTestShape &shape, const VorlTestView &view, uint32_t variant, const uint8_t color[4])
@@ -69,7 +37,7 @@ std::vector<float> RenderGL(const VorlTestShape &shape, const VorlTestView &view
     target.Bind();
     glClearColor(-1, -1, -1, -1);
     glClear(GL_COLOR_BUFFER_BIT);
-    EXPECT_TRUE(DrawVorl(Programs().Get(variant), data, kSize, kSize, &error)) << error;
+    EXPECT_TRUE(DrawVorl(GetVorlProgram(variant), data, kSize, kSize, &error)) << error;
     return target.Read();
 }
 
