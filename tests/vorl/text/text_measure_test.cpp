@@ -16,13 +16,13 @@ using test::VorlFontBuilder;
 
 // A font at size 10 with readable widths: letters and digits 5 units, 'W' 20, space 2.5, the
 // soft hyphen 5, Hebrew letters 5, the line separator 0, the "fi" ligature 10 with a caret at its middle, 'v' kerned
-// after 'a' by -1, and U+0301 a mark.
+// after 'a' by -1, U+0301 a mark, U+00C5 'a' with U+0301, and U+4E00 15 units tall.
 class MeasureTest : public ::testing::Test
 {
 protected:
     enum : uint32_t
     {
-        kF = 1, kI, kFi, kA, kV, kW, kSpace, kSoftHyphen, kAcute, kLetter, kAlef, kBet, kSeparator, kGlyphs
+        kF = 1, kI, kFi, kA, kV, kW, kSpace, kSoftHyphen, kAcute, kLetter, kAlef, kBet, kSeparator, kUpright, kARing, kGlyphs
     };
 
     void SetUp() override
@@ -33,6 +33,8 @@ protected:
         builder.glyphs[kW].advance = 2.0F;
         builder.glyphs[kSpace].advance = 0.25F;
         builder.glyphs[kSeparator].advance = 0.0F;
+        builder.glyphs[kUpright].verticalAdvance = 1.5F;
+        builder.SetDecomposition(kARing, {kA, kAcute});
         builder.SetCarets(kFi, {0.5F});
         builder.SetKerning(kV, {{kA, -0.1F}});
         builder.SetAnchors(kAcute, {}, {{1, 0.25F, 0.0F}});
@@ -52,6 +54,8 @@ protected:
         description.Map(0x5D0, kAlef);
         description.Map(0x5D1, kBet);
         description.Map(0x2028, kSeparator);
+        description.Map(0x4E00, kUpright);
+        description.Map(0xC5, kARing);
         font = std::make_unique<LoadedVorlFont>(builder.Build());
         ASSERT_TRUE(font->valid);
         ResetTextLayoutState(&state);
@@ -103,6 +107,8 @@ TEST_F(MeasureTest, WidthsSkipTrailingTrackingHangingAndUnmeasuredCharacters)
         {"placeholder", "a\xF3\xB0\x80\x80" "b", 0, 0.0F, 17.0F, 17.0F},
         {"justification is not measured", "a b", kTextOptionJustify, 0.0F, 12.5F, 12.5F},
         {"grid", "ab", kTextOptionGrid, 0.1F, 1.0F, 1.0F},
+        {"upright in vertical text", "a\xE4\xB8\x80", kTextOptionVertical, 0.0F, 20.0F, 20.0F},
+        {"upright in horizontal text", "a\xE4\xB8\x80", 0, 0.0F, 10.0F, 10.0F},
         {"empty", "", 0, 0.0F, 0.0F, 0.0F},
     };
     for (const Case &c : cases)
@@ -326,6 +332,7 @@ TEST_F(MeasureTest, CaretPositionsAcrossLigaturesMarksAndDirections)
         {"left to right", "ab", 0, {0, 1, 2}, {{0, 0, 0}, {5, 1, 0}, {10, 2, 0}}},
         {"ligature", "fia", 0, {0, 1, 2, 3}, {{0, 0, 0}, {5, 0, 1}, {10, 1, 0}, {15, 2, 0}}},
         {"mark", "a\xCC\x81" "b", 0, {0, 1, 3, 4}, {{0, 0, 0}, {5, 1, 0}, {5, 2, 0}, {10, 3, 0}}},
+        {"decomposition", "\xC3\x85" "b", 0, {0, 2, 3}, {{0, 0, 0}, {5, 2, 0}, {10, 3, 0}}},
         {"control takes the next glyph", "a\xE2\x80\x8D" "b", 0, {1, 4}, {{5, 2, 0}, {5, 2, 0}}},
         {"right to left base", "ab", kTextOptionRightToLeft, {0, 1, 2}, {{0, 0, 0}, {-5, 1, 0}, {-10, 2, 0}}},
         {"mixed", "a\xD7\x90\xD7\x91" "b", kTextOptionBidirectional, {0, 1, 3, 5, 6},
