@@ -1,5 +1,8 @@
 #include "vorl/geometry/GlyphList.h"
 
+#include <type_traits>
+
+#include "vorl/geometry/LineGeometry.h"
 #include "vorl/geometry/RunWalk.h"
 
 namespace oq {
@@ -84,6 +87,31 @@ int32_t ListRunGlyphs(const TextRun *run, const GlyphRange *range, const TextFon
     return recorder.count;
 }
 
+template <typename Color>
+int32_t ListLines(const TextRun *run, const TextFont *fonts, int32_t firstLine, int32_t lineCount,
+                  const TextLine *lines, const float *pen, float availableWidth, uint8_t *fontIndexes,
+                  uint32_t *glyphIndexes, float *positions, Matrix2D *matrices, Color *colors,
+                  PlaceholderPosition **placeholders)
+{
+    int32_t total = 0;
+    float y = pen[1];
+    bool first = firstLine == 0 || (lines[firstLine - 1].flags & kTextLineEndsParagraph) != 0;
+    for (int32_t n = 0; n < lineCount; ++n)
+    {
+        const TextLine &line = lines[firstLine + n];
+        const TextLayoutState *state = &run->states[run->glyphs[line.firstGlyph].stateIndex];
+        const float linePen[2] = {pen[0] + AlignTextLine(state, line.width, availableWidth, first), y};
+        total += ListRunGlyphs(run, reinterpret_cast<const GlyphRange *>(&line), fonts, linePen,
+                               fontIndexes != nullptr ? fontIndexes + total : nullptr, glyphIndexes + total,
+                               positions + 2 * total, matrices != nullptr ? matrices + total : nullptr,
+                               colors != nullptr ? colors + (std::is_same_v<Color, uint8_t> ? 4 : 1) * total : nullptr,
+                               placeholders, nullptr);
+        first = (line.flags & kTextLineEndsParagraph) != 0;
+        y += GetTextLineStep(run, line);
+    }
+    return total;
+}
+
 }  // namespace
 
 int32_t GetRunGlyphList(const TextRun *run, const GlyphRange *range, int32_t, const TextFont *fonts,
@@ -120,6 +148,47 @@ int32_t GetTextGlyphListFloat(int32_t fontCount, const TextFont *fonts, const Fo
     TextRun *run = LayoutText(fontCount, fonts, fallback, state, text, length, endState, scratch);
     return ListRunGlyphs(run, nullptr, fonts, pen, fontIndexes, glyphIndexes, positions, matrices, colors, nullptr,
                          endPen);
+}
+
+int32_t GetLinesGlyphList(const TextRun *run, int32_t, const TextFont *fonts, int32_t firstLine, int32_t lineCount,
+                          const TextLine *lines, const float *pen, float availableWidth, uint8_t *fontIndexes,
+                          uint32_t *glyphIndexes, float *positions, Matrix2D *matrices, uint8_t *colors,
+                          PlaceholderPosition **placeholders)
+{
+    return ListLines(run, fonts, firstLine, lineCount, lines, pen, availableWidth, fontIndexes, glyphIndexes,
+                     positions, matrices, colors, placeholders);
+}
+
+int32_t GetLinesGlyphListFloat(const TextRun *run, int32_t, const TextFont *fonts, int32_t firstLine,
+                               int32_t lineCount, const TextLine *lines, const float *pen, float availableWidth,
+                               uint8_t *fontIndexes, uint32_t *glyphIndexes, float *positions, Matrix2D *matrices,
+                               ColorRGBA *colors, PlaceholderPosition **placeholders)
+{
+    return ListLines(run, fonts, firstLine, lineCount, lines, pen, availableWidth, fontIndexes, glyphIndexes,
+                     positions, matrices, colors, placeholders);
+}
+
+int32_t GetTextLinesGlyphList(int32_t fontCount, const TextFont *fonts, const FontFallbackMap *fallback,
+                              const TextLayoutState *state, const char *text, int32_t firstLine, int32_t lineCount,
+                              const TextLine *lines, const float *pen, float availableWidth, uint8_t *fontIndexes,
+                              uint32_t *glyphIndexes, float *positions, Matrix2D *matrices, uint8_t *colors,
+                              TextLayoutState *endState, TextRun *scratch)
+{
+    TextRun *run = LayoutText(fontCount, fonts, fallback, state, text, -1, endState, scratch);
+    return ListLines(run, fonts, firstLine, lineCount, lines, pen, availableWidth, fontIndexes, glyphIndexes,
+                     positions, matrices, colors, nullptr);
+}
+
+int32_t GetTextLinesGlyphListFloat(int32_t fontCount, const TextFont *fonts, const FontFallbackMap *fallback,
+                                   const TextLayoutState *state, const char *text, int32_t firstLine,
+                                   int32_t lineCount, const TextLine *lines, const float *pen, float availableWidth,
+                                   uint8_t *fontIndexes, uint32_t *glyphIndexes, float *positions,
+                                   Matrix2D *matrices, ColorRGBA *colors, TextLayoutState *endState,
+                                   TextRun *scratch)
+{
+    TextRun *run = LayoutText(fontCount, fonts, fallback, state, text, -1, endState, scratch);
+    return ListLines(run, fonts, firstLine, lineCount, lines, pen, availableWidth, fontIndexes, glyphIndexes,
+                     positions, matrices, colors, nullptr);
 }
 
 }  // namespace oq

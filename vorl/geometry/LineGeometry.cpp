@@ -101,9 +101,9 @@ bool BuildTruncation(const TextRun *run, const GlyphRange *range, const Truncati
     return false;
 }
 
-// The baseline step after a line: the leading (and paragraph spacing after a paragraph end) of the
-// state at the line's end. A line without glyphs uses the state of its first glyph.
-float GetLineStep(const TextRun *run, const TextLine &line)
+}  // namespace
+
+float GetTextLineStep(const TextRun *run, const TextLine &line)
 {
     int32_t last = line.glyphCount > 0 ? line.firstGlyph + line.glyphCount - 1 : line.firstGlyph;
     const TextLayoutState *state = GetGlyphState(run, last);
@@ -111,6 +111,8 @@ float GetLineStep(const TextRun *run, const TextLine &line)
     float spacing = paragraphEnd && (state->optionFlags & kTextOptionParagraph) != 0 ? state->paragraphSpacing : 0.0F;
     return (state->leading + spacing) * state->size;
 }
+
+namespace {
 
 // The lines of a block, each built by the given function at its pen; the last line may differ.
 template <typename BuildLine>
@@ -128,7 +130,7 @@ void BuildBlock(const TextRun *run, int32_t firstLine, int32_t lineCount, const 
         buildLine(n, line, first, y, &lineBox);
         box.Union(lineBox);
         first = (line.flags & kTextLineEndsParagraph) != 0;
-        y += GetLineStep(run, line);
+        y += GetTextLineStep(run, line);
     }
     if (bounds != nullptr) *bounds = box;
 }

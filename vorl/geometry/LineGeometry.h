@@ -20,6 +20,10 @@ enum : uint32_t
 // in the available width (for right-to-left runs the line's right end).
 float AlignTextLine(const TextLayoutState *state, float lineWidth, float availableWidth, bool firstLine);
 
+// The baseline step after a line: the leading (and paragraph spacing after a paragraph end) of the
+// state at the line's end. A line without glyphs uses the state of its first glyph.
+float GetTextLineStep(const TextRun *run, const TextLine &line);
+
 // Per-font sums of CountRunGeometry over lines first .. first + count - 1; returns the drawable
 // glyphs. Alignment plays no part.
 int32_t CountLinesGeometry(const TextRun *run, int32_t fontCount, const TextFont *fonts, int32_t firstLine,

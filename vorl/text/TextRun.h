@@ -6,6 +6,14 @@
 
 namespace oq {
 
+struct Box2D;
+struct GeometryBuffer;
+struct GlyphRange;
+struct Matrix2D;
+struct PlaceholderPosition;
+struct TextFont;
+struct TextLine;
+
 // Run flag bits: a character's flags, copied into bits 24-31 of the word of its first glyph.
 enum : uint8_t
 {
@@ -78,6 +86,31 @@ struct TextRun
     // Writes the whole run into one block of GetPackedSize bytes (8-byte aligned) and returns
     // it as a run; its pointers aim into the block, so it stays valid only at that address.
     TextRun *Pack(void *destination) const;
+
+    // Glyph lists and glyph-list geometry (the geometry library builds them): each forwards its
+    // arguments to the function of the same name; the list forms list this run.
+    int32_t GetGlyphList(const GlyphRange *range, int32_t fontCount, const TextFont *fonts, const float *pen,
+                         uint8_t *fontIndexes, uint32_t *glyphIndexes, float *positions, Matrix2D *matrices,
+                         uint8_t *colors, PlaceholderPosition **placeholders, float *endPen) const;
+    int32_t GetGlyphListFloat(const GlyphRange *range, int32_t fontCount, const TextFont *fonts, const float *pen,
+                              uint8_t *fontIndexes, uint32_t *glyphIndexes, float *positions, Matrix2D *matrices,
+                              ColorRGBA *colors, PlaceholderPosition **placeholders, float *endPen) const;
+    int32_t GetLinesGlyphList(int32_t fontCount, const TextFont *fonts, int32_t firstLine, int32_t lineCount,
+                              const TextLine *lines, const float *pen, float availableWidth, uint8_t *fontIndexes,
+                              uint32_t *glyphIndexes, float *positions, Matrix2D *matrices, uint8_t *colors,
+                              PlaceholderPosition **placeholders) const;
+    int32_t GetLinesGlyphListFloat(int32_t fontCount, const TextFont *fonts, int32_t firstLine, int32_t lineCount,
+                                   const TextLine *lines, const float *pen, float availableWidth,
+                                   uint8_t *fontIndexes, uint32_t *glyphIndexes, float *positions,
+                                   Matrix2D *matrices, ColorRGBA *colors, PlaceholderPosition **placeholders) const;
+    void BuildGlyphListGeometry(const TextFont *fonts, const TextLayoutState *state, int32_t count,
+                                const uint8_t *fontIndexes, const uint32_t *glyphIndexes, const float *positions,
+                                const Matrix2D *matrices, const uint8_t *colors, GeometryBuffer *buffers,
+                                Box2D *bounds) const;
+    void BuildGlyphListGeometryFloatColors(const TextFont *fonts, const TextLayoutState *state, int32_t count,
+                                           const uint8_t *fontIndexes, const uint32_t *glyphIndexes,
+                                           const float *positions, const Matrix2D *matrices, const ColorRGBA *colors,
+                                           GeometryBuffer *buffers, Box2D *bounds) const;
 };
 
 static_assert(sizeof(void *) != 8 || sizeof(TextRun) == 48, "TextRun layout");

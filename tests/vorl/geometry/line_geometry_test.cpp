@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "RunGeometryFixture.h"
+#include "vorl/geometry/GlyphList.h"
+#include "vorl/geometry/GlyphListGeometry.h"
 #include "vorl/geometry/LineGeometry.h"
 
 namespace oq {
@@ -275,6 +277,57 @@ TEST_F(LineGeometryTest, SoftHyphenAtACutIsCounted)
     EXPECT_FALSE(whole);
     test::ExpectWithinCounts(built, false);
     EXPECT_EQ(built.At(0).VertexCount(), 16);   // a, b, the hyphen, the suffix
+}
+
+TEST_F(LineGeometryTest, LinesGlyphListDrawsLikeTheLines)
+{
+    state.alignment = 'CENT';
+    state.optionFlags = kTextOptionDirectives | kTextOptionParagraph;
+    state.paragraphSpacing = 0.5F;
+    state.indent = 3.0F;
+    TextRun *run = Layout("ab ab x\nb{#size(14)}a\xCC\x8A ab");
+    TextLine lines[8];
+    int32_t count = Break(run, 25.0F, lines);
+    ASSERT_GE(count, 3);
+    BuiltRun built = BuildLines(run, lines, count, 40.0F);
+    test::ExpectWithinCounts(built, true);
+
+    size_t capacity = size_t(built.drawable);
+    std::vector<uint8_t> fonts(capacity);
+    std::vector<uint32_t> glyphs(capacity);
+    std::vector<float> positions(2 * capacity);
+    std::vector<Matrix2D> matrices(capacity);
+    std::vector<uint8_t> colors(4 * capacity);
+    const float pen[2] = {0.0F, 0.0F};
+    int32_t listed = GetLinesGlyphList(run, font.Count(), font.fonts.data(), 0, count, lines, pen, 40.0F,
+                                       fonts.data(), glyphs.data(), positions.data(), matrices.data(), colors.data(),
+                                       nullptr);
+    ASSERT_EQ(listed, built.drawable);
+    std::vector<ColorRGBA> floatColors(capacity);
+    EXPECT_EQ(GetTextLinesGlyphListFloat(font.Count(), font.fonts.data(), &fallback, &state,
+                                         "ab ab x\nb{#size(14)}a\xCC\x8A ab", 0, count, lines, pen, 40.0F, nullptr,
+                                         glyphs.data(), positions.data(), nullptr, floatColors.data(), nullptr,
+                                         &storage.run),
+              listed);
+
+    BuiltRun drawn;
+    drawn.vertexCounts.resize(2);
+    drawn.triangleCounts.resize(2);
+    CountGlyphListGeometry(font.Count(), font.fonts.data(), &state, listed, fonts.data(), glyphs.data(),
+                           drawn.vertexCounts.data(), drawn.triangleCounts.data());
+    std::vector<GeometryBuffer> buffers = drawn.Allocate(0);
+    BuildGlyphListGeometry(font.fonts.data(), &state, listed, fonts.data(), glyphs.data(), positions.data(),
+                           matrices.data(), nullptr, buffers.data(), &drawn.bounds);
+    drawn.Collect(buffers);
+    for (int32_t f = 0; f < 2; ++f)
+    {
+        ASSERT_EQ(drawn.At(f).VertexCount(), built.At(f).VertexCount());
+        for (int32_t i = 0; i < drawn.At(f).VertexCount(); ++i)
+        {
+            EXPECT_EQ(drawn.At(f).Vertex(i).position[0], built.At(f).Vertex(i).position[0]) << i;
+            EXPECT_EQ(drawn.At(f).Vertex(i).position[1], built.At(f).Vertex(i).position[1]) << i;
+        }
+    }
 }
 
 }  // namespace

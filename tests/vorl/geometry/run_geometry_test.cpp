@@ -404,6 +404,11 @@ TEST_F(GlyphListTest, ListsEveryPlacedGlyph)
               5);
     EXPECT_FLOAT_EQ(positions[8], 18.0F);
     EXPECT_FLOAT_EQ(positions[9], 2.0F);
+    // The run's method form forwards.
+    EXPECT_EQ(run->GetGlyphList(nullptr, font.Count(), font.fonts.data(), pen, nullptr, glyphIndexes, positions,
+                                nullptr, nullptr, nullptr, nullptr),
+              5);
+    EXPECT_FLOAT_EQ(positions[8], 18.0F);
 }
 
 TEST_F(GlyphListTest, MarksLayersAndRotatedGlyphs)
