@@ -102,9 +102,35 @@ struct SupportPockets
         area = valid ? chain[n] * 0.5 : 0.0;
     }
 
+    // Pockets of the pairs within a turn window, by line and list distance (1 to kMaxDistance).
+    static constexpr int32_t kMaxDistance = 63;
+    double table[kMaxLines][kMaxDistance + 1];
+
+    void FillTable(const uint8_t *directions, int32_t stepMin, int32_t stepMax)
+    {
+        for (int32_t i = 0; valid && i < count; i++)
+        {
+            for (int32_t d = 1; d <= kMaxDistance && d < count; d++)
+            {
+                int32_t j = (i + d) % count;
+                int32_t step = (directions[j] - directions[i] + 256) % 256;
+                if (step > stepMax)
+                    break;
+                table[i][d] = step >= stepMin ? Compute(i, j) : 0.0;
+            }
+        }
+    }
+
+    // The pocket of a pair within the window given to FillTable.
+    double Pocket(int32_t i, int32_t j) const
+    {
+        int32_t d = (j - i + count) % count;
+        return d <= kMaxDistance ? table[i][d] : Compute(i, j);
+    }
+
     // The pocket between Q and the corner of candidate i and the next chosen candidate j (after i,
     // cyclically).
-    double Pocket(int32_t i, int32_t j) const
+    double Compute(int32_t i, int32_t j) const
     {
         int32_t k = (i + 1) % count;
         if (k == j)
@@ -135,37 +161,51 @@ struct Search
 
     // Least pocket area from line j back round to the first chosen line through exactly r more
     // lines, every turn within the kind's window (+infinity when there is no such way).
+    // Filled on demand for the current first line: an entry is known when its stamp equals the
+    // generation of that first line.
     double remaining[6][SupportPockets::kMaxLines];
+    int32_t stamps[6][SupportPockets::kMaxLines];
+    int32_t generation;
+    int32_t firstLine;
 
     int32_t Step(int32_t from, int32_t to) const { return (directions[to] - directions[from] + 256) % 256; }
 
     void PrepareRemaining(int32_t first)
     {
-        const int32_t n = kind.sides;
-        for (int32_t j = count - 1; j > first; j--)
+        generation++;
+        firstLine = first;
+    }
+
+    double Remaining(int32_t r, int32_t j)
+    {
+        if (stamps[r][j] == generation)
+            return remaining[r][j];
+        // Triangles have few combinations: bounding their middle line costs more than trying it.
+        if (r > 0 && kind.sides == 3)
+            return 0.0;
+        double least = double(FloatInfinity);
+        if (r == 0)
         {
-            int32_t closing = Step(j, first);
-            remaining[0][j] = closing >= kind.stepMin && closing <= kind.stepMax ? pockets.Pocket(j, first)
-                                                                                  : double(FloatInfinity);
+            int32_t closing = Step(j, firstLine);
+            if (closing >= kind.stepMin && closing <= kind.stepMax)
+                least = pockets.Pocket(j, firstLine);
         }
-        for (int32_t r = 1; r <= n - 2; r++)
+        else
         {
-            for (int32_t j = first + 1; j < count; j++)
+            for (int32_t k = j + 1; k < count; k++)
             {
-                double least = double(FloatInfinity);
-                for (int32_t k = j + 1; k < count; k++)
-                {
-                    int32_t step = directions[k] - directions[j];
-                    if (step < kind.stepMin)
-                        continue;
-                    if (step > kind.stepMax)
-                        break;
-                    double v = pockets.Pocket(j, k) + remaining[r - 1][k];
-                    least = v < least ? v : least;
-                }
-                remaining[r][j] = least;
+                int32_t step = directions[k] - directions[j];
+                if (step < kind.stepMin)
+                    continue;
+                if (step > kind.stepMax)
+                    break;
+                double v = pockets.Pocket(j, k) + Remaining(r - 1, k);
+                least = v < least ? v : least;
             }
         }
+        stamps[r][j] = generation;
+        remaining[r][j] = least;
+        return least;
     }
 
     // Whether the chosen lines with line i at this level can still give a polygon cheaper than the
@@ -181,7 +221,7 @@ struct Search
             return true;
         }
         partial[level] = partial[level - 1] + pockets.Pocket(chosen[level - 1], i);
-        double bound = pockets.area + partial[level] + remaining[kind.sides - 1 - level][i];
+        double bound = pockets.area + partial[level] + Remaining(kind.sides - 1 - level, i);
         double best = double(*bestCost);
         return !(bound > best + 1.0e-3 * (best < 0.0 ? -best : best) + 1.0e-12);
     }
@@ -303,7 +343,8 @@ int32_t RunSearch(const PolygonKind &kind, int32_t count, const float *lines, co
         return 0;
     SupportPockets pockets;
     pockets.Prepare(count, lines, directions);
-    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, {}, {}, 0, {}};
+    pockets.FillTable(directions, kind.stepMin, kind.stepMax);
+    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, {}, {}, 0, {}, {}, 0, 0};
     search.Choose(0, 0);
     return search.word;
 }

@@ -1,5 +1,7 @@
 #include "vorl/geometry/ShapeScratch.h"
 
+#include <algorithm>
+
 namespace oq {
 
 namespace {
@@ -12,20 +14,27 @@ constexpr int32_t kBandCandidates[] = {1, 2, 3, 4, 5, 6, 7, 8, 10, 12, 14, 16, 2
 inline float Min(float a, float b) { return (b < a) ? b : a; }
 inline float Max(float a, float b) { return (b > a) ? b : a; }
 
-// One axis of the band partition: band i spans [start + i w - margin, start + (i + 1) w + margin].
+// One axis of the band partition: band i spans [start + i w - margin, start + (i + 1) w + margin]
+// with w = size / count.
 struct BandAxis
 {
     float start;
-    float size;
+    float width;
+    float perBand;  // count / size, for a first guess of a band index
     int32_t count;
 
-    float Low(int32_t i) const { return start + float(i) * (size / float(count)) - kBandMargin; }
-    float High(int32_t i) const { return start + float(i + 1) * (size / float(count)) + kBandMargin; }
+    BandAxis(float axisStart, float size, int32_t bandCount)
+        : start(axisStart), width(size / float(bandCount)), perBand(float(bandCount) / size), count(bandCount)
+    {
+    }
+
+    float Low(int32_t i) const { return start + float(i) * width - kBandMargin; }
+    float High(int32_t i) const { return start + float(i + 1) * width + kBandMargin; }
 
     // A band index near position v (clamped); callers widen it and test each band exactly.
     int32_t Near(float v) const
     {
-        float t = (v - start) / size * float(count);
+        float t = (v - start) * perBand;
         if (!(t > 0.0f))
             return 0;
         if (t >= float(count))
@@ -67,39 +76,43 @@ inline bool BandExtent(const ShapeScratch *s, int32_t i, int32_t axis, float *lo
     return control.max.y != control.min.y;
 }
 
-// The largest band load of `bands` bands along one axis.
-int32_t GetBandLoad(const ShapeScratch *s, int32_t count, const BandAxis &axis, int32_t axisIndex)
+// The largest band load of `axis.count` bands, from the low and high extents of the entering
+// curves, each sorted: a curve meets band b when lo <= High(b) and hi >= Low(b), so the band holds
+// the curves with lo <= High(b) less those with hi < Low(b) (those have lo < High(b) too).
+int32_t GetBandLoad(const float *lows, const float *highs, int32_t m, const BandAxis &axis)
 {
-    int32_t load[kMaxShapeBands] = {};
-    for (int32_t i = 0; i < count; i++)
-    {
-        float lo, hi;
-        if (!BandExtent(s, i, axisIndex, &lo, &hi))
-            continue;
-        int32_t first, last;
-        axis.Range(lo, hi, &first, &last);
-        for (int32_t b = first; b <= last; b++)
-        {
-            // Interior bands of the range always meet the extent.
-            load[b]++;
-        }
-    }
     int32_t largest = 0;
     for (int32_t b = 0; b < axis.count; b++)
-        largest = load[b] > largest ? load[b] : largest;
+    {
+        int32_t started = int32_t(std::upper_bound(lows, lows + m, axis.High(b)) - lows);
+        int32_t ended = int32_t(std::lower_bound(highs, highs + m, axis.Low(b)) - highs);
+        int32_t load = started - ended;
+        largest = load > largest ? load : largest;
+    }
     return largest;
 }
 
 int32_t ChooseAxisBandCount(const ShapeScratch *s, int32_t count, float start, float size, int32_t maximum,
                             int32_t axisIndex)
 {
+    // The extents of the curves that enter bands of this axis, sorted once for all candidates; a
+    // NaN extent meets no band.
+    float lows[kMaxShapeCurves], highs[kMaxShapeCurves];
+    int32_t m = 0;
+    for (int32_t i = 0; i < count; i++)
+    {
+        if (BandExtent(s, i, axisIndex, &lows[m], &highs[m]) && lows[m] == lows[m] && highs[m] == highs[m])
+            m++;
+    }
+    std::sort(lows, lows + m);
+    std::sort(highs, highs + m);
     int32_t limit = maximum < kMaxShapeBands ? maximum : kMaxShapeBands;
     int32_t best = count, chosen = 1;
     for (int32_t candidate : kBandCandidates)
     {
         if (candidate > limit)
             break;
-        int32_t load = GetBandLoad(s, count, BandAxis{start, size, candidate}, axisIndex);
+        int32_t load = GetBandLoad(lows, highs, m, BandAxis(start, size, candidate));
         if (load < best)
         {
             best = load;
@@ -164,7 +177,7 @@ bool BuildShapeBandLists(int32_t count, const Box2D &box, int32_t bx, int32_t by
         return false;
     ShapeScratch *s = GetShapeScratch(scratch);
     // Band b: 0 .. by - 1 horizontal (axis y), then by .. by + bx - 1 vertical (axis x).
-    const BandAxis axes[2] = {{box.min.y, box.max.y - box.min.y, by}, {box.min.x, box.max.x - box.min.x, bx}};
+    const BandAxis axes[2] = {BandAxis(box.min.y, box.max.y - box.min.y, by), BandAxis(box.min.x, box.max.x - box.min.x, bx)};
     const int32_t bandBase[2] = {0, kMaxShapeBands};
     const int32_t axisIndex[2] = {1, 0};
 
