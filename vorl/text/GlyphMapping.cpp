@@ -273,6 +273,7 @@ void ApplyFractionForms(TextRun *run, const TextFont *fonts, int32_t glyphCount)
 void MapRunToGlyphs(TextRun *run, int32_t fontCount, const TextFont *fonts, const FontFallbackMap *fallback)
 {
     if (fallback == nullptr) fallback = &kDefaultFontFallbackMap;
+    int32_t laidOutStates = run->stateCount;
     const TextLayoutState *first = &run->states[0];
     float baseSign = (first->optionFlags & kTextOptionRightToLeft) ? -1.0F : 1.0F;
     uint32_t missing = first->missingGlyph < 0 ? 0 : uint32_t(first->missingGlyph);
@@ -413,7 +414,9 @@ void MapRunToGlyphs(TextRun *run, int32_t fontCount, const TextFont *fonts, cons
     }
 
     run->glyphCount = j;
+    // A directive after the last character made a state no glyph uses: it stays the last state.
     run->stateCount = stateIndex + 1;
+    if (laidOutStates > run->stateCount && laidOutStates <= kTextRunMaxStates) run->stateCount = laidOutStates;
     run->segmentCount = segmentIndex + 1;
 }
 

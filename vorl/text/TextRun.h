@@ -73,7 +73,7 @@ struct TextRun
 {
     int32_t characterCount;
     int32_t glyphCount;
-    int32_t stateCount;
+    int32_t stateCount;             // states filled by layout, then in use after mapping
     int32_t segmentCount;
     TextRunCharacter *characters;       // characterCount + 1 entries
     TextRunGlyph *glyphs;               // glyphCount + 1 entries

@@ -164,6 +164,8 @@ void LayoutTextRun(TextRun *run, const TextLayoutState *state, const char *text,
     end.byteLength = 0;
     end.flags = 0;
     run->characterCount = count;
+    // The states filled, a trailing directive's state included; mapping keeps at least these.
+    run->stateCount = stateCount;
 
     if (bidirectional)
     {

@@ -530,6 +530,14 @@ TEST(GlyphMappingTest, LayoutTextUsesTheSharedRun)
     EXPECT_EQ(run->segmentCount, 1);
     EXPECT_FLOAT_EQ(endState.size, 20.0F);
     EXPECT_EQ(run->states, GetSharedTextRun()->states);
+
+    // A directive after the last character still reaches the end state.
+    const char trailing[] = "AB{#size(30)}";
+    TextRunStorage storage;
+    run = LayoutText(font.Count(), font.fonts.data(), nullptr, &state, trailing, -1, &endState, &storage.run);
+    EXPECT_EQ(run->glyphCount, 2);
+    EXPECT_EQ(run->stateCount, 2);
+    EXPECT_FLOAT_EQ(endState.size, 30.0F);
 }
 
 }  // namespace
