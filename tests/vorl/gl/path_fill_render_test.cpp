@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+
+#include <algorithm>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -212,7 +218,9 @@ FillStyle WhiteFill(uint32_t rule)
     return style;
 }
 
-TEST(PathFillRenderGL, BuiltFillsMatchTheReference)
+// Builds a fixture in three settings and checks its renders under every view and in the linear
+// variant against the pixel stage and the reference.
+void CheckBuiltFixture(const VorlTestFixture &fixture)
 {
     struct Setting
     {
@@ -225,33 +233,116 @@ TEST(PathFillRenderGL, BuiltFillsMatchTheReference)
         {"polygon", {16, 6, 1.0F}, kTexelFormatHalf4},
         {"float texels, 4 bands", {4, 5, 1.0F}, kTexelFormatFloat4},
     };
-    for (const VorlTestFixture &fixture : MakeVorlTestFixtures())
+    std::vector<ReferenceCurve> object = ToObject(fixture.curves);
+    uint32_t rule = fixture.evenOdd ? kFillRuleEvenOdd : 0;
+    for (const Setting &setting : settings)
     {
-        std::vector<ReferenceCurve> object = ToObject(fixture.curves);
-        uint32_t rule = fixture.evenOdd ? kFillRuleEvenOdd : 0;
-        for (const Setting &setting : settings)
+        SCOPED_TRACE(fixture.name + " " + setting.name);
+        BuiltFill fill = BuildFill(object, WhiteFill(rule), setting.settings, setting.format);
+        for (const VorlTestViewCase &emView : MakeVorlTestViews(fixture.width, fixture.height))
         {
-            SCOPED_TRACE(fixture.name + " " + setting.name);
-            BuiltFill fill = BuildFill(object, WhiteFill(rule), setting.settings, setting.format);
-            for (const VorlTestViewCase &emView : MakeVorlTestViews(fixture.width, fixture.height))
+            VorlTestView view = ObjectView(emView.view);
+            std::vector<float> reference = RasterizeReference(object, view.pixelFromEm, kSize, kSize,
+                fixture.evenOdd ? ReferenceFillRule::kEvenOdd : ReferenceFillRule::kNonZero);
+            for (uint32_t linear : {0U, uint32_t(kShaderOptionLinear)})
             {
-                VorlTestView view = ObjectView(emView.view);
-                std::vector<float> reference = RasterizeReference(object, view.pixelFromEm, kSize, kSize,
-                    fixture.evenOdd ? ReferenceFillRule::kEvenOdd : ReferenceFillRule::kNonZero);
-                for (uint32_t linear : {0U, uint32_t(kShaderOptionLinear)})
-                {
-                    SCOPED_TRACE(emView.name + (linear ? " linear" : ""));
-                    uint32_t variant = linear | (fixture.evenOdd ? uint32_t(kShaderOptionEvenOdd) : 0U);
-                    FillImages images = RenderFill(fill, view, variant);
-                    EXPECT_LE(images.cpuError, 1.0F / 255.0F);
-                    CoverageComparison r = CompareWithReference(images.alpha, reference, view, ObjectPoints(fixture.crossings));
-                    EXPECT_LE(r.interiorError, 1.0F / 255.0F);
-                    EXPECT_LE(r.edgeError, 0.25F);
-                    EXPECT_NEAR(r.ink, r.referenceInk, r.referenceInk * (fixture.name == "slash" ? 0.1 : 0.02));
-                }
+                SCOPED_TRACE(emView.name + (linear ? " linear" : ""));
+                uint32_t variant = linear | (fixture.evenOdd ? uint32_t(kShaderOptionEvenOdd) : 0U);
+                FillImages images = RenderFill(fill, view, variant);
+                EXPECT_LE(images.cpuError, 1.0F / 255.0F);
+                CoverageComparison r = CompareWithReference(images.alpha, reference, view, ObjectPoints(fixture.crossings));
+                EXPECT_LE(r.interiorError, 1.0F / 255.0F);
+                EXPECT_LE(r.edgeError, 0.25F);
+                EXPECT_NEAR(r.ink, r.referenceInk, r.referenceInk * (fixture.name == "slash" ? 0.1 : 0.02));
             }
         }
     }
+}
+
+TEST(PathFillRenderGL, BuiltFillsMatchTheReference)
+{
+    for (const VorlTestFixture &fixture : MakeVorlTestFixtures()) CheckBuiltFixture(fixture);
+}
+
+// Outline decomposition of a TrueType glyph into quadratic curves, in font units.
+struct OutlineSink
+{
+    std::vector<ReferenceCurve> curves;
+    double x = 0;
+    double y = 0;
+};
+
+int MoveTo(const FT_Vector *to, void *user)
+{
+    auto *sink = static_cast<OutlineSink *>(user);
+    sink->x = double(to->x);
+    sink->y = double(to->y);
+    return 0;
+}
+
+int LineTo(const FT_Vector *to, void *user)
+{
+    auto *sink = static_cast<OutlineSink *>(user);
+    sink->curves.push_back({sink->x, sink->y, double(to->x), double(to->y), double(to->x), double(to->y)});
+    return MoveTo(to, user);
+}
+
+int ConicTo(const FT_Vector *control, const FT_Vector *to, void *user)
+{
+    auto *sink = static_cast<OutlineSink *>(user);
+    sink->curves.push_back({sink->x, sink->y, double(control->x), double(control->y), double(to->x), double(to->y)});
+    return MoveTo(to, user);
+}
+
+int CubicTo(const FT_Vector *, const FT_Vector *, const FT_Vector *, void *)
+{
+    return 1;   // TrueType outlines have none
+}
+
+TEST(PathFillRenderGL, DejaVuSansGlyphs)
+{
+    FT_Library library = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    FT_Face face = nullptr;
+    ASSERT_EQ(FT_New_Face(library, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 0, &face), 0);
+    for (char32_t character : {U'g', U'@', U'Q', U'&', U'8', U'\u00E9'})
+    {
+        ASSERT_EQ(FT_Load_Char(face, FT_ULong(character), FT_LOAD_NO_SCALE), 0);
+        OutlineSink sink;
+        const FT_Outline_Funcs funcs = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
+        ASSERT_EQ(FT_Outline_Decompose(&face->glyph->outline, &funcs, &sink), 0);
+        ASSERT_FALSE(sink.curves.empty());
+        // In em units, moved so that the control box starts at (0, 0).
+        const double unit = 1.0 / face->units_per_EM;
+        double minX = 1e9, minY = 1e9, maxX = -1e9, maxY = -1e9;
+        for (const ReferenceCurve &c : sink.curves)
+        {
+            minX = std::min({minX, c.x0, c.x1, c.x2}), maxX = std::max({maxX, c.x0, c.x1, c.x2});
+            minY = std::min({minY, c.y0, c.y1, c.y2}), maxY = std::max({maxY, c.y0, c.y1, c.y2});
+        }
+        VorlTestFixture fixture = {std::string("glyph U+") + std::to_string(uint32_t(character)), {}, float((maxX - minX) * unit),
+                                   float((maxY - minY) * unit), false, {}};
+        for (const ReferenceCurve &c : sink.curves)
+            fixture.curves.push_back({(c.x0 - minX) * unit, (c.y0 - minY) * unit, (c.x1 - minX) * unit, (c.y1 - minY) * unit,
+                                      (c.x2 - minX) * unit, (c.y2 - minY) * unit});
+        // Sharp corners (turns above 60 degrees) are hard points, like the star's tips.
+        for (const ReferenceCurve &a : fixture.curves)
+            for (const ReferenceCurve &b : fixture.curves)
+            {
+                if (b.x0 != a.x2 || b.y0 != a.y2) continue;
+                double ax = a.x2 - (a.x1 != a.x2 || a.y1 != a.y2 ? a.x1 : a.x0), ay = a.y2 - (a.x1 != a.x2 || a.y1 != a.y2 ? a.y1 : a.y0);
+                double bx = (b.x1 != b.x0 || b.y1 != b.y0 ? b.x1 : b.x2) - b.x0, by = (b.x1 != b.x0 || b.y1 != b.y0 ? b.y1 : b.y2) - b.y0;
+                double cosine = (ax * bx + ay * by) / std::sqrt((ax * ax + ay * ay) * (bx * bx + by * by));
+                if (cosine < 0.5)
+                {
+                    fixture.crossings.push_back(a.x2);
+                    fixture.crossings.push_back(a.y2);
+                }
+            }
+        CheckBuiltFixture(fixture);
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
 }
 
 TEST(PathFillRenderGL, GradientsOfBuiltFills)
