@@ -19,6 +19,19 @@ Point2D IntersectLines(const Point2D &a, const Vector2D &ta, const Point2D &b, c
     return b - tb * (Cross(a - b, ta) / Cross(ta, tb));
 }
 
+// Whether the inner corner of a straight joint from piece a to piece b (both straight) lies within
+// both pieces: the inner offset lines cross w (1 - cos) / |sin| of the turn back along each piece.
+// Evaluated alike where a marks its end and where b chooses its join, from the same records.
+bool IsInnerCornerWithin(const StrokeOffsets &a, const StrokeOffsets &b, float w)
+{
+    const Vector2D &ta = a.end.direction;
+    const Vector2D &tb = b.start.direction;
+    float reach = w * (1.0f - Dot(ta, tb)) / std::fabs(Cross(ta, tb));
+    float reachSquared = reach * reach;
+    return reachSquared <= SquaredMag(a.end.point - a.start.point) &&
+           reachSquared <= SquaredMag(b.end.point - b.start.point);
+}
+
 // The two halves of a piece that turns too far: at the middle parameter, or for a piece that runs
 // out along a line and back, at its turning point.
 void SplitPiece(const QuadraticBezier2D &curve, float turn, QuadraticBezier2D *first, QuadraticBezier2D *second)
@@ -93,7 +106,8 @@ void BuildStrokeSegmentVariant(const QuadraticBezier2D &curve, StrokeOffsets *cu
         float c = Cross(previousEnd.direction, current->start.direction);
         if (std::fabs(c) > kEpsilon)
         {
-            straightStart = std::fabs(previousTurn) <= kEpsilon && straight;
+            straightStart = std::fabs(previousTurn) <= kEpsilon && straight &&
+                            IsInnerCornerWithin(previous, *current, w);
             const WriteStrokeJoinFunction *joins =
                 straightStart ? kWriteStraightStrokeJoinVariants : kWriteStrokeJoinVariants;
             joins[kVariant](previousEnd, *current, em.scale, em.offset, w, color, join, miterLimit, geometry,
@@ -109,11 +123,6 @@ void BuildStrokeSegmentVariant(const QuadraticBezier2D &curve, StrokeOffsets *cu
             startCap = join == kStrokeJoinRound ? kStrokeCapRound : kStrokeCapFlat;
         }
     }
-
-    // 4. The end: a straight joint when both this and the next piece are straight.
-    bool straightEnd = endCap == 0 && !isPoint && straight &&
-                       std::fabs(Cross(current->end.direction, nextTangent)) > kEpsilon &&
-                       std::fabs(nextTurn) <= kEpsilon;
 
     // 5. Square caps of a straight piece lengthen it.
     StrokeEnd &start = current->start;
@@ -137,6 +146,12 @@ void BuildStrokeSegmentVariant(const QuadraticBezier2D &curve, StrokeOffsets *cu
             endCap = kStrokeCapFlat;
         }
     }
+
+    // 4. The end: a straight joint when both this and the next piece are straight and the inner
+    // corner lies within both (tested on this piece's final record, as the next piece sees it).
+    bool straightEnd = endCap == 0 && !isPoint && straight &&
+                       std::fabs(Cross(current->end.direction, nextTangent)) > kEpsilon &&
+                       std::fabs(nextTurn) <= kEpsilon && IsInnerCornerWithin(*current, next, w);
 
     if (!isPoint)
     {

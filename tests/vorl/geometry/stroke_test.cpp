@@ -647,6 +647,28 @@ std::vector<QuadraticBezier2D> Square(float x, float y, float side)
             Line(x, y + side, x, y)};
 }
 
+// A straight joint ends both pieces' inner edges at the inner corner; where that corner would lie
+// behind the start of a short piece, the pieces take the general join over their butt ends.
+TEST(StrokePath, StraightJointsOnlyWhereTheInnerCornerLiesWithinBothPieces)
+{
+    StrokeStyle style = MakeStyle('FLAT', 'BEVL', 8.0f);
+    style.miterLimit = 1.0f;
+    for (float scale : {1.0f, 10.0f})
+    {
+        // Turns of about 137 degrees: the inner corner lies 10.7 units back along each piece.
+        std::vector<QuadraticBezier2D> zigzag = {Line(0, 0, 3 * scale, -8 * scale),
+                                                 Line(3 * scale, -8 * scale, 6 * scale, 0)};
+        BuiltStroke stroke(0, style, 0, zigzag);
+        // The join comes first in the second piece's output: 3 vertices (straight bevel) or 4 (general).
+        int32_t joinVertices = 0;
+        uint32_t joinLocation = stroke.geometry->Vertex(4).bandLocation;
+        for (int32_t i = 4; i < stroke.vertexCount && stroke.geometry->Vertex(i).bandLocation == joinLocation; ++i)
+            ++joinVertices;
+        EXPECT_EQ(joinVertices, scale == 1.0f ? 4 : 3) << scale;
+        EXPECT_EQ(stroke.vertexCount, 4 + joinVertices + 4);
+    }
+}
+
 TEST(StrokePath, ClosedContoursJoinAtTheSeamAndContoursSplit)
 {
     std::vector<QuadraticBezier2D> square = Square(0, 0, 1);
