@@ -87,25 +87,37 @@ void ColorStructure::GetColorRGBA8(int32_t index, uint8_t *output) const
 
 void ColorStructure::Write(AmbrelDocument *, TextOutputStream *stream) const
 {
-    if (colorList == nullptr || entryCount <= 0) return;
+    // Written from the first colour list, resolved or not.
+    const KettricPrimitive *list = nullptr;
+    for (const KettricStructure *structure = GetFirstSubnodeStructure(); structure != nullptr && list == nullptr;
+         structure = structure->GetNextStructure())
+    {
+        if (IsDataList(structure, 'FLOT') || IsDataList(structure, 'UIN8'))
+            list = static_cast<const KettricPrimitive *>(structure);
+    }
+    if (list == nullptr) return;
+    bool floats = IsDataList(list, 'FLOT');
+    int32_t size = list->GetArraySize();
+    int32_t count = floats ? static_cast<const KettricFloatList *>(list)->GetElementCount()
+                           : static_cast<const KettricUInt8List *>(list)->GetElementCount();
+    int32_t entries = (size > 0) ? count / size : 0;
+    if (entries <= 0) return;
     const KettricStructure *previous = GetPreviousWrittenSibling();
     const KettricStructure *super = GetSuperStructure();
     bool newline = previous != nullptr && previous->GetStructureType() != 'colr' &&
                    previous->GetStructureType() != 'stop' && (super == nullptr || super->GetStructureType() != 'comp');
     WriteLine(stream, "Color", 0, newline);
     if (paletteIndex != 0) stream->WriteText(" (palette = ").WriteInteger(int32_t(paletteIndex)).WriteChar(')');
-    bool floats = IsDataList(colorList, 'FLOT');
-    int32_t size = colorList->GetArraySize();
     stream->WriteText(floats ? " {float[" : " {uint8[").WriteInteger(size).WriteText("] {{");
-    for (int32_t entry = 0; entry < entryCount; ++entry)
+    for (int32_t entry = 0; entry < entries; ++entry)
     {
         if (entry != 0) stream->WriteText(", {");
         for (int32_t i = 0; i < size; ++i)
         {
             if (i != 0) stream->WriteText(", ");
             int32_t k = entry * size + i;
-            if (floats) stream->WriteFloat((*static_cast<const KettricFloatList *>(colorList))[k]);
-            else stream->WriteInteger((*static_cast<const KettricUInt8List *>(colorList))[k]);
+            if (floats) stream->WriteFloat((*static_cast<const KettricFloatList *>(list))[k]);
+            else stream->WriteInteger((*static_cast<const KettricUInt8List *>(list))[k]);
         }
         stream->WriteChar('}');
     }

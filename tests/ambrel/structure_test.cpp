@@ -31,6 +31,27 @@ TEST(AmbrelStructureTest, DataListsAreNotWrittenAsSubstructures)
     EXPECT_EQ(text, "\t\t\t\tRect\n\t\t\t\t{\n\t\t\t\t}\n");
 }
 
+// Structures built in code (as an importer does) write their data before they are resolved.
+TEST(AmbrelStructureTest, UnresolvedStructuresWriteTheirData)
+{
+    AmbrelDocument document;
+    ColorStructure color(7);
+    auto *list = new KettricFloatList(3);
+    list->SetElementCount(6);
+    for (int32_t i = 0; i < 6; ++i) (*list)[i] = float(i) * 0.5f;
+    color.AppendSubnode(list);
+    EXPECT_EQ(test::WriteStructureText(&document, &color), "Color (palette = 7) {float[3] {{0.0, 0.5, 1.0}, {1.5, 2.0, 2.5}}}\n");
+
+    GradientStructure gradient("sweep");
+    auto *center = new KettricFloatList(2);
+    center->SetElementCount(2);
+    (*center)[0] = 0.0f;
+    (*center)[1] = -3.0f;
+    gradient.AppendSubnode(center);
+    EXPECT_EQ(test::WriteStructureText(&document, &gradient),
+              "Gradient (kind = \"sweep\")\n{\n\tfloat[2] {{0.0, -3.0}}\n}\n");
+}
+
 TEST(AmbrelStructureTest, GlyphReferenceLinksLeaveWithEitherEnd)
 {
     // Destroying the referred glyph removes the links from the referring structures.
