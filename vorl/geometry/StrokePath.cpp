@@ -28,6 +28,13 @@ bool GetDashTotal(const StrokeStyle &style, float *total)
     return std::isfinite(sum) && sum > 0.0f;
 }
 
+// A curve that ends where it starts with its control point there too (within 2^-11): trimmed at
+// the ends of a contour. A spur, out to a distant control point and back, stays.
+bool IsClosedPoint(const QuadraticBezier2D &curve)
+{
+    return curve.p2 == curve.p0 && SquaredMag(curve.p1 - curve.p0) < 1.0f / 4194304.0f;
+}
+
 // One contour being stroked: its curves, style and buffers, and the ring of curve records.
 class PathStroker
 {
@@ -43,8 +50,8 @@ public:
     {
         int32_t first = 0;
         int32_t last = count - 1;
-        while (first <= last && curves[first].p2 == curves[first].p0) ++first;
-        while (last >= first && curves[last].p2 == curves[last].p0) --last;
+        while (first <= last && IsClosedPoint(curves[first])) ++first;
+        while (last >= first && IsClosedPoint(curves[last])) --last;
         if (first > last)
         {
             if (count == 1 && style.cap == kStrokeCapRound) StrokeDot(curves[0]);

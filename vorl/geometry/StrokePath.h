@@ -28,11 +28,12 @@ struct StrokeScratch
 inline constexpr uint32_t kStrokeClosed = 1;
 inline constexpr uint32_t kStrokeContours = 2;
 
-// Strokes one contour: trims the curves at both ends that end where they start, skips curves that
-// are points, cuts dashes, and builds every piece with its joins and caps through the segment
-// builder chosen from the texel format and the geometry formats. A dash pattern with a negative
-// or non-finite entry, or a total not above 0, or one that needs more than kMaxStrokeDashSteps
-// steps, strokes solid. With write false nothing is stored but every cursor moves as when writing.
+// Strokes one contour: trims the curves at both ends that end where they start with their
+// control point there too (spurs stay), skips curves that are points, cuts dashes, and builds
+// every piece with its joins and caps through the segment builder chosen from the texel format
+// and the geometry formats. A dash pattern with a negative or non-finite entry, or a total not
+// above 0, or one that needs more than kMaxStrokeDashSteps steps, strokes solid. With write
+// false nothing is stored but every cursor moves as when writing.
 void BuildPathStroke(const StrokeStyle &style, uint32_t flags, int32_t curveCount, const QuadraticBezier2D *curves,
                      TexelBuffer *curveTexels, GeometryBuffer *geometry, StrokeScratch *scratch, bool write);
 

@@ -698,6 +698,13 @@ TEST(StrokePath, ClosedContoursJoinAtTheSeamAndContoursSplit)
     std::vector<QuadraticBezier2D> dots = {dot[0], dot[0]};
     EXPECT_EQ(BuiltStroke(0, style, 0, dots).vertexCount, 0);
 
+    // A curve at an end that returns to its start is trimmed only when its control point is there
+    // too: a spur to a distant control point is drawn.
+    std::vector<QuadraticBezier2D> spur = {Line(0, 0, 1, 0), QuadraticBezier2D(Point2D(1, 0), Point2D(1, 2), Point2D(1, 0))};
+    std::vector<QuadraticBezier2D> loop = {Line(0, 0, 1, 0), QuadraticBezier2D(Point2D(1, 0), Point2D(1, 0.0001f), Point2D(1, 0))};
+    EXPECT_GT(BuiltStroke(0, style, 0, spur).vertexCount, BuiltStroke(0, style, 0, {spur[0]}).vertexCount);
+    EXPECT_EQ(BuiltStroke(0, style, 0, loop).Vertices(), BuiltStroke(0, style, 0, {spur[0]}).Vertices());
+
     // Points in the middle of a contour are skipped: the pieces around them join directly.
     std::vector<QuadraticBezier2D> withPoint = {Line(0, 0, 1, 0), QuadraticBezier2D(Point2D(1, 0), Point2D(1, 0), Point2D(1, 0)),
                                                 Line(1, 0, 1, 1)};

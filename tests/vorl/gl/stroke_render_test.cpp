@@ -337,6 +337,25 @@ TEST(StrokeRenderGL, CircleHairlineAndShortSharpTurns)
     }
 }
 
+// A spur at the end of a path, out to a distant control point and back, is drawn up to its tip.
+TEST(StrokeRenderGL, SpurAtTheEnd)
+{
+    std::vector<QuadraticBezier2D> path = {Line(10, 20, 40, 20),
+                                           QuadraticBezier2D(Point2D(40, 20), Point2D(40, 50), Point2D(40, 20))};
+    StrokeStyle style = MakeStyle(5, 'ROND', 'ROND', 1);
+    StrokeRender render = RenderStroke(style, 0, path);
+    EXPECT_LE(render.cpuError, 1.0f / 255.0f);
+    // The spur's tip is its point at t = 1/2, (40, 35).
+    std::vector<ReferenceCurve> outline;
+    AddBody(outline, path[0], 2.5f);
+    AddBody(outline, Line(40, 20, 40, 35), 2.5f);
+    for (Point2D disc : {Point2D(10, 20), Point2D(40, 20), Point2D(40, 35)}) AddPolygon(outline, Disc(disc, 2.5f));
+    CoverageComparison c = CompareWithReference(render.alpha, Rasterize(outline), kSize, kSize);
+    EXPECT_LE(c.interiorError, 0.02f);
+    EXPECT_LE(c.edgeError, 0.3f);
+    EXPECT_NEAR(c.ink, c.referenceInk, c.referenceInk * 0.03);
+}
+
 // Dashes along a line: the reference strokes each dash interval as its own flat-ended piece.
 TEST(StrokeRenderGL, Dashes)
 {
