@@ -68,7 +68,8 @@ bool RenderObject::CreateBuffers(Renderer &renderer, uint32_t vertexCount, uint3
     ReleaseBuffers(renderer);
     indexFormat = vertexCount > kMaxVertices16 ? kGpuIndex32 : kGpuIndex16;
     uint64_t triangleSize = indexFormat == kGpuIndex32 ? sizeof(VorlTriangle32) : sizeof(VorlTriangle);
-    vertexBuffer = device->CreateBuffer(kGpuVertexBuffer, uint64_t(vertexCount) * kVorlVertexStride);
+    uint64_t stride = vertexStride != 0 ? vertexStride : kVorlVertexStride;
+    vertexBuffer = device->CreateBuffer(kGpuVertexBuffer, uint64_t(vertexCount) * stride);
     indexBuffer = device->CreateBuffer(kGpuIndexBuffer, uint64_t(triangleCount) * triangleSize);
     void *vertices = vertexBuffer ? device->MapBuffer(vertexBuffer) : nullptr;
     void *triangles = indexBuffer ? device->MapBuffer(indexBuffer) : nullptr;

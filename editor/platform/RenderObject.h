@@ -67,9 +67,10 @@ public:
     // The Vorl vertex shader (index 0) with a pixel-shader variant, 68-byte vertices.
     void SetupVorlShaders(Renderer &renderer, uint32_t vertexShaderIndex, ShaderVariantIndex variant);
 
-    // Replaces the buffers with room for the vertices and triangles and maps both into the geometry
-    // buffer (RGBA8 colours; 32-bit indices above 65,536 vertices, else 16-bit). False, with no
-    // buffer kept and nothing mapped, when a buffer cannot be made or mapped.
+    // Replaces the buffers with room for the vertices (of the object's stride; 68 bytes before any
+    // shaders) and triangles and maps both into the geometry buffer (RGBA8 colours; 32-bit indices
+    // above 65,536 vertices, else 16-bit). False, with no buffer kept and nothing mapped, when a
+    // buffer cannot be made or mapped.
     [[nodiscard]] bool CreateBuffers(Renderer &renderer, uint32_t vertexCount, uint32_t triangleCount,
                                      GeometryBuffer *geometry);
     // Unmaps both buffers after the geometry is written (index buffer first).

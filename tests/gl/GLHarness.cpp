@@ -262,7 +262,7 @@ bool DrawVorl(GLuint program, const VorlDrawData &data, int32_t width, int32_t h
     else glVertexAttribPointer(4, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, offset(64));
     glVertexAttribIPointer(5, 2, GL_UNSIGNED_INT, stride, offset(24));
 
-    float params[20] = {};
+    float params[24] = {};  // the colour constant (last four) stays zero: vertex colours as they are
     for (int row = 0; row < 4; ++row)
         for (int column = 0; column < 4; ++column) params[row * 4 + column] = data.matrix[row][column];
     params[16] = float(width);

@@ -71,9 +71,22 @@ layout(std140) uniform ParamStruct
 {
 	float4 vorl_matrix[4];
 	float2 vorl_viewport;
+	float2 vorl_reserved;
+	float4 vorl_colorConstant;
 };
 
 out float4 vorl_color;
+
+// The colour constant of the draw: a vertex colour with alpha 0 takes it (when it is not clear),
+// white is tinted by a constant that is not black, every other colour stays. A zero constant
+// changes nothing.
+float4 VorlApplyColorConstant(float4 color, float4 constant)
+{
+	if (color.a == 0.0) return (constant.a > 0.0) ? constant : color;
+	if (all(equal(color.rgb, float3(1.0, 1.0, 1.0))) && any(notEqual(constant.rgb, float3(0.0, 0.0, 0.0))))
+		return float4(constant.rgb, color.a * constant.a);
+	return color;
+}
 out float2 vorl_texcoord;
 flat out uint4 vorl_glyph;
 flat out float4 vorl_banding;
@@ -85,7 +98,7 @@ void main()
 		p.x * vorl_matrix[1].x + p.y * vorl_matrix[1].y + vorl_matrix[1].w,
 		p.x * vorl_matrix[2].x + p.y * vorl_matrix[2].y + vorl_matrix[2].w,
 		p.x * vorl_matrix[3].x + p.y * vorl_matrix[3].y + vorl_matrix[3].w);
-	vorl_color = color;
+	vorl_color = VorlApplyColorConstant(color, vorl_colorConstant);
 	vorl_texcoord = p.zw;
 	vorl_glyph = VorlUnpack(texcoordWords);
 	vorl_banding = banding;
