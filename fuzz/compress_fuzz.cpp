@@ -1,5 +1,5 @@
 // Fuzz target for CompressData against the step-by-step reference encoder. The fuzz data is a
-// recipe that expands to inputs of up to 200 KB, so that matches cross the 32768-byte window and
+// recipe that expands to inputs of up to 140 KB, so that matches cross the 32768-byte window and
 // the 65827-byte piece limit: each step copies literal bytes, repeats a byte, or copies bytes from
 // a distance back. Both encoders must give the same code, and the code must decode back.
 #include "base/Compression.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr size_t kMaxInput = 200000;
+constexpr size_t kMaxInput = 140000;
 
 // Reads the step bytes of the recipe; missing bytes read as 0.
 struct Recipe
