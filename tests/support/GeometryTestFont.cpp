@@ -40,11 +40,14 @@ struct GlyphMaker
         }
     }
 
-    // A closed chain of straight curves through the corners (control points on the midpoints).
+    // A closed chain of straight curves through the corners (control points on the midpoints),
+    // stored relative to the curve origin that Box set.
     void Outline(uint32_t glyph, std::initializer_list<Point2D> corners)
     {
         std::vector<Point2D> chain;
         std::vector<Point2D> points(corners);
+        const float *origin = builder->glyphs[glyph].curveOrigin;
+        for (Point2D &p : points) p = Point2D(p.x - origin[0], p.y - origin[1]);
         for (size_t i = 0; i < points.size(); ++i)
         {
             const Point2D &a = points[i];

@@ -4,7 +4,9 @@
 #include <limits>
 
 #include "RunGeometryFixture.h"
+#include "base/Bezier.h"
 #include "base/Half.h"
+#include "vorl/text/FontDataAccess.h"
 #include "support/GeometryCapture.h"
 #include "vorl/geometry/DecorationGeometry.h"
 #include "vorl/geometry/GeometryBuilderTable.h"
@@ -695,6 +697,107 @@ TEST_P(GlyphListGeometryTest, CountsEveryEffectAndForm)
             state.geometryType = type;
             BuildList(list, GetParam() >= 2);   // checks count = build per font
         }
+}
+
+// Written glyph polygons checked on the CPU against the glyphs: a quad is the glyph's box, a
+// polygon encloses the glyph's curves, and every normal moves both of its vertex's edges outward
+// by one object-space unit, for plain, skewed, mirrored and turned glyph matrices.
+TEST_P(GlyphListGeometryTest, PolygonsCoverTheirGlyphsAndNormalsPointOut)
+{
+    state.skew = 0.2F;
+    state.outputScale[0] = 2.0F;
+    state.outputScale[1] = 1.5F;
+    state.outputOffset[0] = 7.0F;
+    List list = ListRun(Layout("abcdac\xE4\xB8\x80"));
+    ASSERT_EQ(list.count, 7);
+    list.matrices[4] = Matrix2D(-10.0F, 0.0F, 0.0F, 10.0F);
+    list.matrices[5] = Matrix2D(8.66F, -5.0F, 5.0F, 8.66F);
+    list.matrices[6] = Matrix2D(0.0F, -10.0F, 10.0F, 0.0F);
+
+    const VorlFileHeader *file = reinterpret_cast<const VorlFileHeader *>(font.image.data());
+    std::vector<uint8_t> texels(GetCurveTextureDataSize(file));
+    ASSERT_TRUE(CopyCurveTextureData(file, texels.data(), uint32_t(texels.size())));
+    const VorlFontRecord *record = font.fonts[0].fontRecord;
+
+    for (TextGeometryType type : {uint32_t('QUAD'), uint32_t('POLY')})
+    {
+        SCOPED_TRACE(type);
+        state.geometryType = type;
+        auto captures = BuildList(list, false);
+        const test::GeometryCapture &capture = *captures[0];
+        int32_t next = 0;
+        for (int32_t j = 0; j < list.count; ++j)
+        {
+            SCOPED_TRACE(j);
+            const VorlGlyphRecord &glyph = record->GetGlyphRecords()[list.glyphs[size_t(j)]];
+            uint32_t word = GetGlyphGeometryWord(&glyph, type);
+            int32_t n = word != 0 ? int32_t(word & 0xF) : 4;
+            // Walk order of the quad: Q0, Q1, Q3, Q2.
+            static const int32_t kQuadOrder[4] = {0, 1, 3, 2};
+            std::vector<test::CapturedVertex> polygon;
+            for (int32_t i = 0; i < n; ++i) polygon.push_back(capture.Vertex(next + (word != 0 ? i : kQuadOrder[i])));
+            next += n;
+
+            const Matrix2D &m = list.matrices[size_t(j)];
+            Matrix2D objectMatrix(2.0F * m(0, 0), 2.0F * m(0, 1), -1.5F * m(1, 0), -1.5F * m(1, 1));
+            auto toObject = [&](float x, float y) {
+                return Point2D(objectMatrix(0, 0) * x + objectMatrix(0, 1) * y + 2.0F * list.positions[2 * size_t(j)] + 7.0F,
+                               objectMatrix(1, 0) * x + objectMatrix(1, 1) * y + 1.5F * list.positions[2 * size_t(j) + 1]);
+            };
+            float area = 0.0F;
+            for (int32_t i = 0; i < n; ++i)
+            {
+                const test::CapturedVertex &a = polygon[size_t(i)];
+                const test::CapturedVertex &b = polygon[size_t((i + 1) % n)];
+                area += a.position[0] * b.position[1] - b.position[0] * a.position[1];
+                // Each vertex sits where its em coordinate maps.
+                Point2D expected = toObject(a.texcoord[0] + glyph.curveOrigin[0], a.texcoord[1] + glyph.curveOrigin[1]);
+                EXPECT_NEAR(a.position[0], expected.x, 1e-3);
+                EXPECT_NEAR(a.position[1], expected.y, 1e-3);
+            }
+            if (word == 0)
+            {
+                // The quad is the glyph's box.
+                EXPECT_NEAR(polygon[0].texcoord[0] + glyph.curveOrigin[0], glyph.box[0], 1e-6);
+                EXPECT_NEAR(polygon[0].texcoord[1] + glyph.curveOrigin[1], glyph.box[1], 1e-6);
+                EXPECT_NEAR(polygon[2].texcoord[0] + glyph.curveOrigin[0], glyph.box[2], 1e-6);
+                EXPECT_NEAR(polygon[2].texcoord[1] + glyph.curveOrigin[1], glyph.box[3], 1e-6);
+            }
+            float sense = area > 0.0F ? 1.0F : -1.0F;
+            // Outward unit normal of the edge from a to b.
+            auto edgeNormal = [&](const test::CapturedVertex &a, const test::CapturedVertex &b) {
+                float dx = b.position[0] - a.position[0];
+                float dy = b.position[1] - a.position[1];
+                float length = std::sqrt(dx * dx + dy * dy);
+                return Point2D(sense * dy / length, -sense * dx / length);
+            };
+            for (int32_t i = 0; i < n; ++i)
+            {
+                const test::CapturedVertex &v = polygon[size_t(i)];
+                Point2D before = edgeNormal(polygon[size_t((i + n - 1) % n)], v);
+                Point2D after = edgeNormal(v, polygon[size_t((i + 1) % n)]);
+                EXPECT_NEAR(v.normal[0] * before.x + v.normal[1] * before.y, 1.0F, 2e-3) << i;
+                EXPECT_NEAR(v.normal[0] * after.x + v.normal[1] * after.y, 1.0F, 2e-3) << i;
+            }
+            // Every curve point (the curves lie in the hull of their points) is inside, up to the
+            // half-float rounding of stored points (about 1/2048 em, 0.01 object units here).
+            std::vector<QuadraticBezier2D> curves(glyph.curveCount);
+            ExtractGlyphCurves(record, list.glyphs[size_t(j)], file, texels.data(), curves.data());
+            for (const QuadraticBezier2D &curve : curves)
+                for (const Point2D &point : {curve.p0, curve.p1, curve.p2})
+                {
+                    Point2D p = toObject(point.x, point.y);
+                    for (int32_t i = 0; i < n; ++i)
+                    {
+                        const test::CapturedVertex &a = polygon[size_t(i)];
+                        Point2D out = edgeNormal(a, polygon[size_t((i + 1) % n)]);
+                        EXPECT_LE((p.x - a.position[0]) * out.x + (p.y - a.position[1]) * out.y, 1e-2)
+                            << "point (" << point.x << ", " << point.y << ") edge " << i;
+                    }
+                }
+        }
+        EXPECT_EQ(next, capture.VertexCount());
+    }
 }
 
 }  // namespace

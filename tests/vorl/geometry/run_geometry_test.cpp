@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "RunGeometryFixture.h"
 #include "vorl/geometry/GlyphGeometry.h"
@@ -449,6 +450,23 @@ TEST_F(GlyphListTest, MarksLayersAndRotatedGlyphs)
     EXPECT_FLOAT_EQ(vertical.positions[0], -5.0F);   // vertical origin offset -0.5 em
     EXPECT_EQ(vertical.matrices[1](0, 0), 10.0F);
     EXPECT_FLOAT_EQ(vertical.positions[2], 10.0F);   // after the vertical advance of 1 em
+}
+
+TEST_F(RunGeometryTest, LongRunsNeedWideIndices)
+{
+    // 16,383 glyphs with a shadow write 131,064 vertices: past what 16-bit indices reach.
+    std::string text(size_t(kTextRunMaxCharacters), 'b');
+    state.effect = 'SHAD';
+    TextRun *run = Layout(text.c_str());
+    BuiltRun built = Build(run, nullptr, 1);
+    ASSERT_EQ(built.vertexCounts[0], 8 * kTextRunMaxCharacters);
+    ASSERT_EQ(built.At(0).VertexCount(), built.vertexCounts[0]);
+    uint32_t last = uint32_t(built.vertexCounts[0]) - 1;
+    EXPECT_EQ(built.At(0).Triangle(built.At(0).TriangleCount() - 1), (std::array<uint32_t, 3>{last - 2, last, last - 1}));
+#ifndef NDEBUG
+    // With 16-bit indices the builder stops at the first index it cannot store.
+    EXPECT_DEATH(Build(run, nullptr, 0), "kMaxVertices16");
+#endif
 }
 
 TEST(RunGeometryFontTest, OutlineRecordsWithoutOutlineSizeAreRefused)
