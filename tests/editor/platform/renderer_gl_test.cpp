@@ -15,7 +15,11 @@
 #include "editor/platform/ShapeRenderObject.h"
 #include "gl/GLHarness.h"
 #include "support/TempDirectory.h"
+#include "support/VorlGraphicsBuilder.h"
+#include "vorl/geometry/EllipsePaths.h"
 #include "vorl/geometry/FillStyle.h"
+#include "vorl/geometry/IconGeometry.h"
+#include "vorl/geometry/ShapeData.h"
 
 namespace oq {
 namespace {
@@ -361,6 +365,81 @@ TEST_F(GLRendererTest, GLWideIndicesAndBaseVertexReachTheirVertices)
     ExpectPixel(At(pixels, 25, 25), {255, 0, 0, 255}, "base vertex");
     ExpectPixel(At(pixels, 8, 8), kGreyPixel, "base vertex ignored");
     object.Release(renderer);
+}
+
+// An icon file of one red disc (centre (16, 16), radius 12, y up) with curve texels of the format.
+std::vector<uint8_t> MakeDiscIconFile(uint32_t format)
+{
+    QuadraticBezier2D curves[12];
+    int32_t count = AppendEllipseCurves(16, 16, 12, 12, curves, 0, 11);
+    uint32_t texelSize = format == 'FLT4' ? 16 : 8;
+    std::vector<uint8_t> curveTexels(64 * 4 * texelSize);
+    std::vector<uint8_t> bandTexels(64 * 4 * 4);
+    TexelBuffer curve = {curveTexels.data(), format, 64, 4, 0, 0};
+    TexelBuffer band = {bandTexels.data(), '16U2', 64, 4, 0, 0};
+    test::VorlGraphicsBuilder builder;
+    VorlShapeRecord record = {};
+    if (!BuildShapeData(count, curves, &curve, &band, &record, 6, 1.0F, 4, nullptr)) return {};
+    builder.shapes.push_back(record);
+    builder.icons.push_back({{test::MakeIconLayer(0, 0, 0, 0xFF0000FF)}, {}});
+    builder.floatCurveTexels = format == 'FLT4';
+    builder.curveHeight = 4;
+    builder.curveTexels = curveTexels;
+    builder.bandHeight = 4;
+    builder.bandTexels = bandTexels;
+    std::vector<uint32_t> words = builder.Build();
+    std::vector<uint8_t> bytes(words.size() * 4);
+    std::memcpy(bytes.data(), words.data(), bytes.size());
+    return bytes;
+}
+
+TEST_F(GLRendererTest, GLIconFileDrawsTheSameInFloatAndHalfTexels)
+{
+    std::vector<uint8_t> images[2];
+    const uint32_t formats[2] = {'FLT4', 'HLF4'};
+    for (int i = 0; i < 2; ++i)
+    {
+        std::vector<uint8_t> file = MakeDiscIconFile(formats[i]);
+        ASSERT_FALSE(file.empty());
+        ASSERT_TRUE(test::WriteBytes(data.File("Charms.vorl"), file.data(), file.size()));
+        GlyphTexturePair *pair = LoadIconFile(renderer, "Charms");
+        ASSERT_NE(pair, nullptr);
+        const VorlGraphicsHeader *header = reinterpret_cast<const VorlGraphicsHeader *>(pair->fileData + sizeof(VorlFileHeader));
+        RenderObject object;
+        object.SetupVorlShaders(renderer, 0, kShaderOptionWeight);
+        int32_t vertices = 0;
+        int32_t triangles = 0;
+        CountIconGeometry(header, 0, 'POLY', &vertices, &triangles);
+        ASSERT_GT(vertices, 0);
+        GeometryBuffer geometry;
+        ASSERT_TRUE(object.CreateBuffers(renderer, uint32_t(vertices), uint32_t(triangles), &geometry));
+        const float position[2] = {16, 40};
+        const float scale[2] = {1, 1};
+        BuildIconGeometry(header, 0, position, scale, 'POLY', &geometry);
+        object.UnmapBuffers(renderer);
+        DrawItem item = {uint32_t(vertices), 3 * uint32_t(triangles), 0, 0, pair};
+        object.drawItems = &item;
+        object.drawItemCount = 1;
+        BeginFrame();
+        object.Draw(renderer, PixelMatrix());
+        images[i] = Read();
+        object.Release(renderer);
+        FreeLoadedTexturePair(renderer, pair);
+    }
+    // The disc lands on centre (32, 24), radius 12.
+    const Pixel red = {255, 0, 0, 255};
+    for (const std::vector<uint8_t> &image : images)
+    {
+        ExpectPixel(At(image, 32, 24), red, "centre");
+        ExpectPixel(At(image, 41, 24), red, "inside the rim");
+        ExpectPixel(At(image, 46, 24), kGreyPixel, "outside the rim");
+        ExpectPixel(At(image, 22, 14), kGreyPixel, "box corner");
+    }
+    for (int y = 0; y < kHeight; ++y)
+    {
+        for (int x = 0; x < kWidth; ++x)
+            ExpectPixel(At(images[0], x, y), At(images[1], x, y), std::to_string(x) + ", " + std::to_string(y));
+    }
 }
 
 }  // namespace
