@@ -38,9 +38,11 @@ uint4 VorlUnpack(uint2 words)
 }
 
 // Moves the vertex along its normal by half a pixel times the normal's length on screen and its
-// em coordinate with it; returns the object position (xy) and the em coordinate (zw).
+// em coordinate with it; returns the object position (xy) and the em coordinate (zw). A zero
+// normal keeps the vertex in place.
 float4 VorlDilate(float4 position, float2 texcoord, float4 jacobian, float4 m0, float4 m1, float4 m3, float2 viewport)
 {
+	if (dot(position.zw, position.zw) == 0.0) return float4(position.xy, texcoord);
 	float2 n = normalize(position.zw);
 	float s = dot(m3.xy, position.xy) + m3.w;
 	float t = dot(m3.xy, n);

@@ -202,5 +202,41 @@ TEST(FillRenderGL, ColourLayersComposite)
     EXPECT_NEAR(Pixel(gl, 12, 12)[1], 0, 1e-3F);
 }
 
+// A vertex whose dilation normal is zero stays where it is: the square is drawn exactly on its
+// box (pixel centres inside), not dilated and not lost to an undefined normal.
+TEST(FillRenderGL, ZeroNormalsKeepVerticesInPlace)
+{
+    const uint8_t color[4] = {255, 255, 255, 255};
+    VorlTestShape shape = BuildVorlTestShape(MakeSquareOutline(0, 0, 1, 1), 1, 1, 1, 1);
+    VorlTestView view = MakeVorlTestView(1, 1, 40);   // the box spans x 12.37 .. 52.37, y 12.61 .. 52.61
+    VorlTestQuad quad = MakeVorlTestQuad(shape, view, color);
+    for (size_t v = 0; v < 4; ++v) std::memset(&quad.vertices[v * 68 + 8], 0, 8);
+    std::string error;
+    ASSERT_TRUE(StartGL(&error)) << error;
+    VorlDrawData data;
+    data.vertices = quad.vertices;
+    data.triangles = quad.triangles;
+    std::memcpy(data.matrix, quad.matrix, sizeof(data.matrix));
+    data.curveWidth = shape.curveWidth;
+    data.curveHeight = shape.curveHeight;
+    data.curveHalves = shape.curveHalves;
+    data.bandWidth = shape.bandWidth;
+    data.bandHeight = shape.bandHeight;
+    data.bandTexels = shape.bandTexels;
+    RenderTarget target(kSize, kSize);
+    target.Bind();
+    glClearColor(-1, -1, -1, -1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ASSERT_TRUE(DrawVorl(GetVorlProgram(0), data, kSize, kSize, &error)) << error;
+    std::vector<float> image = target.Read();
+    for (int32_t y = 0; y < kSize; ++y)
+        for (int32_t x = 0; x < kSize; ++x)
+        {
+            bool inside = x + 0.5 > 12.37 && x + 0.5 < 52.37 && y + 0.5 > 12.61 && y + 0.5 < 52.61;
+            EXPECT_EQ(Pixel(image, x, y)[3] >= 0.0F, inside) << x << " " << y;
+        }
+    EXPECT_NEAR(Pixel(image, 30, 30)[3], 1.0F, 1e-6F);
+}
+
 }   // namespace
 }   // namespace oq::test
