@@ -222,7 +222,7 @@ std::vector<float> RenderTarget::Read() const
     return pixels;
 }
 
-bool DrawVorl(GLuint program, const VorlDrawData &data, int32_t width, int32_t height, std::string *error)
+bool DrawVorl(GLuint program, VorlDrawData &data, int32_t width, int32_t height, std::string *error)
 {
     GLuint textures[2] = {};
     glGenTextures(2, textures);
@@ -280,8 +280,15 @@ bool DrawVorl(GLuint program, const VorlDrawData &data, int32_t width, int32_t h
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_SAMPLES_PASSED, query);
     glDrawElements(GL_TRIANGLES, GLsizei(data.triangles.size()), GL_UNSIGNED_SHORT, nullptr);
-    glFinish();
+    glEndQuery(GL_SAMPLES_PASSED);
+    GLuint samples = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
+    glDeleteQueries(1, &query);
+    data.samplesPassed = samples;
 
     GLenum status = glGetError();
     glBindVertexArray(0);

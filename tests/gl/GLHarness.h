@@ -61,9 +61,10 @@ struct VorlDrawData
     int32_t bandHeight = 0;
     std::vector<uint32_t> bandTexels;   // x | y << 16
     float matrix[4][4] = {};          // rows of vorl_matrix
+    uint32_t samplesPassed = 0;       // out: fragments the draw shaded (GL_SAMPLES_PASSED)
 };
 
 // Draws with a linked Vorl program into the bound target: blending off, no depth.
-[[nodiscard]] bool DrawVorl(GLuint program, const VorlDrawData &data, int32_t width, int32_t height, std::string *error);
+[[nodiscard]] bool DrawVorl(GLuint program, VorlDrawData &data, int32_t width, int32_t height, std::string *error);
 
 }   // namespace oq::test

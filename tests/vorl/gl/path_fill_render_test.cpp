@@ -84,6 +84,7 @@ struct FillImages
     std::vector<float> cpu;
     std::vector<float> alpha;   // GL alpha, 0 where nothing was drawn
     float cpuError = 0;
+    uint32_t samples = 0;   // fragments shaded
 };
 
 // Counts and builds a fill into textures of a fixed size; the count must be exact.
@@ -174,6 +175,7 @@ FillImages RenderFill(const BuiltFill &fill, const VorlTestView &view, uint32_t 
     glClearColor(-1, -1, -1, -1);
     glClear(GL_COLOR_BUFFER_BIT);
     EXPECT_TRUE(DrawVorl(GetVorlProgram(variant), data, kSize, kSize, &error)) << error;
+    images.samples = data.samplesPassed;
     images.gl = target.Read();
 
     // The pixel stage over the same texels: em = jacobian (object - position) + em of vertex 0.
@@ -343,6 +345,30 @@ TEST(PathFillRenderGL, DejaVuSansGlyphs)
     }
     FT_Done_Face(face);
     FT_Done_FreeType(library);
+}
+
+// A bounding polygon shades fewer fragments than the box quad and still covers the shape (the
+// renders above check the coverage).
+TEST(PathFillRenderGL, BoundingPolygonsShadeFewerFragments)
+{
+    const PathFillSettings quad = {16, 0, 1.0F};
+    const PathFillSettings polygon = {16, 6, 1.0F};
+    for (const VorlTestFixture &fixture : MakeVorlTestFixtures())
+    {
+        SCOPED_TRACE(fixture.name);
+        std::vector<ReferenceCurve> object = ToObject(fixture.curves);
+        VorlTestView view = ObjectView(MakeVorlTestView(fixture.width, fixture.height, 56));
+        uint32_t rule = fixture.evenOdd ? kFillRuleEvenOdd : 0;
+        FillImages boxed = RenderFill(BuildFill(object, WhiteFill(rule), quad, kTexelFormatHalf4), view, 0);
+        FillImages fitted = RenderFill(BuildFill(object, WhiteFill(rule), polygon, kTexelFormatHalf4), view, 0);
+        EXPECT_LE(fitted.samples, boxed.samples);
+        if (fixture.name == "triangle" || fixture.name == "circle" || fixture.name == "star")
+        {
+            EXPECT_LT(fitted.samples * 10, boxed.samples * 9);
+        }
+        std::printf("fragments %-12s quad %5u polygon %5u (%.0f%%)\n", fixture.name.c_str(), boxed.samples, fitted.samples,
+                    100.0 * fitted.samples / std::max(boxed.samples, 1U));
+    }
 }
 
 TEST(PathFillRenderGL, GradientsOfBuiltFills)
