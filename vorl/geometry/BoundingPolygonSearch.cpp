@@ -15,41 +15,57 @@ struct PolygonKind
     int32_t stepMin;
     int32_t stepMax;
     float degeneracy;
+    // Interior edges of an accepted polygon are together at least this times its area: every side
+    // is longer than degeneracy x area, the interior angles are at least 180 degrees less the
+    // largest turn, so a diagonal skipping one vertex is at least 2 sin(angle / 2) sides long, and
+    // a pentagon's two and a hexagon's three interior edges include two such diagonals.
+    double diagonalFactor;
 };
 
-constexpr PolygonKind kTriangle = {3, 112, 32, 112, 1.0f / 16.0f};
-constexpr PolygonKind kQuadrilateral = {4, 112, 8, 112, 1.0f / 16.0f};
-constexpr PolygonKind kPentagon = {5, 80, 20, 80, 1.0f / 8.0f};
-constexpr PolygonKind kHexagon = {6, 64, 20, 64, 3.0f / 8.0f};
+constexpr PolygonKind kTriangle = {3, 112, 32, 112, 1.0f / 16.0f, 0.0};
+constexpr PolygonKind kQuadrilateral = {4, 112, 8, 112, 1.0f / 16.0f, 0.0};
+constexpr PolygonKind kPentagon = {5, 80, 20, 80, 1.0f / 8.0f, 2.0 * 1.11 / 8.0};         // 67.5 degrees
+constexpr PolygonKind kHexagon = {6, 64, 20, 64, 3.0f / 8.0f, 2.0 * 1.414 * 3.0 / 8.0};  // 90 degrees
 
-// Total length of the interior edges of triangulation pattern p of an n-gon, each edge once, in
-// the order the pattern's triangles name them.
-float GetInteriorEdgeLength(const float *v, int32_t n, int32_t p)
+// The interior edges of triangulation patterns 3-15 (pentagons and hexagons), each once, in the
+// order the pattern's triangles name them.
+struct InteriorEdges
 {
-    int32_t seen[4];
-    int32_t seenCount = 0;
-    float sum = 0.0f;
-    for (int32_t t = 0; t < n - 2; t++)
+    uint8_t count[16];
+    uint8_t edges[16][3][2];
+
+    InteriorEdges() : count(), edges()
     {
-        const uint8_t *triangle = kPolygonTriangulationTable[p][t];
-        for (int32_t e = 0; e < 3; e++)
+        for (int32_t p = 3; p < 16; p++)
         {
-            int32_t a = triangle[e], b = triangle[(e + 1) % 3];
-            int32_t step = (b - a + n) % n;
-            if (step == 1 || step == n - 1)
-                continue;
-            int32_t key = a < b ? a * 8 + b : b * 8 + a;
-            bool known = false;
-            for (int32_t k = 0; k < seenCount; k++)
-                known = known || seen[k] == key;
-            if (known || seenCount == 4)
-                continue;
-            seen[seenCount++] = key;
-            float dx = v[2 * a] - v[2 * b], dy = v[2 * a + 1] - v[2 * b + 1];
-            sum += Sqrt(dx * dx + dy * dy);
+            int32_t n = p < 8 ? 5 : 6;
+            for (int32_t t = 0; t < n - 2; t++)
+            {
+                const uint8_t *triangle = kPolygonTriangulationTable[p][t];
+                for (int32_t e = 0; e < 3; e++)
+                {
+                    int32_t a = triangle[e], b = triangle[(e + 1) % 3];
+                    int32_t step = (b - a + n) % n;
+                    bool known = step == 1 || step == n - 1;
+                    for (int32_t k = 0; k < count[p]; k++)
+                        known = known || (edges[p][k][0] == a && edges[p][k][1] == b) ||
+                                (edges[p][k][0] == b && edges[p][k][1] == a);
+                    if (!known && count[p] < 3)
+                    {
+                        edges[p][count[p]][0] = uint8_t(a);
+                        edges[p][count[p]][1] = uint8_t(b);
+                        count[p]++;
+                    }
+                }
+            }
         }
     }
-    return sum;
+};
+
+const InteriorEdges &GetInteriorEdges()
+{
+    static const InteriorEdges edges;
+    return edges;
 }
 
 // The polygon Q that all candidate lines cut out. A polygon made of some of the candidates has
@@ -212,7 +228,8 @@ struct Search
     // best cost (with a margin for the float evaluation).
     bool MayBeat(int32_t level, int32_t i)
     {
-        if (!pockets.valid)
+        // A negative tolerance lets a larger polygon cost less: no area bound then.
+        if (!pockets.valid || !(tolerance >= 0.0f))
             return true;
         if (level == 0)
         {
@@ -221,7 +238,8 @@ struct Search
             return true;
         }
         partial[level] = partial[level - 1] + pockets.Pocket(chosen[level - 1], i);
-        double bound = pockets.area + partial[level] + Remaining(kind.sides - 1 - level, i);
+        double bound = (pockets.area + partial[level] + Remaining(kind.sides - 1 - level, i)) *
+                       (1.0 + kind.diagonalFactor * double(tolerance));
         double best = double(*bestCost);
         return !(bound > best + 1.0e-3 * (best < 0.0 ? -best : best) + 1.0e-12);
     }
@@ -274,11 +292,18 @@ struct Search
         else if (n >= 5)
         {
             // Pentagons fan from one vertex (patterns 3-7), hexagons use patterns 8-15; ties go to
-            // the lower pattern.
+            // the lower pattern. Every diagonal's length is found once.
+            float lengths[6][6];
+            for (int32_t i = 0; i < n; i++)
+                for (int32_t j = i + 2; j < n; j++)
+                    lengths[i][j] = lengths[j][i] = Distance(v, i, j);
+            const InteriorEdges &interior = GetInteriorEdges();
             float best = FloatInfinity;
             for (int32_t p = n == 5 ? 3 : 8; p <= (n == 5 ? 7 : 15); p++)
             {
-                float sum = GetInteriorEdgeLength(v, n, p);
+                float sum = 0.0f;
+                for (int32_t k = 0; k < interior.count[p]; k++)
+                    sum += lengths[interior.edges[p][k][0]][interior.edges[p][k][1]];
                 if (sum < best)
                 {
                     best = sum;
