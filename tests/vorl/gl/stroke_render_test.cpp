@@ -36,6 +36,7 @@ GLuint StrokeProgram()
 struct StrokeRender
 {
     std::vector<float> alpha;   // union of the pieces' coverages
+    std::vector<float> over;    // the pieces' alphas composited one over another
     float cpuError = 0;         // largest difference of a piece's draw from the C++ pixel stage
     int32_t pieces = 0;
 };
@@ -46,6 +47,7 @@ StrokeRender RenderStroke(const StrokeStyle &style, uint32_t flags, const std::v
     EXPECT_TRUE(StartGL(&error)) << error;
     StrokeRender result;
     result.alpha.assign(size_t(kSize) * kSize, 0.0f);
+    result.over.assign(size_t(kSize) * kSize, 0.0f);
 
     int32_t cursor[2] = {0, 0};
     int32_t vertexCount, triangleCount;
@@ -105,15 +107,16 @@ StrokeRender RenderStroke(const StrokeStyle &style, uint32_t flags, const std::v
         float s = v.jacobian[0];
         double emFromPixel[6] = {s, 0, v.texcoord[0] - s * v.position[0], 0, s, v.texcoord[1] - s * v.position[1]};
         const float banding[4] = {0, 0, 0, 0};
-        const float white[4] = {1, 1, 1, 1};
+        const float color[4] = {style.color.red, style.color.green, style.color.blue, style.color.alpha};
         std::vector<float> cpu =
-            RenderVorlImage(arrays, kShaderOptionStroke, emFromPixel, kSize, kSize, v.bandLocation, v.bandLimits, banding, white);
+            RenderVorlImage(arrays, kShaderOptionStroke, emFromPixel, kSize, kSize, v.bandLocation, v.bandLimits, banding, color);
         for (size_t i = 0; i < result.alpha.size(); ++i)
         {
             float a = gl[i * 4 + 3];
             if (a < 0.0f) continue;
             result.cpuError = std::max(result.cpuError, std::fabs(a - cpu[i * 4 + 3]));
             result.alpha[i] = std::max(result.alpha[i], a);
+            result.over[i] = a + result.over[i] * (1.0f - a);
         }
         ++result.pieces;
         t = end;
@@ -354,6 +357,40 @@ TEST(StrokeRenderGL, SpurAtTheEnd)
     EXPECT_LE(c.interiorError, 0.02f);
     EXPECT_LE(c.edgeError, 0.3f);
     EXPECT_NEAR(c.ink, c.referenceInk, c.referenceInk * 0.03);
+}
+
+// A translucent stroke: composited by the largest alpha the pieces give (as the pieces overlap
+// where they meet, each covering the seam), no pixel is covered twice.
+TEST(StrokeRenderGL, TranslucentStrokeCoversJointsOnce)
+{
+    std::vector<QuadraticBezier2D> path = Polyline({{8, 10}, {30, 14}, {50, 40}, {20, 52}});
+    path.insert(path.begin() + 1, QuadraticBezier2D(Point2D(30, 14), Point2D(42, 16), Point2D(44, 26)));
+    path[2] = Line(44, 26, 50, 40);
+    for (uint32_t join : {uint32_t('BEVL'), uint32_t('ROND'), uint32_t('MITR')})
+    {
+        SCOPED_TRACE(std::string("join ") + char(join >> 24));
+        StrokeStyle style = MakeStyle(6, 'ROND', join, 1);
+        style.color.alpha = 0.5f;
+        StrokeRender render = RenderStroke(style, 0, path);
+        EXPECT_LE(render.cpuError, 2.0f / 255.0f);
+        std::vector<float> reference = Rasterize(ReferenceStroke(style, false, path));
+        float largest = 0;
+        for (size_t i = 0; i < reference.size(); ++i)
+        {
+            largest = std::max(largest, render.alpha[i]);
+            reference[i] *= 0.5f;
+        }
+        EXPECT_LE(largest, 0.5f + 1.0f / 255.0f);
+        CoverageComparison c = CompareWithReference(render.alpha, reference, kSize, kSize);
+        EXPECT_LE(c.interiorError, 0.01f);
+        EXPECT_LE(c.edgeError, 0.15f);
+        EXPECT_NEAR(c.ink, c.referenceInk, c.referenceInk * 0.03);
+        // Composited one over another, the lens where a piece's bulging end meets the next piece's
+        // (and a cap's back edge meets its piece) is covered twice: the renderer takes the largest.
+        double overInk = 0;
+        for (float a : render.over) overInk += a;
+        EXPECT_NEAR(overInk, c.referenceInk, c.referenceInk * 0.03);
+    }
 }
 
 // Dashes along a line: the reference strokes each dash interval as its own flat-ended piece.
