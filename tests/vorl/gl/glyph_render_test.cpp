@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gl/GLHarness.h"
+#include "support/ReferenceRasterizer.h"
+#include "support/TextRunStorage.h"
+#include "support/VorlFontBuilder.h"
+#include "support/VorlPixelStage.h"
+#include "support/VorlTestFixtures.h"
+#include "vorl/geometry/GeometryBuffer.h"
+#include "vorl/geometry/RunGeometry.h"
+#include "vorl/text/GlyphMapping.h"
+#include "vorl/text/ShaderSource.h"
+#include "vorl/text/TextLayoutState.h"
+
+namespace oq::test {
+namespace {
+
+constexpr int32_t kSize = 64;
+constexpr float kTextSize = 40;
+constexpr float kPen[2] = {12.37F, 52.61F};   // layout x and baseline y (object space is y down)
+
+// A font whose glyph 1 ('A') is a fixture, with the fixture's curve and band texels as textures.
+std::vector<uint8_t> MakeFixtureFont(const VorlTestFixture &fixture, const VorlTestShape &shape)
+{
+    VorlFontBuilder builder;
+    builder.AddFont().Map('A', 1);
+    builder.AddGlyph(0.5F);
+    uint32_t glyph = builder.AddGlyph(1.1F);
+    VorlGlyphRecord &record = builder.glyphs[glyph];
+    record.box[2] = fixture.width;
+    record.box[3] = fixture.height;
+    builder.SetBands(glyph, uint16_t(shape.locationWord & 0xFFFF), uint16_t(shape.locationWord >> 16),
+                     uint16_t((shape.limitWord & 0xFFFF) + 1), uint16_t(((shape.limitWord >> 16) & 0xFF) + 1));
+    record.bandWordY = uint16_t(record.bandWordY | ((shape.limitWord >> 24) << 8));
+    record.bandScale[0] = shape.banding[0];
+    record.bandScale[1] = shape.banding[1];
+    record.curveCount = uint16_t(fixture.curves.size());
+    // One contour run of one curve per curve: the shape stores two texels a curve, 32 a row.
+    record.firstContour = 0;
+    for (uint32_t i = 0; i < fixture.curves.size(); ++i)
+        builder.contours.push_back((i / 32) << 12 | (i % 32) * 2);
+    builder.curveWidth = uint32_t(shape.curveWidth);
+    builder.curveTexels = shape.curveHalves;
+    builder.bandWidth = uint32_t(shape.bandWidth);
+    builder.bandTexels = shape.bandTexels;
+    return builder.Build();
+}
+
+// Text drawn by the glyph writer through the run builder: the layout moves and scales each
+// glyph, flips y into object space, and the draw's matrix flips it back to pixels (a mirrored
+// matrix for the vertex stage). Coverage matches the reference of the outline placed the same way.
+TEST(GlyphRenderGL, RunGlyphsMatchTheReference)
+{
+    std::string error;
+    ASSERT_TRUE(StartGL(&error)) << error;
+    for (const VorlTestFixture &fixture : MakeVorlTestFixtures())
+    {
+        SCOPED_TRACE(fixture.name);
+        VorlTestShape shape = BuildVorlTestShape(fixture.curves, fixture.width, fixture.height, 3, 4, fixture.evenOdd ? 0x10 : 0);
+        LoadedVorlFont font(MakeFixtureFont(fixture, shape));
+        ASSERT_TRUE(font.valid);
+        TextLayoutState state;
+        ResetTextLayoutState(&state);
+        state.size = kTextSize;
+        state.fillPaint.color = {1, 1, 1, 1};
+        const int32_t vertexCapacity = 64, triangleCapacity = 64;
+        int32_t vertexCount = 0, triangleCount = 0;
+        TextRunStorage storage;
+        CountTextGeometry(font.Count(), font.fonts.data(), nullptr, &state, "A", 1, &vertexCount, &triangleCount, nullptr,
+                          &storage.run);
+        ASSERT_GT(vertexCount, 0);
+        ASSERT_LE(vertexCount, vertexCapacity);
+        ASSERT_LE(triangleCount, triangleCapacity);
+        std::vector<AttribStruct> vertices(vertexCapacity);
+        std::vector<VorlTriangle> triangles(triangleCapacity);
+        GeometryBuffer buffer = {vertices.data(), triangles.data(), 0, 0, 0};
+        Box2D bounds;
+        float endPen[2];
+        BuildTextGeometry(font.Count(), font.fonts.data(), nullptr, &state, "A", 1, kPen, &buffer, &bounds, endPen, nullptr,
+                          &storage.run);
+        const int32_t built = int32_t(static_cast<AttribStruct *>(buffer.vertexData) - vertices.data());
+        const int32_t builtTriangles = int32_t(static_cast<VorlTriangle *>(buffer.triangleData) - triangles.data());
+        ASSERT_GT(built, 0);
+
+        VorlDrawData data;
+        const uint8_t *bytes = reinterpret_cast<const uint8_t *>(vertices.data());
+        data.vertices.assign(bytes, bytes + sizeof(AttribStruct) * size_t(built));
+        for (int32_t t = 0; t < builtTriangles; ++t)
+            data.triangles.insert(data.triangles.end(), triangles[size_t(t)].index, triangles[size_t(t)].index + 3);
+        data.curveWidth = shape.curveWidth;
+        data.curveHeight = shape.curveHeight;
+        data.curveHalves = shape.curveHalves;
+        data.bandWidth = shape.bandWidth;
+        data.bandHeight = shape.bandHeight;
+        data.bandTexels = shape.bandTexels;
+        // Object (y down) to pixels (y up) to clip.
+        data.matrix[0][0] = 2.0F / kSize;
+        data.matrix[0][3] = -1;
+        data.matrix[1][1] = -2.0F / kSize;
+        data.matrix[1][3] = 1;
+        data.matrix[3][3] = 1;
+        RenderTarget target(kSize, kSize);
+        target.Bind();
+        glClearColor(-1, -1, -1, -1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        uint32_t variant = fixture.evenOdd ? uint32_t(kShaderOptionEvenOdd) : 0U;
+        ASSERT_TRUE(DrawVorl(GetVorlProgram(variant), data, kSize, kSize, &error)) << error;
+        std::vector<float> rgba = target.Read();
+        std::vector<float> alpha(size_t(kSize) * kSize);
+        for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = std::max(rgba[i * 4 + 3], 0.0F);
+
+        // The outline at the pen: pixel x = pen x + size em x, pixel y = 64 - (baseline - size em y).
+        const VorlTestView view = {{kTextSize, 0, kPen[0], 0, kTextSize, kSize - kPen[1]}, kSize, kSize};
+        std::vector<float> reference = RasterizeReference(fixture.curves, view.pixelFromEm, kSize, kSize,
+            fixture.evenOdd ? ReferenceFillRule::kEvenOdd : ReferenceFillRule::kNonZero);
+        CoverageComparison r = CompareWithReference(alpha, reference, view, fixture.crossings);
+        EXPECT_LE(r.interiorError, 1.0F / 255.0F);
+        EXPECT_LE(r.edgeError, 0.25F);
+        EXPECT_NEAR(r.ink, r.referenceInk, r.referenceInk * (fixture.name == "slash" ? 0.1 : 0.02));
+
+        // The C++ pixel stage over the vertex's own em mapping agrees on every drawn pixel.
+        const AttribStruct &v = vertices[0];
+        double emFromPixel[6] = {v.jacobian[0], -v.jacobian[1], 0, v.jacobian[2], -v.jacobian[3], 0};
+        // em = J (object - position) + texcoord with object = (px, 64 - py).
+        emFromPixel[2] = v.texcoord[0] + v.jacobian[1] * kSize - (v.jacobian[0] * v.position[0] + v.jacobian[1] * v.position[1]);
+        emFromPixel[5] = v.texcoord[1] + v.jacobian[3] * kSize - (v.jacobian[2] * v.position[0] + v.jacobian[3] * v.position[1]);
+        const float white[4] = {1, 1, 1, 1};
+        std::vector<float> cpu = RenderVorlImage(shape.Textures(), variant, emFromPixel, kSize, kSize, v.bandLocation,
+                                                 v.bandLimits, v.banding, white);
+        float cpuError = 0;
+        for (size_t i = 0; i < alpha.size(); ++i)
+            if (rgba[i * 4 + 3] >= 0.0F) cpuError = std::max(cpuError, std::fabs(rgba[i * 4 + 3] - cpu[i * 4 + 3]));
+        EXPECT_LE(cpuError, 1.0F / 255.0F);
+    }
+}
+
+}   // namespace
+}   // namespace oq::test
