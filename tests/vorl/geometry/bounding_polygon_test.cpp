@@ -189,6 +189,9 @@ TEST(BoundingPolygon, PolygonsEncloseTheirShapesWithinTheVertexLimit)
     const Shape shapes[] = {
         {"circle", Circle(0.5f)}, {"star", Star()}, {"ring", Ring()}, {"rounded rectangle", RoundedRect()},
         {"leaf", Leaf()},
+        // Two lists of straight sides go through the search, not the exact path.
+        {"two squares", {PolygonPath({{0, 0}, {0.4f, 0}, {0.4f, 0.4f}, {0, 0.4f}}),
+                         PolygonPath({{0.6f, 0.5f}, {1, 0.5f}, {1, 0.9f}, {0.6f, 0.9f}})}},
     };
     for (const Shape &s : shapes)
     {
