@@ -17,7 +17,13 @@ const char *const kColorVertexNames[2] = {"colorvs", "texturevs"};
 const char *const kColorPixelNames[2] = {"colorfs", "texturefs"};
 const uint32_t kColorProgramKinds[2] = {kGpuProgramColor, kGpuProgramTexture};
 
+Renderer *processRenderer = nullptr;
+
 }  // namespace
+
+Renderer *GetRenderer() { return processRenderer; }
+
+void SetRenderer(Renderer *renderer) { processRenderer = renderer; }
 
 void MakeVorlPixelShaderName(ShaderVariantIndex variant, char *name)
 {

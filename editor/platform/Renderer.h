@@ -80,6 +80,11 @@ private:
     GpuHandle vorlPrograms[kShaderVariantCount] = {};
 };
 
+// The process-wide renderer the widgets draw with: set once by the program that makes it, none
+// before.
+Renderer *GetRenderer();
+void SetRenderer(Renderer *renderer);
+
 // The file name of a Vorl pixel-shader variant: "vorlfs" and two upper-case hex digits.
 void MakeVorlPixelShaderName(ShaderVariantIndex variant, char *name);
 
