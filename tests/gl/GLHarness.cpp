@@ -222,6 +222,16 @@ std::vector<float> RenderTarget::Read() const
     return pixels;
 }
 
+void SetShapeTextures(VorlDrawData *data, const VorlTestShape &shape)
+{
+    data->curveWidth = shape.curveWidth;
+    data->curveHeight = shape.curveHeight;
+    data->curveHalves = shape.curveHalves;
+    data->bandWidth = shape.bandWidth;
+    data->bandHeight = shape.bandHeight;
+    data->bandTexels = shape.bandTexels;
+}
+
 bool DrawVorl(GLuint program, VorlDrawData &data, int32_t width, int32_t height, std::string *error)
 {
     GLuint textures[2] = {};

@@ -7,6 +7,8 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
+#include "support/VorlTestShape.h"
+
 namespace oq::test {
 
 // Starts the one headless OpenGL 3.3 core context of the process (EGL, Mesa's surfaceless
@@ -63,6 +65,9 @@ struct VorlDrawData
     float matrix[4][4] = {};          // rows of vorl_matrix
     uint32_t samplesPassed = 0;       // out: fragments the draw shaded (GL_SAMPLES_PASSED)
 };
+
+// Takes the curve and band textures of a test shape.
+void SetShapeTextures(VorlDrawData *data, const VorlTestShape &shape);
 
 // Draws with a linked Vorl program into the bound target: blending off, no depth.
 [[nodiscard]] bool DrawVorl(GLuint program, VorlDrawData &data, int32_t width, int32_t height, std::string *error);

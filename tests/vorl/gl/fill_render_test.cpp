@@ -26,12 +26,7 @@ std::vector<float> RenderGL(const VorlTestShape &shape, const VorlTestView &view
     data.vertices = quad.vertices;
     data.triangles = quad.triangles;
     std::memcpy(data.matrix, quad.matrix, sizeof(data.matrix));
-    data.curveWidth = shape.curveWidth;
-    data.curveHeight = shape.curveHeight;
-    data.curveHalves = shape.curveHalves;
-    data.bandWidth = shape.bandWidth;
-    data.bandHeight = shape.bandHeight;
-    data.bandTexels = shape.bandTexels;
+    SetShapeTextures(&data, shape);
     RenderTarget target(kSize, kSize);
     EXPECT_TRUE(target.Complete());
     target.Bind();
@@ -217,12 +212,7 @@ TEST(FillRenderGL, ZeroNormalsKeepVerticesInPlace)
     data.vertices = quad.vertices;
     data.triangles = quad.triangles;
     std::memcpy(data.matrix, quad.matrix, sizeof(data.matrix));
-    data.curveWidth = shape.curveWidth;
-    data.curveHeight = shape.curveHeight;
-    data.curveHalves = shape.curveHalves;
-    data.bandWidth = shape.bandWidth;
-    data.bandHeight = shape.bandHeight;
-    data.bandTexels = shape.bandTexels;
+    SetShapeTextures(&data, shape);
     RenderTarget target(kSize, kSize);
     target.Bind();
     glClearColor(-1, -1, -1, -1);

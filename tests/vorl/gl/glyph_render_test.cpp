@@ -92,12 +92,7 @@ TEST(GlyphRenderGL, RunGlyphsMatchTheReference)
         data.vertices.assign(bytes, bytes + sizeof(AttribStruct) * size_t(built));
         for (int32_t t = 0; t < builtTriangles; ++t)
             data.triangles.insert(data.triangles.end(), triangles[size_t(t)].index, triangles[size_t(t)].index + 3);
-        data.curveWidth = shape.curveWidth;
-        data.curveHeight = shape.curveHeight;
-        data.curveHalves = shape.curveHalves;
-        data.bandWidth = shape.bandWidth;
-        data.bandHeight = shape.bandHeight;
-        data.bandTexels = shape.bandTexels;
+        SetShapeTextures(&data, shape);
         // Object (y down) to pixels (y up) to clip.
         data.matrix[0][0] = 2.0F / kSize;
         data.matrix[0][3] = -1;
