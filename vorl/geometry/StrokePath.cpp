@@ -128,7 +128,7 @@ private:
         {
             int32_t j = FindNext(i, next);
             if (j < 0) *next = firstRecord;
-            if (!visit(i, current, *previous, *next, i == firstCurve, j < 0) || j < 0) return;
+            if (!visit(i, j < 0 ? firstCurve : j, current, *previous, *next, i == firstCurve, j < 0) || j < 0) return;
             StrokeOffsets *free = previous;
             previous = current;
             current = next;
@@ -140,8 +140,8 @@ private:
     void StrokeSolid()
     {
         uint32_t cap = closed ? 0 : Cap();
-        ForEachCurve([&](int32_t i, StrokeOffsets *current, const StrokeOffsets &previous, const StrokeOffsets &next,
-                         bool first, bool last) {
+        ForEachCurve([&](int32_t i, int32_t, StrokeOffsets *current, const StrokeOffsets &previous,
+                         const StrokeOffsets &next, bool first, bool last) {
             segment(curves[i], current, previous, next, halfWidth, style.color, first ? cap : 0, last ? cap : 0,
                     style.join, style.miterLimit, geometry, texels, write, 0);
             return true;
@@ -189,13 +189,38 @@ private:
         return state;
     }
 
-    // Walks the dash pattern along one curve of the given length. Emits the drawn pieces when
-    // building; false when the walk takes too many steps.
-    bool WalkCurve(int32_t i, const float *lengths, DashState *state, int32_t *steps, bool emit, bool firstOfContour,
-                   bool lastOfContour, bool closedDashes, StrokeOffsets *current, const StrokeOffsets &previous,
-                   const StrokeOffsets &next)
+    // One curve of the dash walk: its ring records and where the next curve's first piece lies.
+    struct DashCurve
     {
-        const QuadraticBezier2D &curve = curves[i];
+        int32_t index;
+        int32_t next;            // the next curve, the first after the last
+        bool first;
+        bool last;
+        StrokeOffsets *current;
+        const StrokeOffsets *previous;
+        const StrokeOffsets *following;
+    };
+
+    // The record of the piece of curve i from t0 to t1 (the curve's own record for the whole).
+    void GetPieceOffsets(int32_t i, float t0, float t1, const StrokeOffsets &whole, QuadraticBezier2D *piece,
+                         StrokeOffsets *record) const
+    {
+        if (t0 == 0.0f && t1 == 1.0f)
+        {
+            *piece = curves[i];
+            *record = whole;
+            return;
+        }
+        *piece = curves[i].GetSubcurve(t0, t1);
+        GetStrokeOffsets(*piece, halfWidth, record);
+    }
+
+    // Walks the dash pattern along one curve. When emitting, builds the drawn pieces with the
+    // actual neighbouring pieces as previous and next records where a dash runs across a curve
+    // boundary. False when the walk takes too many steps.
+    bool WalkCurve(const DashCurve &c, DashState *state, int32_t *steps, bool emit)
+    {
+        const float *lengths = dashLengths[c.index - firstCurve];
         float length = lengths[15];
         float position = 0.0f;
         float startParameter = 0.0f;
@@ -206,58 +231,66 @@ private:
             bool drawn = (state->entry & 1) == 0;
             if (state->remaining > available)
             {
-                if (drawn && available > 0.0f && emit)
-                    EmitPiece(curve, startParameter, 1.0f, StartCap(*state, startParameter, firstOfContour, closedDashes),
-                              lastOfContour && !closedDashes ? Cap() : 0, current, previous, next);
                 if (available > 0.0f)
                 {
                     state->remaining -= available;
+                    if (drawn) runStart = startParameter;
+                    if (drawn && emit)
+                    {
+                        // The dash runs on into the next curve (or across the seam) unless the
+                        // contour ends here.
+                        bool runsOn = !c.last || closedDashes;
+                        StrokeOffsets nextPiece = *c.following;
+                        if (runsOn)
+                        {
+                            float remaining = c.last ? startState.remaining : state->remaining;
+                            float end = GetParameterAtArcLength(dashLengths[c.next - firstCurve], remaining);
+                            QuadraticBezier2D unused;
+                            GetPieceOffsets(c.next, 0.0f, end, *c.following, &unused, &nextPiece);
+                        }
+                        EmitPiece(c, startParameter, 1.0f, StartCap(*state, startParameter, c.first),
+                                  runsOn ? 0 : Cap(), nextPiece);
+                    }
                     state->fresh = false;
                 }
                 return true;
             }
             position += state->remaining;
-            float endParameter = emit ? GetParameterAtArcLength(lengths, position) : 0.0f;
-            if (drawn && emit)
-                EmitPiece(curve, startParameter, endParameter,
-                          StartCap(*state, startParameter, firstOfContour, closedDashes), Cap(), current, previous,
-                          next);
+            float endParameter = GetParameterAtArcLength(lengths, position);
+            if (drawn && emit) EmitPiece(c, startParameter, endParameter, StartCap(*state, startParameter, c.first), Cap(), *c.following);
             startParameter = endParameter;
             Advance(state);
         }
     }
 
-    uint32_t StartCap(const DashState &state, float startParameter, bool firstOfContour, bool closedDashes) const
+    uint32_t StartCap(const DashState &state, float startParameter, bool firstOfContour) const
     {
         if (firstOfContour && startParameter == 0.0f) return closedDashes ? 0 : Cap();
         return state.fresh ? Cap() : 0;
     }
 
-    void EmitPiece(const QuadraticBezier2D &curve, float t0, float t1, uint32_t startCap, uint32_t endCap,
-                   StrokeOffsets *current, const StrokeOffsets &previous, const StrokeOffsets &next)
+    // Builds one dash piece; a piece that joins its predecessor gets the predecessor's final
+    // record, and a piece that runs to its curve's end keeps its own for its successor.
+    void EmitPiece(const DashCurve &c, float t0, float t1, uint32_t startCap, uint32_t endCap,
+                   const StrokeOffsets &next)
     {
-        if (t0 == 0.0f && t1 == 1.0f)
-        {
-            StrokeOffsets record = *current;
-            segment(curve, &record, previous, next, halfWidth, style.color, startCap, endCap, style.join,
-                    style.miterLimit, geometry, texels, write, 0);
-            return;
-        }
-        QuadraticBezier2D piece = curve.GetSubcurve(t0, t1);
+        QuadraticBezier2D piece;
         StrokeOffsets record;
-        GetStrokeOffsets(piece, halfWidth, &record);
+        GetPieceOffsets(c.index, t0, t1, *c.current, &piece, &record);
+        const StrokeOffsets &previous = startCap == 0 && t0 == 0.0f ? lastPiece : *c.previous;
         segment(piece, &record, previous, next, halfWidth, style.color, startCap, endCap, style.join,
                 style.miterLimit, geometry, texels, write, 0);
+        if (t1 == 1.0f) lastPiece = record;
     }
 
     // Strokes the contour in dashes; false (nothing built) when the pattern would take too many
     // steps or a curve has no finite length, so that the caller strokes it solid.
     bool StrokeDashed(float total, StrokeScratch *scratch)
     {
-        float(*lengths)[16] = scratch->lengths;
+        dashLengths = scratch->lengths;
         for (int32_t i = firstCurve; i <= lastCurve; ++i)
         {
-            float *curveLengths = lengths[i - firstCurve];
+            float *curveLengths = dashLengths[i - firstCurve];
             if (IsPoint(i))
             {
                 for (int k = 0; k < 16; ++k) curveLengths[k] = 0.0f;
@@ -267,27 +300,38 @@ private:
             if (!std::isfinite(curveLengths[15])) return false;
         }
 
-        // A dry walk: the number of steps and the state at the end of the contour.
-        DashState start = GetStartState(total);
-        DashState state = start;
+        // A dry walk: the number of steps, the state at the end of the contour and where its last
+        // dash began.
+        startState = GetStartState(total);
+        DashState state = startState;
         int32_t steps = 0;
-        StrokeOffsets unused;
-        for (int32_t i = firstCurve; i <= lastCurve; ++i)
+        closedDashes = false;
+        runStart = 0.0f;
+        bool ok = true;
+        ForEachCurve([&](int32_t i, int32_t next, StrokeOffsets *current, const StrokeOffsets &previous,
+                         const StrokeOffsets &following, bool first, bool last) {
+            DashCurve c = {i, next, first, last, current, &previous, &following};
+            ok = WalkCurve(c, &state, &steps, false);
+            return ok;
+        });
+        if (!ok) return false;
+        // A closed contour stays closed only where a drawn dash runs across its seam; its first
+        // piece then joins the last piece, from where the last dash began to the end.
+        closedDashes = closed && (startState.entry & 1) == 0 && (state.entry & 1) == 0 && !state.fresh;
+        if (closedDashes)
         {
-            if (lengths[i - firstCurve][15] == 0.0f && IsPoint(i)) continue;
-            if (!WalkCurve(i, lengths[i - firstCurve], &state, &steps, false, false, false, false, &unused, unused,
-                           unused))
-                return false;
+            StrokeOffsets whole;
+            QuadraticBezier2D unused;
+            GetStrokeOffsets(curves[lastCurve], halfWidth, &whole);
+            GetPieceOffsets(lastCurve, runStart, 1.0f, whole, &unused, &lastPiece);
         }
-        // A closed contour stays closed only where a drawn dash runs across its seam.
-        bool closedDashes = closed && (start.entry & 1) == 0 && (state.entry & 1) == 0 && !state.fresh;
 
-        state = start;
+        state = startState;
         steps = 0;
-        ForEachCurve([&](int32_t i, StrokeOffsets *current, const StrokeOffsets &previous, const StrokeOffsets &next,
-                         bool first, bool last) {
-            return WalkCurve(i, lengths[i - firstCurve], &state, &steps, true, first, last, closedDashes, current,
-                             previous, next);
+        ForEachCurve([&](int32_t i, int32_t next, StrokeOffsets *current, const StrokeOffsets &previous,
+                         const StrokeOffsets &following, bool first, bool last) {
+            DashCurve c = {i, next, first, last, current, &previous, &following};
+            return WalkCurve(c, &state, &steps, true);
         });
         return true;
     }
@@ -302,6 +346,13 @@ private:
     bool closed = false;
     int32_t firstCurve = 0;
     int32_t lastCurve = 0;
+
+    // The dash walk.
+    float (*dashLengths)[16] = nullptr;
+    DashState startState = {};
+    bool closedDashes = false;
+    float runStart = 0.0f;    // where the last dash that ran to a curve's end began
+    StrokeOffsets lastPiece = {};
 };
 
 // Calls stroke for each contour: with kStrokeContours, the curves up to and including the first

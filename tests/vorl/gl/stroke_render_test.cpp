@@ -419,5 +419,52 @@ TEST(StrokeRenderGL, Dashes)
     EXPECT_GE(dashed.pieces, 11);
 }
 
+// Dashes that run across sharp corners of a polyline join there like the solid stroke; the
+// reference strokes each dash's stretch of the polyline with flat ends and bevel joins.
+TEST(StrokeRenderGL, DashesAcrossSharpCorners)
+{
+    const std::vector<Point2D> points = {{8, 40}, {20, 16}, {28, 44}, {36, 14}, {50, 42}, {56, 20}};
+    std::vector<QuadraticBezier2D> path = Polyline(points);
+    for (float phase : {0.0f, 3.5f, 7.0f})
+    {
+        SCOPED_TRACE("phase " + std::to_string(phase));
+        StrokeStyle style = MakeStyle(5, 'FLAT', 'BEVL', 1);
+        const float pattern[] = {14, 5};
+        style.dashCount = 2;
+        style.dashArray = pattern;
+        style.dashPhase = phase;
+        StrokeRender render = RenderStroke(style, 0, path);
+        EXPECT_LE(render.cpuError, 1.0f / 255.0f);
+
+        // Cumulative lengths of the polyline, then each dash as its own open polyline.
+        std::vector<double> at = {0};
+        for (size_t i = 0; i + 1 < points.size(); ++i)
+            at.push_back(at.back() + std::hypot(points[i + 1].x - points[i].x, points[i + 1].y - points[i].y));
+        auto pointAt = [&](double d) {
+            size_t i = 0;
+            while (i + 2 < at.size() && at[i + 1] < d) ++i;
+            double f = (d - at[i]) / (at[i + 1] - at[i]);
+            return Point2D(float(points[i].x + (points[i + 1].x - points[i].x) * f),
+                           float(points[i].y + (points[i + 1].y - points[i].y) * f));
+        };
+        std::vector<ReferenceCurve> outline;
+        for (double start = -phase; start < at.back(); start += 19)
+        {
+            double a = std::max(start, 0.0), b = std::min(start + 14, at.back());
+            if (b <= a) continue;
+            std::vector<Point2D> dash = {pointAt(a)};
+            for (size_t i = 1; i + 1 < points.size(); ++i)
+                if (at[i] > a && at[i] < b) dash.push_back(points[i]);
+            dash.push_back(pointAt(b));
+            std::vector<ReferenceCurve> piece = ReferenceStroke(style, false, Polyline(dash));
+            outline.insert(outline.end(), piece.begin(), piece.end());
+        }
+        CoverageComparison c = CompareWithReference(render.alpha, Rasterize(outline), kSize, kSize);
+        EXPECT_LE(c.interiorError, 0.02f);
+        EXPECT_LE(c.edgeError, 0.35f);
+        EXPECT_NEAR(c.ink, c.referenceInk, c.referenceInk * 0.04);
+    }
+}
+
 }  // namespace
 }  // namespace oq::test
