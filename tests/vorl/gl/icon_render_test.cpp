@@ -10,10 +10,13 @@
 #include "gl/GLHarness.h"
 #include "support/ReferenceRasterizer.h"
 #include "support/VorlGraphicsBuilder.h"
+#include "support/VorlPixelStage.h"
 #include "support/VorlTestShape.h"
 #include "vorl/geometry/EllipsePaths.h"
 #include "vorl/geometry/IconGeometry.h"
 #include "vorl/geometry/ShapeData.h"
+#include "vorl/geometry/ShapeGeometry.h"
+#include "vorl/text/ShaderSource.h"
 #include "vorl/geometry/VorlGraphicsValidator.h"
 
 namespace oq::test {
@@ -146,6 +149,89 @@ TEST(IconRenderGL, LayersDrawTheirShapesInTheirColours)
     }
     // Where neither layer lies, nothing is drawn.
     EXPECT_EQ(composite[(size_t(2) * kSize + 60) * 4], 0.0f);
+}
+
+// A layered shape drawn through its layer header by the multicolour pixel shader: each layer's
+// linear colour where it lies, the later layer over the earlier, against the C++ pixel stage.
+TEST(IconRenderGL, LayeredShapeThroughItsLayerHeader)
+{
+    std::string error;
+    ASSERT_TRUE(StartGL(&error)) << error;
+    std::vector<QuadraticBezier2D> square = UnitSquare();
+    std::vector<QuadraticBezier2D> circle(12);
+    AppendEllipseCurves(0.5f, 0.5f, 0.25f, 0.25f, circle.data(), 0, 11);
+    const uint8_t colors[2][4] = {{255, 128, 0, 255}, {0, 64, 255, 255}};
+    const int32_t counts[2] = {4, 12};
+    const QuadraticBezier2D *lists[2] = {square.data(), circle.data()};
+    std::vector<uint16_t> curveHalves(size_t(64) * 2 * 4, 0);
+    std::vector<uint32_t> bandTexels(4096, 0);
+    TexelBuffer curveTexels = {curveHalves.data(), 'HLF4', 64, 2, 0, 0};
+    TexelBuffer bandBuffer = {bandTexels.data(), '16U2', 4096, 1, 0, 0};
+    VorlShapeRecord record = {};
+    ASSERT_TRUE(BuildLayeredShapeData(2, colors, counts, lists, &curveTexels, &bandBuffer, &record, 0, 1.0f, 8, nullptr));
+
+    // Shape units onto pixels: 40 pixels a unit from (12.3, 11.6), y up as read back.
+    std::vector<AttribStruct> vertices(4);
+    std::vector<VorlTriangle> triangles(2);
+    GeometryBuffer geometry = {vertices.data(), triangles.data(), 0, 0, 0};
+    const float at[2] = {12.3f, 11.6f};
+    TextPaint paint = {};
+    paint.color = {1, 1, 1, 1};
+    WriteShapeGeometry(&record, at, Matrix2D(40, 0, 0, -40), &paint, kShapeDrawLayers, 'QUAD', &geometry);
+
+    std::string vertexSource, pixelSource, log;
+    ASSERT_TRUE(ReadTextFile(std::string(OQ_DATA_DIR) + "/vorlvs00.glsl", &vertexSource));
+    ASSERT_TRUE(ReadTextFile(std::string(OQ_DATA_DIR) + "/vorlfs40.glsl", &pixelSource));
+    GLuint program = 0;
+    ASSERT_TRUE(BuildProgram(vertexSource, pixelSource, &program, &log)) << log;
+    VorlDrawData data;
+    data.vertices.resize(vertices.size() * sizeof(AttribStruct));
+    std::memcpy(data.vertices.data(), vertices.data(), data.vertices.size());
+    for (const VorlTriangle &t : triangles) data.triangles.insert(data.triangles.end(), t.index, t.index + 3);
+    data.curveWidth = 64;
+    data.curveHeight = 2;
+    data.curveHalves = curveHalves;
+    data.bandWidth = 4096;
+    data.bandHeight = 1;
+    data.bandTexels = bandTexels;
+    data.matrix[0][0] = 2.0f / kSize;
+    data.matrix[0][3] = -1.0f;
+    data.matrix[1][1] = 2.0f / kSize;
+    data.matrix[1][3] = -1.0f;
+    data.matrix[3][3] = 1.0f;
+    RenderTarget target(kSize, kSize);
+    ASSERT_TRUE(target.Complete());
+    target.Bind();
+    ASSERT_TRUE(DrawVorl(program, data, kSize, kSize, &error)) << error;
+    std::vector<float> gl = target.Read();
+
+    VorlTexelArrays arrays;
+    arrays.curveHalves = curveHalves.data();
+    arrays.curveWidth = 64;
+    arrays.curveHeight = 2;
+    arrays.band = bandTexels.data();
+    arrays.bandWidth = 4096;
+    arrays.bandHeight = 1;
+    const double emFromPixel[6] = {1.0 / 40, 0, -12.3 / 40, 0, 1.0 / 40, -11.6 / 40};
+    const AttribStruct &v = vertices[0];
+    const float white[4] = {1, 1, 1, 1};
+    std::vector<float> cpu = RenderVorlImage(arrays, kShaderModeMulticolor, emFromPixel, kSize, kSize, v.bandLocation,
+                                             v.bandLimits, v.banding, white);
+    float cpuError = 0;
+    for (size_t i = 0; i < gl.size(); ++i) cpuError = std::max(cpuError, std::fabs(gl[i] - cpu[i]));
+    EXPECT_LE(cpuError, 1.0f / 255.0f);
+
+    // The square's colour near its corner, the circle's at the centre (linear bytes / 255).
+    const float *corner = &gl[(size_t(16) * kSize + 16) * 4];
+    EXPECT_NEAR(corner[0], 1.0f, 1.0f / 255.0f);
+    EXPECT_NEAR(corner[1], float(SrgbByteToLinearByte(128)) / 255.0f, 1.0f / 255.0f);
+    EXPECT_NEAR(corner[3], 1.0f, 1.0f / 255.0f);
+    const float *centre = &gl[(size_t(31) * kSize + 32) * 4];
+    EXPECT_NEAR(centre[0], 0.0f, 1.0f / 255.0f);
+    EXPECT_NEAR(centre[1], float(SrgbByteToLinearByte(64)) / 255.0f, 1.0f / 255.0f);
+    EXPECT_NEAR(centre[2], 1.0f, 1.0f / 255.0f);
+    // Outside the square nothing is covered.
+    EXPECT_NEAR(gl[(size_t(5) * kSize + 5) * 4 + 3], 0.0f, 1.0f / 255.0f);
 }
 
 }  // namespace
