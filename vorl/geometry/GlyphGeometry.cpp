@@ -86,19 +86,28 @@ void WriteGlyphGeometryVariant(const TextLayoutState *state, const VorlGlyphReco
 
     float positionX[8];
     float positionY[8];
+    Box2D &grown = *bounds;
     for (int32_t i = 0; i < written; ++i)
     {
-        positionX[i] = n(0, 0) * p.x[i] + n(0, 1) * p.y[i] + baseX;
-        positionY[i] = n(1, 0) * p.x[i] + n(1, 1) * p.y[i] + baseY;
-        bounds->IncludePoint(Point2D(positionX[i], positionY[i]));
+        float x = n(0, 0) * p.x[i] + n(0, 1) * p.y[i] + baseX;
+        float y = n(1, 0) * p.x[i] + n(1, 1) * p.y[i] + baseY;
+        positionX[i] = x;
+        positionY[i] = y;
+        grown.min.x = x < grown.min.x ? x : grown.min.x;
+        grown.min.y = y < grown.min.y ? y : grown.min.y;
+        grown.max.x = x > grown.max.x ? x : grown.max.x;
+        grown.max.y = y > grown.max.y ? y : grown.max.y;
     }
     if (geometry == nullptr) return;
 
     VerticalPaint colors;
     colors.Set(paint, layerColor);
 
-    float determinant = n.GetDeterminant();
-    Matrix2D inverse = DivideMatrix2D(AdjugateMatrix2D(n), determinant);
+    // The inverse Jacobian: the adjugate of N times 1 / det.
+    float determinant = n(0, 0) * n(1, 1) - n(0, 1) * n(1, 0);
+    float inverseDeterminant = 1.0F / determinant;
+    const float jacobian[4] = {n(1, 1) * inverseDeterminant, -n(0, 1) * inverseDeterminant,
+                               -n(1, 0) * inverseDeterminant, n(0, 0) * inverseDeterminant};
     float sign = std::signbit(determinant) ? -1.0F : 1.0F;
 
     uint32_t bandLocation = uint32_t(glyph->bandColumn) | uint32_t(glyph->bandRow) << 16;
@@ -106,25 +115,51 @@ void WriteGlyphGeometryVariant(const TextLayoutState *state, const VorlGlyphReco
     float bandOffsetX = (glyph->curveOrigin[0] - glyph->box[0]) * glyph->bandScale[0];
     float bandOffsetY = (glyph->curveOrigin[1] - glyph->box[1]) * glyph->bandScale[1];
 
+    // Object-space unit direction of each edge from vertex i back from its successor,
+    // N (q_i - q_next(i)); a vertex's two edges are its own and its predecessor's, unless an edge
+    // is too short and the neighbour beyond it is taken.
+    float unitX[8];
+    float unitY[8];
+    auto unit = [&](int32_t from, int32_t to, float *ux, float *uy) {
+        float dx = p.x[from] - p.x[to];
+        float dy = p.y[from] - p.y[to];
+        float x = n(0, 0) * dx + n(0, 1) * dy;
+        float y = n(1, 0) * dx + n(1, 1) * dy;
+        float scale = InverseSqrt(x * x + y * y);
+        *ux = x * scale;
+        *uy = y * scale;
+    };
+    bool shortEdge[8];
+    for (int32_t i = 0; i < p.count; ++i)
+    {
+        int32_t b = p.next[i];
+        float dx = p.x[i] - p.x[b];
+        float dy = p.y[i] - p.y[b];
+        shortEdge[i] = dx * dx + dy * dy < kShortEdge;
+        unit(i, b, &unitX[i], &unitY[i]);
+    }
+
     Vertex *vertex = Variant::Vertices(geometry);
     for (int32_t i = 0; i < written; ++i, ++vertex)
     {
         int32_t a = p.previous[i];
-        int32_t b = p.next[i];
-        float ax = p.x[a] - p.x[i];
-        float ay = p.y[a] - p.y[i];
-        if (ax * ax + ay * ay < kShortEdge) a = p.previous[a];
-        float bx = p.x[i] - p.x[b];
-        float by = p.y[i] - p.y[b];
-        if (bx * bx + by * by < kShortEdge) b = p.next[b];
-        Vector2D e1 = n * Vector2D(p.x[a] - p.x[i], p.y[a] - p.y[i]);
-        Vector2D e2 = n * Vector2D(p.x[i] - p.x[b], p.y[i] - p.y[b]);
-        e1 *= InverseSqrt(e1.x * e1.x + e1.y * e1.y);
-        e2 *= InverseSqrt(e2.x * e2.x + e2.y * e2.y);
-        float sumX = e1.x + e2.x;
-        float sumY = e1.y + e2.y;
-        float d = (1.0F + e1.x * e2.x + e1.y * e2.y) * (sumX * sumX + sumY * sumY);
-        float f = sign * Sqrt(2.0F / (d > kMinNormalTerm ? d : kMinNormalTerm));
+        float e1x;
+        float e1y;
+        float e2x;
+        float e2y;
+        if (shortEdge[a])
+            unit(p.previous[a], i, &e1x, &e1y);
+        else
+            e1x = unitX[a], e1y = unitY[a];
+        if (shortEdge[i])
+            unit(i, p.next[p.next[i]], &e2x, &e2y);
+        else
+            e2x = unitX[i], e2y = unitY[i];
+        float sumX = e1x + e2x;
+        float sumY = e1y + e2y;
+        float d = (1.0F + e1x * e2x + e1y * e2y) * (sumX * sumX + sumY * sumY);
+        // sqrt(2 / d) as the inverse root of d / 2.
+        float f = sign * InverseSqrtNewton((d > kMinNormalTerm ? d : kMinNormalTerm) * 0.5F);
 
         vertex->position[0] = positionX[i];
         vertex->position[1] = positionY[i];
@@ -134,10 +169,10 @@ void WriteGlyphGeometryVariant(const TextLayoutState *state, const VorlGlyphReco
         vertex->texcoord[1] = p.y[i] - glyph->curveOrigin[1];
         vertex->bandLocation = bandLocation;
         vertex->bandLimits = bandLimits;
-        vertex->jacobian[0] = inverse(0, 0);
-        vertex->jacobian[1] = inverse(0, 1);
-        vertex->jacobian[2] = inverse(1, 0);
-        vertex->jacobian[3] = inverse(1, 1);
+        vertex->jacobian[0] = jacobian[0];
+        vertex->jacobian[1] = jacobian[1];
+        vertex->jacobian[2] = jacobian[2];
+        vertex->jacobian[3] = jacobian[3];
         vertex->banding[0] = glyph->bandScale[0];
         vertex->banding[1] = glyph->bandScale[1];
         vertex->banding[2] = bandOffsetX;

@@ -7,7 +7,7 @@ namespace oq {
 // Polygon words that the glyph writer can draw: no polygon, or 3-6 vertices with one of the
 // triangulation patterns made for that vertex count. The font validator refuses any other word,
 // and the geometry writers and their counts draw any other word as the glyph's quad.
-inline bool IsValidPolygonWord(uint32_t word)
+constexpr bool IsValidPolygonWord(uint32_t word)
 {
     if ((word & ~0x0F0Fu) != 0) return false;
     uint32_t count = word & 0xF;
