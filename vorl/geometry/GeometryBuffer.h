@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include "base/Color.h"
@@ -98,20 +100,28 @@ template <int32_t kVariant> struct GeometryVariant
     using Vertex = std::conditional_t<kFloatColor, AttribStructFloat, AttribStruct>;
     using Triangle = std::conditional_t<kWideIndex, VorlTriangle32, VorlTriangle>;
 
-    static void StoreColor(Vertex *vertex, const ColorRGBA &color)
+    // A colour in the form the variant stores, so that a colour shared by several vertices is
+    // converted once.
+    using StoredColor = std::conditional_t<kFloatColor, ColorRGBA, std::array<uint8_t, 4>>;
+
+    static StoredColor PrepareColor(const ColorRGBA &color)
     {
         if constexpr (kFloatColor)
-        {
-            vertex->color = color;
-        }
+            return color;
         else
-        {
-            vertex->color[0] = ColorComponentToByte(color.red);
-            vertex->color[1] = ColorComponentToByte(color.green);
-            vertex->color[2] = ColorComponentToByte(color.blue);
-            vertex->color[3] = ColorComponentToByte(color.alpha);
-        }
+            return {ColorComponentToByte(color.red), ColorComponentToByte(color.green),
+                    ColorComponentToByte(color.blue), ColorComponentToByte(color.alpha)};
     }
+
+    static void PutColor(Vertex *vertex, const StoredColor &color)
+    {
+        if constexpr (kFloatColor)
+            vertex->color = color;
+        else
+            std::memcpy(vertex->color, color.data(), 4);
+    }
+
+    static void StoreColor(Vertex *vertex, const ColorRGBA &color) { PutColor(vertex, PrepareColor(color)); }
 
     // 16-bit indices store the low 16 bits: the indices used must stay below kMaxVertices16.
     static void StoreTriangle(Triangle *triangle, uint32_t a, uint32_t b, uint32_t c)

@@ -130,7 +130,9 @@ void WriteGlyphGeometryVariant(const TextLayoutState *state, const VorlGlyphReco
         *uy = y * scale;
     };
     bool shortEdge[8];
-    for (int32_t i = 0; i < p.count; ++i)
+    // A quad's opposite edges run exactly opposite (Q3 - Q2 = -(Q0 - Q1)): two are normalised.
+    int32_t distinctEdges = polygon ? p.count : 2;
+    for (int32_t i = 0; i < distinctEdges; ++i)
     {
         int32_t b = p.next[i];
         float dx = p.x[i] - p.x[b];
@@ -138,6 +140,21 @@ void WriteGlyphGeometryVariant(const TextLayoutState *state, const VorlGlyphReco
         shortEdge[i] = dx * dx + dy * dy < kShortEdge;
         unit(i, b, &unitX[i], &unitY[i]);
     }
+    if (!polygon)
+    {
+        unitX[3] = -unitX[0];
+        unitY[3] = -unitY[0];
+        unitX[2] = -unitX[1];
+        unitY[2] = -unitY[1];
+        shortEdge[3] = shortEdge[0];
+        shortEdge[2] = shortEdge[1];
+    }
+    // With no short edge, Q3 and Q2 meet the negated edges of Q0 and Q1: the same length term.
+    bool shareCorners = !polygon && !shortEdge[0] && !shortEdge[1];
+    float cornerTerm[2] = {0.0F, 0.0F};
+
+    // Without a gradient every vertex takes the same colour, converted once.
+    typename Variant::StoredColor flatColor = Variant::PrepareColor(colors.bottom);
 
     Vertex *vertex = Variant::Vertices(geometry);
     for (int32_t i = 0; i < written; ++i, ++vertex)
@@ -157,9 +174,18 @@ void WriteGlyphGeometryVariant(const TextLayoutState *state, const VorlGlyphReco
             e2x = unitX[i], e2y = unitY[i];
         float sumX = e1x + e2x;
         float sumY = e1y + e2y;
-        float d = (1.0F + e1x * e2x + e1y * e2y) * (sumX * sumX + sumY * sumY);
-        // sqrt(2 / d) as the inverse root of d / 2.
-        float f = sign * InverseSqrtNewton((d > kMinNormalTerm ? d : kMinNormalTerm) * 0.5F);
+        float f;
+        if (shareCorners && i >= 2)
+        {
+            f = cornerTerm[3 - i];
+        }
+        else
+        {
+            float d = (1.0F + e1x * e2x + e1y * e2y) * (sumX * sumX + sumY * sumY);
+            // sqrt(2 / d) as the inverse root of d / 2.
+            f = sign * InverseSqrtNewton((d > kMinNormalTerm ? d : kMinNormalTerm) * 0.5F);
+            if (i < 2) cornerTerm[i] = f;
+        }
 
         vertex->position[0] = positionX[i];
         vertex->position[1] = positionY[i];
@@ -177,7 +203,10 @@ void WriteGlyphGeometryVariant(const TextLayoutState *state, const VorlGlyphReco
         vertex->banding[1] = glyph->bandScale[1];
         vertex->banding[2] = bandOffsetX;
         vertex->banding[3] = bandOffsetY;
-        Variant::StoreColor(vertex, colors.At(p.y[i]));
+        if (colors.gradient)
+            Variant::StoreColor(vertex, colors.At(p.y[i]));
+        else
+            Variant::PutColor(vertex, flatColor);
     }
 
     uint32_t base = geometry->vertexIndex;
