@@ -20,7 +20,7 @@ int32_t FillStyle::WriteGradientTexels(const TexelBuffer &buffer, float g, float
     if (gradient == kGradientNone)
         return 0;
 
-    if (cursor[1] < 0 || cursor[1] >= buffer.height)
+    if (cursor[1] < 0 || cursor[1] >= buffer.height || cursor[0] < 0)
         return -1;
     if (buffer.width - cursor[0] < 3)
     {

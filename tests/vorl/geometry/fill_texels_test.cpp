@@ -449,6 +449,8 @@ TEST(GradientTexels, TheLastRowNeverWritesPastTheTexture)
         int32_t beyond[2] = {0, 1};
         EXPECT_EQ(style.WriteGradientTexels(buffer, 1.0f, 0.0f, 0.0f, beyond, location), -1);
         EXPECT_EQ(beyond[0], 0);
+        int32_t before[2] = {-2, 0};
+        EXPECT_EQ(style.WriteGradientTexels(buffer, 1.0f, 0.0f, 0.0f, before, location), -1);
         MemoryRelease(texels);
     }
     style.gradient = 0;
