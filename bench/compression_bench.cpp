@@ -1,5 +1,5 @@
 // Speed and compression ratio of the texture codec against LZ4 (default and HC level 9, the same
-// search depth of 256 candidates) and zlib (levels 1 and 6) on synthetic curve and band textures.
+// search depth of 256 candidates) and zlib (levels 1 and 6) on synthetic curve and band textures and English-like text.
 // MB/s counts uncompressed bytes; "ratio" is the compressed size over the uncompressed size and
 // "bytes" the compressed size.
 #include "base/Compression.h"
@@ -19,12 +19,15 @@ using Bytes = std::vector<uint8_t>;
 
 enum class Codec { Texture, Lz4, Lz4Hc, Zlib1, Zlib6 };
 
-// 64 rows of 4096 texels: 2 MiB of curve texels, 1 MiB of band texels.
-const Bytes &Sample(bool curves)
+enum class Input { Curves, Bands, Text };
+
+// 64 rows of 4096 texels: 2 MiB of curve texels, 1 MiB of band texels; 1 MiB of text.
+const Bytes &Sample(Input input)
 {
     static const Bytes curveTexture = oq::test::SampleCurveTexture(64, 17);
     static const Bytes bandTexture = oq::test::SampleBandTexture(64, 29);
-    return curves ? curveTexture : bandTexture;
+    static const Bytes text = oq::test::SampleText(1 << 20, 31);
+    return (input == Input::Curves) ? curveTexture : (input == Input::Bands) ? bandTexture : text;
 }
 
 // Compresses input into output (sized for the codec's worst case); returns the compressed size.
@@ -72,9 +75,9 @@ bool Decompress(Codec codec, const Bytes &code, size_t codeSize, Bytes *output)
     return false;
 }
 
-void CompressBench(benchmark::State &state, Codec codec, bool curves)
+void CompressBench(benchmark::State &state, Codec codec, Input sample)
 {
-    const Bytes &input = Sample(curves);
+    const Bytes &input = Sample(sample);
     Bytes output;
     size_t size = 0;
     for (auto _ : state)
@@ -88,9 +91,9 @@ void CompressBench(benchmark::State &state, Codec codec, bool curves)
     state.counters["bytes"] = double(size);
 }
 
-void DecompressBench(benchmark::State &state, Codec codec, bool curves)
+void DecompressBench(benchmark::State &state, Codec codec, Input sample)
 {
-    const Bytes &input = Sample(curves);
+    const Bytes &input = Sample(sample);
     Bytes code;
     size_t size = Compress(codec, input, &code);
     Bytes output(input.size());
@@ -106,11 +109,13 @@ void DecompressBench(benchmark::State &state, Codec codec, bool curves)
     state.counters["bytes"] = double(size);
 }
 
-#define CODEC_BENCHES(name, codec)                                     \
-    BENCHMARK_CAPTURE(CompressBench, name##_curves, codec, true);     \
-    BENCHMARK_CAPTURE(CompressBench, name##_bands, codec, false);     \
-    BENCHMARK_CAPTURE(DecompressBench, name##_curves, codec, true);   \
-    BENCHMARK_CAPTURE(DecompressBench, name##_bands, codec, false)
+#define CODEC_BENCHES(name, codec)                                        \
+    BENCHMARK_CAPTURE(CompressBench, name##_curves, codec, Input::Curves);   \
+    BENCHMARK_CAPTURE(CompressBench, name##_bands, codec, Input::Bands);     \
+    BENCHMARK_CAPTURE(CompressBench, name##_text, codec, Input::Text);       \
+    BENCHMARK_CAPTURE(DecompressBench, name##_curves, codec, Input::Curves); \
+    BENCHMARK_CAPTURE(DecompressBench, name##_bands, codec, Input::Bands);   \
+    BENCHMARK_CAPTURE(DecompressBench, name##_text, codec, Input::Text)
 
 CODEC_BENCHES(texture, Codec::Texture);
 CODEC_BENCHES(lz4, Codec::Lz4);
