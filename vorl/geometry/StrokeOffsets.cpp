@@ -27,11 +27,16 @@ Vector2D GetUnitTangent(const QuadraticBezier2D &curve, float t)
 
 }  // namespace
 
+bool IsStrokePoint(const QuadraticBezier2D &curve)
+{
+    return IsNear(curve.p1, curve.p0) && IsNear(curve.p2, curve.p0);
+}
+
 void GetStrokeOffsets(const QuadraticBezier2D &curve, float halfWidth, StrokeOffsets *offsets)
 {
     const Point2D &p0 = curve.p0;
     const Point2D &p2 = curve.p2;
-    if (IsNear(curve.p1, p0) && IsNear(p2, p0))
+    if (IsStrokePoint(curve))
     {
         Vector2D up(0.0f, halfWidth);
         offsets->start = {p0, Vector2D(1.0f, 0.0f), p0 + up, p0 - up};

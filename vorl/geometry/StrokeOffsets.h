@@ -27,6 +27,9 @@ struct StrokeOffsets
     uint8_t point;    // 1 when the curve lies within 2^-11 of its start
 };
 
+// Whether the curve's control and end points lie within 2^-11 of its start: its record is a point.
+bool IsStrokePoint(const QuadraticBezier2D &curve);
+
 // Fills the record of the curve for half width w. A curve whose control and end points lie within
 // 2^-11 of its start is a point with tangents (1, 0); a control point within 2^-11 of an end is
 // replaced by the middle of the ends.

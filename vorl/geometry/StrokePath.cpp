@@ -81,20 +81,16 @@ private:
     // The style's cap; a cap of 0 would mark an open end as joined, so it counts as flat.
     uint32_t Cap() const { return style.cap != 0 ? style.cap : kStrokeCapFlat; }
 
-    bool IsPoint(int32_t i) const
-    {
-        StrokeOffsets record;
-        GetStrokeOffsets(curves[i], halfWidth, &record);
-        return record.point != 0;
-    }
+    bool IsPoint(int32_t i) const { return IsStrokePoint(curves[i]); }
 
     // The next curve after i that is not a point, its record in next; -1 after the last.
     int32_t FindNext(int32_t i, StrokeOffsets *next) const
     {
         for (int32_t j = i + 1; j <= lastCurve; ++j)
         {
+            if (IsPoint(j)) continue;
             GetStrokeOffsets(curves[j], halfWidth, next);
-            if (next->point == 0) return j;
+            return j;
         }
         return -1;
     }
