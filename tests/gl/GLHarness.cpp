@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -230,6 +231,33 @@ void SetShapeTextures(VorlDrawData *data, const VorlTestShape &shape)
     data->bandWidth = shape.bandWidth;
     data->bandHeight = shape.bandHeight;
     data->bandTexels = shape.bandTexels;
+}
+
+void SetPixelMatrix(VorlDrawData *data, int32_t width, int32_t height, bool yDown)
+{
+    std::memset(data->matrix, 0, sizeof(data->matrix));
+    data->matrix[0][0] = 2.0F / float(width);
+    data->matrix[0][3] = -1;
+    data->matrix[1][1] = (yDown ? -2.0F : 2.0F) / float(height);
+    data->matrix[1][3] = yDown ? 1 : -1;
+    data->matrix[3][3] = 1;
+}
+
+bool DrawVorlImage(GLuint program, VorlDrawData &data, int32_t width, int32_t height, std::vector<float> *image,
+                   std::string *error)
+{
+    RenderTarget target(width, height);
+    if (!target.Complete())
+    {
+        if (error) *error = "incomplete framebuffer";
+        return false;
+    }
+    target.Bind();
+    glClearColor(-1, -1, -1, -1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    bool drawn = DrawVorl(program, data, width, height, error);
+    *image = target.Read();
+    return drawn;
 }
 
 bool DrawVorl(GLuint program, VorlDrawData &data, int32_t width, int32_t height, std::string *error)

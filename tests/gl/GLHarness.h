@@ -69,6 +69,15 @@ struct VorlDrawData
 // Takes the curve and band textures of a test shape.
 void SetShapeTextures(VorlDrawData *data, const VorlTestShape &shape);
 
+// Rows of vorl_matrix that map object space onto the pixels of a width x height target, with y
+// flipped when object space is y down (as the glyph and shape writers make it).
+void SetPixelMatrix(VorlDrawData *data, int32_t width, int32_t height, bool yDown);
+
+// Draws into a new float target cleared to -1, so pixels that no triangle covers read negative,
+// and reads it back (width x height x 4 floats, bottom row first).
+[[nodiscard]] bool DrawVorlImage(GLuint program, VorlDrawData &data, int32_t width, int32_t height,
+                                 std::vector<float> *image, std::string *error);
+
 // Draws with a linked Vorl program into the bound target: blending off, no depth.
 [[nodiscard]] bool DrawVorl(GLuint program, VorlDrawData &data, int32_t width, int32_t height, std::string *error);
 

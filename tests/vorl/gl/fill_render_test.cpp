@@ -27,13 +27,9 @@ std::vector<float> RenderGL(const VorlTestShape &shape, const VorlTestView &view
     data.triangles = quad.triangles;
     std::memcpy(data.matrix, quad.matrix, sizeof(data.matrix));
     SetShapeTextures(&data, shape);
-    RenderTarget target(kSize, kSize);
-    EXPECT_TRUE(target.Complete());
-    target.Bind();
-    glClearColor(-1, -1, -1, -1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    EXPECT_TRUE(DrawVorl(GetVorlProgram(variant), data, kSize, kSize, &error)) << error;
-    return target.Read();
+    std::vector<float> image;
+    EXPECT_TRUE(DrawVorlImage(GetVorlProgram(variant), data, kSize, kSize, &image, &error)) << error;
+    return image;
 }
 
 struct GLComparison
@@ -213,12 +209,8 @@ TEST(FillRenderGL, ZeroNormalsKeepVerticesInPlace)
     data.triangles = quad.triangles;
     std::memcpy(data.matrix, quad.matrix, sizeof(data.matrix));
     SetShapeTextures(&data, shape);
-    RenderTarget target(kSize, kSize);
-    target.Bind();
-    glClearColor(-1, -1, -1, -1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    ASSERT_TRUE(DrawVorl(GetVorlProgram(0), data, kSize, kSize, &error)) << error;
-    std::vector<float> image = target.Read();
+    std::vector<float> image;
+    ASSERT_TRUE(DrawVorlImage(GetVorlProgram(0), data, kSize, kSize, &image, &error)) << error;
     for (int32_t y = 0; y < kSize; ++y)
         for (int32_t x = 0; x < kSize; ++x)
         {

@@ -93,19 +93,10 @@ TEST(GlyphRenderGL, RunGlyphsMatchTheReference)
         for (int32_t t = 0; t < builtTriangles; ++t)
             data.triangles.insert(data.triangles.end(), triangles[size_t(t)].index, triangles[size_t(t)].index + 3);
         SetShapeTextures(&data, shape);
-        // Object (y down) to pixels (y up) to clip.
-        data.matrix[0][0] = 2.0F / kSize;
-        data.matrix[0][3] = -1;
-        data.matrix[1][1] = -2.0F / kSize;
-        data.matrix[1][3] = 1;
-        data.matrix[3][3] = 1;
-        RenderTarget target(kSize, kSize);
-        target.Bind();
-        glClearColor(-1, -1, -1, -1);
-        glClear(GL_COLOR_BUFFER_BIT);
+        SetPixelMatrix(&data, kSize, kSize, true);
         uint32_t variant = fixture.evenOdd ? uint32_t(kShaderOptionEvenOdd) : 0U;
-        ASSERT_TRUE(DrawVorl(GetVorlProgram(variant), data, kSize, kSize, &error)) << error;
-        std::vector<float> rgba = target.Read();
+        std::vector<float> rgba;
+        ASSERT_TRUE(DrawVorlImage(GetVorlProgram(variant), data, kSize, kSize, &rgba, &error)) << error;
         std::vector<float> alpha(size_t(kSize) * kSize);
         for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = std::max(rgba[i * 4 + 3], 0.0F);
 

@@ -170,13 +170,8 @@ FillImages RenderFill(const BuiltFill &fill, const VorlTestView &view, uint32_t 
         data.matrix[r][3] = float(m[r * 3 + 2] * s - 1.0);
     }
     data.matrix[3][3] = 1;
-    RenderTarget target(kSize, kSize);
-    target.Bind();
-    glClearColor(-1, -1, -1, -1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    EXPECT_TRUE(DrawVorl(GetVorlProgram(variant), data, kSize, kSize, &error)) << error;
+    EXPECT_TRUE(DrawVorlImage(GetVorlProgram(variant), data, kSize, kSize, &images.gl, &error)) << error;
     images.samples = data.samplesPassed;
-    images.gl = target.Read();
 
     // The pixel stage over the same texels: em = jacobian (object - position) + em of vertex 0.
     const AttribStruct &v = fill.vertices[0];
