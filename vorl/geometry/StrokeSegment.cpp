@@ -53,13 +53,13 @@ void SplitPiece(const QuadraticBezier2D &curve, float turn, QuadraticBezier2D *f
     *second = QuadraticBezier2D(middle, curve.p2, curve.p2);
 }
 
-}  // namespace
-
+// Builds a piece. The peers are the records its neighbours received for it (null: its own), so
+// that a half of a split piece tests a straight joint on the record its neighbour tested.
 template <int32_t kVariant>
-void BuildStrokeSegmentVariant(const QuadraticBezier2D &curve, StrokeOffsets *current, const StrokeOffsets &previous,
-                               const StrokeOffsets &next, float halfWidth, const ColorRGBA &color, uint32_t startCap,
-                               uint32_t endCap, uint32_t join, float miterLimit, GeometryBuffer *geometry,
-                               TexelBuffer *curveTexels, bool write, int32_t depth)
+void BuildPiece(const QuadraticBezier2D &curve, StrokeOffsets *current, const StrokeOffsets &previous,
+                const StrokeOffsets &next, float halfWidth, const ColorRGBA &color, uint32_t startCap, uint32_t endCap,
+                uint32_t join, float miterLimit, GeometryBuffer *geometry, TexelBuffer *curveTexels, bool write,
+                int32_t depth, const StrokeOffsets *startPeer, const StrokeOffsets *endPeer)
 {
     using Writer = StrokeWriter<kVariant>;
     float w = halfWidth;
@@ -72,10 +72,11 @@ void BuildStrokeSegmentVariant(const QuadraticBezier2D &curve, StrokeOffsets *cu
         StrokeOffsets a, b;
         GetStrokeOffsets(first, w, &a);
         GetStrokeOffsets(second, w, &b);
-        BuildStrokeSegmentVariant<kVariant>(first, &a, previous, b, w, color, startCap, 0, join, miterLimit, geometry,
-                                            curveTexels, write, depth + 1);
-        BuildStrokeSegmentVariant<kVariant>(second, &b, a, next, w, color, 0, endCap, join, miterLimit, geometry,
-                                            curveTexels, write, depth + 1);
+        const StrokeOffsets *whole = current;
+        BuildPiece<kVariant>(first, &a, previous, b, w, color, startCap, 0, join, miterLimit, geometry, curveTexels,
+                             write, depth + 1, startPeer != nullptr ? startPeer : whole, nullptr);
+        BuildPiece<kVariant>(second, &b, a, next, w, color, 0, endCap, join, miterLimit, geometry, curveTexels, write,
+                             depth + 1, nullptr, endPeer != nullptr ? endPeer : whole);
         return;
     }
 
@@ -107,7 +108,7 @@ void BuildStrokeSegmentVariant(const QuadraticBezier2D &curve, StrokeOffsets *cu
         if (std::fabs(c) > kEpsilon)
         {
             straightStart = std::fabs(previousTurn) <= kEpsilon && straight &&
-                            IsInnerCornerWithin(previous, *current, w);
+                            IsInnerCornerWithin(previous, startPeer != nullptr ? *startPeer : *current, w);
             const WriteStrokeJoinFunction *joins =
                 straightStart ? kWriteStraightStrokeJoinVariants : kWriteStrokeJoinVariants;
             joins[kVariant](previousEnd, *current, em.scale, em.offset, w, color, join, miterLimit, geometry,
@@ -151,7 +152,8 @@ void BuildStrokeSegmentVariant(const QuadraticBezier2D &curve, StrokeOffsets *cu
     // corner lies within both (tested on this piece's final record, as the next piece sees it).
     bool straightEnd = endCap == 0 && !isPoint && straight &&
                        std::fabs(Cross(current->end.direction, nextTangent)) > kEpsilon &&
-                       std::fabs(nextTurn) <= kEpsilon && IsInnerCornerWithin(*current, next, w);
+                       std::fabs(nextTurn) <= kEpsilon &&
+                       IsInnerCornerWithin(endPeer != nullptr ? *endPeer : *current, next, w);
 
     if (!isPoint)
     {
@@ -307,6 +309,18 @@ void BuildStrokeSegmentVariant(const QuadraticBezier2D &curve, StrokeOffsets *cu
     }
     if (endCap != 0)
         kWriteStrokeCapVariants[kVariant](end, em.scale, em.offset, w, color, endCap, geometry, curveTexels, write);
+}
+
+}  // namespace
+
+template <int32_t kVariant>
+void BuildStrokeSegmentVariant(const QuadraticBezier2D &curve, StrokeOffsets *current, const StrokeOffsets &previous,
+                               const StrokeOffsets &next, float halfWidth, const ColorRGBA &color, uint32_t startCap,
+                               uint32_t endCap, uint32_t join, float miterLimit, GeometryBuffer *geometry,
+                               TexelBuffer *curveTexels, bool write, int32_t depth)
+{
+    BuildPiece<kVariant>(curve, current, previous, next, halfWidth, color, startCap, endCap, join, miterLimit, geometry,
+                         curveTexels, write, depth, nullptr, nullptr);
 }
 
 #define OQ_STROKE_SEGMENT_VARIANT(k)                                                                        \

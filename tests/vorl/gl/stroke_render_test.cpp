@@ -393,6 +393,26 @@ TEST(StrokeRenderGL, TranslucentStrokeCoversJointsOnce)
     }
 }
 
+// A straight curve that runs out past its end and back, after a sharp turn with a wide pen: the
+// joint is tested alike on both sides although the curve is built as two halves. The half is
+// shorter than the join's contour reaches into it, so a pixel sliver along the join polygon's edge
+// is drawn hard: only the interior and the ink are compared.
+TEST(StrokeRenderGL, StraightReversalAfterASharpTurn)
+{
+    std::vector<QuadraticBezier2D> path = {Line(6, 20, 24, 20),
+                                           QuadraticBezier2D(Point2D(24, 20), Point2D(27, 28), Point2D(25.5f, 24))};
+    StrokeStyle style = MakeStyle(14.4f, 'FLAT', 'BEVL', 1);
+    StrokeRender render = RenderStroke(style, 0, path);
+    EXPECT_LE(render.cpuError, 1.0f / 255.0f);
+    // The curve turns at t = 2/3, 5.69 units out.
+    Vector2D d(3.0f / 8.5440037f, 8.0f / 8.5440037f);
+    Point2D tip = Point2D(24, 20) + d * 5.6960025f;
+    std::vector<QuadraticBezier2D> out = {path[0], Line(24, 20, tip.x, tip.y)};
+    CoverageComparison c = CompareWithReference(render.alpha, Rasterize(ReferenceStroke(style, false, out)), kSize, kSize);
+    EXPECT_LE(c.interiorError, 0.02f);
+    EXPECT_NEAR(c.ink, c.referenceInk, c.referenceInk * 0.03);
+}
+
 // Dashes along a line: the reference strokes each dash interval as its own flat-ended piece.
 TEST(StrokeRenderGL, Dashes)
 {
