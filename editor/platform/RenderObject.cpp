@@ -97,7 +97,8 @@ void RenderObject::UnmapBuffers(Renderer &renderer)
 
 void RenderObject::Draw(Renderer &renderer, const Matrix4D &matrix)
 {
-    if (!renderer.IsStarted() || program == 0 || vertexBuffer == 0 || indexBuffer == 0 || constantBuffer == 0)
+    if (!renderer.IsStarted() || program == 0 || layout == 0 || vertexBuffer == 0 || indexBuffer == 0 ||
+        constantBuffer == 0)
         return;
     GpuDevice *device = renderer.GetDevice();
     void *mapped = device->MapBuffer(constantBuffer);
