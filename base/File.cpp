@@ -198,6 +198,23 @@ int32_t File::WritePadding(uint32_t alignment)
     return Write(kZeros, count);
 }
 
+bool File::GetIdentity(FileIdentity *identity) const
+{
+    struct stat status;
+    if (!open || fstat(handle, &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    identity->device = uint64_t(status.st_dev);
+    identity->inode = uint64_t(status.st_ino);
+    return true;
+}
+
+int32_t DeleteFileIfSame(const char *name, const FileIdentity &identity)
+{
+    struct stat status;
+    if (name == nullptr || lstat(name, &status) != 0 || !S_ISREG(status.st_mode)) return kFileDeleteFailed;
+    if (uint64_t(status.st_dev) != identity.device || uint64_t(status.st_ino) != identity.inode) return kFileDeleteFailed;
+    return DeleteFileByName(name);
+}
+
 int32_t DeleteFileByName(const char *name)
 {
     if (name == nullptr || unlink(name) != 0) return kFileDeleteFailed;

@@ -19,6 +19,13 @@ constexpr int32_t kFileModeRead = 0;
 constexpr int32_t kFileModeReadWrite = 1;
 constexpr int32_t kFileModeCreate = 2;
 
+// Which file an open descriptor or a name stands for: a regular file's device and inode.
+struct FileIdentity
+{
+    uint64_t device = 0;
+    uint64_t inode = 0;
+};
+
 // A file with its own 64-bit position; every transfer is all-or-nothing and returns a result code.
 // While open, other opens of the same file may read it but not write it.
 class File
@@ -51,6 +58,9 @@ public:
     // Writes zero bytes up to the next multiple of alignment (a power of two, at most 64).
     [[nodiscard]] int32_t WritePadding(uint32_t alignment);
 
+    // The identity of the open file; false when it is not open or not a regular file.
+    [[nodiscard]] bool GetIdentity(FileIdentity *identity) const;
+
 private:
     int handle;
     bool open;
@@ -59,6 +69,10 @@ private:
 
 // 0 when the file was deleted, 9 otherwise.
 [[nodiscard]] int32_t DeleteFileByName(const char *name);
+
+// Deletes the name only while it still names the regular file of the identity (never a link,
+// device or FIFO put there since); 0 when deleted, 9 otherwise.
+[[nodiscard]] int32_t DeleteFileIfSame(const char *name, const FileIdentity &identity);
 
 // Maps a system error (errno) to a result code: access denied 5, write protected 6, disk full 7,
 // anything else defaultCode.

@@ -379,5 +379,38 @@ TEST_F(FileTest, DeleteFileByName)
     EXPECT_EQ(DeleteFileByName(nullptr), kFileDeleteFailed);
 }
 
+// A created file is deleted by identity only while its name still names it: a file put in its
+// place, a symbolic link to it or a FIFO stays.
+TEST_F(FileTest, DeleteFileIfSameNeverTakesAReplacement)
+{
+    std::string path = Path("made.vorl");
+    File file;
+    ASSERT_EQ(file.Open(path.c_str(), kFileModeCreate), kFileOkay);
+    FileIdentity identity;
+    ASSERT_TRUE(file.GetIdentity(&identity));
+    ASSERT_EQ(file.Close(), kFileOkay);
+    EXPECT_FALSE(file.GetIdentity(&identity));
+
+    std::string moved = Path("moved.vorl");
+    std::filesystem::rename(path, moved);
+    Put(path, "someone else's");
+    EXPECT_EQ(DeleteFileIfSame(path.c_str(), identity), kFileDeleteFailed);
+    EXPECT_EQ(Get(path), "someone else's");
+
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(moved, path);
+    EXPECT_EQ(DeleteFileIfSame(path.c_str(), identity), kFileDeleteFailed);
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    std::filesystem::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(DeleteFileIfSame(path.c_str(), identity), kFileDeleteFailed);
+    EXPECT_TRUE(std::filesystem::exists(path));
+    std::filesystem::remove(path);
+
+    EXPECT_EQ(DeleteFileIfSame(moved.c_str(), identity), kFileOkay);
+    EXPECT_FALSE(std::filesystem::exists(moved));
+    EXPECT_EQ(DeleteFileIfSame(nullptr, identity), kFileDeleteFailed);
+}
+
 }  // namespace
 }  // namespace oq
