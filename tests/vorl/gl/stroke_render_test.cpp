@@ -413,6 +413,26 @@ TEST(StrokeRenderGL, StraightReversalAfterASharpTurn)
     EXPECT_NEAR(c.ink, c.referenceInk, c.referenceInk * 0.03);
 }
 
+// A hand-drawn line: many pieces shorter than the pen is wide, turning a little at every point.
+TEST(StrokeRenderGL, ShortPiecesWiderThanLong)
+{
+    std::vector<Point2D> points;
+    for (int i = 0; i <= 40; ++i)
+        points.push_back(Point2D(8.0f + i * 1.2f, 32.0f + 14.0f * std::sin(i * 0.2f) + ((i & 1) ? 0.4f : -0.4f)));
+    std::vector<QuadraticBezier2D> path = Polyline(points);
+    for (uint32_t join : {uint32_t('BEVL'), uint32_t('ROND'), uint32_t('MITR')})
+    {
+        SCOPED_TRACE(std::string("join ") + char(join >> 24));
+        StrokeStyle style = MakeStyle(7, 'ROND', join, 4);
+        StrokeRender render = RenderStroke(style, 0, path);
+        EXPECT_LE(render.cpuError, 1.0f / 255.0f);
+        CoverageComparison c = CompareWithReference(render.alpha, Rasterize(ReferenceStroke(style, false, path)), kSize, kSize);
+        EXPECT_LE(c.interiorError, 0.02f);
+        EXPECT_LE(c.edgeError, 0.3f);
+        EXPECT_NEAR(c.ink, c.referenceInk, c.referenceInk * 0.03);
+    }
+}
+
 // Dashes along a line: the reference strokes each dash interval as its own flat-ended piece.
 TEST(StrokeRenderGL, Dashes)
 {
