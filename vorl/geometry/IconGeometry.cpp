@@ -110,14 +110,15 @@ void BuildIconGeometryVariant(const VorlGraphicsHeader *header, int32_t icon, co
         const VorlMeshTriangle *triangles =
             reinterpret_cast<const VorlMeshTriangle *>(GraphicsBase(header) + header->meshTriangleOffset) +
             mesh->firstTriangle;
+        // Without triangle memory only the vertices are written, as for shape layers.
+        int32_t triangleCount = geometry->triangleData != nullptr ? mesh->triangleCount : 0;
         auto *triangle = Variant::Triangles(geometry);
-        for (int32_t t = 0; t < mesh->triangleCount; ++t)
+        for (int32_t t = 0; t < triangleCount; ++t)
         {
             const uint16_t *index = triangles[t].index;
             Variant::StoreTriangle(triangle + t, index[0] + base, index[2] + base, index[1] + base);
         }
-        Variant::Advance(geometry, uint32_t(mesh->vertexCount), uint32_t(mesh->triangleCount),
-                         uint32_t(mesh->vertexCount));
+        Variant::Advance(geometry, uint32_t(mesh->vertexCount), uint32_t(triangleCount), uint32_t(mesh->vertexCount));
     }
 }
 

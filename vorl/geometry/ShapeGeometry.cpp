@@ -52,11 +52,13 @@ void WriteShapeGeometryVariant(const VorlShapeRecord *record, const float *posit
             next[i] = i == count - 1 ? 0 : i + 1;
         }
         written = count;
+        // Without triangle memory, as for the quad, only the vertices are written.
+        uint32_t triangles = geometry->triangleData != nullptr ? uint32_t(count - 2) : 0;
         auto *triangle = Variant::Triangles(geometry);
         const uint8_t(*pattern)[3] = kPolygonTriangulationTable[polygonWord >> 8];
-        for (int32_t t = 0; t < count - 2; ++t)
+        for (uint32_t t = 0; t < triangles; ++t)
             Variant::StoreTriangle(triangle + t, base + pattern[t][0], base + pattern[t][1], base + pattern[t][2]);
-        Variant::Advance(geometry, uint32_t(count), uint32_t(count - 2), uint32_t(count));
+        Variant::Advance(geometry, uint32_t(count), triangles, uint32_t(count));
     }
     else
     {

@@ -86,13 +86,16 @@ TEST(ShapeGeometryTest, QuadRectPolygonAndUnknownTypes)
                 EXPECT_FLOAT_EQ(capture.Vertex(2).position[1], 19.0f);
             }
         }
-        // A quad without triangle memory: vertices only, the index still advances.
-        GeometryCapture capture(variant, 4, 0, 0);
-        capture.buffer.triangleData = nullptr;
-        WriteShapeGeometry(&shape, at, kIdentity, &paint, 0, 'QUAD', &capture.buffer);
-        EXPECT_EQ(capture.VertexCount(), 4);
-        EXPECT_EQ(capture.buffer.triangleData, nullptr);
-        EXPECT_EQ(capture.buffer.vertexIndex, 4u);
+        // Without triangle memory: vertices only, the index still advances (the polygon too).
+        for (uint32_t type : {uint32_t('QUAD'), uint32_t('POLY')})
+        {
+            GeometryCapture capture(variant, 5, 0, 0);
+            capture.buffer.triangleData = nullptr;
+            WriteShapeGeometry(&shape, at, kIdentity, &paint, 0, type, &capture.buffer);
+            EXPECT_EQ(capture.VertexCount(), type == 'QUAD' ? 4 : 5);
+            EXPECT_EQ(capture.buffer.triangleData, nullptr);
+            EXPECT_EQ(capture.buffer.vertexIndex, type == 'QUAD' ? 4u : 5u);
+        }
     }
 }
 
@@ -223,6 +226,12 @@ TEST(IconGeometryTest, LayersPlaceShapesAndMeshes)
         GeometryCapture none(variant, 0, 0);
         BuildIconGeometry(header, -1, origin, unit, 'QUAD', &none.buffer);
         EXPECT_EQ(none.buffer.vertexIndex, 0u);
+        // Without triangle memory shapes and meshes write their vertices only.
+        GeometryCapture untriangled(variant, 7, 0);
+        untriangled.buffer.triangleData = nullptr;
+        BuildIconGeometry(header, 0, origin, unit, 'QUAD', &untriangled.buffer);
+        EXPECT_EQ(untriangled.VertexCount(), 7);
+        EXPECT_EQ(untriangled.buffer.triangleData, nullptr);
     }
 
     // A singular layer matrix flattens the mesh: its normals are zero, never NaN.
