@@ -126,7 +126,53 @@ struct FontDataOutlineItem
     uint32_t join;          // 'BEVL' or 'ROND'
 };
 
+// 'MTRC' and 'TYPO': ascent, descent and line gap (em units).
+struct FontDataLineItem
+{
+    float ascent;
+    float descent;
+    float lineGap;
+};
+
+// 'HITE': capital and x heights (em units).
+struct FontDataHeightItem
+{
+    float capHeight;
+    float exHeight;
+};
+
+// 'BBOX': the union of the boxes of the glyphs that are not marks, then of the mark glyphs
+// (min x, min y, max x, max y; all zero without a member).
+struct FontDataBoxItem
+{
+    float glyphBox[4];
+    float markBox[4];
+};
+
+// 'CLAS': weight and width classes.
+struct FontDataClassItem
+{
+    uint32_t weightClass;
+    uint32_t widthClass;
+};
+
+// 'POLY': the bounding-polygon settings the glyph polygons were made with.
+struct FontDataPolygonItem
+{
+    int32_t maxVertexCount;
+    float edgeFactor;
+};
+
+// 'AXIS' (math axis height) and 'SLNT' (slant angle) hold one float each.
+
 static_assert(sizeof(FontDataDirectoryEntry) == 8);
+static_assert(sizeof(FontDataLineItem) == 12);
+static_assert(sizeof(FontDataHeightItem) == 8);
+static_assert(sizeof(FontDataBoxItem) == 32);
+static_assert(offsetof(FontDataBoxItem, markBox) == 16);
+static_assert(sizeof(FontDataClassItem) == 8);
+static_assert(sizeof(FontDataPolygonItem) == 8);
+static_assert(offsetof(FontDataPolygonItem, edgeFactor) == 4);
 static_assert(sizeof(FontDataScriptItem) == 16);
 static_assert(sizeof(FontDataDecorationItem) == 12);
 static_assert(offsetof(FontDataDecorationItem, bandColumn) == 8);

@@ -68,6 +68,26 @@ inline uint32_t ListCountB(uint32_t word) { return word >> 20; }
 inline uint32_t MakeListWordA(uint32_t index, uint32_t count) { return index | count << 24; }
 inline uint32_t MakeListWordB(uint32_t index, uint32_t count) { return index | count << 20; }
 
+// The two packings of list words: the bits of the index field (the count takes the rest).
+enum class ListPacking : uint32_t
+{
+    kA = 24,
+    kB = 20,
+};
+
+// The largest count a packing's word holds (255 or 4095).
+inline constexpr uint32_t GetMaxListCount(ListPacking packing) { return 0xFFFFFFFFu >> uint32_t(packing); }
+
+// Writers pack every list word here: index | count << bits when both fit their fields (a count of
+// 0 gives the empty word 0); false, and the word untouched, when either does not.
+[[nodiscard]] inline bool PackListWord(ListPacking packing, uint32_t index, uint32_t count, uint32_t *word)
+{
+    uint32_t bits = uint32_t(packing);
+    if (index >> bits != 0 || count > GetMaxListCount(packing)) return false;
+    *word = (count != 0) ? (index | count << bits) : 0;
+    return true;
+}
+
 // ContourList word: a run of consecutive curves in the curve texture.
 inline uint32_t ContourCurveCount(uint32_t word) { return (word >> 25) + 1; }
 inline uint32_t ContourRow(uint32_t word) { return (word >> 12) & 0x1FFF; }
@@ -75,6 +95,15 @@ inline uint32_t ContourColumn(uint32_t word) { return word & 0xFFF; }
 inline uint32_t MakeContourWord(uint32_t curveCount, uint32_t column, uint32_t row)
 {
     return (curveCount - 1) << 25 | row << 12 | column;
+}
+
+// Writers pack contour words here: false, and the word untouched, unless the run holds 1 to 128
+// curves from a column below 4096 and a row below 8192.
+[[nodiscard]] inline bool PackContourWord(uint32_t curveCount, uint32_t column, uint32_t row, uint32_t *word)
+{
+    if (curveCount - 1 >= 128 || column >= 4096 || row >= 8192) return false;
+    *word = MakeContourWord(curveCount, column, row);
+    return true;
 }
 
 // A SequenceList match, backtrack or lookahead word with this bit names a glyph set of the pool.
