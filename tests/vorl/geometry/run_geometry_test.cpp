@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -450,6 +451,44 @@ TEST_F(GlyphListTest, MarksLayersAndRotatedGlyphs)
     EXPECT_FLOAT_EQ(vertical.positions[0], -5.0F);   // vertical origin offset -0.5 em
     EXPECT_EQ(vertical.matrices[1](0, 0), 10.0F);
     EXPECT_FLOAT_EQ(vertical.positions[2], 10.0F);   // after the vertical advance of 1 em
+}
+
+TEST_F(RunGeometryTest, ClippedQuadsAreTheVisiblePartOfTheirBoxes)
+{
+    // Each glyph's quad is its layout box cut to the clip rectangle, or nothing when none is left.
+    state.optionFlags = kTextOptionDirectives | kTextOptionClipX | kTextOptionClipY;
+    const float clip[4] = {3.0F, -4.0F, 17.0F, 0.5F};
+    std::memcpy(state.clipRect, clip, sizeof(clip));
+    TextRun *run = Layout("abcdab");
+    test::GlyphListArrays list = ListRun(run);
+    BuiltRun built = Build(run);
+    const VorlGlyphRecord *records = font.fonts[0].fontRecord->GetGlyphRecords();
+    int32_t quad = 0;
+    for (int32_t j = 0; j < list.count; ++j)
+    {
+        SCOPED_TRACE(j);
+        const VorlGlyphRecord &glyph = records[list.glyphs[size_t(j)]];
+        float x = list.positions[2 * size_t(j)];
+        float y = list.positions[2 * size_t(j) + 1];
+        float left = std::max(x + 10.0F * glyph.box[0], clip[0]);
+        float right = std::min(x + 10.0F * glyph.box[2], clip[2]);
+        float top = std::max(y - 10.0F * glyph.box[3], clip[1]);
+        float bottom = std::min(y - 10.0F * glyph.box[1], clip[3]);
+        if (!(right > left && bottom > top)) continue;
+        ASSERT_LT(4 * quad, built.At(0).VertexCount());
+        test::CapturedVertex q0 = built.At(0).Vertex(4 * quad);
+        test::CapturedVertex q3 = built.At(0).Vertex(4 * quad + 3);
+        EXPECT_NEAR(q0.position[0], left, 1e-4);
+        EXPECT_NEAR(q0.position[1], bottom, 1e-4);
+        EXPECT_NEAR(q3.position[0], right, 1e-4);
+        EXPECT_NEAR(q3.position[1], top, 1e-4);
+        // The em coordinates follow the cut, so the glyph is not squeezed.
+        EXPECT_NEAR(q0.texcoord[0] + glyph.curveOrigin[0], (left - x) / 10.0F, 1e-5);
+        EXPECT_NEAR(q3.texcoord[1] + glyph.curveOrigin[1], (y - top) / 10.0F, 1e-5);
+        ++quad;
+    }
+    EXPECT_EQ(4 * quad, built.At(0).VertexCount());
+    EXPECT_GT(quad, 1);
 }
 
 TEST_F(RunGeometryTest, LongRunsNeedWideIndices)
