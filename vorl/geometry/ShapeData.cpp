@@ -108,10 +108,10 @@ bool BuildLayeredShapeData(int32_t layerCount, const uint8_t (*layerColors)[4], 
                            TexelBuffer *bandTexels, VorlShapeRecord *record, int32_t maxPolygonVertices,
                            float polygonEdgeFactor, int32_t maxBandCount, ShapeScratch *scratch)
 {
-    if (layerCount <= 0) return false;
+    if (layerCount <= 0 || layerCount > 0xFFFF) return false;
     int32_t header[2] = {bandTexels->cursorX, bandTexels->cursorY};
     int32_t headerSize = 2 * layerCount + 1;
-    if (layerCount > 0xFFFF || !ReserveLayerHeader(bandTexels, headerSize, header)) return false;
+    if (!ReserveLayerHeader(bandTexels, headerSize, header)) return false;
 
     // One box and one set of band counts for all layers.
     Box2D box(Point2D(0, 0), Point2D(0, 0));
