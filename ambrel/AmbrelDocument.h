@@ -2,12 +2,15 @@
 
 #include "ambrel/AmbrelStructure.h"
 #include "ambrel/TextOutputStream.h"
+#include "ambrel/TypographicStructure.h"
 #include "base/List.h"
 #include "kettric/KettricDocument.h"
 
 #include <cstdint>
 
 namespace oq {
+
+class FontStructure;
 
 // The canvas area and its mapping p -> (p - origin) * scale onto the unit square, the shorter
 // extent centred.
@@ -56,7 +59,7 @@ public:
 
     CanvasView canvasView;
     FontCompileSettings compileSettings;
-    List fontList;
+    StructureList<FontStructure> fontList;
 };
 
 }  // namespace oq

@@ -1,5 +1,11 @@
 // The document's structure factory, its top-level rule and its resolution.
 #include "ambrel/AmbrelDocument.h"
+#include "ambrel/AttachmentStructures.h"
+#include "ambrel/FontStructure.h"
+#include "ambrel/GlyphMetricStructures.h"
+#include "ambrel/GlyphStructure.h"
+#include "ambrel/MetricStructures.h"
+#include "ambrel/SubstitutionStructures.h"
 #include "ambrel/ColorStructures.h"
 #include "ambrel/GeometryStructures.h"
 #include "ambrel/MatrixStructures.h"
@@ -52,9 +58,26 @@ const StructureMaker kStructureMakers[] = {
     {"Circle", Make<CircleStructure>},
     {"Polygon", Make<PolygonStructure>},
     {"Path", Make<PathStructure>},
-    // Sweep gradients and colour lines read back.
+    {"Font", Make<FontStructure>},
+    {"Metric", Make<MetricStructure>},
+    {"CharMap", Make<CharMapStructure>},
+    {"Advance", Make<AdvanceStructure>},
+    {"Bearing", Make<BearingStructure>},
+    {"Caret", Make<CaretStructure>},
+    {"Kern", Make<KernStructure>},
+    {"Match", Make<MatchStructure>},
+    {"Rule", Make<RuleStructure>},
+    {"Sequence", Make<SequenceStructure>},
+    {"Alternate", Make<AlternateStructure>},
+    {"Anchor", Make<AnchorStructure>},
+    {"Component", Make<ComponentStructure>},
+    {"Emoji", Make<EmojiStructure>},
+    {"Glyph", Make<GlyphStructure>},
+    // Sweep gradients, colour lines, decompositions and colour paints read back.
     {"Angle", Make<AngleStructure>},
     {"Stop", Make<StopStructure>},
+    {"Decompose", Make<DecomposeStructure>},
+    {"Paint", Make<PaintStructure>},
 };
 
 }  // namespace
@@ -84,6 +107,11 @@ KettricResult AmbrelDocument::ResolveData()
          structure = structure->GetNextStructure())
     {
         UpdateTreeGeometry(static_cast<AmbrelStructure *>(structure));
+    }
+    for (KettricStructure *structure = GetRootStructure()->GetFirstSubnodeStructure(); structure != nullptr;
+         structure = structure->GetNextStructure())
+    {
+        if (structure->GetStructureType() == 'font') static_cast<FontStructure *>(structure)->PrepareGlyphs(this);
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 // The text structures Name and Message.
 #include "ambrel/TextStructures.h"
 
+#include "ambrel/FontStructure.h"
 #include "base/TextUtils.h"
 
 namespace oq {
@@ -32,6 +33,8 @@ KettricResult NameStructure::ResolveData(KettricDocument *)
     const auto *list = static_cast<const KettricStringList *>(GetFirstSubnodeStructure());
     if (list->GetElementCount() == 0) return 'IVDF';
     if (!(*list)[0].IsEmpty()) nameText = &(*list)[0];
+    KettricStructure *super = GetSuperStructure();
+    if (super != nullptr && super->GetStructureType() == 'font') static_cast<FontStructure *>(super)->nameStrings = list;
     return 0;
 }
 

@@ -1,6 +1,8 @@
 // Fuzzes the Ambrel reader: every document it accepts is written, read back and written again;
-// both reads succeed and the two texts are equal.
+// both reads succeed and the two texts are equal. Then every Font synthesises its features, and
+// the changed document is written and read back, and that text reaches its fixpoint too.
 #include "ambrel/AmbrelDocument.h"
+#include "ambrel/FontStructure.h"
 
 #include <cstdint>
 #include <cstring>
@@ -40,5 +42,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (second.ParseAndResolve(text1.c_str()) != 0) __builtin_trap();
     std::string text2 = WriteText(&second);
     if (text1 != text2) __builtin_trap();
+
+    for (oq::FontStructure *font = first.fontList.GetFirst(); font != nullptr;
+         font = oq::StructureList<oq::FontStructure>::GetNext(font))
+    {
+        font->SynthesizeFeatures(&first, oq::kSynthesizeAlternates | oq::kSynthesizeTabularDigits | oq::kSynthesizeCarets);
+    }
+    std::string text3 = WriteText(&first);
+    oq::AmbrelDocument third;
+    if (third.ParseAndResolve(text3.c_str()) != 0) __builtin_trap();
+    std::string text4 = WriteText(&third);
+    oq::AmbrelDocument fourth;
+    if (fourth.ParseAndResolve(text4.c_str()) != 0) __builtin_trap();
+    if (WriteText(&fourth) != text4) __builtin_trap();
     return 0;
 }

@@ -4,7 +4,13 @@
 // comparison of the resolved state of two documents.
 
 #include "ambrel/AmbrelDocument.h"
+#include "ambrel/AttachmentStructures.h"
 #include "ambrel/ColorStructures.h"
+#include "ambrel/FontStructure.h"
+#include "ambrel/GlyphMetricStructures.h"
+#include "ambrel/GlyphStructure.h"
+#include "ambrel/MetricStructures.h"
+#include "ambrel/SubstitutionStructures.h"
 #include "ambrel/GeometryStructures.h"
 #include "ambrel/MatrixStructures.h"
 #include "ambrel/NodeStructures.h"
@@ -16,6 +22,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace oq::test {
 
@@ -107,11 +114,158 @@ inline void ExpectSameStrokeStyle(const StrokeStyle &a, const StrokeStyle &b, co
     if (a.dashCount != 0) ExpectSameFloats(a.dashArray, b.dashArray, a.dashCount, what + " dashes");
 }
 
+// The glyph number of a Glyph pointer (for comparing tables across documents); -1 for null.
+inline int64_t GlyphNumber(const GlyphStructure *glyph)
+{
+    return (glyph != nullptr) ? int64_t(glyph->glyphIndex) : -1;
+}
+
+// The incoming glyph reference links of a Glyph as "type:position" texts, in order.
+inline std::string DescribeIncomingLinks(const GlyphStructure *glyph)
+{
+    std::string text;
+    for (ListElement *element = glyph->GetGraphElement()->GetIncomingEdgeList().GetFirstListElement(); element != nullptr;
+         element = element->GetNextListElement())
+    {
+        auto *link = static_cast<GlyphReferenceLink *>(GraphEdge::FromIncomingElement(element));
+        const TypographicStructure *from = link->GetReferringStructure();
+        const KettricStructure *owner = from->GetSuperStructure();
+        text += FourCC(from->GetStructureType()) + "@" +
+                std::to_string(owner->GetStructureType() == 'glyf' ? static_cast<const GlyphStructure *>(owner)->glyphIndex : 0) +
+                ":" + std::to_string(link->GetGlyphPosition()) + " ";
+    }
+    return text;
+}
+
+// The resolved and prepared state of two typographic structures of the same type.
+inline void ExpectSameTypographicState(const KettricStructure *a, const KettricStructure *b, const std::string &what)
+{
+    uint32_t type = a->GetStructureType();
+    if (type == 'font')
+    {
+        const auto *fa = static_cast<const FontStructure *>(a);
+        const auto *fb = static_cast<const FontStructure *>(b);
+        ASSERT_EQ(fa->glyphCount, fb->glyphCount) << what;
+        ASSERT_EQ(fa->glyphTable == nullptr, fb->glyphTable == nullptr) << what;
+        for (uint32_t i = 0; fa->glyphTable != nullptr && i < fa->glyphTableSize; ++i)
+            EXPECT_EQ(GlyphNumber(fa->glyphTable[i]), GlyphNumber(fb->glyphTable[i])) << what << " glyph " << i;
+        ASSERT_EQ(fa->characterTable == nullptr, fb->characterTable == nullptr) << what;
+        if (fa->characterTable != nullptr)
+        {
+            EXPECT_EQ(0, std::memcmp(fa->characterTable, fb->characterTable, sizeof(int32_t) * kCharacterTableSize)) << what;
+        }
+        ExpectSameFloats(&fa->ascent, &fb->ascent, 9, what + " metrics");
+        ExpectSameFloats(fa->subscriptScale, fb->subscriptScale, 2, what + " sub scale");
+        ExpectSameFloats(fa->superscriptOffset, fb->superscriptOffset, 2, what + " super offset");
+        EXPECT_EQ(fa->weightClass, fb->weightClass) << what;
+        EXPECT_TRUE(SameBits(fa->unitsPerEm, fb->unitsPerEm)) << what;
+        EXPECT_EQ(fa->memberFonts.GetListElementCount(), fb->memberFonts.GetListElementCount()) << what;
+        EXPECT_EQ(fa->listLink.GetListElementIndex(), fb->listLink.GetListElementIndex()) << what;
+    }
+    else if (type == 'glyf')
+    {
+        const auto *ga = static_cast<const GlyphStructure *>(a);
+        const auto *gb = static_cast<const GlyphStructure *>(b);
+        EXPECT_EQ(ga->glyphIndex, gb->glyphIndex) << what;
+        ASSERT_EQ(ga->characterList.GetElementCount(), gb->characterList.GetElementCount()) << what;
+        for (int32_t i = 0; i < ga->characterList.GetElementCount(); ++i) EXPECT_EQ(ga->characterList[i], gb->characterList[i]) << what;
+        ExpectSameFloats(ga->advance, gb->advance, 2, what + " advance");
+        ExpectSameFloats(ga->bearing, gb->bearing, 2, what + " bearing");
+        ExpectSameFloats(&ga->boundingBox.min.x, &gb->boundingBox.min.x, 4, what + " box");
+        EXPECT_TRUE(SameBits(ga->controlTop, gb->controlTop)) << what;
+        ASSERT_EQ(ga->curves.GetElementCount(), gb->curves.GetElementCount()) << what;
+        if (ga->curves.GetElementCount() != 0)
+            ExpectSameFloats(&ga->curves[0].p0.x, &gb->curves[0].p0.x, 6 * ga->curves.GetElementCount(), what + " curves");
+        EXPECT_EQ(ga->caret == nullptr, gb->caret == nullptr) << what;
+        EXPECT_EQ(ga->emoji == nullptr, gb->emoji == nullptr) << what;
+        EXPECT_EQ(ga->singleReference == nullptr, gb->singleReference == nullptr) << what;
+        EXPECT_EQ(ga->tooLarge, gb->tooLarge) << what;
+        EXPECT_EQ(ga->horizontalKerns.GetListElementCount(), gb->horizontalKerns.GetListElementCount()) << what;
+        EXPECT_EQ(ga->verticalKerns.GetListElementCount(), gb->verticalKerns.GetListElementCount()) << what;
+        EXPECT_EQ(ga->alternates.GetListElementCount(), gb->alternates.GetListElementCount()) << what;
+        EXPECT_EQ(ga->sequences.GetListElementCount(), gb->sequences.GetListElementCount()) << what;
+        EXPECT_EQ(ga->decompositions.GetListElementCount(), gb->decompositions.GetListElementCount()) << what;
+        EXPECT_EQ(ga->baseAnchors.GetListElementCount(), gb->baseAnchors.GetListElementCount()) << what;
+        EXPECT_EQ(ga->markAnchors.GetListElementCount(), gb->markAnchors.GetListElementCount()) << what;
+        EXPECT_EQ(DescribeIncomingLinks(ga), DescribeIncomingLinks(gb)) << what;
+    }
+    else if (type == 'emoj')
+    {
+        const auto *ea = static_cast<const EmojiStructure *>(a);
+        const auto *eb = static_cast<const EmojiStructure *>(b);
+        ASSERT_EQ(ea->glyphArray.GetElementCount(), eb->glyphArray.GetElementCount()) << what;
+        for (int32_t i = 0; i < ea->glyphArray.GetElementCount(); ++i)
+        {
+            EXPECT_EQ(ea->glyphArray[i], eb->glyphArray[i]) << what;
+            EXPECT_EQ(ea->colorArray[i], eb->colorArray[i]) << what;
+        }
+    }
+    else if (type == 'comp')
+    {
+        ExpectSameFloats(&static_cast<const ComponentStructure *>(a)->matrix.n[0][0],
+                         &static_cast<const ComponentStructure *>(b)->matrix.n[0][0], 16, what + " matrix");
+    }
+    else if (type == 'pant')
+    {
+        const auto *pa = static_cast<const PaintStructure *>(a);
+        const auto *pb = static_cast<const PaintStructure *>(b);
+        EXPECT_EQ(pa->compositeMode, pb->compositeMode) << what;
+        ExpectSameFloats(&pa->matrix.n[0][0], &pb->matrix.n[0][0], 16, what + " matrix");
+    }
+    else if (type == 'kern')
+    {
+        EXPECT_EQ(static_cast<const KernStructure *>(a)->verticalFlag, static_cast<const KernStructure *>(b)->verticalFlag) << what;
+    }
+    else if (type == 'altr')
+    {
+        EXPECT_EQ(static_cast<const AlternateStructure *>(a)->featureTag, static_cast<const AlternateStructure *>(b)->featureTag) << what;
+    }
+    else if (type == 'sequ')
+    {
+        const auto *sa = static_cast<const SequenceStructure *>(a);
+        const auto *sb = static_cast<const SequenceStructure *>(b);
+        EXPECT_EQ(sa->featureTag, sb->featureTag) << what;
+        EXPECT_EQ(sa->matchList.GetListElementCount(), sb->matchList.GetListElementCount()) << what;
+        EXPECT_EQ(sa->ruleList.GetListElementCount(), sb->ruleList.GetListElementCount()) << what;
+    }
+    else if (type == 'mtch')
+    {
+        EXPECT_EQ(static_cast<const MatchStructure *>(a)->matchKind, static_cast<const MatchStructure *>(b)->matchKind) << what;
+    }
+    else if (type == 'rule')
+    {
+        EXPECT_EQ(static_cast<const RuleStructure *>(a)->ruleKind, static_cast<const RuleStructure *>(b)->ruleKind) << what;
+    }
+    else if (type == 'anch')
+    {
+        const auto *aa = static_cast<const AnchorStructure *>(a);
+        const auto *ab = static_cast<const AnchorStructure *>(b);
+        EXPECT_EQ(aa->baseFlag, ab->baseFlag) << what;
+        EXPECT_EQ(aa->classIndex, ab->classIndex) << what;
+    }
+    else if (type == 'mtrc')
+    {
+        EXPECT_STREQ(static_cast<const MetricStructure *>(a)->metricKey, static_cast<const MetricStructure *>(b)->metricKey) << what;
+    }
+    else if (type == 'cmap')
+    {
+        const auto *ca = static_cast<const CharMapStructure *>(a);
+        const auto *cb = static_cast<const CharMapStructure *>(b);
+        EXPECT_EQ(ca->firstCodePoint, cb->firstCodePoint) << what;
+        EXPECT_EQ(ca->runLength, cb->runLength) << what;
+    }
+}
+
 // The resolved state of one structure of each document (the structures have the same type).
 inline void ExpectSameStructureState(const KettricStructure *a, const KettricStructure *b, const std::string &what)
 {
     uint32_t base = a->GetBaseStructureType();
     uint32_t type = a->GetStructureType();
+    if (base == kAmbrelTypographicBase)
+    {
+        ExpectSameTypographicState(a, b, what);
+        return;
+    }
     if (base == kKettricPrimitiveBase)
     {
         const auto *la = static_cast<const KettricPrimitive *>(a);
@@ -125,6 +279,21 @@ inline void ExpectSameStructureState(const KettricStructure *a, const KettricStr
             ExpectSameFloats(fa->GetElements(), fb->GetElements(), fa->GetElementCount(), what);
             ASSERT_EQ(fa->GetStateCount(), fb->GetStateCount()) << what;
             for (int32_t i = 0; i < fa->GetStateCount(); ++i) EXPECT_EQ(fa->GetState(i), fb->GetState(i)) << what;
+        }
+        else if (type == 'UI32' || type == 'UI16')
+        {
+            std::vector<uint32_t> va, vb;
+            if (type == 'UI32')
+            {
+                for (int32_t i = 0; i < static_cast<const KettricUInt32List *>(a)->GetElementCount(); ++i) va.push_back((*static_cast<const KettricUInt32List *>(a))[i]);
+                for (int32_t i = 0; i < static_cast<const KettricUInt32List *>(b)->GetElementCount(); ++i) vb.push_back((*static_cast<const KettricUInt32List *>(b))[i]);
+            }
+            else
+            {
+                for (int32_t i = 0; i < static_cast<const KettricUInt16List *>(a)->GetElementCount(); ++i) va.push_back((*static_cast<const KettricUInt16List *>(a))[i]);
+                for (int32_t i = 0; i < static_cast<const KettricUInt16List *>(b)->GetElementCount(); ++i) vb.push_back((*static_cast<const KettricUInt16List *>(b))[i]);
+            }
+            EXPECT_EQ(va, vb) << what;
         }
         else if (type == 'UIN8')
         {

@@ -141,7 +141,7 @@ TEST(AmbrelDocumentTest, FactoryAndTopLevelRule)
         {"Group {Fill {} Group {Rect {Opacity {float {1}}}}}", 0, 0},
         {"Object {\nFill {}}", 'IVST', 2},
         {"Layer {Fill {}}", 'IVST', 1},
-        {"Group {Paint {Whatever {float {1}}} Rect {}}", 0, 0},
+        {"Group {Brush {Whatever {float {1}}} Rect {}}", 0, 0},
         {"Canvas {Circle {}}", 'IVST', 1},
         {"Group {Gradient {}}", 'IVST', 1},
         {"Path {float[2] {{0, 0}}}", 'IVST', 1},
@@ -162,8 +162,8 @@ TEST(AmbrelDocumentTest, FactoryAndTopLevelRule)
 
     // Unknown identifiers are dropped with their contents.
     AmbrelDocument document;
-    ASSERT_EQ(document.ParseAndResolve("Group {Paint {Rect {}} Rect {}}"), 0u);
-    EXPECT_EQ(WriteDocumentText(&document).find("Paint"), std::string::npos);
+    ASSERT_EQ(document.ParseAndResolve("Group {Brush {Rect {}} Rect {}}"), 0u);
+    EXPECT_EQ(WriteDocumentText(&document).find("Brush"), std::string::npos);
     auto *group = test::FindStructure<GroupStructure>(&document, 'grup');
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(group->GetSubnodeCount(), 1);
