@@ -38,9 +38,10 @@ std::vector<QuadraticBezier2D> MakeCircle()
     return curves;
 }
 
-StrokeStyle MakeStyle(uint32_t join, uint32_t flags, bool dashed)
+StrokeStyle MakeStyle(uint32_t join, uint32_t flags, bool dashed, bool longDashes = false)
 {
     static const float pattern[] = {12, 8};
+    static const float longPattern[] = {150, 60};
     StrokeStyle style;
     ResetStrokeStyle(&style);
     style.width = 6;
@@ -49,7 +50,7 @@ StrokeStyle MakeStyle(uint32_t join, uint32_t flags, bool dashed)
     if (dashed)
     {
         style.dashCount = 2;
-        style.dashArray = pattern;
+        style.dashArray = longDashes ? longPattern : pattern;
     }
     (void)flags;
     return style;
@@ -127,6 +128,11 @@ void BM_CairoCircle(benchmark::State &state) { StrokeCairo(state, MakeCircle(), 
 void BM_VorlCircleDashed(benchmark::State &state) { StrokeVorl(state, MakeCircle(), MakeStyle('ROND', 1, true), kStrokeClosed); }
 void BM_CairoCircleDashed(benchmark::State &state) { StrokeCairo(state, MakeCircle(), MakeStyle('ROND', 1, true), true); }
 
+// Long dashes: about as many pieces as the solid circle has curves, so the ratio to the solid
+// stroke shows the dash walk's own cost.
+void BM_VorlCircleLongDashes(benchmark::State &state) { StrokeVorl(state, MakeCircle(), MakeStyle('ROND', 1, true, true), kStrokeClosed); }
+void BM_CairoCircleLongDashes(benchmark::State &state) { StrokeCairo(state, MakeCircle(), MakeStyle('ROND', 1, true, true), true); }
+
 BENCHMARK(BM_VorlPolylineMiter);
 BENCHMARK(BM_CairoPolylineMiter);
 BENCHMARK(BM_VorlPolylineRound);
@@ -135,5 +141,7 @@ BENCHMARK(BM_VorlCircle);
 BENCHMARK(BM_CairoCircle);
 BENCHMARK(BM_VorlCircleDashed);
 BENCHMARK(BM_CairoCircleDashed);
+BENCHMARK(BM_VorlCircleLongDashes);
+BENCHMARK(BM_CairoCircleLongDashes);
 
 }  // namespace
