@@ -70,13 +70,25 @@ void GeometryStructure::TransformGeometry()
     if (fillStructure != nullptr) fillStructure->TransformGradient(g, objectBox);
 }
 
-void GeometryStructure::NormalizeToUnitBox()
+float GeometryStructure::GetUnitBoxSize() const
 {
     float width = boundingBox.max.x - boundingBox.min.x;
     float height = boundingBox.max.y - boundingBox.min.y;
     float size = (width > height) ? width : height;
-    float s = (size > FloatMinNormal) ? 1.0f / size : 1.0f;
-    Point2D o(-s * boundingBox.min.x, -s * boundingBox.min.y);
+    return (size > FloatMinNormal) ? size : 1.0f;
+}
+
+float GeometryStructure::GetUnitBoxMapping(Point2D *offset) const
+{
+    float s = 1.0f / GetUnitBoxSize();
+    offset->Set(-s * boundingBox.min.x, -s * boundingBox.min.y);
+    return s;
+}
+
+void GeometryStructure::NormalizeToUnitBox()
+{
+    Point2D o;
+    float s = GetUnitBoxMapping(&o);
     for (QuadraticBezier2D &curve : curves)
     {
         curve.p0 = s * curve.p0 + o;

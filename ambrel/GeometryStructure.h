@@ -38,6 +38,10 @@ public:
     void TransformGeometry();
     // Maps the curves so that the larger side of the box spans 0 to 1 from its minimum corner.
     void NormalizeToUnitBox();
+    // The larger side of the box, or 1 when it is not above the smallest normal float.
+    float GetUnitBoxSize() const;
+    // The mapping p -> s p + offset of NormalizeToUnitBox; returns s.
+    float GetUnitBoxMapping(Point2D *offset) const;
 
     // The first float list as one data block of points.
     void WritePointList(TextOutputStream *stream, bool newline) const;

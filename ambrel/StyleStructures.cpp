@@ -159,33 +159,38 @@ void FillStructure::TransformGradient(const Transform4D &transform, const Box2D 
 
 void FillStructure::ScaleGradient(float s, const Point2D &o)
 {
-    if (fillStyle.gradient == kGradientLinear)
+    ScaleFillGradient(&fillStyle, s, o);
+}
+
+void ScaleFillGradient(FillStyle *style, float s, const Point2D &o)
+{
+    if (style->gradient == kGradientLinear)
     {
-        float a = fillStyle.lineA / s;
-        float b = fillStyle.lineB / s;
-        float c = fillStyle.lineC - (a * o.x + b * o.y);
+        float a = style->lineA / s;
+        float b = style->lineB / s;
+        float c = style->lineC - (a * o.x + b * o.y);
         if (!IsFinite(a) || !IsFinite(b) || !IsFinite(c))
         {
-            DropGradient(&fillStyle);
+            DropGradient(style);
             return;
         }
-        fillStyle.lineA = a;
-        fillStyle.lineB = b;
-        fillStyle.lineC = c;
+        style->lineA = a;
+        style->lineB = b;
+        style->lineC = c;
     }
-    else if (IsRadial(fillStyle.gradient))
+    else if (IsRadial(style->gradient))
     {
-        float cx = s * fillStyle.centerX + o.x;
-        float cy = s * fillStyle.centerY + o.y;
-        float radius = s * fillStyle.radius;
+        float cx = s * style->centerX + o.x;
+        float cy = s * style->centerY + o.y;
+        float radius = s * style->radius;
         if (!(radius > 0.0f && radius <= FloatMaxFinite) || !IsFinite(cx) || !IsFinite(cy))
         {
-            DropGradient(&fillStyle);
+            DropGradient(style);
             return;
         }
-        fillStyle.centerX = cx;
-        fillStyle.centerY = cy;
-        fillStyle.radius = radius;
+        style->centerX = cx;
+        style->centerY = cy;
+        style->radius = radius;
     }
 }
 
@@ -272,15 +277,21 @@ KettricResult StrokeStructure::ResolveData(KettricDocument *document)
 
 void StrokeStructure::ScaleStroke(float s)
 {
-    strokeStyle.width = s * strokeWidth;
+    MakeScaledStyle(s, &strokeStyle, &dashBuffer);
+}
+
+void StrokeStructure::MakeScaledStyle(float s, StrokeStyle *style, Array<float, 8> *dashes) const
+{
+    *style = strokeStyle;
+    style->width = s * strokeWidth;
     // The values come from the Dash every time, never through the style's pointer into the buffer.
-    dashBuffer.SetElementCount(0);
+    dashes->SetElementCount(0);
     if (dashStructure == nullptr) return;
-    strokeStyle.dashPhase = s * dashStructure->dashOffset;
+    style->dashPhase = s * dashStructure->dashOffset;
     if (dashStructure->dashCount == 0) return;
-    for (int32_t i = 0; i < dashStructure->dashCount; ++i) dashBuffer.AddElement(s * dashStructure->dashValues[i]);
-    strokeStyle.dashCount = dashStructure->dashCount;
-    strokeStyle.dashArray = dashBuffer.GetElements();
+    for (int32_t i = 0; i < dashStructure->dashCount; ++i) dashes->AddElement(s * dashStructure->dashValues[i]);
+    style->dashCount = dashStructure->dashCount;
+    style->dashArray = dashes->GetElements();
 }
 
 void StrokeStructure::Write(AmbrelDocument *document, TextOutputStream *stream) const

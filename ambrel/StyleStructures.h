@@ -35,6 +35,9 @@ public:
     bool objectFlag = false;
 };
 
+// Maps a fill's gradient by p -> s p + o; one that becomes unusable is dropped.
+void ScaleFillGradient(FillStyle *style, float s, const Point2D &o);
+
 // Stroke: the pen of a geometry's outline: width, Color and Dash, resolved into a StrokeStyle.
 class StrokeStructure : public AmbrelStructure
 {
@@ -49,6 +52,8 @@ public:
 
     // Scales the width, the dash values and the dash offset for the mapping p -> s p + o.
     void ScaleStroke(float s);
+    // The same into a copy of the style whose dash values the caller's array holds.
+    void MakeScaledStyle(float s, StrokeStyle *style, Array<float, 8> *dashes) const;
 
     TextString strokeCap;
     TextString strokeJoin;

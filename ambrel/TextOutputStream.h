@@ -1,11 +1,10 @@
 #pragma once
 
+#include "vorl/text/OutputSink.h"
+
 #include <cstdint>
 
 namespace oq {
-
-// Byte sink of every text and file output: (bytes, count, user value) -> false when writing failed.
-using StreamWriteCallback = bool (*)(const void *data, uint32_t count, void *user);
 
 // Buffered text writer: collects bytes in one fixed 64 KB buffer and hands full buffers to its sink.
 // The first refusal of the sink makes the stream fail for good: it drops every later byte and never
