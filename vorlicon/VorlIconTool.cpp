@@ -6,7 +6,6 @@
 #include "base/Memory.h"
 
 #include <cstring>
-#include <sys/stat.h>
 
 namespace oq {
 
@@ -162,6 +161,8 @@ int32_t RunVorlIcon(int argc, const char *const *argv, FILE *out)
         std::fprintf(out, "Error: Cannot create the output file \"%s\".\n", options.output);
         return 1;
     }
+    FileIdentity identity;
+    bool regular = file.GetIdentity(&identity);
     OutputSink sink(FileSink::Callback, &file);
     GraphicsCompileReport report;
     uint32_t result = options.canvas
@@ -188,9 +189,7 @@ int32_t RunVorlIcon(int argc, const char *const *argv, FILE *out)
     if (result != 0)
     {
         // A partial file is worse than none; devices and other special files are left alone.
-        struct stat status;
-        if (stat(options.output, &status) == 0 && S_ISREG(status.st_mode))
-            static_cast<void>(DeleteFileByName(options.output));
+        if (regular) static_cast<void>(DeleteFileIfSame(options.output, identity));
         if (result == kResultWriteFailed)
             std::fprintf(out, "Error: Cannot write the output file \"%s\".\n", options.output);
         else

@@ -129,6 +129,7 @@ TEST(VorlIconToolTest, FailuresPrintOneErrorAndExitWithOne)
         {"missing.ambrel -o out.alb", nullptr, "Error: Cannot open the input file \"missing.ambrel\".\n"},
         {"in.ambrel -o out.alb", "Layer {\n Rect {float[2] {{0, 0}}\n", "Error: The Ambrel text is not valid (line "},
         {"in.ambrel -o no/such/folder/out.alb", kGradient, "Error: Cannot create the output file \"no/such/folder/out.alb\".\n"},
+        {"in.ambrel -o /dev/full", kGradient, "Error: Cannot write the output file \"/dev/full\".\n"},
         {"in.ambrel -canvas -o out.alb", manyCurves.c_str(), "Error: The drawing does not fit into a graphics file"},
     };
     for (const Case &c : cases)
@@ -141,6 +142,7 @@ TEST(VorlIconToolTest, FailuresPrintOneErrorAndExitWithOne)
         EXPECT_EQ(outcome.output.rfind(c.message, 0), 0u) << outcome.output;
         EXPECT_EQ(std::count(outcome.output.begin(), outcome.output.end(), '\n'), 1) << outcome.output;
         EXPECT_FALSE(Exists(folder.File("out.alb")));  // a failed compile leaves no file
+        EXPECT_TRUE(Exists("/dev/full"));               // and never deletes what is no regular file
     }
 }
 

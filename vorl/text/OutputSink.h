@@ -42,6 +42,8 @@ class FileSink
 public:
     [[nodiscard]] int32_t Create(const char *name) { return file.Open(name, kFileModeCreate); }
     [[nodiscard]] int32_t Close();
+    // Which file was created; false when it is not a regular file.
+    [[nodiscard]] bool GetIdentity(FileIdentity *identity) const { return file.GetIdentity(identity); }
 
     static bool Callback(const void *data, uint32_t count, void *user);
 
