@@ -303,14 +303,12 @@ private:
         int32_t steps = 0;
         closedDashes = false;
         runStart = 0.0f;
-        bool ok = true;
-        ForEachCurve([&](int32_t i, int32_t next, StrokeOffsets *current, const StrokeOffsets &previous,
-                         const StrokeOffsets &following, bool first, bool last) {
-            DashCurve c = {i, next, first, last, current, &previous, &following};
-            ok = WalkCurve(c, &state, &steps, false);
-            return ok;
-        });
-        if (!ok) return false;
+        for (int32_t i = firstCurve; i <= lastCurve; ++i)
+        {
+            if (IsPoint(i)) continue;
+            DashCurve c = {i, i, i == firstCurve, i == lastCurve, nullptr, nullptr, nullptr};
+            if (!WalkCurve(c, &state, &steps, false)) return false;
+        }
         // A closed contour stays closed only where a drawn dash runs across its seam; its first
         // piece then joins the last piece, from where the last dash began to the end.
         closedDashes = closed && (startState.entry & 1) == 0 && (state.entry & 1) == 0 && !state.fresh;

@@ -578,6 +578,20 @@ TEST(StrokeOffsetsTest, PointsControlPointsAndArcParameters)
     EXPECT_EQ(GetParameterAtArcLength(curve, length * 2), 1.0f);
     EXPECT_NEAR(GetParameterAtArcLength(curve, length * 0.5f), 0.5f, 1e-3f);  // symmetric curve
 
+    // The tabled lengths are the sums of the curve's own sixteenth arc lengths, bit for bit.
+    for (const QuadraticBezier2D &c : {curve, QuadraticBezier2D(Point2D(-3, 7), Point2D(40, -2), Point2D(1.5f, 0.25f)),
+                                       Line(0, 0, 5, 0)})
+    {
+        float lengths[16];
+        GetStrokeArcLengths(c, lengths);
+        float sum = 0.0f;
+        for (int k = 0; k < 16; ++k)
+        {
+            sum += c.GetArcLength(float(k) * 0.0625f, float(k + 1) * 0.0625f);
+            EXPECT_EQ(lengths[k], sum) << k;
+        }
+    }
+
     bool flags[5];
     EXPECT_EQ(GetStrokeSamples(curve, flags), 5);  // 90 degrees: both halves turn 45
     QuadraticBezier2D half(Point2D(0, 0), Point2D(0.5f, 0), Point2D(0.75f, 0.25f));
