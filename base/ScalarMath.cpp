@@ -1,6 +1,7 @@
 #include "base/ScalarMath.h"
 
 #include <bit>
+#include <cmath>
 
 #if defined(__SSE__) || defined(__x86_64__)
 #include <xmmintrin.h>
@@ -149,12 +150,26 @@ inline int32_t TruncateToInt32(float x)
 // Shared core of the table trigonometry: cosine and sine of abs(angle).
 inline void TableCosSin(float angle, float &cosine, float &sine)
 {
-    float a = (angle < 0.0f ? -angle : angle) * kStepsPerRadian;
-    // The floor of a (not negative) is its truncation. Floats of 2^31 and above are whole
-    // multiples of 256 and their own floor; the truncation then gives INT32_MIN (also for NaN),
-    // whose low byte is 0 as well.
-    int32_t whole = TruncateToInt32(a);
-    float k = (a < 2147483648.0f) ? float(whole) : a;
+    float a;
+    float k;
+    int32_t whole;
+    float magnitude = std::fabs(angle);
+    if (magnitude < 5.0e7f)
+    {
+        // The common case, scaled below 2^31: the floor of a is its truncation. (For -0 the
+        // magnitude is +0 where the general path keeps -0; both give the same results.)
+        a = magnitude * kStepsPerRadian;
+        whole = TruncateToInt32(a);
+        k = float(whole);
+    }
+    else
+    {
+        // Floats of 2^31 and above are whole multiples of 256 and their own floor; the truncation
+        // then gives INT32_MIN (also for NaN), whose low byte is 0 as well.
+        a = (angle < 0.0f ? -angle : angle) * kStepsPerRadian;
+        whole = TruncateToInt32(a);
+        k = (a < 2147483648.0f) ? float(whole) : a;
+    }
     int32_t index = whole & (kTrigTableSize - 1);
     float r = (a - k) * kRadiansPerStep;
     float c = kTrigTableData.entries[index][0];
