@@ -413,6 +413,35 @@ TEST_F(GlyphListTest, ListsEveryPlacedGlyph)
     EXPECT_FLOAT_EQ(positions[8], 18.0F);
 }
 
+TEST_F(GlyphListTest, PlaceholdersAreListedAsTheBuildPlacesThem)
+{
+    state.placeholderCount = 2;
+    state.placeholderWidths = kPlaceholderWidths;
+    state.tracking = 0.1F;
+    TextRun *run = Layout("a\xF3\xB0\x80\x80" "b\xF3\xB0\x80\x81{#size(20)}d");
+    BuiltRun built = Build(run);
+    ASSERT_EQ(built.placeholders.size(), 2u);
+    uint32_t glyphs[8];
+    float positions[16];
+    PlaceholderPosition listed[3];
+    PlaceholderPosition *next = listed;
+    const float pen[2] = {0.0F, 0.0F};
+    float endPen[2];
+    EXPECT_EQ(GetRunGlyphList(run, nullptr, font.Count(), font.fonts.data(), pen, nullptr, glyphs, positions, nullptr,
+                              nullptr, &next, endPen),
+              3);
+    ASSERT_EQ(next - listed, 2);
+    for (int k = 0; k < 2; ++k)
+    {
+        EXPECT_EQ(listed[k].position, built.placeholders[size_t(k)].position);
+        EXPECT_EQ(listed[k].number, built.placeholders[size_t(k)].number);
+        EXPECT_EQ(listed[k].x, built.placeholders[size_t(k)].x);
+        EXPECT_EQ(listed[k].y, built.placeholders[size_t(k)].y);
+    }
+    EXPECT_EQ(listed[1].number, 1);
+    EXPECT_EQ(endPen[0], built.endPen[0]);
+}
+
 TEST_F(GlyphListTest, MarksLayersAndRotatedGlyphs)
 {
     state.skew = 0.25F;
