@@ -57,8 +57,8 @@ public:
         {
             if (open[k] && (!wanted[k] || pen.decorationBreak != 0))
             {
-                WriteDecorationRect(&decorations[k], pen.decorationBreak != 0 ? pen.x : pen.x - pen.trailingTracking,
-                                    bounds);
+                // Ended by the state: before the last tracking; broken: at the pen.
+                WriteDecorationRect(&decorations[k], !wanted[k] ? pen.x - pen.trailingTracking : pen.x, bounds);
                 open[k] = false;
             }
             if (open[k] || !wanted[k]) continue;

@@ -178,6 +178,11 @@ TEST_F(RunGeometryTest, UnderlineStretches)
     EXPECT_FLOAT_EQ(two.At(0).Vertex(5).position[0], 6.0F);
     EXPECT_FLOAT_EQ(two.At(0).Vertex(12).position[0], 6.0F);
 
+    // Turned off together with a break (a new size): it still stops short of the last tracking.
+    BuiltRun off = Build(Layout("{#under(true)}a{#under(false);size(10)}b"));
+    ASSERT_EQ(off.At(0).VertexCount(), 12);
+    EXPECT_FLOAT_EQ(off.At(0).Vertex(5).position[0], 5.0F);
+
     // A state change that keeps the underline without the break bit (tracking) keeps one.
     BuiltRun kept = Build(Layout("{#under(true)}a{#track(0.1)}b"));
     EXPECT_EQ(kept.vertexCounts[0], 12);
