@@ -335,6 +335,38 @@ TEST_F(RunGeometryTest, RightToLeftSegments)
     EXPECT_FLOAT_EQ(rtl.endPen[0], -10.0F);
 }
 
+TEST_F(RunGeometryTest, TextFormsLayOutMapAndBuildTheWholeText)
+{
+    const char *text = "ab{#size(20);under(true)}dx";
+    BuiltRun run = Build(Layout(text));
+    int32_t vertices[2];
+    int32_t triangles[2];
+    TextLayoutState endState;
+    EXPECT_EQ(CountTextGeometry(font.Count(), font.fonts.data(), &fallback, &state, text, -1, vertices, triangles,
+                                &endState, nullptr),
+              run.drawable);
+    EXPECT_EQ(vertices[0], run.vertexCounts[0]);
+    EXPECT_EQ(vertices[1], run.vertexCounts[1]);
+    EXPECT_EQ(endState.size, 20.0F);
+    EXPECT_TRUE(endState.underline);
+
+    // Built through the shared scratch run into the same exact-size buffers.
+    BuiltRun again;
+    again.vertexCounts.assign(vertices, vertices + 2);
+    again.triangleCounts.assign(triangles, triangles + 2);
+    std::vector<GeometryBuffer> buffers = again.Allocate(2);
+    const float pen[2] = {0.0F, 0.0F};
+    BuildTextGeometry(font.Count(), font.fonts.data(), &fallback, &state, text, -1, pen, buffers.data(),
+                      &again.bounds, again.endPen, nullptr, nullptr);
+    again.Collect(buffers);
+    test::ExpectWithinCounts(again, false);   // font 1 has no 'UNDR' for the underline of 'x'
+    EXPECT_EQ(again.At(0).VertexCount(), vertices[0]);
+    EXPECT_EQ(again.At(1).VertexCount(), 4);
+    EXPECT_EQ(again.endPen[0], run.endPen[0]);
+    EXPECT_EQ(again.bounds.max.x, run.bounds.max.x);
+    EXPECT_EQ(again.At(0).Vertex(5).position[0], run.At(0).Vertex(5).position[0]);
+}
+
 TEST_F(RunGeometryTest, EmptyRangeAndNoBuffers)
 {
     TextRun *run = Layout("ab");
