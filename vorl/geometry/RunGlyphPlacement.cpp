@@ -58,6 +58,8 @@ void AttachMarkGlyph(uint32_t glyph, const VorlFontRecord *font, const TextLayou
         for (int32_t b = pen->baseCount - 1; b >= 0 && !placed; --b)
         {
             const GlyphPenBase &base = pen->bases[b];
+            // Bases come from this font (a font change breaks marks); others are passed over.
+            if (uint32_t(base.glyph) >= font->glyphCount) continue;
             uint32_t baseWord = records[base.glyph].baseAnchorWord;
             uint32_t baseCount = ListCountA(baseWord);
             if (baseCount == 0) continue;
