@@ -78,7 +78,7 @@ inline CompiledFile CompileDocument(AmbrelDocument *document, const CompileOptio
     EXPECT_EQ(sink.byteCount, bytes.size());
     file.size = bytes.size();
     file.words.resize((bytes.size() + 3) / 4);
-    std::memcpy(file.words.data(), bytes.data(), bytes.size());
+    if (!bytes.empty()) std::memcpy(file.words.data(), bytes.data(), bytes.size());
     if (file.result == 0)
     {
         EXPECT_TRUE(ValidateVorlGraphicsFile(file.words.data(), file.size));
