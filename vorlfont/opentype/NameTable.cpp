@@ -17,7 +17,7 @@ void AppendCodePoint(TextString *text, uint32_t codePoint)
 {
     char buffer[4];
     int32_t size = EncodeUtf8(buffer, codePoint);
-    text->AppendBytes(buffer, size);
+    text->AppendTextMax(buffer, size);
 }
 
 bool IsUsable(uint16_t platform, uint16_t encoding)
@@ -36,7 +36,7 @@ void DecodeNameRecord(const FontBytes &string, uint16_t platform, uint16_t encod
         {
             uint8_t byte = string.data[i];
             if (byte == 0) break;
-            if (byte < 0x80 || platform != 1) text->AppendBytes(reinterpret_cast<const char *>(&byte), 1);
+            if (byte < 0x80 || platform != 1) text->AppendChar(char(byte));
             else AppendCodePoint(text, kMacRomanHighTable[byte - 0x80]);
         }
         return;
