@@ -1,0 +1,149 @@
+#include "vorlfont/compiler/FontCompiler.h"
+
+#include "ambrel/AmbrelDocument.h"
+#include "ambrel/FontStructure.h"
+#include "vorlfont/compiler/VorlFontCommandLine.h"
+#include "vorlfont/compiler/VorlFontWriter.h"
+
+#include <cstring>
+
+namespace oq {
+
+FontCompiler::FontCompiler(AmbrelDocument *document, uint32_t flags, const CodePointRange *include,
+                           int32_t includeCount, const CodePointRange *exclude, int32_t excludeCount)
+    : document(document), flags(flags), inclusionMap(include, includeCount, exclude, excludeCount)
+{
+}
+
+FontCompiler::FontCompiler(AmbrelDocument *document, uint32_t flags, uint32_t count, const uint8_t *map)
+    : document(document), flags(flags), inclusionMap(count, map)
+{
+}
+
+FontCompiler::FontCompiler(AmbrelDocument *document, uint32_t flags, int32_t count, const uint32_t *codePoints)
+    : document(document), flags(flags), inclusionMap(count, codePoints)
+{
+}
+
+void FontCompiler::BuildContexts(FontStructure *font)
+{
+    contexts.Purge();
+    FontStructure *member = font->memberFonts.GetFirst();
+    if (member == nullptr)
+    {
+        auto *context = new FontCompileContext;
+        context->font = font;
+        context->glyphFont = font->GetGlyphFont();
+        contexts.Append(context);
+        return;
+    }
+    for (; member != nullptr; member = StructureList<FontStructure>::GetNext(member))
+    {
+        auto *context = new FontCompileContext;
+        context->font = member;
+        context->glyphFont = member->GetGlyphFont();
+        contexts.Append(context);
+    }
+}
+
+// The data values of the context's Font and the document's settings, and its names.
+void FontCompiler::FillContext(FontCompileContext *context) const
+{
+    const FontStructure *font = context->font;
+    FontDataValues &v = context->values;
+    v.metrics = {font->ascent, font->descent, font->lineGap};
+    v.typoMetrics = {font->typoAscent, font->typoDescent, font->typoLineGap};
+    v.heights = {font->capHeight, font->exHeight};
+    v.mathAxisHeight = font->mathAxisHeight;
+    v.subscript = {{font->subscriptScale[0], font->subscriptScale[1]}, {font->subscriptOffset[0], font->subscriptOffset[1]}};
+    v.superscript = {{font->superscriptScale[0], font->superscriptScale[1]},
+                     {font->superscriptOffset[0], font->superscriptOffset[1]}};
+    v.classes = {font->weightClass, font->widthClass};
+    v.slantAngle = font->slantAngle;
+    v.underline.thickness = font->underlineSize;
+    v.underline.position = font->underlinePosition;
+    v.strikethrough.thickness = font->strikethroughSize;
+    v.strikethrough.position = font->strikethroughPosition;
+    const FontCompileSettings &settings = document->compileSettings;
+    v.polygon = {settings.polygonVertexCount, settings.polygonEdgeFactor};
+    v.outline = {settings.outlineEffectSize, settings.outlineMiterLimit, settings.outlineJoin};
+
+    context->familyName = nullptr;
+    context->styleName = nullptr;
+    const KettricStringList *names = font->nameStrings;
+    if (names != nullptr && names->GetElementCount() > 0 && !(*names)[0].IsEmpty())
+    {
+        context->familyName = (*names)[0].GetText();
+        context->familyLength = uint32_t(std::strlen(context->familyName));
+        if (names->GetElementCount() > 1)
+        {
+            context->styleName = (*names)[1].GetText();
+            context->styleLength = uint32_t(std::strlen(context->styleName));
+        }
+    }
+}
+
+// Until the selection passes are built, glyph 0 alone is selected; no code point then maps to
+// a glyph other than 0, so every character map is empty.
+uint32_t FontCompiler::SelectGlyphs()
+{
+    selectedCount = 1;
+    for (auto *c = static_cast<FontCompileContext *>(contexts.GetFirstListElement()); c != nullptr;
+         c = static_cast<FontCompileContext *>(c->GetNextListElement()))
+        SetEmptyCharacterMap(c);
+    return 0;
+}
+
+// Until the texture builders are built, glyphs keep zero records and the textures one zero row.
+uint32_t FontCompiler::BuildGlyphs()
+{
+    return 0;
+}
+
+// Until the list builders are built, every list is empty.
+uint32_t FontCompiler::BuildLists()
+{
+    return 0;
+}
+
+// Until the rectangle builder is built, the decorations point at the zeroed first band texels.
+void FontCompiler::AddDecorations()
+{
+}
+
+uint32_t FontCompiler::CompileAndWrite(OutputSink *sink, const VorlHeaderStart *start, int32_t fontIndex)
+{
+    if (fontIndex < 0) return 'IFID';
+    FontStructure *font = document->fontList.GetFirst();
+    for (int32_t i = 0; i < fontIndex && font != nullptr; ++i) font = StructureList<FontStructure>::GetNext(font);
+    if (font == nullptr) return 'IFID';
+
+    BuildContexts(font);
+    uint32_t synthesis = ((flags & kCompileAlternate) ? kSynthesizeAlternates | kSynthesizeTabularDigits : 0) |
+                         ((flags & kCompileSequence) ? kSynthesizeCarets : 0);
+    if (synthesis != 0) font->SynthesizeFeatures(document, synthesis);
+
+    uint32_t result = SelectGlyphs();
+    if (result != 0) return result;
+    // A NaN size makes no outline either.
+    if (!(document->compileSettings.outlineEffectSize > 0.0f)) flags &= ~kCompileOutline;
+
+    result = glyphData.Allocate(selectedCount, (flags & kCompileOutline) != 0);
+    if (result != 0) return result;
+    AddDecorations();
+    result = BuildGlyphs();
+    if (result == 0) result = BuildLists();
+    if (result != 0) return result;
+
+    FontDataBoxItem boxes;
+    ComputeFontBoxes(glyphData.GetGlyphRecords(), glyphData.glyphCount, &boxes);
+    for (auto *c = static_cast<FontCompileContext *>(contexts.GetFirstListElement()); c != nullptr;
+         c = static_cast<FontCompileContext *>(c->GetNextListElement()))
+    {
+        FillContext(c);
+        c->values.boxes = boxes;
+    }
+    return WriteVorlFontFile(sink, start, contexts, &glyphData, flags);
+}
+
+}  // namespace oq

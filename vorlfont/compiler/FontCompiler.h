@@ -1,0 +1,61 @@
+#pragma once
+
+#include "base/List.h"
+#include "vorl/text/OutputSink.h"
+#include "vorl/text/VorlFileWriter.h"
+#include "vorlfont/compiler/CharacterInclusionMap.h"
+#include "vorlfont/compiler/FontCompileContext.h"
+#include "vorlfont/compiler/FontGlyphData.h"
+
+#include <cstdint>
+
+namespace oq {
+
+class AmbrelDocument;
+class FontStructure;
+
+// Compiles one Font of an Ambrel document (one font record per member of a collection) into a
+// Vorl font file written through an output sink. Constructed, run once and destroyed; the compile
+// changes the document (synthesized features).
+class FontCompiler
+{
+public:
+    // The inclusion map of the ranges, with the always-compiled characters.
+    FontCompiler(AmbrelDocument *document, uint32_t flags, const CodePointRange *include, int32_t includeCount,
+                 const CodePointRange *exclude, int32_t excludeCount);
+    // The first min(count, 0x110000) bytes of the map given, the rest zero.
+    FontCompiler(AmbrelDocument *document, uint32_t flags, uint32_t count, const uint8_t *map);
+    // Exactly the listed code points.
+    FontCompiler(AmbrelDocument *document, uint32_t flags, int32_t count, const uint32_t *codePoints);
+    FontCompiler(const FontCompiler &) = delete;
+    FontCompiler &operator=(const FontCompiler &) = delete;
+
+    // Compiles the Font at the index of the document's font list and writes the file. Returns 0;
+    // 'IFID' when there is no such Font (nothing written); 'SIZE' when a texture or a packed field
+    // runs out of room or the file would pass 4 GiB; 'MEMY' when a working buffer cannot be had
+    // (nothing written in either case); 'WRIT' when the sink refused any block.
+    [[nodiscard]] uint32_t CompileAndWrite(OutputSink *sink, const VorlHeaderStart *start, int32_t fontIndex);
+
+    const CharacterInclusionMap &GetInclusionMap() const { return inclusionMap; }
+
+private:
+    void BuildContexts(FontStructure *font);
+    void FillContext(FontCompileContext *context) const;
+
+    // The glyph steps; each returns 0 or its failure code.
+    [[nodiscard]] uint32_t SelectGlyphs();
+    [[nodiscard]] uint32_t BuildGlyphs();
+    [[nodiscard]] uint32_t BuildLists();
+    void AddDecorations();
+
+    AmbrelDocument *document;
+    uint32_t flags;
+    CharacterInclusionMap inclusionMap;
+
+    // Working data of one compile.
+    List contexts;
+    uint32_t selectedCount = 0;
+    FontGlyphData glyphData;
+};
+
+}  // namespace oq
