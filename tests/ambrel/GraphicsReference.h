@@ -93,8 +93,10 @@ inline std::vector<uint8_t> DrawGeometry(const GeometryStructure *g, const Drawi
         cairo_set_line_width(cr, g->strokeStructure->strokeWidth);
         cairo_set_line_cap(cr, s.cap == kStrokeCapRound ? CAIRO_LINE_CAP_ROUND
                                : s.cap == kStrokeCapSquare ? CAIRO_LINE_CAP_SQUARE : CAIRO_LINE_CAP_BUTT);
-        // Joins other than round are bevelled ("miter" included).
-        cairo_set_line_join(cr, s.join == kStrokeJoinRound ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_BEVEL);
+        // Joins other than round ("miter" included) are bevels, which the stroke builders mitre
+        // up to the miter limit, as cairo's miter join does.
+        cairo_set_line_join(cr, s.join == kStrokeJoinRound ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_MITER);
+        cairo_set_miter_limit(cr, s.miterLimit);
         cairo_stroke(cr);
     }
     cairo_surface_flush(surface);
@@ -211,7 +213,7 @@ inline int CompareComposed(const ComposedImage &a, const ComposedImage &referenc
     return differing;
 }
 
-// A drawing of fills (both rules, curves, holes) and strokes (curved, joined, dashed, closed) in
+// A drawing of fills (both rules, curves, holes) and strokes (curved, mitred, bevelled, closed) in
 // one Layer over a 32 x 32 canvas.
 inline constexpr const char kRenderFixture[] = R"(Canvas {Range {float[2] {{0, 32}, {0, 32}}}}
 Layer
@@ -231,6 +233,7 @@ Layer
 	Path {Stroke {float {1.25} Color {float[3] {{1, 1, 0}}}} float[2]* {M{3, 3}, Q{16, 16}, {29, 3}}}
 	Rect {Fill {Color {float[3] {{0.2, 0.2, 0.2}}}} Stroke {float {1} Color {float[3] {{1, 0, 1}}}} float[2] {{21, 25}, {30, 30}}}
 	Polygon {Fill {Color {float[3] {{0, 1, 1}}}} float[2] {{2, 16}, {8, 30}, {12, 18}}}
+	Line {Stroke (miter = 1.05) {float {1} Color {float[3] {{1, 0.5, 0}}}} float[2] {{3, 8}, {9, 12}, {3, 16}}}
 }
 )";
 

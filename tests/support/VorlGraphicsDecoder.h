@@ -20,7 +20,12 @@ public:
     // False when the image cannot be read (a section past its end, textures that do not expand).
     bool Load(const uint8_t *bytes, size_t size);
 
+    const VorlFileHeader &FileHeader() const { return file; }
     const VorlGraphicsHeader &Header() const { return header; }
+    // The expanded textures, width x height texels each.
+    const std::vector<uint8_t> &CurveTexels() const { return curveTexels; }
+    const std::vector<uint8_t> &BandTexels() const { return bandTexels; }
+    const VorlIconMesh &Mesh(int32_t icon, int32_t mesh) const { return meshes[size_t(icon)][size_t(mesh)]; }
     const VorlShapeRecord &Shape(int32_t shape) const { return shapes[size_t(shape)]; }
     const VorlIconRecord &Icon(int32_t icon) const { return icons[size_t(icon)]; }
     const VorlIconLayer &Item(int32_t icon, int32_t item) const;
