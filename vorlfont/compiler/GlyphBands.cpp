@@ -1,0 +1,261 @@
+#include "vorlfont/compiler/GlyphBands.h"
+
+#include "base/ScalarMath.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace oq {
+
+namespace {
+
+constexpr float kBandMargin = 1.0f / 1024.0f;
+constexpr int32_t kBandCandidates[16] = {1, 2, 3, 4, 5, 6, 7, 8, 10, 12, 14, 16, 20, 24, 28, 32};
+
+// The curve's extent along the axis (0 x, 1 y); false when its three control points share that
+// coordinate (the curve is parallel to the bands of the axis).
+bool GetAxisExtent(const QuadraticBezier2D &c, int32_t axis, float *lo, float *hi)
+{
+    float a = (axis == 0) ? c.p0.x : c.p0.y;
+    float b = (axis == 0) ? c.p1.x : c.p1.y;
+    float d = (axis == 0) ? c.p2.x : c.p2.y;
+    if (a == b && b == d) return false;
+    if (axis == 0)
+        c.GetXExtent(lo, hi);
+    else
+        c.GetYExtent(lo, hi);
+    return true;
+}
+
+// Largest control-point coordinate along the axis; NaN sorts last.
+float GetSortKey(const QuadraticBezier2D &c, int32_t axis)
+{
+    float a = (axis == 0) ? c.p0.x : c.p0.y;
+    float b = (axis == 0) ? c.p1.x : c.p1.y;
+    float d = (axis == 0) ? c.p2.x : c.p2.y;
+    float m = a;
+    if (b > m) m = b;
+    if (d > m) m = d;
+    return (m == m) ? m : FloatMinusInfinity;
+}
+
+inline float GetExtent(const Box2D &box, int32_t axis)
+{
+    return (axis == 0) ? box.max.x - box.min.x : box.max.y - box.min.y;
+}
+
+inline float GetStart(const Box2D &box, int32_t axis) { return (axis == 0) ? box.min.x : box.min.y; }
+
+int32_t ChooseAxisCount(int32_t count, const QuadraticBezier2D *curves, float start, float extent, int32_t axis,
+                        int32_t maximum)
+{
+    if (!(extent > 0.0f)) return 1;
+    int32_t result = 1;
+    int32_t smallest = count;
+    for (int32_t n : kBandCandidates)
+    {
+        if (n > maximum) break;
+        float w = extent / float(n);
+        int32_t cost = 0;
+        for (int32_t i = 0; i < n; ++i)
+        {
+            float lo = start + float(i) * w - kBandMargin;
+            float hi = start + float(i + 1) * w + kBandMargin;
+            int32_t load = 0;
+            for (int32_t k = 0; k < count; ++k)
+            {
+                float a, b;
+                if (GetAxisExtent(curves[k], axis, &a, &b) && a <= hi && b >= lo) ++load;
+            }
+            if (load > cost) cost = load;
+        }
+        if (cost < smallest)
+        {
+            smallest = cost;
+            result = n;
+        }
+    }
+    return result;
+}
+
+// Does the list (first, length c) occur in list a at some offset? Writes the first offset.
+bool FindRun(const uint32_t *list, uint32_t c, const uint32_t *other, uint32_t length, int32_t *offset)
+{
+    if (c > length) return false;
+    for (uint32_t o = 0; o + c <= length; ++o)
+    {
+        if (c == 0 || memcmp(other + o, list, size_t(c) * 4) == 0)
+        {
+            *offset = int32_t(o);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+GlyphBandCounts ChooseBandCounts(int32_t count, const QuadraticBezier2D *curves, const Box2D &box, int32_t maximum)
+{
+    int32_t m = (maximum < 32) ? maximum : 32;
+    GlyphBandCounts counts;
+    counts.vertical = ChooseAxisCount(count, curves, box.min.x, GetExtent(box, 0), 0, m);
+    counts.horizontal = ChooseAxisCount(count, curves, box.min.y, GetExtent(box, 1), 1, m);
+    return counts;
+}
+
+void ComputeBandScales(const GlyphBandCounts &counts, const Box2D &box, float *scales)
+{
+    float w = GetExtent(box, 0);
+    float h = GetExtent(box, 1);
+    scales[0] = (w > 0.0f) ? float(counts.vertical) / w : 0.0f;
+    scales[1] = (h > 0.0f) ? float(counts.horizontal) / h : 0.0f;
+}
+
+bool BuildBandLists(int32_t count, const QuadraticBezier2D *curves, const Box2D &box, const GlyphBandCounts &counts,
+                    GlyphBandLists *lists)
+{
+    if (count < 0 || count > kMaxGlyphCurves) return false;
+    int32_t total = counts.GetTotal();
+    lists->counts.SetElementCount(total);
+    lists->starts.SetElementCount(total);
+    lists->entries.SetElementCount(0);
+    lists->order.SetElementCount(count);
+    lists->keys.SetElementCount(count);
+
+    // Horizontal bands slice y and sort by x; vertical bands slice x and sort by y.
+    for (int32_t direction = 0; direction < 2; ++direction)
+    {
+        int32_t axis = (direction == 0) ? 1 : 0;
+        int32_t sortAxis = 1 - axis;
+        int32_t bands = (direction == 0) ? counts.horizontal : counts.vertical;
+        int32_t first = (direction == 0) ? 0 : counts.horizontal;
+
+        int32_t *order = lists->order.GetElements();
+        float *keys = lists->keys.GetElements();
+        for (int32_t k = 0; k < count; ++k)
+        {
+            order[k] = k;
+            keys[k] = GetSortKey(curves[k], sortAxis);
+        }
+        std::stable_sort(order, order + count, [keys](int32_t a, int32_t b) { return keys[a] > keys[b]; });
+
+        float start = GetStart(box, axis);
+        float w = (bands > 0) ? GetExtent(box, axis) / float(bands) : 0.0f;
+        for (int32_t i = 0; i < bands; ++i)
+        {
+            float lo = start + float(i) * w - kBandMargin;
+            float hi = start + float(i + 1) * w + kBandMargin;
+            uint32_t begin = uint32_t(lists->entries.GetElementCount());
+            for (int32_t k = 0; k < count; ++k)
+            {
+                float a, b;
+                int32_t c = order[k];
+                if (GetAxisExtent(curves[c], axis, &a, &b) && a <= hi && b >= lo) lists->entries.AddElement(uint32_t(c));
+            }
+            uint32_t length = uint32_t(lists->entries.GetElementCount()) - begin;
+            if (length > uint32_t(kMaxBandListLength)) return false;
+            lists->counts[first + i] = length;
+            lists->starts[first + i] = begin;
+        }
+    }
+    return true;
+}
+
+void PackBandLists(const GlyphBandCounts &counts, const GlyphBandLists &lists, BandPacking *packing)
+{
+    const uint32_t *entries = lists.entries.GetElements();
+    for (int32_t direction = 0; direction < 2; ++direction)
+    {
+        int32_t first = (direction == 0) ? 0 : counts.horizontal;
+        int32_t bands = (direction == 0) ? counts.horizontal : counts.vertical;
+        for (int32_t b = first; b < first + bands; ++b)
+        {
+            uint32_t c = lists.counts[b];
+            const uint32_t *list = entries + lists.starts[b];
+            packing[b] = {b, 0};
+            bool found = false;
+            for (int32_t a = first; a < b && !found; ++a)
+            {
+                int32_t offset;
+                if (FindRun(list, c, entries + lists.starts[a], lists.counts[a], &offset))
+                {
+                    packing[b] = {a, offset};
+                    found = true;
+                }
+            }
+            for (int32_t a = b + 1; a < first + bands && !found; ++a)
+            {
+                int32_t offset;
+                if (lists.counts[a] > c && FindRun(list, c, entries + lists.starts[a], lists.counts[a], &offset))
+                {
+                    packing[b] = {a, offset};
+                    found = true;
+                }
+            }
+        }
+    }
+}
+
+bool WriteBandTexels(const GlyphBandLists &lists, const GlyphBandCounts &counts, const BandPacking *packing,
+                     const CurveLocation *locations, TexelBuffer *band)
+{
+    auto *texels = static_cast<uint32_t *>(band->texels);
+    const int32_t width = band->width;
+    const int32_t total = counts.GetTotal();
+    uint32_t *headers = texels + size_t(band->cursorY) * width + band->cursorX;
+    band->cursorX += total;
+    int64_t d = total;
+
+    // Offsets of the bands that own their lists, -1 for the others.
+    Array<int64_t, 64> own;
+    own.SetElementCount(total);
+    const uint32_t *entries = lists.entries.GetElements();
+
+    for (int32_t direction = 0; direction < 2; ++direction)
+    {
+        int32_t first = (direction == 0) ? 0 : counts.horizontal;
+        int32_t bands = (direction == 0) ? counts.horizontal : counts.vertical;
+        for (int32_t b = first; b < first + bands; ++b)
+        {
+            own[b] = -1;
+            if (packing[b].band != b) continue;
+            int32_t c = int32_t(lists.counts[b]);
+            if (band->cursorX + c > width)
+            {
+                d += width - band->cursorX;
+                if (!StartTexelRow(band, 4)) return false;
+            }
+            if (d > kMaxBandHeaderOffset) return false;
+            own[b] = d;
+            headers[b] = uint32_t(c) | uint32_t(d) << 16;
+            uint32_t *out = texels + size_t(band->cursorY) * width + band->cursorX;
+            const uint32_t *list = entries + lists.starts[b];
+            for (int32_t k = 0; k < c; ++k)
+            {
+                const CurveLocation &location = locations[list[k]];
+                out[k] = (uint32_t(location.column) & 0xFFFF) | (uint32_t(location.row) & 0xFFFF) << 16;
+            }
+            band->cursorX += c;
+            d += c;
+        }
+        for (int32_t b = first; b < first + bands; ++b)
+        {
+            if (packing[b].band == b) continue;
+            int64_t offset = 0;
+            int32_t a = b;
+            for (int32_t step = 0; step <= total && packing[a].band != a; ++step)
+            {
+                offset += packing[a].offset;
+                a = packing[a].band;
+            }
+            if (packing[a].band != a) return false;
+            offset += own[a];
+            if (offset > kMaxBandHeaderOffset) return false;
+            headers[b] = lists.counts[b] | uint32_t(offset) << 16;
+        }
+    }
+    return true;
+}
+
+}  // namespace oq

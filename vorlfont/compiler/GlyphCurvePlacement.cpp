@@ -1,0 +1,150 @@
+#include "vorlfont/compiler/GlyphCurvePlacement.h"
+
+#include "base/Half.h"
+#include "vorl/text/VorlFileGlyphRecord.h"
+
+#include <cstring>
+
+namespace oq {
+
+namespace {
+
+inline uint32_t RotateLeft(uint32_t x, int32_t n) { return (x << n) | (x >> (32 - n)); }
+
+// Both texels' six halves read back as floats equal the curve's (+0 equals -0).
+bool SameHalves(const uint16_t *texels, const uint16_t *halves)
+{
+    const uint16_t stored[6] = {texels[0], texels[1], texels[2], texels[3], texels[4], texels[5]};
+    for (int32_t k = 0; k < 6; ++k)
+    {
+        if (!(HalfToFloat(&stored[k]) == HalfToFloat(&halves[k]))) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+uint32_t CurveHashTable::Hash(const uint16_t *halves)
+{
+    uint32_t h = 0;
+    for (int32_t k = 0; k < 3; ++k)
+    {
+        uint32_t w = uint32_t(halves[k * 2]) | uint32_t(halves[k * 2 + 1]) << 16;
+        h = RotateLeft(h ^ w, 15) * 3u;
+    }
+    return h;
+}
+
+void CurveHashTable::Clear()
+{
+    for (auto &bucket : buckets) bucket.SetElementCount(0);
+}
+
+bool StartTexelRow(TexelBuffer *buffer, int32_t texelSize)
+{
+    int32_t width = buffer->width;
+    if (buffer->cursorX < width && buffer->cursorY < buffer->height)
+    {
+        auto *row = static_cast<unsigned char *>(buffer->texels) + (size_t(buffer->cursorY) * width) * texelSize;
+        memset(row + size_t(buffer->cursorX) * texelSize, 0, size_t(width - buffer->cursorX) * texelSize);
+    }
+    buffer->cursorX = 0;
+    if (buffer->cursorY < buffer->height) ++buffer->cursorY;
+    return buffer->cursorY < buffer->height;
+}
+
+void ClearBandTexelRow(TexelBuffer *band)
+{
+    if (band->cursorY >= band->height || band->cursorX >= band->width) return;
+    auto *texels = static_cast<uint32_t *>(band->texels) + size_t(band->cursorY) * band->width;
+    memset(texels + band->cursorX, 0, size_t(band->width - band->cursorX) * 4);
+}
+
+bool PlaceGlyphCurves(int32_t count, const QuadraticBezier2D *curves, CurveLocation *locations,
+                      CurveHashTable *table, TexelBuffer *curve)
+{
+    auto *texels = static_cast<uint16_t *>(curve->texels);
+    const int32_t width = curve->width;
+    Point2D previous(65536.0f, 65536.0f);
+    bool hasPrevious = false;
+    for (int32_t i = 0; i < count; ++i)
+    {
+        const QuadraticBezier2D &c = curves[i];
+        uint16_t halves[6];
+        const float coordinates[6] = {c.p0.x, c.p0.y, c.p1.x, c.p1.y, c.p2.x, c.p2.y};
+        for (int32_t k = 0; k < 6; ++k) FloatToHalf(&halves[k], coordinates[k]);
+        uint32_t hash = CurveHashTable::Hash(halves);
+
+        Array<CurveHashTable::Entry, 4> &bucket = table->GetBucket(hash);
+        bool found = false;
+        for (const CurveHashTable::Entry &entry : bucket)
+        {
+            if (entry.hash != hash) continue;
+            const uint16_t *stored = texels + (size_t(entry.row) * width + entry.column) * 4;
+            const uint16_t pair[6] = {stored[0], stored[1], stored[2], stored[3], stored[4], stored[5]};
+            if (SameHalves(pair, halves))
+            {
+                locations[i] = {entry.column, entry.row};
+                found = true;
+                break;
+            }
+        }
+        if (found) continue;
+
+        bool continues = hasPrevious && c.p0.x == previous.x && c.p0.y == previous.y;
+        if (continues)
+        {
+            if (curve->cursorX < width)
+                --curve->cursorX;
+            else if (!StartTexelRow(curve, 8))
+                return false;
+        }
+        else if (curve->cursorX >= width - 1)
+        {
+            if (!StartTexelRow(curve, 8)) return false;
+        }
+
+        int32_t column = curve->cursorX;
+        int32_t row = curve->cursorY;
+        locations[i] = {column, row};
+        bucket.AddElement({hash, column, row});
+        uint16_t *out = texels + (size_t(row) * width + column) * 4;
+        memcpy(out, halves, 8);
+        out[4] = halves[4];
+        out[5] = halves[5];
+        out[6] = 0;
+        out[7] = 0;
+        curve->cursorX += 2;
+        previous = c.p2;
+        hasPrevious = true;
+    }
+    return true;
+}
+
+void EncodeContourRuns(int32_t count, const CurveLocation *locations, Array<uint32_t> *contourList)
+{
+    int32_t i = 0;
+    while (i < count)
+    {
+        int32_t n = 1;
+        while (i + n < count && n < 128 && locations[i + n].row == locations[i + n - 1].row &&
+               locations[i + n].column == locations[i + n - 1].column + 1)
+            ++n;
+        uint32_t word = 0;
+        // Locations come from the curve texture (columns below 4096, rows below 2048): always packs.
+        static_cast<void>(PackContourWord(uint32_t(n), uint32_t(locations[i].column),
+                                                 uint32_t(locations[i].row), &word));
+        contourList->AddElement(word);
+        i += n;
+    }
+}
+
+Box2D UnionGlyphBoxes(int32_t count, const QuadraticBezier2D *curves)
+{
+    if (count <= 0) return Box2D(Point2D(0.0f, 0.0f), Point2D(0.0f, 0.0f));
+    Box2D box = curves[0].GetBoundingBox();
+    for (int32_t i = 1; i < count; ++i) box.Union(curves[i].GetBoundingBox());
+    return box;
+}
+
+}  // namespace oq
