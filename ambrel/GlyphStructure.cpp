@@ -120,29 +120,41 @@ void AppendHexDigits(TextString *text, uint32_t value, int32_t digits)
 
 bool GlyphStructure::GetDescription(TextString *text, uint32_t depth, int32_t) const
 {
+    // A description ends with "..." once it is long: links that refer to glyphs with many links of
+    // their own would otherwise grow with the square of the data.
     bool list = false;
-    for (uint32_t c : characterList)
-    {
+    auto separate = [&]() -> bool {
+        if (text->GetLength() >= kMaxDescriptionLength)
+        {
+            text->AppendText(", ...");
+            list = true;
+            return false;
+        }
         if (!text->IsEmpty())
         {
             text->AppendText(", ");
             list = true;
         }
+        return true;
+    };
+    bool more = true;
+    for (int32_t i = 0; i < characterList.GetElementCount() && more; ++i)
+    {
+        uint32_t c = characterList[i];
+        more = separate();
+        if (!more) break;
         text->AppendText("U+");
         if (c > 0xFFFF) AppendHexDigits(text, (c >> 16) & 0xFF, 2);
         AppendHexDigits(text, c & 0xFFFF, 4);
     }
     if (depth < 2)
     {
-        for (ListElement *element = GetGraphElement()->GetIncomingEdgeList().GetFirstListElement(); element != nullptr;
-             element = element->GetNextListElement())
+        for (ListElement *element = GetGraphElement()->GetIncomingEdgeList().GetFirstListElement();
+             element != nullptr && more; element = element->GetNextListElement())
         {
             auto *link = static_cast<GlyphReferenceLink *>(GraphEdge::FromIncomingElement(element));
-            if (!text->IsEmpty())
-            {
-                text->AppendText(", ");
-                list = true;
-            }
+            more = separate();
+            if (!more) break;
             TextString part;
             link->GetReferringStructure()->GetDescription(&part, depth + 1, link->GetGlyphPosition());
             text->AppendString(part);

@@ -20,6 +20,9 @@ inline constexpr int32_t kMaxComponentDepth = 64;
 inline constexpr int32_t kMaxGlyphVisits = 65536;
 inline constexpr int32_t kMaxGlyphCurves = 65535;
 
+// Length after which a glyph description ends with "...".
+inline constexpr int32_t kMaxDescriptionLength = 1024;
+
 // The state of collecting one glyph's outline through its Components.
 struct GeometryCollection
 {

@@ -388,6 +388,11 @@ bool SequenceStructure::GetDescription(TextString *text, uint32_t depth, int32_t
     {
         const KettricUInt32List *list = match->GetFirstUInt32List();
         if (list == nullptr || list->GetElementCount() != 1) continue;
+        if (text->GetLength() >= kMaxDescriptionLength)
+        {
+            text->AppendText(" # ...");
+            break;
+        }
         text->AppendText(" # ");
         const GlyphStructure *glyph = (font != nullptr) ? font->GetGlyph((*list)[0]) : nullptr;
         if (glyph != nullptr)

@@ -14,45 +14,8 @@ namespace oq {
 namespace {
 
 // The counting passes run on textures of this size; it bounds what one path may need.
-constexpr int32_t kCountingTextureSize = 4096;
 constexpr int32_t kMaxBoxCurves = 16;
 constexpr ShaderVariantIndex kShapeVariant = kShaderOptionWeight | kShaderOptionStroke;
-
-// Texel storage of one curve and one band texture, sized from counting cursors.
-struct TexelStorage
-{
-    TexelBuffer curve = {nullptr, kTexelFormatFloat4, 0, 0, 0, 0};
-    TexelBuffer band = {nullptr, kTexelFormatUint16x2, 0, 0, 0, 0};
-
-    bool Allocate(Heap &heap, const int32_t *curveCursor, const int32_t *bandCursor)
-    {
-        GetTexelExtent(curveCursor, &curve.width, &curve.height);
-        GetTexelExtent(bandCursor, &band.width, &band.height);
-        if (curve.height == 0 || band.height == 0) return false;
-        uint64_t curveBytes = uint64_t(curve.width) * uint64_t(curve.height) * 16;
-        uint64_t bandBytes = uint64_t(band.width) * uint64_t(band.height) * 4;
-        curve.texels = AllocateMemory(heap, curveBytes);
-        band.texels = AllocateMemory(heap, bandBytes);
-        if (curve.texels == nullptr || band.texels == nullptr) return false;
-        std::memset(curve.texels, 0, size_t(curveBytes));
-        std::memset(band.texels, 0, size_t(bandBytes));
-        return true;
-    }
-
-    void Free(Heap &heap)
-    {
-        FreeMemory(heap, curve.texels);
-        FreeMemory(heap, band.texels);
-        curve.texels = nullptr;
-        band.texels = nullptr;
-    }
-
-    bool MakeTextures(Renderer &renderer, GlyphTexturePair *pair) const
-    {
-        return pair->Create(renderer, kTexelFormatFloat4, curve.width, curve.height, curve.texels, band.width,
-                            band.height, band.texels);
-    }
-};
 
 // Fills and strokes the closed outline into the shape: one draw item over both.
 ShapeRenderObject *BuildOutlineShape(Renderer &renderer, ShapeRenderObject *shape, int32_t curveCount,
@@ -116,6 +79,35 @@ ShapeRenderObject *BuildOutlineShape(Renderer &renderer, ShapeRenderObject *shap
 }
 
 }  // namespace
+
+bool TexelStorage::Allocate(Heap &heap, const int32_t *curveCursor, const int32_t *bandCursor)
+{
+    GetTexelExtent(curveCursor, &curve.width, &curve.height);
+    GetTexelExtent(bandCursor, &band.width, &band.height);
+    if (curve.height == 0 || band.height == 0) return false;
+    uint64_t curveBytes = uint64_t(curve.width) * uint64_t(curve.height) * 16;
+    uint64_t bandBytes = uint64_t(band.width) * uint64_t(band.height) * 4;
+    curve.texels = AllocateMemory(heap, curveBytes);
+    band.texels = AllocateMemory(heap, bandBytes);
+    if (curve.texels == nullptr || band.texels == nullptr) return false;
+    std::memset(curve.texels, 0, size_t(curveBytes));
+    std::memset(band.texels, 0, size_t(bandBytes));
+    return true;
+}
+
+void TexelStorage::Free(Heap &heap)
+{
+    FreeMemory(heap, curve.texels);
+    FreeMemory(heap, band.texels);
+    curve.texels = nullptr;
+    band.texels = nullptr;
+}
+
+bool TexelStorage::MakeTextures(Renderer &renderer, GlyphTexturePair *pair) const
+{
+    return pair->Create(renderer, kTexelFormatFloat4, curve.width, curve.height, curve.texels, band.width, band.height,
+                        band.texels);
+}
 
 void GetTexelExtent(const int32_t *cursor, int32_t *width, int32_t *rows)
 {

@@ -4,10 +4,13 @@
 #include "base/Color.h"
 #include "base/Point2D.h"
 #include "editor/platform/RenderObject.h"
+#include "vorl/geometry/TexelBuffer.h"
 
 #include <cstdint>
 
 namespace oq {
+
+class Heap;
 
 // A render object with its own texture pair and one draw item: the widget shapes and the filled
 // paths of display lists.
@@ -42,6 +45,22 @@ int32_t MakeRoundedBoxCurves(Point2D position, Point2D size, float radius, int32
 // The rows and width a texel cursor (column, row) has used in a 4096-wide texture: the texels
 // before the cursor, in rows of 4096, one row as wide as its texels.
 void GetTexelExtent(const int32_t *cursor, int32_t *width, int32_t *rows);
+
+// The counting passes run on textures of this size; it bounds what one path, or one list of
+// paths, may need.
+constexpr int32_t kCountingTextureSize = 4096;
+
+// Texel storage of one curve ('FLT4') and one band texture, sized from counting cursors.
+struct TexelStorage
+{
+    TexelBuffer curve = {nullptr, kTexelFormatFloat4, 0, 0, 0, 0};
+    TexelBuffer band = {nullptr, kTexelFormatUint16x2, 0, 0, 0, 0};
+
+    // False when a texture would be empty or memory runs out (Free releases what was taken).
+    [[nodiscard]] bool Allocate(Heap &heap, const int32_t *curveCursor, const int32_t *bandCursor);
+    void Free(Heap &heap);
+    [[nodiscard]] bool MakeTextures(Renderer &renderer, GlyphTexturePair *pair) const;
+};
 
 // A filled and outlined rounded box drawn in one draw with the Vorl variant 9 (weight and stroke).
 // The stroke is stroke width wide, centred on the outline.

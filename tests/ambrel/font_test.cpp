@@ -153,6 +153,53 @@ TEST(AmbrelFontTest, CollectionMembersUseTheParentsGlyphs)
     EXPECT_EQ(regular->capHeight, 0.0f);
 }
 
+TEST(AmbrelFontTest, MetricsAndCharacterMaps)
+{
+    ReadDocument read(R"(Font (glyph_count = 41)
+{
+	Metric (key = "cap_height") {float[2] {{0.7, 0.7}}}
+	Metric (key = "sub_scale") {float {0.5}}
+	Metric (key = "ex_height") {float {0.4}}
+	Metric (key = "ex_height") {float {0.45}}
+	Metric (key = "ascent\tx") {float {3}}
+	Metric (key = "dark_palette") {uint32 {1}}
+	Metric (key = "family_class") {uint32 {0x0805}}
+	Metric (key = "super_offset") {float[2] {{0.1, 0.5}}}
+	CharMap (char = 0x41, run = 2) {uint16 {36, 37, 38}}
+	CharMap (char = 0x41) {uint16 {1, 2}}
+	CharMap (char = 0x10FFFF) {uint32 {3}}
+	CharMap (char = 0x50) {uint16 {0, 5} uint16 {6, 6}}
+	Glyph (index = 0) {Rect {float[2] {{0, -0.25}, {1, 0.75}}}}
+)"
+                      R"(	Glyph (index = 1) {} Glyph (index = 2) {} Glyph (index = 3) {} Glyph (index = 4) {} Glyph (index = 5) {}
+	Glyph (index = 6) {} Glyph (index = 7) {} Glyph (index = 8) {} Glyph (index = 9) {} Glyph (index = 10) {}
+	Glyph (index = 11) {} Glyph (index = 12) {} Glyph (index = 13) {} Glyph (index = 14) {} Glyph (index = 15) {}
+	Glyph (index = 16) {} Glyph (index = 17) {} Glyph (index = 18) {} Glyph (index = 19) {} Glyph (index = 20) {}
+	Glyph (index = 21) {} Glyph (index = 22) {} Glyph (index = 23) {} Glyph (index = 24) {} Glyph (index = 25) {}
+	Glyph (index = 26) {} Glyph (index = 27) {} Glyph (index = 28) {} Glyph (index = 29) {} Glyph (index = 30) {}
+	Glyph (index = 31) {} Glyph (index = 32) {} Glyph (index = 33) {} Glyph (index = 34) {} Glyph (index = 35) {}
+	Glyph (index = 36) {} Glyph (index = 37) {} Glyph (index = 38) {} Glyph (index = 39) {} Glyph (index = 40) {}
+})");
+    ASSERT_EQ(FourCC(read.result), FourCC(0)) << "line " << read.line;
+    FontStructure *font = FirstFont(&read.document);
+    // Wrong shapes and unknown keys set nothing; the later Metric wins; H takes glyph 0's box.
+    EXPECT_EQ(font->capHeight, 0.75f);
+    EXPECT_EQ(font->subscriptScale[0], 0.65f);
+    EXPECT_EQ(font->exHeight, 0.45f);
+    EXPECT_EQ(font->ascent, 0.0f);
+    EXPECT_EQ(font->familyClass, 0x805u);
+    EXPECT_EQ(font->superscriptOffset[1], 0.5f);
+    EXPECT_EQ(font->mathAxisHeight, 0.25f);
+    // The first CharMap that maps a code point wins; a run continues the last value; 0 maps nothing.
+    const int32_t expected[] = {36, 37, 38, 39, 40, 0};
+    for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(font->characterTable[0x41 + i], expected[i]) << i;
+    EXPECT_EQ(font->characterTable[0x10FFFF], 3);
+    EXPECT_EQ(font->characterTable[0x50], 0);
+    EXPECT_EQ(font->characterTable[0x51], 5);
+    std::string text = WriteDocumentText(&read.document);
+    EXPECT_NE(text.find("Metric (key = \"ascent\\tx\") {float {3.0}}"), std::string::npos) << text;
+}
+
 struct FailureCase
 {
     const char *name;

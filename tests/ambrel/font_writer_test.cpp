@@ -71,6 +71,29 @@ TEST(AmbrelFontWriterTest, GlyphComments)
     }
 }
 
+TEST(AmbrelFontWriterTest, LongGlyphCommentsEndEarly)
+{
+    // 300 code points map glyph 1, which has 300 Alternates to glyph 2, which has 300 to glyph 3:
+    // without a limit glyph 3's comment would hold 300 x 300 parts.
+    std::string font = "Font (glyph_count = 4)\n{\n\tCharMap (char = 0x100) {uint16 {1";
+    for (int32_t i = 1; i < 300; ++i) font += ", 1";
+    font += "}}\n\tGlyph (index = 0) {}\n";
+    for (int32_t g = 1; g <= 2; ++g)
+    {
+        font += "\tGlyph (index = " + std::to_string(g) + ")\n\t{\n";
+        for (int32_t i = 0; i < 300; ++i) font += "\t\tAlternate (feature = 'salt') {uint32 {" + std::to_string(g + 1) + "}}\n";
+        font += "\t}\n";
+    }
+    font += "\tGlyph (index = 3) {}\n}\n";
+    std::string text = ExpectFixpoint(font.c_str());
+    size_t start = text.find("Glyph (index = 3)");
+    ASSERT_NE(start, std::string::npos);
+    size_t end = text.find('\n', start);
+    EXPECT_LT(end - start, 8192u);
+    EXPECT_EQ(text.compare(end - 5, 5, ", ..."), 0) << text.substr(start, 200);
+    EXPECT_EQ(text.compare(start, 44, "Glyph (index = 3)\t\t// ((U+0100, U+0101, U+01"), 0) << text.substr(start, 200);
+}
+
 TEST(AmbrelFontWriterTest, StructureForms)
 {
     struct Case

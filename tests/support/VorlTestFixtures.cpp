@@ -81,4 +81,30 @@ std::vector<VorlTestViewCase> MakeVorlTestViews(float width, float height)
     return views;
 }
 
+VorlFontBuilder MakeFixtureFont(const VorlTestFixture &fixture, const VorlTestShape &shape)
+{
+    VorlFontBuilder builder;
+    builder.AddFont().Map('A', 1);
+    builder.AddGlyph(0.5F);
+    uint32_t glyph = builder.AddGlyph(1.1F);
+    VorlGlyphRecord &record = builder.glyphs[glyph];
+    record.box[2] = fixture.width;
+    record.box[3] = fixture.height;
+    builder.SetBands(glyph, uint16_t(shape.locationWord & 0xFFFF), uint16_t(shape.locationWord >> 16),
+                     uint16_t((shape.limitWord & 0xFFFF) + 1), uint16_t(((shape.limitWord >> 16) & 0xFF) + 1));
+    record.bandWordY = uint16_t(record.bandWordY | ((shape.limitWord >> 24) << 8));
+    record.bandScale[0] = shape.banding[0];
+    record.bandScale[1] = shape.banding[1];
+    record.curveCount = uint16_t(fixture.curves.size());
+    // One contour run of one curve per curve: the shape stores two texels a curve, 32 a row.
+    record.firstContour = 0;
+    for (uint32_t i = 0; i < fixture.curves.size(); ++i)
+        builder.contours.push_back((i / 32) << 12 | (i % 32) * 2);
+    builder.curveWidth = uint32_t(shape.curveWidth);
+    builder.curveTexels = shape.curveHalves;
+    builder.bandWidth = uint32_t(shape.bandWidth);
+    builder.bandTexels = shape.bandTexels;
+    return builder;
+}
+
 }   // namespace oq::test

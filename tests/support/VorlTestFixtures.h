@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "support/VorlFontBuilder.h"
 #include "support/VorlTestShape.h"
 
 namespace oq::test {
@@ -34,5 +35,9 @@ std::vector<VorlTestViewCase> MakeVorlTestViews(float width, float height);
 
 // A view of the box at a given scale in pixels per em, centred off the pixel grid of a 64 x 64 image.
 VorlTestView MakeVorlTestView(float width, float height, double pixelsPerEm);
+
+// A one-font description whose glyph 1 ('A', advance 1.1 em) is the fixture, with the shape's
+// curve and band texels as its textures; glyph 0 is empty.
+VorlFontBuilder MakeFixtureFont(const VorlTestFixture &fixture, const VorlTestShape &shape);
 
 }   // namespace oq::test

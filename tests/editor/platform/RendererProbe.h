@@ -1,6 +1,9 @@
 #pragma once
 
 #include "editor/platform/Heap.h"
+#include "editor/platform/RecordingDevice.h"
+#include "editor/platform/Renderer.h"
+#include "support/TempDirectory.h"
 
 #include <cstdio>
 #include <string>
@@ -29,5 +32,42 @@ inline bool WriteText(const std::string &path, const std::string &text)
 {
     return WriteBytes(path, text.data(), text.size());
 }
+
+// A renderer on a recording device over a temporary Data folder (started by the test).
+struct RecordingRenderer
+{
+    explicit RecordingRenderer(HeapBackEnd *backEnd = GetProcessHeap())
+        : heap("test", backEnd), renderer(&device, data.Path().c_str(), &heap)
+    {
+    }
+
+    bool Start(int32_t width = 400, int32_t height = 300)
+    {
+        static const float kWhite[4] = {1.0F, 1.0F, 1.0F, 1.0F};
+        return renderer.Start(nullptr, width, height, kWhite);
+    }
+
+    // Writes every shader file (the text names the file), so every program links.
+    bool WriteShaders()
+    {
+        const char *names[] = {"vorlvs00", "colorvs", "colorfs", "texturevs", "texturefs"};
+        for (const char *name : names)
+        {
+            if (!WriteText(data.File((std::string(name) + ".glsl").c_str()), name)) return false;
+        }
+        for (uint32_t variant = 0; variant < kShaderVariantCount; ++variant)
+        {
+            char name[16];
+            MakeVorlPixelShaderName(ShaderVariantIndex(variant), name);
+            if (!WriteText(data.File((std::string(name) + ".glsl").c_str()), name)) return false;
+        }
+        return true;
+    }
+
+    TempDirectory data;
+    RecordingDevice device;
+    Heap heap;
+    Renderer renderer;
+};
 
 }  // namespace oq::test

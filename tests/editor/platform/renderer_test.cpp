@@ -21,21 +21,7 @@ using test::WriteText;
 
 const float kWhite[4] = {1.0F, 1.0F, 1.0F, 1.0F};
 
-// A started renderer on a recording device over a temporary Data folder.
-struct RecordingRenderer
-{
-    explicit RecordingRenderer(HeapBackEnd *backEnd = GetProcessHeap())
-        : heap("test", backEnd), renderer(&device, data.Path().c_str(), &heap)
-    {
-    }
-
-    bool Start(int32_t width = 400, int32_t height = 300) { return renderer.Start(nullptr, width, height, kWhite); }
-
-    TempDirectory data;
-    RecordingDevice device;
-    Heap heap;
-    Renderer renderer;
-};
+using test::RecordingRenderer;
 
 TEST(Renderer, SecondStartCreatesNothing)
 {

@@ -24,33 +24,6 @@ constexpr int32_t kSize = 64;
 constexpr float kTextSize = 40;
 constexpr float kPen[2] = {12.37F, 52.61F};   // layout x and baseline y (object space is y down)
 
-// A font whose glyph 1 ('A') is a fixture, with the fixture's curve and band texels as textures.
-std::vector<uint8_t> MakeFixtureFont(const VorlTestFixture &fixture, const VorlTestShape &shape)
-{
-    VorlFontBuilder builder;
-    builder.AddFont().Map('A', 1);
-    builder.AddGlyph(0.5F);
-    uint32_t glyph = builder.AddGlyph(1.1F);
-    VorlGlyphRecord &record = builder.glyphs[glyph];
-    record.box[2] = fixture.width;
-    record.box[3] = fixture.height;
-    builder.SetBands(glyph, uint16_t(shape.locationWord & 0xFFFF), uint16_t(shape.locationWord >> 16),
-                     uint16_t((shape.limitWord & 0xFFFF) + 1), uint16_t(((shape.limitWord >> 16) & 0xFF) + 1));
-    record.bandWordY = uint16_t(record.bandWordY | ((shape.limitWord >> 24) << 8));
-    record.bandScale[0] = shape.banding[0];
-    record.bandScale[1] = shape.banding[1];
-    record.curveCount = uint16_t(fixture.curves.size());
-    // One contour run of one curve per curve: the shape stores two texels a curve, 32 a row.
-    record.firstContour = 0;
-    for (uint32_t i = 0; i < fixture.curves.size(); ++i)
-        builder.contours.push_back((i / 32) << 12 | (i % 32) * 2);
-    builder.curveWidth = uint32_t(shape.curveWidth);
-    builder.curveTexels = shape.curveHalves;
-    builder.bandWidth = uint32_t(shape.bandWidth);
-    builder.bandTexels = shape.bandTexels;
-    return builder.Build();
-}
-
 // Text drawn by the glyph writer through the run builder: the layout moves and scales each
 // glyph, flips y into object space, and the draw's matrix flips it back to pixels (a mirrored
 // matrix for the vertex stage). Coverage matches the reference of the outline placed the same way.
@@ -62,7 +35,7 @@ TEST(GlyphRenderGL, RunGlyphsMatchTheReference)
     {
         SCOPED_TRACE(fixture.name);
         VorlTestShape shape = BuildVorlTestShape(fixture.curves, fixture.width, fixture.height, 3, 4, fixture.evenOdd ? 0x10 : 0);
-        LoadedVorlFont font(MakeFixtureFont(fixture, shape));
+        LoadedVorlFont font(MakeFixtureFont(fixture, shape).Build());
         ASSERT_TRUE(font.valid);
         TextLayoutState state;
         ResetTextLayoutState(&state);

@@ -1,0 +1,102 @@
+// Glyph preparation details and the ownership of typographic structures.
+#include "AmbrelTestSupport.h"
+
+namespace oq {
+namespace {
+
+using test::FourCC;
+
+struct FontDocument
+{
+    explicit FontDocument(const char *text)
+    {
+        KettricResult result = document.ParseAndResolve(text);
+        EXPECT_EQ(FourCC(result), FourCC(0)) << "line " << document.GetErrorLine();
+        font = document.fontList.GetFirst();
+    }
+
+    AmbrelDocument document;
+    FontStructure *font = nullptr;
+};
+
+TEST(AmbrelGlyphTest, PreparationOfOutlinesAndCharacters)
+{
+    FontDocument read(R"(Font (glyph_count = 7)
+{
+	CharMap (char = 0x2113) {uint16 {3}}
+	CharMap (char = 0x1D4C0) {uint16 {4}}
+	Glyph (index = 0) {}
+	Glyph (index = 1) {Component {uint32 {2}} Rect {float[2] {{0, 0}, {1, 1}}}}
+	Glyph (index = 2) {Component {uint32 {1}} Rect {float[2] {{2, 0}, {3, 1}}}}
+	Glyph (index = 3) {Component {uint32 {2} Translation {float[2] {{1, 1}}}}}
+	Glyph (index = 4) {Component {uint32 {2} Scale {float[2] {{2, 2}}}}}
+	Glyph (index = 5) {Rect {float[2] {{0, 0}, {1, 1}}}}
+	Glyph (index = 5) {Bearing {float {0.05}} Polygon {float[2] {{0.08, 0}, {0.5, 1}, {0.5, 0}}}}
+	Glyph (index = 6) {Bearing {float {0}} Group {Translation {float[2] {{0.5, 0}}} Rect {float[2] {{0, 0}, {1, 2}}}}}
+})");
+    ASSERT_NE(read.font, nullptr);
+    GlyphStructure *const *glyphs = read.font->glyphTable;
+
+    // A cycle: each glyph collects the other's own curves once.
+    EXPECT_EQ(glyphs[1]->curves.GetElementCount(), 8);
+    EXPECT_EQ(glyphs[1]->boundingBox.max.x, 3.0f);
+    EXPECT_EQ(glyphs[2]->curves.GetElementCount(), 8);
+    // Single references: only a translation may move the one glyph.
+    EXPECT_NE(glyphs[3]->singleReference, nullptr);
+    EXPECT_EQ(glyphs[3]->boundingBox.min.y, 1.0f);
+    EXPECT_EQ(glyphs[4]->singleReference, nullptr);
+    EXPECT_EQ(glyphs[4]->boundingBox.max.x, 6.0f);
+    EXPECT_EQ(glyphs[1]->singleReference, glyphs[1]->GetFirstSubstructure('comp'));
+
+    // The later of two Glyphs with one index wins; its outline moves to its bearing.
+    EXPECT_EQ(glyphs[5], test::FindStructure<GlyphStructure>(&read.document, 'glyf', 6));
+    EXPECT_NEAR(glyphs[5]->boundingBox.min.x, 0.05f, 1e-6f);
+    EXPECT_NEAR(glyphs[5]->curves[0].p0.x, 0.05f, 1e-6f);
+    EXPECT_EQ(glyphs[5]->controlTop, 1.0f);
+    // Geometry inside Groups counts; a bearing of 0 leaves the outline.
+    EXPECT_EQ(glyphs[6]->boundingBox.min.x, 0.5f);
+    EXPECT_EQ(glyphs[6]->controlTop, 2.0f);
+
+    // The script small l takes the letterlike one's glyph, which lists both.
+    EXPECT_EQ(read.font->characterTable[0x1D4C1], 3);
+    ASSERT_EQ(glyphs[3]->characterList.GetElementCount(), 2);
+    EXPECT_EQ(glyphs[3]->characterList[0], 0x2113u);
+    EXPECT_EQ(glyphs[3]->characterList[1], 0x1D4C1u);
+    // Two Glyphs with one index are both written.
+    std::string text = test::WriteDocumentText(&read.document);
+    EXPECT_NE(text.find("Glyph (index = 5)\t\t// <5>"), text.rfind("Glyph (index = 5)\t\t// <5>"));
+}
+
+TEST(AmbrelGlyphTest, DestroyingEitherEndRemovesTheLinks)
+{
+    const char *text = R"(Font (glyph_count = 3)
+{
+	Glyph (index = 0) {Alternate (feature = 'salt') {uint32 {1, 2}} Anchor {}}
+	Glyph (index = 1) {}
+	Glyph (index = 2) {}
+}
+Font {})";
+    {
+        FontDocument read(text);
+        GlyphStructure *target = read.font->glyphTable[1];
+        AlternateStructure *alternate = read.font->glyphTable[0]->alternates.GetFirst();
+        EXPECT_EQ(alternate->GetGraphElement()->GetOutgoingEdgeList().GetListElementCount(), 2);
+        // A Glyph that others refer to goes first.
+        read.font->glyphTable[1] = nullptr;
+        delete target;
+        EXPECT_EQ(alternate->GetGraphElement()->GetOutgoingEdgeList().GetListElementCount(), 1);
+        // Then the referring structure: the other Glyph keeps no incoming link, the list no member.
+        GlyphStructure *owner = read.font->glyphTable[0];
+        delete alternate;
+        EXPECT_TRUE(owner->alternates.IsEmpty());
+        EXPECT_TRUE(read.font->glyphTable[2]->GetGraphElement()->GetIncomingEdgeList().IsEmpty());
+        EXPECT_EQ(owner->markAnchors.GetFirst()->GetPosition().x, 0.0f);
+        // A Font leaves the document's font list.
+        ASSERT_EQ(read.document.fontList.GetListElementCount(), 2);
+        delete read.document.fontList.GetFirst();
+        EXPECT_EQ(read.document.fontList.GetListElementCount(), 1);
+    }
+}
+
+}  // namespace
+}  // namespace oq

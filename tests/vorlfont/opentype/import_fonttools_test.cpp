@@ -1,0 +1,68 @@
+// Imports of Debian's fonts against fontTools' reading of the same files (dump_font.py).
+#include "ImportDump.h"
+
+#include "ambrel/AmbrelDocument.h"
+#include "vorlfont/opentype/OpenTypeImporter.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace oq {
+namespace {
+
+const char *const kFonts[] = {
+    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuMathTeXGyre.ttf",
+    "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf",
+    "/usr/share/texmf/fonts/opentype/public/lm/lmroman10-regular.otf",
+    "/usr/share/texmf/fonts/opentype/public/lm-math/latinmodern-math.otf",
+    "/usr/share/texmf/fonts/opentype/public/tex-gyre-math/texgyretermes-math.otf",
+    "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc",
+    "/usr/share/fonts/truetype/arphic/uming.ttc",
+    "/usr/share/wine/fonts/symbol.ttf",
+    "/usr/share/wine/fonts/marlett.ttf",
+    "/usr/share/fonts/opentype/urw-base35/StandardSymbolsPS.otf",
+};
+
+// The first line where the two dumps differ, with its number.
+std::string FirstDifference(const std::string &expected, const std::string &actual)
+{
+    std::istringstream a(expected), b(actual);
+    std::string x, y;
+    for (int line = 1;; ++line)
+    {
+        bool moreA = bool(std::getline(a, x)), moreB = bool(std::getline(b, y));
+        if (!moreA && !moreB) return "";
+        if (x != y || moreA != moreB)
+        {
+            return "line " + std::to_string(line) + "\n  fontTools: " + x.substr(0, 300) + "\n  import:    " +
+                   y.substr(0, 300);
+        }
+    }
+}
+
+class FontToolsImport : public testing::TestWithParam<const char *>
+{
+};
+
+TEST_P(FontToolsImport, MatchesFontTools)
+{
+    const std::string path = GetParam();
+    std::vector<unsigned char> bytes = test::ReadFileBytes(path);
+    ASSERT_FALSE(bytes.empty()) << "missing test font " << path << " (make deps)";
+
+    AmbrelDocument document;
+    ASSERT_EQ(ImportOpenTypeFont(bytes.data(), bytes.size(), &document), 0u);
+    std::string expected =
+        test::RunCommand("/usr/bin/python3 " OQ_SOURCE_DIR "/tests/vorlfont/opentype/dump_font.py '" + path + "'");
+    ASSERT_FALSE(expected.empty());
+    std::string actual = test::DumpImportedFonts(&document);
+    EXPECT_EQ(FirstDifference(expected, actual), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(DebianFonts, FontToolsImport, testing::ValuesIn(kFonts));
+
+}  // namespace
+}  // namespace oq
