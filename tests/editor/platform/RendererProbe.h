@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Matrix4D.h"
 #include "editor/platform/Heap.h"
 #include "editor/platform/RecordingDevice.h"
 #include "editor/platform/Renderer.h"
@@ -31,6 +32,13 @@ inline bool WriteBytes(const std::string &path, const void *data, size_t size)
 inline bool WriteText(const std::string &path, const std::string &text)
 {
     return WriteBytes(path, text.data(), text.size());
+}
+
+inline Matrix4D Identity()
+{
+    Matrix4D matrix;
+    matrix.SetIdentity();
+    return matrix;
 }
 
 // A renderer on a recording device over a temporary Data folder (started by the test).

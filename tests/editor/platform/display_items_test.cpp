@@ -16,12 +16,7 @@ namespace {
 
 using test::RecordingRenderer;
 
-Matrix4D Identity()
-{
-    Matrix4D matrix;
-    matrix.SetIdentity();
-    return matrix;
-}
+using test::Identity;
 
 std::vector<QuadraticBezier2D> Rectangle(float x0, float y0, float x1, float y1)
 {
