@@ -2,10 +2,14 @@
 #include "ImportDump.h"
 
 #include "ambrel/AmbrelDocument.h"
+#include "ambrel/FontStructure.h"
+#include "vorlfont/opentype/CharacterMap.h"
 #include "vorlfont/opentype/OpenTypeImporter.h"
+#include "vorlfont/opentype/SfntFile.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 
 namespace oq {
@@ -60,6 +64,40 @@ TEST_P(FontToolsImport, MatchesFontTools)
     ASSERT_FALSE(expected.empty());
     std::string actual = test::DumpImportedFonts(&document);
     EXPECT_EQ(FirstDifference(expected, actual), "");
+}
+
+// URW's Standard Symbols (family class 0x0C03) keeps every glyph its subtable reaches.
+TEST(SymbolClassImport, EveryMappedGlyphStaysReachable)
+{
+    const char *path = "/usr/share/fonts/opentype/urw-base35/StandardSymbolsPS.otf";
+    std::vector<unsigned char> bytes = test::ReadFileBytes(path);
+    ASSERT_FALSE(bytes.empty()) << "missing test font " << path << " (make deps)";
+    FontBytes file{bytes.data(), bytes.size()};
+    FontBytes cmap;
+    ASSERT_EQ(FindSfntTable(file, 0, 'cmap', &cmap), 0u);
+    std::vector<uint32_t> raw(kCodePointCount);
+    ASSERT_EQ(FillCharacterTable(FindCmapSubtable(cmap, 3, 1), 0xFFFF, raw.data()), 0u);
+    std::set<uint32_t> before, after;
+    int lowOnly = 0;
+    for (uint32_t c = 0; c < kCodePointCount; ++c)
+    {
+        if (raw[c]) before.insert(raw[c]);
+        lowOnly += c >= 0x80 && c < 0x100 && raw[c] != 0;
+    }
+    EXPECT_GT(lowOnly, 90);
+
+    AmbrelDocument document;
+    ASSERT_EQ(ImportOpenTypeFont(bytes.data(), bytes.size(), &document), 0u);
+    const FontStructure *font = document.fontList.GetFirst();
+    ASSERT_NE(font, nullptr);
+    ASSERT_EQ(font->familyClass, 0x0C03u);
+    for (uint32_t c = 0; c < kCodePointCount; ++c)
+        if (font->characterTable[c] > 0) after.insert(uint32_t(font->characterTable[c]));
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(font->characterTable[0xE5], 0);
+    EXPECT_NE(font->characterTable[0x2211], 0);
+    EXPECT_NE(font->characterTable[0xF0E5], 0);
+    EXPECT_NE(font->characterTable[0x3B1], 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(DebianFonts, FontToolsImport, testing::ValuesIn(kFonts));
