@@ -1,6 +1,7 @@
 // The vorlicon program: runs of the built binary in a temporary folder, their messages, exit codes
 // and the files they write.
 #include "support/TempDirectory.h"
+#include "vorlicon/VorlIconTool.h"
 #include "vorl/geometry/VorlGraphicsValidator.h"
 #include "vorl/text/VorlFileHeader.h"
 
@@ -24,10 +25,11 @@ struct RunOutcome
     std::string output;
 };
 
-// Runs vorlicon with the arguments (already quoted as needed) inside the folder.
-RunOutcome RunTool(const test::TempDirectory &folder, const std::string &arguments)
+// Runs vorlicon with the arguments (already quoted as needed) inside the folder, after the shell
+// commands of the prefix.
+RunOutcome RunTool(const test::TempDirectory &folder, const std::string &arguments, const std::string &prefix = "")
 {
-    std::string command = "cd '" + folder.Path() + "' && '" VORLICON_PATH "' " + arguments + " 2>&1";
+    std::string command = "cd '" + folder.Path() + "' && " + prefix + "'" VORLICON_PATH "' " + arguments + " 2>&1";
     RunOutcome outcome{-1, {}};
     FILE *pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return outcome;
@@ -144,6 +146,33 @@ TEST(VorlIconToolTest, FailuresPrintOneErrorAndExitWithOne)
         EXPECT_FALSE(Exists(folder.File("out.alb")));  // a failed compile leaves no file
         EXPECT_TRUE(Exists("/dev/full"));               // and never deletes what is no regular file
     }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+TEST(VorlIconToolTest, OutOfMemoryIsReported)
+{
+    EXPECT_STREQ(GetGraphicsCompileMessage('MEMY'), "Error: Out of memory.");
+    EXPECT_EQ(GetGraphicsCompileMessage(0), nullptr);
+    // The address-space limit leaves room for the program but not for its 192 MB of textures;
+    // sanitizer builds reserve far more address space than any limit that would show this.
+    if (kSanitized) return;
+    test::TempDirectory folder;
+    WriteTextFile(folder.File("in.ambrel"), kGradient);
+    RunOutcome outcome = RunTool(folder, "in.ambrel -o out.alb", "ulimit -v 160000 && ");
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.output, "Error: Out of memory.\n");
+    EXPECT_FALSE(Exists(folder.File("out.alb")));
 }
 
 }  // namespace
