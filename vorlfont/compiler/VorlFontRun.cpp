@@ -31,8 +31,8 @@ bool IsFontFileName(const char *name)
     return (a == 't' && b == 't' && (c == 'f' || c == 'c')) || (a == 'o' && b == 't' && (c == 'f' || c == 'c'));
 }
 
-// The font-file importer is not part of this program yet: every font file is refused.
-uint32_t ImportOpenTypeFont(const char *, uint32_t, AmbrelDocument *)
+// The font-file route: until the importer is joined to the program, every font file is refused.
+uint32_t ImportFontFile(const char *, uint32_t, AmbrelDocument *)
 {
     return 'INVL';
 }
@@ -192,7 +192,7 @@ int32_t RunVorlFont(int32_t argumentCount, const char *const *arguments, const c
     }
     if (IsFontFileName(options.inputName))
     {
-        result = ImportOpenTypeFont(text, size, &document);
+        result = ImportFontFile(text, size, &document);
         if (result != 0) *message = FailureMessage(result);
     }
     else
