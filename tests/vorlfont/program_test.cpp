@@ -99,11 +99,18 @@ protected:
         EXPECT_EQ(outcome.output, message.empty() ? "" : message + "\n");
     }
 
+    // Every Vorl file a successful run writes passes the three checks.
     void ExpectSuccess(const std::vector<std::string> &arguments)
     {
         Outcome outcome = RunProgram(folder, arguments);
         EXPECT_EQ(outcome.exitCode, 0);
         EXPECT_EQ(outcome.output, "");
+        for (size_t i = 0; i + 1 < arguments.size(); ++i)
+        {
+            if (arguments[i] != "-o") continue;
+            std::string bytes = ReadWholeFile(folder.File(arguments[i + 1].c_str()));
+            test::ExpectReadableFontFile(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+        }
     }
 
     test::TempDirectory folder;
