@@ -97,8 +97,10 @@ uint32_t BuildCanvasVorlFile(AmbrelDocument *document, OutputSink *sink, const V
     VorlGraphicsContent content;
     content.shapeCount = n;
     content.shapes = shapes;
-    uint32_t curveOffset = uint32_t(192 + RoundUp64(uint64_t(n) * sizeof(VorlShapeRecord)));
-    return WriteVorlFile(sink, start, &header, content, curveOffset, &textures.curve, &textures.band, compress);
+    uint64_t curveOffset = 192 + RoundUp64(uint64_t(n) * sizeof(VorlShapeRecord));
+    if (curveOffset > UINT32_MAX / 2) return kResultSizeExceeded;
+    return WriteVorlFile(sink, start, &header, content, uint32_t(curveOffset), &textures.curve, &textures.band,
+                         compress);
 }
 
 }  // namespace oq
