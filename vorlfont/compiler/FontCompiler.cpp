@@ -2,6 +2,7 @@
 
 #include "ambrel/AmbrelDocument.h"
 #include "ambrel/FontStructure.h"
+#include "vorlfont/compiler/GlyphTextureBuild.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
 #include "vorlfont/compiler/VorlFontWriter.h"
 
@@ -88,16 +89,55 @@ void FontCompiler::FillContext(FontCompileContext *context) const
 uint32_t FontCompiler::SelectGlyphs()
 {
     selectedCount = 1;
+    selection.SetElementCount(1);
+    selection[0] = 0;
+    const auto *first = static_cast<FontCompileContext *>(contexts.GetFirstListElement());
+    newNumbers.SetElementCount(int32_t(first->glyphFont->glyphCount));
+    for (int32_t &n : newNumbers) n = 0;
     for (auto *c = static_cast<FontCompileContext *>(contexts.GetFirstListElement()); c != nullptr;
          c = static_cast<FontCompileContext *>(c->GetNextListElement()))
         SetEmptyCharacterMap(c);
     return 0;
 }
 
-// Until the texture builders are built, glyphs keep zero records and the textures one zero row.
+namespace {
+
+// The texel buffer view of a compile texture; the cursor goes back with TakeCursor.
+TexelBuffer ViewTexture(CompileTexture &texture)
+{
+    return {texture.texels.GetData(), texture.format, texture.width, texture.rowLimit, texture.column, texture.row};
+}
+
+void TakeCursor(CompileTexture &texture, const TexelBuffer &view)
+{
+    texture.column = view.cursorX;
+    texture.row = view.cursorY;
+}
+
+}  // namespace
+
 uint32_t FontCompiler::BuildGlyphs()
 {
-    return 0;
+    const auto *first = static_cast<FontCompileContext *>(contexts.GetFirstListElement());
+    TexelBuffer curve = ViewTexture(glyphData.curveTexture);
+    TexelBuffer band = ViewTexture(glyphData.bandTexture);
+    Array<uint32_t> contourList;
+    GlyphTextureInput input = {first->glyphFont,       selectedCount,
+                               selection.GetElements(), newNumbers.GetElements(),
+                               uint32_t(newNumbers.GetElementCount()), flags,
+                               &document->compileSettings};
+    GlyphTextureOutput output = {glyphData.GetGlyphRecords(), glyphData.GetOutlineGlyphRecords(), &curve, &band,
+                                 &contourList};
+    uint32_t result = BuildGlyphCurvesAndBands(input, output);
+    TakeCursor(glyphData.curveTexture, curve);
+    TakeCursor(glyphData.bandTexture, band);
+    if (result != 0) return result;
+
+    int32_t runs = contourList.GetElementCount();
+    result = glyphData.AllocateList(kContourListSection, uint32_t(runs));
+    if (result == 0 && runs != 0)
+        std::memcpy(glyphData.lists[kContourListSection].GetData(), contourList.GetElements(), size_t(runs) * 4);
+    return result;
 }
 
 // Until the list builders are built, every list is empty.
@@ -106,9 +146,33 @@ uint32_t FontCompiler::BuildLists()
     return 0;
 }
 
-// Until the rectangle builder is built, the decorations point at the zeroed first band texels.
+// The underline and strikethrough rectangles of every font record; a failure is not reported
+// (the item then names the band location it had, inside the band texture).
 void FontCompiler::AddDecorations()
 {
+    TexelBuffer curve = ViewTexture(glyphData.curveTexture);
+    TexelBuffer band = ViewTexture(glyphData.bandTexture);
+    for (auto *c = static_cast<FontCompileContext *>(contexts.GetFirstListElement()); c != nullptr;
+         c = static_cast<FontCompileContext *>(c->GetNextListElement()))
+    {
+        const FontStructure *font = c->font;
+        if (flags & kCompileUnderline)
+        {
+            FontDataDecorationItem &item = c->values.underline;
+            if (!AddDecorationGeometry(font->underlinePosition, font->underlinePosition + font->underlineSize, &curve,
+                                       &band, &item.bandColumn, &item.bandRow))
+                continue;
+        }
+        if (flags & kCompileStrikethrough)
+        {
+            FontDataDecorationItem &item = c->values.strikethrough;
+            static_cast<void>(AddDecorationGeometry(font->strikethroughPosition,
+                                                    font->strikethroughPosition + font->strikethroughSize, &curve,
+                                                    &band, &item.bandColumn, &item.bandRow));
+        }
+    }
+    TakeCursor(glyphData.curveTexture, curve);
+    TakeCursor(glyphData.bandTexture, band);
 }
 
 uint32_t FontCompiler::CompileAndWrite(OutputSink *sink, const VorlHeaderStart *start, int32_t fontIndex)

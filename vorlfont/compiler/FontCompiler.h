@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Array.h"
 #include "base/List.h"
 #include "vorl/text/OutputSink.h"
 #include "vorl/text/VorlFileWriter.h"
@@ -55,6 +56,10 @@ private:
     // Working data of one compile.
     List contexts;
     uint32_t selectedCount = 0;
+    // The selected glyph indexes in new-number order, and the new number of every glyph of the
+    // glyph-source Font (0 for a glyph not selected).
+    Array<uint32_t> selection;
+    Array<int32_t> newNumbers;
     FontGlyphData glyphData;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ambrel/GlyphStructure.h"
 #include "base/Array.h"
 #include "base/Bezier.h"
 #include "vorl/geometry/TexelBuffer.h"
@@ -37,9 +38,8 @@ struct BandPacking
     int32_t offset;
 };
 
-// Limits of the formats: uint16 curve counts and indexes, lists within one 4096-texel row, header
-// offsets of 16 bits.
-constexpr int32_t kMaxGlyphCurves = 65535;
+// Limits of the formats (with kMaxGlyphCurves, the uint16 curve count): lists within one
+// 4096-texel row, header offsets of 16 bits.
 constexpr int32_t kMaxBandListLength = 4096;
 constexpr int32_t kMaxBandHeaderOffset = 65535;
 
