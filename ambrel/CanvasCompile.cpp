@@ -75,13 +75,19 @@ uint32_t BuildLayerFillShape(AmbrelDocument *document, const CompileUnits &units
 uint32_t BuildCanvasVorlFile(AmbrelDocument *document, OutputSink *sink, const VorlHeaderStart *start, bool compress,
                              ShapeScratch *scratch, GraphicsCompileReport *report)
 {
+    return CompileCanvasFile(document, sink, start, compress, scratch, report, CompileTextureRows());
+}
+
+uint32_t CompileCanvasFile(AmbrelDocument *document, OutputSink *sink, const VorlHeaderStart *start, bool compress,
+                           ShapeScratch *scratch, GraphicsCompileReport *report, const CompileTextureRows &rows)
+{
     CompileUnits units;
     units.Prepare(document, report);
     int32_t n = units.GetUnitCount();
 
     CompileTextures textures;
     ZeroedBlock shapeBlock;
-    uint32_t result = textures.Allocate(kTexelFormatHalf4);
+    uint32_t result = textures.Allocate(kTexelFormatHalf4, rows);
     if (result != 0) return result;
     if (!shapeBlock.Allocate(uint64_t(n) * sizeof(VorlShapeRecord))) return kResultOutOfMemory;
     auto *shapes = shapeBlock.Get<VorlShapeRecord>();

@@ -110,13 +110,13 @@ void AppendCanvasCurves(const AmbrelDocument *document, const CompileGeometry &g
     }
 }
 
-uint32_t CompileTextures::Allocate(uint32_t curveFormat)
+uint32_t CompileTextures::Allocate(uint32_t curveFormat, const CompileTextureRows &rows)
 {
-    uint64_t curveBytes = uint64_t(kWidth) * kCurveRows * GetVorlTexelSize(curveFormat);
-    uint64_t bandBytes = uint64_t(kWidth) * kBandRows * GetVorlTexelSize(kTexelFormatUint16x2);
+    uint64_t curveBytes = uint64_t(kWidth) * uint64_t(rows.curveRows) * GetVorlTexelSize(curveFormat);
+    uint64_t bandBytes = uint64_t(kWidth) * uint64_t(rows.bandRows) * GetVorlTexelSize(kTexelFormatUint16x2);
     if (!curveBlock.Allocate(curveBytes) || !bandBlock.Allocate(bandBytes)) return kResultOutOfMemory;
-    curve = {curveBlock.GetData(), curveFormat, kWidth, kCurveRows, 0, 0};
-    band = {bandBlock.GetData(), kTexelFormatUint16x2, kWidth, kBandRows, 0, 0};
+    curve = {curveBlock.GetData(), curveFormat, kWidth, rows.curveRows, 0, 0};
+    band = {bandBlock.GetData(), kTexelFormatUint16x2, kWidth, rows.bandRows, 0, 0};
     return 0;
 }
 

@@ -53,6 +53,13 @@ private:
 void AppendCanvasCurves(const AmbrelDocument *document, const CompileGeometry &geometry,
                         Array<QuadraticBezier2D> *curves);
 
+// Rows of the two texture buffers: the file format's, or fewer for tests of full textures.
+struct CompileTextureRows
+{
+    int32_t curveRows = 2048;
+    int32_t bandRows = 8192;
+};
+
 // The two texture buffers of a compile at their full size, zeroed, cursors at (0, 0).
 struct CompileTextures
 {
@@ -62,11 +69,18 @@ struct CompileTextures
     TexelBuffer band{};
 
     static constexpr int32_t kWidth = 4096;
-    static constexpr int32_t kCurveRows = 2048;
-    static constexpr int32_t kBandRows = 8192;
 
     // 0 or 'MEMY'.
-    [[nodiscard]] uint32_t Allocate(uint32_t curveFormat);
+    [[nodiscard]] uint32_t Allocate(uint32_t curveFormat, const CompileTextureRows &rows);
 };
+
+// The compiles of GraphicsCompile.h with the given texture rows.
+[[nodiscard]] uint32_t CompileCanvasFile(AmbrelDocument *document, OutputSink *sink, const VorlHeaderStart *start,
+                                         bool compress, ShapeScratch *scratch, GraphicsCompileReport *report,
+                                         const CompileTextureRows &rows);
+[[nodiscard]] uint32_t CompileIconFile(AmbrelDocument *document, OutputSink *sink, const VorlHeaderStart *start,
+                                       bool floatTexels, bool compress, ShapeScratch *fillScratch,
+                                       StrokeScratch *strokeScratch, GraphicsCompileReport *report,
+                                       const CompileTextureRows &rows);
 
 }  // namespace oq

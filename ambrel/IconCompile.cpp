@@ -33,7 +33,8 @@ template <typename Visit> void ForEachStrokeContour(const CompileGeometry &geome
     }
 }
 
-UnitCounts CountLayerItems(const CompileUnits &units, int32_t unit, StrokeScratch *scratch)
+UnitCounts CountLayerItems(const CompileUnits &units, int32_t unit, const CompileTextureRows &rows,
+                           StrokeScratch *scratch)
 {
     UnitCounts counts;
     int32_t first = units.GetFirst(unit);
@@ -47,8 +48,8 @@ UnitCounts CountLayerItems(const CompileUnits &units, int32_t unit, StrokeScratc
             int32_t cursor[2] = {0, 0};
             int32_t v = 0;
             int32_t t = 0;
-            CountStrokeGeometry(geometry.stroke, flags, count, curves, CompileTextures::kWidth,
-                                CompileTextures::kCurveRows, cursor, &v, &t, scratch);
+            CountStrokeGeometry(geometry.stroke, flags, count, curves, CompileTextures::kWidth, rows.curveRows,
+                                cursor, &v, &t, scratch);
             counts.vertices += v;
             counts.triangles += t;
         });
@@ -160,6 +161,14 @@ uint32_t BuildIconVorlFile(AmbrelDocument *document, OutputSink *sink, const Vor
                            bool compress, ShapeScratch *fillScratch, StrokeScratch *strokeScratch,
                            GraphicsCompileReport *report)
 {
+    return CompileIconFile(document, sink, start, floatTexels, compress, fillScratch, strokeScratch, report,
+                           CompileTextureRows());
+}
+
+uint32_t CompileIconFile(AmbrelDocument *document, OutputSink *sink, const VorlHeaderStart *start, bool floatTexels,
+                         bool compress, ShapeScratch *fillScratch, StrokeScratch *strokeScratch,
+                         GraphicsCompileReport *report, const CompileTextureRows &rows)
+{
     CompileUnits units;
     units.Prepare(document, report);
     int32_t n = units.GetUnitCount();
@@ -168,7 +177,7 @@ uint32_t BuildIconVorlFile(AmbrelDocument *document, OutputSink *sink, const Vor
     UnitCounts total;
     for (int32_t unit = 0; unit < n; ++unit)
     {
-        UnitCounts c = CountLayerItems(units, unit, strokeScratch);
+        UnitCounts c = CountLayerItems(units, unit, rows, strokeScratch);
         counts.AddElement(c);
         total.filled += c.filled;
         total.stroked += c.stroked;
@@ -180,7 +189,7 @@ uint32_t BuildIconVorlFile(AmbrelDocument *document, OutputSink *sink, const Vor
     int64_t items = total.filled + total.stroked;
 
     CompileTextures textures;
-    uint32_t result = textures.Allocate(floatTexels ? kTexelFormatFloat4 : kTexelFormatHalf4);
+    uint32_t result = textures.Allocate(floatTexels ? kTexelFormatFloat4 : kTexelFormatHalf4, rows);
     if (result != 0) return result;
     ZeroedBlock shapeBlock, iconBlock, itemBlock, meshBlock, vertexBlock, triangleBlock, fileVertexBlock;
     if (!shapeBlock.Allocate(uint64_t(total.filled) * sizeof(VorlShapeRecord)) ||

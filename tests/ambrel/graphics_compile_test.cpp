@@ -1,6 +1,7 @@
 // Canvas and icon compiles into Vorl graphics files: the file layout of every case, the records of
 // the edge cases, the mesh vertex limit, repeated compiles, and sinks that refuse.
 #include "GraphicsCompileSupport.h"
+#include "ambrel/CompileGeometry.h"
 #include "support/GeometryCapture.h"
 #include "support/TempDirectory.h"
 #include "vorl/geometry/IconGeometry.h"
@@ -385,6 +386,63 @@ TEST(GraphicsCompileTest, TwoCompilesGiveIdenticalFilesAndLeaveTheDocumentAlone)
         AmbrelDocument fresh;
         ASSERT_EQ(fresh.ParseAndResolve(text.c_str()), 0u);
         test::ExpectSameResolvedState(&document, &fresh);
+    }
+}
+
+// Points around a circle (a polygon) or along a zigzag (a polyline), as a float[2] list.
+std::string PointList(int32_t count, bool circle)
+{
+    std::string text = "float[2] {";
+    for (int32_t i = 0; i < count; ++i)
+    {
+        double x = circle ? 8.0 + 6.0 * std::cos(i * 2.0 * M_PI / count) : i * 0.01;
+        double y = circle ? 8.0 + 6.0 * std::sin(i * 2.0 * M_PI / count) : (i & 1) * 0.5;
+        text += std::string(i ? ", " : "") + "{" + std::to_string(x) + ", " + std::to_string(y) + "}";
+    }
+    return text + "}";
+}
+
+// Textures whose rows run out: the compile reports 'SIZE' and writes nothing.
+TEST(GraphicsCompileTest, FullTexturesGiveSize)
+{
+    const std::string polygon = "Polygon {Fill {} " + PointList(5000, true) + "}\n";
+    const std::string polyline = "Line {Stroke {float {0.05}} " + PointList(1000, false) + "}\n";
+    struct Case
+    {
+        const char *name;
+        const std::string &text;
+        CompileKind kind;
+        CompileTextureRows rows;
+        uint32_t result;
+    };
+    const Case cases[] = {
+        {"canvas fill, curve rows", polygon, CompileKind::kCanvas, {1, 8192}, 'SIZE'},
+        {"canvas fill, band rows", polygon, CompileKind::kCanvas, {2048, 1}, 'SIZE'},
+        {"canvas fill fits", polygon, CompileKind::kCanvas, {3, 8}, 0},
+        {"icon fill, curve rows", polygon, CompileKind::kIcon, {1, 8192}, 'SIZE'},
+        {"icon fill, band rows", polygon, CompileKind::kIcon, {2048, 1}, 'SIZE'},
+        {"icon stroke, curve rows", polyline, CompileKind::kIcon, {1, 1}, 'SIZE'},
+        {"icon stroke fits", polyline, CompileKind::kIcon, {4, 1}, 0},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        AmbrelDocument document;
+        ASSERT_EQ(document.ParseAndResolve(c.text.c_str()), 0u);
+        std::string bytes;
+        OutputSink sink(test::AppendBytes, &bytes);
+        uint32_t result = (c.kind == CompileKind::kCanvas)
+                              ? CompileCanvasFile(&document, &sink, nullptr, false, nullptr, nullptr, c.rows)
+                              : CompileIconFile(&document, &sink, nullptr, false, false, nullptr, nullptr, nullptr, c.rows);
+        EXPECT_EQ(test::FourCC(result), test::FourCC(c.result));
+        if (c.result != 0)
+        {
+            EXPECT_TRUE(bytes.empty());
+            continue;
+        }
+        std::vector<uint32_t> image((bytes.size() + 3) / 4);
+        std::memcpy(image.data(), bytes.data(), bytes.size());
+        EXPECT_TRUE(ValidateVorlGraphicsFile(image.data(), bytes.size()));
     }
 }
 
