@@ -29,7 +29,7 @@ FontBytes FindCmapSubtable(const FontBytes &cmap, uint16_t platform, uint16_t en
 
 namespace {
 
-uint32_t FillFormat4(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table)
+uint32_t FillFormat4(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table, CodeRange *range)
 {
     uint16_t segCountX2 = 0;
     if (!subtable.ReadUInt16(6, &segCountX2)) return kResultCorrupt;
@@ -49,6 +49,7 @@ uint32_t FillFormat4(const FontBytes &subtable, uint32_t glyphCount, uint32_t *t
         if (end < start) continue;
         writes += end - start + 1;
         if (writes > kMaxSubtableWrites) return kResultCorrupt;
+        range->Add(start, end);
         for (uint32_t c = start; c <= end; ++c)
         {
             uint32_t glyph;
@@ -71,11 +72,12 @@ uint32_t FillFormat4(const FontBytes &subtable, uint32_t glyphCount, uint32_t *t
     return 0;
 }
 
-uint32_t FillFormat6(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table)
+uint32_t FillFormat6(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table, CodeRange *range)
 {
     uint16_t first = 0, count = 0;
     if (!subtable.ReadUInt16(6, &first) || !subtable.ReadUInt16(8, &count)) return kResultCorrupt;
     if (!subtable.Contains(10, uint64_t(count) * 2)) return kResultCorrupt;
+    if (count != 0) range->Add(first, first + count - 1u);
     for (uint32_t i = 0; i < count; ++i)
     {
         uint32_t glyph = subtable.GetUInt16(10 + uint64_t(i) * 2);
@@ -86,7 +88,7 @@ uint32_t FillFormat6(const FontBytes &subtable, uint32_t glyphCount, uint32_t *t
     return 0;
 }
 
-uint32_t FillFormat12(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table)
+uint32_t FillFormat12(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table, CodeRange *range)
 {
     uint32_t groupCount = 0;
     if (!subtable.ReadUInt32(12, &groupCount)) return kResultCorrupt;
@@ -101,6 +103,7 @@ uint32_t FillFormat12(const FontBytes &subtable, uint32_t glyphCount, uint32_t *
         writes += end - start + 1;
         if (writes > kMaxSubtableWrites) return kResultCorrupt;
         if (glyph + (end - start) >= glyphCount) return kResultCorrupt;
+        range->Add(uint32_t(start), uint32_t(end));
         for (uint64_t c = start; c <= end; ++c) table[c] = uint32_t(glyph + (c - start));
     }
     return 0;
@@ -114,15 +117,17 @@ void CopySymbol(uint32_t *table, uint32_t b, uint32_t u)
 
 }  // namespace
 
-uint32_t FillCharacterTable(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table)
+uint32_t FillCharacterTable(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table, CodeRange *range)
 {
+    CodeRange unused;
+    if (range == nullptr) range = &unused;
     uint16_t format = 0;
     if (!subtable.ReadUInt16(0, &format)) return kResultCorrupt;
     switch (format)
     {
-        case 4: return FillFormat4(subtable, glyphCount, table);
-        case 6: return FillFormat6(subtable, glyphCount, table);
-        case 12: return FillFormat12(subtable, glyphCount, table);
+        case 4: return FillFormat4(subtable, glyphCount, table, range);
+        case 6: return FillFormat6(subtable, glyphCount, table, range);
+        case 12: return FillFormat12(subtable, glyphCount, table, range);
         default: return 'CMAP';
     }
 }
@@ -173,10 +178,10 @@ void RemapSymbolCharacters(uint32_t *table, uint32_t familyClass, const char *fa
     for (uint32_t b = 0; b <= 0xFF; ++b) CopySymbol(table, b, b);
 }
 
-void BuildCharacterRuns(const uint32_t *table, Array<CharacterRun> *runs)
+void BuildCharacterRuns(const uint32_t *table, Array<CharacterRun> *runs, uint32_t low, uint32_t high)
 {
-    uint32_t c = 0;
-    while (c < kCodePointCount)
+    uint32_t c = low;
+    while (c <= high && c < kCodePointCount)
     {
         if (table[c] == 0)
         {
@@ -185,7 +190,7 @@ void BuildCharacterRuns(const uint32_t *table, Array<CharacterRun> *runs)
         }
         uint32_t first = c;
         bool ascending = true;
-        while (c + 1 < kCodePointCount && table[c + 1] != 0)
+        while (c < high && table[c + 1] != 0)
         {
             if (table[c + 1] != table[c] + 1) ascending = false;
             ++c;
@@ -234,9 +239,14 @@ uint32_t ReadCharacterRuns(const FontBytes &file, uint64_t offsetTable, uint32_t
     if (!subtable.IsPresent()) return 'CMAP';
 
     std::memset(table, 0, kCodePointCount * sizeof(uint32_t));
-    if (uint32_t result = FillCharacterTable(subtable, glyphCount, table)) return result;
-    if (symbol || (familyClass >> 8 & 0xFF) == 12) RemapSymbolCharacters(table, familyClass, familyName);
-    BuildCharacterRuns(table, runs);
+    CodeRange range;
+    if (uint32_t result = FillCharacterTable(subtable, glyphCount, table, &range)) return result;
+    if (symbol || (familyClass >> 8 & 0xFF) == 12)
+    {
+        RemapSymbolCharacters(table, familyClass, familyName);
+        range.Add(0, 0x1FFFF);  // every code point a symbol table or row maps to
+    }
+    if (range.low <= range.high) BuildCharacterRuns(table, runs, range.low, range.high);
     return 0;
 }
 

@@ -30,14 +30,29 @@ FontBytes FindCmapSubtable(const FontBytes &cmap, uint16_t platform, uint16_t en
                                          uint32_t familyClass, const char *familyName, uint32_t *table,
                                          Array<CharacterRun> *runs);
 
+// The lowest and highest code point a subtable wrote (low > high: none).
+struct CodeRange
+{
+    uint32_t low = kCodePointCount;
+    uint32_t high = 0;
+
+    void Add(uint32_t first, uint32_t last)
+    {
+        if (first < low) low = first;
+        if (last > high) high = last;
+    }
+};
+
 // Fills the table from one subtable: 'CMAP' for another format, 'CRPT' for a glyph index not
-// below glyphCount or a subtable that does not fit.
-[[nodiscard]] uint32_t FillCharacterTable(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table);
+// below glyphCount or a subtable that does not fit. range (when given) grows by the codes read.
+[[nodiscard]] uint32_t FillCharacterTable(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table,
+                                          CodeRange *range = nullptr);
 
 // Moves a symbol font's U+F0xx characters to their proper code points.
 void RemapSymbolCharacters(uint32_t *table, uint32_t familyClass, const char *familyName);
 
-// One run per maximal range of nonzero entries.
-void BuildCharacterRuns(const uint32_t *table, Array<CharacterRun> *runs);
+// One run per maximal range of nonzero entries between low and high (entries outside are 0).
+void BuildCharacterRuns(const uint32_t *table, Array<CharacterRun> *runs, uint32_t low = 0,
+                        uint32_t high = kCodePointCount - 1);
 
 }  // namespace oq

@@ -119,6 +119,21 @@ def symbol_tables():
     return [int(v, 16) for v in re.findall(r"0x[0-9A-F]+", body)]
 
 
+def symbol_font_rows():
+    # Family name -> {byte: code point}, from the importer's own rows.
+    import os, re
+    src = open(os.path.join(os.path.dirname(__file__), "../../../vorlfont/opentype/SymbolFontEncodings.cpp")).read()
+    names = re.findall(r'\{"([^"]*)", "([^"]*)", \{\}\}', src)
+    entries = re.findall(r"\{(\d), (0x[0-9A-F]+), (0x[0-9A-F]+)\}", src)
+    rows = {}
+    for index, (first, second) in enumerate(names):
+        row = {int(b, 16): int(u, 16) for r, b, u in entries if int(r) == index}
+        for name in (first, second):
+            if name and name not in rows:
+                rows[name] = row
+    return rows
+
+
 def dump_cmap(font, family_class, family_name, out):
     table = None
     symbol = False
@@ -147,8 +162,10 @@ def dump_cmap(font, family_class, family_name, out):
             for b in range(256):
                 if not codes.get(0xF000 + b) and low[b]:
                     codes[0xF000 + b] = low[b]
-        elif family_name in ("Wingdings", "Wingdings 2", "Wingdings 3", "Webdings"):
-            raise SystemExit("symbol-font rows are not mirrored here")
+        elif family_name in symbol_font_rows():
+            for b, u in symbol_font_rows()[family_name].items():
+                if not codes.get(u) and codes.get(0xF000 + b):
+                    codes[u] = codes[0xF000 + b]
         else:
             for b in range(256):
                 if not codes.get(b) and codes.get(0xF000 + b):

@@ -1,5 +1,6 @@
 // Imports of Debian's fonts against fontTools' reading of the same files (dump_font.py).
 #include "ImportDump.h"
+#include "support/TempDirectory.h"
 
 #include "ambrel/AmbrelDocument.h"
 #include "ambrel/FontStructure.h"
@@ -26,8 +27,15 @@ const char *const kFonts[] = {
     "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc",
     "/usr/share/fonts/truetype/arphic/uming.ttc",
     "/usr/share/wine/fonts/symbol.ttf",
+    "/usr/share/wine/fonts/wingding.ttf",
+    "/usr/share/wine/fonts/webdings.ttf",
     "/usr/share/wine/fonts/marlett.ttf",
     "/usr/share/fonts/opentype/urw-base35/StandardSymbolsPS.otf",
+    // Subsets and collections rebuilt from them (make_fuzz_seeds.py).
+    OQ_SOURCE_DIR "/fuzz/corpus/opentype_import_fuzz/shared.ttc",
+    OQ_SOURCE_DIR "/fuzz/corpus/opentype_import_fuzz/independent.ttc",
+    OQ_SOURCE_DIR "/fuzz/corpus/opentype_import_fuzz/cjk.ttc",
+    OQ_SOURCE_DIR "/fuzz/corpus/opentype_import_fuzz/wingdings.ttf",
 };
 
 // The first line where the two dumps differ, with its number.
@@ -47,13 +55,9 @@ std::string FirstDifference(const std::string &expected, const std::string &actu
     }
 }
 
-class FontToolsImport : public testing::TestWithParam<const char *>
+// Imports the font and compares with fontTools' reading of it.
+void ExpectSameAsFontTools(const std::string &path)
 {
-};
-
-TEST_P(FontToolsImport, MatchesFontTools)
-{
-    const std::string path = GetParam();
     std::vector<unsigned char> bytes = test::ReadFileBytes(path);
     ASSERT_FALSE(bytes.empty()) << "missing test font " << path << " (make deps)";
 
@@ -63,7 +67,28 @@ TEST_P(FontToolsImport, MatchesFontTools)
         test::RunCommand("/usr/bin/python3 " OQ_SOURCE_DIR "/tests/vorlfont/opentype/dump_font.py '" + path + "'");
     ASSERT_FALSE(expected.empty());
     std::string actual = test::DumpImportedFonts(&document);
-    EXPECT_EQ(FirstDifference(expected, actual), "");
+    EXPECT_EQ(FirstDifference(expected, actual), "") << path;
+}
+
+class FontToolsImport : public testing::TestWithParam<const char *>
+{
+};
+
+TEST_P(FontToolsImport, MatchesFontTools)
+{
+    ExpectSameAsFontTools(GetParam());
+}
+
+// Cmap format 6, (0, 3) and (1, 0) subtables only, a version-1 'name' table and vertical metrics,
+// built by make_test_fonts.py.
+TEST(BuiltFontImport, MatchesFontTools)
+{
+    test::TempDirectory folder;
+    ASSERT_EQ(test::RunCommand("/usr/bin/python3 " OQ_SOURCE_DIR "/tests/vorlfont/opentype/make_test_fonts.py '" +
+                               folder.Path() + "' 2>/dev/null && echo built"),
+              "built\n");
+    for (const char *name : {"format6.ttf", "unicode03.ttf", "name1.ttf", "vertical.ttf"})
+        ExpectSameAsFontTools(folder.File(name));
 }
 
 // URW's Standard Symbols (family class 0x0C03) keeps every glyph its subtable reaches.
