@@ -332,5 +332,27 @@ TEST_F(VorlFontProgram, InProcessAndProgramWriteTheSameBytes)
     }
 }
 
+// Font files import and compile (outlines still empty): the written file passes the checks, also
+// for a shared collection and for the second Font of an independent one.
+TEST_F(VorlFontProgram, FontFilesCompile)
+{
+    const std::vector<std::vector<std::string>> runs = {
+        {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"},
+        {"/usr/share/texmf/fonts/opentype/public/lm/lmroman10-regular.otf"},
+        {"/usr/share/fonts/truetype/arphic/uming.ttc"},
+        {OQ_SOURCE_DIR "/fuzz/corpus/opentype_import_fuzz/independent.ttc", "-f", "1"},
+        {"/usr/share/wine/fonts/wingding.ttf"},
+    };
+    for (const std::vector<std::string> &run : runs)
+    {
+        SCOPED_TRACE(run.front());
+        ASSERT_TRUE(std::filesystem::exists(run.front())) << "missing test font (make deps)";
+        std::vector<std::string> arguments = run;
+        arguments.insert(arguments.end(), {"-o", "font.vorl", "-g", "font.ambrel"});
+        ExpectSuccess(arguments);
+        EXPECT_NE(ReadWholeFile(folder.File("font.ambrel")).find("Font (glyph_count = "), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace oq

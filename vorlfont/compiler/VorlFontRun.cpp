@@ -6,6 +6,7 @@
 #include "vorl/text/OutputSink.h"
 #include "vorlfont/compiler/FontCompiler.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
+#include "vorlfont/opentype/OpenTypeImporter.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -29,12 +30,6 @@ bool IsFontFileName(const char *name)
     char b = char(std::tolower(static_cast<unsigned char>(end[2])));
     char c = char(std::tolower(static_cast<unsigned char>(end[3])));
     return (a == 't' && b == 't' && (c == 'f' || c == 'c')) || (a == 'o' && b == 't' && (c == 'f' || c == 'c'));
-}
-
-// The font-file route: until the importer is joined to the program, every font file is refused.
-uint32_t ImportFontFile(const char *, uint32_t, AmbrelDocument *)
-{
-    return 'INVL';
 }
 
 // The message of a failed import or compile: the table's, or for 'MEMY' the out-of-memory line.
@@ -192,7 +187,7 @@ int32_t RunVorlFont(int32_t argumentCount, const char *const *arguments, const c
     }
     if (IsFontFileName(options.inputName))
     {
-        result = ImportFontFile(text, size, &document);
+        result = ImportOpenTypeFont(text, size, &document);
         if (result != 0) *message = FailureMessage(result);
     }
     else
