@@ -232,6 +232,35 @@ TEST_F(WidgetsTest, ShapeForms)
     }
 }
 
+// A window's widgets draw in sibling order, each with its own program; hidden ones are skipped.
+TEST_F(WidgetsTest, DrawOrderFollowsTheTree)
+{
+    const uint8_t grey[4] = {128, 128, 128, 255};
+    Widget root('cont', Point2D(0, 0), Vector2D(0, 0));
+    auto *shadow = new ShadowWidget(Point2D(0, 0), Vector2D(50, 50));
+    auto *quad = new QuadWidget(Point2D(0, 0), Vector2D(50, 50), grey);
+    auto *hidden = new QuadWidget(Point2D(0, 0), Vector2D(5, 5), grey);
+    auto *fill = new FillWidget(Point2D(0, 10), Vector2D(50, 1), grey);
+    auto *outline = new ShapeWidget;
+    outline->InitRect(Point2D(2, 2), Vector2D(46, 46), 1, grey);
+    for (Widget *widget : std::initializer_list<Widget *>{shadow, quad, hidden, fill, outline}) root.AppendSubnode(widget);
+    hidden->SetWidgetFlags(hidden->GetWidgetFlags() | kWidgetHidden);
+    root.UpdatePosition();
+    root.RenderTree(Identity());
+    ASSERT_EQ(r.device.draws.size(), 4U);
+    const GpuHandle programs[4] = {r.renderer.GetColorProgram(0), r.renderer.GetColorProgram(0),
+                                   r.renderer.GetFragmentShader(kShaderOptionWeight),
+                                   r.renderer.GetFragmentShader(kShaderOptionWeight | kShaderOptionStroke)};
+    const uint32_t indexCounts[4] = {66, 6, fill->item.indexCount, outline->item.indexCount};
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(r.device.draws[size_t(i)].state.program, programs[i]) << i;
+        EXPECT_EQ(r.device.draws[size_t(i)].indexCount, indexCounts[i]) << i;
+    }
+    EXPECT_EQ(r.device.draws[3].textures[0], outline->pair.curveTexture);
+    root.PurgeSubtree();
+}
+
 class TextWidgetTest : public WidgetsTest
 {
 protected:
