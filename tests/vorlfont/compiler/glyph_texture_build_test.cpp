@@ -53,8 +53,7 @@ struct Build
     {
         curve = {curveBytes.data(), kTexelFormatHalf4, 4096, curveRows, 0, 0};
         band = {bandBytes.data(), kTexelFormatUint16x2, 4096, bandRows, 0, 0};
-        std::memset(records.data(), 0, count * sizeof(VorlGlyphRecord));
-        std::memset(outline.data(), 0, count * sizeof(VorlGlyphRecord));
+        for (uint32_t n = 0; n < count; ++n) records[n] = outline[n] = VorlGlyphRecord{};
     }
 
     uint32_t Run(const FontStructure *font, const std::vector<uint32_t> &selection, uint32_t flags,
