@@ -7,6 +7,7 @@
 
 #include "gl/GLHarness.h"
 #include "support/ReferenceRasterizer.h"
+#include "support/TextDrawGeometry.h"
 #include "support/TextRunStorage.h"
 #include "support/VorlFontBuilder.h"
 #include "support/VorlPixelStage.h"
@@ -41,30 +42,14 @@ TEST(GlyphRenderGL, RunGlyphsMatchTheReference)
         ResetTextLayoutState(&state);
         state.size = kTextSize;
         state.fillPaint.color = {1, 1, 1, 1};
-        const int32_t vertexCapacity = 64, triangleCapacity = 64;
-        int32_t vertexCount = 0, triangleCount = 0;
-        TextRunStorage storage;
-        CountTextGeometry(font.Count(), font.fonts.data(), nullptr, &state, "A", 1, &vertexCount, &triangleCount, nullptr,
-                          &storage.run);
-        ASSERT_GT(vertexCount, 0);
-        ASSERT_LE(vertexCount, vertexCapacity);
-        ASSERT_LE(triangleCount, triangleCapacity);
-        std::vector<AttribStruct> vertices(vertexCapacity);
-        std::vector<VorlTriangle> triangles(triangleCapacity);
-        GeometryBuffer buffer = {vertices.data(), triangles.data(), 0, 0, 0};
-        Box2D bounds;
-        float endPen[2];
-        BuildTextGeometry(font.Count(), font.fonts.data(), nullptr, &state, "A", 1, kPen, &buffer, &bounds, endPen, nullptr,
-                          &storage.run);
-        const int32_t built = int32_t(static_cast<AttribStruct *>(buffer.vertexData) - vertices.data());
-        const int32_t builtTriangles = int32_t(static_cast<VorlTriangle *>(buffer.triangleData) - triangles.data());
-        ASSERT_GT(built, 0);
+        TextDrawGeometry geometry;
+        BuildTextDrawGeometry(font, state, "A", 1, kPen, &geometry);
+        ASSERT_FALSE(geometry.vertices.empty());
 
         VorlDrawData data;
-        const uint8_t *bytes = reinterpret_cast<const uint8_t *>(vertices.data());
-        data.vertices.assign(bytes, bytes + sizeof(AttribStruct) * size_t(built));
-        for (int32_t t = 0; t < builtTriangles; ++t)
-            data.triangles.insert(data.triangles.end(), triangles[size_t(t)].index, triangles[size_t(t)].index + 3);
+        const uint8_t *bytes = reinterpret_cast<const uint8_t *>(geometry.vertices.data());
+        data.vertices.assign(bytes, bytes + sizeof(AttribStruct) * geometry.vertices.size());
+        data.triangles = geometry.triangles;
         SetShapeTextures(&data, shape);
         SetPixelMatrix(&data, kSize, kSize, true);
         uint32_t variant = fixture.evenOdd ? uint32_t(kShaderOptionEvenOdd) : 0U;
@@ -83,7 +68,7 @@ TEST(GlyphRenderGL, RunGlyphsMatchTheReference)
         EXPECT_NEAR(r.ink, r.referenceInk, r.referenceInk * (fixture.name == "slash" ? 0.1 : 0.02));
 
         // The C++ pixel stage over the vertex's own em mapping agrees on every drawn pixel.
-        const AttribStruct &v = vertices[0];
+        const AttribStruct &v = geometry.vertices[0];
         double emFromPixel[6] = {v.jacobian[0], -v.jacobian[1], 0, v.jacobian[2], -v.jacobian[3], 0};
         // em = J (object - position) + texcoord with object = (px, 64 - py).
         emFromPixel[2] = v.texcoord[0] + v.jacobian[1] * kSize - (v.jacobian[0] * v.position[0] + v.jacobian[1] * v.position[1]);

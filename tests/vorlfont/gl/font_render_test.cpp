@@ -13,6 +13,7 @@
 #include "base/Half.h"
 #include "gl/GLHarness.h"
 #include "support/ReferenceRasterizer.h"
+#include "support/TextDrawGeometry.h"
 #include "support/TextRunStorage.h"
 #include "support/VorlTestShape.h"
 #include "vorl/geometry/GeometryBuffer.h"
@@ -97,31 +98,15 @@ void DrawGlyphZero(AmbrelDocument *document, uint32_t flags, TextEffect effect, 
     state.fillPaint.color = {1, 1, 1, 1};
     state.outlinePaint.color = {1, 1, 1, 1};
     state.effect = effect;
-    const int32_t capacity = 64;
-    int32_t vertexCount = 0, triangleCount = 0;
-    TextRunStorage storage;
-    CountTextGeometry(font.Count(), font.fonts.data(), nullptr, &state, "A", 1, &vertexCount, &triangleCount, nullptr,
-                      &storage.run);
-    ASSERT_GT(vertexCount, 0);
-    ASSERT_LE(vertexCount, capacity);
-    ASSERT_LE(triangleCount, capacity);
-    std::vector<AttribStruct> vertices(capacity);
-    std::vector<VorlTriangle> triangles(capacity);
-    GeometryBuffer buffer = {vertices.data(), triangles.data(), 0, 0, 0};
-    Box2D bounds;
-    float endPen[2];
-    BuildTextGeometry(font.Count(), font.fonts.data(), nullptr, &state, "A", 1, kPen, &buffer, &bounds, endPen, nullptr,
-                      &storage.run);
-    const int32_t built = int32_t(static_cast<AttribStruct *>(buffer.vertexData) - vertices.data());
-    int32_t builtTriangles = int32_t(static_cast<VorlTriangle *>(buffer.triangleData) - triangles.data());
-    ASSERT_GT(built, 0);
-    if (triangleLimit >= 0) builtTriangles = std::min(builtTriangles, triangleLimit);
+    TextDrawGeometry geometry;
+    BuildTextDrawGeometry(font, state, "A", 1, kPen, &geometry);
+    ASSERT_FALSE(geometry.vertices.empty());
 
     VorlDrawData data;
-    const uint8_t *vertexBytes = reinterpret_cast<const uint8_t *>(vertices.data());
-    data.vertices.assign(vertexBytes, vertexBytes + sizeof(AttribStruct) * size_t(built));
-    for (int32_t t = 0; t < builtTriangles; ++t)
-        data.triangles.insert(data.triangles.end(), triangles[size_t(t)].index, triangles[size_t(t)].index + 3);
+    const uint8_t *vertexBytes = reinterpret_cast<const uint8_t *>(geometry.vertices.data());
+    data.vertices.assign(vertexBytes, vertexBytes + sizeof(AttribStruct) * geometry.vertices.size());
+    data.triangles = geometry.triangles;
+    if (triangleLimit >= 0 && data.triangles.size() > size_t(triangleLimit) * 3) data.triangles.resize(size_t(triangleLimit) * 3);
     const auto *header = reinterpret_cast<const VorlFileHeader *>(font.image.data());
     data.curveWidth = int32_t(header->curveTexture.width);
     data.curveHeight = int32_t(header->curveTexture.height);
