@@ -1,0 +1,303 @@
+// Every glyph of the test fonts decoded by our readers against FreeType's unscaled outlines:
+// signed area, tight box and contour count.
+#include "vorlfont/opentype/CffFont.h"
+#include "vorlfont/opentype/GlyfOutline.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_BBOX_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace oq {
+namespace {
+
+double Cross(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
+
+// Signed area, box and contour count of one outline, in font units.
+struct OutlineMeasure
+{
+    double area = 0.0;
+    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+    int32_t contours = 0;
+
+    void Include(const Box2D &box)
+    {
+        minX = std::min(minX, double(box.min.x));
+        minY = std::min(minY, double(box.min.y));
+        maxX = std::max(maxX, double(box.max.x));
+        maxY = std::max(maxY, double(box.max.y));
+    }
+
+    void AddQuadratic(const QuadraticBezier2D &q)
+    {
+        area += (2.0 * (Cross(q.p0.x, q.p0.y, q.p1.x, q.p1.y) + Cross(q.p1.x, q.p1.y, q.p2.x, q.p2.y)) +
+                 Cross(q.p0.x, q.p0.y, q.p2.x, q.p2.y)) / 6.0;
+        Include(q.GetBoundingBox());
+    }
+
+    void AddCubic(const CubicBezier2D &c)
+    {
+        const Point2D p[4] = {c.p0, c.p1, c.p2, c.p3};
+        double sum = 6.0 * Cross(p[0].x, p[0].y, p[1].x, p[1].y) + 3.0 * Cross(p[0].x, p[0].y, p[2].x, p[2].y) +
+                     Cross(p[0].x, p[0].y, p[3].x, p[3].y) + 3.0 * Cross(p[1].x, p[1].y, p[2].x, p[2].y) +
+                     3.0 * Cross(p[1].x, p[1].y, p[3].x, p[3].y) + 6.0 * Cross(p[2].x, p[2].y, p[3].x, p[3].y);
+        area += sum / 20.0;
+        Include(c.GetBoundingBox());
+    }
+};
+
+// FreeType's outline of a glyph in font units; contours counted when they have minimumPoints.
+struct FreeTypeWalk
+{
+    OutlineMeasure measure;
+    FT_Vector current{};
+};
+
+// Points come shifted by 6 bits, so that implied on-curve midpoints are exact.
+Point2D ToPoint(const FT_Vector *v) { return Point2D(float(v->x) / 64.0f, float(v->y) / 64.0f); }
+
+int WalkMove(const FT_Vector *to, void *user)
+{
+    static_cast<FreeTypeWalk *>(user)->current = *to;
+    return 0;
+}
+
+int WalkLine(const FT_Vector *to, void *user)
+{
+    auto *walk = static_cast<FreeTypeWalk *>(user);
+    walk->measure.AddQuadratic(QuadraticBezier2D(ToPoint(&walk->current), ToPoint(to), ToPoint(to)));
+    walk->current = *to;
+    return 0;
+}
+
+int WalkConic(const FT_Vector *control, const FT_Vector *to, void *user)
+{
+    auto *walk = static_cast<FreeTypeWalk *>(user);
+    walk->measure.AddQuadratic(QuadraticBezier2D(ToPoint(&walk->current), ToPoint(control), ToPoint(to)));
+    walk->current = *to;
+    return 0;
+}
+
+int WalkCubic(const FT_Vector *c1, const FT_Vector *c2, const FT_Vector *to, void *user)
+{
+    auto *walk = static_cast<FreeTypeWalk *>(user);
+    walk->measure.AddCubic(CubicBezier2D(ToPoint(&walk->current), ToPoint(c1), ToPoint(c2), ToPoint(to)));
+    walk->current = *to;
+    return 0;
+}
+
+OutlineMeasure MeasureFreeType(FT_Face face, uint32_t glyph, int32_t minimumPoints)
+{
+    FreeTypeWalk walk;
+    EXPECT_EQ(FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP), 0);
+    const FT_Outline &outline = face->glyph->outline;
+
+    // Only the contours our readers keep.
+    std::vector<FT_Vector> points;
+    std::vector<char> tags;
+    std::vector<short> ends;
+    int32_t first = 0;
+    for (int32_t c = 0; c < outline.n_contours; ++c)
+    {
+        int32_t end = outline.contours[c];
+        if (end - first + 1 >= minimumPoints)
+        {
+            points.insert(points.end(), outline.points + first, outline.points + end + 1);
+            tags.insert(tags.end(), outline.tags + first, outline.tags + end + 1);
+            ends.push_back(short(points.size() - 1));
+        }
+        first = end + 1;
+    }
+    FT_Outline kept = outline;
+    kept.n_points = short(points.size());
+    kept.n_contours = short(ends.size());
+    kept.points = points.data();
+    kept.tags = tags.data();
+    kept.contours = ends.data();
+    walk.measure.contours = kept.n_contours;
+    const FT_Outline_Funcs funcs = {WalkMove, WalkLine, WalkConic, WalkCubic, 6, 0};
+    EXPECT_EQ(FT_Outline_Decompose(&kept, &funcs, &walk), 0);
+    return walk.measure;
+}
+
+// Our TrueType outline: contours of at least 3 points, with implied on-curve midpoints.
+OutlineMeasure MeasureGlyfPoints(const Array<GlyfPoint> &points, float unitsPerEm)
+{
+    OutlineMeasure m;
+    auto unit = [unitsPerEm](const GlyfPoint &p) { return Point2D(p.x * unitsPerEm, p.y * unitsPerEm); };
+    auto mid = [](const Point2D &a, const Point2D &b) { return Point2D((a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f); };
+    for (int32_t first = 0; first < points.GetElementCount();)
+    {
+        int32_t count = std::abs(points[first].link);
+        if (count >= 3)
+        {
+            ++m.contours;
+            // Start on an on-curve point, or between the last and first points when all are off.
+            int32_t s = 0;
+            while (s < count && points[first + s].link < 0) ++s;
+            bool allOff = s == count;
+            Point2D start = allOff ? mid(unit(points[first + count - 1]), unit(points[first])) : unit(points[first + s]);
+            int32_t steps = allOff ? count + 1 : count;
+            Point2D current = start;
+            bool pending = false;
+            Point2D control;
+            for (int32_t k = 1; k <= steps; ++k)
+            {
+                bool closing = k == steps;
+                const GlyfPoint &gp = points[first + (allOff ? k - 1 : s + k) % count];
+                Point2D p = closing ? start : unit(gp);
+                bool on = closing || gp.link > 0;
+                if (!on)
+                {
+                    if (pending)
+                    {
+                        Point2D m2 = mid(control, p);
+                        m.AddQuadratic(QuadraticBezier2D(current, control, m2));
+                        current = m2;
+                    }
+                    control = p;
+                    pending = true;
+                    continue;
+                }
+                m.AddQuadratic(pending ? QuadraticBezier2D(current, control, p) : QuadraticBezier2D(current, p, p));
+                current = p;
+                pending = false;
+            }
+            if (pending) m.AddQuadratic(QuadraticBezier2D(current, control, start));
+        }
+        first += std::max(count, 1);
+    }
+    return m;
+}
+
+OutlineMeasure MeasureCubics(const Array<CubicBezier2D> &segments, float unitsPerEm)
+{
+    OutlineMeasure m;
+    bool startsContour = true;
+    Point2D contourStart;
+    for (const CubicBezier2D &c : segments)
+    {
+        if (startsContour)
+        {
+            ++m.contours;
+            contourStart = c.p0;
+        }
+        m.AddCubic(CubicBezier2D(Point2D(c.p0.x * unitsPerEm, c.p0.y * unitsPerEm), Point2D(c.p1.x * unitsPerEm, c.p1.y * unitsPerEm),
+                                 Point2D(c.p2.x * unitsPerEm, c.p2.y * unitsPerEm), Point2D(c.p3.x * unitsPerEm, c.p3.y * unitsPerEm)));
+        startsContour = c.p3.x == contourStart.x && c.p3.y == contourStart.y;
+    }
+    return m;
+}
+
+FontBytes LoadTable(FT_Face face, uint32_t tag, std::vector<uint8_t> *storage)
+{
+    FT_ULong length = 0;
+    if (FT_Load_Sfnt_Table(face, tag, 0, nullptr, &length) != 0) return FontBytes();
+    storage->resize(length);
+    if (FT_Load_Sfnt_Table(face, tag, 0, storage->data(), &length) != 0) return FontBytes();
+    return FontBytes{storage->data(), length};
+}
+
+struct OracleFont
+{
+    const char *path;
+    int32_t face;
+};
+
+class OutlineOracle : public testing::TestWithParam<OracleFont>
+{
+};
+
+TEST_P(OutlineOracle, EveryGlyphMatchesFreeType)
+{
+    FT_Library library;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    FT_Face face;
+    ASSERT_EQ(FT_New_Face(library, GetParam().path, GetParam().face, &face), 0) << GetParam().path;
+    float unitsPerEm = float(face->units_per_EM);
+    uint32_t glyphCount = uint32_t(face->num_glyphs);
+
+    std::vector<uint8_t> glyfBytes, locaBytes, headBytes, cffBytes;
+    FontBytes glyf = LoadTable(face, 'glyf', &glyfBytes);
+    FontBytes head = LoadTable(face, 'head', &headBytes);
+    bool trueType = glyf.IsPresent();
+    GlyfOutlineReader reader;
+    CffFont *cff = new CffFont;
+    if (trueType)
+    {
+        FontBytes loca = LoadTable(face, 'loca', &locaBytes);
+        ASSERT_EQ(reader.Open(glyf, loca, head.GetInt16(50), glyphCount, 1.0f / unitsPerEm), 0u);
+    }
+    else
+    {
+        FontBytes table = LoadTable(face, 'CFF ', &cffBytes);
+        ASSERT_TRUE(table.IsPresent());
+        ASSERT_EQ(OpenCffFont(table, glyphCount, cff), 0u);
+    }
+    CffCharstringDecoder decoder(cff->globalSubrs);
+
+    Array<GlyfPoint> points;
+    Array<CubicBezier2D> segments;
+    int32_t failures = 0;
+    for (uint32_t g = 0; g < glyphCount && failures < 10; ++g)
+    {
+        OutlineMeasure ours;
+        OutlineMeasure theirs = MeasureFreeType(face, g, trueType ? 3 : 2);
+        double tolerance;
+        if (trueType)
+        {
+            int64_t count = reader.CountGlyfPoints(g);
+            ASSERT_GE(count, 0) << g;
+            ASSERT_EQ(reader.DecodeGlyfOutline(g, &points), count) << g;
+            ours = MeasureGlyfPoints(points, unitsPerEm);
+            double box = (theirs.maxX - theirs.minX) * (theirs.maxY - theirs.minY);
+            tolerance = 1e-6 * (std::isfinite(box) ? box : 0.0) + 1e-3;
+        }
+        else
+        {
+            ASSERT_EQ(DecodeCffGlyph(*cff, &decoder, g, &segments), 0u) << g;
+            ours = MeasureCubics(segments, unitsPerEm);
+            // FreeType's unscaled CFF points are whole units.
+            double perimeter = 2.0 * ((theirs.maxX - theirs.minX) + (theirs.maxY - theirs.minY));
+            tolerance = std::isfinite(perimeter) ? perimeter + 1.0 : 1.0;
+        }
+        bool same = ours.contours == theirs.contours && std::fabs(ours.area - theirs.area) <= tolerance;
+        if (theirs.contours > 0)
+        {
+            // Width and height: FreeType moves a TrueType outline whose box does not start at its
+            // left side bearing.
+            double boxTolerance = trueType ? 1e-3 : 1.0;
+            same = same && std::fabs((ours.maxX - ours.minX) - (theirs.maxX - theirs.minX)) <= boxTolerance &&
+                   std::fabs((ours.maxY - ours.minY) - (theirs.maxY - theirs.minY)) <= boxTolerance;
+            if (!trueType) same = same && std::fabs(ours.minX - theirs.minX) <= 1.0 && std::fabs(ours.minY - theirs.minY) <= 1.0;
+        }
+        if (!same)
+        {
+            ++failures;
+            ADD_FAILURE() << GetParam().path << " glyph " << g << ": contours " << ours.contours << " / " << theirs.contours
+                          << ", area " << ours.area << " / " << theirs.area << ", box (" << ours.minX << ", " << ours.minY
+                          << ", " << ours.maxX << ", " << ours.maxY << ") / (" << theirs.minX << ", " << theirs.minY << ", "
+                          << theirs.maxX << ", " << theirs.maxY << ")";
+        }
+    }
+    delete cff;
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+}
+
+INSTANTIATE_TEST_SUITE_P(TestFonts, OutlineOracle,
+                         testing::Values(OracleFont{"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 0},
+                                         OracleFont{"/usr/share/fonts/opentype/freefont/FreeSerif.otf", 0},
+                                         OracleFont{"/usr/share/texmf/fonts/opentype/public/lm-math/latinmodern-math.otf", 0},
+                                         OracleFont{"/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc", 0},
+                                         OracleFont{"/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc", 9}));
+
+}  // namespace
+}  // namespace oq
