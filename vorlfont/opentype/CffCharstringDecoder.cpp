@@ -95,7 +95,8 @@ bool CffCharstringDecoder::RunCharstring(const uint8_t *charstring, uint64_t len
         {
             if (callDepth == 0) return CloseContour();
             // The end of a subroutine returns to its caller.
-            if (++executedOperators > kCffMaxOperatorsPerGlyph) return false;
+            if (executedOperators >= kCffMaxOperatorsPerGlyph) return false;
+            ++executedOperators;
             --callDepth;
             p = callStack[callDepth].data;
             left = callStack[callDepth].length;
@@ -140,7 +141,8 @@ bool CffCharstringDecoder::RunCharstring(const uint8_t *charstring, uint64_t len
             continue;
         }
 
-        if (++executedOperators > kCffMaxOperatorsPerGlyph) return false;
+        if (executedOperators >= kCffMaxOperatorsPerGlyph) return false;
+        ++executedOperators;
         switch (b0)
         {
         case 10:
