@@ -1,0 +1,116 @@
+#include "editor/platform/DialogLoop.h"
+
+#include "editor/platform/DialogWindow.h"
+#include "editor/platform/ShellServices.h"
+
+#include <SDL2/SDL.h>
+
+namespace oq {
+
+namespace {
+
+bool IsUserInput(const WindowInput &input)
+{
+    return input.kind == kInputMouse || input.kind == kInputKey || input.kind == kInputText ||
+           input.kind == kInputClose;
+}
+
+bool RaisesOnDrop(const WindowInput &input)
+{
+    return input.kind == kInputKey || input.kind == kInputText || input.kind == kInputClose ||
+           input.event.type == 'lmdn' || input.event.type == 'rmdn';
+}
+
+}  // namespace
+
+void DispatchWindowEvent(const SDL_Event &event, const InputState &state)
+{
+    WindowSystem *system = GetWindowSystem();
+    WindowInput input = TranslateEvent(event, state, 1.0F);
+    if (input.kind == kInputNone || !system->IsRegistered(input.windowId)) return;
+    WindowHandle window = input.windowId;
+
+    if (input.kind == kInputFocusGained || input.kind == kInputFocusLost)
+    {
+        system->SetWindowFocused(window, input.kind == kInputFocusGained);
+        return;
+    }
+    DialogWindow *dialog = system->FindDialog(window);
+    if (input.kind == kInputExpose)
+    {
+        if (dialog) dialog->SetRedrawNeeded();
+        return;
+    }
+    if (!system->IsWindowEnabled(window))
+    {
+        if (RaisesOnDrop(input))
+        {
+            if (DialogWindow *top = system->FindInnermostDialog(window)) system->RaiseWindow(top->GetWindow());
+        }
+        return;
+    }
+    if (dialog == nullptr || !IsUserInput(input)) return;
+
+    input = TranslateEvent(event, state, dialog->GetPointsPerPixel());
+    switch (input.kind)
+    {
+    case kInputMouse: dialog->HandleMouseEvent(input.event); break;
+    case kInputKey: dialog->HandleKeyEvent(input.event); break;
+    case kInputText:
+    {
+        // One clock for the whole text; a handler may close the dialog between characters.
+        uint64_t now = ElapsedMilliseconds();
+        Link<DialogWindow> alive;
+        alive.SetTarget(dialog);
+        for (int32_t i = 0; i < input.codePointCount && alive.GetTarget(); ++i)
+        {
+            alive.GetTarget()->HandleCharacter(input.codePoints[i], now);
+        }
+        break;
+    }
+    case kInputClose: delete dialog; break;
+    default: break;
+    }
+}
+
+void TickEditorFrame(uint64_t *nextDeadline)
+{
+    PopupHost *host = GetPopupHost();
+    if (DialogWindow *popup = host ? host->GetActivePopup() : nullptr)
+    {
+        popup->Update(ElapsedMilliseconds(), nextDeadline, kCaretBlinkTime);
+    }
+}
+
+void RunMainLoopTurnWithoutWait(uint64_t *nextDeadline)
+{
+    CloseDeferredDialogs();
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+    {
+        InputState state;
+        int x = 0;
+        int y = 0;
+        state.mouseButtons = SDL_GetMouseState(&x, &y);
+        state.keyModifiers = uint32_t(SDL_GetModState());
+        DispatchWindowEvent(event, state);
+    }
+    SetApplicationActive(GetWindowSystem()->AnyWindowFocused());
+    TickEditorFrame(nextDeadline);
+    PopupHost *host = GetPopupHost();
+    if (DialogWindow *popup = host ? host->GetActivePopup() : nullptr) RenderDialogChain(popup);
+}
+
+void RunMainLoopTurn()
+{
+    uint64_t deadline = 0;
+    RunMainLoopTurnWithoutWait(&deadline);
+    uint64_t now = ElapsedMilliseconds();
+    uint64_t wait = 1000;
+    if (deadline != 0) wait = deadline > now ? deadline - now : 0;
+    if (wait > 1000) wait = 1000;
+    // The waking event stays queued for the next drain.
+    static_cast<void>(SDL_WaitEventTimeout(nullptr, int(wait)));
+}
+
+}  // namespace oq

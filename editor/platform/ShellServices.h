@@ -1,0 +1,55 @@
+#pragma once
+
+#include "base/Color.h"
+#include "editor/platform/Link.h"
+
+#include <cstdint>
+
+namespace oq {
+
+class DialogWindow;
+
+// The services of the editor and the application shell that dialogs and widgets use, as stand-ins
+// until the editor and its shell provide them.
+
+// Milliseconds since the program started.
+uint64_t ElapsedMilliseconds();
+// True while one of our windows has the keyboard focus.
+bool ApplicationActive();
+void SetApplicationActive(bool active);
+// Linear colour of the edit box's selection and the list box's highlight (sRGB grey 192 at first).
+ColorRGBA SelectionHighlightColor();
+void SetSelectionHighlightColor(const ColorRGBA &color);
+// Rows a list scrolls per wheel notch.
+int32_t WheelScrollLines();
+// Caret blink interval in milliseconds.
+constexpr uint32_t kCaretBlinkTime = 530;
+// Whether a Shift key is held now.
+bool IsShiftDown();
+
+// Where the editor keeps its active popup: the top dialog opened over the main window. The editor
+// implements it; the stand-in below serves until then.
+class PopupHost
+{
+public:
+    virtual ~PopupHost() = default;
+    virtual void SetActivePopup(DialogWindow *dialog) = 0;
+    virtual DialogWindow *GetActivePopup() const = 0;
+};
+
+// The active popup held by a link that empties itself when the dialog dies.
+class StandInPopupHost : public PopupHost
+{
+public:
+    void SetActivePopup(DialogWindow *dialog) override;
+    DialogWindow *GetActivePopup() const override;
+
+private:
+    Link<DialogWindow> activePopup;
+};
+
+// The process-wide popup host: none before the program or a test sets one.
+PopupHost *GetPopupHost();
+void SetPopupHost(PopupHost *host);
+
+}  // namespace oq
