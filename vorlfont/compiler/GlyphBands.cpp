@@ -50,6 +50,16 @@ int32_t ChooseAxisCount(int32_t count, const QuadraticBezier2D *curves, float st
                         int32_t maximum)
 {
     if (!(extent > 0.0f)) return 1;
+    // The extents of the curves not parallel to the bands, taken once.
+    Array<float, 128> lows, highs;
+    lows.SetElementCount(count);
+    highs.SetElementCount(count);
+    int32_t m = 0;
+    for (int32_t k = 0; k < count; ++k)
+    {
+        if (GetAxisExtent(curves[k], axis, &lows[m], &highs[m])) ++m;
+    }
+
     int32_t result = 1;
     int32_t smallest = count;
     for (int32_t n : kBandCandidates)
@@ -62,11 +72,7 @@ int32_t ChooseAxisCount(int32_t count, const QuadraticBezier2D *curves, float st
             float lo = start + float(i) * w - kBandMargin;
             float hi = start + float(i + 1) * w + kBandMargin;
             int32_t load = 0;
-            for (int32_t k = 0; k < count; ++k)
-            {
-                float a, b;
-                if (GetAxisExtent(curves[k], axis, &a, &b) && a <= hi && b >= lo) ++load;
-            }
+            for (int32_t k = 0; k < m; ++k) load += (lows[k] <= hi && highs[k] >= lo) ? 1 : 0;
             if (load > cost) cost = load;
         }
         if (cost < smallest)

@@ -84,7 +84,8 @@ int32_t BuildGlyphCurveList(int32_t count, const QuadraticBezier2D *curves, floa
         if (closes) start = i + 1;
     }
 
-    output->SetReservedCount(n + 4 * sharpCount);
+    const int32_t room = n + 4 * sharpCount;
+    if (room > output->GetReservedCount()) output->SetReservedCount(room);
     const float d = (area > 0.0f) ? -size : size;
     const float limit = size * miterLimit * size * miterLimit - size * size;
 

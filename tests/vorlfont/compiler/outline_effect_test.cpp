@@ -120,6 +120,16 @@ TEST(OutlineEffect, JoinsAndDirections)
     }
 }
 
+TEST(OutlineEffect, ReusedOutputKeepsItsRoom)
+{
+    // One output array for many glyphs, as the compile uses it: the room does not grow per call.
+    std::vector<QuadraticBezier2D> square = Square(false);
+    Array<QuadraticBezier2D> out;
+    for (int32_t i = 0; i < 100; ++i)
+        ASSERT_EQ(BuildGlyphCurveList(4, square.data(), 0.02f, 4.0f, 'BEVL', &out), 12);
+    EXPECT_LE(out.GetReservedCount(), 64);
+}
+
 TEST(OutlineEffect, SmoothContourGetsNoJoins)
 {
     // A circle of 16 arcs: the tangents are continuous at every joint.
