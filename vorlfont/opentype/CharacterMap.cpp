@@ -238,7 +238,6 @@ uint32_t ReadCharacterRuns(const FontBytes &file, uint64_t offsetTable, uint32_t
     }
     if (!subtable.IsPresent()) return 'CMAP';
 
-    std::memset(table, 0, kCodePointCount * sizeof(uint32_t));
     CodeRange range;
     if (uint32_t result = FillCharacterTable(subtable, glyphCount, table, &range)) return result;
     if (symbol || (familyClass >> 8 & 0xFF) == 12)

@@ -24,7 +24,7 @@ struct CharacterRun
 // given) tells that the record exists but its offset lies outside the table.
 FontBytes FindCmapSubtable(const FontBytes &cmap, uint16_t platform, uint16_t encoding, bool *outside = nullptr);
 
-// Reads the face's chosen 'cmap' subtable into table (kCodePointCount entries, cleared here),
+// Reads the face's chosen 'cmap' subtable into table (kCodePointCount entries, all 0 on entry),
 // remaps a symbol font's characters and fills runs. familyName may be null.
 [[nodiscard]] uint32_t ReadCharacterRuns(const FontBytes &file, uint64_t offsetTable, uint32_t glyphCount,
                                          uint32_t familyClass, const char *familyName, uint32_t *table,

@@ -8,6 +8,8 @@
 #include "ambrel/TextStructures.h"
 #include "base/Memory.h"
 #include "kettric/KettricPrimitive.h"
+#include "vorl/text/OutputSink.h"
+#include "vorl/text/VorlFileWriter.h"
 #include "vorlfont/opentype/CharacterMap.h"
 #include "vorlfont/opentype/NameTable.h"
 #include "vorlfont/opentype/SfntFile.h"
@@ -97,12 +99,15 @@ uint32_t OpenTypeImporter::ReadCharacterMap(uint64_t offsetTable, FontStructure 
     {
         familyName = (*faceFont->nameStrings)[0].GetText();
     }
-    auto *table = static_cast<uint32_t *>(MemoryAllocate(sizeof(uint32_t) * kCodePointCount));
+    // Zeroed pages from the system: only the pages the subtable writes are touched.
+    ZeroedBlock table;
+    if (!table.Allocate(sizeof(uint32_t) * kCodePointCount)) return kResultOutOfMemory;
     Array<CharacterRun> runs;
-    uint32_t result = ReadCharacterRuns(fileImage, offsetTable, glyphFont->glyphCount, faceFont->familyClass,
-                                        familyName, table, &runs);
-    MemoryRelease(table);
-    if (result != 0) return result;
+    if (uint32_t result = ReadCharacterRuns(fileImage, offsetTable, glyphFont->glyphCount, faceFont->familyClass,
+                                            familyName, table.Get<uint32_t>(), &runs))
+    {
+        return result;
+    }
 
     for (const CharacterRun &run : runs)
     {
