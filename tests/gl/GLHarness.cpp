@@ -1,5 +1,7 @@
 #include "gl/GLHarness.h"
 
+#include "support/MesaLeakSuppressions.h"
+
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
@@ -14,12 +16,7 @@
 // program. Only programs that link this harness carry these suppressions.
 extern "C" const char *__lsan_default_suppressions()
 {
-    return "leak:libEGL_mesa.so\n"
-           "leak:libGLX_mesa.so\n"
-           "leak:libglapi.so\n"
-           "leak:libLLVM\n"
-           "leak:_dri.so\n"
-           "leak:libgallium\n";
+    return OQ_MESA_LEAK_SUPPRESSIONS;
 }
 
 namespace oq::test {

@@ -2,6 +2,7 @@
 // present decisions, deferred closes and the dispatcher.
 #include "editor/platform/DialogLoop.h"
 #include "FakeWindowSystem.h"
+#include "SdlEvents.h"
 #include "WidgetProbe.h"
 
 #include <gtest/gtest.h>
@@ -18,38 +19,15 @@ using test::FakeWindowSystem;
 using test::ProbeWidget;
 using test::WidgetLog;
 
-constexpr WindowHandle kMain = FakeWindowSystem::kMainWindow;
-
 SDL_Event Button(WindowHandle window, uint32_t type, int32_t x, int32_t y)
 {
-    SDL_Event event{};
-    event.type = type;
-    event.button.windowID = window;
-    event.button.button = SDL_BUTTON_LEFT;
-    event.button.clicks = 1;
-    event.button.x = x;
-    event.button.y = y;
-    return event;
+    return test::ButtonEvent(window, type, x, y);
 }
 
-SDL_Event Motion(WindowHandle window, int32_t x, int32_t y)
-{
-    SDL_Event event{};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.windowID = window;
-    event.motion.x = x;
-    event.motion.y = y;
-    return event;
-}
+using test::MotionEvent;
+using test::WindowEvent;
 
-SDL_Event WindowChange(WindowHandle window, uint8_t what)
-{
-    SDL_Event event{};
-    event.type = SDL_WINDOWEVENT;
-    event.window.windowID = window;
-    event.window.event = what;
-    return event;
-}
+constexpr WindowHandle kMain = FakeWindowSystem::kMainWindow;
 
 bool Logged(const WidgetLog &log, const std::string &line)
 {
@@ -198,7 +176,7 @@ TEST(DialogWindow, ChainDisablesOwnersAndOnlyTheInnermostUpdates)
     EXPECT_EQ(Presents(device, child->target.surface), 2);
 
     // An exposed parent draws again.
-    DispatchWindowEvent(WindowChange(parent->GetWindow(), SDL_WINDOWEVENT_EXPOSED), {});
+    DispatchWindowEvent(WindowEvent(parent->GetWindow(), SDL_WINDOWEVENT_EXPOSED), {});
     RenderDialogChain(parent);
     EXPECT_EQ(Presents(device, parent->target.surface), 2);
 
@@ -206,7 +184,7 @@ TEST(DialogWindow, ChainDisablesOwnersAndOnlyTheInnermostUpdates)
     log.clear();
     windows.log.clear();
     DispatchWindowEvent(Button(parent->GetWindow(), SDL_MOUSEBUTTONDOWN, 20, 20), {SDL_BUTTON_LMASK, 0});
-    DispatchWindowEvent(WindowChange(parent->GetWindow(), SDL_WINDOWEVENT_CLOSE), {});
+    DispatchWindowEvent(WindowEvent(parent->GetWindow(), SDL_WINDOWEVENT_CLOSE), {});
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(windows.log, (std::vector<std::string>{"raise " + std::to_string(child->GetWindow()),
                                                       "raise " + std::to_string(child->GetWindow())}));
@@ -214,7 +192,7 @@ TEST(DialogWindow, ChainDisablesOwnersAndOnlyTheInnermostUpdates)
     DispatchWindowEvent(Button(99, SDL_MOUSEBUTTONDOWN, 20, 20), {});
 
     // Closing the child leaves the parent as the popup, enabled; closing the parent enables the main window.
-    DispatchWindowEvent(WindowChange(child->GetWindow(), SDL_WINDOWEVENT_CLOSE), {});
+    DispatchWindowEvent(WindowEvent(child->GetWindow(), SDL_WINDOWEVENT_CLOSE), {});
     EXPECT_EQ(parent->GetChildDialog(), nullptr);
     EXPECT_TRUE(windows.IsWindowEnabled(parent->GetWindow()));
     EXPECT_EQ(services.popups.GetActivePopup(), parent);
@@ -325,7 +303,7 @@ TEST(DialogWindow, ChildDialogEndsHoverAndCaptureOfADrag)
     WindowHandle window = parent->GetWindow();
 
     // A child opened while a widget is hovered ends the hover.
-    DispatchWindowEvent(Motion(window, 40, 40), {});
+    DispatchWindowEvent(MotionEvent(window, 40, 40), {});
     EXPECT_EQ(parent->GetHoverWidget(), slider);
     auto *first = new DialogWindow(window, "First", 100, 50);
     parent->SetChildDialog(first);
@@ -335,7 +313,7 @@ TEST(DialogWindow, ChildDialogEndsHoverAndCaptureOfADrag)
 
     // Press and drag: the widget sees its moves while captured.
     DispatchWindowEvent(Button(window, SDL_MOUSEBUTTONDOWN, 40, 40), {SDL_BUTTON_LMASK, 0});
-    DispatchWindowEvent(Motion(window, 60, 60), {SDL_BUTTON_LMASK, 0});
+    DispatchWindowEvent(MotionEvent(window, 60, 60), {SDL_BUTTON_LMASK, 0});
     EXPECT_TRUE(Logged(log, "slider msmv 45,45 intr captured"));
     slider->SetWidgetFlags(slider->GetWidgetFlags() | kWidgetPressed);
 
@@ -351,7 +329,7 @@ TEST(DialogWindow, ChildDialogEndsHoverAndCaptureOfADrag)
     // Once it closes, a plain hover drags nothing.
     delete child;
     log.clear();
-    DispatchWindowEvent(Motion(window, 70, 70), {});
+    DispatchWindowEvent(MotionEvent(window, 70, 70), {});
     EXPECT_TRUE(Logged(log, "slider msmv 52.5,52.5 intr"));
     delete parent;
 }
@@ -361,12 +339,12 @@ TEST(DialogWindow, FocusOfAnyWindowMakesTheApplicationActive)
     FakeDialogServices services;
     auto *dialog = new DialogWindow(kMain, "Focus", 100, 50);
     EXPECT_FALSE(services.windows.AnyWindowFocused());
-    DispatchWindowEvent(WindowChange(dialog->GetWindow(), SDL_WINDOWEVENT_FOCUS_GAINED), {});
+    DispatchWindowEvent(WindowEvent(dialog->GetWindow(), SDL_WINDOWEVENT_FOCUS_GAINED), {});
     EXPECT_TRUE(services.windows.AnyWindowFocused());
-    DispatchWindowEvent(WindowChange(dialog->GetWindow(), SDL_WINDOWEVENT_FOCUS_LOST), {});
-    DispatchWindowEvent(WindowChange(kMain, SDL_WINDOWEVENT_FOCUS_GAINED), {});
+    DispatchWindowEvent(WindowEvent(dialog->GetWindow(), SDL_WINDOWEVENT_FOCUS_LOST), {});
+    DispatchWindowEvent(WindowEvent(kMain, SDL_WINDOWEVENT_FOCUS_GAINED), {});
     EXPECT_TRUE(services.windows.AnyWindowFocused());
-    DispatchWindowEvent(WindowChange(kMain, SDL_WINDOWEVENT_FOCUS_LOST), {});
+    DispatchWindowEvent(WindowEvent(kMain, SDL_WINDOWEVENT_FOCUS_LOST), {});
     EXPECT_FALSE(services.windows.AnyWindowFocused());
     delete dialog;
 }
