@@ -8,6 +8,7 @@
 #include "vorl/text/FontDataAccess.h"
 #include "vorl/text/VorlFileHeader.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
+#include "vorlfont/opentype/OpenTypeImporter.h"
 
 #include <gtest/gtest.h>
 
@@ -176,6 +177,50 @@ TEST(GlyphTextureBuild, SingleReferenceChainsCyclesAndUnselectedTargets)
     EXPECT_EQ(own.curveOrigin[0], 0.0f);
     EXPECT_FLOAT_EQ(own.box[0], 0.5f);
     EXPECT_NE(own.bandCountX, 0);
+}
+
+// DejaVu Sans draws U+0305 through uni203E, which refers to the underscore: compiled before
+// either, it still gets the underscore's textures, moved by both offsets.
+TEST(GlyphTextureBuild, DejaVuOverlineChainIsCopiedFromTheUnderscore)
+{
+    std::string bytes = test::ReadWholeFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    ASSERT_FALSE(bytes.empty());
+    AmbrelDocument document;
+    ASSERT_EQ(ImportOpenTypeFont(bytes.data(), bytes.size(), &document), 0u);
+    const FontStructure *font = document.fontList.GetFirst();
+    auto glyphOf = [font](uint32_t c) {
+        const int32_t *table = font->FindCharacterTable(c);
+        return table != nullptr ? uint32_t(table[c]) : 0u;
+    };
+    const uint32_t overline = glyphOf(0x0305), macron = glyphOf(0x203E), underscore = glyphOf(0x005F);
+    ASSERT_NE(overline, 0u);
+    ASSERT_NE(macron, 0u);
+    ASSERT_NE(underscore, 0u);
+    if (font->GetGlyph(underscore)->curves.GetElementCount() == 0)
+        GTEST_SKIP() << "the importer brings no outlines yet";
+    ASSERT_NE(font->GetGlyph(overline)->singleReference, nullptr);
+    ASSERT_NE(font->GetGlyph(macron)->singleReference, nullptr);
+    ASSERT_EQ(font->GetGlyph(underscore)->singleReference, nullptr);
+
+    Build build(4);
+    ASSERT_EQ(build.Run(font, {0, overline, macron, underscore}, kCompileContours | kCompilePoly,
+                        document.compileSettings),
+              0u);
+    const VorlGlyphRecord &o = build.records[1], &m = build.records[2], &u = build.records[3];
+    ASSERT_GT(u.curveCount, 0);
+    for (const VorlGlyphRecord *r : {&o, &m})
+    {
+        EXPECT_EQ(r->curveCount, u.curveCount);
+        EXPECT_EQ(r->bandColumn, u.bandColumn);
+        EXPECT_EQ(r->bandRow, u.bandRow);
+        EXPECT_FLOAT_EQ(r->box[0], u.box[0] + r->curveOrigin[0]);
+        EXPECT_FLOAT_EQ(r->box[3], u.box[3] + r->curveOrigin[1]);
+        EXPECT_LT(r->box[0], r->box[2]);
+    }
+    // The overline sits above the baseline, the underscore below it.
+    EXPECT_GT(o.box[1], 0.0f);
+    EXPECT_LT(u.box[3], 0.0f);
+    EXPECT_FLOAT_EQ(o.advance, font->GetGlyph(overline)->advance[0]);
 }
 
 TEST(GlyphTextureBuild, RecordsAndTextureLimits)
