@@ -144,6 +144,77 @@ void RenderObject::BuildPathGeometry(Renderer &renderer, const FillStyle &style,
     storage.Free(heap);
 }
 
+bool BuildFillAndStrokes(Renderer &renderer, RenderObject &object, DrawItem *item, GlyphTexturePair *pair,
+                         const FillStyle *fill, const StrokeStyle &stroke, int32_t curveCount,
+                         const QuadraticBezier2D *curves)
+{
+    *item = {0, 0, 0, 0, pair};
+    int32_t curveCursor[2] = {0, 0};
+    int32_t bandCursor[2] = {0, 0};
+    int32_t vertices = 0;
+    int32_t triangles = 0;
+    if (fill != nullptr &&
+        !CountPathFill(*fill, curveCount, curves, kCountingTextureSize, kCountingTextureSize, curveCursor,
+                       kCountingTextureSize, kCountingTextureSize, bandCursor, &vertices, &triangles, nullptr, nullptr))
+        return false;
+    // Contours as (first curve, count).
+    auto forEachContour = [&](auto &&visit) {
+        for (int32_t start = 0; start < curveCount;)
+        {
+            int32_t end = start;
+            while (end < curveCount - 1 && !(curves[end].p2.x == curves[start].p0.x && curves[end].p2.y == curves[start].p0.y)) ++end;
+            visit(start, end - start + 1);
+            start = end + 1;
+        }
+    };
+    forEachContour([&](int32_t first, int32_t count) {
+        int32_t v = 0;
+        int32_t t = 0;
+        CountStrokeGeometry(stroke, kStrokeClosed, count, curves + first, kCountingTextureSize, kCountingTextureSize,
+                            curveCursor, &v, &t, nullptr);
+        vertices += v;
+        triangles += t;
+    });
+    if (vertices <= 0) return false;
+
+    Heap &heap = renderer.GetHeap();
+    TexelStorage storage;
+    bool stored = false;
+    if (fill != nullptr)
+    {
+        stored = storage.Allocate(heap, curveCursor, bandCursor);
+    }
+    else
+    {
+        GetTexelExtent(curveCursor, &storage.curve.width, &storage.curve.height);
+        uint64_t bytes = uint64_t(storage.curve.width) * uint64_t(storage.curve.height) * 16;
+        if (storage.curve.height > 0 && storage.curve.height <= kCountingTextureSize)
+            storage.curve.texels = AllocateMemory(heap, bytes);
+        stored = storage.curve.texels != nullptr;
+        if (stored) std::memset(storage.curve.texels, 0, size_t(bytes));
+    }
+    GeometryBuffer geometry;
+    if (!stored || !object.CreateBuffers(renderer, uint32_t(vertices), uint32_t(triangles), &geometry))
+    {
+        storage.Free(heap);
+        return false;
+    }
+    bool built = fill == nullptr ||
+                 BuildPathFill(*fill, curveCount, curves, &storage.curve, &storage.band, &geometry, nullptr, nullptr);
+    forEachContour([&](int32_t first, int32_t count) {
+        built = built && BuildStrokeGeometry(stroke, kStrokeClosed, count, curves + first, &storage.curve, &geometry,
+                                             nullptr);
+    });
+    object.UnmapBuffers(renderer);
+    bool made = built && (fill != nullptr ? storage.MakeTextures(renderer, pair)
+                                          : pair->Create(renderer, kTexelFormatFloat4, storage.curve.width,
+                                                         storage.curve.height, storage.curve.texels, 0, 0, nullptr));
+    storage.Free(heap);
+    if (!made) return false;
+    *item = {uint32_t(vertices), 3 * uint32_t(triangles), 0, 0, pair};
+    return true;
+}
+
 void ShapeRenderObject::ReleaseShape(Renderer &renderer)
 {
     Release(renderer);

@@ -11,6 +11,8 @@
 namespace oq {
 
 class Heap;
+struct FillStyle;
+struct StrokeStyle;
 
 // A render object with its own texture pair and one draw item: the widget shapes and the filled
 // paths of display lists.
@@ -61,6 +63,14 @@ struct TexelStorage
     void Free(Heap &heap);
     [[nodiscard]] bool MakeTextures(Renderer &renderer, GlyphTexturePair *pair) const;
 };
+
+// Fills the curves (when a fill is given) and strokes each closed contour of them into the object's
+// buffers as one draw item (the caller sets up the Vorl shaders); the pair gets the curve texture,
+// and the band texture with a fill. A contour runs from a curve to the first curve ending at its
+// start (or to the last curve). False, with the item's vertex count 0, when nothing could be built.
+bool BuildFillAndStrokes(Renderer &renderer, RenderObject &object, DrawItem *item, GlyphTexturePair *pair,
+                         const FillStyle *fill, const StrokeStyle &stroke, int32_t curveCount,
+                         const QuadraticBezier2D *curves);
 
 // A filled and outlined rounded box drawn in one draw with the Vorl variant 9 (weight and stroke).
 // The stroke is stroke width wide, centred on the outline.

@@ -2,6 +2,9 @@
 
 #include "editor/platform/ButtonPress.h"
 #include "editor/platform/ControlFixture.h"
+#include "editor/platform/ColorButton.h"
+#include "editor/platform/LinkText.h"
+#include "editor/platform/PictureButton.h"
 #include "editor/platform/TextButton.h"
 
 namespace oq {
@@ -154,6 +157,210 @@ TEST_F(ButtonsTest, HandlerMayDestroyTheButton)
     EXPECT_EQ(root->GetFirstSubwidget(), nullptr);
     EXPECT_EQ(root->GetHoverWidget(), nullptr);
     (void)button;
+}
+
+TEST_F(ButtonsTest, PictureButtonModes)
+{
+    struct Case
+    {
+        const char *name;
+        int32_t mode;
+        bool initiallyPressed;
+        std::vector<Step> steps;
+        std::vector<std::string> sent;
+        const char *look;
+        bool pressed;
+    };
+    // Picture button at (10, 10), 40 x 30.
+    const Step press = {'lmdn', 30, 25}, release = {'lmup', 30, 25}, hover = {'msmv', 30, 25};
+    const Step out = {'msmv', 150, 150}, releaseOut = {'lmup', 150, 150};
+    const Case cases[] = {
+        {"push click", kPicturePush, false, {press, release}, {"p wgac"}, "hovered", false},
+        {"push press", kPicturePush, false, {press}, {}, "pressed", true},
+        {"push drag out, release outside", kPicturePush, false, {press, out, releaseOut}, {}, "normal", false},
+        {"push drag out and back", kPicturePush, false, {press, out, hover, release}, {"p wgac"}, "hovered", false},
+        {"immediate press", kPictureImmediate, false, {press}, {"p wgac"}, "normal", false},
+        // The release is not delivered: the root only moves its hover there.
+        {"immediate click", kPictureImmediate, false, {press, release}, {"p wgac"}, "hovered", false},
+        {"latch click", kPictureLatch, false, {press, release}, {"p wgac"}, "pressed", true},
+        {"latch clicked twice", kPictureLatch, false, {press, release, press, release}, {"p wgac", "p wgac"}, "pressed",
+         true},
+        {"latch drag out", kPictureLatch, false, {press, out, releaseOut}, {"p wgac"}, "pressed", true},
+        {"toggle down", kPictureToggle, false, {press, release, hover}, {"p wgac"}, "pressed", true},
+        {"toggle down and up", kPictureToggle, false, {press, release, press, release}, {"p wgac", "p wgda"}, "normal",
+         false},
+        {"toggle built down", kPictureToggle, true, {hover}, {}, "pressed", true},
+        {"toggle built down, clicked", kPictureToggle, true, {press, release}, {"p wgda"}, "normal", false},
+        {"push built pressed keeps its look under hover", kPicturePush, true, {hover}, {}, "pressed", true},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        sent.clear();
+        auto *button =
+            Add(new PictureButton(nullptr, 0, Point2D(10, 10), Vector2D(40, 30), 4.0F, c.mode, kRoundAllCorners,
+                                  c.initiallyPressed),
+                "p");
+        EXPECT_EQ(button->AcceptsCapture(), c.mode != kPictureImmediate);
+        Run(c.steps);
+        EXPECT_EQ(sent, c.sent);
+        EXPECT_EQ(LookName(button->box.color), c.look);
+        EXPECT_EQ((button->GetWidgetFlags() & kWidgetPressed) != 0, c.pressed);
+        std::vector<ColorRGBA> colors = DrawnColors();
+        ASSERT_EQ(colors.size(), 1U);  // no icon file: the box alone
+        EXPECT_EQ(LookName(colors[0]), c.look);
+        root->SetHover(nullptr);
+        delete button;
+    }
+}
+
+TEST_F(ButtonsTest, PictureButtonIconPlacement)
+{
+    auto *button = Add(new PictureButton(nullptr, 0, Point2D(10, 10), Vector2D(24, 40), 3.0F, kPicturePush,
+                                         kRoundLeftCorners, false),
+                       "p");
+    EXPECT_EQ(button->GetWidgetType(), uint32_t('pcbt'));
+    // A square of side 20, 2 in from the sides, centred vertically: 10 to 30.
+    EXPECT_FLOAT_EQ(button->scale[0] * 24, 20.0F);
+    EXPECT_FLOAT_EQ(button->scale[1] * 40, 20.0F);
+    EXPECT_FLOAT_EQ(button->offset[0], 2.0F);
+    EXPECT_FLOAT_EQ(button->offset[1], 10.0F);
+    EXPECT_GT(button->box.item.vertexCount, 0U);
+}
+
+TEST_F(ButtonsTest, LatchGroupOwnerUnpressesTheOthers)
+{
+    PictureButton *members[3];
+    for (int i = 0; i < 3; ++i)
+    {
+        static const char *names[3] = {"a", "b", "c"};
+        members[i] = Add(new PictureButton(nullptr, 0, Point2D(10 + 30 * float(i), 10), Vector2D(30, 30), 3.0F,
+                                           kPictureLatch, kRoundAllCorners, i == 0),
+                         names[i]);
+    }
+    onEvent = [&](EventLink *sender, uint32_t event) {
+        if (event != 'wgac') return;
+        for (PictureButton *member : members)
+            if (member != sender) member->Unpress();
+    };
+    root->SetRedrawNeeded();
+    root->Render(test::Identity());
+    Run({{'lmdn', 55, 20}, {'lmup', 55, 20}});
+    EXPECT_EQ(sent, std::vector<std::string>{"b wgac"});
+    EXPECT_TRUE(root->IsRedrawNeeded());
+    const char *looks[3] = {"normal", "pressed", "normal"};
+    for (int i = 0; i < 3; ++i)
+    {
+        EXPECT_EQ((members[i]->GetWidgetFlags() & kWidgetPressed) != 0, i == 1);
+        EXPECT_EQ(LookName(members[i]->box.color), looks[i]);
+    }
+}
+
+TEST_F(ButtonsTest, ColorButtonPressProtocol)
+{
+    struct Case
+    {
+        const char *name;
+        std::vector<Step> steps;
+        std::vector<std::string> sent;
+        bool pressed;
+    };
+    const Case cases[] = {
+        {"click", {{'lmdn', 20, 20, 1}, {'lmup', 20, 20}}, {"s wgac"}, false},
+        {"shift click", {{'lmdn', 20, 20, 5}, {'lmup', 20, 20, kModifierShift}}, {"s wgsa"}, false},
+        {"control click", {{'lmdn', 20, 20, 9}, {'lmup', 20, 20, 8}}, {"s wgac"}, false},
+        {"press", {{'lmdn', 20, 20}}, {}, true},
+        {"drag out", {{'lmdn', 20, 20}, {'msmv', 150, 150}}, {}, false},
+        {"drag out and back, release", {{'lmdn', 20, 20}, {'msmv', 150, 150}, {'msmv', 15, 15}, {'lmup', 15, 15}},
+         {"s wgac"}, false},
+        {"release outside", {{'lmdn', 20, 20}, {'lmup', 150, 150, kModifierShift}}, {}, false},
+    };
+    const uint8_t color[4] = {255, 128, 0, 255};
+    for (bool framed : {false, true})
+    {
+        for (const Case &c : cases)
+        {
+            SCOPED_TRACE(testing::Message() << c.name << (framed ? " framed" : " solid"));
+            sent.clear();
+            auto *button = Add(new ColorButton(Point2D(10, 10), Vector2D(30, 20), color, framed), "s");
+            Run(c.steps);
+            EXPECT_EQ(sent, c.sent);
+            EXPECT_EQ((button->GetWidgetFlags() & kWidgetPressed) != 0, c.pressed);
+            // It does not take the hover back on release.
+            EXPECT_EQ(root->GetHoverWidget(), nullptr);
+            // The swatch in the colour, then the black outline while pressed.
+            std::vector<ColorRGBA> colors = DrawnColors();
+            ASSERT_EQ(colors.size(), c.pressed ? 2U : 1U);
+            EXPECT_FLOAT_EQ(colors[0].red, 1.0F);
+            EXPECT_NEAR(colors[0].green, 0.21586F, 1e-5);
+            EXPECT_EQ(colors[0].blue, 0.0F);
+            root->SetHover(nullptr);
+            delete button;
+        }
+    }
+}
+
+TEST_F(ButtonsTest, ColorButtonGeometry)
+{
+    const uint8_t color[4] = {0, 0, 255, 128};
+    auto *solid = Add(new ColorButton(Point2D(10, 10), Vector2D(30, 20), color, false), "solid");
+    auto *framed = Add(new ColorButton(Point2D(50, 10), Vector2D(30, 20), color, true), "framed");
+    EXPECT_EQ(solid->GetWidgetType(), uint32_t('clbt'));
+    EXPECT_NEAR(solid->object.color.alpha, 128.0F / 255.0F, 1e-6);
+    for (ColorButton *button : {solid, framed})
+    {
+        // One draw over the fill and the stroke; the outline has curve texels only.
+        EXPECT_GT(button->item.vertexCount, 0U);
+        EXPECT_EQ(button->item.textures, &button->swatchPair);
+        EXPECT_GT(button->outline.item.vertexCount, 0U);
+        EXPECT_EQ(r.device.buffers[button->object.vertexBuffer].bytes.size(), button->item.vertexCount * 68U);
+    }
+    // The inner rectangle is a second contour, stroked on its own.
+    EXPECT_GT(framed->item.vertexCount, solid->item.vertexCount);
+    // The swatch geometry carries no colour of its own: alpha-0 fill, grey opaque stroke.
+    auto bytes = r.device.buffers[solid->object.vertexBuffer].bytes;
+    bool clearFill = false, greyStroke = false;
+    for (size_t at = 64; at + 4 <= bytes.size(); at += 68)
+    {
+        clearFill = clearFill || bytes[at + 3] == 0;
+        greyStroke = greyStroke || (bytes[at + 3] == 255 && bytes[at] == bytes[at + 1] && bytes[at] > 40 &&
+                                    bytes[at] < 70);
+    }
+    EXPECT_TRUE(clearFill);
+    EXPECT_TRUE(greyStroke);
+}
+
+TEST_F(ButtonsTest, LinkTextHitAndUnderline)
+{
+    auto *link = Add(new LinkText(font, &state, "AAAA", Point2D(100, 100), Vector2D(0, 0), 0.0F), "link");
+    EXPECT_EQ(link->GetWidgetType(), uint32_t('link'));
+    const float t = link->textWidth;
+    ASSERT_NEAR(t, 44.0F, 1e-3);
+    struct Case
+    {
+        float x, y;
+        bool hit;
+    };
+    const Case cases[] = {{1, 2, true},   {1, 4, false},  {1, -10.5F, true}, {1, -11.5F, false},
+                          {-0.5F, 0, false}, {t - 0.5F, 0, true}, {t + 0.5F, 0, false}};
+    for (const Case &c : cases) EXPECT_EQ(link->HitTest(Point2D(c.x, c.y)), c.hit ? uint32_t('intr') : 0U) << c.x << "," << c.y;
+    EXPECT_GT(link->underline.item.vertexCount, 0U);
+
+    // Text only; the underline first while hovered or pressed.
+    EXPECT_EQ(DrawnColors().size(), 1U);
+    Run({{'msmv', 110, 98}});
+    EXPECT_TRUE(link->hovered);
+    EXPECT_EQ(DrawnColors().size(), 2U);
+    Run({{'lmdn', 110, 98}});
+    EXPECT_FALSE(link->hovered);
+    EXPECT_EQ(DrawnColors().size(), 2U);
+    Run({{'msmv', 110, 106}});
+    EXPECT_EQ(DrawnColors().size(), 1U);
+    Run({{'lmup', 110, 106}});
+    EXPECT_TRUE(sent.empty());
+    Run({{'lmdn', 110, 101}, {'lmup', 110, 101}});
+    EXPECT_EQ(sent, std::vector<std::string>{"link wgac"});
+    EXPECT_TRUE(link->hovered);
 }
 
 }  // namespace
