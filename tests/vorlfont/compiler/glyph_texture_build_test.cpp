@@ -1,6 +1,7 @@
 #include "vorlfont/compiler/GlyphTextureBuild.h"
 
 #include "../VorlFontTestSupport.h"
+#include "support/ComponentFontText.h"
 #include "ambrel/AmbrelDocument.h"
 #include "ambrel/FontStructure.h"
 #include "ambrel/GlyphStructure.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -256,6 +258,15 @@ TEST(GlyphTextureBuild, RecordsAndTextureLimits)
     EXPECT_EQ(one.records[0].bandCountX, 1);
     EXPECT_EQ(one.records[0].bandWordY, 1);
 
+    // A glyph of more curves than its record can count: 'SIZE', also through the whole compile.
+    AmbrelDocument large;
+    ASSERT_EQ(large.ParseAndResolve(test::ComponentFanOutFontText(5, 7, true).c_str()), 0u);
+    Build many(1, 64, 64);
+    EXPECT_EQ(many.Run(large.fontList.GetFirst(), {0}, 0, large.compileSettings), 'SIZE');
+    uint32_t result = 0;
+    EXPECT_TRUE(test::CompileDocument(&large, kDefaultCompileFlags, &result).empty());
+    EXPECT_EQ(result, 'SIZE');
+
     // A curve texture of one row that is full: 'SIZE'.
     Build full(1, 1, 1);
     full.curve.cursorX = 4094;
@@ -288,6 +299,44 @@ TEST(GlyphTextureBuild, DecorationRectangle)
     const auto *b = reinterpret_cast<const uint32_t *>(fits.bandBytes.data()) + 7;
     const uint32_t bands[6] = {0x20002, 0x40002, 1 | 1u << 16, 3 | 1u << 16, 2 | 1u << 16, 0 | 1u << 16};
     for (int32_t k = 0; k < 6; ++k) EXPECT_EQ(b[k], bands[k]);
+}
+
+// Settings a document may hold, however odd, still give files the runtime accepts.
+TEST(GlyphTextureBuild, OddSettingsGiveReadableFiles)
+{
+    struct Case
+    {
+        const char *name;
+        int32_t bands, vertices;
+        float edge, size, miter;
+        uint32_t join;
+    };
+    const float nan = std::nanf("");
+    const Case cases[] = {
+        {"no bands, one vertex", 0, 1, 1.0f, 0.02f, 4.0f, 'BEVL'},
+        {"negative counts", -5, -3, 1.0f, 0.02f, 4.0f, 'ROND'},
+        {"large counts", 1000, 100, 1.0f, 0.02f, 4.0f, 'BEVL'},
+        {"two vertices, no edge factor", 32, 2, 0.0f, 0.02f, 4.0f, 'BEVL'},
+        {"huge outline, miter below 1", 32, 6, 1e6f, 0.5f, 0.5f, 'ROND'},
+        {"NaN settings", 32, 5, nan, nan, nan, 'XXXX'},
+    };
+    std::string text = test::ReadWholeFile(test::FixturePath("plain.ambrel"));
+    const std::string rect = "Rect {float[2] {{0.05, 0}, {0.45, 0.7}}}";
+    text.replace(text.find(rect), rect.size(),
+                 "Circle {Radius {float {0.3}} float[2] {{0.3, 0.35}}} Polygon {float[2] {{0, 0}, {0.6, 0}, {0.3, 0.7}}}");
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        AmbrelDocument document;
+        ASSERT_EQ(document.ParseAndResolve(text.c_str()), 0u);
+        FontCompileSettings &s = document.compileSettings;
+        s = {c.bands, c.vertices, c.edge, c.size, c.miter, c.join};
+        uint32_t result = 1;
+        std::vector<uint8_t> bytes =
+            test::CompileDocument(&document, kDefaultCompileFlags | kCompileContours | kCompileOutline, &result);
+        ASSERT_EQ(result, 0u);
+        test::ExpectReadableFontFile(bytes);
+    }
 }
 
 // Every compile of the fixtures, with each option set, passes the verifier, the validator and the
