@@ -92,6 +92,18 @@ public:
 
     int32_t GetStateCount() const { return states.GetElementCount(); }
     uint32_t GetState(int32_t index) const { return states[index]; }
+    void SetState(int32_t index, uint32_t state) { states[index] = state; }
+
+    // Appends one subarray (array size values, 1 for a flat list) with its state.
+    void AppendSubarray(const Element *subarray, uint32_t state)
+        requires std::is_copy_assignable_v<Element>
+    {
+        int32_t size = arraySize > 0 ? arraySize : 1;
+        int32_t count = values.GetElementCount();
+        values.SetElementCount(count + size);
+        for (int32_t i = 0; i < size; ++i) values[count + i] = subarray[i];
+        states.AddElement(state);
+    }
 
     using ElementArray = Array<Element, kKettricLocalElementCount<Element>>;
 

@@ -62,12 +62,13 @@ uint64_t ReadDictReal(const uint8_t *p, uint64_t available, float *value)
     return 0;
 }
 
-// The integer operand i as an offset inside the CFF data from base on.
+// The integer operand i as an offset from base that lies inside the CFF data or at its end (where
+// only an empty Private DICT fits; what is read there is checked again).
 bool GetDictOffset(const CffOperandStack &stack, int32_t i, const FontBytes &cff, uint64_t base, CffOffset *result)
 {
     if (!stack.IsInteger(i)) return false;
     int64_t position = int64_t(base) + int32_t(stack.values[i]);
-    if (position < 0 || uint64_t(position) >= cff.size) return false;
+    if (position < 0 || uint64_t(position) > cff.size) return false;
     result->present = true;
     result->offset = uint64_t(position);
     return true;

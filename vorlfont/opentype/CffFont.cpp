@@ -78,7 +78,7 @@ bool LoadCffFontDicts(const CffTopDictParser &top, uint32_t glyphCount, CffFontD
 uint32_t OpenCffFont(const FontBytes &cff, uint32_t glyphCount, CffFont *font)
 {
     font->cff = cff;
-    font->glyphCount = glyphCount;
+    font->glyphCount = 0;  // no glyph decodes until the font has opened
     CffIndex names, topDicts, strings;
     uint64_t headerSize = cff.GetUInt8(2);
     if (cff.size < 4 || !ReadCffIndex(cff, headerSize, &names)) return kCorrupt;
@@ -99,6 +99,7 @@ uint32_t OpenCffFont(const FontBytes &cff, uint32_t glyphCount, CffFont *font)
     dicts.glyphFontDict.SetElementCount(0);
     for (uint32_t g = 0; g < glyphCount; ++g) dicts.glyphFontDict.AddElement(0);
     if (!LoadCffFontDicts(top, glyphCount, &dicts)) return kCorrupt;
+    font->glyphCount = glyphCount;
     return 0;
 }
 

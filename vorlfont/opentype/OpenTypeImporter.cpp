@@ -158,11 +158,6 @@ uint32_t OpenTypeImporter::ReadGlyphFeatures(uint64_t offsetTable, FontStructure
     return ReadColorGlyphs(offsetTable, glyphFont);
 }
 
-uint32_t OpenTypeImporter::ReadOutlines(uint64_t, FontStructure *)
-{
-    return 0;
-}
-
 uint32_t OpenTypeImporter::ImportFace(uint64_t offsetTable, AmbrelDocument *document)
 {
     uint32_t version = 0;

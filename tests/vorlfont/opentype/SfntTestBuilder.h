@@ -150,7 +150,8 @@ inline Bytes CmapTable(const std::vector<std::pair<std::pair<int, int>, Bytes>> 
     return w.bytes;
 }
 
-// A face with head, hhea, maxp, hmtx, name and a (3, 1) cmap mapping A-C to glyphs 1-3.
+// A face with head, hhea, maxp, hmtx, name, a (3, 1) cmap mapping A-C to glyphs 1-3, and empty
+// glyphs in glyf with a format 0 loca.
 inline TestFace MinimalFace(uint16_t glyphCount = 4, uint32_t unitsPerEm = 1000)
 {
     TestFace face;
@@ -162,6 +163,8 @@ inline TestFace MinimalFace(uint16_t glyphCount = 4, uint32_t unitsPerEm = 1000)
     face.Set("hmtx", MetricsTable({{500, 5}}, bearings));
     face.Set("name", NameTable({{3, 1, 0x409, 1, Utf16(u"Sample")}, {3, 1, 0x409, 2, Utf16(u"Regular")}}));
     face.Set("cmap", CmapTable({{{3, 1}, CmapFormat4({{0x41, 0x43, uint32_t(1 - 0x41) & 0xFFFF}, {0xFFFF, 0xFFFF, 1}})}}));
+    face.Set("loca", Bytes(2 * (size_t(glyphCount) + 1), 0));
+    face.Set("glyf", Bytes());
     return face;
 }
 

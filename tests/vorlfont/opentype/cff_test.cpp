@@ -420,7 +420,7 @@ TEST(CffDict, TokensAndOperators)
         {"escape cut short", {12}},
         {"CharStrings without operand", {17}},
         {"CharStrings at a real offset", {30, 0x1F, 17}},
-        {"CharStrings past the data", {28, 0, 100, 17}},
+        {"CharStrings past the data", {28, 0, 101, 17}},
         {"Private past the data", {28, 0, 61, 139 + 40, 18}},
         {"Private with one operand", {139, 18}},
         {"FontMatrix with five operands", {139, 139, 139, 139, 139, 12, 7}},
@@ -440,7 +440,7 @@ TEST(CffDict, TokensAndOperators)
     Bytes subrs = {139 + 10, 19};
     ASSERT_TRUE(privateDict.Parse(subrs.data(), subrs.size()));
     EXPECT_EQ(privateDict.localSubrs.offset, 50u);
-    CffPrivateDictParser outside(table, 90);
+    CffPrivateDictParser outside(table, 91);
     EXPECT_FALSE(outside.Parse(subrs.data(), subrs.size()));
 }
 

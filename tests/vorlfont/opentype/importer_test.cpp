@@ -90,6 +90,12 @@ TEST(OpenTypeImport, HeaderAndTableChecks)
         {"short hhea", [](TestFace *f) { f->Find("hhea")->resize(34); }, 'CRPT'},
         {"math offset at end", [](TestFace *f) { f->Set("MATH", {0, 1, 0, 0, 0, 6}); }, 'CRPT'},
         {"math axis", [](TestFace *f) { f->Set("MATH", {0, 1, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 250}); }, 0},
+        {"no outlines", [](TestFace *f) { f->Remove("glyf"); f->Remove("loca"); }, 'MSGL'},
+        {"no loca", [](TestFace *f) { f->Remove("loca"); }, 'MSLO'},
+        {"loca format 2", [](TestFace *f) { f->Set("head", test::HeadTable(1000, 2)); }, 'LOCA'},
+        {"long format loca of short size", [](TestFace *f) { f->Set("head", test::HeadTable(1000, 1)); }, 'CRPT'},
+        {"loca one entry short", [](TestFace *f) { f->Find("loca")->resize(8); }, 'CRPT'},
+        {"loca past glyf", [](TestFace *f) { (*f->Find("loca"))[9] = 2; }, 'CRPT'},
     };
     for (const FaceCase &c : cases)
     {
@@ -105,7 +111,7 @@ TEST(OpenTypeImport, FileKindsAndCollectionHeaders)
     AmbrelDocument unused;
     // Not a face at all, or a face tag in the wrong place.
     EXPECT_EQ(Import(test::BuildSfnt({test::MinimalFace()}, false, {}, 'wOFF'), &unused), 'INVL');
-    EXPECT_EQ(Import(test::BuildSfnt({test::MinimalFace()}, false, {}, 'OTTO'), &unused), 0u);
+    EXPECT_EQ(Import(test::BuildSfnt({test::MinimalFace()}, false, {}, 'OTTO'), &unused), 0u);  // glyf read all the same
     EXPECT_EQ(Import(Bytes{0, 1, 0}, &unused), 'CRPT');
 
     const struct
@@ -142,7 +148,7 @@ TEST(OpenTypeImport, FileKindsAndCollectionHeaders)
 
 TEST(OpenTypeImport, CollectionsShareOrNot)
 {
-    const std::vector<std::string> shared = {"head", "hhea", "maxp", "hmtx"};
+    const std::vector<std::string> shared = {"head", "hhea", "maxp", "hmtx", "glyf", "loca"};
     TestFace second = test::MinimalFace();
     second.Set("name", test::NameTable({{3, 1, 0x409, 1, test::Utf16(u"Sample")}, {3, 1, 0x409, 2, test::Utf16(u"Bold")}}));
 

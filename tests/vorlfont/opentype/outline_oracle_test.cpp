@@ -1,7 +1,11 @@
 // Every glyph of the test fonts decoded by our readers against FreeType's unscaled outlines:
 // signed area, tight box and contour count.
+#include "ambrel/AmbrelDocument.h"
+#include "ambrel/FontStructure.h"
+#include "ambrel/GlyphStructure.h"
 #include "vorlfont/opentype/CffFont.h"
 #include "vorlfont/opentype/GlyfOutline.h"
+#include "vorlfont/opentype/OpenTypeImporter.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -13,6 +17,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 namespace oq {
@@ -288,6 +294,76 @@ TEST_P(OutlineOracle, EveryGlyphMatchesFreeType)
         }
     }
     delete cff;
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+}
+
+// The quadratic curves the import leaves on each Glyph (Path commands resolved, Components
+// collected) against FreeType.
+TEST_P(OutlineOracle, ImportedGlyphsMatchFreeType)
+{
+    if (GetParam().face != 0) return;  // a collection imports its first face's glyphs
+    std::ifstream stream(GetParam().path, std::ios::binary);
+    std::vector<uint8_t> file((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(file.empty()) << GetParam().path;
+    AmbrelDocument document;
+    ASSERT_EQ(ImportOpenTypeFont(file.data(), file.size(), &document), 0u);
+    const FontStructure *font = document.fontList.GetFirst();
+    ASSERT_NE(font, nullptr);
+
+    FT_Library library;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    FT_Face face;
+    ASSERT_EQ(FT_New_Face(library, GetParam().path, 0, &face), 0);
+    ASSERT_EQ(font->glyphCount, uint32_t(face->num_glyphs));
+    double unitsPerEm = face->units_per_EM;
+    std::vector<uint8_t> glyfBytes;
+    bool trueType = LoadTable(face, 'glyf', &glyfBytes).IsPresent();
+    // Cubics become quadratics within 2^-10 em.
+    double slack = trueType ? 1e-3 : 1.0 + 2.0 * unitsPerEm / 1024.0;
+
+    Array<QuadraticBezier2D> curves;
+    int32_t failures = 0;
+    for (uint32_t g = 0; g < font->glyphCount && failures < 10; ++g)
+    {
+        const GlyphStructure *glyph = font->GetGlyph(g);
+        ASSERT_NE(glyph, nullptr);
+        curves.SetElementCount(0);
+        GeometryCollection collection{&curves, {}, 0, false};
+        glyph->CollectGeometry(font, &collection);
+        ASSERT_FALSE(collection.tooLarge) << g;
+
+        OutlineMeasure ours;
+        bool startsContour = true;
+        Point2D contourStart;
+        for (const QuadraticBezier2D &q : curves)
+        {
+            if (startsContour)
+            {
+                ++ours.contours;
+                contourStart = q.p0;
+            }
+            auto unit = [unitsPerEm](const Point2D &p) { return Point2D(float(p.x * unitsPerEm), float(p.y * unitsPerEm)); };
+            ours.AddQuadratic(QuadraticBezier2D(unit(q.p0), unit(q.p1), unit(q.p2)));
+            startsContour = q.p2.x == contourStart.x && q.p2.y == contourStart.y;
+        }
+        OutlineMeasure theirs = MeasureFreeType(face, g, trueType ? 3 : 2);
+        double perimeter = theirs.contours > 0 ? 2.0 * ((theirs.maxX - theirs.minX) + (theirs.maxY - theirs.minY)) : 0.0;
+        double areaTolerance = trueType ? 1e-6 * perimeter * perimeter + 1e-2 : perimeter * slack + 1.0;
+        bool same = ours.contours == theirs.contours && std::fabs(ours.area - theirs.area) <= areaTolerance;
+        if (theirs.contours > 0)
+        {
+            same = same && std::fabs((ours.maxX - ours.minX) - (theirs.maxX - theirs.minX)) <= slack &&
+                   std::fabs((ours.maxY - ours.minY) - (theirs.maxY - theirs.minY)) <= slack;
+        }
+        if (!same)
+        {
+            ++failures;
+            ADD_FAILURE() << GetParam().path << " glyph " << g << ": contours " << ours.contours << " / " << theirs.contours
+                          << ", area " << ours.area << " / " << theirs.area << ", size " << ours.maxX - ours.minX << " x "
+                          << ours.maxY - ours.minY << " / " << theirs.maxX - theirs.minX << " x " << theirs.maxY - theirs.minY;
+        }
+    }
     FT_Done_Face(face);
     FT_Done_FreeType(library);
 }
