@@ -84,19 +84,17 @@ void FontCompiler::FillContext(FontCompileContext *context) const
     }
 }
 
-// Until the selection passes are built, glyph 0 alone is selected; no code point then maps to
-// a glyph other than 0, so every character map is empty.
+// Selects and numbers the glyphs and fills every context's character map.
 uint32_t FontCompiler::SelectGlyphs()
 {
-    selectedCount = 1;
-    selection.SetElementCount(1);
-    selection[0] = 0;
-    const auto *first = static_cast<FontCompileContext *>(contexts.GetFirstListElement());
-    newNumbers.SetElementCount(int32_t(first->glyphFont->glyphCount));
-    for (int32_t &n : newNumbers) n = 0;
-    for (auto *c = static_cast<FontCompileContext *>(contexts.GetFirstListElement()); c != nullptr;
-         c = static_cast<FontCompileContext *>(c->GetNextListElement()))
-        SetEmptyCharacterMap(c);
+    auto *first = static_cast<FontCompileContext *>(contexts.GetFirstListElement());
+    glyphSelection.SelectAll(first, inclusionMap, flags);
+    selectedCount = glyphSelection.GetCount();
+    selection.SetElementCount(int32_t(selectedCount));
+    std::memcpy(selection.GetElements(), glyphSelection.selection.GetElements(), size_t(selectedCount) * 4);
+    int32_t glyphs = glyphSelection.newNumbers.GetElementCount();
+    newNumbers.SetElementCount(glyphs);
+    if (glyphs != 0) std::memcpy(newNumbers.GetElements(), glyphSelection.newNumbers.GetElements(), size_t(glyphs) * 4);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "vorlfont/compiler/CharacterInclusionMap.h"
 #include "vorlfont/compiler/FontCompileContext.h"
 #include "vorlfont/compiler/FontGlyphData.h"
+#include "vorlfont/compiler/GlyphSelection.h"
 
 #include <cstdint>
 
@@ -60,6 +61,7 @@ private:
     // glyph-source Font (0 for a glyph not selected).
     Array<uint32_t> selection;
     Array<int32_t> newNumbers;
+    GlyphSelection glyphSelection;
     FontGlyphData glyphData;
 };
 

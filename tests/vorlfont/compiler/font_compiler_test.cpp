@@ -144,12 +144,17 @@ TEST(FontCompiler, ItemValuesNamesAndTheFileFrame)
     EXPECT_EQ(std::string(reinterpret_cast<const char *>(file.data() + name + 12)), "Italic");
     EXPECT_EQ(Item(file, 0, 'UNDR') - Item(file, 0, 'SNAM'), 8u);
 
-    // Until the selection is built, glyph 0 alone: an empty character map.
+    // A, B and U+00E9 lie in block 0: one page-index entry, one page.
     VorlFontRecord record = Record(file, 0);
-    EXPECT_EQ(record.glyphCount, 1u);
+    EXPECT_EQ(record.glyphCount, 4u);
     EXPECT_EQ(record.pageCount, 1u);
-    EXPECT_EQ(At<int16_t>(file, 80 + record.pageIndexOffset), -1);
-    EXPECT_EQ(record.pagesOffset, 0u);
+    EXPECT_EQ(At<int16_t>(file, 80 + record.pageIndexOffset), 0);
+    ASSERT_NE(record.pagesOffset, 0u);
+    const uint64_t page = 80 + uint64_t(record.pagesOffset);
+    EXPECT_EQ(At<uint32_t>(file, page + 0x41 * 4), 1u);
+    EXPECT_EQ(At<uint32_t>(file, page + 0x42 * 4), 2u);
+    EXPECT_EQ(At<uint32_t>(file, page + 0xE9 * 4), 3u);
+    EXPECT_EQ(At<uint32_t>(file, page + 0x43 * 4), 0u);
     for (uint32_t VorlFontRecord::*offset : kSharedSectionOffsets)
     {
         if (offset != &VorlFontRecord::glyphRecordOffset)
