@@ -12,7 +12,7 @@ PACKAGES := build-essential cmake ninja-build g++ clang libclang-rt-14-dev \
 	libegl-dev libgl-dev libopengl-dev libgl1-mesa-dri glslang-tools libcairo2-dev libfreetype-dev fonts-dejavu-core \
 	libharfbuzz-dev python3-fonttools fonts-dejavu-extra fonts-noto-core fonts-lmodern fonts-texgyre-math \
 	fonts-noto-cjk fonts-arphic-uming fonts-wine fonts-urw-base35 \
-	libsdl2-dev libx11-dev xvfb xauth xdotool imagemagick \
+	libsdl2-dev libx11-dev xvfb xauth xdotool xclip imagemagick \
 	fonts-freefont-otf
 
 .PHONY: all deps build test test-sanitize fuzz bench run clean
