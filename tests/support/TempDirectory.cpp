@@ -14,7 +14,7 @@ TempDirectory::TempDirectory()
 TempDirectory::~TempDirectory()
 {
     // Only ever removes the folder this object made.
-    if (!path.empty())
+    if (!path.empty() && !kept)
     {
         std::error_code error;
         std::filesystem::remove_all(path, error);

@@ -15,9 +15,12 @@ public:
 
     const std::string &Path() const { return path; }
     std::string File(const char *name) const { return path + "/" + name; }
+    // Leaves the folder in place (evidence of a failed test).
+    void Keep() { kept = true; }
 
 private:
     std::string path;
+    bool kept = false;
 };
 
 }  // namespace oq::test

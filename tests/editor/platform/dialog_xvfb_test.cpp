@@ -1,0 +1,171 @@
+// End to end under an X server of the test's own: a real dialog window on the x11 driver, a click
+// from xdotool on its button, and a screenshot kept when the test fails.
+#include "editor/platform/TextButton.h"
+#include "FontProbe.h"
+#include "SdlDialogFixture.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+extern char **environ;
+
+namespace oq {
+namespace {
+
+// An Xvfb server started once for the process and ended at its exit; DISPLAY names it.
+class XvfbServer
+{
+public:
+    static XvfbServer &Get()
+    {
+        static XvfbServer server;
+        return server;
+    }
+
+    bool Start()
+    {
+        if (tried) return started;
+        tried = true;
+        int fds[2];
+        if (pipe(fds) != 0) return Fail("pipe");
+        std::string fd = std::to_string(fds[1]);
+        const char *args[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", nullptr};
+        int spawned = posix_spawnp(&pid, "Xvfb", nullptr, nullptr, const_cast<char **>(args), environ);
+        close(fds[1]);
+        if (spawned != 0)
+        {
+            close(fds[0]);
+            pid = 0;
+            return Fail("Xvfb cannot be started");
+        }
+        // The server writes its display number once it accepts connections.
+        std::string number;
+        pollfd wait = {fds[0], POLLIN, 0};
+        while (poll(&wait, 1, 10000) > 0)
+        {
+            char c = 0;
+            if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+            number.push_back(c);
+        }
+        close(fds[0]);
+        if (number.empty()) return Fail("Xvfb gave no display");
+        display = ":" + number;
+        setenv("DISPLAY", display.c_str(), 1);
+        started = true;
+        return true;
+    }
+
+    ~XvfbServer()
+    {
+        if (pid > 0)
+        {
+            kill(pid, SIGTERM);
+            int status = 0;
+            waitpid(pid, &status, 0);
+        }
+    }
+
+    std::string error;
+    std::string display;
+
+private:
+    bool Fail(const char *what)
+    {
+        error = what;
+        return false;
+    }
+
+    bool tried = false;
+    bool started = false;
+    pid_t pid = 0;
+};
+
+struct ActivationRecorder
+{
+    int32_t activations = 0;
+    EventObserver observer{this, &ActivationRecorder::Record};
+    static void Record(void *self, EventLink *, uint32_t event)
+    {
+        if (event == 'wgac') ++static_cast<ActivationRecorder *>(self)->activations;
+    }
+};
+
+class DialogXvfb : public test::SdlDialogTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(XvfbServer::Get().Start()) << XvfbServer::Get().error;
+        StartDriver("x11");
+    }
+
+    // Loop turns until the condition holds or the time runs out.
+    template <typename Condition>
+    bool TurnUntil(Condition condition, uint32_t milliseconds)
+    {
+        uint64_t end = SDL_GetTicks64() + milliseconds;
+        while (SDL_GetTicks64() < end)
+        {
+            Turn(1);
+            if (condition()) return true;
+            SDL_Delay(10);
+        }
+        return condition();
+    }
+
+    test::TempDirectory evidence;
+};
+
+TEST_F(DialogXvfb, ClickOnAButtonInARealDialogWindow)
+{
+    Font *font = test::LoadTestFont(test::SdlDialogProcess::Get().renderer, evidence, "button.vorl",
+                                    test::MakeSquareFontFile(0.7F));
+    ASSERT_NE(font, nullptr);
+    TextLayoutState style;
+    ResetTextLayoutState(&style);
+    style.size = 12;
+
+    auto *dialog = new DialogWindow(windows.GetMainWindow(), "Xvfb", 300, 150);
+    ASSERT_TRUE(dialog->IsOpen());
+    auto *button = new TextButton(font, &style, "AA", {100, 50}, {100, 40}, 1.5F, dialog->GetPointsPerPixel());
+    dialog->AppendSubnode(button);
+    ActivationRecorder recorder;
+    button->SetObserver(&recorder.observer);
+    popups.SetActivePopup(dialog);
+    WindowHandle window = dialog->GetWindow();
+
+    bool drawn = TurnUntil([&] { return capture.frames[window].count > 0; }, 5000);
+    EXPECT_TRUE(drawn);
+    int x = 0;
+    int y = 0;
+    SDL_GetWindowPosition(windows.GetGLWindow(window)->window, &x, &y);
+    // The middle of the button, in pixels at 96 dpi.
+    int clickX = x + 200;
+    int clickY = y + 93;
+    std::string command = "xdotool mousemove " + std::to_string(clickX) + " " + std::to_string(clickY) +
+                          " sleep 0.1 click 1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    bool clicked = TurnUntil([&] { return recorder.activations > 0; }, 5000);
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(recorder.activations, 1);
+
+    if (HasFailure())
+    {
+        std::string shot = evidence.File("screen.png");
+        std::string take = "import -window root " + shot;
+        static_cast<void>(std::system(take.c_str()));  // best effort
+        evidence.Keep();
+        std::printf("Screenshot of the failed run: %s\n", shot.c_str());
+    }
+    delete dialog;
+    font->Release();
+}
+
+}  // namespace
+}  // namespace oq
