@@ -30,11 +30,12 @@ constexpr int32_t kSize = 64;
 constexpr float kTextSize = 48;
 constexpr float kPen[2] = {6.37F, 58.61F};   // layout x and baseline y (object space is y down)
 
-// Fonts whose glyph 0 (what an unmapped character shows) is the shape drawn.
+// Fonts whose glyph drawn for "A" (glyph 0 where "A" is not mapped) is the shape.
 struct RenderCase
 {
     const char *name;
     const char *glyphs;
+    uint32_t shown = 0;   // the glyph "A" shows: 0 unless the font maps it
 };
 
 const RenderCase kCases[] = {
@@ -54,6 +55,14 @@ const RenderCase kCases[] = {
      "Glyph (index = 1) {Advance {float {0.8}} Component {Translation {float[2] {{0.25, 0.125}}} uint32 {2}}}\n"
      "Glyph (index = 2) {Advance {float {0.8}} Polygon {float[2] {{0, 0}, {0.4, 0}, {0.2, 0.6}}}\n"
      "Rect {float[2] {{0.05, 0.3}, {0.35, 0.4}}}}"},
+    // "A" maps to glyph 1, which reaches glyph 3 through glyph 2.
+    {"mapped single-reference chain",
+     "CharMap (char = 0x0041) {uint16 {1}}\n"
+     "Glyph (index = 0) {Advance {float {0.5}} Rect {float[2] {{0.1, 0}, {0.4, 0.7}}}}\n"
+     "Glyph (index = 1) {Advance {float {0.8}} Component {Translation {float[2] {{0.0625, 0.125}}} uint32 {2}}}\n"
+     "Glyph (index = 2) {Advance {float {0.8}} Component {Translation {float[2] {{0.25, 0}}} uint32 {3}}}\n"
+     "Glyph (index = 3) {Advance {float {0.8}} Circle {Radius {float {0.25}} float[2] {{0.3, 0.3}}}}",
+     1},
 };
 
 std::string FontText(const RenderCase &c)
@@ -79,9 +88,9 @@ std::vector<ReferenceCurve> HalfCurves(const QuadraticBezier2D *q, int32_t count
     return curves;
 }
 
-// Compiles the document, draws "A" (glyph 0) with the effect through the run builder and the
+// Compiles the document, draws "A" with the effect through the run builder and the
 // Vorl shaders, keeping the first `triangleLimit` triangles (all for -1), and gives the coverage.
-void DrawGlyphZero(AmbrelDocument *document, uint32_t flags, TextEffect effect, int32_t triangleLimit,
+void DrawShownGlyph(AmbrelDocument *document, uint32_t flags, TextEffect effect, int32_t triangleLimit,
                    std::vector<float> *alpha)
 {
     std::string error;
@@ -134,7 +143,7 @@ void ExpectReference(const std::vector<float> &alpha, const std::vector<Referenc
     EXPECT_NEAR(r.ink, r.referenceInk, r.referenceInk * 0.02);
 }
 
-// Compiled glyph 0 matches the reference rasterizer on the document's outline at half precision,
+// The compiled glyph matches the reference rasterizer on the document's outline at half precision,
 // placed the same way, with each set of options and band limits.
 TEST(FontRenderGL, CompiledGlyphsMatchTheReference)
 {
@@ -151,8 +160,8 @@ TEST(FontRenderGL, CompiledGlyphsMatchTheReference)
                 ASSERT_EQ(document.ParseAndResolve(FontText(c).c_str()), 0u);
                 document.compileSettings.maxBandCount = maxBands;
                 std::vector<float> alpha;
-                DrawGlyphZero(&document, flags, 0, -1, &alpha);
-                const GlyphStructure *glyph = document.fontList.GetFirst()->GetGlyph(0);
+                DrawShownGlyph(&document, flags, 0, -1, &alpha);
+                const GlyphStructure *glyph = document.fontList.GetFirst()->GetGlyph(c.shown);
                 ASSERT_NE(glyph, nullptr);
                 ExpectReference(alpha, HalfCurves(glyph->curves.GetElements(), glyph->curves.GetElementCount()));
             }
@@ -175,8 +184,8 @@ TEST(FontRenderGL, OutlineRecordsDrawTheGrownGlyph)
             settings.outlineJoin = join;
             // Quads only: the outline pass is the first two triangles.
             std::vector<float> alpha;
-            DrawGlyphZero(&document, kCompileOutline, 'OTLN', 2, &alpha);
-            const GlyphStructure *glyph = document.fontList.GetFirst()->GetGlyph(0);
+            DrawShownGlyph(&document, kCompileOutline, 'OTLN', 2, &alpha);
+            const GlyphStructure *glyph = document.fontList.GetFirst()->GetGlyph(c.shown);
             ASSERT_NE(glyph, nullptr);
             Array<QuadraticBezier2D> grown;
             int32_t n = BuildGlyphCurveList(glyph->curves.GetElementCount(), glyph->curves.GetElements(),
