@@ -1,6 +1,8 @@
 // Dialogs in real SDL windows under the offscreen video driver: pushed events, frames read back,
 // chains, exposure, closing, and GPU objects really released after a dialog's window is gone.
 #include "editor/platform/DrawableWidget.h"
+#include "editor/platform/ListBox.h"
+#include "FontProbe.h"
 #include "SdlDialogFixture.h"
 
 #include <functional>
@@ -159,6 +161,45 @@ TEST_F(DialogOffscreen, DestroyedDialogReallyDeletesItsBuffersAndTextures)
     EXPECT_EQ(SDL_GL_GetCurrentWindow(), windows.GetGLWindow(windows.GetMainWindow())->window);
     for (GLuint name : buffers) EXPECT_FALSE(glIsBuffer(name)) << name;
     for (GLuint name : textures) EXPECT_FALSE(glIsTexture(name)) << name;
+}
+
+TEST_F(DialogOffscreen, ListBoxShowsItsFieldHighlightTrackAndThumb)
+{
+    test::TempDirectory fonts;
+    Font *font = test::LoadTestFont(test::SdlDialogProcess::Get().renderer, fonts, "rows.vorl",
+                                    test::MakeSquareFontFile(0.7F));
+    ASSERT_NE(font, nullptr);
+    auto *dialog = new DialogWindow(windows.GetMainWindow(), "List", 300, 150);
+    auto *list = new ListBox({20, 10}, 200, 15, 8, font, 10, dialog->GetPointsPerPixel());
+    dialog->AppendSubnode(list);
+    for (int32_t i = 0; i < 20; ++i) list->AddRow("A", false);
+    list->SetSelection(2);
+    popups.SetActivePopup(dialog);
+    Turn();
+    WindowHandle window = dialog->GetWindow();
+    ASSERT_EQ(capture.frames[window].count, 1);
+
+    struct Probe
+    {
+        const char *name;
+        float x, y;  // points
+        int grey;    // sRGB
+    };
+    const Probe probes[] = {
+        {"selected row", 150, 47, 192},
+        {"field", 150, 92, 255},
+        {"thumb", 213, 35, 188},
+        {"track", 213, 100, 248},
+        {"dialog", 250, 140, 250},
+    };
+    for (const Probe &probe : probes)
+    {
+        SCOPED_TRACE(probe.name);
+        const uint8_t *pixel = capture.Pixel(window, int32_t(probe.x / 0.75F), int32_t(probe.y / 0.75F));
+        for (int channel = 0; channel < 3; ++channel) EXPECT_NEAR(pixel[channel], probe.grey, 2) << channel;
+    }
+    delete dialog;
+    font->Release();
 }
 
 }  // namespace

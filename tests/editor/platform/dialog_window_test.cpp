@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -332,6 +333,58 @@ TEST(DialogWindow, ChildDialogEndsHoverAndCaptureOfADrag)
     DispatchWindowEvent(MotionEvent(window, 70, 70), {});
     EXPECT_TRUE(Logged(log, "slider msmv 52.5,52.5 intr"));
     delete parent;
+}
+
+TEST(DialogWindow, TextEventsGiveEveryCodePointWithOneClock)
+{
+    for (bool closeOnFirst : {false, true})
+    {
+        SCOPED_TRACE(closeOnFirst ? "the first character closes the dialog" : "all characters");
+        FakeDialogServices services;
+        WidgetLog log;
+        auto *dialog = new DialogWindow(kMain, "Text", 300, 150);
+        auto *field = new ProbeWidget(&log, "field", {10, 10}, {50, 20}, true);
+        dialog->AppendSubnode(field);
+        dialog->SetFocus(field);
+        Link<DialogWindow> alive;
+        alive.SetTarget(dialog);
+        SDL_Event event{};
+        event.type = SDL_TEXTINPUT;
+        event.text.windowID = dialog->GetWindow();
+        std::strcpy(event.text.text, "a\xC3\xA9\xF0\x9F\x98\x80");
+        log.clear();
+        if (closeOnFirst)
+        {
+            // A handler that deletes the dialog from its first character.
+            struct Closer : ProbeWidget
+            {
+                using ProbeWidget::ProbeWidget;
+                void HandleCharacter(uint32_t codePoint, uint64_t time) override
+                {
+                    ProbeWidget::HandleCharacter(codePoint, time);
+                    delete static_cast<DialogWindow *>(GetSuperWidget());
+                }
+            };
+            auto *closer = new Closer(&log, "closer", {70, 10}, {50, 20}, true);
+            dialog->AppendSubnode(closer);
+            dialog->SetFocus(closer);
+            log.clear();
+        }
+        DispatchWindowEvent(event, {});
+        ASSERT_EQ(log.size(), closeOnFirst ? 1u : 3u);
+        std::string time = log[0].substr(log[0].rfind(' '));
+        EXPECT_EQ(log[0], std::string(closeOnFirst ? "closer" : "field") + " char 97" + time);
+        if (!closeOnFirst)
+        {
+            EXPECT_EQ(log[1], "field char 233" + time);
+            EXPECT_EQ(log[2], "field char 128512" + time);
+            delete dialog;
+        }
+        else
+        {
+            EXPECT_EQ(alive.GetTarget(), nullptr);
+        }
+    }
 }
 
 TEST(DialogWindow, FocusOfAnyWindowMakesTheApplicationActive)

@@ -1,5 +1,6 @@
 // SDL events turned into the UI events of a dialog's root, as a table: no display needed.
 #include "editor/platform/EventTranslation.h"
+#include "editor/platform/SdlWindowSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -173,6 +174,33 @@ TEST(EventTranslation, TextGivesEveryCodePoint)
     std::memset(full.text.text, 'z', sizeof(full.text.text));
     WindowInput input = TranslateEvent(full, {}, 1.0F);
     EXPECT_EQ(input.codePointCount, int32_t(sizeof(full.text.text)));
+}
+
+TEST(EventTranslation, DpiFromTheEnvironmentThenXResourcesThen96)
+{
+    struct Case
+    {
+        const char *resources;
+        float dpi;
+    };
+    const Case cases[] = {
+        {"Xft.dpi:\t120\n", 120.0F},
+        {"Xft.antialias:\t1\nXft.dpi:\t144\nXft.hinting:\t1\n", 144.0F},
+        {"Xft.dpi:\tabc\n", 0.0F},
+        {"Xft.dpi:\t-5\n", 0.0F},
+        {"Xcursor.size:\t24\n", 0.0F},
+        {"", 0.0F},
+        {nullptr, 0.0F},
+    };
+    for (const Case &c : cases) EXPECT_FLOAT_EQ(ParseXftDpi(c.resources), c.dpi) << (c.resources ? c.resources : "null");
+
+    // Without SDL's x11 driver the X server is not asked.
+    setenv("ORLENDOQUIST_DPI", "120", 1);
+    EXPECT_FLOAT_EQ(ReadSystemDpi(), 120.0F);
+    setenv("ORLENDOQUIST_DPI", "none", 1);
+    EXPECT_FLOAT_EQ(ReadSystemDpi(), 96.0F);
+    unsetenv("ORLENDOQUIST_DPI");
+    EXPECT_FLOAT_EQ(ReadSystemDpi(), 96.0F);
 }
 
 }  // namespace
