@@ -2,6 +2,7 @@
 
 #include "ambrel/AmbrelDocument.h"
 #include "ambrel/FontStructure.h"
+#include "vorlfont/compiler/GlyphFeatureLists.h"
 #include "vorlfont/compiler/GlyphTextureBuild.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
 #include "vorlfont/compiler/VorlFontWriter.h"
@@ -138,10 +139,71 @@ uint32_t FontCompiler::BuildGlyphs()
     return result;
 }
 
-// Until the list builders are built, every list is empty.
+namespace {
+
+// Runs a list writer twice: counting, then into a list of that size, whose count becomes what
+// was written.
+template <class Entry, class Writer>
+uint32_t BuildList(FontGlyphData *data, FontListSection section, Writer writer)
+{
+    uint32_t counted = 0;
+    uint32_t result = writer(static_cast<Entry *>(nullptr), &counted);
+    if (result == 0) result = data->AllocateList(section, counted);
+    if (result != 0 || counted == 0) return result;
+    uint32_t written = 0;
+    result = writer(data->lists[section].Get<Entry>(), &written);
+    data->listCounts[section] = written;
+    return result;
+}
+
+}  // namespace
+
 uint32_t FontCompiler::BuildLists()
 {
-    return 0;
+    FeatureListTarget target = {&glyphSelection, glyphData.GetGlyphRecords(), glyphData.GetOutlineGlyphRecords(),
+                                (flags & kCompileTimesLig) != 0};
+    uint32_t result = BuildList<uint32_t>(&glyphData, kDecompositionListSection, [&](uint32_t *out, uint32_t *n) {
+        return WriteDecompositionLists(target, out, n);
+    });
+    if (result == 0 && (flags & kCompileKern))
+        result = BuildList<KerningListEntry>(&glyphData, kKerningListSection, [&](KerningListEntry *out, uint32_t *n) {
+            return WriteKerningPairs(target, out, n);
+        });
+    if (result == 0 && (flags & kCompileMark))
+    {
+        uint32_t base = 0, mark = 0;
+        result = WriteAnchors(target, nullptr, &base, nullptr, &mark);
+        if (result == 0) result = glyphData.AllocateList(kBaseAnchorListSection, base);
+        if (result == 0) result = glyphData.AllocateList(kMarkAnchorListSection, mark);
+        if (result == 0)
+            result = WriteAnchors(target, glyphData.lists[kBaseAnchorListSection].Get<AnchorListEntry>(), &base,
+                                  glyphData.lists[kMarkAnchorListSection].Get<AnchorListEntry>(), &mark);
+    }
+    if (result == 0 && (flags & kCompileSequence))
+    {
+        Array<uint32_t> pool;
+        result = BuildList<uint32_t>(&glyphData, kSequenceListSection, [&](uint32_t *out, uint32_t *n) {
+            return WriteSequences(target, out, n, &pool);
+        });
+        uint32_t words = uint32_t(pool.GetElementCount());
+        if (result == 0) result = glyphData.AllocateList(kSequenceGlyphPoolSection, words);
+        if (result == 0 && words != 0)
+            std::memcpy(glyphData.lists[kSequenceGlyphPoolSection].GetData(), pool.GetElements(), size_t(words) * 4);
+        if (result == 0)
+            result = BuildList<float>(&glyphData, kCaretListSection, [&](float *out, uint32_t *n) {
+                return WriteLigatureCarets(target, out, n);
+            });
+    }
+    if (result == 0 && (flags & kCompileAlternate))
+        result = BuildList<AlternateListEntry>(&glyphData, kAlternateListSection,
+                                               [&](AlternateListEntry *out, uint32_t *n) {
+                                                   return WriteAlternateEntries(target, out, n);
+                                               });
+    if (result == 0 && (flags & kCompileLayer))
+        result = BuildList<LayerListEntry>(&glyphData, kLayerListSection, [&](LayerListEntry *out, uint32_t *n) {
+            return WriteLayers(target, out, n);
+        });
+    return result;
 }
 
 // The underline and strikethrough rectangles of every font record; a failure is not reported

@@ -157,11 +157,17 @@ TEST(FontCompiler, ItemValuesNamesAndTheFileFrame)
     EXPECT_EQ(At<uint32_t>(file, page + 0x43 * 4), 0u);
     for (uint32_t VorlFontRecord::*offset : kSharedSectionOffsets)
     {
-        if (offset != &VorlFontRecord::glyphRecordOffset)
+        if (offset != &VorlFontRecord::glyphRecordOffset && offset != &VorlFontRecord::kerningListOffset)
         {
             EXPECT_EQ(record.*offset, 0u);
         }
     }
+    // Glyph 2's one pair: glyph 1 before it.
+    ASSERT_NE(record.kerningListOffset, 0u);
+    auto pair = At<KerningListEntry>(file, 80 + uint64_t(record.kerningListOffset));
+    EXPECT_EQ(pair.precedingGlyph, 1u);
+    EXPECT_EQ(pair.value, -0.05f);
+    EXPECT_EQ(At<VorlGlyphRecord>(file, 80 + uint64_t(record.glyphRecordOffset) + 2 * 128).kerningWord, 1u << 20);
 }
 
 TEST(FontCompiler, NameLengthsRoundUpToWords)

@@ -1,0 +1,285 @@
+#include "ambrel/AmbrelDocument.h"
+#include "ambrel/FontStructure.h"
+#include "vorlfont/compiler/CharacterInclusionMap.h"
+#include "vorlfont/compiler/FontCompileContext.h"
+#include "vorlfont/compiler/GlyphFeatureLists.h"
+#include "vorlfont/compiler/GlyphSelection.h"
+#include "vorlfont/compiler/VorlFontCommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace oq {
+namespace {
+
+// Glyphs 1-5 are mapped (new numbers 1-5), 6 and 7 are alternates of 1, 8 is a ligature of 2,
+// 9 a colour layer of 5 only (carrying a Kern, an Alternate and a Sequence that are not
+// written), 10 is reached by nothing.
+const char kListsFont[] = R"(
+Font (glyph_count = 11)
+{
+    CharMap (char = 0x41) {uint16 {1, 2, 3, 4, 5}}
+    Glyph (index = 0) {}
+    Glyph (index = 1)
+    {
+        Kern {uint32 {2, 3} float {-0.1, -0.2}}
+        Alternate (feature = 'ss04') {uint32 {6, 7}}
+        Alternate (feature = 'medi') {uint32 {7, 6}}
+        Alternate (feature = 'smcp') {uint32 {6, 7}}
+    }
+    Glyph (index = 2)
+    {
+        Kern {uint32 {2, 3} float {-0.1, -0.2}}
+        Sequence (feature = 'liga')
+        {
+            Match {uint32 {3}}
+            Match {uint32 {4, 10, 3, 5, 4}}
+            Match (kind = 'frwd') {uint32 {5, 4}}
+            Rule (kind = 'rall') {uint32 {8}}
+            Rule (kind = 'zzzz') {uint32 {1}}
+            Rule (kind = 'sbst') {uint32 {1}}
+        }
+        Sequence (feature = 'dlig') {Match {uint32 {4, 5}} Rule (kind = 'sbst') {uint32[2] {{1, 8}, {2, 6}}}}
+    }
+    Glyph (index = 3)
+    {
+        Kern {uint32 {4} float {-0.3}}
+        Kern {uint32 {5} float {-0.4}}
+        Sequence (feature = 'liga') {Match {uint32 {4}} Rule (kind = 'sbst') {uint32 {1}}}
+    }
+    Glyph (index = 4)
+    {
+        Kern {uint32 {3, 4} float {-0.2, -0.3}}
+        Decompose {uint32 {2, 55, 1}}
+    }
+    Glyph (index = 5)
+    {
+        Kern {uint32 {10, 2} float {0.5, -0.1}}
+        Emoji {Component {uint32 {9} Color {float[4] {{1, 0, 0, 1}}}}}
+    }
+    Glyph (index = 6) {}
+    Glyph (index = 7) {}
+    Glyph (index = 8) {}
+    Glyph (index = 9)
+    {
+        Kern {uint32 {1} float {0.3}}
+        Alternate (feature = 'smcp') {uint32 {2}}
+        Sequence (feature = 'liga') {Match {uint32 {1}} Rule (kind = 'rall') {uint32 {2}}}
+    }
+    Glyph (index = 10) {}
+}
+)";
+
+const CodePointRange kAll = {0, 0x10FFFF};
+const uint32_t kAllLists = kCompileAlternate | kCompileSequence | kCompileLayer | kCompileKern | kCompileMark;
+
+// A selected font with zeroed records (normal and outline) for the writers.
+struct Lists
+{
+    AmbrelDocument document;
+    FontCompileContext context;
+    GlyphSelection selection;
+    std::vector<VorlGlyphRecord> records;
+    std::vector<VorlGlyphRecord> outline;
+    FeatureListTarget target;
+
+    Lists(const char *text, uint32_t flags)
+    {
+        EXPECT_EQ(document.ParseAndResolve(text), 0u);
+        context.font = document.fontList.GetFirst();
+        context.glyphFont = context.font;
+        CharacterInclusionMap map(&kAll, 1, nullptr, 0);
+        selection.SelectAll(&context, map, flags);
+        records.assign(selection.GetCount(), VorlGlyphRecord{});
+        outline.assign(selection.GetCount(), VorlGlyphRecord{});
+        target = {&selection, records.data(), outline.data(), false};
+    }
+
+    // Counts, then writes into a list of that size; the written count may only be smaller where
+    // runs are shared.
+    template <class Entry, class Writer>
+    std::vector<Entry> Run(Writer writer, bool exact = true)
+    {
+        uint32_t counted = 0;
+        EXPECT_EQ(writer(static_cast<Entry *>(nullptr), &counted), 0u);
+        std::vector<Entry> list(counted + 1);
+        std::memset(static_cast<void *>(list.data()), 0xEE, list.size() * sizeof(Entry));
+        uint32_t written = 0;
+        EXPECT_EQ(writer(list.data(), &written), 0u);
+        if (exact)
+        {
+            EXPECT_EQ(written, counted);
+        }
+        EXPECT_LE(written, counted);
+        list.resize(written);
+        return list;
+    }
+};
+
+TEST(GlyphFeatureLists, AlternateBitsAndLigatureClasses)
+{
+    struct Case
+    {
+        uint32_t tag;
+        uint32_t bits;
+    };
+    const Case cases[] = {
+        {'ss01', 0x1000001}, {'ss20', 0x14000001}, {'ss00', 0}, {'ss21', 0},  {'ssa1', 0},
+        {'ms01', 0x1000800}, {'ms13', 0xD000800},  {'ms14', 0}, {'ms00', 0},  {'smcp', 0x4},
+        {'frac', 0x1000200}, {'dnom', 0x3000200},  {'fina', 0x3000000},       {'vert', 0x8000000},
+        {'ordn', 0x800000},  {'aalt', 0},          {'calt', 0}, {'liga', 0},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.tag);
+        EXPECT_EQ(FeatureTagToAlternateBits(c.tag), c.bits);
+    }
+    EXPECT_EQ(FeatureTagToLigatureClass('dlig', false), 8);
+    EXPECT_EQ(FeatureTagToLigatureClass('dlig', true), 2);
+    EXPECT_EQ(FeatureTagToLigatureClass('afrc', false), 256);
+    EXPECT_EQ(FeatureTagToLigatureClass('calt', false), 0);
+}
+
+TEST(GlyphFeatureLists, AlternatesKeepSelectorWordsExact)
+{
+    Lists l(kListsFont, kAllLists);
+    auto entries = l.Run<AlternateListEntry>(
+        [&](AlternateListEntry *out, uint32_t *n) { return WriteAlternateEntries(l.target, out, n); });
+    // 'ss04' and 'medi' write their first glyph only; 'smcp' both, at positions 0 and 1. The
+    // layer-only glyph 9 writes nothing.
+    ASSERT_EQ(entries.size(), 4u);
+    const uint32_t expected[4][2] = {{0x4000001, 6}, {0x2000000, 7}, {0x4, 6}, {0x1000004, 7}};
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(entries[i].featureWord, expected[i][0]) << i;
+        EXPECT_EQ(entries[i].glyph, expected[i][1]) << i;
+    }
+    EXPECT_EQ(l.records[1].alternateWord, 4u << 20);
+    EXPECT_EQ(l.outline[1].alternateWord, 4u << 20);
+    EXPECT_EQ(l.records[9].alternateWord, 0u);
+}
+
+TEST(GlyphFeatureLists, KerningSharesRunsAndDropsUnselectedPartners)
+{
+    Lists l(kListsFont, kAllLists);
+    auto entries = l.Run<KerningListEntry>(
+        [&](KerningListEntry *out, uint32_t *n) { return WriteKerningPairs(l.target, out, n); }, false);
+    ASSERT_EQ(entries.size(), 4u);
+    const KerningListEntry expected[4] = {{2, -0.1f}, {3, -0.2f}, {4, -0.3f}, {5, -0.4f}};
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(entries[i].precedingGlyph, expected[i].precedingGlyph) << i;
+        EXPECT_EQ(entries[i].value, expected[i].value) << i;
+    }
+    // 2 shares 1's whole run; 3 (two Kerns) appends; 4 shares the tail of 1's run and the head of
+    // 3's; 5 keeps one pair (glyph 10 is not selected); the layer-only 9 gets none.
+    const uint32_t words[10] = {0, 2u << 20, 2u << 20, 2 | 2u << 20, 1 | 2u << 20, 1u << 20, 0, 0, 0, 0};
+    for (int g = 0; g < 10; ++g)
+    {
+        EXPECT_EQ(l.records[g].kerningWord, words[g]) << g;
+        EXPECT_EQ(l.outline[g].kerningWord, words[g]) << g;
+    }
+}
+
+TEST(GlyphFeatureLists, SequenceWordsPoolAndSkippedRules)
+{
+    Lists l(kListsFont, kAllLists);
+    Array<uint32_t> pool;
+    auto words = l.Run<uint32_t>([&](uint32_t *out, uint32_t *n) { return WriteSequences(l.target, out, n, &pool); });
+    auto head = [&](uint32_t at) {
+        SequenceEntryHead h;
+        std::memcpy(&h, &words[at], sizeof(h));
+        return h;
+    };
+    ASSERT_EQ(words.size(), 15u);
+    // 'liga' of 2: match 3, the set {3, 4, 5} (10 unselected, 4 twice), lookahead {4, 5}, one
+    // 'rall' rule; the unknown and the one-value 'sbst' Rules are skipped.
+    SequenceEntryHead h = head(0);
+    EXPECT_EQ(h.classBits, 2);
+    EXPECT_EQ(h.length, 7);
+    EXPECT_EQ(h.matchCount, 2);
+    EXPECT_EQ(h.backtrackCount, 0);
+    EXPECT_EQ(h.lookaheadCount, 1);
+    EXPECT_EQ(h.ruleCount, 1);
+    EXPECT_EQ(words[2], 3u);
+    EXPECT_EQ(words[3], kSequenceGlyphSetBit | 0);
+    EXPECT_EQ(words[4], kSequenceGlyphSetBit | 4);
+    EXPECT_EQ(words[5], 0u);
+    EXPECT_EQ(words[6], 8u);
+    // 'dlig' of 2 shares the {4, 5} run; its 'sbst' writes the first pair only.
+    h = head(7);
+    EXPECT_EQ(h.classBits, 8);
+    EXPECT_EQ(h.length, 5);
+    EXPECT_EQ(h.matchCount, 1);
+    EXPECT_EQ(h.ruleCount, 1);
+    EXPECT_EQ(words[9], kSequenceGlyphSetBit | 4);
+    EXPECT_EQ(words[10], 1u | 1u << 16);
+    EXPECT_EQ(words[11], 8u);
+    // 3's Sequence lost its only Rule: written without rule words.
+    h = head(12);
+    EXPECT_EQ(h.length, 3);
+    EXPECT_EQ(h.ruleCount, 0);
+    EXPECT_EQ(words[14], 4u);
+
+    EXPECT_EQ(std::vector<uint32_t>(pool.begin(), pool.end()), (std::vector<uint32_t>{3, 3, 4, 5, 2, 4, 5}));
+    EXPECT_EQ(l.records[2].sequenceWord, 2u << 20);
+    EXPECT_EQ(l.records[3].sequenceWord, 12 | 1u << 20);
+    EXPECT_EQ(l.outline[3].sequenceWord, 12 | 1u << 20);
+    EXPECT_EQ(l.records[9].sequenceWord, 0u);
+}
+
+TEST(GlyphFeatureLists, DecompositionsAndLayers)
+{
+    Lists l(kListsFont, kAllLists);
+    auto components = l.Run<uint32_t>([&](uint32_t *out, uint32_t *n) { return WriteDecompositionLists(l.target, out, n); });
+    EXPECT_EQ(components, (std::vector<uint32_t>{2, 1}));
+    EXPECT_EQ(l.records[4].decompositionWord, 2u << 24);
+    EXPECT_EQ(l.outline[4].decompositionWord, 2u << 24);
+
+    auto layers = l.Run<LayerListEntry>([&](LayerListEntry *out, uint32_t *n) { return WriteLayers(l.target, out, n); });
+    ASSERT_EQ(layers.size(), 1u);
+    EXPECT_EQ(layers[0].glyph, 9u);
+    EXPECT_EQ(layers[0].color[0], 255);
+    EXPECT_EQ(layers[0].color[1], 0);
+    EXPECT_EQ(layers[0].color[3], 255);
+    EXPECT_EQ(l.records[5].layerWord, 1u << 24);
+    EXPECT_EQ(l.outline[5].layerWord, 0u);
+}
+
+TEST(GlyphFeatureLists, CaretsOnlyForLigaturesOfOneSequence)
+{
+    // 3: one 'liga' with one match and one caret; 4: two carets for one match; 5: 'ccmp';
+    // 6: made by a 'liga' and a 'dlig'.
+    const char font[] = R"(
+Font (glyph_count = 7)
+{
+    CharMap (char = 0x41) {uint16 {1, 2}}
+    Glyph (index = 0) {}
+    Glyph (index = 1)
+    {
+        Sequence (feature = 'liga') {Match {uint32 {2}} Rule (kind = 'rall') {uint32 {3}}}
+        Sequence (feature = 'liga') {Match {uint32 {3}} Rule (kind = 'rall') {uint32 {4}}}
+        Sequence (feature = 'ccmp') {Match {uint32 {2}} Rule (kind = 'rall') {uint32 {5}}}
+        Sequence (feature = 'liga') {Match {uint32 {4}} Rule (kind = 'rall') {uint32 {6}}}
+        Sequence (feature = 'dlig') {Match {uint32 {5}} Rule (kind = 'rall') {uint32 {6}}}
+    }
+    Glyph (index = 2) {}
+    Glyph (index = 3) {Caret {float {0.4}}}
+    Glyph (index = 4) {Caret {float {0.1, 0.2}}}
+    Glyph (index = 5) {Caret {float {0.7}}}
+    Glyph (index = 6) {Caret {float {0.9}}}
+}
+)";
+    Lists l(font, kCompileSequence);
+    ASSERT_EQ(l.selection.GetCount(), 7u);
+    auto carets = l.Run<float>([&](float *out, uint32_t *n) { return WriteLigatureCarets(l.target, out, n); });
+    EXPECT_EQ(carets, (std::vector<float>{0.4f}));
+    uint32_t three = l.selection.GetNewNumber(3);
+    for (uint32_t g = 0; g < 7; ++g) EXPECT_EQ(l.records[g].caretWord, g == three ? 1u << 24 : 0u) << g;
+    EXPECT_EQ(l.outline[three].caretWord, 0u);
+}
+
+}  // namespace
+}  // namespace oq
