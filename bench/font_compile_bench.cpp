@@ -27,7 +27,8 @@ std::string MakeFontText()
 {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> u(0.05f, 0.75f);
-    std::string text = "Font (glyph_count = " + std::to_string(kGlyphCount) + ")\n{\n";
+    std::string text = "Font (glyph_count = " + std::to_string(kGlyphCount) + ")\n{\nCharMap (char = 0x4E00) {uint16 {";
+    for (int32_t g = 1; g < kGlyphCount; ++g) text += std::to_string(g) + (g + 1 < kGlyphCount ? ", " : "}}\n");
     for (int32_t g = 0; g < kGlyphCount; ++g)
     {
         text += "Glyph (index = " + std::to_string(g) + ") {Advance {float {0.8}}\n";
