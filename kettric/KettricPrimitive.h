@@ -94,15 +94,14 @@ public:
     uint32_t GetState(int32_t index) const { return states[index]; }
     void SetState(int32_t index, uint32_t state) { states[index] = state; }
 
-    // Appends one subarray (array size values, 1 for a flat list) with its state.
-    void AppendSubarray(const Element *subarray, uint32_t state)
+    // Appends count values and, in a list with states, the state of the subarray they make.
+    void AppendValues(const Element *source, int32_t count, uint32_t state = 0)
         requires std::is_copy_assignable_v<Element>
     {
-        int32_t size = arraySize > 0 ? arraySize : 1;
-        int32_t count = values.GetElementCount();
-        values.SetElementCount(count + size);
-        for (int32_t i = 0; i < size; ++i) values[count + i] = subarray[i];
-        states.AddElement(state);
+        int32_t first = values.GetElementCount();
+        values.SetElementCount(first + count);
+        for (int32_t i = 0; i < count; ++i) values[first + i] = source[i];
+        if (stateFlag) states.AddElement(state);
     }
 
     using ElementArray = Array<Element, kKettricLocalElementCount<Element>>;

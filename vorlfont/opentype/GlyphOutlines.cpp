@@ -90,7 +90,7 @@ private:
     void Write(const Point2D &p, uint32_t state)
     {
         const float values[2] = {p.x, p.y};
-        list->AppendSubarray(values, state);
+        list->AppendValues(values, 2, state);
     }
 
     // The last L becomes a corner ending at p; both straight flags clear.
@@ -113,7 +113,7 @@ private:
 void AppendFloatData(AmbrelStructure *structure, const float *values, int32_t count)
 {
     auto *list = new KettricFloatList(count, false);
-    list->AppendSubarray(values, 0);
+    list->AppendValues(values, count);
     structure->AppendSubnode(list);
 }
 
@@ -212,7 +212,7 @@ uint32_t ConvertCompositeGlyph(GlyfOutlineReader *reader, uint32_t glyphIndex, G
             component->AppendSubnode(open);
         }
         const uint32_t index = glyphs[i];
-        open->AppendSubarray(&index, 0);
+        open->AppendValues(&index, 1);
         if (matrix != nullptr) open = nullptr;
     }
     return 0;
