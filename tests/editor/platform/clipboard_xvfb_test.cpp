@@ -1,0 +1,247 @@
+// Xlib's macros (None, Bool, Status) must come after the test framework.
+#include <gtest/gtest.h>
+
+#include "editor/platform/X11Clipboard.h"
+#include "support/TempDirectory.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern char **environ;
+
+namespace oq::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Starts a program with stdin and stdout redirected to files (none: inherited); 0 on failure.
+pid_t Spawn(const std::vector<std::string> &arguments, const std::string &input = {}, const std::string &output = {})
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!input.empty()) posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
+    if (!output.empty())
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<char *> argv;
+    for (const std::string &argument : arguments) argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int result = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return result == 0 ? pid : 0;
+}
+
+void Stop(pid_t pid)
+{
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+}
+
+std::vector<uint8_t> ReadFile(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
+
+void WriteFile(const std::string &path, const std::vector<uint8_t> &bytes)
+{
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+std::vector<uint8_t> Pattern(size_t size)
+{
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = uint8_t('a' + (i * 7 + i / 4093) % 26);
+    return bytes;
+}
+
+// One Xvfb server for the whole suite, and per test a serving connection with our clipboard on it.
+class ClipboardXvfb : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        server = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp", "-screen", "0", "64x64x24"});
+        close(fds[1]);
+        ASSERT_NE(server, 0) << "Xvfb did not start";
+        std::string number;
+        char c = 0;
+        pollfd descriptor = {fds[0], POLLIN, 0};
+        while (poll(&descriptor, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        close(fds[0]);
+        ASSERT_FALSE(number.empty()) << "Xvfb gave no display";
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+    }
+
+    static void TearDownTestSuite()
+    {
+        Stop(server);
+        server = 0;
+    }
+
+    void SetUp() override
+    {
+        connection = XOpenDisplay(nullptr);
+        ASSERT_NE(connection, nullptr);
+        clipboard = new X11Clipboard(connection);
+        ASSERT_TRUE(clipboard->Start());
+    }
+
+    void TearDown() override
+    {
+        delete clipboard;
+        if (connection) XCloseDisplay(connection);
+    }
+
+    // Serves our connection's events until the child exits; its exit status, or -1 after 20 s.
+    int Serve(pid_t pid)
+    {
+        auto deadline = Clock::now() + std::chrono::seconds(20);
+        while (Clock::now() < deadline)
+        {
+            Pump(10);
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        Stop(pid);
+        return -1;
+    }
+
+    void Pump(int milliseconds)
+    {
+        pollfd descriptor = {ConnectionNumber(connection), POLLIN, 0};
+        poll(&descriptor, 1, milliseconds);
+        while (XPending(connection) > 0)
+        {
+            XEvent event;
+            XNextEvent(connection, &event);
+            clipboard->HandleEvent(event);
+        }
+    }
+
+    // xclip -o of one target into a file; the bytes, or "<failed>" when xclip failed.
+    std::string XclipOut(const char *target)
+    {
+        std::string path = folder.File("out");
+        pid_t pid = Spawn({"xclip", "-selection", "clipboard", "-o", "-t", target}, {}, path);
+        if (pid == 0 || Serve(pid) != 0) return "<failed>";
+        std::vector<uint8_t> bytes = ReadFile(path);
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+    // Starts xclip as the owner of the bytes; it serves until it loses the selection.
+    pid_t XclipIn(const char *target, const std::vector<uint8_t> &bytes)
+    {
+        std::string path = folder.File("in");
+        WriteFile(path, bytes);
+        pid_t pid = Spawn({"xclip", "-quiet", "-selection", "clipboard", "-t", target, "-i"}, path);
+        Atom selection = XInternAtom(connection, "CLIPBOARD", False);
+        auto deadline = Clock::now() + std::chrono::seconds(10);
+        while (Clock::now() < deadline && XGetSelectionOwner(connection, selection) == None) usleep(10000);
+        return pid;
+    }
+
+    static pid_t server;
+    Display *connection = nullptr;
+    X11Clipboard *clipboard = nullptr;
+    TempDirectory folder;
+};
+
+pid_t ClipboardXvfb::server = 0;
+
+TEST_F(ClipboardXvfb, XclipReadsWhatWeSet)
+{
+    ASSERT_TRUE(SetClipboardText(clipboard, "gr\xC3\xBC\xC3\x9F" "e", 7));
+    EXPECT_EQ(XclipOut("UTF8_STRING"), "gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_EQ(XclipOut("text/plain;charset=utf-8"), "gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_EQ(XclipOut("image/png"), "<failed>") << "a refused target";
+
+    std::vector<ClipboardFormat> formats(2);
+    formats[0] = {kClipboardTextFormat, {'x', '+', '1'}};
+    formats[1] = {"application/orlendo-quist+kettric", {'{', '}'}};
+    ASSERT_TRUE(clipboard->SetFormats(formats));
+    std::string targets = XclipOut("TARGETS");
+    for (const char *name : {"TARGETS", "TIMESTAMP", "UTF8_STRING", "text/plain;charset=utf-8",
+                             "application/orlendo-quist+kettric"})
+        EXPECT_NE(targets.find(name), std::string::npos) << name << " missing from " << targets;
+    EXPECT_EQ(XclipOut("application/orlendo-quist+kettric"), "{}");
+}
+
+TEST_F(ClipboardXvfb, LargeFormatsGoWholeWithAndWithoutIncr)
+{
+    std::vector<uint8_t> payload = Pattern(2 << 20);
+    ASSERT_TRUE(clipboard->SetFormats({{"image/svg+xml", payload}}));
+    std::string direct = XclipOut("image/svg+xml");
+    EXPECT_EQ(clipboard->incrTransfersServed, 0);
+    EXPECT_TRUE(direct == std::string(payload.begin(), payload.end())) << direct.size();
+
+    clipboard->incrThreshold = 64 * 1024;
+    std::string chunked = XclipOut("image/svg+xml");
+    EXPECT_EQ(clipboard->incrTransfersServed, 1);
+    EXPECT_TRUE(chunked == std::string(payload.begin(), payload.end())) << chunked.size();
+}
+
+TEST_F(ClipboardXvfb, WeReadXclipAndLetGoOfOurData)
+{
+    ASSERT_TRUE(SetClipboardText(clipboard, "ours", 4));
+    std::vector<uint8_t> payload = Pattern(3 << 20);
+    pid_t pid = XclipIn("UTF8_STRING", payload);
+    ASSERT_NE(pid, 0);
+    // The SelectionClear reaches our connection.
+    auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (clipboard->HoldsData() && Clock::now() < deadline) Pump(10);
+    EXPECT_FALSE(clipboard->HoldsData());
+
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(clipboard->ReadFormat(kClipboardTextFormat, 1000, &bytes));
+    EXPECT_TRUE(bytes == payload) << bytes.size();
+    EXPECT_EQ(clipboard->incrTransfersRead, 1);
+    Stop(pid);
+}
+
+TEST_F(ClipboardXvfb, PastedBytesAreChecked)
+{
+    const uint8_t raw[] = {'1', 0xFF, '2', 0xE2, 0x82, 0, '3'};
+    pid_t pid = XclipIn("UTF8_STRING", std::vector<uint8_t>(std::begin(raw), std::end(raw)));
+    ASSERT_NE(pid, 0);
+    EXPECT_EQ(ReadClipboardText(clipboard, 1000, 256), "1\xEF\xBF\xBD" "2\xEF\xBF\xBD\xEF\xBF\xBD");
+    Stop(pid);
+}
+
+TEST_F(ClipboardXvfb, OwnDataIsReadAtOnceAndASilentOwnerGivesNothing)
+{
+    ASSERT_TRUE(SetClipboardText(clipboard, "same", 4));
+    // Nothing serves our connection here: only the in-place read can answer.
+    EXPECT_EQ(ReadClipboardText(clipboard, 60000, 256), "same");
+
+    Display *silent = XOpenDisplay(nullptr);
+    ASSERT_NE(silent, nullptr);
+    Window window = XCreateSimpleWindow(silent, DefaultRootWindow(silent), 0, 0, 1, 1, 0, 0, 0);
+    Atom selection = XInternAtom(silent, "CLIPBOARD", False);
+    XSetSelectionOwner(silent, selection, window, CurrentTime);
+    XSync(silent, False);
+    ASSERT_EQ(XGetSelectionOwner(connection, selection), window);
+    auto start = Clock::now();
+    EXPECT_EQ(ReadClipboardText(clipboard, 200, 256), "");
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    XCloseDisplay(silent);
+}
+
+}  // namespace
+}  // namespace oq::test
