@@ -1,13 +1,16 @@
 #include "ambrel/AmbrelDocument.h"
 #include "ambrel/FontStructure.h"
+#include "vorl/text/FontDataAccess.h"
 #include "vorlfont/compiler/CharacterInclusionMap.h"
 #include "vorlfont/compiler/FontCompileContext.h"
 #include "vorlfont/compiler/GlyphFeatureLists.h"
 #include "vorlfont/compiler/GlyphSelection.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
+#include "vorlfont/VorlFontTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -17,60 +20,7 @@ namespace {
 // Glyphs 1-5 are mapped (new numbers 1-5), 6 and 7 are alternates of 1, 8 is a ligature of 2,
 // 9 a colour layer of 5 only (carrying a Kern, an Alternate and a Sequence that are not
 // written), 10 is reached by nothing.
-const char kListsFont[] = R"(
-Font (glyph_count = 11)
-{
-    CharMap (char = 0x41) {uint16 {1, 2, 3, 4, 5}}
-    Glyph (index = 0) {}
-    Glyph (index = 1)
-    {
-        Kern {uint32 {2, 3} float {-0.1, -0.2}}
-        Alternate (feature = 'ss04') {uint32 {6, 7}}
-        Alternate (feature = 'medi') {uint32 {7, 6}}
-        Alternate (feature = 'smcp') {uint32 {6, 7}}
-    }
-    Glyph (index = 2)
-    {
-        Kern {uint32 {2, 3} float {-0.1, -0.2}}
-        Sequence (feature = 'liga')
-        {
-            Match {uint32 {3}}
-            Match {uint32 {4, 10, 3, 5, 4}}
-            Match (kind = 'frwd') {uint32 {5, 4}}
-            Rule (kind = 'rall') {uint32 {8}}
-            Rule (kind = 'zzzz') {uint32 {1}}
-            Rule (kind = 'sbst') {uint32 {1}}
-        }
-        Sequence (feature = 'dlig') {Match {uint32 {4, 5}} Rule (kind = 'sbst') {uint32[2] {{1, 8}, {2, 6}}}}
-    }
-    Glyph (index = 3)
-    {
-        Kern {uint32 {4} float {-0.3}}
-        Kern {uint32 {5} float {-0.4}}
-        Sequence (feature = 'liga') {Match {uint32 {4}} Rule (kind = 'sbst') {uint32 {1}}}
-    }
-    Glyph (index = 4)
-    {
-        Kern {uint32 {3, 4} float {-0.2, -0.3}}
-        Decompose {uint32 {2, 55, 1}}
-    }
-    Glyph (index = 5)
-    {
-        Kern {uint32 {10, 2} float {0.5, -0.1}}
-        Emoji {Component {uint32 {9} Color {float[4] {{1, 0, 0, 1}}}}}
-    }
-    Glyph (index = 6) {}
-    Glyph (index = 7) {}
-    Glyph (index = 8) {}
-    Glyph (index = 9)
-    {
-        Kern {uint32 {1} float {0.3}}
-        Alternate (feature = 'smcp') {uint32 {2}}
-        Sequence (feature = 'liga') {Match {uint32 {1}} Rule (kind = 'rall') {uint32 {2}}}
-    }
-    Glyph (index = 10) {}
-}
-)";
+const std::string kListsFont = test::ReadWholeFile(test::FixturePath("lists.ambrel"));
 
 const CodePointRange kAll = {0, 0x10FFFF};
 const uint32_t kAllLists = kCompileAlternate | kCompileSequence | kCompileLayer | kCompileKern | kCompileMark;
@@ -85,9 +35,9 @@ struct Lists
     std::vector<VorlGlyphRecord> outline;
     FeatureListTarget target;
 
-    Lists(const char *text, uint32_t flags)
+    Lists(const std::string &text, uint32_t flags)
     {
-        EXPECT_EQ(document.ParseAndResolve(text), 0u);
+        EXPECT_EQ(document.ParseAndResolve(text.c_str()), 0u);
         context.font = document.fontList.GetFirst();
         context.glyphFont = context.font;
         CharacterInclusionMap map(&kAll, 1, nullptr, 0);
@@ -279,6 +229,127 @@ Font (glyph_count = 7)
     uint32_t three = l.selection.GetNewNumber(3);
     for (uint32_t g = 0; g < 7; ++g) EXPECT_EQ(l.records[g].caretWord, g == three ? 1u << 24 : 0u) << g;
     EXPECT_EQ(l.outline[three].caretWord, 0u);
+}
+
+// Every fixture under several option sets: each writer writes what its counting pass counted
+// (kerning at most that, runs being shared), every list word stays inside its list, and every
+// glyph number written names a selected glyph.
+TEST(GlyphFeatureLists, EveryFixtureWritesWhatItCountedAndNamesSelectedGlyphs)
+{
+    const uint32_t flagSets[] = {kAllLists, 0, kCompileLayer | kCompileKern, kCompileSequence | kCompileMark};
+    for (const char *name : {"plain.ambrel", "collection.ambrel", "lists.ambrel"})
+    {
+        for (uint32_t flags : flagSets)
+        {
+            SCOPED_TRACE(testing::Message() << name << " flags " << flags);
+            Lists l(test::ReadWholeFile(test::FixturePath(name)), flags);
+            uint32_t count = l.selection.GetCount();
+            auto inside = [&](uint32_t VorlGlyphRecord::*member, bool packingA, size_t size) {
+                for (uint32_t g = 0; g < count; ++g)
+                {
+                    uint32_t word = l.records[g].*member;
+                    uint32_t index = packingA ? ListIndexA(word) : ListIndexB(word);
+                    uint32_t n = packingA ? ListCountA(word) : ListCountB(word);
+                    EXPECT_TRUE(n == 0 || index + n <= size) << g;
+                }
+            };
+            auto kerning = l.Run<KerningListEntry>(
+                [&](KerningListEntry *out, uint32_t *n) { return WriteKerningPairs(l.target, out, n); }, false);
+            for (const auto &e : kerning) EXPECT_LT(e.precedingGlyph, count);
+            inside(&VorlGlyphRecord::kerningWord, false, kerning.size());
+            auto alternates = l.Run<AlternateListEntry>(
+                [&](AlternateListEntry *out, uint32_t *n) { return WriteAlternateEntries(l.target, out, n); });
+            for (const auto &e : alternates) EXPECT_LT(e.glyph, count);
+            inside(&VorlGlyphRecord::alternateWord, false, alternates.size());
+            auto components = l.Run<uint32_t>(
+                [&](uint32_t *out, uint32_t *n) { return WriteDecompositionLists(l.target, out, n); });
+            for (uint32_t g : components) EXPECT_LT(g, count);
+            inside(&VorlGlyphRecord::decompositionWord, true, components.size());
+            auto layers = l.Run<LayerListEntry>([&](LayerListEntry *out, uint32_t *n) { return WriteLayers(l.target, out, n); });
+            for (const auto &e : layers) EXPECT_LT(e.glyph, count);
+            inside(&VorlGlyphRecord::layerWord, true, layers.size());
+            std::vector<AnchorListEntry> base(64), mark(64);
+            uint32_t baseCount = 0, markCount = 0, baseWritten = 0, markWritten = 0;
+            ASSERT_EQ(WriteAnchors(l.target, nullptr, &baseCount, nullptr, &markCount), 0u);
+            ASSERT_LE(baseCount, 64u);
+            ASSERT_LE(markCount, 64u);
+            ASSERT_EQ(WriteAnchors(l.target, base.data(), &baseWritten, mark.data(), &markWritten), 0u);
+            EXPECT_EQ(baseWritten, baseCount);
+            EXPECT_EQ(markWritten, markCount);
+            inside(&VorlGlyphRecord::baseAnchorWord, true, baseCount);
+            inside(&VorlGlyphRecord::markAnchorWord, true, markCount);
+            auto carets = l.Run<float>([&](float *out, uint32_t *n) { return WriteLigatureCarets(l.target, out, n); });
+            inside(&VorlGlyphRecord::caretWord, true, carets.size());
+
+            Array<uint32_t> pool;
+            auto words = l.Run<uint32_t>([&](uint32_t *out, uint32_t *n) { return WriteSequences(l.target, out, n, &pool); });
+            inside(&VorlGlyphRecord::sequenceWord, false, words.size());
+            // Walk each entry: glyph words name selected glyphs or pool runs, rules a selected glyph.
+            for (size_t at = 0; at < words.size();)
+            {
+                SequenceEntryHead h;
+                std::memcpy(&h, &words[at], sizeof(h));
+                uint32_t glyphWords = uint32_t(h.matchCount) + h.backtrackCount + h.lookaheadCount;
+                ASSERT_EQ(h.length, kSequenceHeadWords + glyphWords + kSequenceRuleWords * h.ruleCount);
+                ASSERT_LE(at + h.length, words.size());
+                for (uint32_t k = 0; k < glyphWords; ++k)
+                {
+                    uint32_t w = words[at + 2 + k];
+                    if (w & kSequenceGlyphSetBit)
+                    {
+                        uint32_t run = w & ~kSequenceGlyphSetBit;
+                        ASSERT_LT(run, uint32_t(pool.GetElementCount()));
+                        ASSERT_LE(run + 1 + pool[int32_t(run)], uint32_t(pool.GetElementCount()));
+                        for (uint32_t m = 0; m < pool[int32_t(run)]; ++m) EXPECT_LT(pool[int32_t(run + 1 + m)], count);
+                    }
+                    else
+                    {
+                        EXPECT_LT(w, count);
+                    }
+                }
+                for (uint32_t r = 0; r < h.ruleCount; ++r) EXPECT_LT(words[at + 2 + glyphWords + 2 * r + 1], count);
+                at += h.length;
+            }
+        }
+    }
+}
+
+// The runtime's readers find what the compile packed.
+TEST(GlyphFeatureLists, CompiledFileReadsBack)
+{
+    std::vector<uint8_t> file = test::CompileText(kListsFont, kDefaultCompileFlags | kAllLists | kCompileOutline);
+    ASSERT_FALSE(file.empty());
+    test::ExpectReadableFontFile(file);
+    std::vector<uint64_t> aligned((file.size() + 7) / 8);
+    std::memcpy(aligned.data(), file.data(), file.size());
+    const auto *header = reinterpret_cast<const VorlFileHeader *>(aligned.data());
+    const VorlFontRecord *font = GetVorlFontRecord(header, 0);
+    ASSERT_EQ(font->glyphCount, 10u);
+    const VorlGlyphRecord *glyphs = font->GetGlyphRecords();
+    EXPECT_EQ(GetKerning(font, &glyphs[4], 3), -0.2f);
+    EXPECT_EQ(GetKerning(font, &glyphs[4], 4), -0.3f);
+    EXPECT_EQ(GetKerning(font, &glyphs[5], 2), -0.1f);
+    EXPECT_EQ(GetKerning(font, &glyphs[9], 1), 0.0f);
+    EXPECT_EQ(GetAlternateGlyph(font, 1, 0x1, 4), 6u);
+    EXPECT_EQ(GetAlternateGlyph(font, 1, 0x1, 5), 1u);
+    EXPECT_EQ(GetAlternateGlyph(font, 1, 0x4, 0), 6u);
+    EXPECT_EQ(GetAlternateGlyph(font, 9, 0x4, 0), 9u);
+
+    EXPECT_EQ(ListCountB(glyphs[2].sequenceWord), 2u);
+    const uint32_t *sequence = font->GetSequenceList() + ListIndexB(glyphs[2].sequenceWord);
+    EXPECT_EQ(sequence[0] >> 16, 7u);
+    const uint32_t *run = font->GetSequenceGlyphPool() + (sequence[3] & ~kSequenceGlyphSetBit);
+    EXPECT_EQ(std::vector<uint32_t>(run, run + 4), (std::vector<uint32_t>{3, 3, 4, 5}));
+    EXPECT_EQ(font->GetDecompositionList()[ListIndexA(glyphs[4].decompositionWord) + 1], 1u);
+    EXPECT_EQ(font->GetLayerList()[ListIndexA(glyphs[5].layerWord)].glyph, 9u);
+    EXPECT_EQ(font->GetBaseAnchorList()[ListIndexA(glyphs[1].baseAnchorWord)].y, 0.7f);
+    EXPECT_EQ(ListCountA(glyphs[6].markAnchorWord), 1u);
+    // Outline records carry the same words except layers and carets.
+    const VorlGlyphRecord *outline = font->GetOutlineGlyphRecords();
+    ASSERT_NE(outline, nullptr);
+    EXPECT_EQ(outline[2].sequenceWord, glyphs[2].sequenceWord);
+    EXPECT_EQ(outline[1].baseAnchorWord, glyphs[1].baseAnchorWord);
+    EXPECT_EQ(outline[5].layerWord, 0u);
 }
 
 }  // namespace
