@@ -2,6 +2,7 @@
 
 #include "vorlfont/opentype/FontBytes.h"
 #include "vorlfont/opentype/FontHeaderTables.h"
+#include "vorlfont/opentype/LayoutCommon.h"
 
 #include <cstdint>
 
@@ -9,6 +10,7 @@ namespace oq {
 
 class AmbrelDocument;
 class FontStructure;
+class GlyphStructure;
 
 // The state of one font import; its methods are the reading steps. The glyph Font holds the
 // Glyphs (the parent of a shared collection), the face Font receives one face's own data.
@@ -33,15 +35,33 @@ public:
     [[nodiscard]] uint32_t ImportSharedCollection(uint32_t faceCount, AmbrelDocument *document);
 
 private:
-    [[nodiscard]] uint32_t ReadLigatureCarets(uint64_t, FontStructure *) { return 0; }
-    [[nodiscard]] uint32_t ReadKerning(uint64_t, FontStructure *) { return 0; }
+    [[nodiscard]] uint32_t ReadLigatureCarets(uint64_t offsetTable, FontStructure *glyphFont);
+    [[nodiscard]] uint32_t ReadKerning(uint64_t offsetTable, FontStructure *glyphFont);
     [[nodiscard]] uint32_t ReadAlternates(uint64_t, FontStructure *) { return 0; }
     [[nodiscard]] uint32_t ReadLigatures(uint64_t, FontStructure *) { return 0; }
-    [[nodiscard]] uint32_t ReadMarkAnchors(uint64_t, FontStructure *) { return 0; }
+    [[nodiscard]] uint32_t ReadMarkAnchors(uint64_t offsetTable, FontStructure *glyphFont);
     [[nodiscard]] uint32_t ReadColorGlyphs(uint64_t, FontStructure *) { return 0; }
+
+    // Resets the per-font limits and pair set when the glyph Font changes.
+    void BeginGlyphFeatures(FontStructure *glyphFont);
+    // Adds to the work of the layout steps; false past their budget.
+    [[nodiscard]] bool ChargeLayoutWork(int64_t amount);
+    [[nodiscard]] uint32_t ReadPairSubtable(const FontBytes &table, uint64_t subtable, bool vertical,
+                                            FontStructure *glyphFont);
+    // One mark-to-base or mark-to-mark subtable with class indices from *counter on.
+    [[nodiscard]] uint32_t ReadMarkSubtable(const FontBytes &gpos, uint64_t subtable, uint32_t *counter,
+                                            FontStructure *glyphFont);
+    [[nodiscard]] uint32_t AddKern(FontStructure *glyphFont, uint32_t second, uint32_t first, int32_t value,
+                                   bool vertical);
+    [[nodiscard]] uint32_t AddAnchor(GlyphStructure *glyph, bool base, uint32_t classIndex, const FontBytes &table,
+                                     uint64_t anchor);
 
     FontBytes fileImage;
     FontHeader header;
+    FontStructure *featureFont = nullptr;
+    GlyphPairSet kernPairs;
+    int64_t layoutWork = 0;
+    GlyphPairSet anchorClasses;
 };
 
 // Gives the Font one Glyph per glyph index, stored in its glyph table and appended in order.
