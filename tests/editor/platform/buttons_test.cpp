@@ -148,6 +148,25 @@ TEST_F(ButtonsTest, DisabledTextButtonFadesAndIsNotHit)
     EXPECT_EQ(sent, std::vector<std::string>{"ok wgac"});
 }
 
+TEST_F(ButtonsTest, EnterAndEscapeActivateTheDefaultAndCancelButtons)
+{
+    auto *ok = Add(new TextButton(font, &state, "A", Point2D(10, 10), Vector2D(80, 20), 1.5F, 0.0F), "ok");
+    auto *cancel = Add(new TextButton(font, &state, "A", Point2D(10, 40), Vector2D(80, 20), 0.5F, 0.0F), "cancel");
+    root->SetDefaultButton(ok);
+    root->SetCancelButton(cancel);
+    auto key = [&](int32_t code) {
+        UIEvent event;
+        event.type = 'kydn';
+        event.key = code;
+        root->HandleKeyEvent(event);
+    };
+    key(13);
+    key(27);
+    cancel->Disable();
+    key(27);
+    EXPECT_EQ(sent, (std::vector<std::string>{"ok wgac", "cancel wgac"}));
+}
+
 TEST_F(ButtonsTest, HandlerMayDestroyTheButton)
 {
     auto *button = Add(new TextButton(font, &state, "A", Point2D(10, 10), Vector2D(80, 20), 0.5F, 0.0F), "ok");
