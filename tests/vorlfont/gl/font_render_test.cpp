@@ -22,6 +22,7 @@
 #include "vorl/text/TextLayoutState.h"
 #include "vorlfont/compiler/OutlineEffect.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
+#include "vorlfont/opentype/OpenTypeImporter.h"
 
 namespace oq::test {
 namespace {
@@ -88,10 +89,11 @@ std::vector<ReferenceCurve> HalfCurves(const QuadraticBezier2D *q, int32_t count
     return curves;
 }
 
-// Compiles the document, draws "A" with the effect through the run builder and the
-// Vorl shaders, keeping the first `triangleLimit` triangles (all for -1), and gives the coverage.
+// Compiles the document, draws the text (one glyph, "A" by default) with the effect through the
+// run builder and the Vorl shaders, keeping the first `triangleLimit` triangles (all for -1), and
+// gives the coverage.
 void DrawShownGlyph(AmbrelDocument *document, uint32_t flags, TextEffect effect, int32_t triangleLimit,
-                   std::vector<float> *alpha)
+                    std::vector<float> *alpha, const char *text = "A")
 {
     std::string error;
     uint32_t result = 1;
@@ -108,7 +110,7 @@ void DrawShownGlyph(AmbrelDocument *document, uint32_t flags, TextEffect effect,
     state.outlinePaint.color = {1, 1, 1, 1};
     state.effect = effect;
     TextDrawGeometry geometry;
-    BuildTextDrawGeometry(font, state, "A", 1, kPen, &geometry);
+    BuildTextDrawGeometry(font, state, text, int32_t(std::strlen(text)), kPen, &geometry);
     ASSERT_FALSE(geometry.vertices.empty());
 
     VorlDrawData data;
@@ -132,14 +134,15 @@ void DrawShownGlyph(AmbrelDocument *document, uint32_t flags, TextEffect effect,
     for (size_t i = 0; i < alpha->size(); ++i) (*alpha)[i] = std::max(rgba[i * 4 + 3], 0.0F);
 }
 
-void ExpectReference(const std::vector<float> &alpha, const std::vector<ReferenceCurve> &curves)
+void ExpectReference(const std::vector<float> &alpha, const std::vector<ReferenceCurve> &curves,
+                     double minimumInk = 100.0)
 {
     const VorlTestView view = {{kTextSize, 0, kPen[0], 0, kTextSize, kSize - kPen[1]}, kSize, kSize};
     std::vector<float> reference = RasterizeReference(curves, view.pixelFromEm, kSize, kSize, ReferenceFillRule::kNonZero);
     CoverageComparison r = CompareWithReference(alpha, reference, view, {});
     EXPECT_LE(r.interiorError, 1.0F / 255.0F);
     EXPECT_LE(r.edgeError, 0.25F);
-    EXPECT_GT(r.referenceInk, 100.0);
+    EXPECT_GT(r.referenceInk, minimumInk);
     EXPECT_NEAR(r.ink, r.referenceInk, r.referenceInk * 0.02);
 }
 
@@ -192,6 +195,28 @@ TEST(FontRenderGL, OutlineRecordsDrawTheGrownGlyph)
                                             settings.outlineEffectSize, settings.outlineMiterLimit, join, &grown);
             ExpectReference(alpha, HalfCurves(grown.GetElements(), n));
         }
+}
+
+// DejaVu Sans' overline U+203E refers to the underscore: compiled whole, it draws the underscore
+// moved up, as its own collected outline.
+TEST(FontRenderGL, DejaVuOverlineDrawsTheUnderscoreMoved)
+{
+    std::string error;
+    ASSERT_TRUE(StartGL(&error)) << error;
+    std::string bytes = ReadWholeFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    ASSERT_FALSE(bytes.empty());
+    AmbrelDocument document;
+    ASSERT_EQ(ImportOpenTypeFont(bytes.data(), bytes.size(), &document), 0u);
+    const FontStructure *font = document.fontList.GetFirst();
+    const int32_t *table = font->FindCharacterTable(0x203E);
+    ASSERT_NE(table, nullptr);
+    const GlyphStructure *glyph = font->GetGlyph(uint32_t(table[0x203E]));
+    ASSERT_NE(glyph, nullptr);
+    ASSERT_NE(glyph->singleReference, nullptr);
+    ASSERT_GT(glyph->curves.GetElementCount(), 0);
+    std::vector<float> alpha;
+    DrawShownGlyph(&document, kDefaultCompileFlags | kCompileContours, 0, -1, &alpha, "\xE2\x80\xBE");
+    ExpectReference(alpha, HalfCurves(glyph->curves.GetElements(), glyph->curves.GetElementCount()), 50.0);
 }
 
 }   // namespace
