@@ -7,6 +7,7 @@
 #include "vorl/text/VorlFileFontRecord.h"
 #include "vorlfont/compiler/CharacterInclusionMap.h"
 #include "vorlfont/compiler/FontCompileContext.h"
+#include "vorlfont/compiler/MathStyleTable.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
 
 #include <cstring>
@@ -128,9 +129,35 @@ void GlyphSelection::AddGlyphAndReferences(uint32_t glyph)
     }
 }
 
-void GlyphSelection::SelectFontGlyphs(FontCompileContext *context, const CharacterInclusionMap &map, uint32_t)
+void GlyphSelection::AddMathStyleAlternates(int32_t *table)
 {
-    const int32_t *table = context->font->characterTable;
+    if (table == nullptr) return;
+    for (int32_t p = 0; p < kMathPlainCount; ++p)
+    {
+        uint32_t plain = uint32_t(table[kMathPlainCharacters[p]]);
+        GlyphStructure *glyph = (plain != 0) ? font->GetGlyph(plain) : nullptr;
+        if (plain == 0 || plain >= glyphCount) continue;
+        for (int32_t style = kMathStyleCount; style >= 1; --style)
+        {
+            uint32_t form = kMathStyleForms[style - 1][p];
+            if (form == 0) continue;
+            if (table[form] == 0)
+            {
+                table[form] = int32_t(plain);
+                continue;
+            }
+            uint32_t tag = uint32_t('ms00') + uint32_t(style / 10) * 256 + uint32_t(style % 10);
+            if (glyph != nullptr && glyph->FindAlternate(tag) == nullptr)
+                static_cast<void>(glyph->AddAlternate(tag, uint32_t(table[form])));
+        }
+    }
+}
+
+void GlyphSelection::SelectFontGlyphs(FontCompileContext *context, const CharacterInclusionMap &map, uint32_t flags)
+{
+    // The compile may change the document: the math forms join the Font's character table.
+    int32_t *table = const_cast<FontStructure *>(context->font)->characterTable;
+    if (flags & kCompileMath) AddMathStyleAlternates(table);
     std::memset(context->blockMapped, 0, sizeof(context->blockMapped));
     uint32_t highest = 0;
     auto mapped = [&](uint32_t c) -> uint32_t {

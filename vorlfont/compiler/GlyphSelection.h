@@ -30,6 +30,10 @@ public:
     // number at or above the glyph count.
     void AddGlyphAndReferences(uint32_t glyph);
 
+    // With the math option: each mapped plain letter gets an 'ms01'..'ms13' Alternate to each
+    // mapped styled form, and each unmapped styled form is mapped to the plain glyph.
+    void AddMathStyleAlternates(int32_t *characterTable);
+
     // The selection steps, in order (options are FontCompileFlags).
     void SelectFontGlyphs(FontCompileContext *context, const CharacterInclusionMap &map, uint32_t flags);
     uint32_t AddDecompositionGlyphs();

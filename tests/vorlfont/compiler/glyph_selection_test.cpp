@@ -5,6 +5,7 @@
 #include "vorlfont/compiler/CharacterInclusionMap.h"
 #include "vorlfont/compiler/FontCompileContext.h"
 #include "vorlfont/compiler/GlyphSelection.h"
+#include "vorlfont/compiler/MathStyleTable.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
 
 #include <gtest/gtest.h>
@@ -156,6 +157,79 @@ TEST(GlyphSelection, CharacterMapPages)
     EXPECT_EQ(std::vector<int16_t>(high.context.pageIndex.begin(), high.context.pageIndex.end()),
               (std::vector<int16_t>{-1, -1, -1, 0}));
     EXPECT_EQ(high.context.pages[5], 1u);
+}
+
+TEST(GlyphSelection, MathStyleTable)
+{
+    int32_t h = 26 + 7;
+    EXPECT_EQ(kMathPlainCharacters[h], uint32_t('h'));
+    EXPECT_EQ(kMathStyleForms[0][h], 0x210Eu);
+    EXPECT_EQ(kMathStyleForms[0][0], 0x1D434u);
+    int32_t letterlike = 0;
+    for (const auto &row : kMathStyleForms)
+    {
+        for (uint32_t form : row)
+        {
+            EXPECT_NE(form, 0x210Fu);
+            EXPECT_NE(form, 0x2113u);
+            letterlike += (form >= 0x2100 && form <= 0x214F) ? 1 : 0;
+            EXPECT_TRUE(form == 0 || (form >= 0x2100 && form <= 0x214F) || (form >= 0x1D400 && form <= 0x1D7FF)) << form;
+        }
+    }
+    EXPECT_EQ(letterlike, 24);
+    // Script capital B, fraktur capital C, double-struck capital R; no Greek in script, no
+    // italic digits, no U+03A2.
+    EXPECT_EQ(kMathStyleForms[4][1], 0x212Cu);
+    EXPECT_EQ(kMathStyleForms[6][2], 0x212Du);
+    EXPECT_EQ(kMathStyleForms[8][17], 0x211Du);
+    EXPECT_EQ(kMathStyleForms[4][52], 0u);
+    EXPECT_EQ(kMathStyleForms[0][102], 0u);
+    EXPECT_EQ(kMathStyleForms[1][52 + 17], 0u);
+}
+
+TEST(GlyphSelection, MathLettersMapToPlainGlyphsOrBecomeAlternates)
+{
+    CharacterInclusionMap map(&kAll, 1, nullptr, 0);
+    struct Case
+    {
+        const char *name;
+        const char *text;
+        uint32_t italicA;     // glyph U+1D434 maps to afterwards
+        uint32_t alternate;   // glyph of A's 'ms01' Alternate
+    };
+    const Case cases[] = {
+        {"unmapped form", "Font (glyph_count = 3) {CharMap (char = 0x41) {uint16 {1}} Glyph (index = 0) {} Glyph (index = 1) {} Glyph (index = 2) {}}",
+         1, 0},
+        {"both mapped",
+         "Font (glyph_count = 3) {CharMap (char = 0x41) {uint16 {1}} CharMap (char = 0x1D434) {uint16 {2}} Glyph (index = 0) {} Glyph (index = 1) {} Glyph (index = 2) {}}",
+         2, 2},
+        {"existing ms01 kept",
+         "Font (glyph_count = 3) {CharMap (char = 0x41) {uint16 {1}} CharMap (char = 0x1D434) {uint16 {2}} Glyph (index = 0) {} Glyph (index = 1) {Alternate (feature = 'ms01') {uint32 {0}}} Glyph (index = 2) {}}",
+         2, 0},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Selected s(c.text, kCompileMath | kCompileAlternate, map);
+        const int32_t *table = s.document.fontList.GetFirst()->characterTable;
+        EXPECT_EQ(uint32_t(table[0x1D434]), c.italicA);
+        // Every style's A maps to something; double-struck A too.
+        EXPECT_NE(table[0x1D538], 0);
+        const AlternateStructure *ms01 = s.Glyph(1)->FindAlternate('ms01');
+        if (c.italicA == 1)
+        {
+            EXPECT_EQ(ms01, nullptr);
+            continue;
+        }
+        ASSERT_NE(ms01, nullptr);
+        const uint32_t *glyphs = nullptr;
+        ASSERT_EQ(ms01->GetGlyphs(&glyphs), 1);
+        EXPECT_EQ(glyphs[0], c.alternate);
+        EXPECT_TRUE(s.selection.IsSelected(2));
+    }
+    // Without the option nothing changes.
+    Selected plain(cases[0].text, 0, map);
+    EXPECT_EQ(plain.document.fontList.GetFirst()->characterTable[0x1D434], 0);
 }
 
 }  // namespace
