@@ -31,7 +31,7 @@ uint32_t ReadCollectionFaceCount(const FontBytes &file, uint32_t *faceCount)
 {
     *faceCount = 0;
     uint32_t count = 0;
-    if (!file.ReadUInt32(8, &count) || count == 0 || count >= 0x80000000u) return kResultCorrupt;
+    if (!file.ReadUInt32(8, &count) || count == 0 || count > kMaxCollectionFaces) return kResultCorrupt;
     if (!file.Contains(12, uint64_t(count) * 4)) return kResultCorrupt;
     *faceCount = count;
     return 0;

@@ -9,6 +9,9 @@ namespace oq {
 inline constexpr uint32_t kCollectionTag = 'ttcf';
 inline constexpr uint32_t kResultCorrupt = 'CRPT';
 inline constexpr uint32_t kResultInvalid = 'INVL';
+// Most faces of a collection: every face's Font holds a 4.4 MB character table once resolved, so
+// a small file naming one face many times could otherwise exhaust memory.
+inline constexpr uint32_t kMaxCollectionFaces = 256;
 
 // Finds the first table record with the tag in the offset table at offsetTable. Returns 0 with
 // *table set to the table's bytes, or to an empty view (data null) when no record has the tag;
@@ -18,8 +21,8 @@ inline constexpr uint32_t kResultInvalid = 'INVL';
 // True for the sfntVersion values of a face: 0x00010000, 'true', 'OTTO'.
 bool IsFaceVersion(uint32_t version);
 
-// The face count of a collection header: 'CRPT' when it is 0, has its top bit set or its offsets
-// do not fit in the file.
+// The face count of a collection header: 'CRPT' when it is 0, above kMaxCollectionFaces or its
+// offsets do not fit in the file.
 [[nodiscard]] uint32_t ReadCollectionFaceCount(const FontBytes &file, uint32_t *faceCount);
 
 // The offset of face i's offset table in a collection: 'CRPT' unless its 12-byte head lies in

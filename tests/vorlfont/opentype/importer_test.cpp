@@ -134,6 +134,25 @@ TEST(OpenTypeImport, FileKindsAndCollectionHeaders)
         EXPECT_EQ(CountTopLevelFonts(&document), 0) << c.name;
     }
 
+    // More faces than a collection may have, every offset naming the same face.
+    for (uint32_t faceCount : {3u, kMaxCollectionFaces + 1})
+    {
+        Bytes face = test::BuildSfnt({test::MinimalFace()}, false);
+        test::ByteWriter w;
+        w.Tag("ttcf").U32(0x00010000).U32(faceCount);
+        uint32_t start = 12 + 4 * faceCount;
+        for (uint32_t i = 0; i < faceCount; ++i) w.U32(start);
+        // The face's table offsets count from the start of the file.
+        Bytes moved = face;
+        test::ByteWriter m{moved};
+        for (uint32_t t = 0; t < (uint32_t(face[4]) << 8 | face[5]); ++t)
+            m.PutU32(12 + 16 * t + 8, (uint32_t(face[20 + 16 * t]) << 24 | uint32_t(face[21 + 16 * t]) << 16 |
+                                       uint32_t(face[22 + 16 * t]) << 8 | face[23 + 16 * t]) + start);
+        w.Raw(m.bytes);
+        AmbrelDocument document;
+        EXPECT_EQ(Import(w.bytes, &document), faceCount == 3 ? 0u : kResultCorrupt) << faceCount;
+    }
+
     // An offset table offset past the file.
     Bytes bytes = test::BuildSfnt({test::MinimalFace(), test::MinimalFace()}, true);
     bytes[16] = 0x7F;
