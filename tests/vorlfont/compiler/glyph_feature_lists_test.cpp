@@ -6,6 +6,7 @@
 #include "vorlfont/compiler/GlyphFeatureLists.h"
 #include "vorlfont/compiler/GlyphSelection.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
+#include "vorlfont/opentype/OpenTypeImporter.h"
 #include "vorlfont/VorlFontTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -35,9 +36,16 @@ struct Lists
     std::vector<VorlGlyphRecord> outline;
     FeatureListTarget target;
 
-    Lists(const std::string &text, uint32_t flags)
+    Lists(const std::string &text, uint32_t flags, bool openType = false)
     {
-        EXPECT_EQ(document.ParseAndResolve(text.c_str()), 0u);
+        if (openType)
+        {
+            EXPECT_EQ(ImportOpenTypeFont(text.data(), text.size(), &document), 0u);
+        }
+        else
+        {
+            EXPECT_EQ(document.ParseAndResolve(text.c_str()), 0u);
+        }
         context.font = document.fontList.GetFirst();
         context.glyphFont = context.font;
         CharacterInclusionMap map(&kAll, 1, nullptr, 0);
@@ -231,6 +239,76 @@ Font (glyph_count = 7)
     EXPECT_EQ(l.outline[three].caretWord, 0u);
 }
 
+// Runs every writer, counting then writing, and checks what they wrote.
+void CheckEveryWriter(Lists &l)
+{
+    uint32_t count = l.selection.GetCount();
+    auto inside = [&](uint32_t VorlGlyphRecord::*member, bool packingA, size_t size) {
+        for (uint32_t g = 0; g < count; ++g)
+        {
+            uint32_t word = l.records[g].*member;
+            uint32_t index = packingA ? ListIndexA(word) : ListIndexB(word);
+            uint32_t n = packingA ? ListCountA(word) : ListCountB(word);
+            EXPECT_TRUE(n == 0 || index + n <= size) << g;
+        }
+    };
+    auto kerning = l.Run<KerningListEntry>(
+        [&](KerningListEntry *out, uint32_t *n) { return WriteKerningPairs(l.target, out, n); }, false);
+    for (const auto &e : kerning) EXPECT_LT(e.precedingGlyph, count);
+    inside(&VorlGlyphRecord::kerningWord, false, kerning.size());
+    auto alternates = l.Run<AlternateListEntry>(
+        [&](AlternateListEntry *out, uint32_t *n) { return WriteAlternateEntries(l.target, out, n); });
+    for (const auto &e : alternates) EXPECT_LT(e.glyph, count);
+    inside(&VorlGlyphRecord::alternateWord, false, alternates.size());
+    auto components = l.Run<uint32_t>(
+        [&](uint32_t *out, uint32_t *n) { return WriteDecompositionLists(l.target, out, n); });
+    for (uint32_t g : components) EXPECT_LT(g, count);
+    inside(&VorlGlyphRecord::decompositionWord, true, components.size());
+    auto layers = l.Run<LayerListEntry>([&](LayerListEntry *out, uint32_t *n) { return WriteLayers(l.target, out, n); });
+    for (const auto &e : layers) EXPECT_LT(e.glyph, count);
+    inside(&VorlGlyphRecord::layerWord, true, layers.size());
+    uint32_t baseCount = 0, markCount = 0, baseWritten = 0, markWritten = 0;
+    ASSERT_EQ(WriteAnchors(l.target, nullptr, &baseCount, nullptr, &markCount), 0u);
+    std::vector<AnchorListEntry> base(baseCount + 1), mark(markCount + 1);
+    ASSERT_EQ(WriteAnchors(l.target, base.data(), &baseWritten, mark.data(), &markWritten), 0u);
+    EXPECT_EQ(baseWritten, baseCount);
+    EXPECT_EQ(markWritten, markCount);
+    inside(&VorlGlyphRecord::baseAnchorWord, true, baseCount);
+    inside(&VorlGlyphRecord::markAnchorWord, true, markCount);
+    auto carets = l.Run<float>([&](float *out, uint32_t *n) { return WriteLigatureCarets(l.target, out, n); });
+    inside(&VorlGlyphRecord::caretWord, true, carets.size());
+
+    Array<uint32_t> pool;
+    auto words = l.Run<uint32_t>([&](uint32_t *out, uint32_t *n) { return WriteSequences(l.target, out, n, &pool); });
+    inside(&VorlGlyphRecord::sequenceWord, false, words.size());
+    // Walk each entry: glyph words name selected glyphs or pool runs, rules a selected glyph.
+    for (size_t at = 0; at < words.size();)
+    {
+        SequenceEntryHead h;
+        std::memcpy(&h, &words[at], sizeof(h));
+        uint32_t glyphWords = uint32_t(h.matchCount) + h.backtrackCount + h.lookaheadCount;
+        ASSERT_EQ(h.length, kSequenceHeadWords + glyphWords + kSequenceRuleWords * h.ruleCount);
+        ASSERT_LE(at + h.length, words.size());
+        for (uint32_t k = 0; k < glyphWords; ++k)
+        {
+            uint32_t w = words[at + 2 + k];
+            if (w & kSequenceGlyphSetBit)
+            {
+                uint32_t run = w & ~kSequenceGlyphSetBit;
+                ASSERT_LT(run, uint32_t(pool.GetElementCount()));
+                ASSERT_LE(run + 1 + pool[int32_t(run)], uint32_t(pool.GetElementCount()));
+                for (uint32_t m = 0; m < pool[int32_t(run)]; ++m) EXPECT_LT(pool[int32_t(run + 1 + m)], count);
+            }
+            else
+            {
+                EXPECT_LT(w, count);
+            }
+        }
+        for (uint32_t r = 0; r < h.ruleCount; ++r) EXPECT_LT(words[at + 2 + glyphWords + 2 * r + 1], count);
+        at += h.length;
+    }
+}
+
 // Every fixture under several option sets: each writer writes what its counting pass counted
 // (kerning at most that, runs being shared), every list word stays inside its list, and every
 // glyph number written names a selected glyph.
@@ -243,74 +321,29 @@ TEST(GlyphFeatureLists, EveryFixtureWritesWhatItCountedAndNamesSelectedGlyphs)
         {
             SCOPED_TRACE(testing::Message() << name << " flags " << flags);
             Lists l(test::ReadWholeFile(test::FixturePath(name)), flags);
-            uint32_t count = l.selection.GetCount();
-            auto inside = [&](uint32_t VorlGlyphRecord::*member, bool packingA, size_t size) {
-                for (uint32_t g = 0; g < count; ++g)
-                {
-                    uint32_t word = l.records[g].*member;
-                    uint32_t index = packingA ? ListIndexA(word) : ListIndexB(word);
-                    uint32_t n = packingA ? ListCountA(word) : ListCountB(word);
-                    EXPECT_TRUE(n == 0 || index + n <= size) << g;
-                }
-            };
-            auto kerning = l.Run<KerningListEntry>(
-                [&](KerningListEntry *out, uint32_t *n) { return WriteKerningPairs(l.target, out, n); }, false);
-            for (const auto &e : kerning) EXPECT_LT(e.precedingGlyph, count);
-            inside(&VorlGlyphRecord::kerningWord, false, kerning.size());
-            auto alternates = l.Run<AlternateListEntry>(
-                [&](AlternateListEntry *out, uint32_t *n) { return WriteAlternateEntries(l.target, out, n); });
-            for (const auto &e : alternates) EXPECT_LT(e.glyph, count);
-            inside(&VorlGlyphRecord::alternateWord, false, alternates.size());
-            auto components = l.Run<uint32_t>(
-                [&](uint32_t *out, uint32_t *n) { return WriteDecompositionLists(l.target, out, n); });
-            for (uint32_t g : components) EXPECT_LT(g, count);
-            inside(&VorlGlyphRecord::decompositionWord, true, components.size());
-            auto layers = l.Run<LayerListEntry>([&](LayerListEntry *out, uint32_t *n) { return WriteLayers(l.target, out, n); });
-            for (const auto &e : layers) EXPECT_LT(e.glyph, count);
-            inside(&VorlGlyphRecord::layerWord, true, layers.size());
-            std::vector<AnchorListEntry> base(64), mark(64);
-            uint32_t baseCount = 0, markCount = 0, baseWritten = 0, markWritten = 0;
-            ASSERT_EQ(WriteAnchors(l.target, nullptr, &baseCount, nullptr, &markCount), 0u);
-            ASSERT_LE(baseCount, 64u);
-            ASSERT_LE(markCount, 64u);
-            ASSERT_EQ(WriteAnchors(l.target, base.data(), &baseWritten, mark.data(), &markWritten), 0u);
-            EXPECT_EQ(baseWritten, baseCount);
-            EXPECT_EQ(markWritten, markCount);
-            inside(&VorlGlyphRecord::baseAnchorWord, true, baseCount);
-            inside(&VorlGlyphRecord::markAnchorWord, true, markCount);
-            auto carets = l.Run<float>([&](float *out, uint32_t *n) { return WriteLigatureCarets(l.target, out, n); });
-            inside(&VorlGlyphRecord::caretWord, true, carets.size());
-
-            Array<uint32_t> pool;
-            auto words = l.Run<uint32_t>([&](uint32_t *out, uint32_t *n) { return WriteSequences(l.target, out, n, &pool); });
-            inside(&VorlGlyphRecord::sequenceWord, false, words.size());
-            // Walk each entry: glyph words name selected glyphs or pool runs, rules a selected glyph.
-            for (size_t at = 0; at < words.size();)
-            {
-                SequenceEntryHead h;
-                std::memcpy(&h, &words[at], sizeof(h));
-                uint32_t glyphWords = uint32_t(h.matchCount) + h.backtrackCount + h.lookaheadCount;
-                ASSERT_EQ(h.length, kSequenceHeadWords + glyphWords + kSequenceRuleWords * h.ruleCount);
-                ASSERT_LE(at + h.length, words.size());
-                for (uint32_t k = 0; k < glyphWords; ++k)
-                {
-                    uint32_t w = words[at + 2 + k];
-                    if (w & kSequenceGlyphSetBit)
-                    {
-                        uint32_t run = w & ~kSequenceGlyphSetBit;
-                        ASSERT_LT(run, uint32_t(pool.GetElementCount()));
-                        ASSERT_LE(run + 1 + pool[int32_t(run)], uint32_t(pool.GetElementCount()));
-                        for (uint32_t m = 0; m < pool[int32_t(run)]; ++m) EXPECT_LT(pool[int32_t(run + 1 + m)], count);
-                    }
-                    else
-                    {
-                        EXPECT_LT(w, count);
-                    }
-                }
-                for (uint32_t r = 0; r < h.ruleCount; ++r) EXPECT_LT(words[at + 2 + glyphWords + 2 * r + 1], count);
-                at += h.length;
-            }
+            CheckEveryWriter(l);
         }
+    }
+}
+
+// Real fonts: the same checks on the writers, and the compiled file passes the verifiers.
+TEST(GlyphFeatureLists, RealFontsWriteWhatTheyCounted)
+{
+    for (const char *path : {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+                             "/usr/share/fonts/truetype/dejavu/DejaVuMathTeXGyre.ttf"})
+    {
+        SCOPED_TRACE(path);
+        std::string bytes = test::ReadWholeFile(path);
+        ASSERT_FALSE(bytes.empty());
+        Lists l(bytes, kAllLists | kCompileMath, true);
+        CheckEveryWriter(l);
+
+        AmbrelDocument document;
+        ASSERT_EQ(ImportOpenTypeFont(bytes.data(), bytes.size(), &document), 0u);
+        uint32_t result = 1;
+        std::vector<uint8_t> file = test::CompileDocument(&document, kDefaultCompileFlags | kCompileMath, &result);
+        ASSERT_EQ(result, 0u);
+        test::ExpectReadableFontFile(file);
     }
 }
 
