@@ -1,6 +1,7 @@
 #include "editor/platform/DialogLoop.h"
 
 #include "editor/platform/DialogWindow.h"
+#include "editor/platform/SdlClipboard.h"
 #include "editor/platform/ShellServices.h"
 
 #include <SDL2/SDL.h>
@@ -88,6 +89,7 @@ void RunMainLoopTurnWithoutWait(uint64_t *nextDeadline)
     SDL_Event event;
     while (SDL_PollEvent(&event))
     {
+        if (HandleSystemClipboardEvent(event)) continue;
         InputState state;
         int x = 0;
         int y = 0;

@@ -1,5 +1,7 @@
 #include "editor/platform/SdlWindowSystem.h"
 
+#include "editor/platform/SdlClipboard.h"
+
 #include <SDL2/SDL.h>
 #include <X11/Xlib.h>
 
@@ -57,11 +59,13 @@ bool SdlWindowSystem::Start(const char *title, int32_t width, int32_t height)
     glWindows[mainWindow] = std::make_unique<SdlGLWindow>(window, context);
     glWindows[mainWindow]->MakeCurrent();
     RegisterWindow(mainWindow, nullptr);
+    static_cast<void>(StartSystemClipboard(window));  // without one, pasting gives nothing
     return true;
 }
 
 void SdlWindowSystem::Shutdown()
 {
+    StopSystemClipboard();
     for (auto &entry : glWindows)
     {
         UnregisterWindow(entry.first);

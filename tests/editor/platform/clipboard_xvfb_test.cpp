@@ -1,8 +1,12 @@
 // Xlib's macros (None, Bool, Status) must come after the test framework.
 #include <gtest/gtest.h>
 
+#include "editor/platform/EditBox.h"
 #include "editor/platform/X11Clipboard.h"
+#include "FontProbe.h"
+#include "SdlDialogFixture.h"
 #include "support/TempDirectory.h"
+#include "XvfbServer.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -17,8 +21,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-
-extern char **environ;
 
 namespace oq::test {
 namespace {
@@ -69,31 +71,11 @@ std::vector<uint8_t> Pattern(size_t size)
     return bytes;
 }
 
-// One Xvfb server for the whole suite, and per test a serving connection with our clipboard on it.
+// One Xvfb server for the process, and per test a serving connection with our clipboard on it.
 class ClipboardXvfb : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        server = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp", "-screen", "0", "64x64x24"});
-        close(fds[1]);
-        ASSERT_NE(server, 0) << "Xvfb did not start";
-        std::string number;
-        char c = 0;
-        pollfd descriptor = {fds[0], POLLIN, 0};
-        while (poll(&descriptor, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        ASSERT_FALSE(number.empty()) << "Xvfb gave no display";
-        setenv("DISPLAY", (":" + number).c_str(), 1);
-    }
-
-    static void TearDownTestSuite()
-    {
-        Stop(server);
-        server = 0;
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(XvfbServer::Get().Start()) << XvfbServer::Get().error; }
 
     void SetUp() override
     {
@@ -157,13 +139,10 @@ protected:
         return pid;
     }
 
-    static pid_t server;
     Display *connection = nullptr;
     X11Clipboard *clipboard = nullptr;
     TempDirectory folder;
 };
-
-pid_t ClipboardXvfb::server = 0;
 
 TEST_F(ClipboardXvfb, XclipReadsWhatWeSet)
 {
@@ -241,6 +220,77 @@ TEST_F(ClipboardXvfb, OwnDataIsReadAtOnceAndASilentOwnerGivesNothing)
     EXPECT_EQ(ReadClipboardText(clipboard, 200, 256), "");
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
     XCloseDisplay(silent);
+}
+
+// The editor's own loop on the x11 driver: Ctrl+C in an edit box of a real dialog puts its text on
+// the X11 clipboard, served through SDL's events; Ctrl+V pastes what xclip holds.
+class EditBoxXvfb : public SdlDialogTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(XvfbServer::Get().Start()) << XvfbServer::Get().error;
+        StartDriver("x11");
+    }
+
+    void Command(WindowHandle window, SDL_Keycode key)
+    {
+        SDL_SetModState(KMOD_LCTRL);
+        Push(KeyDownEvent(window, key));
+        Turn();
+        SDL_SetModState(KMOD_NONE);
+    }
+
+    TempDirectory folder;
+};
+
+TEST_F(EditBoxXvfb, CopyAndPasteThroughTheX11Clipboard)
+{
+    ASSERT_NE(dynamic_cast<X11Clipboard *>(GetClipboard()), nullptr);
+    Font *font = LoadTestFont(SdlDialogProcess::Get().renderer, folder, "label.vorl", MakeSquareFontFile(0.7F));
+    ASSERT_NE(font, nullptr);
+    TextLayoutState style;
+    ResetTextLayoutState(&style);
+    style.size = 10;
+    auto *dialog = new DialogWindow(windows.GetMainWindow(), "Edit", 300, 150);
+    auto *box = new EditBox(font, &style, "12.5", Point2D(20, 40), 200, 10, dialog->GetPointsPerPixel());
+    dialog->AppendSubnode(box);
+    dialog->SetFocus(box);
+    popups.SetActivePopup(dialog);
+    WindowHandle window = dialog->GetWindow();
+    Turn();
+
+    Command(window, SDLK_c);
+    std::string path = folder.File("out");
+    pid_t reader = Spawn({"xclip", "-selection", "clipboard", "-o", "-t", "UTF8_STRING"}, {}, path);
+    ASSERT_NE(reader, 0);
+    int status = -1;
+    for (int i = 0; i < 1000 && waitpid(reader, &status, WNOHANG) != reader; ++i)
+    {
+        Turn(1);
+        SDL_Delay(5);
+    }
+    std::vector<uint8_t> copied = ReadFile(path);
+    EXPECT_EQ(std::string(copied.begin(), copied.end()), "12.5");
+
+    std::string input = folder.File("in");
+    WriteFile(input, {'7', '5'});
+    pid_t owner = Spawn({"xclip", "-quiet", "-selection", "clipboard", "-t", "UTF8_STRING", "-i"}, input);
+    ASSERT_NE(owner, 0);
+    // Our owner window lets go once xclip has the selection.
+    auto *clipboard = dynamic_cast<X11Clipboard *>(GetClipboard());
+    for (int i = 0; i < 1000 && clipboard->HoldsData(); ++i)
+    {
+        Turn(1);
+        SDL_Delay(5);
+    }
+    EXPECT_FALSE(clipboard->HoldsData());
+    Command(window, SDLK_v);
+    EXPECT_EQ(std::string(box->text.GetText()), "75");
+    Stop(owner);
+    delete dialog;
+    popups.SetActivePopup(nullptr);
+    font->Release();
 }
 
 }  // namespace
