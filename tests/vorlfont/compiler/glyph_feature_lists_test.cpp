@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <cstring>
 #include <vector>
 
@@ -383,6 +384,33 @@ TEST(GlyphFeatureLists, CompiledFileReadsBack)
     EXPECT_EQ(outline[2].sequenceWord, glyphs[2].sequenceWord);
     EXPECT_EQ(outline[1].baseAnchorWord, glyphs[1].baseAnchorWord);
     EXPECT_EQ(outline[5].layerWord, 0u);
+}
+
+// A list word whose count does not fit its packing fails the compile with 'SIZE': 4,096 kerning
+// pairs on one glyph (packing B holds 4,095); 4,095 compile.
+TEST(GlyphFeatureLists, CountsPastTheirPackingFailTheCompile)
+{
+    for (uint32_t pairs : {4095u, 4096u})
+    {
+        SCOPED_TRACE(pairs);
+        std::string text = "Font (glyph_count = " + std::to_string(pairs + 1) + ") {CharMap (char = 0x100) {uint32 {";
+        std::string glyphs, values;
+        for (uint32_t g = 1; g <= pairs; ++g)
+        {
+            text += (g > 1 ? ", " : "") + std::to_string(g);
+            glyphs += (g > 1 ? ", " : "") + std::to_string(g);
+            values += (g > 1 ? ", 0.01" : "0.01");
+        }
+        text += "}} Glyph (index = 0) {} Glyph (index = 1) {Kern {uint32 {" + glyphs + "} float {" + values + "}}}";
+        for (uint32_t g = 2; g <= pairs; ++g) text += " Glyph (index = " + std::to_string(g) + ") {}";
+        text += "}";
+        AmbrelDocument document;
+        ASSERT_EQ(document.ParseAndResolve(text.c_str()), 0u);
+        uint32_t result = 1;
+        std::vector<uint8_t> file = test::CompileDocument(&document, kCompileKern, &result);
+        EXPECT_EQ(result, pairs == 4095 ? 0u : uint32_t('SIZE'));
+        if (result == 0) test::ExpectReadableFontFile(file);
+    }
 }
 
 }  // namespace
