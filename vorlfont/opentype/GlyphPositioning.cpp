@@ -26,6 +26,15 @@ void OpenTypeImporter::BeginGlyphFeatures(FontStructure *glyphFont)
     kernPairs.Clear();
     layoutWork = 0;
     anchorClasses.Clear();
+    substitutionItems = 0;
+}
+
+uint32_t OpenTypeImporter::OpenLayoutTable(uint64_t offsetTable, uint32_t tag, LayoutTable *layout)
+{
+    FontBytes bytes;
+    if (uint32_t result = FindSfntTable(fileImage, offsetTable, tag, &bytes)) return result;
+    if (!bytes.IsPresent()) return 0;
+    return layout->Open(bytes);
 }
 
 bool OpenTypeImporter::ChargeLayoutWork(int64_t amount)
@@ -36,6 +45,7 @@ bool OpenTypeImporter::ChargeLayoutWork(int64_t amount)
 
 uint32_t OpenTypeImporter::ReadLigatureCarets(uint64_t offsetTable, FontStructure *glyphFont)
 {
+    BeginGlyphFeatures(glyphFont);
     FontBytes table;
     if (uint32_t result = FindSfntTable(fileImage, offsetTable, 'GDEF', &table)) return result;
     if (!table.IsPresent()) return 0;
@@ -45,6 +55,8 @@ uint32_t OpenTypeImporter::ReadLigatureCarets(uint64_t offsetTable, FontStructur
     uint64_t coverage = list + table.GetUInt16(list);
     if (coverage >= table.size) return kResultCorrupt;
     uint32_t ligGlyphCount = table.GetUInt16(list + 2);
+    // The caret list is read once per face: its coverage lookups stay within the budget.
+    if (!ChargeLayoutWork(int64_t(ligGlyphCount) * GetCoverageIndexCost(table, coverage))) return kResultCorrupt;
     float s = glyphFont->inverseUnitsPerEm;
     for (uint32_t j = 0; j < ligGlyphCount; ++j)
     {
@@ -113,6 +125,7 @@ uint32_t OpenTypeImporter::ReadPairSubtable(const FontBytes &table, uint64_t sub
     if (format == 1)
     {
         uint32_t pairSetCount = table.GetUInt16(subtable + 8);
+        if (!ChargeLayoutWork(int64_t(pairSetCount) * GetCoverageIndexCost(table, coverage))) return kResultCorrupt;
         for (uint32_t j = 0; j < pairSetCount; ++j)
         {
             uint32_t first = GetCoverageGlyph(table, coverage, j);
@@ -134,6 +147,7 @@ uint32_t OpenTypeImporter::ReadPairSubtable(const FontBytes &table, uint64_t sub
     }
     else if (format == 2)
     {
+        if (!ChargeLayoutWork(glyphCount / 8)) return kResultCorrupt;
         ClassDefinitionList firstList(glyphCount);
         firstList.ReadClassDefinition(table, subtable + table.GetUInt16(subtable + 8));
         firstList.AddCoverageClassZero(table, coverage);
@@ -178,12 +192,11 @@ uint32_t OpenTypeImporter::ReadPairSubtable(const FontBytes &table, uint64_t sub
 uint32_t OpenTypeImporter::ReadKerning(uint64_t offsetTable, FontStructure *glyphFont)
 {
     BeginGlyphFeatures(glyphFont);
-    FontBytes gpos;
-    if (uint32_t result = FindSfntTable(fileImage, offsetTable, 'GPOS', &gpos)) return result;
+    LayoutTable layout;
+    if (uint32_t result = OpenLayoutTable(offsetTable, 'GPOS', &layout)) return result;
+    const FontBytes &gpos = layout.table;
     if (gpos.IsPresent())
     {
-        LayoutTable layout;
-        if (uint32_t result = layout.Open(gpos)) return result;
         GlyphPairSet readLookups;
         uint32_t featureCount = layout.GetFeatureCount();
         for (uint32_t f = 0; f < featureCount; ++f)
@@ -191,24 +204,16 @@ uint32_t OpenTypeImporter::ReadKerning(uint64_t offsetTable, FontStructure *glyp
             uint32_t tag = layout.GetFeatureTag(f);
             if (tag != 'kern' && tag != 'vkrn') continue;
             bool vertical = tag == 'vkrn';
-            uint64_t feature = 0;
-            if (uint32_t result = layout.GetFeature(f, &feature)) return result;
-            uint32_t lookupCount = gpos.GetUInt16(feature + 2);
-            for (uint32_t l = 0; l < lookupCount; ++l)
-            {
-                uint32_t lookupIndex = gpos.GetUInt16(feature + 4 + 2 * uint64_t(l));
+            if (!ChargeLayoutWork(1 + layout.GetFeatureLookupCount(f))) return kResultCorrupt;
+            uint32_t result = layout.ForEachFeatureLookup(f, [&](uint32_t lookupIndex, uint64_t lookup) -> uint32_t {
                 // A lookup read once for a direction adds nothing the second time.
-                if (!readLookups.Insert(lookupIndex + 1, 0, vertical)) continue;
-                uint64_t lookup = 0;
-                uint32_t found = layout.GetLookup(lookupIndex, &lookup);
-                if (found == kLookupMissing) continue;
-                if (found != 0) return found;
-                if (!ChargeLayoutWork(layout.GetSubtableCount(lookup))) return kResultCorrupt;
-                uint32_t result = layout.ForEachSubtable(lookup, [&](uint32_t type, uint64_t subtable) {
+                if (!readLookups.Insert(lookupIndex + 1, 0, vertical)) return 0;
+                if (!ChargeLayoutWork(layout.GetSubtableCount(lookup) + 1)) return kResultCorrupt;
+                return layout.ForEachSubtable(lookup, [&](uint32_t type, uint64_t subtable) {
                     return type == 2 ? ReadPairSubtable(gpos, subtable, vertical, glyphFont) : 0;
                 });
-                if (result != 0) return result;
-            }
+            });
+            if (result != 0) return result;
         }
     }
 
@@ -249,11 +254,10 @@ uint32_t OpenTypeImporter::AddAnchor(GlyphStructure *glyph, bool base, uint32_t 
 uint32_t OpenTypeImporter::ReadMarkAnchors(uint64_t offsetTable, FontStructure *glyphFont)
 {
     BeginGlyphFeatures(glyphFont);
-    FontBytes gpos;
-    if (uint32_t result = FindSfntTable(fileImage, offsetTable, 'GPOS', &gpos)) return result;
-    if (!gpos.IsPresent()) return 0;
     LayoutTable layout;
-    if (uint32_t result = layout.Open(gpos)) return result;
+    if (uint32_t result = OpenLayoutTable(offsetTable, 'GPOS', &layout)) return result;
+    const FontBytes &gpos = layout.table;
+    if (!gpos.IsPresent()) return 0;
     uint32_t counters[2] = {0, 0x10000};
     uint32_t featureCount = layout.GetFeatureCount();
     for (uint32_t f = 0; f < featureCount; ++f)
@@ -262,22 +266,14 @@ uint32_t OpenTypeImporter::ReadMarkAnchors(uint64_t offsetTable, FontStructure *
         if (tag != 'abvm' && tag != 'blwm' && tag != 'mark' && tag != 'mkmk') continue;
         bool markToMark = tag == 'mkmk';
         uint32_t &counter = counters[markToMark ? 1 : 0];
-        uint64_t feature = 0;
-        if (uint32_t result = layout.GetFeature(f, &feature)) return result;
-        uint32_t lookupCount = gpos.GetUInt16(feature + 2);
-        for (uint32_t l = 0; l < lookupCount; ++l)
-        {
-            uint64_t lookup = 0;
-            uint32_t found = layout.GetLookup(gpos.GetUInt16(feature + 4 + 2 * uint64_t(l)), &lookup);
-            if (found == kLookupMissing) continue;
-            if (found != 0) return found;
-            if (!ChargeLayoutWork(layout.GetSubtableCount(lookup))) return kResultCorrupt;
-            uint32_t result = layout.ForEachSubtable(lookup, [&](uint32_t type, uint64_t subtable) -> uint32_t {
-                if (type != (markToMark ? 6u : 4u)) return 0;
-                return ReadMarkSubtable(gpos, subtable, &counter, glyphFont);
+        if (!ChargeLayoutWork(1 + layout.GetFeatureLookupCount(f))) return kResultCorrupt;
+        uint32_t result = layout.ForEachFeatureLookup(f, [&](uint32_t, uint64_t lookup) -> uint32_t {
+            if (!ChargeLayoutWork(layout.GetSubtableCount(lookup) + 1)) return kResultCorrupt;
+            return layout.ForEachSubtable(lookup, [&](uint32_t type, uint64_t subtable) -> uint32_t {
+                return type == (markToMark ? 6u : 4u) ? ReadMarkSubtable(gpos, subtable, &counter, glyphFont) : 0;
             });
-            if (result != 0) return result;
-        }
+        });
+        if (result != 0) return result;
     }
     return 0;
 }
@@ -298,7 +294,7 @@ uint32_t OpenTypeImporter::ReadMarkSubtable(const FontBytes &gpos, uint64_t subt
     if (markClassCount != 0)
     {
         uint32_t markCount = gpos.GetUInt16(markArray);
-        if (!ChargeLayoutWork(markCount)) return kResultCorrupt;
+        if (!ChargeLayoutWork(int64_t(markCount) * GetCoverageIndexCost(gpos, markCoverage))) return kResultCorrupt;
         for (uint32_t i = 0; i < markCount; ++i)
         {
             uint64_t record = markArray + 2 + 4 * uint64_t(i);
@@ -315,7 +311,10 @@ uint32_t OpenTypeImporter::ReadMarkSubtable(const FontBytes &gpos, uint64_t subt
         }
     }
     uint32_t baseCount = gpos.GetUInt16(baseArray);
-    if (!ChargeLayoutWork(int64_t(baseCount) * (markClassCount + 1))) return kResultCorrupt;
+    if (!ChargeLayoutWork(int64_t(baseCount) * (markClassCount + GetCoverageIndexCost(gpos, baseCoverage))))
+    {
+        return kResultCorrupt;
+    }
     for (uint32_t i = 0; i < baseCount; ++i)
     {
         uint64_t record = baseArray + 2 + 2 * uint64_t(markClassCount) * i;

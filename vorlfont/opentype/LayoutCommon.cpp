@@ -30,6 +30,41 @@ uint32_t GetCoverageGlyph(const FontBytes &table, uint64_t coverage, uint32_t in
     return 0;
 }
 
+uint32_t GetCoverageIndexCost(const FontBytes &table, uint64_t coverage)
+{
+    return table.GetUInt16(coverage) == 2 ? uint32_t(table.GetUInt16(coverage + 2)) + 1 : 1;
+}
+
+int64_t FindCoverageIndex(const FontBytes &table, uint64_t coverage, uint32_t glyph)
+{
+    uint32_t format = table.GetUInt16(coverage);
+    uint32_t count = table.GetUInt16(coverage + 2);
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        if (format == 1)
+        {
+            if (table.GetUInt16(coverage + 4 + 2 * uint64_t(i)) == glyph) return i;
+        }
+        else if (format == 2)
+        {
+            uint64_t record = coverage + 4 + 6 * uint64_t(i);
+            uint32_t start = table.GetUInt16(record);
+            if (glyph >= start && glyph <= table.GetUInt16(record + 2))
+            {
+                return int64_t(table.GetUInt16(record + 4)) + glyph - start;
+            }
+        }
+    }
+    return -1;
+}
+
+void ListCoverageGlyphs(const FontBytes &table, uint64_t coverage, uint32_t glyphCount, Array<uint32_t> *glyphs)
+{
+    ClassDefinitionList list(glyphCount);
+    list.AddCoverageClassZero(table, coverage);
+    for (int32_t i = 0; i < list.GetEntries().GetElementCount(); ++i) glyphs->AddElement(list.GetEntries()[i].glyph);
+}
+
 ClassDefinitionList::ClassDefinitionList(uint32_t count) : glyphCount(count)
 {
     nextUnlisted.SetElementCount(int32_t(count) + 1);

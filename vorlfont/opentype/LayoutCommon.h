@@ -13,9 +13,17 @@ inline constexpr int32_t kMaxKernPairs = 1 << 22;
 // offsets otherwise let a small table cost hours.
 inline constexpr int64_t kMaxLayoutWork = int64_t(1) << 27;
 inline constexpr int32_t kMaxAnchors = 1 << 20;
+// Alternate glyphs, Sequences, decomposition glyphs and context-list glyphs made per glyph Font.
+inline constexpr int32_t kMaxSubstitutionItems = 1 << 18;
 
 // The glyph at a coverage index of the coverage table at offset, or 0 when there is none.
 uint32_t GetCoverageGlyph(const FontBytes &table, uint64_t coverage, uint32_t index);
+
+// The work of finding one coverage index: 1 for format 1, the range count for format 2.
+uint32_t GetCoverageIndexCost(const FontBytes &table, uint64_t coverage);
+
+// The coverage index of the glyph, or -1 when the coverage does not hold it.
+int64_t FindCoverageIndex(const FontBytes &table, uint64_t coverage, uint32_t glyph);
 
 // One glyph of a class-definition list with its class.
 struct GlyphClassEntry
@@ -53,6 +61,9 @@ private:
     Array<GlyphClassEntry> entries;
 };
 
+// Appends the glyphs of a coverage table below the glyph count, each once, in coverage order.
+void ListCoverageGlyphs(const FontBytes &table, uint64_t coverage, uint32_t glyphCount, Array<uint32_t> *glyphs);
+
 // Size in bytes of a value record of the format.
 uint32_t GetValueRecordSize(uint32_t valueFormat);
 
@@ -82,6 +93,8 @@ private:
     int32_t count = 0;
 };
 
+inline constexpr uint32_t kLookupMissing = 'none';
+
 // The lookup walk shared by the positioning and substitution tables.
 struct LayoutTable
 {
@@ -93,6 +106,10 @@ struct LayoutTable
     [[nodiscard]] uint32_t Open(const FontBytes &bytes);
     uint32_t GetFeatureCount() const { return table.GetUInt16(featureList); }
     uint32_t GetFeatureTag(uint32_t feature) const { return table.GetUInt32(featureList + 2 + 6 * uint64_t(feature)); }
+    uint32_t GetFeatureLookupCount(uint32_t feature) const
+    {
+        return table.GetUInt16(featureList + table.GetUInt16(featureList + 2 + 6 * uint64_t(feature) + 4) + 2);
+    }
     // The feature table's offset: 'CRPT' unless it starts inside the table.
     [[nodiscard]] uint32_t GetFeature(uint32_t feature, uint64_t *offset) const;
     // The lookup's offset: 'CRPT' unless it starts inside the table; 'none' for an index past the
@@ -102,6 +119,26 @@ struct LayoutTable
     // subtable and the real subtable start inside the table.
     [[nodiscard]] uint32_t GetSubtable(uint64_t lookup, uint32_t k, uint32_t *type, uint64_t *offset) const;
     uint32_t GetSubtableCount(uint64_t lookup) const { return table.GetUInt16(lookup + 4); }
+
+    // Calls visit(lookup index, lookup offset) for each lookup of feature record f in order,
+    // passing over indices past the lookup count; stops at the first nonzero result.
+    template <typename Visit>
+    [[nodiscard]] uint32_t ForEachFeatureLookup(uint32_t f, Visit visit) const
+    {
+        uint64_t feature = 0;
+        if (uint32_t result = GetFeature(f, &feature)) return result;
+        uint32_t count = table.GetUInt16(feature + 2);
+        for (uint32_t l = 0; l < count; ++l)
+        {
+            uint32_t lookupIndex = table.GetUInt16(feature + 4 + 2 * uint64_t(l));
+            uint64_t lookup = 0;
+            uint32_t found = GetLookup(lookupIndex, &lookup);
+            if (found == kLookupMissing) continue;
+            if (found != 0) return found;
+            if (uint32_t result = visit(lookupIndex, lookup)) return result;
+        }
+        return 0;
+    }
 
     // Calls visit(type, subtable offset) for each subtable of the lookup; stops at the first
     // nonzero result, its own or GetSubtable's.
@@ -119,7 +156,5 @@ struct LayoutTable
         return 0;
     }
 };
-
-inline constexpr uint32_t kLookupMissing = 'none';
 
 }  // namespace oq

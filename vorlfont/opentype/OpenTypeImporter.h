@@ -11,6 +11,7 @@ namespace oq {
 class AmbrelDocument;
 class FontStructure;
 class GlyphStructure;
+struct GlyphClass;
 
 // The state of one font import; its methods are the reading steps. The glyph Font holds the
 // Glyphs (the parent of a shared collection), the face Font receives one face's own data.
@@ -37,13 +38,15 @@ public:
 private:
     [[nodiscard]] uint32_t ReadLigatureCarets(uint64_t offsetTable, FontStructure *glyphFont);
     [[nodiscard]] uint32_t ReadKerning(uint64_t offsetTable, FontStructure *glyphFont);
-    [[nodiscard]] uint32_t ReadAlternates(uint64_t, FontStructure *) { return 0; }
-    [[nodiscard]] uint32_t ReadLigatures(uint64_t, FontStructure *) { return 0; }
+    [[nodiscard]] uint32_t ReadAlternates(uint64_t offsetTable, FontStructure *glyphFont);
+    [[nodiscard]] uint32_t ReadLigatures(uint64_t offsetTable, FontStructure *glyphFont);
     [[nodiscard]] uint32_t ReadMarkAnchors(uint64_t offsetTable, FontStructure *glyphFont);
     [[nodiscard]] uint32_t ReadColorGlyphs(uint64_t, FontStructure *) { return 0; }
 
     // Resets the per-font limits and pair set when the glyph Font changes.
     void BeginGlyphFeatures(FontStructure *glyphFont);
+    // The face's 'GPOS' or 'GSUB' with its lists checked; an empty table when the face has none.
+    [[nodiscard]] uint32_t OpenLayoutTable(uint64_t offsetTable, uint32_t tag, LayoutTable *layout);
     // Adds to the work of the layout steps; false past their budget.
     [[nodiscard]] bool ChargeLayoutWork(int64_t amount);
     [[nodiscard]] uint32_t ReadPairSubtable(const FontBytes &table, uint64_t subtable, bool vertical,
@@ -51,6 +54,19 @@ private:
     // One mark-to-base or mark-to-mark subtable with class indices from *counter on.
     [[nodiscard]] uint32_t ReadMarkSubtable(const FontBytes &gpos, uint64_t subtable, uint32_t *counter,
                                             FontStructure *glyphFont);
+    // The substitution walk of the alternates step or the ligatures step.
+    [[nodiscard]] uint32_t WalkSubstitutions(uint64_t offsetTable, FontStructure *glyphFont, bool ligatures);
+    [[nodiscard]] uint32_t ReadAlternateSubtable(const FontBytes &gsub, uint32_t tag, uint32_t type, uint64_t subtable,
+                                                 FontStructure *glyphFont);
+    [[nodiscard]] uint32_t ReadLigatureSubtable(const LayoutTable &layout, uint32_t tag, uint32_t type,
+                                                uint64_t subtable, FontStructure *glyphFont);
+    [[nodiscard]] uint32_t ReadContextSubtable(const LayoutTable &layout, uint64_t subtable, FontStructure *glyphFont);
+    [[nodiscard]] uint32_t AddSingleAlternate(GlyphStructure *glyph, uint32_t tag, uint32_t replacement);
+    [[nodiscard]] uint32_t AddContextEntry(const LayoutTable &layout, uint32_t lookupIndex, uint32_t input,
+                                           int32_t backtrackCount, const GlyphClass *backtrack,
+                                           int32_t lookaheadCount, const GlyphClass *lookahead);
+    // Counts made substitution items; false past their cap or the work budget.
+    [[nodiscard]] bool CountSubstitutionItems(int64_t count);
     [[nodiscard]] uint32_t AddKern(FontStructure *glyphFont, uint32_t second, uint32_t first, int32_t value,
                                    bool vertical);
     [[nodiscard]] uint32_t AddAnchor(GlyphStructure *glyph, bool base, uint32_t classIndex, const FontBytes &table,
@@ -62,7 +78,12 @@ private:
     GlyphPairSet kernPairs;
     int64_t layoutWork = 0;
     GlyphPairSet anchorClasses;
+    int64_t substitutionItems = 0;
 };
+
+// The glyph that the lookup's single substitutions give for the glyph: 0 for none, -1 when an
+// offset points at or past the table's end.
+[[nodiscard]] int32_t FindSingleSubstitution(const LayoutTable &layout, uint64_t lookup, uint32_t glyph);
 
 // Gives the Font one Glyph per glyph index, stored in its glyph table and appended in order.
 void AddGlyphStructures(FontStructure *font);
