@@ -1,6 +1,8 @@
 #include "ambrel/AmbrelDocument.h"
 #include "ambrel/FontStructure.h"
+#include "support/TextRunStorage.h"
 #include "vorl/text/FontDataAccess.h"
+#include "vorl/text/GlyphMapping.h"
 #include "vorlfont/compiler/CharacterInclusionMap.h"
 #include "vorlfont/compiler/FontCompileContext.h"
 #include "vorlfont/compiler/GlyphFeatureLists.h"
@@ -411,6 +413,41 @@ TEST(GlyphFeatureLists, CountsPastTheirPackingFailTheCompile)
         EXPECT_EQ(result, pairs == 4095 ? 0u : uint32_t('SIZE'));
         if (result == 0) test::ExpectReadableFontFile(file);
     }
+}
+
+// A compiled ligature applies through the runtime's shaping, and its caret is packed.
+TEST(GlyphFeatureLists, CompiledLigatureShapesAndKeepsItsCaret)
+{
+    const char text[] = R"(
+Font (glyph_count = 4)
+{
+    CharMap (char = 0x66) {uint16 {1, 0, 0, 2}}
+    Glyph (index = 0) {Advance {float {0.5}}}
+    Glyph (index = 1) {Advance {float {0.3}} Sequence (feature = 'liga') {Match {uint32 {2}} Rule (kind = 'rall') {uint32 {3}}}}
+    Glyph (index = 2) {Advance {float {0.25}}}
+    Glyph (index = 3) {Advance {float {0.55}} Caret {float {0.3}}}
+}
+)";
+    test::LoadedVorlFont font(test::CompileText(text, kDefaultCompileFlags));
+    ASSERT_TRUE(font.valid);
+    test::TextRunStorage storage;
+    TextLayoutState state;
+    ResetTextLayoutState(&state);
+    state.sequenceMask = 0xFFFF;
+    state.alternateMask = 0;
+    auto map = [&](const std::string &s) {
+        TextRun *run = LayoutText(font.Count(), font.fonts.data(), nullptr, &state, s.data(), int32_t(s.size()), nullptr,
+                                  &storage.run);
+        std::vector<uint32_t> glyphs;
+        for (int32_t i = 0; i < run->glyphCount; ++i) glyphs.push_back(GlyphIndexOf(run->glyphs[i].glyphWord));
+        return glyphs;
+    };
+    EXPECT_EQ(map("fi"), (std::vector<uint32_t>{3}));
+    EXPECT_EQ(map("if"), (std::vector<uint32_t>{2, 1}));
+    const VorlFontRecord *record = font.fonts[0].fontRecord;
+    uint32_t caret = record->GetGlyphRecords()[3].caretWord;
+    ASSERT_EQ(ListCountA(caret), 1u);
+    EXPECT_EQ(record->GetCaretList()[ListIndexA(caret)], 0.3f);
 }
 
 }  // namespace
