@@ -212,34 +212,32 @@ void X11Clipboard::SendNextChunk(size_t index)
 bool X11Clipboard::HandleEvent(const XEvent &event)
 {
     if (owner == 0) return false;
-    bool handled = false;
-    XErrorHandler previous = XSetErrorHandler(IgnoreErrors);
-    if (event.type == SelectionRequest && event.xselectionrequest.owner == owner)
-    {
-        ServeRequest(event.xselectionrequest);
-        handled = true;
-    }
-    else if (event.type == SelectionClear && event.xselectionclear.window == owner)
+    if (event.type == SelectionClear && event.xselectionclear.window == owner)
     {
         formats.clear();
         holding = false;
-        handled = true;
+        return true;
     }
-    else if (event.type == PropertyNotify && event.xproperty.state == PropertyDelete)
+    size_t transfer = transfers.size();
+    if (event.type == PropertyNotify && event.xproperty.state == PropertyDelete)
     {
-        for (size_t i = 0; i < transfers.size(); ++i)
+        for (size_t i = 0; i < transfers.size() && transfer == transfers.size(); ++i)
         {
             if (transfers[i].requestor == event.xproperty.window && transfers[i].property == event.xproperty.atom)
-            {
-                SendNextChunk(i);
-                handled = true;
-                break;
-            }
+                transfer = i;
         }
     }
+    bool request = event.type == SelectionRequest && event.xselectionrequest.owner == owner;
+    if (!request && transfer == transfers.size()) return false;
+    // A requestor may vanish meanwhile: its window errors are ignored, and waited for here.
+    XErrorHandler previous = XSetErrorHandler(IgnoreErrors);
+    if (request)
+        ServeRequest(event.xselectionrequest);
+    else
+        SendNextChunk(transfer);
     XSync(display, False);
     XSetErrorHandler(previous);
-    return handled;
+    return true;
 }
 
 bool X11Clipboard::ReadFormat(const char *name, uint32_t timeLimit, std::vector<uint8_t> *bytes)
