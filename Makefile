@@ -67,7 +67,12 @@ bench: deps build-bench/build.ninja
 	@for b in build-bench/bench/*_bench; do echo "== $$(basename $$b)"; $$b --benchmark_min_time=0.2 || exit 1; done
 
 # The main job: the programs do not exist yet, so this builds the library and runs its tests.
-run: test
+# The main job: compile DejaVu Sans (fonts-dejavu-core) into a Vorl font file.
+RUN_FONT ?= /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+RUN_OUTPUT ?= build/DejaVuSans.vorl
+run: build
+	build/vorlfont/vorlfont $(RUN_FONT) -o $(RUN_OUTPUT)
+	@echo "Wrote $(RUN_OUTPUT): $$(stat -c %s $(RUN_OUTPUT)) bytes compiled from $(RUN_FONT)"
 
 clean:
 	rm -rf build build-sanitize build-fuzz build-bench

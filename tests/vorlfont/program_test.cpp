@@ -339,6 +339,8 @@ TEST_F(VorlFontProgram, FontFilesCompile)
     const std::vector<std::vector<std::string>> runs = {
         {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"},
         {"/usr/share/texmf/fonts/opentype/public/lm/lmroman10-regular.otf"},
+        {"/usr/share/texmf/fonts/opentype/public/lm-math/latinmodern-math.otf", "-no-poly", "-contours", "-math"},
+        {"/usr/share/fonts/opentype/freefont/FreeSerif.otf"},
         {"/usr/share/fonts/truetype/arphic/uming.ttc"},
         {OQ_SOURCE_DIR "/fuzz/corpus/opentype_import_fuzz/independent.ttc", "-f", "1"},
         {"/usr/share/wine/fonts/wingding.ttf"},
@@ -352,6 +354,9 @@ TEST_F(VorlFontProgram, FontFilesCompile)
         ExpectSuccess(arguments);
         EXPECT_NE(ReadWholeFile(folder.File("font.ambrel")).find("Font (glyph_count = "), std::string::npos);
     }
+    // The shared CJK collection is one Font: a second one does not exist.
+    ExpectFailure({"/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc", "-f", "1", "-o", "cjk.vorl"},
+                  "Error: Invalid font index value.");
 }
 
 }  // namespace
