@@ -27,6 +27,7 @@ void OpenTypeImporter::BeginGlyphFeatures(FontStructure *glyphFont)
     layoutWork = 0;
     anchorClasses.Clear();
     substitutionItems = 0;
+    colorGlyphsRead = false;
 }
 
 uint32_t OpenTypeImporter::OpenLayoutTable(uint64_t offsetTable, uint32_t tag, LayoutTable *layout)

@@ -41,7 +41,7 @@ private:
     [[nodiscard]] uint32_t ReadAlternates(uint64_t offsetTable, FontStructure *glyphFont);
     [[nodiscard]] uint32_t ReadLigatures(uint64_t offsetTable, FontStructure *glyphFont);
     [[nodiscard]] uint32_t ReadMarkAnchors(uint64_t offsetTable, FontStructure *glyphFont);
-    [[nodiscard]] uint32_t ReadColorGlyphs(uint64_t, FontStructure *) { return 0; }
+    [[nodiscard]] uint32_t ReadColorGlyphs(uint64_t offsetTable, FontStructure *glyphFont);
 
     // Resets the per-font limits and pair set when the glyph Font changes.
     void BeginGlyphFeatures(FontStructure *glyphFont);
@@ -79,7 +79,24 @@ private:
     int64_t layoutWork = 0;
     GlyphPairSet anchorClasses;
     int64_t substitutionItems = 0;
+    bool colorGlyphsRead = false;
 };
+
+// Palette colours above which a palette table is taken as damaged.
+inline constexpr uint64_t kMaxPaletteColors = 1 << 20;
+
+// The palettes of a colour table: entry e of palette p is colors[4 (p entryCount + e)], as red,
+// green, blue, alpha bytes.
+struct ColorPalettes
+{
+    uint32_t entryCount = 0;
+    uint32_t paletteCount = 0;
+    Array<uint8_t> colors;
+};
+
+// Reads the palettes and adds the "light_palette" and "dark_palette" Metrics: 'CRPT' without
+// palettes or entries, past the colour cap, or when records or palette types lie outside.
+[[nodiscard]] uint32_t ReadPalettes(const FontBytes &cpal, FontStructure *glyphFont, ColorPalettes *palettes);
 
 // The glyph that the lookup's single substitutions give for the glyph: 0 for none, -1 when an
 // offset points at or past the table's end.
