@@ -261,7 +261,16 @@ bool X11Clipboard::ReadFormat(const char *name, uint32_t timeLimit, std::vector<
     }
 
     bool text = std::strcmp(name, kClipboardTextFormat) == 0;
-    Atom target = text ? Intern(reader, "UTF8_STRING") : Intern(reader, name);
+    uint32_t result = ReadTarget(text ? Intern(reader, "UTF8_STRING") : Intern(reader, name), timeLimit, bytes);
+    // Text offered only under its MIME name.
+    if (result == 'rfsd' && text) result = ReadTarget(Intern(reader, name), timeLimit, bytes);
+    return result == 'done';
+}
+
+uint32_t X11Clipboard::ReadTarget(Atom target, uint32_t timeLimit, std::vector<uint8_t> *bytes)
+{
+    bytes->clear();
+    Atom clipboard = Intern(reader, "CLIPBOARD");
     Atom property = Intern(reader, "OQ_SELECTION");
     Atom incr = Intern(reader, "INCR");
     auto limit = std::chrono::milliseconds(timeLimit);
@@ -271,15 +280,15 @@ bool X11Clipboard::ReadFormat(const char *name, uint32_t timeLimit, std::vector<
     XConvertSelection(reader, clipboard, target, property, readerWindow, CurrentTime);
     XFlush(reader);
     XEvent event;
-    if (!WaitForEvent(reader, readerWindow, SelectionNotify, None, Clock::now() + limit, &event)) return false;
-    if (event.xselection.property == None) return false;
+    if (!WaitForEvent(reader, readerWindow, SelectionNotify, None, Clock::now() + limit, &event)) return 'fail';
+    if (event.xselection.property == None) return 'rfsd';
     Atom type = None;
     std::vector<uint8_t> piece;
-    if (!TakeProperty(reader, readerWindow, property, &type, &piece)) return false;
+    if (!TakeProperty(reader, readerWindow, property, &type, &piece)) return 'fail';
     if (type != incr)
     {
         *bytes = std::move(piece);
-        return true;
+        return 'done';
     }
     ++incrTransfersRead;
     // INCR: every chunk arrives as a new value of the property; an empty one ends the transfer.
@@ -288,14 +297,14 @@ bool X11Clipboard::ReadFormat(const char *name, uint32_t timeLimit, std::vector<
         if (!WaitForEvent(reader, readerWindow, PropertyNotify, property, Clock::now() + limit, &event))
         {
             bytes->clear();
-            return false;
+            return 'fail';
         }
         if (!TakeProperty(reader, readerWindow, property, &type, &piece))
         {
             bytes->clear();
-            return false;
+            return 'fail';
         }
-        if (piece.empty()) return true;
+        if (piece.empty()) return 'done';
         bytes->insert(bytes->end(), piece.begin(), piece.end());
     }
 }

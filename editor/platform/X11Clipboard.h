@@ -58,6 +58,9 @@ private:
     const ClipboardFormat *FindFormat(Atom target, Atom *type);
     void ServeRequest(const XSelectionRequestEvent &request);
     void SendNextChunk(size_t index);
+    // One target read on the private connection: 'done', 'rfsd' when the owner refused it, 'fail'
+    // when no owner answered in time or the transfer broke off.
+    uint32_t ReadTarget(Atom target, uint32_t timeLimit, std::vector<uint8_t> *bytes);
     // The server time now, from a property change on the private connection; 0 when none arrives.
     Time GetServerTime();
 

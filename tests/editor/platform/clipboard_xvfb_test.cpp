@@ -194,6 +194,14 @@ TEST_F(ClipboardXvfb, WeReadXclipAndLetGoOfOurData)
     Stop(pid);
 }
 
+TEST_F(ClipboardXvfb, TextOfferedOnlyUnderItsMimeNameIsRead)
+{
+    pid_t pid = XclipIn("text/plain;charset=utf-8", {'4', '2'});
+    ASSERT_NE(pid, 0);
+    EXPECT_EQ(ReadClipboardText(clipboard, 1000, 256), "42");
+    Stop(pid);
+}
+
 TEST_F(ClipboardXvfb, PastedBytesAreChecked)
 {
     const uint8_t raw[] = {'1', 0xFF, '2', 0xE2, 0x82, 0, '3'};
