@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 namespace oq {
 
@@ -173,7 +174,8 @@ void X11Clipboard::ServeRequest(const XSelectionRequestEvent &request)
         if (format->bytes.size() > incrThreshold)
         {
             long size = long(format->bytes.size());
-            XSelectInput(display, request.requestor, PropertyChangeMask);
+            // Deletions drive the chunks; the requestor's destruction ends its transfer.
+            XSelectInput(display, request.requestor, PropertyChangeMask | StructureNotifyMask);
             XChangeProperty(display, request.requestor, property, Intern(display, "INCR"), 32, PropModeReplace,
                             reinterpret_cast<const unsigned char *>(&size), 1);
             transfers.push_back({request.requestor, property, type, format->bytes, 0});
@@ -217,6 +219,12 @@ bool X11Clipboard::HandleEvent(const XEvent &event)
         formats.clear();
         holding = false;
         return true;
+    }
+    if (event.type == DestroyNotify)
+    {
+        size_t before = transfers.size();
+        std::erase_if(transfers, [&](const Transfer &t) { return t.requestor == event.xdestroywindow.window; });
+        return transfers.size() != before;
     }
     size_t transfer = transfers.size();
     if (event.type == PropertyNotify && event.xproperty.state == PropertyDelete)

@@ -28,12 +28,14 @@ public:
     [[nodiscard]] bool SetFormats(std::vector<ClipboardFormat> formats) override;
     [[nodiscard]] bool ReadFormat(const char *name, uint32_t timeLimit, std::vector<uint8_t> *bytes) override;
 
-    // Serves selection requests, drops the data on SelectionClear and sends INCR chunks; true when
+    // Serves selection requests, drops the data on SelectionClear, sends INCR chunks and forgets the
+    // transfers of requestors that are destroyed; true when
     // the event was the clipboard's.
     bool HandleEvent(const XEvent &event);
 
     Window GetOwnerWindow() const { return owner; }
     bool HoldsData() const { return holding; }
+    size_t GetTransferCount() const { return transfers.size(); }
 
     // Largest property written in one piece; larger data goes by INCR. Set from the server's
     // largest request at Start; tests may lower it.

@@ -176,6 +176,25 @@ TEST_F(ClipboardXvfb, LargeFormatsGoWholeWithAndWithoutIncr)
     EXPECT_TRUE(chunked == std::string(payload.begin(), payload.end())) << chunked.size();
 }
 
+TEST_F(ClipboardXvfb, IncrTransferEndsWithItsRequestor)
+{
+    ASSERT_TRUE(clipboard->SetFormats({{"image/svg+xml", Pattern(300000)}}));
+    clipboard->incrThreshold = 4096;
+    // A requestor that asks, takes nothing and goes away.
+    Display *requestor = XOpenDisplay(nullptr);
+    ASSERT_NE(requestor, nullptr);
+    Window window = XCreateSimpleWindow(requestor, DefaultRootWindow(requestor), 0, 0, 1, 1, 0, 0, 0);
+    XConvertSelection(requestor, XInternAtom(requestor, "CLIPBOARD", False), XInternAtom(requestor, "image/svg+xml", False),
+                      XInternAtom(requestor, "DATA", False), window, CurrentTime);
+    XFlush(requestor);
+    for (int i = 0; i < 500 && clipboard->GetTransferCount() == 0; ++i) Pump(10);
+    ASSERT_EQ(clipboard->GetTransferCount(), 1u);
+    XDestroyWindow(requestor, window);
+    XCloseDisplay(requestor);
+    for (int i = 0; i < 500 && clipboard->GetTransferCount() != 0; ++i) Pump(10);
+    EXPECT_EQ(clipboard->GetTransferCount(), 0u);
+}
+
 TEST_F(ClipboardXvfb, WeReadXclipAndLetGoOfOurData)
 {
     ASSERT_TRUE(SetClipboardText(clipboard, "ours", 4));
