@@ -95,8 +95,9 @@ public:
     void SetState(int32_t index, uint32_t state) { states[index] = state; }
 
     // Appends count values and, in a list with states, the state of the subarray they make.
-    void AppendValues(const Element *source, int32_t count, uint32_t state = 0)
-        requires std::is_copy_assignable_v<Element>
+    // (A member template, so that lists of elements that cannot be copied never instantiate it.)
+    template <typename Source>
+    void AppendValues(const Source *source, int32_t count, uint32_t state = 0)
     {
         // clang 14 instantiates constrained members in explicit instantiations: keep the body
         // out of lists whose elements cannot be copied.
