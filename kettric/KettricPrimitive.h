@@ -99,14 +99,10 @@ public:
     template <typename Source>
     void AppendValues(const Source *source, int32_t count, uint32_t state = 0)
     {
-        // clang 14 instantiates constrained members in explicit instantiations: keep the body
-        // out of lists whose elements cannot be copied.
-        if constexpr (std::is_copy_assignable_v<Element>) {
-            int32_t first = values.GetElementCount();
-            values.SetElementCount(first + count);
-            for (int32_t i = 0; i < count; ++i) values[first + i] = source[i];
-            if (stateFlag) states.AddElement(state);
-        }
+        int32_t first = values.GetElementCount();
+        values.SetElementCount(first + count);
+        for (int32_t i = 0; i < count; ++i) values[first + i] = source[i];
+        if (stateFlag) states.AddElement(state);
     }
 
     using ElementArray = Array<Element, kKettricLocalElementCount<Element>>;
