@@ -144,6 +144,7 @@ void ClassDefinitionList::AddCoverageClassZero(const FontBytes &table, uint64_t 
 
 void ClassDefinitionList::SortByClass()
 {
+    if (entries.GetElementCount() == 0) return;
     GlyphClassEntry *begin = &entries[0];
     std::stable_sort(begin, begin + entries.GetElementCount(),
                      [](const GlyphClassEntry &a, const GlyphClassEntry &b) { return a.classValue < b.classValue; });
