@@ -79,7 +79,8 @@ int32_t MapFileError(int error, int32_t defaultCode)
     case EPERM: return kFileAccessDenied;
     case EROFS: return kFileWriteProtected;
     case ENOSPC:
-    case EDQUOT: return kFileDiskFull;
+    case EDQUOT:
+    case EFBIG: return kFileDiskFull;  // the file cannot grow: the same for whoever writes it
     default: return defaultCode;
     }
 }

@@ -74,8 +74,8 @@ private:
 // device or FIFO put there since); 0 when deleted, 9 otherwise.
 [[nodiscard]] int32_t DeleteFileIfSame(const char *name, const FileIdentity &identity);
 
-// Maps a system error (errno) to a result code: access denied 5, write protected 6, disk full 7,
-// anything else defaultCode.
+// Maps a system error (errno) to a result code: access denied 5, write protected 6, disk full 7
+// (also when the file may not grow), anything else defaultCode.
 int32_t MapFileError(int error, int32_t defaultCode);
 
 }  // namespace oq

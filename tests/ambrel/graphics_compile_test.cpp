@@ -3,10 +3,12 @@
 #include "GraphicsCompileSupport.h"
 #include "ambrel/CompileGeometry.h"
 #include "support/GeometryCapture.h"
+#include "support/ChildProcess.h"
 #include "support/TempDirectory.h"
 #include "vorl/geometry/IconGeometry.h"
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <fstream>
 #include <sstream>
@@ -504,12 +506,18 @@ TEST(GraphicsCompileTest, FileSinkWritesTheFileAndReportsFailures)
     ASSERT_EQ(bytes.str().size(), memory.size);
     EXPECT_EQ(std::memcmp(bytes.str().data(), memory.Bytes(), memory.size), 0);
 
-    // A device that is always full refuses the first block: nothing further is handed over.
-    FileSink full;
-    ASSERT_EQ(full.Create("/dev/full"), kFileOkay);
-    OutputSink fullSink(FileSink::Callback, &full);
-    EXPECT_EQ(test::FourCC(BuildIconVorlFile(&document, &fullSink, nullptr, false, false, nullptr, nullptr)), "WRIT");
-    EXPECT_EQ(full.Close(), kFileDiskFull);
+    // A file that cannot grow refuses the first block: nothing further is handed over.
+    std::string fullName = folder.File("full.alb");
+    int child = test::RunWithFileSizeLimit(0, [&] {
+        FileSink full;
+        if (full.Create(fullName.c_str()) != kFileOkay) return 1;
+        OutputSink fullSink(FileSink::Callback, &full);
+        EXPECT_EQ(test::FourCC(BuildIconVorlFile(&document, &fullSink, nullptr, false, false, nullptr, nullptr)), "WRIT");
+        EXPECT_EQ(full.Close(), kFileDiskFull);
+        return ::testing::Test::HasFailure() ? 2 : 0;
+    });
+    EXPECT_EQ(child, 0);
+    EXPECT_EQ(std::filesystem::file_size(fullName), 0u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/File.h"
+#include "support/ChildProcess.h"
 #include "support/TempDirectory.h"
 
 #include <cerrno>
@@ -224,7 +225,7 @@ TEST_F(FileTest, SystemErrorsMapToResultCodes)
     // EIO is 5 and ENODEV 19 on Linux: the numbers of the other system's errors must not leak in.
     const Case cases[] = {
         {EACCES, kFileAccessDenied}, {EPERM, kFileAccessDenied}, {EROFS, kFileWriteProtected},
-        {ENOSPC, kFileDiskFull}, {EDQUOT, kFileDiskFull}, {EIO, 3}, {ENODEV, 3}, {ENOENT, 3}, {0, 3},
+        {ENOSPC, kFileDiskFull}, {EDQUOT, kFileDiskFull}, {EFBIG, kFileDiskFull}, {EIO, 3}, {ENODEV, 3}, {ENOENT, 3}, {0, 3},
     };
     for (const Case &c : cases)
     {
@@ -235,25 +236,40 @@ TEST_F(FileTest, SystemErrorsMapToResultCodes)
 
 TEST_F(FileTest, DiskFullEndToEnd)
 {
-    // /dev/full is only ever opened in mode 1, which neither creates nor truncates.
-    const char *device = "/dev/full";
-    struct stat before;
-    if (stat(device, &before) != 0 || !S_ISCHR(before.st_mode)) GTEST_SKIP() << "no /dev/full";
-
-    File file;
-    ASSERT_EQ(file.Open(device, kFileModeReadWrite), kFileOkay);
-    EXPECT_EQ(file.Write("data", 4), kFileDiskFull);
-    EXPECT_EQ(file.SetPosition(0, 1), 0u);
-    EXPECT_EQ(file.WritePadding(8), kFileOkay);  // already aligned: nothing written
-    EXPECT_EQ(file.SetPosition(3, 0), 3u);
-    EXPECT_EQ(file.WritePadding(8), kFileDiskFull);
-    EXPECT_EQ(file.SetPosition(0, 1), 3u);
-    EXPECT_EQ(file.Close(), kFileOkay);
+    // A file that cannot grow: every write that would extend it fails and moves nothing.
+    std::string path = Path("full.bin");
+    Put(path, "");
+    int child = test::RunWithFileSizeLimit(0, [&] {
+        File file;
+        if (file.Open(path.c_str(), kFileModeReadWrite) != kFileOkay) return 1;
+        EXPECT_EQ(file.Write("data", 4), kFileDiskFull);
+        EXPECT_EQ(file.SetPosition(0, 1), 0u);
+        EXPECT_EQ(file.WritePadding(8), kFileOkay);  // already aligned: nothing written
+        EXPECT_EQ(file.SetPosition(3, 0), 3u);
+        EXPECT_EQ(file.WritePadding(8), kFileDiskFull);
+        EXPECT_EQ(file.SetPosition(0, 1), 3u);
+        EXPECT_EQ(file.Close(), kFileOkay);
+        return ::testing::Test::HasFailure() ? 2 : 0;
+    });
+    EXPECT_EQ(child, 0);
 
     struct stat after;
-    ASSERT_EQ(stat(device, &after), 0);
-    EXPECT_TRUE(S_ISCHR(after.st_mode));
-    EXPECT_EQ(after.st_rdev, before.st_rdev);
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_TRUE(S_ISREG(after.st_mode));
+    EXPECT_EQ(after.st_size, 0);
+}
+
+// A device opened for reading only has no identity, so nothing deletes it by identity.
+TEST_F(FileTest, DevicesHaveNoIdentity)
+{
+    const char *device = "/dev/null";
+    struct stat status;
+    if (stat(device, &status) != 0 || !S_ISCHR(status.st_mode)) GTEST_SKIP() << "no /dev/null";
+    File file;
+    ASSERT_EQ(file.Open(device, kFileModeRead), kFileOkay);
+    FileIdentity identity;
+    EXPECT_FALSE(file.GetIdentity(&identity));
+    EXPECT_EQ(file.Close(), kFileOkay);
 }
 
 TEST_F(FileTest, FoldersFifosAndMissingPaths)

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "VorlFontTestSupport.h"
+#include "support/ChildProcess.h"
 #include "support/TempDirectory.h"
 #include "vorlfont/compiler/VorlFontRun.h"
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,9 +12,7 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace oq {
@@ -22,12 +20,7 @@ namespace {
 
 using test::ReadWholeFile;
 
-// Limits put on the child before it runs the program.
-struct ChildLimits
-{
-    rlim_t fileSize = RLIM_INFINITY;  // bytes any file may grow to (writes past it fail with EFBIG)
-    bool noLargeBlocks = false;       // allocations of 32 MB and more fail
-};
+using test::ChildLimits;
 
 struct Outcome
 {
@@ -39,46 +32,8 @@ struct Outcome
 Outcome RunProgram(const test::TempDirectory &folder, const std::vector<std::string> &arguments,
                    ChildLimits limits = {})
 {
-    int channel[2];
-    if (pipe(channel) != 0) return {-1, "pipe"};
-    pid_t child = fork();
-    if (child == 0)
-    {
-        dup2(channel[1], 1);
-        close(channel[0]);
-        close(channel[1]);
-        if (chdir(folder.Path().c_str()) != 0) _exit(126);
-        if (limits.fileSize != RLIM_INFINITY)
-        {
-            signal(SIGXFSZ, SIG_IGN);
-            rlimit limit = {limits.fileSize, limits.fileSize};
-            setrlimit(RLIMIT_FSIZE, &limit);
-        }
-        if (limits.noLargeBlocks)
-        {
-#if defined(__SANITIZE_ADDRESS__)
-            setenv("ASAN_OPTIONS", "allocator_may_return_null=1:max_allocation_size_mb=32", 1);
-#else
-            rlimit limit = {rlim_t(96) << 20, rlim_t(96) << 20};
-            setrlimit(RLIMIT_AS, &limit);
-#endif
-        }
-        std::vector<char *> argv;
-        argv.push_back(const_cast<char *>(VORLFONT_PATH));
-        for (const std::string &argument : arguments) argv.push_back(const_cast<char *>(argument.c_str()));
-        argv.push_back(nullptr);
-        execv(VORLFONT_PATH, argv.data());
-        _exit(127);
-    }
-    close(channel[1]);
-    Outcome outcome{-1, {}};
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(channel[0], buffer, sizeof(buffer))) > 0) outcome.output.append(buffer, size_t(n));
-    close(channel[0]);
-    int status = 0;
-    if (waitpid(child, &status, 0) == child && WIFEXITED(status)) outcome.exitCode = WEXITSTATUS(status);
-    return outcome;
+    test::ProgramOutcome outcome = test::RunProgram(VORLFONT_PATH, folder.Path(), arguments, limits);
+    return {outcome.exitCode, outcome.output};
 }
 
 class VorlFontProgram : public ::testing::Test

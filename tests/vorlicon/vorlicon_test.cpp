@@ -1,5 +1,6 @@
 // The vorlicon program: runs of the built binary in a temporary folder, their messages, exit codes
 // and the files they write.
+#include "support/ChildProcess.h"
 #include "support/TempDirectory.h"
 #include "vorlicon/VorlIconTool.h"
 #include "vorl/geometry/VorlGraphicsValidator.h"
@@ -13,7 +14,7 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace oq {
@@ -25,20 +26,21 @@ struct RunOutcome
     std::string output;
 };
 
-// Runs vorlicon with the arguments (already quoted as needed) inside the folder, after the shell
-// commands of the prefix.
-RunOutcome RunTool(const test::TempDirectory &folder, const std::string &arguments, const std::string &prefix = "")
+// Runs vorlicon with the arguments (separated by single spaces) inside the folder; the output
+// holds both standard output and standard error.
+RunOutcome RunTool(const test::TempDirectory &folder, const std::string &arguments, test::ChildLimits limits = {})
 {
-    std::string command = "cd '" + folder.Path() + "' && " + prefix + "'" VORLICON_PATH "' " + arguments + " 2>&1";
-    RunOutcome outcome{-1, {}};
-    FILE *pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return outcome;
-    char buffer[512];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0) outcome.output.append(buffer, n);
-    int status = pclose(pipe);
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    std::vector<std::string> words;
+    for (size_t start = 0; start < arguments.size();)
+    {
+        size_t end = arguments.find(' ', start);
+        if (end == std::string::npos) end = arguments.size();
+        if (end > start) words.push_back(arguments.substr(start, end - start));
+        start = end + 1;
+    }
+    limits.withErrors = true;
+    test::ProgramOutcome outcome = test::RunProgram(VORLICON_PATH, folder.Path(), words, limits);
+    return {outcome.exitCode, outcome.output};
 }
 
 void WriteTextFile(const std::string &name, const std::string &text)
@@ -131,7 +133,6 @@ TEST(VorlIconToolTest, FailuresPrintOneErrorAndExitWithOne)
         {"missing.ambrel -o out.alb", nullptr, "Error: Cannot open the input file \"missing.ambrel\".\n"},
         {"in.ambrel -o out.alb", "Layer {\n Rect {float[2] {{0, 0}}\n", "Error: The Ambrel text is not valid (line "},
         {"in.ambrel -o no/such/folder/out.alb", kGradient, "Error: Cannot create the output file \"no/such/folder/out.alb\".\n"},
-        {"in.ambrel -o /dev/full", kGradient, "Error: Cannot write the output file \"/dev/full\".\n"},
         {"in.ambrel -canvas -o out.alb", manyCurves.c_str(), "Error: The drawing does not fit into a graphics file"},
     };
     for (const Case &c : cases)
@@ -144,8 +145,38 @@ TEST(VorlIconToolTest, FailuresPrintOneErrorAndExitWithOne)
         EXPECT_EQ(outcome.output.rfind(c.message, 0), 0u) << outcome.output;
         EXPECT_EQ(std::count(outcome.output.begin(), outcome.output.end(), '\n'), 1) << outcome.output;
         EXPECT_FALSE(Exists(folder.File("out.alb")));  // a failed compile leaves no file
-        EXPECT_TRUE(Exists("/dev/full"));               // and never deletes what is no regular file
     }
+}
+
+TEST(VorlIconToolTest, WriteFailuresDeleteOnlyTheCreatedFile)
+{
+    test::TempDirectory folder;
+    WriteTextFile(folder.File("in.ambrel"), kGradient);
+    test::ChildLimits limits;
+    limits.fileSize = 64;  // files cannot grow past the first bytes of the header
+    RunOutcome outcome = RunTool(folder, "in.ambrel -o out.alb", limits);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.output, "Error: Cannot write the output file \"out.alb\".\n");
+    EXPECT_FALSE(Exists(folder.File("out.alb")));  // the partial file is deleted
+
+    // Written through a symbolic link: the link is no regular file and stays, with what it names.
+    WriteTextFile(folder.File("target.alb"), "old");
+    ASSERT_EQ(symlink("target.alb", folder.File("link.alb").c_str()), 0);
+    outcome = RunTool(folder, "in.ambrel -o link.alb", limits);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.output, "Error: Cannot write the output file \"link.alb\".\n");
+    struct stat status;
+    ASSERT_EQ(lstat(folder.File("link.alb").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode));
+    EXPECT_TRUE(Exists(folder.File("target.alb")));
+
+    // A FIFO cannot be created as the output and stays as it was.
+    ASSERT_EQ(mkfifo(folder.File("pipe.alb").c_str(), 0600), 0);
+    outcome = RunTool(folder, "in.ambrel -o pipe.alb");
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.output, "Error: Cannot create the output file \"pipe.alb\".\n");
+    ASSERT_EQ(lstat(folder.File("pipe.alb").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
 }
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -169,7 +200,9 @@ TEST(VorlIconToolTest, OutOfMemoryIsReported)
     if (kSanitized) return;
     test::TempDirectory folder;
     WriteTextFile(folder.File("in.ambrel"), kGradient);
-    RunOutcome outcome = RunTool(folder, "in.ambrel -o out.alb", "ulimit -v 160000 && ");
+    test::ChildLimits noMemory;
+    noMemory.noLargeBlocks = true;
+    RunOutcome outcome = RunTool(folder, "in.ambrel -o out.alb", noMemory);
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(outcome.output, "Error: Out of memory.\n");
     EXPECT_FALSE(Exists(folder.File("out.alb")));

@@ -1,10 +1,12 @@
 // The writing rules of the Vorl file header and textures, the sticky binary sink and the file sink.
+#include "support/ChildProcess.h"
 #include "support/TempDirectory.h"
 #include "vorl/text/VorlFileWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -165,12 +167,22 @@ TEST(VorlFileWriterTest, FileSinkReportsTheFirstFailure)
     EXPECT_TRUE(FileSink::Callback("vorl", 4, &file));
     EXPECT_EQ(file.Close(), kFileOkay);
 
-    FileSink full;
-    ASSERT_EQ(full.Create("/dev/full"), kFileOkay);
-    EXPECT_FALSE(full.GetIdentity(&identity));  // not a regular file
-    EXPECT_FALSE(FileSink::Callback("vorl", 4, &full));
-    EXPECT_FALSE(FileSink::Callback("vorl", 4, &full));
-    EXPECT_EQ(full.Close(), kFileDiskFull);
+    EXPECT_FALSE(file.GetIdentity(&identity));  // closed
+
+    // A file that cannot grow past 6 bytes: the second block fails and every later one is refused,
+    // even one that would fit.
+    std::string fullName = folder.File("full.vorl");
+    int child = test::RunWithFileSizeLimit(6, [&] {
+        FileSink full;
+        if (full.Create(fullName.c_str()) != kFileOkay) return 1;
+        EXPECT_TRUE(FileSink::Callback("vorl", 4, &full));
+        EXPECT_FALSE(FileSink::Callback("vorl", 4, &full));
+        EXPECT_FALSE(FileSink::Callback("v", 1, &full));
+        EXPECT_EQ(full.Close(), kFileDiskFull);
+        return ::testing::Test::HasFailure() ? 2 : 0;
+    });
+    EXPECT_EQ(child, 0);
+    EXPECT_LE(std::filesystem::file_size(fullName), 6u);
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ void ExpectSameAsFontTools(const std::string &path)
     AmbrelDocument document;
     ASSERT_EQ(ImportOpenTypeFont(bytes.data(), bytes.size(), &document), 0u);
     std::string expected =
-        test::RunCommand("/usr/bin/python3 " OQ_SOURCE_DIR "/tests/vorlfont/opentype/dump_font.py '" + path + "'");
+        test::RunCommand("/usr/bin/python3 -B " OQ_SOURCE_DIR "/tests/vorlfont/opentype/dump_font.py '" + path + "'");
     ASSERT_FALSE(expected.empty());
     std::string actual = test::DumpImportedFonts(&document);
     EXPECT_EQ(FirstDifference(expected, actual), "") << path;
@@ -84,8 +84,8 @@ TEST_P(FontToolsImport, MatchesFontTools)
 TEST(BuiltFontImport, MatchesFontTools)
 {
     test::TempDirectory folder;
-    ASSERT_EQ(test::RunCommand("/usr/bin/python3 " OQ_SOURCE_DIR "/tests/vorlfont/opentype/make_test_fonts.py '" +
-                               folder.Path() + "' 2>/dev/null && echo built"),
+    ASSERT_EQ(test::RunCommand("/usr/bin/python3 -B " OQ_SOURCE_DIR "/tests/vorlfont/opentype/make_test_fonts.py '" +
+                               folder.Path() + "' 2>'" + folder.File("make.log") + "' && echo built"),
               "built\n");
     for (const char *name : {"format6.ttf", "unicode03.ttf", "name1.ttf", "vertical.ttf"})
         ExpectSameAsFontTools(folder.File(name));
