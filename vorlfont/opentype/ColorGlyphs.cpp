@@ -137,7 +137,7 @@ uint32_t OpenTypeImporter::ReadColorGlyphs(uint64_t offsetTable, FontStructure *
         AddLayerComponent(glyphFont->glyphTable[glyphIndex], colr, layerRecords + 4 * uint64_t(firstLayer), layerCount,
                           glyphFont->glyphCount, palettes);
     }
-    return 0;
+    return ReadColorPaints(colr, glyphFont, palettes);
 }
 
 }  // namespace oq

@@ -11,6 +11,8 @@ namespace oq {
 class AmbrelDocument;
 class FontStructure;
 class GlyphStructure;
+class KettricStructure;
+struct ColorPalettes;
 struct GlyphClass;
 
 // The state of one font import; its methods are the reading steps. The glyph Font holds the
@@ -65,6 +67,9 @@ private:
     [[nodiscard]] uint32_t AddContextEntry(const LayoutTable &layout, uint32_t lookupIndex, uint32_t input,
                                            int32_t backtrackCount, const GlyphClass *backtrack,
                                            int32_t lookaheadCount, const GlyphClass *lookahead);
+    // The version-1 BaseGlyphList of a colour table.
+    [[nodiscard]] uint32_t ReadColorPaints(const FontBytes &colr, FontStructure *glyphFont,
+                                           const ColorPalettes &palettes);
     // Counts made substitution items; false past their cap or the work budget.
     [[nodiscard]] bool CountSubstitutionItems(int64_t count);
     [[nodiscard]] uint32_t AddKern(FontStructure *glyphFont, uint32_t second, uint32_t first, int32_t value,
@@ -97,6 +102,30 @@ struct ColorPalettes
 // Reads the palettes and adds the "light_palette" and "dark_palette" Metrics: 'CRPT' without
 // palettes or entries, past the colour cap, or when records or palette types lie outside.
 [[nodiscard]] uint32_t ReadPalettes(const FontBytes &cpal, FontStructure *glyphFont, ColorPalettes *palettes);
+
+// Limits of a paint graph walk: nesting depth, and paints visited per colour table.
+inline constexpr int32_t kMaxPaintDepth = 64;
+inline constexpr int32_t kMaxPaintVisits = 1 << 20;
+
+// The walk of version-1 paint graphs of one colour table.
+struct ColorPaintReader
+{
+    const FontBytes &colr;
+    const ColorPalettes &palettes;
+    uint64_t layerList;
+    float scale;
+    uint32_t glyphCount;
+    int32_t visitCount = 0;
+
+    // Appends the paint's structures to the parent: 0, or 'CRPT' for an offset past the table, a
+    // layer index past the LayerList, or a walk past the depth or visit limit.
+    [[nodiscard]] uint32_t Convert(KettricStructure *parent, uint64_t paint, int32_t depth);
+    // The paint-relative 24-bit offset at the position, or the table size when it points outside.
+    uint64_t CheckedChild(uint64_t paint, uint64_t at) const;
+};
+
+// Appends a Stop with the stop offsets and a Color of linear stop colours to the Gradient.
+uint32_t ReadColorLine(KettricStructure *gradient, const FontBytes &colr, uint64_t line, const ColorPalettes &palettes);
 
 // The glyph that the lookup's single substitutions give for the glyph: 0 for none, -1 when an
 // offset points at or past the table's end.
