@@ -42,6 +42,18 @@ def main():
     cpal += bytes([10, 20, 30, 255, 40, 50, 60, 128, 1, 2, 3, 4, 5, 6, 7, 8]) + struct.pack(">II", 1, 2)
     colr = struct.pack(">HHIIH", 0, 1, 14, 20, 2) + struct.pack(">HHH", 1, 0, 2) + struct.pack(">HHHH", 2, 0, 3, 0xFFFF)
     write(folder, "colour_v0", 3, 8, struct.pack(">I", len(cpal)) + cpal + colr)
+    # Version 1: glyph 1 paints PaintColrLayers of one layer: a translated PaintGlyph 2 filled by a
+    # linear gradient of two stops.
+    head = struct.pack(">HHIIHIIIII", 1, 0, 0, 0, 0, 34, 44, 0, 0, 0)
+    base = struct.pack(">IHI", 1, 1, 18)  # the paint follows the record and the layer list
+    layers = struct.pack(">II", 1, 14)
+    colr_layers = bytes([1, 1]) + struct.pack(">I", 0)
+    translate = bytes([14, 0, 0, 8]) + struct.pack(">hh", 100, -50)
+    glyph = bytes([10, 0, 0, 6, 0, 2])
+    linear = bytes([4, 0, 0, 16]) + struct.pack(">hhhhhh", 0, 0, 500, 0, 0, 500)
+    line = bytes([1]) + struct.pack(">H", 2) + struct.pack(">HHh", 0, 0, 0x4000) + struct.pack(">HHh", 0x4000, 1, 0x2000)
+    colr1 = head + base + layers + colr_layers + translate + glyph + linear + line
+    write(folder, "colour_v1", 3, 8, struct.pack(">I", len(cpal)) + cpal + colr1)
 
 
 if __name__ == "__main__":
