@@ -35,7 +35,7 @@ uint32_t OpenTypeImporter::OpenLayoutTable(uint64_t offsetTable, uint32_t tag, L
     FontBytes bytes;
     if (uint32_t result = FindSfntTable(fileImage, offsetTable, tag, &bytes)) return result;
     if (!bytes.IsPresent()) return 0;
-    return layout->Open(bytes);
+    return layout->Open(bytes, tag == 'GSUB' ? 7 : 9);
 }
 
 bool OpenTypeImporter::ChargeLayoutWork(int64_t amount)

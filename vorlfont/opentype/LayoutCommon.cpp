@@ -245,9 +245,10 @@ void GlyphPairSet::Clear()
     count = 0;
 }
 
-uint32_t LayoutTable::Open(const FontBytes &bytes)
+uint32_t LayoutTable::Open(const FontBytes &bytes, uint32_t extension)
 {
     table = bytes;
+    extensionType = extension;
     featureList = table.GetUInt16(6);
     lookupList = table.GetUInt16(8);
     if (featureList >= table.size || lookupList >= table.size) return kResultCorrupt;
@@ -272,7 +273,7 @@ uint32_t LayoutTable::GetSubtable(uint64_t lookup, uint32_t k, uint32_t *type, u
     *type = table.GetUInt16(lookup);
     *offset = lookup + table.GetUInt16(lookup + 6 + 2 * uint64_t(k));
     if (*offset >= table.size) return kResultCorrupt;
-    if (*type == 9)
+    if (*type == extensionType)
     {
         *type = table.GetUInt16(*offset + 2);
         *offset += table.GetUInt32(*offset + 4);

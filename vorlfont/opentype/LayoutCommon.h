@@ -102,8 +102,11 @@ struct LayoutTable
     uint64_t featureList = 0;
     uint64_t lookupList = 0;
 
+    // The lookup type of extension subtables: 9 in 'GPOS', 7 in 'GSUB'.
+    uint32_t extensionType = 9;
+
     // 'CRPT' when the list offsets do not lie below the table's length.
-    [[nodiscard]] uint32_t Open(const FontBytes &bytes);
+    [[nodiscard]] uint32_t Open(const FontBytes &bytes, uint32_t extension);
     uint32_t GetFeatureCount() const { return table.GetUInt16(featureList); }
     uint32_t GetFeatureTag(uint32_t feature) const { return table.GetUInt32(featureList + 2 + 6 * uint64_t(feature)); }
     uint32_t GetFeatureLookupCount(uint32_t feature) const

@@ -1,4 +1,5 @@
-// Kerning pairs of Debian's fonts against fontTools' reading of the same files (kern_pairs.py).
+// Kerning pairs and ligatures of Debian's fonts against fontTools' reading of the same files
+// (kern_pairs.py, ligature_pairs.py).
 #include "ImportDump.h"
 
 #include "ambrel/AmbrelDocument.h"
@@ -54,13 +55,9 @@ std::string ImportedPairs(FontStructure *font)
     return text;
 }
 
-class KerningOracle : public testing::TestWithParam<const char *>
+// Imports the font and compares what describe makes of its first Font with the script's output.
+void ExpectSameAsScript(const std::string &path, const std::string &command, std::string (*describe)(FontStructure *))
 {
-};
-
-TEST_P(KerningOracle, PairsMatchFontTools)
-{
-    std::string path = GetParam();
     std::vector<unsigned char> bytes = test::ReadFileBytes(path);
     ASSERT_FALSE(bytes.empty()) << "missing test font " << path << " (make deps)";
     AmbrelDocument document;
@@ -69,11 +66,54 @@ TEST_P(KerningOracle, PairsMatchFontTools)
     for (KettricStructure *s = document.GetRootStructure()->GetFirstSubnodeStructure(); s && !font; s = s->GetNextStructure())
         if (s->GetStructureType() == 'font') font = static_cast<FontStructure *>(s);
     ASSERT_NE(font, nullptr);
-    std::string expected = test::RunCommand("/usr/bin/python3 " OQ_SOURCE_DIR
-                                            "/tests/vorlfont/opentype/kern_pairs.py '" + path + "'");
-    std::string actual = ImportedPairs(font);
+    std::string expected = test::RunCommand(command);
+    std::string actual = describe(font);
     EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), std::count(actual.begin(), actual.end(), '\n'));
     EXPECT_TRUE(expected == actual) << path;
+}
+
+class KerningOracle : public testing::TestWithParam<const char *>
+{
+};
+
+TEST_P(KerningOracle, PairsMatchFontTools)
+{
+    std::string path = GetParam();
+    ExpectSameAsScript(path, "/usr/bin/python3 " OQ_SOURCE_DIR "/tests/vorlfont/opentype/kern_pairs.py '" + path + "'",
+                       ImportedPairs);
+}
+
+// The ligature Sequences in the form of ligature_pairs.py, sorted as text.
+std::string ImportedLigatures(FontStructure *font)
+{
+    std::vector<std::string> lines;
+    for (uint32_t g = 0; g < font->glyphCount; ++g)
+    {
+        for (SequenceStructure *s = font->glyphTable[g]->sequences.GetFirst(); s; s = StructureList<SequenceStructure>::GetNext(s))
+        {
+            RuleStructure *rule = s->ruleList.GetFirst();
+            if (rule == nullptr || rule->ruleKind != 'rall') continue;
+            std::string line = std::to_string(g) + " ";
+            for (int shift = 24; shift >= 0; shift -= 8) line += char(s->featureTag >> shift & 0xFF);
+            for (MatchStructure *m = s->matchList.GetFirst(); m; m = StructureList<MatchStructure>::GetNext(m))
+                line += " " + std::to_string((*m->GetFirstUInt32List())[0]);
+            line += " -> " + std::to_string((*rule->GetFirstUInt32List())[0]);
+            lines.push_back(line);
+        }
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (auto &line : lines) text += line + "\n";
+    return text;
+}
+
+TEST_P(KerningOracle, LigaturesMatchFontTools)
+{
+    std::string path = GetParam();
+    ExpectSameAsScript(path,
+                       "/usr/bin/python3 " OQ_SOURCE_DIR "/tests/vorlfont/opentype/ligature_pairs.py '" + path +
+                           "' | LC_ALL=C sort",
+                       ImportedLigatures);
 }
 
 INSTANTIATE_TEST_SUITE_P(DebianFonts, KerningOracle,

@@ -164,7 +164,7 @@ TEST(Substitution, AlternatesAndDecompositions)
         {{1, {SingleFormat2({1, 2, 7}, {11, 12, 500})}},
          {3, {SetSubstitution({3, 4, 5}, {{13, 14, 15}, {600, 16}, {700}})}},
          {2, {SetSubstitution({6, 8, 9, 10}, {{1, 2}, {17}, {1, 900}, {}})}},
-         {9, {test::Extension(1, SingleFormat1(test::CoverageFormat2({{18, 30, 0}, {0, 1, 13}}), 0xFFFF))}}});
+         {7, {test::Extension(1, SingleFormat1(test::CoverageFormat2({{18, 30, 0}, {0, 1, 13}}), 0xFFFF))}}});
     Imported r;
     ImportGsub(gsub, &r);
     ASSERT_EQ(r.result, 0u);
