@@ -116,10 +116,27 @@ TEST_P(KerningOracle, LigaturesMatchFontTools)
                        ImportedLigatures);
 }
 
+// Liberation Sans' one 'ccmp' chaining rule has two input glyphs: it is passed over.
+TEST(ContextEntries, RuleOfTwoInputGlyphsMakesNothing)
+{
+    std::vector<unsigned char> bytes =
+        test::ReadFileBytes("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
+    ASSERT_FALSE(bytes.empty()) << "missing test font (make deps)";
+    AmbrelDocument document;
+    ASSERT_EQ(ImportOpenTypeFont(bytes.data(), bytes.size(), &document), 0u);
+    auto *font = static_cast<FontStructure *>(document.GetRootStructure()->GetFirstSubnodeStructure());
+    int contexts = 0;
+    for (uint32_t g = 0; g < font->glyphCount; ++g)
+        for (SequenceStructure *s = font->glyphTable[g]->sequences.GetFirst(); s; s = StructureList<SequenceStructure>::GetNext(s))
+            contexts += s->ruleList.GetFirst() != nullptr && s->ruleList.GetFirst()->ruleKind == 'sbst';
+    EXPECT_EQ(contexts, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(DebianFonts, KerningOracle,
                          testing::Values("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
                                          "/usr/share/fonts/truetype/noto/NotoSerif-Regular.ttf",
-                                         "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf"));
+                                         "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf",
+                                         "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf"));
 
 }  // namespace
 }  // namespace oq
