@@ -53,7 +53,7 @@ fuzz: deps build-fuzz/build.ninja
 		[ -x "$$target" ] || continue; name=$$(basename $$target); work=$$(mktemp -d); \
 		if [ -d fuzz/corpus/$$name ]; then cp -r fuzz/corpus/$$name/. $$work/; fi; \
 		echo "== $$name ($(FUZZ_SECONDS) s)"; \
-		$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 $$work > $$work.log 2>&1 \
+		$$target -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$$work.artifact- -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 $$work > $$work.log 2>&1 \
 			|| { tail -n 60 $$work.log; rm -rf $$work $$work.log; exit 1; }; \
 		grep -E '^stat::number_of_executed_units' $$work.log || true; \
 		rm -rf $$work $$work.log; \

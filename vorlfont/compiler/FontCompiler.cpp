@@ -91,8 +91,18 @@ uint32_t FontCompiler::SelectGlyphs()
     auto *first = static_cast<FontCompileContext *>(contexts.GetFirstListElement());
     glyphSelection.SelectAll(first, inclusionMap, flags);
     selectedCount = glyphSelection.GetCount();
-    selection.SetElementCount(int32_t(selectedCount));
-    std::memcpy(selection.GetElements(), glyphSelection.selection.GetElements(), size_t(selectedCount) * 4);
+    if (selectedCount == 0)
+    {
+        // A font without glyphs still gets the empty glyph 0 that every file holds.
+        selectedCount = 1;
+        selection.SetElementCount(1);
+        selection[0] = 0;
+    }
+    else
+    {
+        selection.SetElementCount(int32_t(selectedCount));
+        std::memcpy(selection.GetElements(), glyphSelection.selection.GetElements(), size_t(selectedCount) * 4);
+    }
     int32_t glyphs = glyphSelection.newNumbers.GetElementCount();
     newNumbers.SetElementCount(glyphs);
     if (glyphs != 0) std::memcpy(newNumbers.GetElements(), glyphSelection.newNumbers.GetElements(), size_t(glyphs) * 4);
