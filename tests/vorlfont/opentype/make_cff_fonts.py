@@ -2,7 +2,7 @@
 """Writes small CFF fonts whose charstrings exercise Type 2 operators, and prints how fontTools'
 charstring decoder draws them.
 
-Usage: make_cff_fonts.py OUTPUT_FOLDER [CASE...]   writes CASE.otf for the cases (all without names)
+Usage: make_cff_fonts.py OUTPUT_FOLDER [CASE...]   writes CASE.otf for the cases (all when none is named)
        make_cff_fonts.py --draw FONT...            prints every glyph's segments as fontTools draws them
 
 Charstrings are written as text: numbers, operator names, and "hintmask:HEX" or "cntrmask:HEX"
@@ -26,8 +26,8 @@ from fontTools.ttLib import TTFont
 START = "100 100 rmoveto "
 TRIANGLE = " rlineto endchar"
 
-# Case name: glyph name -> charstring, or a dictionary with "glyphs", "local" and "global"
-# subroutines and "cid" (Font DICT of each glyph, FDSelect format, Local Subrs of each Font DICT).
+# Case name -> the charstring of its one glyph, or a dictionary: "glyphs" (name -> charstring) with
+# "local" and "global" subroutines, "bias" (local and global subroutine counts) or "cid" (FDSelect format).
 CASES = {
     # Arithmetic: each leaves 300 0 -100 200 (or the deltas its comment gives).
     "abs": START + "-300 abs 0 abs -100 200 abs" + TRIANGLE,
