@@ -127,6 +127,12 @@ void TakeCursor(CompileTexture &texture, const TexelBuffer &view)
 
 uint32_t FontCompiler::BuildGlyphs()
 {
+    // A NaN size makes no outline either.
+    if (!(document->compileSettings.outlineEffectSize > 0.0f)) flags &= ~kCompileOutline;
+    uint32_t allocated = glyphData.Allocate(selectedCount, (flags & kCompileOutline) != 0);
+    if (allocated != 0) return allocated;
+    AddDecorations();
+
     const auto *first = static_cast<FontCompileContext *>(contexts.GetFirstListElement());
     TexelBuffer curve = ViewTexture(glyphData.curveTexture);
     TexelBuffer band = ViewTexture(glyphData.bandTexture);
@@ -245,7 +251,7 @@ void FontCompiler::AddDecorations()
     TakeCursor(glyphData.bandTexture, band);
 }
 
-uint32_t FontCompiler::CompileAndWrite(OutputSink *sink, const VorlHeaderStart *start, int32_t fontIndex)
+uint32_t FontCompiler::PrepareFont(int32_t fontIndex)
 {
     if (fontIndex < 0) return 'IFID';
     FontStructure *font = document->fontList.GetFirst();
@@ -256,19 +262,11 @@ uint32_t FontCompiler::CompileAndWrite(OutputSink *sink, const VorlHeaderStart *
     uint32_t synthesis = ((flags & kCompileAlternate) ? kSynthesizeAlternates | kSynthesizeTabularDigits : 0) |
                          ((flags & kCompileSequence) ? kSynthesizeCarets : 0);
     if (synthesis != 0) font->SynthesizeFeatures(document, synthesis);
+    return 0;
+}
 
-    uint32_t result = SelectGlyphs();
-    if (result != 0) return result;
-    // A NaN size makes no outline either.
-    if (!(document->compileSettings.outlineEffectSize > 0.0f)) flags &= ~kCompileOutline;
-
-    result = glyphData.Allocate(selectedCount, (flags & kCompileOutline) != 0);
-    if (result != 0) return result;
-    AddDecorations();
-    result = BuildGlyphs();
-    if (result == 0) result = BuildLists();
-    if (result != 0) return result;
-
+uint32_t FontCompiler::WriteFile(OutputSink *sink, const VorlHeaderStart *start)
+{
     FontDataBoxItem boxes;
     ComputeFontBoxes(glyphData.GetGlyphRecords(), glyphData.glyphCount, &boxes);
     for (auto *c = static_cast<FontCompileContext *>(contexts.GetFirstListElement()); c != nullptr;
@@ -278,6 +276,16 @@ uint32_t FontCompiler::CompileAndWrite(OutputSink *sink, const VorlHeaderStart *
         c->values.boxes = boxes;
     }
     return WriteVorlFontFile(sink, start, contexts, &glyphData, flags);
+}
+
+uint32_t FontCompiler::CompileAndWrite(OutputSink *sink, const VorlHeaderStart *start, int32_t fontIndex)
+{
+    uint32_t result = PrepareFont(fontIndex);
+    if (result == 0) result = SelectGlyphs();
+    if (result == 0) result = BuildGlyphs();
+    if (result == 0) result = BuildLists();
+    if (result == 0) result = WriteFile(sink, start);
+    return result;
 }
 
 }  // namespace oq

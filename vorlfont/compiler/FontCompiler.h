@@ -40,14 +40,20 @@ public:
 
     const CharacterInclusionMap &GetInclusionMap() const { return inclusionMap; }
 
+    // The steps of CompileAndWrite in order, public so that each can be timed alone; each returns
+    // 0 or its failure code, and runs only after the steps before it succeeded.
+    // The Font at the index ('IFID' when none), its contexts and the feature synthesis.
+    [[nodiscard]] uint32_t PrepareFont(int32_t fontIndex);
+    [[nodiscard]] uint32_t SelectGlyphs();
+    // The working buffers, the decorations, every glyph's curves and bands.
+    [[nodiscard]] uint32_t BuildGlyphs();
+    [[nodiscard]] uint32_t BuildLists();
+    // The font boxes and data items, the layout, the textures and every byte through the sink.
+    [[nodiscard]] uint32_t WriteFile(OutputSink *sink, const VorlHeaderStart *start);
+
 private:
     void BuildContexts(FontStructure *font);
     void FillContext(FontCompileContext *context) const;
-
-    // The glyph steps; each returns 0 or its failure code.
-    [[nodiscard]] uint32_t SelectGlyphs();
-    [[nodiscard]] uint32_t BuildGlyphs();
-    [[nodiscard]] uint32_t BuildLists();
     void AddDecorations();
 
     AmbrelDocument *document;
