@@ -1,6 +1,7 @@
 // Debian's fonts compiled in-process, shaped through the runtime (LayoutText and the pen walk)
 // and through HarfBuzz (hb_shape on the same file, scale = units per em): the compiled kerning
-// pairs, ligatures and alternates give the same glyphs, origins and advances in both.
+// pairs, ligatures, composition context entries and alternates give the same glyphs, origins
+// and advances in both.
 //
 // HarfBuzz runs with every feature it applies by default switched off and only the features
 // under test on; each plan is checked to hold lookups of those features (and of the font's
@@ -476,6 +477,49 @@ bool AlternateState(uint32_t tag, uint32_t *mask, uint32_t *selector)
     return true;
 }
 
+// A composition context entry ('ccmp' chaining rule: one glyph replaced between backtrack and
+// lookahead classes) in texts of the glyph's character between characters of the classes: each
+// glyph of the first class in turn with the first mapped glyph of every other class. Texts that
+// HarfBuzz composes are passed over.
+template <class CharacterOf>
+void CompareContextEntry(const CompiledFont &font, const CharacterOf &characterOf, uint32_t glyph, uint32_t character,
+                         SequenceStructure *sequence, Comparison *comparison, int32_t *skipped)
+{
+    std::vector<std::vector<uint32_t>> before, after;  // characters of each class; before nearest first
+    for (MatchStructure *m = sequence->matchList.GetFirst(); m; m = StructureList<MatchStructure>::GetNext(m))
+    {
+        std::vector<uint32_t> characters;
+        const KettricUInt32List *list = m->GetFirstUInt32List();
+        for (int32_t i = 0; list != nullptr && i < list->GetElementCount(); ++i)
+        {
+            uint32_t c = characterOf(font.selection.GetNewNumber((*list)[i]));
+            if (c != 0) characters.push_back(c);
+        }
+        if (characters.empty() || m->matchKind == 0)
+        {
+            ++*skipped;
+            return;
+        }
+        (m->matchKind == 'bkwd' ? before : after).push_back(characters);
+    }
+    std::vector<std::vector<uint32_t>> &varied = after.empty() ? before : after;
+    if (varied.empty()) return;
+    LookupSet acting = comparison->Acting('ccmp', {glyph});
+    for (uint32_t choice : varied[0])
+    {
+        std::vector<uint32_t> text;
+        for (size_t i = before.size(); i-- > 0;) text.push_back(&before == &varied && i == 0 ? choice : before[i][0]);
+        text.push_back(character);
+        for (size_t i = 0; i < after.size(); ++i) text.push_back(&after == &varied && i == 0 ? choice : after[i][0]);
+        if (!KeptByHarfBuzz(font, text))
+        {
+            ++*skipped;
+            continue;
+        }
+        comparison->Compare(text, {'ccmp'}, acting, 1, 0, 0, kTextOptionNoKerning);
+    }
+}
+
 // The sanitizer build compares every eighth kerning pair.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr uint32_t kPairStep = 8;
@@ -496,8 +540,8 @@ TEST_P(HarfBuzzShaping, CompiledFontShapesAsHarfBuzz)
         return found != characters.end() ? found->second : 0;
     };
     const uint32_t plain = kTextOptionNoKerning | kTextOptionNoDecomposition;
-    Comparison ligatures(font), alternates(font), kerning(font);
-    int32_t ligaturesSkipped = 0, alternatesSkipped = 0, kerningSkipped = 0;
+    Comparison ligatures(font), contexts(font), alternates(font), kerning(font);
+    int32_t ligaturesSkipped = 0, contextsSkipped = 0, alternatesSkipped = 0, kerningSkipped = 0;
 
     // Ligatures and alternates as imported, wherever the character map reaches their glyphs.
     // Each mapped glyph's first alternate of a feature is remembered for the kerning below.
@@ -514,6 +558,11 @@ TEST_P(HarfBuzzShaping, CompiledFontShapesAsHarfBuzz)
         {
             RuleStructure *rule = s->ruleList.GetFirst();
             uint16_t ligatureClass = FeatureTagToLigatureClass(s->featureTag, false);
+            if (rule != nullptr && rule->ruleKind == 'sbst' && c != 0)
+            {
+                CompareContextEntry(font, characterOf, g, c, s, &contexts, &contextsSkipped);
+                continue;
+            }
             if (rule == nullptr || rule->ruleKind != 'rall' || ligatureClass == 0) continue;
             std::vector<uint32_t> text = {c};
             std::vector<hb_codepoint_t> components = {g};
@@ -599,11 +648,13 @@ TEST_P(HarfBuzzShaping, CompiledFontShapesAsHarfBuzz)
         }
     }
     std::printf("%s: kerning %d compared, %d skipped, %d passed over, %d differ; ligatures %d, %d, %d, %d; "
-                "alternates %d, %d, %d, %d\n",
+                "contexts %d, %d, %d, %d; alternates %d, %d, %d, %d\n",
                 GetParam(), kerning.compared, kerningSkipped, kerning.passedOver, kerning.differing,
-                ligatures.compared, ligaturesSkipped, ligatures.passedOver, ligatures.differing, alternates.compared,
-                alternatesSkipped, alternates.passedOver, alternates.differing);
+                ligatures.compared, ligaturesSkipped, ligatures.passedOver, ligatures.differing, contexts.compared,
+                contextsSkipped, contexts.passedOver, contexts.differing, alternates.compared, alternatesSkipped,
+                alternates.passedOver, alternates.differing);
     EXPECT_EQ(kerning.differing, 0);
+    EXPECT_EQ(contexts.differing, 0);
     EXPECT_EQ(ligatures.differing, 0);
     EXPECT_EQ(alternates.differing, 0);
 }
