@@ -41,6 +41,11 @@ uint64_t GetOffset24(const FontBytes &colr, uint64_t offset)
     return uint64_t(colr.GetUInt8(offset)) << 16 | colr.GetUInt16(offset + 1);
 }
 
+bool HasColorStops(const FontBytes &colr, uint64_t line)
+{
+    return colr.GetUInt16(line + 1) != 0 && colr.Contains(line + 3, 6);
+}
+
 }  // namespace
 
 uint32_t ReadColorLine(KettricStructure *gradient, const FontBytes &colr, uint64_t line, const ColorPalettes &palettes)
@@ -87,6 +92,10 @@ uint32_t ColorPaintReader::Convert(KettricStructure *parent, uint64_t paint, int
     auto child = [&](uint64_t at, KettricStructure *owner) -> uint32_t {
         return Convert(owner, paint + GetOffset24(colr, at), depth + 1);
     };
+    // A colour line without a stop inside the table would make a Gradient without colours, which
+    // does not resolve and fails the whole import: such a gradient paints nothing.
+    uint64_t line = CheckedChild(paint, paint + 1);
+    if ((format == 4 || format == 6 || format == 8) && !HasColorStops(colr, line)) return 0;
     switch (format)
     {
         case 1:
@@ -147,7 +156,7 @@ uint32_t ColorPaintReader::Convert(KettricStructure *parent, uint64_t paint, int
             auto *gradient = new GradientStructure("linear");
             parent->AppendSubnode(gradient);
             AppendFloatList(gradient, 3, abc, 3);
-            return ReadColorLine(gradient, colr, CheckedChild(paint, paint + 1), palettes);
+            return ReadColorLine(gradient, colr, line, palettes);
         }
         case 6:
         {
@@ -162,7 +171,7 @@ uint32_t ColorPaintReader::Convert(KettricStructure *parent, uint64_t paint, int
             float radii[2] = {r0, r1};
             if (r0 == 0.0f) AppendFloatList(radius, 0, &r1, 1);
             else AppendFloatList(radius, 0, radii, 2);
-            return ReadColorLine(gradient, colr, CheckedChild(paint, paint + 1), palettes);
+            return ReadColorLine(gradient, colr, line, palettes);
         }
         case 8:
         {
@@ -174,7 +183,7 @@ uint32_t ColorPaintReader::Convert(KettricStructure *parent, uint64_t paint, int
             auto *angle = new AngleStructure;
             gradient->AppendSubnode(angle);
             AppendFloatList(angle, 2, angles, 2);
-            return ReadColorLine(gradient, colr, CheckedChild(paint, paint + 1), palettes);
+            return ReadColorLine(gradient, colr, line, palettes);
         }
         case 10:
         case 11:

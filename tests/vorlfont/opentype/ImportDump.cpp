@@ -1,12 +1,19 @@
 #include "ImportDump.h"
 
+#include "ambrel/AttachmentStructures.h"
+#include "ambrel/ColorStructures.h"
 #include "ambrel/FontStructure.h"
 #include "ambrel/GlyphStructure.h"
+#include "ambrel/MatrixStructures.h"
 #include "ambrel/MetricStructures.h"
 #include "ambrel/TextStructures.h"
 #include "kettric/KettricPrimitive.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
 
 namespace oq::test {
 
@@ -108,7 +115,103 @@ void DumpFont(const FontStructure *font, bool member, std::string *out)
     }
 }
 
+std::string TypeText(uint32_t type)
+{
+    return {char(type >> 24), char(type >> 16), char(type >> 8), char(type)};
+}
+
+template <typename List>
+std::string ListValues(const KettricStructure *s)
+{
+    const auto *list = static_cast<const List *>(s);
+    std::string out = TypeText(s->GetStructureType()) + "/" + std::to_string(list->GetArraySize());
+    for (int32_t i = 0; i < list->GetElementCount(); ++i)
+    {
+        if constexpr (std::is_same_v<List, KettricFloatList>) out += " " + Number((*list)[i]);
+        else out += " " + std::to_string(uint32_t((*list)[i]));
+    }
+    return out;
+}
+
+// One structure and its subnodes, one line each, indented one space per level.
+void DumpStructureTree(const KettricStructure *s, int depth, std::string *out)
+{
+    std::string line(size_t(depth), ' ');
+    uint32_t type = s->GetStructureType();
+    switch (type)
+    {
+    case 'UIN8': line += ListValues<KettricUInt8List>(s); break;
+    case 'UI32': line += ListValues<KettricUInt32List>(s); break;
+    case 'FLOT': line += ListValues<KettricFloatList>(s); break;
+    case 'colr': line += "colr " + std::to_string(static_cast<const ColorStructure *>(s)->paletteIndex); break;
+    case 'grad': line += std::string("grad ") + static_cast<const GradientStructure *>(s)->gradientKind.GetText(); break;
+    case 'stop': line += std::string("stop ") + static_cast<const StopStructure *>(s)->extensionMode.GetText(); break;
+    case 'pant': line += "pant comp=" + std::to_string(static_cast<const PaintStructure *>(s)->compositeMode); break;
+    case 'xslt': line += std::string("xslt ") + static_cast<const TranslationStructure *>(s)->transformKind.GetText(); break;
+    case 'scal': line += std::string("scal ") + static_cast<const ScaleStructure *>(s)->transformKind.GetText(); break;
+    case 'rota': line += std::string("rota ") + static_cast<const RotationStructure *>(s)->transformKind.GetText(); break;
+    default: line += TypeText(type); break;
+    }
+    *out += line + "\n";
+    for (const KettricStructure *sub = s->GetFirstSubnodeStructure(); sub; sub = sub->GetNextStructure())
+        DumpStructureTree(sub, depth + 1, out);
+}
+
+bool SameWords(const std::string &expected, const std::string &actual, double tolerance)
+{
+    std::istringstream a(expected), b(actual);
+    std::string x, y;
+    while (true)
+    {
+        bool moreA = bool(a >> x), moreB = bool(b >> y);
+        if (moreA != moreB) return false;
+        if (!moreA) return true;
+        if (x == y) continue;
+        char *endX = nullptr, *endY = nullptr;
+        double u = std::strtod(x.c_str(), &endX), v = std::strtod(y.c_str(), &endY);
+        if (*endX != 0 || *endY != 0) return false;
+        if (!(std::fabs(u - v) <= tolerance * std::max({1.0, std::fabs(u), std::fabs(v)}))) return false;
+    }
+}
+
 }  // namespace
+
+std::string DumpColorGlyphs(const FontStructure *glyphFont)
+{
+    std::string out;
+    for (KettricStructure *s = glyphFont->GetFirstSubnodeStructure(); s; s = s->GetNextStructure())
+    {
+        if (s->GetStructureType() != 'mtrc') continue;
+        std::string key = static_cast<const MetricStructure *>(s)->metricKey.GetText();
+        if (key != "light_palette" && key != "dark_palette") continue;
+        out += "metric " + key + " " +
+               std::to_string((*static_cast<const KettricUInt32List *>(s->GetFirstSubnodeStructure()))[0]) + "\n";
+    }
+    for (uint32_t g = 0; g < glyphFont->glyphCount && g < glyphFont->glyphTableSize; ++g)
+    {
+        std::string glyph;
+        for (KettricStructure *s = glyphFont->glyphTable[g]->GetFirstSubnodeStructure(); s; s = s->GetNextStructure())
+            if (s->GetStructureType() == 'cart' || s->GetStructureType() == 'emoj') DumpStructureTree(s, 1, &glyph);
+        if (!glyph.empty()) out += "glyph " + std::to_string(g) + "\n" + glyph;
+    }
+    return out;
+}
+
+std::string FirstDifference(const std::string &expected, const std::string &actual, double tolerance)
+{
+    std::istringstream a(expected), b(actual);
+    std::string x, y;
+    for (int line = 1;; ++line)
+    {
+        bool moreA = bool(std::getline(a, x)), moreB = bool(std::getline(b, y));
+        if (!moreA && !moreB) return "";
+        if (moreA != moreB || (x != y && (tolerance == 0.0 || !SameWords(x, y, tolerance))))
+        {
+            return "line " + std::to_string(line) + "\n  fontTools: " + x.substr(0, 300) + "\n  import:    " +
+                   y.substr(0, 300);
+        }
+    }
+}
 
 std::string DumpImportedFonts(AmbrelDocument *document)
 {

@@ -115,6 +115,35 @@ TEST(ColorPaints, FormatsBecomeStructures)
     EXPECT_NE(text.find(linear), std::string::npos) << linear << "\n" << text;
 }
 
+// A gradient whose colour line has no stop, or none inside the table, paints nothing: it is
+// passed over instead of making a Gradient without colours, which failed the whole import.
+TEST(ColorPaints, GradientWithoutStopsIsPassedOver)
+{
+    const Bytes gradients[] = {
+        {4, 0, 0, 16, 0, 0, 0, 0, 0, 100, 0, 0, 0, 0, 0, 100},  // linear
+        {6, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 50},     // radial
+        {8, 0, 0, 12, 0, 0, 0, 0, 0, 0, 0x40, 0},              // sweep
+    };
+    for (const Bytes &gradient : gradients)
+    {
+        for (uint32_t stops : {0u, 1u})
+        {
+            SCOPED_TRACE(testing::Message() << "format " << int(gradient[0]) << " stops " << stops);
+            ColrV1 c;
+            c.Add({10, 0, 0, 0, 0, 2});
+            c.Add(gradient);
+            // With one stop counted, the table ends before it.
+            c.Add({0, 0, uint8_t(stops)});
+            c.Link(0, 1, 1);
+            uint32_t result = 1;
+            std::string text = Import(c.w.bytes, &result);
+            EXPECT_EQ(result, 0u);
+            EXPECT_NE(text.find("Paint"), std::string::npos) << text;
+            EXPECT_EQ(text.find("Gradient"), std::string::npos) << text;
+        }
+    }
+}
+
 TEST(ColorPaints, GlyphChecksAndLimits)
 {
     // PaintGlyph and PaintColrGlyph naming glyph 300 (past the count) are passed over with their child.

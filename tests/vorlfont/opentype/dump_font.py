@@ -209,10 +209,23 @@ def head_of(font, out, s):
     out.append("units %s glyphs %d" % (num(float(font["head"].unitsPerEm)), font["maxp"].numGlyphs))
 
 
-def face_block(font, glyph_font, out):
+def dump_palette_metrics(font, out):
+    # The colour step adds them to the glyph Font from a version-1 'CPAL'.
+    if "CPAL" not in font or font["CPAL"].version == 0:
+        return
+    types = font["CPAL"].paletteTypes or []
+    for key, bit in (("light_palette", 1), ("dark_palette", 2)):
+        first = next((i for i, t in enumerate(types) if t & bit), None)
+        if first is not None:
+            out.append("metric %s %d" % (key, first))
+
+
+def face_block(font, glyph_font, out, palettes):
     s = f32(1.0 / glyph_font["head"].unitsPerEm)
     family = dump_names(font, out)
     fc = dump_metrics(font, glyph_font["hhea"], s, out)
+    if palettes:
+        dump_palette_metrics(font, out)
     dump_cmap(font, fc, family, out)
 
 
@@ -245,7 +258,7 @@ def main():
         font = TTFont(path, lazy=True)
         out.append("font")
         head_of(font, out, None)
-        face_block(font, font, out)
+        face_block(font, font, out, True)
         dump_glyphs(font, f32(1.0 / font["head"].unitsPerEm), out)
     else:
         faces = TTCollection(path, lazy=True).fonts
@@ -254,15 +267,16 @@ def main():
             s = f32(1.0 / first["head"].unitsPerEm)
             out.append("font")
             head_of(first, out, s)
+            dump_palette_metrics(first, out)
             dump_glyphs(first, s, out)
             for face in faces:
                 out.append("member")
-                face_block(face, first, out)
+                face_block(face, first, out, False)
         else:
             for face in faces:
                 out.append("font")
                 head_of(face, out, None)
-                face_block(face, face, out)
+                face_block(face, face, out, True)
                 dump_glyphs(face, f32(1.0 / face["head"].unitsPerEm), out)
     sys.stdout.write("\n".join(out) + "\n")
 

@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <sstream>
 
 namespace oq {
 namespace {
@@ -36,24 +35,10 @@ const char *const kFonts[] = {
     OQ_SOURCE_DIR "/fuzz/corpus/opentype_import_fuzz/independent.ttc",
     OQ_SOURCE_DIR "/fuzz/corpus/opentype_import_fuzz/cjk.ttc",
     OQ_SOURCE_DIR "/fuzz/corpus/opentype_import_fuzz/wingdings.ttf",
+    // Colour fonts of make_color_fonts.py.
+    OQ_SOURCE_DIR "/fuzz/corpus/opentype_import_fuzz/colour_v1.ttf",
+    OQ_SOURCE_DIR "/fuzz/corpus/opentype_import_fuzz/colour_shared.ttc",
 };
-
-// The first line where the two dumps differ, with its number.
-std::string FirstDifference(const std::string &expected, const std::string &actual)
-{
-    std::istringstream a(expected), b(actual);
-    std::string x, y;
-    for (int line = 1;; ++line)
-    {
-        bool moreA = bool(std::getline(a, x)), moreB = bool(std::getline(b, y));
-        if (!moreA && !moreB) return "";
-        if (x != y || moreA != moreB)
-        {
-            return "line " + std::to_string(line) + "\n  fontTools: " + x.substr(0, 300) + "\n  import:    " +
-                   y.substr(0, 300);
-        }
-    }
-}
 
 // Imports the font and compares with fontTools' reading of it.
 void ExpectSameAsFontTools(const std::string &path)
@@ -67,7 +52,7 @@ void ExpectSameAsFontTools(const std::string &path)
         test::RunCommand("/usr/bin/python3 -B " OQ_SOURCE_DIR "/tests/vorlfont/opentype/dump_font.py '" + path + "'");
     ASSERT_FALSE(expected.empty());
     std::string actual = test::DumpImportedFonts(&document);
-    EXPECT_EQ(FirstDifference(expected, actual), "") << path;
+    EXPECT_EQ(test::FirstDifference(expected, actual), "") << path;
 }
 
 class FontToolsImport : public testing::TestWithParam<const char *>

@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 """Writes the seed fonts of fuzz/corpus/opentype_import_fuzz: small subsets of Debian's fonts
-(python3 -m fontTools.subset) and collections rebuilt from them.
+(python3 -m fontTools.subset), collections rebuilt from them, and the colour fonts of
+make_color_fonts.py.
 
 Usage: make_fuzz_seeds.py OUTPUT_FOLDER
 """
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -52,6 +54,12 @@ def main():
     cjk.fonts = [TTFont(os.path.join(out, "cjk_face0.otf")), TTFont(os.path.join(out, "cjk_face1.otf"))]
     cjk.save(os.path.join(out, "cjk.ttc"), shareTables=True)
     os.remove(os.path.join(out, "cjk_face1.otf"))
+    with tempfile.TemporaryDirectory() as scratch:
+        subprocess.run(["/usr/bin/python3", "-B", os.path.join(os.path.dirname(__file__), "make_color_fonts.py"),
+                        scratch], check=True)
+        for source, name in (("colr0.ttf", "colour_v0.ttf"), ("colr1.ttf", "colour_v1.ttf"),
+                             ("shared.ttc", "colour_shared.ttc")):
+            shutil.copy(os.path.join(scratch, source), os.path.join(out, name))
 
 
 if __name__ == "__main__":

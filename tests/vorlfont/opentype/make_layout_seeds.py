@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Writes the seeds of fuzz/corpus/layout_tables_fuzz: the positioning, substitution and caret
-tables of small fontTools subsets of Debian's fonts, and small hand-built colour tables.
+tables of small fontTools subsets of Debian's fonts, small hand-built colour tables, and the
+colour tables of make_color_fonts.py's fonts.
 
 Usage: make_layout_seeds.py OUTPUT_FOLDER
 """
@@ -54,6 +55,13 @@ def main():
     line = bytes([1]) + struct.pack(">H", 2) + struct.pack(">HHh", 0, 0, 0x4000) + struct.pack(">HHh", 0x4000, 1, 0x2000)
     colr1 = head + base + layers + colr_layers + translate + glyph + linear + line
     write(folder, "colour_v1", 3, 8, struct.pack(">I", len(cpal)) + cpal + colr1)
+    # Every paint format and version-0 glyphs beside them, with the palettes of CPAL version 1.
+    with tempfile.TemporaryDirectory() as temp:
+        subprocess.run(["/usr/bin/python3", "-B", os.path.join(os.path.dirname(__file__), "make_color_fonts.py"),
+                        temp], check=True)
+        font = TTFont(os.path.join(temp, "colr1.ttf"))
+        cpal, colr = font.reader["CPAL"], font.reader["COLR"]
+        write(folder, "colour_all_paints", 3, len(font.getGlyphOrder()), struct.pack(">I", len(cpal)) + cpal + colr)
 
 
 if __name__ == "__main__":
