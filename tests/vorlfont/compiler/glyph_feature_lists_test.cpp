@@ -122,6 +122,36 @@ TEST(GlyphFeatureLists, AlternatesKeepSelectorWordsExact)
     EXPECT_EQ(l.records[9].alternateWord, 0u);
 }
 
+// Noto Sans Arabic's joining forms are single substitutions: each compiles to one entry holding only
+// its selector (init 1, medi 2, fina 3), as many as fontTools lists (225, 185 and 323).
+TEST(GlyphFeatureLists, ArabicJoiningFormsCarryTheirSelectors)
+{
+    std::string bytes = test::ReadWholeFile("/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf");
+    ASSERT_FALSE(bytes.empty()) << "missing test font (make deps)";
+    Lists l(bytes, kAllLists, true);
+    auto entries = l.Run<AlternateListEntry>(
+        [&](AlternateListEntry *out, uint32_t *n) { return WriteAlternateEntries(l.target, out, n); });
+    uint32_t counts[4] = {};
+    for (const auto &e : entries)
+        if (e.featureWord >= 0x1000000 && e.featureWord <= 0x3000000 && (e.featureWord & 0xFFFFFF) == 0)
+            ++counts[e.featureWord >> 24];
+    EXPECT_EQ(counts[1], 225u);
+    EXPECT_EQ(counts[2], 185u);
+    EXPECT_EQ(counts[3], 323u);
+
+    // Beh (glyph 100, U+0628): init uniFE91 (102), medi uniFE92 (104), fina uniFE90 (101).
+    uint32_t word = l.records[l.selection.GetNewNumber(100)].alternateWord;
+    std::vector<std::pair<uint32_t, uint32_t>> beh;
+    for (uint32_t i = ListIndexB(word); i < ListIndexB(word) + ListCountB(word); ++i)
+        beh.emplace_back(entries[i].featureWord, entries[i].glyph);
+    for (auto [selector, glyph] : {std::pair{1u, 102u}, {2u, 104u}, {3u, 101u}})
+    {
+        EXPECT_NE(std::find(beh.begin(), beh.end(), std::pair{selector << 24, l.selection.GetNewNumber(glyph)}),
+                  beh.end())
+            << selector;
+    }
+}
+
 TEST(GlyphFeatureLists, KerningSharesRunsAndDropsUnselectedPartners)
 {
     Lists l(kListsFont, kAllLists);

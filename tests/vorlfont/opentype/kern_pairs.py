@@ -5,13 +5,14 @@
 'kern' and 'vkrn' lookups in feature order, each lookup once per direction; per pair the first
 nonzero value wins; class-based subtables pair the glyphs of class definition 1 and the coverage
 with only the second glyphs their class definition 2 names; then a legacy 'kern' table of one
-horizontal format-0 subtable.
+horizontal format-0 subtable. A shared collection (FACE "all") walks its faces in order into the one
+glyph set, so a pair's first value over all faces wins.
 
-Usage: kern_pairs.py FONT [FONT NUMBER]
+Usage: kern_pairs.py FONT [FACE|all]
 """
 import sys
 
-from fontTools.ttLib import TTFont
+from layout_walk import feature_subtables, open_faces
 
 
 def value(record, field):
@@ -19,11 +20,16 @@ def value(record, field):
 
 
 def main():
-    number = int(sys.argv[2]) if len(sys.argv) > 2 else -1
-    font = TTFont(sys.argv[1], fontNumber=number, lazy=False)
+    pairs = {}
+    for font in open_faces(sys.argv[1], sys.argv[2] if len(sys.argv) > 2 else "-1"):
+        read_face(font, pairs)
+    for (second, first, vertical), amount in sorted(pairs.items()):
+        print(second, first, amount, int(vertical))
+
+
+def read_face(font, pairs):
     order = {name: i for i, name in enumerate(font.getGlyphOrder())}
     count = len(order)
-    pairs = {}
 
     def add(second, first, amount, vertical):
         if amount == 0 or first == 0 or second == 0 or first >= count or second >= count:
@@ -31,46 +37,33 @@ def main():
         pairs.setdefault((second, first, vertical), amount)
 
     if "GPOS" in font:
-        table = font["GPOS"].table
-        seen = set()
-        for record in table.FeatureList.FeatureRecord:
-            if record.FeatureTag not in ("kern", "vkrn"):
+        for tag, kind, sub in feature_subtables(font["GPOS"].table, lambda tag: tag in ("kern", "vkrn")):
+            vertical = tag == "vkrn"
+            if kind != 2:
                 continue
-            vertical = record.FeatureTag == "vkrn"
-            for index in record.Feature.LookupListIndex:
-                if (index, vertical) in seen or index >= len(table.LookupList.Lookup):
-                    continue
-                seen.add((index, vertical))
-                lookup = table.LookupList.Lookup[index]
-                for sub in lookup.SubTable:
-                    kind = lookup.LookupType
-                    if kind == 9:
-                        kind, sub = sub.ExtensionLookupType, sub.ExtSubTable
-                    if kind != 2:
+            f1, f2 = ("YAdvance", "YPlacement") if vertical else ("XAdvance", "XPlacement")
+            if sub.Format == 1:
+                for name, pairset in zip(sub.Coverage.glyphs, sub.PairSet):
+                    for r in pairset.PairValueRecord:
+                        add(order[r.SecondGlyph], order[name],
+                            value(r.Value1, f1) + value(r.Value2, f2), vertical)
+            elif sub.Format == 2:
+                classes1 = sub.ClassDef1.classDefs
+                seconds = {}
+                for name, c in sub.ClassDef2.classDefs.items():
+                    seconds.setdefault(c, []).append(order[name])
+                firsts = list(classes1) + [n for n in sub.Coverage.glyphs if n not in classes1]
+                for name in firsts:
+                    c1 = classes1.get(name, 0)
+                    if c1 >= sub.Class1Count:
                         continue
-                    f1, f2 = ("YAdvance", "YPlacement") if vertical else ("XAdvance", "XPlacement")
-                    if sub.Format == 1:
-                        for name, pairset in zip(sub.Coverage.glyphs, sub.PairSet):
-                            for r in pairset.PairValueRecord:
-                                add(order[r.SecondGlyph], order[name],
-                                    value(r.Value1, f1) + value(r.Value2, f2), vertical)
-                    elif sub.Format == 2:
-                        classes1 = sub.ClassDef1.classDefs
-                        seconds = {}
-                        for name, c in sub.ClassDef2.classDefs.items():
-                            seconds.setdefault(c, []).append(order[name])
-                        firsts = list(classes1) + [n for n in sub.Coverage.glyphs if n not in classes1]
-                        for name in firsts:
-                            c1 = classes1.get(name, 0)
-                            if c1 >= sub.Class1Count:
-                                continue
-                            row = sub.Class1Record[c1].Class2Record
-                            for c2, glyphs in seconds.items():
-                                if c2 >= sub.Class2Count:
-                                    continue
-                                amount = value(row[c2].Value1, f1) + value(row[c2].Value2, f2)
-                                for second in glyphs:
-                                    add(second, order[name], amount, vertical)
+                    row = sub.Class1Record[c1].Class2Record
+                    for c2, glyphs in seconds.items():
+                        if c2 >= sub.Class2Count:
+                            continue
+                        amount = value(row[c2].Value1, f1) + value(row[c2].Value2, f2)
+                        for second in glyphs:
+                            add(second, order[name], amount, vertical)
     if "kern" in font:
         kern = font["kern"]
         if kern.version == 0 and len(kern.kernTables) == 1:
@@ -78,8 +71,6 @@ def main():
             if sub.format == 0 and sub.coverage == 1:
                 for (left, right), amount in sub.kernTable.items():
                     add(order[right], order[left], amount, False)
-    for (second, first, vertical), amount in sorted(pairs.items()):
-        print(second, first, amount, int(vertical))
 
 
 if __name__ == "__main__":
