@@ -5,7 +5,9 @@
 // import of the first face), then the compile's stages ("prepare": contexts and feature
 // synthesis; "select"; "glyphs": curves, bands and polygons; "lists"; "write": layout, texture
 // compression and the output) and "whole" (import and every stage: the benchmark's time).
-// "outlines_x" and "whole_x" are those times over FreeType's.
+// "outlines_x" and "whole_x" are those times over FreeType's. The heap is reused between runs
+// unless the name says fresh_memory: then the freed pages go back to the system before each
+// timed step, and the compile pays for faulting in its memory as the vorlfont program does.
 #include "ambrel/AmbrelDocument.h"
 #include "bench/FontBenchSupport.h"
 #include "vorl/text/OutputSink.h"
@@ -15,6 +17,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <malloc.h>
 #include <string>
 
 namespace oq {
@@ -91,7 +94,7 @@ bool TimeCompile(const std::vector<uint8_t> &bytes, uint32_t flags, double *stag
     return ok;
 }
 
-void CompileStages(benchmark::State &state, int32_t fontNumber, bool editor)
+void CompileStages(benchmark::State &state, int32_t fontNumber, bool editor, bool freshMemory)
 {
     const char *path = bench::kBenchFonts[fontNumber];
     bench::FreeTypeFont freeType(path);
@@ -110,8 +113,11 @@ void CompileStages(benchmark::State &state, int32_t fontNumber, bool editor)
     uint32_t glyphCount = 0;
     for (auto _ : state)
     {
+        // Freed pages go back to the system, so the compile pays for its memory as a new process does.
+        if (freshMemory) malloc_trim(0);
         freeTypeSeconds += TimeFreeType(&freeType);
         double outlines = bench::TimeOutlineImport(file, face, &glyphCount);
+        if (freshMemory) malloc_trim(0);
         double before[kStageCount];
         std::copy(stages, stages + kStageCount, before);
         if (outlines < 0.0 || !TimeCompile(bytes, flags, stages))
@@ -134,14 +140,16 @@ void CompileStages(benchmark::State &state, int32_t fontNumber, bool editor)
     state.counters["glyph_count"] = double(glyphCount);
 }
 
-// Each font with both switch sets, five runs (three for the CJK collection), medians shown.
+// Each font with both switch sets, and with the editor's switches on fresh memory; five runs
+// (three for the CJK collection), medians shown.
 [[maybe_unused]] const bool kRegistered = [] {
+    const char *const variants[3] = {"/editor", "/default", "/editor/fresh_memory"};
     for (int32_t font = 0; font < bench::kBenchFontCount; ++font)
     {
-        for (bool editor : {true, false})
+        for (int32_t variant = 0; variant < 3; ++variant)
         {
-            std::string name = std::string("CompileStages/") + kFontNames[font] + (editor ? "/editor" : "/default");
-            benchmark::RegisterBenchmark(name.c_str(), CompileStages, font, editor)
+            std::string name = std::string("CompileStages/") + kFontNames[font] + variants[variant];
+            benchmark::RegisterBenchmark(name.c_str(), CompileStages, font, variant != 1, variant == 2)
                 ->UseManualTime()
                 ->Iterations(1)
                 ->Repetitions(font == 3 ? 3 : 5)

@@ -35,9 +35,39 @@ uint32_t CurveHashTable::Hash(const uint16_t *halves)
     return h;
 }
 
+void CurveHashTable::Insert(uint64_t slot)
+{
+    const uint32_t mask = uint32_t(slots.GetElementCount() - 1);
+    uint32_t s = GetHome(uint32_t(slot >> 32)) & mask;
+    while (slots[int32_t(s)] != 0) s = (s + 1) & mask;
+    slots[int32_t(s)] = slot;
+}
+
+void CurveHashTable::Add(const Entry &entry)
+{
+    ++count;
+    if (count * 2 > slots.GetElementCount())
+    {
+        int32_t size = slots.GetElementCount();
+        Array<uint64_t> old;
+        old.SetElementCount(size);
+        if (size != 0) std::memcpy(old.GetElements(), slots.GetElements(), size_t(size) * sizeof(uint64_t));
+        size = size ? size * 2 : 1024;
+        slots.SetElementCount(size);
+        std::memset(slots.GetElements(), 0, size_t(size) * sizeof(uint64_t));
+        for (uint64_t slot : old)
+        {
+            if (slot != 0) Insert(slot);
+        }
+    }
+    uint32_t position = uint32_t(entry.row) * kRowWidth + uint32_t(entry.column) + 1;
+    Insert(uint64_t(entry.hash) << 32 | position);
+}
+
 void CurveHashTable::Clear()
 {
-    for (auto &bucket : buckets) bucket.SetElementCount(0);
+    count = 0;
+    if (slots.GetElementCount() != 0) std::memset(slots.GetElements(), 0, size_t(slots.GetElementCount()) * sizeof(uint64_t));
 }
 
 bool StartTexelRow(TexelBuffer *buffer, int32_t texelSize)
@@ -75,21 +105,17 @@ bool PlaceGlyphCurves(int32_t count, const QuadraticBezier2D *curves, CurveLocat
         for (int32_t k = 0; k < 6; ++k) FloatToHalf(&halves[k], coordinates[k]);
         uint32_t hash = CurveHashTable::Hash(halves);
 
-        Array<CurveHashTable::Entry, 4> &bucket = table->GetBucket(hash);
-        bool found = false;
-        for (const CurveHashTable::Entry &entry : bucket)
+        CurveHashTable::Entry match;
+        if (table->Find(
+                hash,
+                [&](const CurveHashTable::Entry &entry) {
+                    return SameHalves(texels + (size_t(entry.row) * width + entry.column) * 4, halves);
+                },
+                &match))
         {
-            if (entry.hash != hash) continue;
-            const uint16_t *stored = texels + (size_t(entry.row) * width + entry.column) * 4;
-            const uint16_t pair[6] = {stored[0], stored[1], stored[2], stored[3], stored[4], stored[5]};
-            if (SameHalves(pair, halves))
-            {
-                locations[i] = {entry.column, entry.row};
-                found = true;
-                break;
-            }
+            locations[i] = {match.column, match.row};
+            continue;
         }
-        if (found) continue;
 
         bool continues = hasPrevious && c.p0.x == previous.x && c.p0.y == previous.y;
         if (continues)
@@ -107,7 +133,7 @@ bool PlaceGlyphCurves(int32_t count, const QuadraticBezier2D *curves, CurveLocat
         int32_t column = curve->cursorX;
         int32_t row = curve->cursorY;
         locations[i] = {column, row};
-        bucket.AddElement({hash, column, row});
+        table->Add({hash, column, row});
         uint16_t *out = texels + (size_t(row) * width + column) * 4;
         memcpy(out, halves, 8);
         out[4] = halves[4];

@@ -18,7 +18,10 @@ struct CurveLocation
     int32_t row;
 };
 
-// Finds curves already stored in the curve texture by the hash of their six halves.
+// Finds curves already stored in the curve texture by the hash of their six halves. Open
+// addressing over a table that doubles with the curves, so a lookup stays short in a font of
+// millions of curves. Curves are placed at increasing texel positions, so the first curve added
+// is the one at the lowest position.
 class CurveHashTable
 {
 public:
@@ -29,15 +32,37 @@ public:
         int32_t row;
     };
 
-    static constexpr int32_t kBucketCount = 512;
-
     static uint32_t Hash(const uint16_t *halves);
 
-    Array<Entry, 4> &GetBucket(uint32_t hash) { return buckets[hash & (kBucketCount - 1)]; }
+    // Of the entries with the hash for which match(entry) is true, the first added; false when none.
+    template <class Match>
+    bool Find(uint32_t hash, Match match, Entry *found) const
+    {
+        if (slots.GetElementCount() == 0) return false;
+        const uint32_t mask = uint32_t(slots.GetElementCount() - 1);
+        uint32_t best = 0;
+        for (uint32_t s = GetHome(hash) & mask;; s = (s + 1) & mask)
+        {
+            uint64_t slot = slots[int32_t(s)];
+            if (slot == 0) break;
+            uint32_t position = uint32_t(slot);
+            if (uint32_t(slot >> 32) != hash || (best != 0 && position > best)) continue;
+            Entry entry = {hash, int32_t((position - 1) % kRowWidth), int32_t((position - 1) / kRowWidth)};
+            if (match(entry)) best = position, *found = entry;
+        }
+        return best != 0;
+    }
+    void Add(const Entry &entry);
     void Clear();
 
 private:
-    Array<Entry, 4> buckets[kBucketCount];
+    // Texel positions are row x 4096 + column, plus one (0 marks an empty slot).
+    static constexpr uint32_t kRowWidth = 4096;
+    static uint32_t GetHome(uint32_t hash) { return uint32_t((uint64_t(hash) * 0x9E3779B97F4A7C15ull) >> 32); }
+    void Insert(uint64_t slot);
+
+    int32_t count = 0;
+    Array<uint64_t> slots;  // hash << 32 | position; a power of two long
 };
 
 // Zeroes the rest of the cursor's row and moves the cursor to the start of the next row; false

@@ -74,6 +74,37 @@ TEST(GlyphCurvePlacement, ClosedContourSharesEndTexelsAndIsOneRun)
     for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(again[i].column, locations[i].column);
 }
 
+// Enough curves over several rows that the table grows many times: every curve placed again, or
+// repeated within the first glyph, is found at its first place and costs no texel.
+TEST(GlyphCurvePlacement, RepeatedCurvesAmongManyAreShared)
+{
+    std::vector<QuadraticBezier2D> curves;
+    for (int32_t i = 0; i < 20000; ++i)
+    {
+        float x = float(i % 2048) / 16.0f, y = float(i / 2048) / 16.0f;
+        curves.push_back(Line(x, y, x + 0.5f, y + 0.25f));
+        if (i % 1000 == 999) curves.push_back(curves[size_t(i / 2)]);
+    }
+    TestTexture curve(12, 8);
+    CurveHashTable table;
+    std::vector<CurveLocation> first(curves.size());
+    ASSERT_TRUE(PlaceGlyphCurves(int32_t(curves.size()), curves.data(), first.data(), &table, &curve.buffer));
+    EXPECT_EQ(int64_t(curve.buffer.cursorY) * 4096 + curve.buffer.cursorX, 2 * 20000);  // two texels a new curve
+
+    std::vector<CurveLocation> again(curves.size());
+    int32_t endX = curve.buffer.cursorX, endY = curve.buffer.cursorY;
+    std::reverse(curves.begin(), curves.end());
+    ASSERT_TRUE(PlaceGlyphCurves(int32_t(curves.size()), curves.data(), again.data(), &table, &curve.buffer));
+    EXPECT_EQ(curve.buffer.cursorX, endX);
+    EXPECT_EQ(curve.buffer.cursorY, endY);
+    for (size_t i = 0; i < curves.size(); ++i)
+    {
+        const CurveLocation &a = again[curves.size() - 1 - i];
+        ASSERT_EQ(a.column, first[i].column) << i;
+        ASSERT_EQ(a.row, first[i].row) << i;
+    }
+}
+
 TEST(GlyphCurvePlacement, RowEnds)
 {
     struct Case
