@@ -5,7 +5,7 @@ Usage: make_color_fonts.py OUTPUT_FOLDER
   colr0.ttf   COLR and CPAL version 0: two palettes, layers with the text colour
   colr1.ttf   COLR version 1 with every non-variable paint format, version-0 glyphs beside them,
               and CPAL version 1 with light and dark palette types
-  shared.ttc  two faces sharing glyphs, GDEF ligature carets, COLR and CPAL
+  shared.ttc  two faces sharing glyphs, 'liga' ligatures with GDEF carets, COLR and CPAL
 """
 import os
 import sys
@@ -20,7 +20,9 @@ from fontTools.ttLib.ttCollection import TTCollection
 LAYERS = ["square", "triangle", "bar", "dot"]
 BASES = ["c%02d" % i for i in range(1, 25)]
 LIGATURES = ["f_i", "f_f_i", "f_l"]
-GLYPHS = [".notdef"] + LAYERS + BASES + LIGATURES
+LETTERS = ["f", "i", "l"]
+# Each glyph's advance is 700 + its index (the tests find glyphs of compiled files by it).
+GLYPHS = [".notdef"] + LAYERS + BASES + LIGATURES + LETTERS
 
 
 def outline(index):
@@ -37,7 +39,7 @@ def outline(index):
 def base_builder(family, codes):
     fb = FontBuilder(2048, isTTF=True)
     fb.setupGlyphOrder(GLYPHS)
-    fb.setupCharacterMap({codes + i: g for i, g in enumerate(BASES + LIGATURES)})
+    fb.setupCharacterMap({codes + i: g for i, g in enumerate(BASES + LIGATURES + LETTERS)})
     fb.setupGlyf({g: outline(i) for i, g in enumerate(GLYPHS)})
     fb.setupHorizontalMetrics({g: (700 + i, 20) for i, g in enumerate(GLYPHS)})
     fb.setupHorizontalHeader(ascent=1600, descent=-448)
@@ -185,6 +187,7 @@ def write_shared(path, folder):
         fb = base_builder(family, codes)
         fb.setupCOLR(v0_glyphs() | {k: v for k, v in v1_glyphs().items() if k in ("c05", "c06", "c11", "c22")})
         fb.setupCPAL(PALETTES[:2], paletteTypes=[1, 2])
+        fb.addOpenTypeFeatures("feature liga { sub f f i by f_f_i; sub f i by f_i; sub f l by f_l; } liga;")
         # A contour-point caret leaves f_l without a Caret; device tables are not read.
         fb.font["GDEF"] = gdef_carets({"f_i": [(1, 600)], "f_f_i": [(1, 500), (3, 1000)],
                                        "f_l": [(1, 550), (2, 3)]})
