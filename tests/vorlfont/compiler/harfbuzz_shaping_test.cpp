@@ -4,6 +4,7 @@
 // alternates give the same glyphs, origins and advances in both, and the runtime's carets inside
 // a ligature stand at the font's caret positions (hb_ot_layout_get_ligature_carets). Noto Sans
 // Arabic's joining forms and required ligatures are compared with HarfBuzz's Arabic shaper.
+// Right-to-left texts are laid out as right-to-left runs and as segments of bidirectional runs.
 //
 // HarfBuzz runs with every feature it applies by default switched off and only the features
 // under test on; each plan is checked to hold lookups of those features (and of the font's
@@ -188,9 +189,12 @@ std::vector<ShapedGlyph> ShapeWithRuntime(const CompiledFont &font, const std::v
     static test::TextRunStorage storage;
     TextRun *run = LayoutText(font.loaded->Count(), font.loaded->fonts.data(), nullptr, &state, utf8.data(),
                               int32_t(utf8.size()), nullptr, &storage.run);
-    // A right-to-left glyph stands left of the pen it leaves; the run's left edge becomes 0.
+    // A right-to-left glyph stands left of the pen it leaves; the run's left edge becomes 0 (a
+    // bidirectional run places its right-to-left segments from their far edge).
+    float widths[kTextRunMaxSegments];
+    MeasureRunSegments(run, nullptr, font.loaded->fonts.data(), widths);
     std::vector<ShapedGlyph> glyphs;
-    RunPenWalk walk(run, nullptr, font.loaded->fonts.data(), true, nullptr);
+    RunPenWalk walk(run, nullptr, font.loaded->fonts.data(), true, widths);
     while (walk.Next())
         glyphs.push_back({GlyphIndexOf(walk.glyph->glyphWord), walk.pen.direction < 0.0F ? walk.extent : walk.leading,
                           walk.record != nullptr ? walk.record->advance : 0.0F});
@@ -426,8 +430,13 @@ public:
         }
         for (const auto &lookup : plan) EXPECT_TRUE(allowed.count(lookup) != 0) << names << "lookup " << lookup.second;
         std::vector<ShapedGlyph> theirs = ShapeWithHarfBuzz(font, text, properties, features);
-        if (HB_DIRECTION_IS_BACKWARD(properties.direction)) options |= kTextOptionRightToLeft;
-        std::vector<ShapedGlyph> ours = ShapeWithRuntime(font, text, sequenceMask, alternateMask, selector, options);
+        // Right to left: as a right-to-left run, and as a segment of a bidirectional one.
+        bool backward = HB_DIRECTION_IS_BACKWARD(properties.direction);
+        std::vector<ShapedGlyph> ours = ShapeWithRuntime(font, text, sequenceMask, alternateMask, selector,
+                                                         options | (backward ? uint32_t(kTextOptionRightToLeft) : 0u));
+        if (backward && (options & kTextOptionRightToLeft) == 0 && SameShaping(ours, theirs))
+            ours = ShapeWithRuntime(font, text, sequenceMask, alternateMask, selector,
+                                    options | kTextOptionBidirectional);
         ++compared;
         if (SameShaping(ours, theirs)) return;
         if (++differing <= 10)
