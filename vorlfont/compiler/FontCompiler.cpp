@@ -189,9 +189,11 @@ uint32_t FontCompiler::BuildLists()
     {
         uint32_t base = 0, mark = 0;
         result = WriteAnchors(target, nullptr, &base, nullptr, &mark);
+        // The two anchor lists go together: without one, neither is written.
+        if (base == 0 || mark == 0) base = mark = 0;
         if (result == 0) result = glyphData.AllocateList(kBaseAnchorListSection, base);
         if (result == 0) result = glyphData.AllocateList(kMarkAnchorListSection, mark);
-        if (result == 0)
+        if (result == 0 && base != 0)
             result = WriteAnchors(target, glyphData.lists[kBaseAnchorListSection].Get<AnchorListEntry>(), &base,
                                   glyphData.lists[kMarkAnchorListSection].Get<AnchorListEntry>(), &mark);
     }

@@ -418,6 +418,42 @@ TEST(GlyphFeatureLists, CompiledFileReadsBack)
     EXPECT_EQ(outline[5].layerWord, 0u);
 }
 
+// The two anchor lists are written together or not at all: a selection that keeps the base
+// glyph but not the mark glyph writes neither (nor any anchor word).
+TEST(GlyphFeatureLists, AnchorListsAreWrittenTogether)
+{
+    const char *text = "Font (glyph_count = 3) {CharMap (char = 0x41) {uint16 {1, 2}} Glyph (index = 0) {}\n"
+                       "Glyph (index = 1) {Anchor (base, index = 0) {float[2] {{0.3, 0.7}}}}\n"
+                       "Glyph (index = 2) {Anchor (index = 0) {float[2] {{0.1, 0.2}}}}}";
+    struct Case
+    {
+        std::vector<uint32_t> characters;
+        bool lists;
+    };
+    const Case cases[] = {{{0x41}, false}, {{0x42}, false}, {{0x41, 0x42}, true}};
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.characters.size() == 2 ? "both" : c.characters[0] == 0x41 ? "base only" : "mark only");
+        AmbrelDocument document;
+        ASSERT_EQ(document.ParseAndResolve(text), 0u);
+        std::vector<uint8_t> file;
+        FontCompiler compiler(&document, kDefaultCompileFlags, int32_t(c.characters.size()), c.characters.data());
+        OutputSink sink(test::AppendToBytes, &file);
+        ASSERT_EQ(compiler.CompileAndWrite(&sink, nullptr, 0), 0u);
+        test::ExpectReadableFontFile(file);
+        std::vector<uint64_t> aligned((file.size() + 7) / 8);
+        std::memcpy(aligned.data(), file.data(), file.size());
+        const VorlFontRecord *font = GetVorlFontRecord(reinterpret_cast<const VorlFileHeader *>(aligned.data()), 0);
+        EXPECT_EQ(font->baseAnchorListOffset != 0, c.lists);
+        EXPECT_EQ(font->markAnchorListOffset != 0, c.lists);
+        const VorlGlyphRecord *glyphs = font->GetGlyphRecords();
+        bool anyWord = false;
+        for (uint32_t g = 0; g < font->glyphCount; ++g)
+            anyWord = anyWord || glyphs[g].baseAnchorWord != 0 || glyphs[g].markAnchorWord != 0;
+        EXPECT_EQ(anyWord, c.lists);
+    }
+}
+
 // A list word whose count does not fit its packing fails the compile with 'SIZE': 4,096 kerning
 // pairs on one glyph (packing B holds 4,095); 4,095 compile.
 TEST(GlyphFeatureLists, CountsPastTheirPackingFailTheCompile)
