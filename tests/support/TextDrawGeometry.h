@@ -19,25 +19,30 @@ struct TextDrawGeometry
     std::vector<uint16_t> triangles;
 };
 
-// Counts and builds the text at the pen with the font's fonts; the count must fit 64 vertices and
-// 64 triangles and the build must write vertices (test failures otherwise).
+// Counts and builds the text at the pen with the font's fonts; the text must be drawn by the
+// first font, whose count must fit 64 vertices and 64 triangles, and the build must write vertices
+// (test failures otherwise). The counts and buffers are one per font of the file.
 inline void BuildTextDrawGeometry(const LoadedVorlFont &font, const TextLayoutState &state, const char *text,
                                   int32_t length, const float *pen, TextDrawGeometry *out)
 {
     const int32_t capacity = 64;
-    int32_t vertexCount = 0, triangleCount = 0;
+    ASSERT_GT(font.Count(), 0);
+    std::vector<int32_t> vertexCounts(size_t(font.Count()), 0), triangleCounts(size_t(font.Count()), 0);
     TextRunStorage storage;
-    CountTextGeometry(font.Count(), font.fonts.data(), nullptr, &state, text, length, &vertexCount, &triangleCount,
-                      nullptr, &storage.run);
-    ASSERT_GT(vertexCount, 0);
-    ASSERT_LE(vertexCount, capacity);
-    ASSERT_LE(triangleCount, capacity);
+    CountTextGeometry(font.Count(), font.fonts.data(), nullptr, &state, text, length, vertexCounts.data(),
+                      triangleCounts.data(), nullptr, &storage.run);
+    ASSERT_GT(vertexCounts[0], 0);
+    ASSERT_LE(vertexCounts[0], capacity);
+    ASSERT_LE(triangleCounts[0], capacity);
+    for (int32_t f = 1; f < font.Count(); ++f) ASSERT_EQ(vertexCounts[size_t(f)], 0) << "font " << f;
     std::vector<AttribStruct> vertices(capacity);
     std::vector<VorlTriangle> triangles(capacity);
-    GeometryBuffer buffer = {vertices.data(), triangles.data(), 0, 0, 0};
+    std::vector<GeometryBuffer> buffers(size_t(font.Count()), GeometryBuffer{nullptr, nullptr, 0, 0, 0});
+    buffers[0] = {vertices.data(), triangles.data(), 0, 0, 0};
+    GeometryBuffer &buffer = buffers[0];
     Box2D bounds;
     float endPen[2];
-    BuildTextGeometry(font.Count(), font.fonts.data(), nullptr, &state, text, length, pen, &buffer, &bounds, endPen,
+    BuildTextGeometry(font.Count(), font.fonts.data(), nullptr, &state, text, length, pen, buffers.data(), &bounds, endPen,
                       nullptr, &storage.run);
     const int32_t built = int32_t(static_cast<AttribStruct *>(buffer.vertexData) - vertices.data());
     const int32_t builtTriangles = int32_t(static_cast<VorlTriangle *>(buffer.triangleData) - triangles.data());

@@ -11,6 +11,7 @@
 #include "ambrel/FontStructure.h"
 #include "ambrel/GlyphStructure.h"
 #include "base/Half.h"
+#include "FontTextDrawing.h"
 #include "gl/GLHarness.h"
 #include "support/ReferenceRasterizer.h"
 #include "support/TextDrawGeometry.h"
@@ -95,7 +96,6 @@ std::vector<ReferenceCurve> HalfCurves(const QuadraticBezier2D *q, int32_t count
 void DrawShownGlyph(AmbrelDocument *document, uint32_t flags, TextEffect effect, int32_t triangleLimit,
                     std::vector<float> *alpha, const char *text = "A")
 {
-    std::string error;
     uint32_t result = 1;
     std::vector<uint8_t> bytes = CompileDocument(document, flags, &result);
     ASSERT_EQ(result, 0u);
@@ -103,35 +103,7 @@ void DrawShownGlyph(AmbrelDocument *document, uint32_t flags, TextEffect effect,
 
     LoadedVorlFont font(bytes);
     ASSERT_TRUE(font.valid);
-    TextLayoutState state;
-    ResetTextLayoutState(&state);
-    state.size = kTextSize;
-    state.fillPaint.color = {1, 1, 1, 1};
-    state.outlinePaint.color = {1, 1, 1, 1};
-    state.effect = effect;
-    TextDrawGeometry geometry;
-    BuildTextDrawGeometry(font, state, text, int32_t(std::strlen(text)), kPen, &geometry);
-    ASSERT_FALSE(geometry.vertices.empty());
-
-    VorlDrawData data;
-    const uint8_t *vertexBytes = reinterpret_cast<const uint8_t *>(geometry.vertices.data());
-    data.vertices.assign(vertexBytes, vertexBytes + sizeof(AttribStruct) * geometry.vertices.size());
-    data.triangles = geometry.triangles;
-    if (triangleLimit >= 0 && data.triangles.size() > size_t(triangleLimit) * 3) data.triangles.resize(size_t(triangleLimit) * 3);
-    const auto *header = reinterpret_cast<const VorlFileHeader *>(font.image.data());
-    data.curveWidth = int32_t(header->curveTexture.width);
-    data.curveHeight = int32_t(header->curveTexture.height);
-    data.curveHalves.resize(GetCurveTextureDataSize(header) / 2);
-    ASSERT_TRUE(CopyCurveTextureData(header, data.curveHalves.data(), uint32_t(data.curveHalves.size() * 2)));
-    data.bandWidth = int32_t(header->bandTexture.width);
-    data.bandHeight = int32_t(header->bandTexture.height);
-    data.bandTexels.resize(GetBandTextureDataSize(header) / 4);
-    ASSERT_TRUE(CopyBandTextureData(header, data.bandTexels.data(), uint32_t(data.bandTexels.size() * 4)));
-    SetPixelMatrix(&data, kSize, kSize, true);
-    std::vector<float> rgba;
-    ASSERT_TRUE(DrawVorlImage(GetVorlProgram(0), data, kSize, kSize, &rgba, &error)) << error;
-    alpha->assign(size_t(kSize) * kSize, 0.0F);
-    for (size_t i = 0; i < alpha->size(); ++i) (*alpha)[i] = std::max(rgba[i * 4 + 3], 0.0F);
+    DrawFontText(font, text, kTextSize, kPen, effect, triangleLimit, kSize, kSize, alpha);
 }
 
 void ExpectReference(const std::vector<float> &alpha, const std::vector<ReferenceCurve> &curves,
