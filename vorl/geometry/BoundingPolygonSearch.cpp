@@ -7,6 +7,9 @@ namespace oq {
 
 namespace {
 
+// k in [0, 2n) brought into [0, n).
+inline int32_t Wrap(int32_t k, int32_t n) { return k >= n ? k - n : k; }
+
 // The limits of one polygon kind: its first direction and the turn between consecutive edges.
 struct PolygonKind
 {
@@ -80,6 +83,7 @@ struct SupportPockets
     int32_t count;
     const float *lines;
     double area;
+    double width;  // least width of Q: every diagonal of a quadrilateral around it is at least as long
     double corners[kMaxLines][2];  // corner k: lines k - 1 and k
     double chain[kMaxLines + 1];   // twice the area swept from corner 0 to corner k along Q
 
@@ -102,7 +106,8 @@ struct SupportPockets
         {
             int32_t previous = (k + n - 1) % n;
             int32_t step = (directions[k] - directions[previous] + 256) % 256;
-            valid = step > 0 && step < 128 &&
+            // The windows of the search need the directions in increasing order.
+            valid = step > 0 && step < 128 && (k == 0 || directions[k] > directions[k - 1]) &&
                     Intersect(lines + 3 * previous, lines + 3 * k, &corners[k][0], &corners[k][1]);
         }
         chain[0] = 0.0;
@@ -116,31 +121,83 @@ struct SupportPockets
             chain[k + 1] = chain[k] + (a[0] * b[1] - b[0] * a[1]);
         }
         area = valid ? chain[n] * 0.5 : 0.0;
+        width = valid ? GetWidth() : 0.0;
     }
 
-    // Pockets of the pairs within a turn window, by line and list distance (1 to kMaxDistance).
+    // The least width of Q over the normals of its edges (where its least width lies): for each
+    // edge the farthest corner, followed round as the edge turns. A corner missed by rounding only
+    // lowers the result.
+    double GetWidth() const
+    {
+        auto depth = [this](int32_t k, int32_t p) {
+            const float *l = lines + 3 * k;
+            return -(double(l[0]) * corners[p][0] + double(l[1]) * corners[p][1] + double(l[2]));
+        };
+        int32_t far = 0;
+        for (int32_t p = 1; p < count; p++)
+            far = depth(0, p) > depth(0, far) ? p : far;
+        double least = depth(0, far);
+        for (int32_t k = 1; k < count; k++)
+        {
+            for (int32_t steps = 0; steps < count && depth(k, (far + 1) % count) >= depth(k, far); steps++)
+                far = (far + 1) % count;
+            double d = depth(k, far);
+            least = d < least ? d : least;
+        }
+        return least > 0.0 ? least : 0.0;
+    }
+
+    // Pockets and float crossings of the pairs within a turn window, by line and list distance
+    // (1 to kMaxDistance).
     static constexpr int32_t kMaxDistance = 63;
     double table[kMaxLines][kMaxDistance + 1];
+    float crossings[kMaxLines][kMaxDistance + 1][2];
+    bool tabled;
 
     void FillTable(const uint8_t *directions, int32_t stepMin, int32_t stepMax)
     {
-        for (int32_t i = 0; valid && i < count; i++)
+        tabled = count <= kMaxLines;
+        for (int32_t i = 0; tabled && i < count; i++)
         {
             for (int32_t d = 1; d <= kMaxDistance && d < count; d++)
             {
-                int32_t j = (i + d) % count;
+                int32_t j = Wrap(i + d, count);
                 int32_t step = (directions[j] - directions[i] + 256) % 256;
                 if (step > stepMax)
                     break;
-                table[i][d] = step >= stepMin ? Compute(i, j) : 0.0;
+                if (valid)
+                    table[i][d] = step >= stepMin ? Compute(i, j) : 0.0;
+                if (step >= stepMin)
+                    Cross(lines + 3 * i, lines + 3 * j, crossings[i][d]);
             }
         }
+    }
+
+    // The float crossing of lines l1 and l2, as the polygon's vertex.
+    static void Cross(const float *l1, const float *l2, float *v)
+    {
+        float det = l1[0] * l2[1] - l2[0] * l1[1];
+        v[0] = (l1[1] * l2[2] - l2[1] * l1[2]) / det;
+        v[1] = (l2[0] * l1[2] - l1[0] * l2[2]) / det;
+    }
+
+    // The vertex of candidates i and j (j after i, cyclically, within the window given to FillTable).
+    void Vertex(int32_t i, int32_t j, float *v) const
+    {
+        int32_t d = Wrap(j - i + count, count);
+        if (tabled && d <= kMaxDistance)
+        {
+            v[0] = crossings[i][d][0];
+            v[1] = crossings[i][d][1];
+        }
+        else
+            Cross(lines + 3 * i, lines + 3 * j, v);
     }
 
     // The pocket of a pair within the window given to FillTable.
     double Pocket(int32_t i, int32_t j) const
     {
-        int32_t d = (j - i + count) % count;
+        int32_t d = Wrap(j - i + count, count);
         return d <= kMaxDistance ? table[i][d] : Compute(i, j);
     }
 
@@ -148,7 +205,7 @@ struct SupportPockets
     // cyclically).
     double Compute(int32_t i, int32_t j) const
     {
-        int32_t k = (i + 1) % count;
+        int32_t k = Wrap(i + 1, count);
         if (k == j)
             return 0.0;
         double x, y;
@@ -176,60 +233,123 @@ struct Search
     int32_t word;
 
     // Least pocket area from line j back round to the first chosen line through exactly r more
-    // lines, every turn within the kind's window (+infinity when there is no such way).
-    // Filled on demand for the current first line: an entry is known when its stamp equals the
-    // generation of that first line.
+    // lines, every turn within the kind's window (+infinity when there is no such way), for the
+    // lines that can follow the current first line. Triangles have few combinations: bounding their
+    // middle line costs more than trying it, so only their closing pockets are kept (the level
+    // above stays 0).
     double remaining[6][SupportPockets::kMaxLines];
-    int32_t stamps[6][SupportPockets::kMaxLines];
-    int32_t generation;
-    int32_t firstLine;
+    // The lines k > j whose turn from line j lies within the kind's window: lower[j] <= k < upper[j].
+    int32_t lower[SupportPockets::kMaxLines];
+    int32_t upper[SupportPockets::kMaxLines];
 
     int32_t Step(int32_t from, int32_t to) const { return (directions[to] - directions[from] + 256) % 256; }
 
-    void PrepareRemaining(int32_t first)
+    void PrepareWindows()
     {
-        generation++;
-        firstLine = first;
+        int32_t lo = 0, hi = 0;
+        for (int32_t j = 0; j < count; j++)
+        {
+            lo = lo > j + 1 ? lo : j + 1;
+            while (lo < count && directions[lo] - directions[j] < kind.stepMin)
+                lo++;
+            hi = hi > lo ? hi : lo;
+            while (hi < count && directions[hi] - directions[j] <= kind.stepMax)
+                hi++;
+            lower[j] = lo;
+            upper[j] = hi;
+        }
     }
 
-    double Remaining(int32_t r, int32_t j)
+    void PrepareRemaining(int32_t first)
     {
-        if (stamps[r][j] == generation)
-            return remaining[r][j];
-        // Triangles have few combinations: bounding their middle line costs more than trying it.
-        if (r > 0 && kind.sides == 3)
-            return 0.0;
-        double least = double(FloatInfinity);
-        if (r == 0)
+        // Level r of the remaining lines covers the lines that may stand r + 1 places before the
+        // closing line; each lower level covers the windows of the one above.
+        int32_t levels = kind.sides == 3 ? 1 : kind.sides - 1;
+        int32_t from[6], to[6];
+        from[levels - 1] = lower[first];
+        to[levels - 1] = upper[first];
+        for (int32_t r = levels - 2; r >= 0; r--)
         {
-            int32_t closing = Step(j, firstLine);
-            if (closing >= kind.stepMin && closing <= kind.stepMax)
-                least = pockets.Pocket(j, firstLine);
+            from[r] = from[r + 1] < to[r + 1] ? lower[from[r + 1]] : count;
+            to[r] = from[r + 1] < to[r + 1] ? upper[to[r + 1] - 1] : count;
         }
-        else
+        if (kind.sides == 3)
         {
-            for (int32_t k = j + 1; k < count; k++)
+            from[0] = lower[first];
+            to[0] = count;
+        }
+        for (int32_t k = from[0]; k < to[0]; k++)
+        {
+            int32_t closing = Step(k, first);
+            remaining[0][k] = closing >= kind.stepMin && closing <= kind.stepMax ? pockets.Pocket(k, first)
+                                                                                 : double(FloatInfinity);
+        }
+        for (int32_t r = 1; r < levels; r++)
+        {
+            const double *next = remaining[r - 1];
+            for (int32_t j = from[r]; j < to[r]; j++)
             {
-                int32_t step = directions[k] - directions[j];
-                if (step < kind.stepMin)
-                    continue;
-                if (step > kind.stepMax)
-                    break;
-                double v = pockets.Pocket(j, k) + Remaining(r - 1, k);
-                least = v < least ? v : least;
+                double least = double(FloatInfinity);
+                int32_t lo = lower[j], hi = upper[j];
+                if (pockets.tabled && hi - 1 - j <= SupportPockets::kMaxDistance)
+                {
+                    const double *row = pockets.table[j];
+                    for (int32_t k = lo; k < hi; k++)
+                    {
+                        double v = row[k - j] + next[k];
+                        least = v < least ? v : least;
+                    }
+                }
+                else
+                {
+                    for (int32_t k = lo; k < hi; k++)
+                    {
+                        double v = pockets.Pocket(j, k) + next[k];
+                        least = v < least ? v : least;
+                    }
+                }
+                remaining[r][j] = least;
             }
         }
-        stamps[r][j] = generation;
-        remaining[r][j] = least;
-        return least;
+    }
+
+    // Set by Prepare: whether the directions increase, whether the area bound applies, and its terms.
+    bool sorted;
+    bool bounded;
+    double factor;      // the interior-edge price an accepted polygon pays at least, per unit of area
+    double widthPrice;  // the same for a quadrilateral's shorter diagonal, which Q's width bounds
+    double limit;       // the bound a choice must not exceed to beat the best cost
+
+    void Prepare()
+    {
+        sorted = true;
+        for (int32_t k = 1; k < count; k++)
+            sorted = sorted && directions[k] > directions[k - 1];
+        // A negative tolerance lets a larger polygon cost less: no area bound then.
+        bounded = pockets.valid && pockets.tabled && tolerance >= 0.0f;
+        if (bounded)
+        {
+            PrepareWindows();
+            for (int32_t j = 0; j < count; j++)
+                bounded = bounded && upper[j] - 1 - j <= SupportPockets::kMaxDistance;
+        }
+        factor = 1.0 + kind.diagonalFactor * double(tolerance);
+        widthPrice = kind.sides == 4 ? double(tolerance) * pockets.width : 0.0;
+        UpdateLimit();
+    }
+
+    // A margin for the float evaluation.
+    void UpdateLimit()
+    {
+        double best = double(*bestCost);
+        limit = best + 1.0e-3 * (best < 0.0 ? -best : best) + 1.0e-12;
     }
 
     // Whether the chosen lines with line i at this level can still give a polygon cheaper than the
-    // best cost (with a margin for the float evaluation).
+    // best cost.
     bool MayBeat(int32_t level, int32_t i)
     {
-        // A negative tolerance lets a larger polygon cost less: no area bound then.
-        if (!pockets.valid || !(tolerance >= 0.0f))
+        if (!bounded)
             return true;
         if (level == 0)
         {
@@ -237,11 +357,25 @@ struct Search
             PrepareRemaining(i);
             return true;
         }
-        partial[level] = partial[level - 1] + pockets.Pocket(chosen[level - 1], i);
-        double bound = (pockets.area + partial[level] + Remaining(kind.sides - 1 - level, i)) *
-                       (1.0 + kind.diagonalFactor * double(tolerance));
-        double best = double(*bestCost);
-        return !(bound > best + 1.0e-3 * (best < 0.0 ? -best : best) + 1.0e-12);
+        int32_t previous = chosen[level - 1];
+        partial[level] = partial[level - 1] + pockets.table[previous][i - previous];
+        double area = pockets.area + partial[level] + remaining[kind.sides - 1 - level][i];
+        return !(area * factor + widthPrice > limit);
+    }
+
+    // The first line at or after `from` whose direction is at least d (the directions increase).
+    int32_t FindDirection(int32_t from, int32_t d) const
+    {
+        int32_t lo = from, hi = count;
+        while (lo < hi)
+        {
+            int32_t mid = (lo + hi) / 2;
+            if (directions[mid] < d)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo;
     }
 
     float Distance(const float *v, int32_t a, int32_t b) const
@@ -255,18 +389,12 @@ struct Search
         const int32_t n = kind.sides;
         float v[12];
         for (int32_t k = 0; k < n; k++)
-        {
-            const float *l1 = lines + 3 * chosen[k];
-            const float *l2 = lines + 3 * chosen[(k + 1) % n];
-            float det = l1[0] * l2[1] - l2[0] * l1[1];
-            v[2 * k] = (l1[1] * l2[2] - l2[1] * l1[2]) / det;
-            v[2 * k + 1] = (l2[0] * l1[2] - l1[0] * l2[2]) / det;
-        }
+            pockets.Vertex(chosen[k], chosen[Wrap(k + 1, n)], v + 2 * k);
         float twiceArea = 0.0f;
         float shortest = FloatInfinity;
         for (int32_t k = 0; k < n; k++)
         {
-            int32_t j = (k + 1) % n;
+            int32_t j = Wrap(k + 1, n);
             twiceArea += v[2 * k] * v[2 * j + 1] - v[2 * j] * v[2 * k + 1];
             float dx = v[2 * j] - v[2 * k], dy = v[2 * j + 1] - v[2 * k + 1];
             float side = dx * dx + dy * dy;
@@ -343,7 +471,7 @@ struct Search
             hi = hi < hi2 ? hi : hi2;
             hi = hi < first + 255 ? hi : first + 255;
         }
-        for (int32_t i = from; i < count; i++)
+        for (int32_t i = sorted ? FindDirection(from, lo) : from; i < count; i++)
         {
             int32_t d = directions[i];
             if (d < lo)
@@ -354,7 +482,10 @@ struct Search
                 continue;
             chosen[level] = i;
             if (level + 1 == n)
+            {
                 Evaluate();
+                UpdateLimit();
+            }
             else
                 Choose(level + 1, i + 1);
         }
@@ -369,7 +500,8 @@ int32_t RunSearch(const PolygonKind &kind, int32_t count, const float *lines, co
     SupportPockets pockets;
     pockets.Prepare(count, lines, directions);
     pockets.FillTable(directions, kind.stepMin, kind.stepMax);
-    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, {}, {}, 0, {}, {}, 0, 0};
+    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, {}, {}, 0, {}, {}, {}, false, false, 0.0, 0.0, 0.0};
+    search.Prepare();
     search.Choose(0, 0);
     return search.word;
 }
