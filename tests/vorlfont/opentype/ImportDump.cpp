@@ -174,11 +174,9 @@ bool SameWords(const std::string &expected, const std::string &actual, double to
     }
 }
 
-}  // namespace
-
-std::string DumpColorGlyphs(const FontStructure *glyphFont)
+void DumpColorFont(const FontStructure *glyphFont, std::string *text)
 {
-    std::string out;
+    std::string out = "font\n";
     for (KettricStructure *s = glyphFont->GetFirstSubnodeStructure(); s; s = s->GetNextStructure())
     {
         if (s->GetStructureType() != 'mtrc') continue;
@@ -193,6 +191,18 @@ std::string DumpColorGlyphs(const FontStructure *glyphFont)
         for (KettricStructure *s = glyphFont->glyphTable[g]->GetFirstSubnodeStructure(); s; s = s->GetNextStructure())
             if (s->GetStructureType() == 'cart' || s->GetStructureType() == 'emoj') DumpStructureTree(s, 1, &glyph);
         if (!glyph.empty()) out += "glyph " + std::to_string(g) + "\n" + glyph;
+    }
+    *text += out;
+}
+
+}  // namespace
+
+std::string DumpColorGlyphs(AmbrelDocument *document)
+{
+    std::string out;
+    for (KettricStructure *s = document->GetRootStructure()->GetFirstSubnodeStructure(); s; s = s->GetNextStructure())
+    {
+        if (s->GetStructureType() == 'font') DumpColorFont(static_cast<const FontStructure *>(s), &out);
     }
     return out;
 }

@@ -5,18 +5,14 @@
 #include <string>
 #include <vector>
 
-namespace oq {
-class FontStructure;
-}
-
 namespace oq::test {
 
 // The imported Fonts as the text dump_font.py writes from fontTools' reading of the same file.
 std::string DumpImportedFonts(AmbrelDocument *document);
 
-// The glyph Font's palette Metrics, Carets and Emojis as the text dump_colors.py writes from
-// fontTools' reading of the same file.
-std::string DumpColorGlyphs(const FontStructure *glyphFont);
+// Each top-level Font's palette Metrics, Carets and Emojis as the text dump_colors.py writes
+// from fontTools' reading of the same file.
+std::string DumpColorGlyphs(AmbrelDocument *document);
 
 // The first line where two dumps differ, with its number ("" when none). Numbers compare within
 // the tolerance (relative, and absolute near 0); other words exactly.

@@ -26,7 +26,7 @@
 namespace oq {
 namespace {
 
-const char *const kFixtures[] = {"colr0.ttf", "colr1.ttf", "shared.ttc"};
+const char *const kFixtures[] = {"colr0.ttf", "colr1.ttf", "shared.ttc", "independent.ttc"};
 
 // Glyph numbers of make_color_fonts.py: c06 paints a linear gradient, f_f_i has two carets.
 constexpr uint32_t kLinearGlyph = 10;
@@ -76,7 +76,7 @@ TEST_F(ColorFonts, CaretsPalettesLayersAndPaintsMatchFontTools)
                                                 folder->File(name) + "'");
         ASSERT_NE(expected.find("emoj"), std::string::npos) << expected;
         // Float data is computed in single precision here and in double precision by the script.
-        EXPECT_EQ(test::FirstDifference(expected, test::DumpColorGlyphs(font), 2e-6), "");
+        EXPECT_EQ(test::FirstDifference(expected, test::DumpColorGlyphs(&document), 2e-6), "");
     }
 }
 
@@ -144,70 +144,83 @@ uint32_t SourceGlyph(const VorlGlyphRecord &record)
     return uint32_t(std::lround(record.advance * 2048.0f)) - 700;
 }
 
+// Compiles the document's Font at the index and compares its colour layers and carets with the
+// imported source Font's; the counts of layered and caret glyphs out.
+void CompareCompiledFont(AmbrelDocument *document, const FontStructure *source, int32_t index, int *layered,
+                         int *carets)
+{
+    // The compile gives Carets to ligatures without one (f_l): only the imported ones are compared.
+    std::vector<bool> imported(source->glyphCount);
+    for (uint32_t g = 0; g < source->glyphCount; ++g) imported[g] = source->glyphTable[g]->caret != nullptr;
+    uint32_t result = 1;
+    std::vector<uint8_t> file = test::CompileDocument(document, kDefaultCompileFlags, &result, index);
+    ASSERT_EQ(result, 0u);
+    test::ExpectReadableFontFile(file);
+
+    std::vector<uint64_t> aligned((file.size() + 7) / 8);
+    std::memcpy(aligned.data(), file.data(), file.size());
+    const VorlFontRecord *font = GetVorlFontRecord(reinterpret_cast<const VorlFileHeader *>(aligned.data()), 0);
+    const VorlGlyphRecord *glyphs = font->GetGlyphRecords();
+    for (uint32_t i = 0; i < font->glyphCount; ++i)
+    {
+        uint32_t g = SourceGlyph(glyphs[i]);
+        ASSERT_LT(g, source->glyphCount);
+        const GlyphStructure *glyph = source->glyphTable[g];
+        // The Component's glyphs and palette-0 colours, as (source glyph, red, green, blue, alpha).
+        std::vector<std::vector<uint32_t>> expected, actual;
+        if (const KettricStructure *emoji = glyph->GetFirstSubstructure('emoj'))
+        {
+            for (const KettricStructure *c = emoji->GetFirstSubnodeStructure(); c; c = c->GetNextStructure())
+            {
+                if (c->GetStructureType() != 'comp') continue;
+                const auto *list = static_cast<const KettricUInt32List *>(c->GetFirstSubnodeStructure());
+                const KettricStructure *color = list->GetNextStructure();
+                ASSERT_EQ(static_cast<const ColorStructure *>(color)->paletteIndex, 0u);
+                const auto *bytes = static_cast<const KettricUInt8List *>(color->GetFirstSubnodeStructure());
+                for (int32_t k = 0; k < list->GetElementCount(); ++k)
+                    expected.push_back({(*list)[k], (*bytes)[4 * k], (*bytes)[4 * k + 1], (*bytes)[4 * k + 2],
+                                        (*bytes)[4 * k + 3]});
+            }
+        }
+        const LayerListEntry *layers = font->GetLayerList() + ListIndexA(glyphs[i].layerWord);
+        for (uint32_t k = 0; k < ListCountA(glyphs[i].layerWord); ++k)
+        {
+            const uint8_t *c = layers[k].color;
+            actual.push_back({SourceGlyph(glyphs[layers[k].glyph]), c[0], c[1], c[2], c[3]});
+        }
+        EXPECT_EQ(actual, expected) << "glyph " << g;
+        *layered += !actual.empty();
+
+        if (!imported[g]) continue;
+        const float *positions = nullptr;
+        int32_t count = glyph->caret->GetPositions(&positions);
+        const float *compiled = font->GetCaretList() + ListIndexA(glyphs[i].caretWord);
+        EXPECT_EQ(std::vector<float>(compiled, compiled + ListCountA(glyphs[i].caretWord)),
+                  std::vector<float>(positions, positions + count)) << "glyph " << g;
+        ++*carets;
+    }
+}
+
 // Every compiled file passes the three checks (the shared collection compiles its two faces into one
-// file). Its colour layers are the layer glyphs and palette-0 colours of the imported Components,
-// and the ligatures keep their imported carets.
+// file, the independent one each face into its own). Its colour layers are the layer glyphs and
+// palette-0 colours of the imported Components, and the ligatures keep their imported carets.
 TEST_F(ColorFonts, CompiledFilesCarryLayersAndCarets)
 {
     for (const char *name : kFixtures)
     {
-        SCOPED_TRACE(name);
         AmbrelDocument document;
-        FontStructure *source = Import(name, &document);
-        ASSERT_NE(source, nullptr);
-        // The compile gives Carets to ligatures without one (f_l): only the imported ones are compared.
-        std::vector<bool> imported(source->glyphCount);
-        for (uint32_t g = 0; g < source->glyphCount; ++g) imported[g] = source->glyphTable[g]->caret != nullptr;
-        uint32_t result = 1;
-        std::vector<uint8_t> file = test::CompileDocument(&document, kDefaultCompileFlags, &result);
-        ASSERT_EQ(result, 0u);
-        test::ExpectReadableFontFile(file);
-
-        std::vector<uint64_t> aligned((file.size() + 7) / 8);
-        std::memcpy(aligned.data(), file.data(), file.size());
-        const VorlFontRecord *font = GetVorlFontRecord(reinterpret_cast<const VorlFileHeader *>(aligned.data()), 0);
-        const VorlGlyphRecord *glyphs = font->GetGlyphRecords();
-        int layered = 0, carets = 0;
-        for (uint32_t i = 0; i < font->glyphCount; ++i)
+        ASSERT_NE(Import(name, &document), nullptr);
+        int32_t index = 0;
+        for (FontStructure *source = document.fontList.GetFirst(); source;
+             source = StructureList<FontStructure>::GetNext(source), ++index)
         {
-            uint32_t g = SourceGlyph(glyphs[i]);
-            ASSERT_LT(g, source->glyphCount);
-            const GlyphStructure *glyph = source->glyphTable[g];
-            // The Component's glyphs and palette-0 colours, as (source glyph, red, green, blue, alpha).
-            std::vector<std::vector<uint32_t>> expected, actual;
-            if (const KettricStructure *emoji = glyph->GetFirstSubstructure('emoj'))
-            {
-                for (const KettricStructure *c = emoji->GetFirstSubnodeStructure(); c; c = c->GetNextStructure())
-                {
-                    if (c->GetStructureType() != 'comp') continue;
-                    const auto *list = static_cast<const KettricUInt32List *>(c->GetFirstSubnodeStructure());
-                    const KettricStructure *color = list->GetNextStructure();
-                    ASSERT_EQ(static_cast<const ColorStructure *>(color)->paletteIndex, 0u);
-                    const auto *bytes = static_cast<const KettricUInt8List *>(color->GetFirstSubnodeStructure());
-                    for (int32_t k = 0; k < list->GetElementCount(); ++k)
-                        expected.push_back({(*list)[k], (*bytes)[4 * k], (*bytes)[4 * k + 1], (*bytes)[4 * k + 2],
-                                            (*bytes)[4 * k + 3]});
-                }
-            }
-            const LayerListEntry *layers = font->GetLayerList() + ListIndexA(glyphs[i].layerWord);
-            for (uint32_t k = 0; k < ListCountA(glyphs[i].layerWord); ++k)
-            {
-                const uint8_t *c = layers[k].color;
-                actual.push_back({SourceGlyph(glyphs[layers[k].glyph]), c[0], c[1], c[2], c[3]});
-            }
-            EXPECT_EQ(actual, expected) << "glyph " << g;
-            layered += !actual.empty();
-
-            if (!imported[g]) continue;
-            const float *positions = nullptr;
-            int32_t count = glyph->caret->GetPositions(&positions);
-            const float *compiled = font->GetCaretList() + ListIndexA(glyphs[i].caretWord);
-            EXPECT_EQ(std::vector<float>(compiled, compiled + ListCountA(glyphs[i].caretWord)),
-                      std::vector<float>(positions, positions + count)) << "glyph " << g;
-            ++carets;
+            SCOPED_TRACE(testing::Message() << name << " font " << index);
+            int layered = 0, carets = 0;
+            CompareCompiledFont(&document, source, index, &layered, &carets);
+            EXPECT_EQ(layered, 3);
+            EXPECT_EQ(carets, std::string(name) == "shared.ttc" ? 2 : 0);
         }
-        EXPECT_EQ(layered, 3);
-        EXPECT_EQ(carets, std::string(name) == "shared.ttc" ? 2 : 0);
+        EXPECT_EQ(index, std::string(name) == "independent.ttc" ? 2 : 1) << name;
     }
 }
 

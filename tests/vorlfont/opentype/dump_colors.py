@@ -2,9 +2,10 @@
 """Dumps the ligature carets, palette Metrics and colour structures the font importer must make,
 from fontTools' reading of the 'GDEF', 'CPAL' and 'COLR' tables.
 
-Usage: dump_colors.py FONT (a collection: its first face, whose tables the faces share)
+Usage: dump_colors.py FONT
 
-One line per structure, indented one space per level: "metric KEY VALUE", "glyph N", "cart",
+A line "font" starts each glyph Font (one for a collection whose faces share their glyphs), then
+one line per structure, indented one space per level: "metric KEY VALUE", "glyph N", "cart",
 "emoj", "comp", "pant comp=MODE", "colr PALETTE", "grad KIND", "stop EXT", "radi", "angl",
 "xfrm", "xslt KIND", "scal KIND", "rota KIND", and data lists as "TYPE/ARRAYSIZE VALUES".
 """
@@ -14,7 +15,7 @@ import sys
 from fontTools.misc.transform import Identity
 from fontTools.ttLib import TTCollection, TTFont
 
-from dump_font import dump_palette_metrics
+from dump_font import dump_palette_metrics, shares
 
 
 def num(x):
@@ -229,8 +230,14 @@ def main():
     path = sys.argv[1]
     with open(path, "rb") as f:
         collection = f.read(4) == b"ttcf"
-    font = TTCollection(path).fonts[0] if collection else TTFont(path)
-    sys.stdout.write("\n".join(Dumper(font).dump()) + "\n")
+    faces = TTCollection(path).fonts if collection else [TTFont(path)]
+    # Faces that share their glyphs share one glyph Font, read from the first face's tables.
+    if shares(faces):
+        faces = faces[:1]
+    lines = []
+    for face in faces:
+        lines += ["font"] + Dumper(face).dump()
+    sys.stdout.write("\n".join(lines) + "\n")
 
 
 if __name__ == "__main__":

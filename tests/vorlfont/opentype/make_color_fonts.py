@@ -6,6 +6,7 @@ Usage: make_color_fonts.py OUTPUT_FOLDER
   colr1.ttf   COLR version 1 with every non-variable paint format, version-0 glyphs beside them,
               and CPAL version 1 with light and dark palette types
   shared.ttc  two faces sharing glyphs, 'liga' ligatures with GDEF carets, COLR and CPAL
+  independent.ttc  colr0.ttf and colr1.ttf: the same glyph tables, each face its own colour tables
 """
 import os
 import sys
@@ -207,6 +208,9 @@ def main():
     write_colr0(os.path.join(out, "colr0.ttf"))
     write_colr1(os.path.join(out, "colr1.ttf"))
     write_shared(os.path.join(out, "shared.ttc"), out)
+    independent = TTCollection()
+    independent.fonts = [TTFont(os.path.join(out, "colr0.ttf")), TTFont(os.path.join(out, "colr1.ttf"))]
+    independent.save(os.path.join(out, "independent.ttc"), shareTables=True)
 
 
 if __name__ == "__main__":
