@@ -68,7 +68,8 @@ def glyph(name, paint):
 
 
 def v1_glyphs():
-    """Every non-variable paint format, each extend mode, and stops outside the palette."""
+    """Every non-variable paint format, each extend mode, stops outside the palette, and variable
+    paints."""
     F = ot.PaintFormat
     stops = line("pad", (0.0, 0, 1.0), (0.5, 1, 0.5), (1.0, 2, 1.0))
     linear = {"Format": F.PaintLinearGradient, "ColorLine": stops,
@@ -114,6 +115,16 @@ def v1_glyphs():
                            {"Format": F.PaintComposite, "SourcePaint": glyph("square", radial),
                             "CompositeMode": "src_in", "BackdropPaint": glyph("triangle", solid(0))},
                            {"Format": F.PaintRotate, "Paint": glyph("bar", sweep), "angle": 90.0}]},
+        # Variable paints are passed over with everything under them; the plain layer stays.
+        "c24": {"Format": F.PaintColrLayers,
+                "Layers": [glyph("square", solid(1)),
+                           {"Format": F.PaintVarTranslate, "dx": 10, "dy": 20, "VarIndexBase": 0,
+                            "Paint": glyph("dot", {"Format": F.PaintVarSolid, "PaletteIndex": 0, "Alpha": 0.5,
+                                                   "VarIndexBase": 0})},
+                           glyph("bar", {"Format": F.PaintVarLinearGradient, "ColorLine": {
+                               "Extend": "pad", "ColorStop": [{"StopOffset": 0, "PaletteIndex": 0, "Alpha": 1.0,
+                                                               "VarIndexBase": 0}]},
+                               "x0": 0, "y0": 0, "x1": 1, "y1": 1, "x2": 0, "y2": 5, "VarIndexBase": 0})]},
     }
 
 
