@@ -132,7 +132,8 @@ def v0_glyphs():
     return {
         "c01": [("square", 0), ("triangle", 0xFFFF), ("bar", 1)],
         "c02": [("dot", 2)],
-        "c03": [("bar", 1), ("square", 0), ("dot", 1), ("triangle", 2)],
+        # Entry 3 lies past colr0.ttf's three palette entries.
+        "c03": [("bar", 1), ("square", 0), ("dot", 1), ("triangle", 2), ("dot", 3)],
     }
 
 
