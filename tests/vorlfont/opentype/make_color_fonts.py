@@ -154,8 +154,9 @@ def write_colr0(path):
 def write_colr1(path):
     fb = base_builder("Colour One", 0x41)
     fb.setupCOLR(v0_glyphs() | v1_glyphs())
-    # Palette 0 untyped, 1 dark, 2 light and dark.
-    fb.setupCPAL(PALETTES, paletteTypes=[0, 2, 3])
+    # Palette 0 untyped, 1 dark, 2 light and dark; the labels are not read.
+    fb.setupCPAL(PALETTES, paletteTypes=[0, 2, 3], paletteLabels=["Plain", "Dark", "Both"],
+                 paletteEntryLabels=["Red", "Blue", "Grey", "Green"])
     fb.save(path)
 
 
