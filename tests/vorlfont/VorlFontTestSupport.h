@@ -7,6 +7,7 @@
 #include "support/VorlFontBuilder.h"
 #include "support/VorlFontVerifier.h"
 #include "vorl/text/OutputSink.h"
+#include "vorl/text/VorlFileHeader.h"
 #include "vorl/text/VorlFontValidator.h"
 #include "vorlfont/compiler/FontCompiler.h"
 
@@ -70,6 +71,15 @@ inline std::vector<uint8_t> CompileText(const std::string &text, uint32_t flags,
     EXPECT_EQ(result, 0u);
     if (result == 0) ExpectReadableFontFile(bytes);
     return bytes;
+}
+
+// The number of font records of a Vorl font file.
+inline uint32_t GetVorlFontCount(const std::vector<uint8_t> &file)
+{
+    VorlFileHeader header{};
+    if (file.size() < sizeof(header)) return 0;
+    std::memcpy(&header, file.data(), sizeof(header));
+    return header.count;
 }
 
 }  // namespace oq::test

@@ -39,6 +39,8 @@ public:
     [[nodiscard]] uint32_t CompileAndWrite(OutputSink *sink, const VorlHeaderStart *start, int32_t fontIndex);
 
     const CharacterInclusionMap &GetInclusionMap() const { return inclusionMap; }
+    // The glyphs the last compile kept and their new numbers.
+    const GlyphSelection &GetGlyphSelection() const { return glyphSelection; }
 
     // The steps of CompileAndWrite in order, public so that each can be timed alone; each returns
     // 0 or its failure code, and runs only after the steps before it succeeded.

@@ -7,11 +7,7 @@
 #include "vorlfont/opentype/GlyfOutline.h"
 #include "vorlfont/opentype/OpenTypeImporter.h"
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_OUTLINE_H
-#include FT_BBOX_H
-#include FT_TRUETYPE_TABLES_H
+#include "FreeTypeOutline.h"
 
 #include <gtest/gtest.h>
 
@@ -24,114 +20,8 @@
 namespace oq {
 namespace {
 
-double Cross(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
-
-// Signed area, box and contour count of one outline, in font units.
-struct OutlineMeasure
-{
-    double area = 0.0;
-    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-    int32_t contours = 0;
-
-    void Include(const Box2D &box)
-    {
-        minX = std::min(minX, double(box.min.x));
-        minY = std::min(minY, double(box.min.y));
-        maxX = std::max(maxX, double(box.max.x));
-        maxY = std::max(maxY, double(box.max.y));
-    }
-
-    void AddQuadratic(const QuadraticBezier2D &q)
-    {
-        area += (2.0 * (Cross(q.p0.x, q.p0.y, q.p1.x, q.p1.y) + Cross(q.p1.x, q.p1.y, q.p2.x, q.p2.y)) +
-                 Cross(q.p0.x, q.p0.y, q.p2.x, q.p2.y)) / 6.0;
-        Include(q.GetBoundingBox());
-    }
-
-    void AddCubic(const CubicBezier2D &c)
-    {
-        const Point2D p[4] = {c.p0, c.p1, c.p2, c.p3};
-        double sum = 6.0 * Cross(p[0].x, p[0].y, p[1].x, p[1].y) + 3.0 * Cross(p[0].x, p[0].y, p[2].x, p[2].y) +
-                     Cross(p[0].x, p[0].y, p[3].x, p[3].y) + 3.0 * Cross(p[1].x, p[1].y, p[2].x, p[2].y) +
-                     3.0 * Cross(p[1].x, p[1].y, p[3].x, p[3].y) + 6.0 * Cross(p[2].x, p[2].y, p[3].x, p[3].y);
-        area += sum / 20.0;
-        Include(c.GetBoundingBox());
-    }
-};
-
-// FreeType's outline of a glyph in font units; contours counted when they have minimumPoints.
-struct FreeTypeWalk
-{
-    OutlineMeasure measure;
-    FT_Vector current{};
-};
-
-// Points come shifted by 6 bits, so that implied on-curve midpoints are exact.
-Point2D ToPoint(const FT_Vector *v) { return Point2D(float(v->x) / 64.0f, float(v->y) / 64.0f); }
-
-int WalkMove(const FT_Vector *to, void *user)
-{
-    static_cast<FreeTypeWalk *>(user)->current = *to;
-    return 0;
-}
-
-int WalkLine(const FT_Vector *to, void *user)
-{
-    auto *walk = static_cast<FreeTypeWalk *>(user);
-    walk->measure.AddQuadratic(QuadraticBezier2D(ToPoint(&walk->current), ToPoint(to), ToPoint(to)));
-    walk->current = *to;
-    return 0;
-}
-
-int WalkConic(const FT_Vector *control, const FT_Vector *to, void *user)
-{
-    auto *walk = static_cast<FreeTypeWalk *>(user);
-    walk->measure.AddQuadratic(QuadraticBezier2D(ToPoint(&walk->current), ToPoint(control), ToPoint(to)));
-    walk->current = *to;
-    return 0;
-}
-
-int WalkCubic(const FT_Vector *c1, const FT_Vector *c2, const FT_Vector *to, void *user)
-{
-    auto *walk = static_cast<FreeTypeWalk *>(user);
-    walk->measure.AddCubic(CubicBezier2D(ToPoint(&walk->current), ToPoint(c1), ToPoint(c2), ToPoint(to)));
-    walk->current = *to;
-    return 0;
-}
-
-OutlineMeasure MeasureFreeType(FT_Face face, uint32_t glyph, int32_t minimumPoints)
-{
-    FreeTypeWalk walk;
-    EXPECT_EQ(FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP), 0);
-    const FT_Outline &outline = face->glyph->outline;
-
-    // Only the contours our readers keep.
-    std::vector<FT_Vector> points;
-    std::vector<char> tags;
-    std::vector<short> ends;
-    int32_t first = 0;
-    for (int32_t c = 0; c < outline.n_contours; ++c)
-    {
-        int32_t end = outline.contours[c];
-        if (end - first + 1 >= minimumPoints)
-        {
-            points.insert(points.end(), outline.points + first, outline.points + end + 1);
-            tags.insert(tags.end(), outline.tags + first, outline.tags + end + 1);
-            ends.push_back(short(points.size() - 1));
-        }
-        first = end + 1;
-    }
-    FT_Outline kept = outline;
-    kept.n_points = short(points.size());
-    kept.n_contours = short(ends.size());
-    kept.points = points.data();
-    kept.tags = tags.data();
-    kept.contours = ends.data();
-    walk.measure.contours = kept.n_contours;
-    const FT_Outline_Funcs funcs = {WalkMove, WalkLine, WalkConic, WalkCubic, 6, 0};
-    EXPECT_EQ(FT_Outline_Decompose(&kept, &funcs, &walk), 0);
-    return walk.measure;
-}
+using test::MeasureFreeTypeGlyph;
+using test::OutlineMeasure;
 
 // Our TrueType outline: contours of at least 3 points, with implied on-curve midpoints.
 OutlineMeasure MeasureGlyfPoints(const Array<GlyfPoint> &points, float unitsPerEm)
@@ -202,15 +92,6 @@ OutlineMeasure MeasureCubics(const Array<CubicBezier2D> &segments, float unitsPe
     return m;
 }
 
-FontBytes LoadTable(FT_Face face, uint32_t tag, std::vector<uint8_t> *storage)
-{
-    FT_ULong length = 0;
-    if (FT_Load_Sfnt_Table(face, tag, 0, nullptr, &length) != 0) return FontBytes();
-    storage->resize(length);
-    if (FT_Load_Sfnt_Table(face, tag, 0, storage->data(), &length) != 0) return FontBytes();
-    return FontBytes{storage->data(), length};
-}
-
 struct OracleFont
 {
     const char *path;
@@ -223,27 +104,26 @@ class OutlineOracle : public testing::TestWithParam<OracleFont>
 
 TEST_P(OutlineOracle, EveryGlyphMatchesFreeType)
 {
-    FT_Library library;
-    ASSERT_EQ(FT_Init_FreeType(&library), 0);
-    FT_Face face;
-    ASSERT_EQ(FT_New_Face(library, GetParam().path, GetParam().face, &face), 0) << GetParam().path;
+    test::FreeTypeFont freeType(GetParam().path, GetParam().face);
+    ASSERT_TRUE(freeType.IsOpen()) << GetParam().path;
+    FT_Face face = freeType.face;
     float unitsPerEm = float(face->units_per_EM);
     uint32_t glyphCount = uint32_t(face->num_glyphs);
 
     std::vector<uint8_t> glyfBytes, locaBytes, headBytes, cffBytes;
-    FontBytes glyf = LoadTable(face, 'glyf', &glyfBytes);
-    FontBytes head = LoadTable(face, 'head', &headBytes);
+    FontBytes glyf = test::LoadSfntTable(face, 'glyf', &glyfBytes);
+    FontBytes head = test::LoadSfntTable(face, 'head', &headBytes);
     bool trueType = glyf.IsPresent();
     GlyfOutlineReader reader;
     CffFont *cff = new CffFont;
     if (trueType)
     {
-        FontBytes loca = LoadTable(face, 'loca', &locaBytes);
+        FontBytes loca = test::LoadSfntTable(face, 'loca', &locaBytes);
         ASSERT_EQ(reader.Open(glyf, loca, head.GetInt16(50), glyphCount, 1.0f / unitsPerEm), 0u);
     }
     else
     {
-        FontBytes table = LoadTable(face, 'CFF ', &cffBytes);
+        FontBytes table = test::LoadSfntTable(face, 'CFF ', &cffBytes);
         ASSERT_TRUE(table.IsPresent());
         ASSERT_EQ(OpenCffFont(table, glyphCount, cff), 0u);
     }
@@ -255,7 +135,8 @@ TEST_P(OutlineOracle, EveryGlyphMatchesFreeType)
     for (uint32_t g = 0; g < glyphCount && failures < 10; ++g)
     {
         OutlineMeasure ours;
-        OutlineMeasure theirs = MeasureFreeType(face, g, trueType ? 3 : 2);
+        OutlineMeasure theirs;
+        ASSERT_TRUE(MeasureFreeTypeGlyph(face, g, trueType ? 3 : 2, &theirs)) << g;
         double tolerance;
         if (trueType)
         {
@@ -294,8 +175,6 @@ TEST_P(OutlineOracle, EveryGlyphMatchesFreeType)
         }
     }
     delete cff;
-    FT_Done_Face(face);
-    FT_Done_FreeType(library);
 }
 
 // The quadratic curves the import leaves on each Glyph (Path commands resolved, Components
@@ -311,14 +190,13 @@ TEST_P(OutlineOracle, ImportedGlyphsMatchFreeType)
     const FontStructure *font = document.fontList.GetFirst();
     ASSERT_NE(font, nullptr);
 
-    FT_Library library;
-    ASSERT_EQ(FT_Init_FreeType(&library), 0);
-    FT_Face face;
-    ASSERT_EQ(FT_New_Face(library, GetParam().path, 0, &face), 0);
+    test::FreeTypeFont freeType(GetParam().path, 0);
+    ASSERT_TRUE(freeType.IsOpen()) << GetParam().path;
+    FT_Face face = freeType.face;
     ASSERT_EQ(font->glyphCount, uint32_t(face->num_glyphs));
     double unitsPerEm = face->units_per_EM;
     std::vector<uint8_t> glyfBytes;
-    bool trueType = LoadTable(face, 'glyf', &glyfBytes).IsPresent();
+    bool trueType = test::LoadSfntTable(face, 'glyf', &glyfBytes).IsPresent();
     // Cubics become quadratics within 2^-10 em.
     double slack = trueType ? 1e-3 : 1.0 + 2.0 * unitsPerEm / 1024.0;
 
@@ -333,21 +211,9 @@ TEST_P(OutlineOracle, ImportedGlyphsMatchFreeType)
         glyph->CollectGeometry(font, &collection);
         ASSERT_FALSE(collection.tooLarge) << g;
 
-        OutlineMeasure ours;
-        bool startsContour = true;
-        Point2D contourStart;
-        for (const QuadraticBezier2D &q : curves)
-        {
-            if (startsContour)
-            {
-                ++ours.contours;
-                contourStart = q.p0;
-            }
-            auto unit = [unitsPerEm](const Point2D &p) { return Point2D(float(p.x * unitsPerEm), float(p.y * unitsPerEm)); };
-            ours.AddQuadratic(QuadraticBezier2D(unit(q.p0), unit(q.p1), unit(q.p2)));
-            startsContour = q.p2.x == contourStart.x && q.p2.y == contourStart.y;
-        }
-        OutlineMeasure theirs = MeasureFreeType(face, g, trueType ? 3 : 2);
+        OutlineMeasure ours = test::MeasureQuadratics(curves.GetElements(), curves.GetElementCount(), unitsPerEm);
+        OutlineMeasure theirs;
+        ASSERT_TRUE(MeasureFreeTypeGlyph(face, g, trueType ? 3 : 2, &theirs)) << g;
         double perimeter = theirs.contours > 0 ? 2.0 * ((theirs.maxX - theirs.minX) + (theirs.maxY - theirs.minY)) : 0.0;
         double areaTolerance = trueType ? 1e-6 * perimeter * perimeter + 1e-2 : perimeter * slack + 1.0;
         bool same = ours.contours == theirs.contours && std::fabs(ours.area - theirs.area) <= areaTolerance;
@@ -364,8 +230,6 @@ TEST_P(OutlineOracle, ImportedGlyphsMatchFreeType)
                           << ours.maxY - ours.minY << " / " << theirs.maxX - theirs.minX << " x " << theirs.maxY - theirs.minY;
         }
     }
-    FT_Done_Face(face);
-    FT_Done_FreeType(library);
 }
 
 INSTANTIATE_TEST_SUITE_P(TestFonts, OutlineOracle,
