@@ -27,6 +27,7 @@ void OpenTypeImporter::BeginGlyphFeatures(FontStructure *glyphFont)
     layoutWork = 0;
     anchorClasses.Clear();
     substitutionItems = 0;
+    substitutionEntries.Clear();
     colorGlyphsRead = false;
 }
 

@@ -95,7 +95,8 @@ uint32_t OpenTypeImporter::AddSingleAlternate(GlyphStructure *glyph, uint32_t ta
 {
     // Glyph 0 would make an Alternate without a glyph.
     if (glyph == nullptr || replacement == 0 || replacement >= featureFont->glyphCount) return 0;
-    if (glyph->FindAlternate(tag) != nullptr) return 0;
+    const uint32_t key[3] = {'altr', glyph->glyphIndex, tag};
+    if (!substitutionEntries.Insert(key, 3)) return 0;
     if (!CountSubstitutionItems(1)) return kResultCorrupt;
     static_cast<void>(glyph->AddAlternate(tag, replacement));
     return 0;
@@ -162,7 +163,8 @@ uint32_t OpenTypeImporter::ReadAlternateSubtable(const FontBytes &gsub, uint32_t
             }
             continue;
         }
-        if (glyph->FindAlternate(tag) != nullptr) continue;
+        const uint32_t key[3] = {'altr', glyph->glyphIndex, tag};
+        if (substitutionEntries.Contains(key, 3)) continue;
         if (set >= gsub.size) return kResultCorrupt;
         Array<uint32_t> alternates;
         for (uint32_t k = 0; k < setCount; ++k)
@@ -173,6 +175,7 @@ uint32_t OpenTypeImporter::ReadAlternateSubtable(const FontBytes &gsub, uint32_t
             if (alternate < glyphCount) alternates.AddElement(alternate);
         }
         if (alternates.GetElementCount() == 0) continue;
+        static_cast<void>(substitutionEntries.Insert(key, 3));
         if (!CountSubstitutionItems(alternates.GetElementCount())) return kResultCorrupt;
         KettricUInt32List *list = glyph->AddAlternate(tag, 0);
         list->SetElementCount(alternates.GetElementCount());
@@ -207,14 +210,16 @@ uint32_t OpenTypeImporter::ReadLigatureSubtable(const LayoutTable &layout, uint3
             uint32_t result = gsub.GetUInt16(ligature);
             uint32_t componentCount = gsub.GetUInt16(ligature + 2);
             if (result >= glyphCount || componentCount < 2 || componentCount > 255) continue;
-            uint32_t components[254];
+            // The entry's key: kind, glyph, tag, then the further components.
+            uint32_t key[3 + 254] = {'rall', glyph->glyphIndex, tag};
+            uint32_t *components = key + 3;
             bool valid = gsub.Contains(ligature + 4, 2 * uint64_t(componentCount - 1));
             for (uint32_t c = 0; c + 1 < componentCount && valid; ++c)
             {
                 components[c] = gsub.GetUInt16(ligature + 4 + 2 * uint64_t(c));
                 valid = components[c] < glyphCount;
             }
-            if (!valid || glyph->FindLigature(tag, int32_t(componentCount - 1), components) != nullptr) continue;
+            if (!valid || !substitutionEntries.Insert(key, int32_t(componentCount + 2))) continue;
             if (!CountSubstitutionItems(1)) return kResultCorrupt;
             glyph->AddLigature(tag, int32_t(componentCount - 1), components, result);
         }
@@ -236,16 +241,24 @@ uint32_t OpenTypeImporter::AddContextEntry(const LayoutTable &layout, uint32_t l
     int32_t replacement = FindSingleSubstitution(layout, lookup, input);
     if (replacement < 0) return kResultCorrupt;
     if (replacement == 0 || uint32_t(replacement) >= featureFont->glyphCount) return 0;
+    // The entry's key: kind, glyph, tag, the class counts, then each class with its size; an entry
+    // equals another only with the same classes, so a shorter context is not taken for a longer one.
+    Array<uint32_t> key;
+    key.SetElementCount(5);
+    key[0] = 'sbst';
+    key[1] = input;
+    key[2] = 'ccmp';
+    key[3] = uint32_t(backtrackCount);
+    key[4] = uint32_t(lookaheadCount);
     for (int32_t i = 0; i < backtrackCount + lookaheadCount; ++i)
     {
         const GlyphClass &glyphClass = i < backtrackCount ? backtrack[i] : lookahead[i - backtrackCount];
         if (glyphClass.count == 0) return 0;
         if (!CountSubstitutionItems(glyphClass.count)) return kResultCorrupt;
+        key.AddElement(uint32_t(glyphClass.count));
+        for (int32_t k = 0; k < glyphClass.count; ++k) key.AddElement(glyphClass.glyphs[k]);
     }
-    if (glyph->FindContextSubstitution('ccmp', backtrackCount, backtrack, lookaheadCount, lookahead) != nullptr)
-    {
-        return 0;
-    }
+    if (!substitutionEntries.Insert(key.GetElements(), key.GetElementCount())) return 0;
     if (!CountSubstitutionItems(1)) return kResultCorrupt;
     glyph->AddContextSubstitution('ccmp', backtrackCount, backtrack, lookaheadCount, lookahead, uint32_t(replacement));
     return 0;

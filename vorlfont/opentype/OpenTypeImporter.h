@@ -1,5 +1,6 @@
 #pragma once
 
+#include "vorlfont/opentype/EntryKeySet.h"
 #include "vorlfont/opentype/FontBytes.h"
 #include "vorlfont/opentype/FontHeaderTables.h"
 #include "vorlfont/opentype/LayoutCommon.h"
@@ -84,6 +85,8 @@ private:
     int64_t layoutWork = 0;
     GlyphPairSet anchorClasses;
     int64_t substitutionItems = 0;
+    // Alternates, ligatures and context entries made, standing for the Glyph's find operations.
+    EntryKeySet substitutionEntries;
     bool colorGlyphsRead = false;
 };
 

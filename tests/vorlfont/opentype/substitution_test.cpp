@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 
@@ -196,6 +197,37 @@ TEST(Substitution, LigaturesAndContextEntries)
     EXPECT_EQ(CountSequences(r.font), 3);
 }
 
+// A context entry is the same as another only with the same classes: a shorter lookahead after a
+// longer one that begins like it is made, and so is a rule without context on a glyph that has a
+// 'ccmp' ligature.
+TEST(Substitution, ContextEntriesDifferByAllTheirClasses)
+{
+    Bytes longer = ChainFormat3({}, {test::CoverageFormat1({2})},
+                                {test::CoverageFormat1({5}), test::CoverageFormat1({6})}, {{0, 1}});
+    Bytes shorter = ChainFormat3({}, {test::CoverageFormat1({2})}, {test::CoverageFormat1({5})}, {{0, 1}});
+    Bytes bare = ChainFormat3({}, {test::CoverageFormat1({3})}, {}, {{0, 1}});
+    Bytes gsub = test::LayoutTableBytes({{"ccmp", {2, 0}}},
+                                        {{6, {longer, shorter, bare}},
+                                         {1, {SingleFormat2({2, 3}, {4, 7})}},
+                                         {4, {LigatureSubstitution({3}, {{{8, 5}}})}}});
+    Imported r;
+    ImportGsub(gsub, &r);
+    ASSERT_EQ(r.result, 0u);
+    auto describe = [](GlyphStructure *glyph) {
+        std::string text;
+        for (SequenceStructure *s = glyph->sequences.GetFirst(); s; s = StructureList<SequenceStructure>::GetNext(s))
+        {
+            text += TagText(s->ruleList.GetFirst()->ruleKind) + ":";
+            for (MatchStructure *m = s->matchList.GetFirst(); m; m = StructureList<MatchStructure>::GetNext(m))
+                text += std::to_string((*m->GetFirstUInt32List())[0]) + ",";
+            text += " ";
+        }
+        return text;
+    };
+    EXPECT_EQ(describe(r.font->glyphTable[2]), "sbst:5,6, sbst:5, ");
+    EXPECT_EQ(describe(r.font->glyphTable[3]), "rall:5, sbst: ");
+}
+
 TEST(Substitution, BoundsAndLimits)
 {
     // A nested lookup whose Lookup lies past the table's end.
@@ -232,6 +264,107 @@ TEST(Substitution, BoundsAndLimits)
     ImportGsub(test::LayoutTableBytes(repeated, {{1, {SingleFormat2({1}, {2})}}}), &once);
     ASSERT_EQ(once.result, 0u);
     EXPECT_EQ(DescribeAlternates(once.font), "1:smcp=2 ");
+}
+
+// Distinct four-letter feature tags.
+std::vector<std::string> DistinctTags(int count)
+{
+    std::vector<std::string> tags;
+    for (int i = 0; i < count; ++i)
+    {
+        char tag[8];
+        std::snprintf(tag, sizeof tag, "%c%03d", 'a' + i / 1000 % 26, i % 1000);
+        tags.push_back(tag);
+    }
+    return tags;
+}
+
+// Multiple substitution whose covered glyphs all share one Sequence of glyphs.
+Bytes SharedSequenceSubstitution(const Bytes &coverage, uint32_t coveredCount, const std::vector<uint32_t> &sequence)
+{
+    ByteWriter w;
+    size_t set = 6 + 2 * size_t(coveredCount) + coverage.size();
+    w.U16(1).U16(6 + 2 * coveredCount).U16(coveredCount);
+    for (uint32_t i = 0; i < coveredCount; ++i) w.U16(uint32_t(set));
+    w.Raw(coverage).U16(uint32_t(sequence.size()));
+    for (uint32_t g : sequence) w.U16(g);
+    return w.bytes;
+}
+
+// Each cap on what one glyph Font may make ends the import with 'CRPT'; the same tables a size
+// smaller import.
+TEST(Substitution, EveryCapEndsTheImport)
+{
+    struct Case
+    {
+        const char *name;
+        Bytes gsub;
+        uint16_t glyphCount;
+        uint32_t result;
+    };
+    std::vector<Case> cases;
+
+    // Work: 30,000 coverage indices each searched through 5,000 ranges.
+    for (auto [ranges, result] : {std::pair{5000u, uint32_t('CRPT')}, {500u, 0u}})
+    {
+        std::vector<std::vector<uint32_t>> coverage;
+        for (uint32_t r = 0; r < ranges; ++r) coverage.push_back({1, 1, r});
+        Bytes single = SingleFormat2({}, std::vector<uint32_t>(30000, 1));
+        Bytes head(single.begin(), single.begin() + 6 + 2 * 30000);
+        ByteWriter w{head};
+        w.PutU16(2, uint32_t(head.size()));
+        w.Raw(test::CoverageFormat2(coverage));
+        cases.push_back({"work budget", test::LayoutTableBytes({{"smcp", {0}}}, {{1, {w.bytes}}}), 100, result});
+    }
+
+    // Alternates: thousands of distinct tags naming one single substitution of 150 glyphs.
+    for (auto [tagCount, result] : {std::pair{2000, uint32_t('CRPT')}, {100, 0u}})
+    {
+        std::vector<std::string> tags = DistinctTags(tagCount);
+        std::vector<std::pair<const char *, std::vector<uint32_t>>> features;
+        for (auto &t : tags) features.push_back({t.c_str(), {0}});
+        cases.push_back({"alternates of thousands of tags",
+                         test::LayoutTableBytes(features, {{1, {SingleFormat1(test::CoverageFormat2({{1, 150, 0}}), 200)}}}),
+                         400, result});
+    }
+
+    // Sequences: tags naming one ligature lookup whose one first glyph has 8,000 ligatures; the
+    // entries all fall on glyph 1 (each test of "unless present" once scanned all of them).
+    for (auto [tagCount, result] : {std::pair{33, uint32_t('CRPT')}, {8, 0u}})
+    {
+        std::vector<std::string> tags = DistinctTags(tagCount);
+        std::vector<std::pair<const char *, std::vector<uint32_t>>> features;
+        for (auto &t : tags) features.push_back({t.c_str(), {0}});
+        std::vector<std::vector<uint32_t>> ligatures;
+        for (uint32_t k = 1; k <= 8000; ++k) ligatures.push_back({9000, k});
+        cases.push_back({"ligature sequences of one glyph",
+                         test::LayoutTableBytes(features, {{4, {LigatureSubstitution({1}, {ligatures})}}}), 9001, result});
+    }
+
+    // Decomposition glyphs: 2,000 glyphs into 200 glyphs each.
+    for (auto [covered, result] : {std::pair{2000u, uint32_t('CRPT')}, {1000u, 0u}})
+    {
+        Bytes multiple = SharedSequenceSubstitution(test::CoverageFormat2({{1, covered, 0}}), covered,
+                                                    std::vector<uint32_t>(200, 2050));
+        cases.push_back({"decompositions", test::LayoutTableBytes({{"ccmp", {0}}}, {{2, {multiple}}}), 2100, result});
+    }
+
+    // Context-list glyphs: a backtrack class of 200 glyphs copied for each of 2,000 input glyphs.
+    for (auto [inputs, result] : {std::pair{2000u, uint32_t('CRPT')}, {1000u, 0u}})
+    {
+        Bytes chain = ChainFormat3({test::CoverageFormat2({{1, 200, 0}})}, {test::CoverageFormat2({{1, inputs, 0}})}, {},
+                                   {{0, 1}});
+        Bytes single = SingleFormat1(test::CoverageFormat2({{1, 2000, 0}}), 1);
+        cases.push_back({"context lists", test::LayoutTableBytes({{"ccmp", {0}}}, {{6, {chain}}, {1, {single}}}), 2100,
+                         result});
+    }
+
+    for (const Case &c : cases)
+    {
+        Imported r;
+        ImportGsub(c.gsub, &r, c.glyphCount);
+        EXPECT_EQ(r.result, c.result) << c.name;
+    }
 }
 
 }  // namespace
