@@ -234,9 +234,7 @@ struct Search
 
     // Least pocket area from line j back round to the first chosen line through exactly r more
     // lines, every turn within the kind's window (+infinity when there is no such way), for the
-    // lines that can follow the current first line. Triangles have few combinations: bounding their
-    // middle line costs more than trying it, so only their closing pockets are kept (the level
-    // above stays 0).
+    // lines that can follow the current first line.
     double remaining[6][SupportPockets::kMaxLines];
     // The lines k > j whose turn from line j lies within the kind's window: lower[j] <= k < upper[j].
     int32_t lower[SupportPockets::kMaxLines];
@@ -262,9 +260,9 @@ struct Search
 
     void PrepareRemaining(int32_t first)
     {
-        // Level r of the remaining lines covers the lines that may stand r + 1 places before the
-        // closing line; each lower level covers the windows of the one above.
-        int32_t levels = kind.sides == 3 ? 1 : kind.sides - 1;
+        // Level r covers the lines that r more lines may follow before the closing one; each lower
+        // level covers the windows of the level above.
+        int32_t levels = kind.sides - 1;
         int32_t from[6], to[6];
         from[levels - 1] = lower[first];
         to[levels - 1] = upper[first];
@@ -272,11 +270,6 @@ struct Search
         {
             from[r] = from[r + 1] < to[r + 1] ? lower[from[r + 1]] : count;
             to[r] = from[r + 1] < to[r + 1] ? upper[to[r + 1] - 1] : count;
-        }
-        if (kind.sides == 3)
-        {
-            from[0] = lower[first];
-            to[0] = count;
         }
         for (int32_t k = from[0]; k < to[0]; k++)
         {
