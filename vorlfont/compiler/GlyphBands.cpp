@@ -60,6 +60,23 @@ int32_t ChooseAxisCount(int32_t count, const QuadraticBezier2D *curves, float st
         if (GetAxisExtent(curves[k], axis, &lows[m], &highs[m])) ++m;
     }
 
+    // With every extent ordered (low <= high, no NaN), a band's load is the number of curves
+    // starting at or below its top less those ending below its bottom: counts in the sorted ends
+    // that only grow from band to band, as the band edges do. Otherwise curve by curve.
+    bool ordered = true;
+    for (int32_t k = 0; k < m; ++k) ordered = ordered && lows[k] <= highs[k];
+    Array<float, 256> sortedEnds;
+    sortedEnds.SetElementCount(ordered ? 2 * m : 0);
+    float *sortedLows = sortedEnds.GetElements();
+    float *sortedHighs = sortedLows + m;
+    if (ordered)
+    {
+        std::copy(lows.begin(), lows.begin() + m, sortedLows);
+        std::copy(highs.begin(), highs.begin() + m, sortedHighs);
+        std::sort(sortedLows, sortedLows + m);
+        std::sort(sortedHighs, sortedHighs + m);
+    }
+
     int32_t result = 1;
     int32_t smallest = count;
     for (int32_t n : kBandCandidates)
@@ -67,12 +84,22 @@ int32_t ChooseAxisCount(int32_t count, const QuadraticBezier2D *curves, float st
         if (n > maximum) break;
         float w = extent / float(n);
         int32_t cost = 0;
+        int32_t started = 0, ended = 0;
         for (int32_t i = 0; i < n; ++i)
         {
             float lo = start + float(i) * w - kBandMargin;
             float hi = start + float(i + 1) * w + kBandMargin;
             int32_t load = 0;
-            for (int32_t k = 0; k < m; ++k) load += (lows[k] <= hi && highs[k] >= lo) ? 1 : 0;
+            if (ordered && lo <= hi)
+            {
+                while (started < m && sortedLows[started] <= hi) ++started;
+                while (ended < m && sortedHighs[ended] < lo) ++ended;
+                load = started - ended;
+            }
+            else
+            {
+                for (int32_t k = 0; k < m; ++k) load += (lows[k] <= hi && highs[k] >= lo) ? 1 : 0;
+            }
             if (load > cost) cost = load;
         }
         if (cost < smallest)
@@ -128,6 +155,9 @@ bool BuildBandLists(int32_t count, const QuadraticBezier2D *curves, const Box2D 
     lists->entries.SetElementCount(0);
     lists->order.SetElementCount(count);
     lists->keys.SetElementCount(count);
+    lists->lows.SetElementCount(count);
+    lists->highs.SetElementCount(count);
+    lists->crossing.SetElementCount(count);
 
     // Horizontal bands slice y and sort by x; vertical bands slice x and sort by y.
     for (int32_t direction = 0; direction < 2; ++direction)
@@ -146,6 +176,16 @@ bool BuildBandLists(int32_t count, const QuadraticBezier2D *curves, const Box2D 
         }
         std::stable_sort(order, order + count, [keys](int32_t a, int32_t b) { return keys[a] > keys[b]; });
 
+        // The extents in sort order, taken once; a curve parallel to the bands has none.
+        float *lows = lists->lows.GetElements();
+        float *highs = lists->highs.GetElements();
+        int32_t *crossing = lists->crossing.GetElements();
+        int32_t m = 0;
+        for (int32_t k = 0; k < count; ++k)
+        {
+            if (GetAxisExtent(curves[order[k]], axis, &lows[m], &highs[m])) crossing[m++] = order[k];
+        }
+
         float start = GetStart(box, axis);
         float w = (bands > 0) ? GetExtent(box, axis) / float(bands) : 0.0f;
         for (int32_t i = 0; i < bands; ++i)
@@ -153,11 +193,9 @@ bool BuildBandLists(int32_t count, const QuadraticBezier2D *curves, const Box2D 
             float lo = start + float(i) * w - kBandMargin;
             float hi = start + float(i + 1) * w + kBandMargin;
             uint32_t begin = uint32_t(lists->entries.GetElementCount());
-            for (int32_t k = 0; k < count; ++k)
+            for (int32_t k = 0; k < m; ++k)
             {
-                float a, b;
-                int32_t c = order[k];
-                if (GetAxisExtent(curves[c], axis, &a, &b) && a <= hi && b >= lo) lists->entries.AddElement(uint32_t(c));
+                if (lows[k] <= hi && highs[k] >= lo) lists->entries.AddElement(uint32_t(crossing[k]));
             }
             uint32_t length = uint32_t(lists->entries.GetElementCount()) - begin;
             if (length > uint32_t(kMaxBandListLength)) return false;

@@ -29,6 +29,9 @@ struct GlyphBandLists
     Array<uint32_t> entries;   // curve indexes
     Array<int32_t> order;      // scratch: curve indexes sorted by key
     Array<float> keys;         // scratch
+    Array<float> lows;         // scratch: extents of the crossing curves in sort order
+    Array<float> highs;
+    Array<int32_t> crossing;   // scratch: those curves' indexes
 };
 
 // Which band's list a band's list lies in, and where inside it.
