@@ -147,17 +147,15 @@ struct SupportPockets
         return least > 0.0 ? least : 0.0;
     }
 
-    // Pockets and float crossings of the pairs within a turn window, by line and list distance
-    // (1 to kMaxDistance).
+    // Pockets of the pairs within a turn window, by line and list distance (1 to kMaxDistance).
     static constexpr int32_t kMaxDistance = 63;
     double table[kMaxLines][kMaxDistance + 1];
-    float crossings[kMaxLines][kMaxDistance + 1][2];
     bool tabled;
 
     void FillTable(const uint8_t *directions, int32_t stepMin, int32_t stepMax)
     {
         tabled = count <= kMaxLines;
-        for (int32_t i = 0; tabled && i < count; i++)
+        for (int32_t i = 0; valid && tabled && i < count; i++)
         {
             for (int32_t d = 1; d <= kMaxDistance && d < count; d++)
             {
@@ -165,10 +163,7 @@ struct SupportPockets
                 int32_t step = (directions[j] - directions[i] + 256) % 256;
                 if (step > stepMax)
                     break;
-                if (valid)
-                    table[i][d] = step >= stepMin ? Compute(i, j) : 0.0;
-                if (step >= stepMin)
-                    Cross(lines + 3 * i, lines + 3 * j, crossings[i][d]);
+                table[i][d] = step >= stepMin ? Compute(i, j) : 0.0;
             }
         }
     }
@@ -179,19 +174,6 @@ struct SupportPockets
         float det = l1[0] * l2[1] - l2[0] * l1[1];
         v[0] = (l1[1] * l2[2] - l2[1] * l1[2]) / det;
         v[1] = (l2[0] * l1[2] - l1[0] * l2[2]) / det;
-    }
-
-    // The vertex of candidates i and j (j after i, cyclically, within the window given to FillTable).
-    void Vertex(int32_t i, int32_t j, float *v) const
-    {
-        int32_t d = Wrap(j - i + count, count);
-        if (tabled && d <= kMaxDistance)
-        {
-            v[0] = crossings[i][d][0];
-            v[1] = crossings[i][d][1];
-        }
-        else
-            Cross(lines + 3 * i, lines + 3 * j, v);
     }
 
     // The pocket of a pair within the window given to FillTable.
@@ -382,7 +364,7 @@ struct Search
         const int32_t n = kind.sides;
         float v[12];
         for (int32_t k = 0; k < n; k++)
-            pockets.Vertex(chosen[k], chosen[Wrap(k + 1, n)], v + 2 * k);
+            SupportPockets::Cross(lines + 3 * chosen[k], lines + 3 * chosen[Wrap(k + 1, n)], v + 2 * k);
         float twiceArea = 0.0f;
         float shortest = FloatInfinity;
         for (int32_t k = 0; k < n; k++)
