@@ -214,7 +214,12 @@ void GlyphStructure::PrepareGeometry(const FontStructure *font)
         }
     }
 
+    // A font gives the bearing as its outline's leftmost control point (TrueType) or as the
+    // curves' own left edge (CFF, whose cubics become quadratics with control points further
+    // out): the nearer of the two edges goes onto it.
     float d = bearing[0] - xMinimum;
+    float toCurveEdge = bearing[0] - boundingBox.min.x;
+    if (std::fabs(toCurveEdge) < std::fabs(d)) d = toCurveEdge;
     if (bearing[0] > 0.0f && std::fabs(d) >= 0.000244140625f)
     {
         boundingBox.min.x += d;

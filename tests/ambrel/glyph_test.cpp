@@ -21,7 +21,7 @@ struct FontDocument
 
 TEST(AmbrelGlyphTest, PreparationOfOutlinesAndCharacters)
 {
-    FontDocument read(R"(Font (glyph_count = 7)
+    FontDocument read(R"(Font (glyph_count = 8)
 {
 	CharMap (char = 0x2113) {uint16 {3}}
 	CharMap (char = 0x1D4C0) {uint16 {4}}
@@ -33,6 +33,7 @@ TEST(AmbrelGlyphTest, PreparationOfOutlinesAndCharacters)
 	Glyph (index = 5) {Rect {float[2] {{0, 0}, {1, 1}}}}
 	Glyph (index = 5) {Bearing {float {0.05}} Polygon {float[2] {{0.08, 0}, {0.5, 1}, {0.5, 0}}}}
 	Glyph (index = 6) {Bearing {float {0}} Group {Translation {float[2] {{0.5, 0}}} Rect {float[2] {{0, 0}, {1, 2}}}}}
+	Glyph (index = 7) {Bearing {float {0.25}} Path {float[2]* {M{0.5, 0}, Q{0, 0.5}, {0.5, 1}, L{0.9, 0.5}}}}
 })");
     ASSERT_NE(read.font, nullptr);
     GlyphStructure *const *glyphs = read.font->glyphTable;
@@ -56,6 +57,10 @@ TEST(AmbrelGlyphTest, PreparationOfOutlinesAndCharacters)
     // Geometry inside Groups counts; a bearing of 0 leaves the outline.
     EXPECT_EQ(glyphs[6]->boundingBox.min.x, 0.5f);
     EXPECT_EQ(glyphs[6]->controlTop, 2.0f);
+    // A curve whose left edge is at the bearing stays, though its control point lies further left.
+    EXPECT_EQ(glyphs[7]->curves[0].p1.x, 0.0f);
+    EXPECT_NEAR(glyphs[7]->boundingBox.min.x, 0.25f, 1e-6f);
+    EXPECT_NEAR(glyphs[7]->boundingBox.max.x, 0.9f, 1e-6f);
 
     // The script small l takes the letterlike one's glyph, which lists both.
     EXPECT_EQ(read.font->characterTable[0x1D4C1], 3);
