@@ -3,12 +3,47 @@
 #include "base/ScalarMath.h"
 #include "vorl/geometry/PolygonTriangulation.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace oq {
 
 namespace {
 
 // k in [0, 2n) brought into [0, n).
 inline int32_t Wrap(int32_t k, int32_t n) { return k >= n ? k - n : k; }
+
+// The least of a[k] + b[k] for k in [0, n) (+infinity for none). Four running minima, two values at a
+// time where SSE2 is there: min takes the sum unless it is not below, as the single loop does.
+double LeastSum(const double *a, const double *b, int32_t n)
+{
+    int32_t k = 0;
+    double least = double(FloatInfinity);
+#if defined(__SSE2__)
+    __m128d m0 = _mm_set1_pd(least), m1 = m0;
+    for (; k + 4 <= n; k += 4)
+    {
+        m0 = _mm_min_pd(_mm_add_pd(_mm_loadu_pd(a + k), _mm_loadu_pd(b + k)), m0);
+        m1 = _mm_min_pd(_mm_add_pd(_mm_loadu_pd(a + k + 2), _mm_loadu_pd(b + k + 2)), m1);
+    }
+    if (k + 2 <= n)
+    {
+        m0 = _mm_min_pd(_mm_add_pd(_mm_loadu_pd(a + k), _mm_loadu_pd(b + k)), m0);
+        k += 2;
+    }
+    m0 = _mm_min_pd(m1, m0);
+    double pair[2];
+    _mm_storeu_pd(pair, m0);
+    least = pair[1] < pair[0] ? pair[1] : pair[0];
+#endif
+    for (; k < n; k++)
+    {
+        double v = a[k] + b[k];
+        least = v < least ? v : least;
+    }
+    return least;
+}
 
 // The limits of one polygon kind: its first direction and the turn between consecutive edges.
 struct PolygonKind
@@ -92,8 +127,17 @@ struct SupportPockets
         double det = double(l1[0]) * l2[1] - double(l2[0]) * l1[1];
         if (!(det > 0.0))
             return false;
-        *x = (double(l1[1]) * l2[2] - double(l2[1]) * l1[2]) / det;
-        *y = (double(l2[0]) * l1[2] - double(l1[0]) * l2[2]) / det;
+        double xn = double(l1[1]) * l2[2] - double(l2[1]) * l1[2];
+        double yn = double(l2[0]) * l1[2] - double(l1[0]) * l2[2];
+#if defined(__SSE2__)
+        // Both quotients in one division.
+        __m128d q = _mm_div_pd(_mm_set_pd(yn, xn), _mm_set1_pd(det));
+        *x = _mm_cvtsd_f64(q);
+        *y = _mm_cvtsd_f64(_mm_unpackhi_pd(q, q));
+#else
+        *x = xn / det;
+        *y = yn / det;
+#endif
         return true;
     }
 
@@ -253,38 +297,48 @@ struct Search
             from[r] = from[r + 1] < to[r + 1] ? lower[from[r + 1]] : count;
             to[r] = from[r + 1] < to[r + 1] ? upper[to[r + 1] - 1] : count;
         }
+        // Only the lines in [finiteFrom, finiteTo) of a level can have a finite value; the windows of
+        // the level above are cut to them (the rest would only add +infinity).
+        int32_t finiteFrom = count, finiteTo = 0;
         for (int32_t k = from[0]; k < to[0]; k++)
         {
             int32_t closing = Step(k, first);
-            remaining[0][k] = closing >= kind.stepMin && closing <= kind.stepMax ? pockets.Pocket(k, first)
-                                                                                 : double(FloatInfinity);
+            remaining[0][k] = double(FloatInfinity);
+            if (closing >= kind.stepMin && closing <= kind.stepMax)
+            {
+                remaining[0][k] = pockets.Pocket(k, first);
+                finiteFrom = finiteFrom < k ? finiteFrom : k;
+                finiteTo = k + 1;
+            }
         }
         for (int32_t r = 1; r < levels; r++)
         {
             const double *next = remaining[r - 1];
+            int32_t nextFrom = count, nextTo = 0;
             for (int32_t j = from[r]; j < to[r]; j++)
             {
                 double least = double(FloatInfinity);
-                int32_t lo = lower[j], hi = upper[j];
-                if (pockets.tabled && hi - 1 - j <= SupportPockets::kMaxDistance)
+                int32_t lo = lower[j] > finiteFrom ? lower[j] : finiteFrom;
+                int32_t hi = upper[j] < finiteTo ? upper[j] : finiteTo;
+                if (lo < hi)
                 {
-                    const double *row = pockets.table[j];
-                    for (int32_t k = lo; k < hi; k++)
+                    if (pockets.tabled && hi - 1 - j <= SupportPockets::kMaxDistance)
+                        least = LeastSum(pockets.table[j] + (lo - j), next + lo, hi - lo);
+                    else
                     {
-                        double v = row[k - j] + next[k];
-                        least = v < least ? v : least;
+                        for (int32_t k = lo; k < hi; k++)
+                        {
+                            double v = pockets.Pocket(j, k) + next[k];
+                            least = v < least ? v : least;
+                        }
                     }
-                }
-                else
-                {
-                    for (int32_t k = lo; k < hi; k++)
-                    {
-                        double v = pockets.Pocket(j, k) + next[k];
-                        least = v < least ? v : least;
-                    }
+                    nextFrom = nextFrom < j ? nextFrom : j;
+                    nextTo = j + 1;
                 }
                 remaining[r][j] = least;
             }
+            finiteFrom = nextFrom;
+            finiteTo = nextTo;
         }
     }
 
