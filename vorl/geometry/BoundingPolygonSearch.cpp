@@ -199,18 +199,92 @@ struct SupportPockets
     void FillTable(const uint8_t *directions, int32_t stepMin, int32_t stepMax)
     {
         tabled = count <= kMaxLines;
-        for (int32_t i = 0; valid && tabled && i < count; i++)
+        if (!valid || !tabled)
+            return;
+#if defined(__SSE2__)
+        for (int32_t k = 0; k < count; k++)
         {
+            lineX[k] = lines[3 * k];
+            lineY[k] = lines[3 * k + 1];
+            lineC[k] = lines[3 * k + 2];
+            cornerX[k] = corners[k][0];
+            cornerY[k] = corners[k][1];
+        }
+#endif
+        for (int32_t i = 0; i < count; i++)
+        {
+            // Pairs closer than stepMin have no pocket in the window; the rest run to stepMax.
+            int32_t first = 0, end = 1;
             for (int32_t d = 1; d <= kMaxDistance && d < count; d++)
             {
-                int32_t j = Wrap(i + d, count);
-                int32_t step = (directions[j] - directions[i] + 256) % 256;
+                int32_t step = (directions[Wrap(i + d, count)] - directions[i] + 256) % 256;
                 if (step > stepMax)
                     break;
-                table[i][d] = step >= stepMin ? Compute(i, j) : 0.0;
+                if (step < stepMin)
+                    table[i][d] = 0.0;
+                else if (first == 0)
+                    first = d;
+                end = d + 1;
             }
+            if (first == 0)
+                continue;
+#if defined(__SSE2__)
+            // Up to the end of the list, then from its start.
+            int32_t split = count - i < end ? count - i : end;
+            if (first < split)
+                ComputeRun(i, first, split);
+            if (split < end)
+                ComputeRun(i, split > first ? split : first, end);
+#else
+            for (int32_t d = first; d < end; d++)
+                table[i][d] = Compute(i, Wrap(i + d, count));
+#endif
         }
     }
+
+#if defined(__SSE2__)
+    // The lines and corners as doubles, one array per coordinate, for ComputeRun.
+    double lineX[kMaxLines], lineY[kMaxLines], lineC[kMaxLines], cornerX[kMaxLines], cornerY[kMaxLines];
+
+    // Compute(i, i + d) into the table for d in [from, to), where i + d wraps the same way for all;
+    // two pairs at a time with the same operations.
+    void ComputeRun(int32_t i, int32_t from, int32_t to)
+    {
+        int32_t d = from;
+        if (d == 1)
+        {
+            table[i][1] = Compute(i, Wrap(i + 1, count));
+            d++;
+        }
+        int32_t k = Wrap(i + 1, count);
+        int32_t j = Wrap(i + d, count);
+        // Compute's swept area: chain[j] - chain[k], or round the end of the list when j < k.
+        bool around = !(k <= j);
+        const __m128d lx1 = _mm_set1_pd(lines[3 * i]), ly1 = _mm_set1_pd(lines[3 * i + 1]),
+                      lc1 = _mm_set1_pd(lines[3 * i + 2]);
+        const __m128d ax = _mm_set1_pd(corners[k][0]), ay = _mm_set1_pd(corners[k][1]);
+        const __m128d chainK = _mm_set1_pd(chain[k]), tail = _mm_set1_pd(chain[count] - chain[k]);
+        const __m128d zero = _mm_setzero_pd(), half = _mm_set1_pd(0.5), sign = _mm_set1_pd(-0.0);
+        for (; d + 2 <= to; d += 2, j += 2)
+        {
+            __m128d lx2 = _mm_loadu_pd(lineX + j), ly2 = _mm_loadu_pd(lineY + j), lc2 = _mm_loadu_pd(lineC + j);
+            __m128d det = _mm_sub_pd(_mm_mul_pd(lx1, ly2), _mm_mul_pd(lx2, ly1));
+            __m128d xn = _mm_sub_pd(_mm_mul_pd(ly1, lc2), _mm_mul_pd(ly2, lc1));
+            __m128d yn = _mm_sub_pd(_mm_mul_pd(lx2, lc1), _mm_mul_pd(lx1, lc2));
+            __m128d x = _mm_div_pd(xn, det), y = _mm_div_pd(yn, det);
+            __m128d chainJ = _mm_loadu_pd(chain + j);
+            __m128d swept = around ? _mm_add_pd(tail, chainJ) : _mm_sub_pd(chainJ, chainK);
+            __m128d bx = _mm_loadu_pd(cornerX + j), by = _mm_loadu_pd(cornerY + j);
+            __m128d twice = _mm_add_pd(_mm_add_pd(swept, _mm_sub_pd(_mm_mul_pd(bx, y), _mm_mul_pd(x, by))),
+                                       _mm_sub_pd(_mm_mul_pd(x, ay), _mm_mul_pd(ax, y)));
+            // -twice below zero, as Compute's select; 0 where the lines do not cross forward.
+            __m128d pocket = _mm_mul_pd(_mm_xor_pd(twice, _mm_and_pd(_mm_cmplt_pd(twice, zero), sign)), half);
+            _mm_storeu_pd(&table[i][d], _mm_and_pd(pocket, _mm_cmpgt_pd(det, zero)));
+        }
+        if (d < to)
+            table[i][d] = Compute(i, j);
+    }
+#endif
 
     // The float crossing of lines l1 and l2, as the polygon's vertex.
     static void Cross(const float *l1, const float *l2, float *v)
