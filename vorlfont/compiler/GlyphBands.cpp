@@ -101,6 +101,7 @@ int32_t ChooseAxisCount(int32_t count, const QuadraticBezier2D *curves, float st
                 for (int32_t k = 0; k < m; ++k) load += (lows[k] <= hi && highs[k] >= lo) ? 1 : 0;
             }
             if (load > cost) cost = load;
+            if (cost >= smallest) break;  // this count can no longer win
         }
         if (cost < smallest)
         {
