@@ -116,9 +116,15 @@ int32_t ChooseAxisCount(int32_t count, const QuadraticBezier2D *curves, float st
 bool FindRun(const uint32_t *list, uint32_t c, const uint32_t *other, uint32_t length, int32_t *offset)
 {
     if (c > length) return false;
+    if (c == 0)
+    {
+        *offset = 0;
+        return true;
+    }
+    // The first entry is tested inline; the rest only where it matches.
     for (uint32_t o = 0; o + c <= length; ++o)
     {
-        if (c == 0 || memcmp(other + o, list, size_t(c) * 4) == 0)
+        if (other[o] == list[0] && memcmp(other + o + 1, list + 1, size_t(c - 1) * 4) == 0)
         {
             *offset = int32_t(o);
             return true;
@@ -193,12 +199,17 @@ bool BuildBandLists(int32_t count, const QuadraticBezier2D *curves, const Box2D 
         {
             float lo = start + float(i) * w - kBandMargin;
             float hi = start + float(i + 1) * w + kBandMargin;
-            uint32_t begin = uint32_t(lists->entries.GetElementCount());
+            // Every crossing curve is written and kept only when it meets the band (no branch).
+            int32_t begin = lists->entries.GetElementCount();
+            if (begin + m > lists->entries.GetReservedCount()) lists->entries.SetReservedCount(begin + m);
+            uint32_t *out = lists->entries.GetElements() + begin;
+            uint32_t length = 0;
             for (int32_t k = 0; k < m; ++k)
             {
-                if (lows[k] <= hi && highs[k] >= lo) lists->entries.AddElement(uint32_t(crossing[k]));
+                out[length] = uint32_t(crossing[k]);
+                length += (lows[k] <= hi && highs[k] >= lo) ? 1 : 0;
             }
-            uint32_t length = uint32_t(lists->entries.GetElementCount()) - begin;
+            lists->entries.SetElementCount(begin + int32_t(length));
             if (length > uint32_t(kMaxBandListLength)) return false;
             lists->counts[first + i] = length;
             lists->starts[first + i] = begin;
