@@ -118,7 +118,7 @@ struct SupportPockets
     int32_t count;
     const float *lines;
     double area;
-    double width;  // least width of Q: every diagonal of a quadrilateral around it is at least as long
+    double width;  // least width of Q (quadrilaterals only): every diagonal of one around it is at least as long
     double corners[kMaxLines][2];  // corner k: lines k - 1 and k
     double chain[kMaxLines + 1];   // twice the area swept from corner 0 to corner k along Q
 
@@ -165,7 +165,6 @@ struct SupportPockets
             chain[k + 1] = chain[k] + (a[0] * b[1] - b[0] * a[1]);
         }
         area = valid ? chain[n] * 0.5 : 0.0;
-        width = valid ? GetWidth() : 0.0;
     }
 
     // The least width of Q over the normals of its edges (where its least width lies): for each
@@ -551,6 +550,40 @@ struct Search
         word = pattern << 8 | n;
     }
 
+    // The last line from `start` on while its direction is at most hi, with MayBeat's test: the tests
+    // of up to 64 lines are taken together against the current limit, and a line that passes is tested
+    // again before its polygon is evaluated, since the limit only falls.
+    void ChooseLast(int32_t level, int32_t start, int32_t hi)
+    {
+        int32_t end = start;
+        while (end < count && directions[end] <= hi)
+            end++;
+        int32_t previous = chosen[level - 1];
+        const double *row = pockets.table[previous];
+        const double *last = remaining[0];
+        double base = partial[level - 1];
+        auto passes = [&](int32_t i) {
+            double area = pockets.area + (base + row[i - previous]) + last[i];
+            return !(area * factor + widthPrice > limit);
+        };
+        for (int32_t chunk = start; chunk < end; chunk += 64)
+        {
+            int32_t size = end - chunk < 64 ? end - chunk : 64;
+            uint64_t bits = 0;
+            for (int32_t k = 0; k < size; k++)
+                bits |= uint64_t(passes(chunk + k)) << k;
+            for (; bits != 0; bits &= bits - 1)
+            {
+                int32_t i = chunk + __builtin_ctzll(bits);
+                if (!passes(i))
+                    continue;
+                chosen[level] = i;
+                Evaluate();
+                UpdateLimit();
+            }
+        }
+    }
+
     // Chooses line `level` (0-based) after the lines already chosen, in list order.
     void Choose(int32_t level, int32_t from)
     {
@@ -573,6 +606,11 @@ struct Search
             lo = lo > lo2 ? lo : lo2;
             hi = hi < hi2 ? hi : hi2;
             hi = hi < first + 255 ? hi : first + 255;
+        }
+        if (level > 0 && level + 1 == n && bounded && sorted)
+        {
+            ChooseLast(level, FindDirection(from, lo), hi);
+            return;
         }
         for (int32_t i = sorted ? FindDirection(from, lo) : from; i < count; i++)
         {
@@ -602,6 +640,7 @@ int32_t RunSearch(const PolygonKind &kind, int32_t count, const float *lines, co
         return 0;
     SupportPockets pockets;
     pockets.Prepare(count, lines, directions);
+    pockets.width = kind.sides == 4 && pockets.valid ? pockets.GetWidth() : 0.0;
     pockets.FillTable(directions, kind.stepMin, kind.stepMax);
     Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, {}, {}, 0, {}, {}, {}, false, false, 0.0, 0.0, 0.0};
     search.Prepare();
