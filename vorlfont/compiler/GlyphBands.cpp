@@ -77,12 +77,33 @@ int32_t ChooseAxisCount(int32_t count, const QuadraticBezier2D *curves, float st
         std::sort(sortedHighs, sortedHighs + m);
     }
 
+    // The most curves meeting at one point (at a low end): no band holding that point carries fewer.
+    int32_t depth = 0;
+    float deepest = 0.0f;
+    if (ordered)
+    {
+        int32_t below = 0;
+        for (int32_t j = 0; j < m; ++j)
+        {
+            while (below < m && sortedHighs[below] < sortedLows[j]) ++below;
+            if (j + 1 - below > depth)
+            {
+                depth = j + 1 - below;
+                deepest = sortedLows[j];
+            }
+        }
+    }
+
     int32_t result = 1;
     int32_t smallest = count;
     for (int32_t n : kBandCandidates)
     {
         if (n > maximum) break;
         float w = extent / float(n);
+        // Once the best count carries only that many, a count whose bands hold the point cannot win.
+        if (smallest <= depth && deepest >= start + float(0) * w - kBandMargin &&
+            deepest <= start + float(n) * w + kBandMargin)
+            continue;
         int32_t cost = 0;
         int32_t started = 0, ended = 0;
         for (int32_t i = 0; i < n; ++i)
