@@ -46,6 +46,25 @@ inline float GetExtent(const Box2D &box, int32_t axis)
 
 inline float GetStart(const Box2D &box, int32_t axis) { return (axis == 0) ? box.min.x : box.min.y; }
 
+// How many of the m ascending values are at most x (or, with strict, below x): a search whose
+// steps depend only on m, so the band edges cost no mispredicted branches.
+template <bool strict>
+int32_t CountBelow(const float *values, int32_t m, float x)
+{
+    if (m == 0) return 0;
+    const float *base = values;
+    int32_t n = m;
+    while (n > 1)
+    {
+        int32_t half = n / 2;
+        bool below = strict ? base[half] < x : base[half] <= x;
+        base = below ? base + half : base;
+        n -= half;
+    }
+    bool below = strict ? *base < x : *base <= x;
+    return int32_t(base - values) + (below ? 1 : 0);
+}
+
 int32_t ChooseAxisCount(int32_t count, const QuadraticBezier2D *curves, float start, float extent, int32_t axis,
                         int32_t maximum)
 {
@@ -105,7 +124,6 @@ int32_t ChooseAxisCount(int32_t count, const QuadraticBezier2D *curves, float st
             deepest <= start + float(n) * w + kBandMargin)
             continue;
         int32_t cost = 0;
-        int32_t started = 0, ended = 0;
         for (int32_t i = 0; i < n; ++i)
         {
             float lo = start + float(i) * w - kBandMargin;
@@ -113,9 +131,7 @@ int32_t ChooseAxisCount(int32_t count, const QuadraticBezier2D *curves, float st
             int32_t load = 0;
             if (ordered && lo <= hi)
             {
-                while (started < m && sortedLows[started] <= hi) ++started;
-                while (ended < m && sortedHighs[ended] < lo) ++ended;
-                load = started - ended;
+                load = CountBelow<false>(sortedLows, m, hi) - CountBelow<true>(sortedHighs, m, lo);
             }
             else
             {
