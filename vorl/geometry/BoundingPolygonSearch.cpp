@@ -550,20 +550,20 @@ struct Search
         word = pattern << 8 | n;
     }
 
-    // The last line from `start` on while its direction is at most hi, with MayBeat's test: the tests
-    // of up to 64 lines are taken together against the current limit, and a line that passes is tested
-    // again before its polygon is evaluated, since the limit only falls.
-    void ChooseLast(int32_t level, int32_t start, int32_t hi)
+    // Line `level` (after the first) from `start` on while its direction is at most hi, with MayBeat's
+    // test: the tests of up to 64 lines are taken together against the current limit, and a line
+    // that passes is tested again before it is taken, since the limit only falls.
+    void ChooseBatch(int32_t level, int32_t start, int32_t hi)
     {
         int32_t end = start;
         while (end < count && directions[end] <= hi)
             end++;
         int32_t previous = chosen[level - 1];
         const double *row = pockets.table[previous];
-        const double *last = remaining[0];
+        const double *rest = remaining[kind.sides - 1 - level];
         double base = partial[level - 1];
         auto passes = [&](int32_t i) {
-            double area = pockets.area + (base + row[i - previous]) + last[i];
+            double area = pockets.area + (base + row[i - previous]) + rest[i];
             return !(area * factor + widthPrice > limit);
         };
         for (int32_t chunk = start; chunk < end; chunk += 64)
@@ -578,8 +578,16 @@ struct Search
                 if (!passes(i))
                     continue;
                 chosen[level] = i;
-                Evaluate();
-                UpdateLimit();
+                if (level + 1 == kind.sides)
+                {
+                    Evaluate();
+                    UpdateLimit();
+                }
+                else
+                {
+                    partial[level] = base + row[i - previous];
+                    Choose(level + 1, i + 1);
+                }
             }
         }
     }
@@ -607,9 +615,9 @@ struct Search
             hi = hi < hi2 ? hi : hi2;
             hi = hi < first + 255 ? hi : first + 255;
         }
-        if (level > 0 && level + 1 == n && bounded && sorted)
+        if (level > 0 && bounded && sorted)
         {
-            ChooseLast(level, FindDirection(from, lo), hi);
+            ChooseBatch(level, FindDirection(from, lo), hi);
             return;
         }
         for (int32_t i = sorted ? FindDirection(from, lo) : from; i < count; i++)
