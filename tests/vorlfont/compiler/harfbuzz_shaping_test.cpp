@@ -168,17 +168,22 @@ struct CompiledFont
     bool ready = false;
 };
 
-// What the runtime gives for the code points under a state.
-std::vector<ShapedGlyph> ShapeWithRuntime(const CompiledFont &font, const std::vector<uint32_t> &text,
-                                          uint32_t sequenceMask, uint32_t alternateMask, uint32_t selector,
-                                          uint32_t options)
+// The code points as UTF-8; offsets (when given) receives the byte offset of each after the first.
+std::string EncodeText(const std::vector<uint32_t> &text, std::vector<int32_t> *offsets = nullptr)
 {
     std::string utf8;
     for (uint32_t c : text)
     {
+        if (offsets != nullptr && !utf8.empty()) offsets->push_back(int32_t(utf8.size()));
         char buffer[4];
         utf8.append(buffer, size_t(EncodeUtf8(buffer, c)));
     }
+    return utf8;
+}
+
+// A layout state of size 1 em with the given classes, selector and options.
+TextLayoutState MakeState(uint32_t sequenceMask, uint32_t alternateMask, uint32_t selector, uint32_t options)
+{
     TextLayoutState state;
     ResetTextLayoutState(&state);
     state.size = 1.0F;
@@ -186,6 +191,16 @@ std::vector<ShapedGlyph> ShapeWithRuntime(const CompiledFont &font, const std::v
     state.alternateMask = alternateMask;
     state.alternateSelector = selector;
     state.optionFlags = options;
+    return state;
+}
+
+// What the runtime gives for the code points under a state.
+std::vector<ShapedGlyph> ShapeWithRuntime(const CompiledFont &font, const std::vector<uint32_t> &text,
+                                          uint32_t sequenceMask, uint32_t alternateMask, uint32_t selector,
+                                          uint32_t options)
+{
+    std::string utf8 = EncodeText(text);
+    TextLayoutState state = MakeState(sequenceMask, alternateMask, selector, options);
     static test::TextRunStorage storage;
     TextRun *run = LayoutText(font.loaded->Count(), font.loaded->fonts.data(), nullptr, &state, utf8.data(),
                               int32_t(utf8.size()), nullptr, &storage.run);
@@ -285,20 +300,9 @@ bool SameShaping(const std::vector<ShapedGlyph> &a, const std::vector<ShapedGlyp
 // included), with only the sequence classes on.
 std::vector<float> RuntimeCarets(const CompiledFont &font, const std::vector<uint32_t> &text, uint32_t sequenceMask)
 {
-    std::string utf8;
     std::vector<int32_t> offsets;
-    for (uint32_t c : text)
-    {
-        if (!utf8.empty()) offsets.push_back(int32_t(utf8.size()));
-        char buffer[4];
-        utf8.append(buffer, size_t(EncodeUtf8(buffer, c)));
-    }
-    TextLayoutState state;
-    ResetTextLayoutState(&state);
-    state.size = 1.0F;
-    state.sequenceMask = sequenceMask;
-    state.alternateMask = 0;
-    state.optionFlags = kTextOptionNoKerning | kTextOptionNoDecomposition;
+    std::string utf8 = EncodeText(text, &offsets);
+    TextLayoutState state = MakeState(sequenceMask, 0, 0, kTextOptionNoKerning | kTextOptionNoDecomposition);
     test::TextRunStorage storage;
     TextRun *run = LayoutText(font.loaded->Count(), font.loaded->fonts.data(), nullptr, &state, utf8.data(),
                               int32_t(utf8.size()), nullptr, &storage.run);
