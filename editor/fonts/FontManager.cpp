@@ -1,0 +1,208 @@
+#include "editor/fonts/FontManager.h"
+
+#include "base/TextUtils.h"
+#include "editor/fonts/FontFaceEntry.h"
+#include "editor/fonts/FontResource.h"
+#include "editor/platform/FileContents.h"
+#include "editor/platform/Heap.h"
+#include "editor/platform/TextBuffer.h"
+
+#include <cstring>
+
+namespace oq {
+
+namespace {
+
+const char *GetResourceKey(const MapElement *element)
+{
+    return static_cast<const FontResource::ResourceMapElement *>(element)->resource->GetFileName();
+}
+
+const char *GetFaceKey(const MapElement *element)
+{
+    return static_cast<const FontFaceEntry *>(element)->GetFaceName();
+}
+
+// The element of the map whose key equals the name (neither sorts before the other), or null.
+template <const char *(*GetKey)(const MapElement *)>
+MapElement *FindElement(const Map &map, const char *name)
+{
+    MapElement *element = map.GetRootMapElement();
+    while (element != nullptr)
+    {
+        const char *key = GetKey(element);
+        if (CompareTextNaturalNoCase(name, key))
+            element = element->GetLeftMapElement();
+        else if (CompareTextNaturalNoCase(key, name))
+            element = element->GetRightMapElement();
+        else
+            return element;
+    }
+    return nullptr;
+}
+
+// Links the element where its key belongs; false when an element of an equal key is there.
+template <const char *(*GetKey)(const MapElement *)>
+bool InsertElement(Map *map, MapElement *newElement)
+{
+    const char *name = GetKey(newElement);
+    MapElement *element = map->GetRootMapElement();
+    if (element == nullptr)
+    {
+        map->InsertRootElement(newElement);
+        return true;
+    }
+    for (;;)
+    {
+        const char *key = GetKey(element);
+        if (CompareTextNaturalNoCase(name, key))
+        {
+            if (element->GetLeftMapElement() == nullptr)
+            {
+                map->InsertLeftElement(element, newElement);
+                return true;
+            }
+            element = element->GetLeftMapElement();
+        }
+        else if (CompareTextNaturalNoCase(key, name))
+        {
+            if (element->GetRightMapElement() == nullptr)
+            {
+                map->InsertRightElement(element, newElement);
+                return true;
+            }
+            element = element->GetRightMapElement();
+        }
+        else
+        {
+            return false;
+        }
+    }
+}
+
+// Appends a quoted string with the editor's escapes, so that any name reads back unchanged.
+void AppendQuotedName(TextBuffer *buffer, const char *name)
+{
+    TextString escaped(name);
+    escaped.EscapeText(1);
+    buffer->AppendText("\"");
+    buffer->AppendText(escaped);
+    buffer->AppendText("\"");
+}
+
+}  // namespace
+
+FontManager::FontManager() = default;
+
+FontManager::~FontManager()
+{
+    nameMap.Purge();
+    while (MapElement *element = resourceMap.GetRootMapElement())
+    {
+        delete static_cast<FontResource::ResourceMapElement *>(element)->resource;
+    }
+}
+
+KettricStructure *FontManager::MakeStructure(const TextString &identifier)
+{
+    if (CompareText(identifier, "R")) return new FontResource;
+    return nullptr;
+}
+
+bool FontManager::CheckTopLevel(KettricStructure *structure)
+{
+    return structure->GetStructureType() == 'rsrc';
+}
+
+FontFaceEntry *FontManager::FindFontName(const char *name) const
+{
+    return static_cast<FontFaceEntry *>(FindElement<GetFaceKey>(nameMap, name));
+}
+
+FontResource *FontManager::FindResourceByFontFileName(const char *name) const
+{
+    for (const char *extension : {".ttf", ".otf"})
+    {
+        TextString fileName(name, extension);
+        MapElement *element = FindElement<GetResourceKey>(resourceMap, fileName);
+        if (element != nullptr) return static_cast<FontResource::ResourceMapElement *>(element)->resource;
+    }
+    return nullptr;
+}
+
+void FontManager::RegisterResource(FontResource *resource)
+{
+    static_cast<void>(InsertElement<GetResourceKey>(&resourceMap, &resource->mapElement));  // a second file of that name stays out
+    for (KettricStructure *s = resource->GetFirstSubnodeStructure(); s != nullptr; s = s->GetNextStructure())
+    {
+        if (!FontResource::IsFaceList(s)) continue;
+        KettricStringList *faceList = static_cast<KettricStringList *>(s);
+        if (faceList->GetElementCount() == 0) continue;
+        FontFaceEntry *entry = new FontFaceEntry((*faceList)[0], faceList);
+        if (InsertFaceEntry(entry))
+            resource->faceEntryList.Append(entry);
+        else
+            delete entry;
+    }
+}
+
+bool FontManager::InsertFaceEntry(FontFaceEntry *entry)
+{
+    return InsertElement<GetFaceKey>(&nameMap, entry);
+}
+
+FontResource *FontManager::GetFirstResource()
+{
+    KettricStructure *s = GetRootStructure()->GetFirstSubnodeStructure();
+    while (s != nullptr && s->GetStructureType() != 'rsrc') s = s->GetNextStructure();
+    return static_cast<FontResource *>(s);
+}
+
+FontResource *FontManager::GetNextResource(FontResource *resource)
+{
+    KettricStructure *s = resource->GetNextStructure();
+    while (s != nullptr && s->GetStructureType() != 'rsrc') s = s->GetNextStructure();
+    return static_cast<FontResource *>(s);
+}
+
+void FontManager::LoadFile(const char *path)
+{
+    FileContents contents = ReadFileContents(GetMemoryManagerHeap(), path, kMaxFontsFileSize, 1);
+    if (contents.data != nullptr)
+    {
+        const char *text = reinterpret_cast<const char *>(contents.data);
+        // A NUL inside the file would hide the rest of it from the parser: the file is damaged.
+        bool whole = std::strlen(text) == contents.size;
+        KettricResult result = whole ? ParseAndResolve(text) : 'IVDF';
+        FreeMemory(GetMemoryManagerHeap(), contents.data);
+        if (result == 0) return;
+    }
+    while (KettricStructure *s = GetRootStructure()->GetFirstSubnodeStructure()) delete s;
+    Rescan();
+}
+
+void FontManager::Rescan()
+{
+}
+
+void FontManager::WriteText(TextBuffer *buffer)
+{
+    for (FontResource *resource = GetFirstResource(); resource != nullptr; resource = GetNextResource(resource))
+    {
+        buffer->AppendText("R (n=");
+        AppendQuotedName(buffer, resource->GetFileName());
+        if (resource->GetSharedTablesFlag()) buffer->AppendText(",c");
+        buffer->AppendText(")\n{\n");
+        for (KettricStructure *s = resource->GetFirstSubnodeStructure(); s != nullptr; s = s->GetNextStructure())
+        {
+            if (!FontResource::IsFaceList(s)) continue;
+            const KettricStringList *faceList = static_cast<const KettricStringList *>(s);
+            buffer->AppendText("\ts{");
+            AppendQuotedName(buffer, faceList->GetElementCount() != 0 ? (*faceList)[0].GetText() : "");
+            buffer->AppendText("}\n");
+        }
+        buffer->AppendText("}\n\n");
+    }
+}
+
+}  // namespace oq

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "base/Map.h"
+#include "kettric/KettricDocument.h"
+
+#include <cstdint>
+
+namespace oq {
+
+class FontFaceEntry;
+class FontResource;
+struct TextBuffer;
+
+// Largest fonts.quist that is read; a larger file is unreadable and leads to a rescan.
+inline constexpr uint64_t kMaxFontsFileSize = 16 << 20;
+
+// The registry of installed font files and their faces (fonts.quist): the resources are the
+// document's top-level structures, found by file name in the resource map and by face name in the
+// name map (both ordered by CompareTextNaturalNoCase, so ASCII case is ignored).
+class FontManager : public KettricDocument
+{
+public:
+    FontManager();
+    // Deletes every face entry of the name map, then every resource of the resource map, then the
+    // document deletes what is left of its tree.
+    ~FontManager() override;
+
+    // A FontResource for "R"; nothing else.
+    KettricStructure *MakeStructure(const TextString &identifier) override;
+    bool CheckTopLevel(KettricStructure *structure) override;
+
+    // The face entry of that name; null when none.
+    FontFaceEntry *FindFontName(const char *name) const;
+    // The resource of the file name + ".ttf", else of name + ".otf"; null when neither.
+    FontResource *FindResourceByFontFileName(const char *name) const;
+
+    // Reads the registry from the file; a file that cannot be read or does not parse leaves no
+    // resources and leads to a rescan.
+    void LoadFile(const char *path);
+    // Rebuilds the registry from the font folders. Until the folder scan exists it finds nothing
+    // and writes nothing.
+    void Rescan();
+
+    // Appends the text of fonts.quist: every resource in document order.
+    void WriteText(TextBuffer *buffer);
+
+    // Puts the resource into the resource map, unless one of an equal file name is there, and
+    // registers its faces.
+    void RegisterResource(FontResource *resource);
+    // Enters the entry into the name map; false when one of an equal name is there (the entry
+    // then stays the caller's).
+    [[nodiscard]] bool InsertFaceEntry(FontFaceEntry *entry);
+
+    // The resources in document order.
+    FontResource *GetFirstResource();
+    static FontResource *GetNextResource(FontResource *resource);
+
+    const Map *GetNameMap() const { return &nameMap; }
+    const Map *GetResourceMap() const { return &resourceMap; }
+
+private:
+    Map resourceMap;
+    Map nameMap;
+};
+
+}  // namespace oq
