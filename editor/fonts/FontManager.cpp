@@ -1,6 +1,9 @@
 #include "editor/fonts/FontManager.h"
 
+#include "base/File.h"
 #include "base/TextUtils.h"
+#include "editor/fonts/AtomicFile.h"
+#include "editor/fonts/Folders.h"
 #include "editor/fonts/FontFaceEntry.h"
 #include "editor/fonts/FontResource.h"
 #include "editor/platform/FileContents.h"
@@ -165,9 +168,27 @@ FontResource *FontManager::GetNextResource(FontResource *resource)
     return static_cast<FontResource *>(s);
 }
 
+void FontManager::Load()
+{
+    // Without a local data folder there is no file (never one of the working folder).
+    TextString folder = GetLocalDataFolder();
+    if (folder.IsEmpty())
+        LoadFile(nullptr);
+    else
+        LoadFile(TextString(folder, kFontsFileName));
+}
+
+int32_t FontManager::Save()
+{
+    TextString folder = GetLocalDataFolder();
+    if (folder.IsEmpty()) return kFileOpenFailed;
+    return SaveFile(TextString(folder, kFontsFileName));
+}
+
 void FontManager::LoadFile(const char *path)
 {
-    FileContents contents = ReadFileContents(GetMemoryManagerHeap(), path, kMaxFontsFileSize, 1);
+    FileContents contents = {nullptr, 0};
+    if (path != nullptr) contents = ReadFileContents(GetMemoryManagerHeap(), path, kMaxFontsFileSize, 1);
     if (contents.data != nullptr)
     {
         const char *text = reinterpret_cast<const char *>(contents.data);
@@ -179,6 +200,15 @@ void FontManager::LoadFile(const char *path)
     }
     while (KettricStructure *s = GetRootStructure()->GetFirstSubnodeStructure()) delete s;
     Rescan();
+}
+
+int32_t FontManager::SaveFile(const char *path)
+{
+    TextBuffer buffer(1024);
+    WriteText(&buffer);
+    int32_t result = SaveFileAtomically(path, buffer.data, buffer.size);
+    buffer.Free();
+    return result;
 }
 
 void FontManager::Rescan()

@@ -13,6 +13,7 @@ struct TextBuffer;
 
 // Largest fonts.quist that is read; a larger file is unreadable and leads to a rescan.
 inline constexpr uint64_t kMaxFontsFileSize = 16 << 20;
+inline constexpr const char kFontsFileName[] = "fonts.quist";
 
 // The registry of installed font files and their faces (fonts.quist): the resources are the
 // document's top-level structures, found by file name in the resource map and by face name in the
@@ -34,9 +35,15 @@ public:
     // The resource of the file name + ".ttf", else of name + ".otf"; null when neither.
     FontResource *FindResourceByFontFileName(const char *name) const;
 
-    // Reads the registry from the file; a file that cannot be read or does not parse leaves no
-    // resources and leads to a rescan.
+    // Reads fonts.quist of the local data folder at start-up; a file that is missing, cannot be read
+    // or does not parse leaves no resources and leads to a rescan.
+    void Load();
+    // Replaces fonts.quist of the local data folder atomically with the registry's text; a File
+    // result code (the old file stays whole on failure).
+    [[nodiscard]] int32_t Save();
+    // The same with the file's path; a null path names no file.
     void LoadFile(const char *path);
+    [[nodiscard]] int32_t SaveFile(const char *path);
     // Rebuilds the registry from the font folders. Until the folder scan exists it finds nothing
     // and writes nothing.
     void Rescan();

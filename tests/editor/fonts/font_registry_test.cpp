@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <dirent.h>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "base/Memory.h"
+#include "base/File.h"
+#include "editor/fonts/FaultyFileCalls.h"
+#include "editor/fonts/FolderEnvironment.h"
 #include "editor/fonts/FontFaceEntry.h"
+#include "editor/fonts/Folders.h"
 #include "editor/fonts/FontManager.h"
 #include "editor/fonts/FontResource.h"
 #include "editor/platform/TextBuffer.h"
@@ -35,6 +40,21 @@ std::string ReadFile(const std::string &path)
 {
     std::ifstream stream(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> ListFolder(const std::string &folder)
+{
+    std::vector<std::string> names;
+    if (DIR *directory = opendir(folder.c_str()))
+    {
+        while (dirent *entry = readdir(directory))
+        {
+            std::string name = entry->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        closedir(directory);
+    }
+    return names;
 }
 
 int32_t CountResources(FontManager &manager)
@@ -268,6 +288,92 @@ TEST(FontRegistry, FindsNamesWithoutCaseAndPrefersTrueType)
         FontResource *resource = manager.FindResourceByFontFileName(c.query);
         EXPECT_EQ(shown(resource != nullptr ? resource->GetFileName().GetText() : nullptr), shown(c.face)) << c.query;
     }
+}
+
+const char kRegistryText[] = "R (n=\"a \\\"quoted\\\".ttc\", c) { s{\"A \\u03B1\"} s{\"B\"} }\n"
+                             "R (n=\"b.otf\") { s{\"C\"} }\n";
+
+TEST(FontRegistry, SavesAndLoadsInTheLocalDataFolder)
+{
+    test::FolderEnvironment environment;
+    FontManager manager;
+    ASSERT_EQ(manager.ParseAndResolve(kRegistryText), 0u);
+    ASSERT_EQ(manager.Save(), kFileOkay);
+    std::string folder = GetLocalDataFolder().GetText();
+    ASSERT_EQ(folder, environment.Path("home/.local/share/OrlendoQuist/"));
+    EXPECT_EQ(ReadFile(folder + "fonts.quist"), WrittenText(manager));
+    EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"fonts.quist"});
+
+    FontManager loaded;
+    loaded.Load();
+    EXPECT_EQ(WrittenText(loaded), WrittenText(manager));
+    ASSERT_NE(loaded.FindFontName("a \xCE\xB1"), nullptr);
+    EXPECT_STREQ(loaded.FindResourceByFontFileName("B")->GetFileName(), "b.otf");
+
+    // An empty registry writes an empty file, which loads as an empty registry.
+    FontManager empty;
+    ASSERT_EQ(empty.Save(), kFileOkay);
+    EXPECT_EQ(ReadFile(folder + "fonts.quist"), "");
+    loaded.Load();
+    EXPECT_EQ(CountResources(loaded), 0);
+}
+
+TEST(FontRegistry, AFailedSaveKeepsTheOldFileAndReturnsTheError)
+{
+    struct Case
+    {
+        const char *name;
+        void (*fault)(test::FaultyFileCalls *calls);
+        int32_t result;
+    };
+    const Case cases[] = {
+        {"the create fails", [](test::FaultyFileCalls *c) { c->createError = EACCES; }, kFileAccessDenied},
+        {"the disk is full at byte 10", [](test::FaultyFileCalls *c) { c->writeLimit = 10; }, kFileDiskFull},
+        {"a write stops short", [](test::FaultyFileCalls *c) {
+             c->writeLimit = 10;
+             c->writeError = 0;
+         }, kFileTransferFailed},
+        {"fsync fails", [](test::FaultyFileCalls *c) { c->syncError = EIO; }, kFileTransferFailed},
+        {"rename fails", [](test::FaultyFileCalls *c) { c->renameError = EIO; }, kFileTransferFailed},
+    };
+    const std::string old = "R (n=\"old.ttf\") { s{\"Old\"} }\n";
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        test::FolderEnvironment environment;
+        std::string folder = GetLocalDataFolder().GetText();
+        ASSERT_FALSE(folder.empty());
+        WriteFile(folder + "fonts.quist", old);
+
+        FontManager manager;
+        ASSERT_EQ(manager.ParseAndResolve(kRegistryText), 0u);
+        {
+            test::FaultyFileCalls calls;
+            c.fault(&calls);
+            EXPECT_EQ(manager.Save(), c.result);
+        }
+        EXPECT_EQ(ReadFile(folder + "fonts.quist"), old);
+        EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"fonts.quist"});
+    }
+}
+
+TEST(FontRegistry, WithoutADataFolderNothingIsReadOrWritten)
+{
+    test::FolderEnvironment environment;
+    // A regular file where the data folder's parent must be.
+    std::string file = environment.Path("file");
+    WriteFile(file, "x");
+    test::FolderEnvironment::Set("XDG_DATA_HOME", file);
+    test::FolderEnvironment::Set("HOME", file);
+    ASSERT_TRUE(GetLocalDataFolder().IsEmpty());
+
+    FontManager manager;
+    ASSERT_EQ(manager.ParseAndResolve(kRegistryText), 0u);
+    EXPECT_NE(manager.Save(), kFileOkay);
+    manager.Load();
+    EXPECT_EQ(CountResources(manager), 0);
+    EXPECT_EQ(ReadFile(file), "x");
+    EXPECT_EQ(ListFolder(environment.folder.Path()), std::vector<std::string>{"file"});
 }
 
 }  // namespace
