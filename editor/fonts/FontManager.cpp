@@ -99,6 +99,7 @@ FontManager::FontManager() = default;
 
 FontManager::~FontManager()
 {
+    // Resources that stayed out of the resource map go with the document's tree.
     nameMap.Purge();
     while (MapElement *element = resourceMap.GetRootMapElement())
     {
@@ -135,7 +136,8 @@ FontResource *FontManager::FindResourceByFontFileName(const char *name) const
 
 void FontManager::RegisterResource(FontResource *resource)
 {
-    static_cast<void>(InsertElement<GetResourceKey>(&resourceMap, &resource->mapElement));  // a second file of that name stays out
+    // A second resource of an equal file name stays out of the map; its faces still register.
+    static_cast<void>(InsertElement<GetResourceKey>(&resourceMap, &resource->mapElement));
     for (KettricStructure *s = resource->GetFirstSubnodeStructure(); s != nullptr; s = s->GetNextStructure())
     {
         if (!FontResource::IsFaceList(s)) continue;
@@ -213,6 +215,8 @@ int32_t FontManager::SaveFile(const char *path)
 
 void FontManager::Rescan()
 {
+    // The folder scan comes later: nothing is found, and an empty registry is not saved, since an
+    // empty fonts.quist would stop every later start from rescanning.
 }
 
 void FontManager::WriteText(TextBuffer *buffer)

@@ -247,6 +247,14 @@ TEST(FontRegistry, LoadReadsAValidFile)
     empty.LoadFile(path.c_str());
     EXPECT_EQ(CountResources(empty), 0);
 
+    // A file past the size cap is not read, even when it would parse.
+    std::string large = "R (n=\"a.ttf\") { s{\"A\"} }\n";
+    large.resize(kMaxFontsFileSize + 1, ' ');
+    WriteFile(path, large);
+    FontManager pastCap;
+    pastCap.LoadFile(path.c_str());
+    EXPECT_EQ(pastCap.FindFontName("A"), nullptr);
+
     const char damaged[] = "R (n=\"a.ttf\") { s{\"A\"} }\n\0R (n=\"\") { s{\"B\"} }\n";
     WriteFile(path, std::string(damaged, sizeof(damaged) - 1));
     FontManager withNul;
