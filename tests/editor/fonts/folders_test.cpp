@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "base/File.h"
+#include "editor/fonts/EditorSettings.h"
 #include "editor/fonts/Folders.h"
 #include "editor/fonts/FolderEnvironment.h"
 
 #include <fstream>
 #include <string>
+#include <dirent.h>
+#include <set>
 #include <sys/stat.h>
 #include <vector>
 
@@ -23,6 +27,27 @@ bool Exists(const std::string &path)
 {
     struct stat status;
     return lstat(path.c_str(), &status) == 0;
+}
+
+// Every path below the folder.
+std::set<std::string> ListTree(const std::string &folder)
+{
+    std::set<std::string> paths;
+    DIR *directory = opendir(folder.c_str());
+    if (directory == nullptr) return paths;
+    while (dirent *entry = readdir(directory))
+    {
+        std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        std::string path = folder + "/" + name;
+        paths.insert(path);
+        if (IsFolder(path))
+        {
+            for (const std::string &below : ListTree(path)) paths.insert(below);
+        }
+    }
+    closedir(directory);
+    return paths;
 }
 
 std::vector<std::string> ToVector(const Array<TextString> &list)
@@ -96,6 +121,18 @@ TEST(FoldersTest, AFolderThatCannotBeMadeGivesNoPath)
         test::FolderEnvironment::Unset("XDG_DATA_HOME");
     }
 
+    // Reads find nothing and saves fail, leaving no file anywhere.
+    test::FolderEnvironment::Set("HOME", file + "/below");
+    std::set<std::string> before = ListTree(environment.folder.Path());
+    EditorSettings settings;
+    settings.preferences.colors[kColorBackground] = 0;
+    LoadPreferencesFile(&settings);
+    EXPECT_EQ(settings.preferences.colors[kColorBackground], 0U);
+    EXPECT_EQ(SavePreferencesFile(settings), kFileOpenFailed);
+    Preferences edited;
+    EXPECT_EQ(ApplyPreferences(&settings, edited), kFileOpenFailed);
+    EXPECT_EQ(ListTree(environment.folder.Path()), before);
+
     // The program's folder itself being a file.
     test::FolderEnvironment::Set("XDG_CONFIG_HOME", environment.Path(""));
     std::ofstream(environment.Path("OrlendoQuist")) << "x";
@@ -109,6 +146,19 @@ TEST(FoldersTest, AFolderThatCannotBeMadeGivesNoPath)
     test::FolderEnvironment::Set("HOME", "relative-home");
     EXPECT_TRUE(GetSettingsFolder().IsEmpty());
     EXPECT_FALSE(Exists("relative-home"));
+}
+
+TEST(FoldersTest, AFifoNamedConfigQuistIsUnreadableAtOnce)
+{
+    test::FolderEnvironment environment;
+    std::string path = std::string(GetSettingsFolder()) + "config.quist";
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    // Opening a FIFO for reading would wait for a writer; the read refuses it instead.
+    EditorSettings settings;
+    settings.preferences.colors[kColorBackground] = 0;
+    LoadPreferencesFile(&settings);
+    EXPECT_EQ(settings.preferences.colors[kColorBackground], 0U);
+    EXPECT_EQ(settings.functionNameLists[0].GetElementCount(), 4);
 }
 
 TEST(FoldersTest, FontRootsComeInOrderAndAreNotMade)
