@@ -54,9 +54,20 @@ AtomicFile::~AtomicFile() { Abandon(); }
 int32_t AtomicFile::Open(const char *path)
 {
     if (descriptor >= 0 || path == nullptr || path[0] == 0) return kFileOpenFailed;
-    int32_t nameStart = GetFileNamePosition(path);
-    if (path[nameStart] == 0) return kFileOpenFailed;  // a folder, not a file
+    if (path[GetFileNamePosition(path)] == 0) return kFileOpenFailed;  // a folder, not a file
     targetPath = path;
+    // A symbolic link stays a link: the file it leads to is replaced (a dangling link is replaced).
+    struct stat status;
+    if (lstat(path, &status) == 0 && S_ISLNK(status.st_mode))
+    {
+        if (char *resolved = realpath(path, nullptr))
+        {
+            targetPath = resolved;
+            std::free(resolved);
+        }
+    }
+    path = targetPath;
+    int32_t nameStart = GetFileNamePosition(path);
     // A short hidden name beside the target, so a long target name still leaves room for it.
     temporaryPath.SetTextMax(path, nameStart);
     temporaryPath.AppendText(".oqsave-XXXXXX");
@@ -67,7 +78,6 @@ int32_t AtomicFile::Open(const char *path)
         temporaryPath.Purge();
         return MapFileError(errno, kFileOpenFailed);
     }
-    struct stat status;
     if (stat(path, &status) == 0 && S_ISREG(status.st_mode))
     {
         // The replacement keeps the old file's permissions; failing that it stays private.

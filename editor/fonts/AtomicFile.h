@@ -45,7 +45,7 @@ public:
     AtomicFile &operator=(const AtomicFile &) = delete;
 
     // Creates the temporary file for the target path. A target that exists lends its permission
-    // bits; a new one gets 0600.
+    // bits; a new one gets 0600. A symbolic link is followed, so the link stays.
     [[nodiscard]] int32_t Open(const char *path);
     // Appends the bytes; after a failure every later call returns the first error.
     [[nodiscard]] int32_t Write(const void *data, uint64_t size);

@@ -193,6 +193,31 @@ TEST_F(AtomicFileTest, PathsThatNameNoWritableFile)
     EXPECT_EQ(ListFolder(folder.Path()).size(), 2U);
 }
 
+TEST_F(AtomicFileTest, ALinkStaysALink)
+{
+    // config.quist kept elsewhere and linked in: the file it leads to is replaced, beside itself.
+    ASSERT_EQ(mkdir(folder.File("kept").c_str(), 0700), 0);
+    std::string kept = folder.File("kept/config.quist");
+    std::string link = folder.File("link.quist");
+    WriteWhole(kept, oldBytes);
+    ASSERT_EQ(symlink("kept/config.quist", link.c_str()), 0);
+    ASSERT_EQ(SaveFileAtomically(link.c_str(), newBytes.data(), newBytes.size()), kFileOkay);
+    struct stat status;
+    ASSERT_EQ(lstat(link.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode));
+    EXPECT_EQ(ReadWhole(kept), newBytes);
+    EXPECT_EQ(ListFolder(folder.File("kept")), std::set<std::string>{"config.quist"});
+    EXPECT_EQ(ListFolder(folder.Path()), (std::set<std::string>{"config.quist", "kept", "link.quist"}));
+
+    // A dangling link is replaced by the file.
+    std::string dangling = folder.File("dangling.quist");
+    ASSERT_EQ(symlink("missing/config.quist", dangling.c_str()), 0);
+    ASSERT_EQ(SaveFileAtomically(dangling.c_str(), "new", 3), kFileOkay);
+    ASSERT_EQ(lstat(dangling.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISREG(status.st_mode));
+    EXPECT_EQ(ReadWhole(dangling), "new");
+}
+
 TEST_F(AtomicFileTest, ARealFullDiskReportsDiskFull)
 {
     // Files of the child cannot grow past 4096 bytes: the temporary file fills up as on a full disk.
