@@ -3,6 +3,7 @@
 
 #include "base/Memory.h"
 #include "base/TextUtils.h"
+#include "kettric/KettricLiterals.h"
 
 #include <cstring>
 
@@ -131,22 +132,8 @@ TextOutputStream &TextOutputStream::WriteInteger(int32_t value)
 
 TextOutputStream &TextOutputStream::WriteFloat(float value)
 {
-    char text[16];
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    int32_t n;
-    if ((bits & 0x7F800000u) == 0x7F800000u)
-    {
-        text[0] = '0';
-        text[1] = 'x';
-        FormatHex8(text + 2, bits);
-        n = 10;
-    }
-    else
-    {
-        n = FloatToText(value, text, 15);
-    }
-    Append(text, uint32_t(n));
+    char text[kKettricFloatTextSize];
+    Append(text, uint32_t(FormatKettricFloat(value, text)));
     return *this;
 }
 

@@ -1,6 +1,7 @@
 // Kettric floating-point literals: bit patterns and correctly rounded decimal forms.
 #include "base/Half.h"
 #include "base/Memory.h"
+#include "base/TextUtils.h"
 #include "kettric/KettricCharClass.h"
 #include "kettric/KettricLiterals.h"
 #include "kettric/KettricShortDecimal.h"
@@ -280,6 +281,17 @@ float KettricTextToFloat(const char *text)
     float value = 0.0f;
     if (ReadKettricFloat(&text, &value) != 0) return 0.0f;
     return value;
+}
+
+int32_t FormatKettricFloat(float value, char *buffer)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    if ((bits & 0x7F800000u) != 0x7F800000u) return FloatToText(value, buffer, kKettricFloatTextSize - 1);
+    buffer[0] = '0';
+    buffer[1] = 'x';
+    FormatHex8(buffer + 2, bits);
+    return 10;
 }
 
 }  // namespace oq

@@ -55,6 +55,14 @@ int32_t SkipKettricWhitespace(const char *text);
 int32_t KettricTextToInt32(const char *text);
 float KettricTextToFloat(const char *text);
 
+// Room a float's Kettric text needs, with its NUL.
+inline constexpr int32_t kKettricFloatTextSize = 16;
+
+// A float as a Kettric literal that reads back bit for bit: the base library's decimal text for a
+// finite value, a bit-pattern literal ("0x7F800000") for INF and NAN. Writes a NUL after it into a
+// buffer of kKettricFloatTextSize bytes; returns the character count.
+int32_t FormatKettricFloat(float value, char *buffer);
+
 // Readers: take a text cursor and an optional target (null only checks and skips the literal).
 // On success they store the value, move the cursor past the literal and the white space and
 // comments after it, and return 0; on failure they return the code.

@@ -389,6 +389,48 @@ TEST_F(KettricFloatLiterals, FloatToTextRoundTrip)
     }
 }
 
+// Every float, finite or not, written by FormatKettricFloat reads back bit for bit (the
+// negative zero and denormals aside: they are written "0.0").
+TEST_F(KettricFloatLiterals, FormatKettricFloatReadsBackExactly)
+{
+    struct Case
+    {
+        uint32_t bits;
+        const char *text;
+    } cases[] = {
+        {0x3FC00000u, "1.5"},        {0x00000000u, "0.0"},        {0x7F800000u, "0x7F800000"},
+        {0xFF800000u, "0xFF800000"}, {0x7FC00000u, "0x7FC00000"}, {0xFFC00001u, "0xFFC00001"},
+        {0x7F800001u, "0x7F800001"}, {0x7F7FFFFFu, "3.4028235e38"},
+    };
+    for (const Case &c : cases)
+    {
+        float value;
+        std::memcpy(&value, &c.bits, 4);
+        char buffer[kKettricFloatTextSize];
+        int32_t n = FormatKettricFloat(value, buffer);
+        EXPECT_EQ(std::string(buffer, size_t(n)), c.text);
+        EXPECT_EQ(buffer[n], 0);
+    }
+
+    std::mt19937 random(12);
+    for (int i = 0; i < 20000; ++i)
+    {
+        uint32_t bits = random();
+        // Every fourth value is non-finite.
+        if ((i & 3) == 0) bits |= 0x7F800000u;
+        float value;
+        std::memcpy(&value, &bits, 4);
+        char buffer[kKettricFloatTextSize];
+        FormatKettricFloat(value, buffer);
+        const char *text = buffer;
+        float read = 1.0f;
+        ASSERT_EQ(ReadKettricFloat(&text, &read), 0u) << buffer;
+        EXPECT_EQ(*text, 0) << buffer;
+        uint32_t expected = ((bits & 0x7F800000u) == 0) ? 0u : bits;
+        EXPECT_EQ(FloatBits(read), expected) << buffer;
+    }
+}
+
 TEST_F(KettricFloatLiterals, FloatReadersAndBitPatterns)
 {
     const float inf = HUGE_VALF;
