@@ -1,0 +1,52 @@
+// Links between document nodes.
+#include "editor/document/NodeLink.h"
+
+#include "editor/document/DocumentNode.h"
+
+namespace oq {
+
+NodeLink::NodeLink(DocumentNode *source, DocumentNode *target, uint32_t kind, int32_t index, float linkValue)
+    : GraphEdge(source, target), workElement(this), anchorKind(kind), anchorIndex(index), value(linkValue)
+{
+}
+
+NodeLink::~NodeLink()
+{
+    workElement.Detach();
+    GetFinishPart()->Detach();
+    GetStartPart()->Detach();
+}
+
+DocumentNode *NodeLink::GetSource() const
+{
+    return static_cast<DocumentNode *>(GetStartVertex());
+}
+
+DocumentNode *NodeLink::GetTarget() const
+{
+    return static_cast<DocumentNode *>(GetFinishVertex());
+}
+
+NodeLink *NodeLink::GetNextOutgoingLink() const
+{
+    ListElement *next = static_cast<const GraphEdgeStartPart *>(this)->GetNextListElement();
+    return (next != nullptr) ? FromOutgoingElement(next) : nullptr;
+}
+
+NodeLink *NodeLink::GetNextIncomingLink() const
+{
+    ListElement *next = static_cast<const GraphEdgeFinishPart *>(this)->GetNextListElement();
+    return (next != nullptr) ? FromIncomingElement(next) : nullptr;
+}
+
+NodeLink *NodeLink::FromOutgoingElement(ListElement *element)
+{
+    return static_cast<NodeLink *>(GraphEdge::FromOutgoingElement(element));
+}
+
+NodeLink *NodeLink::FromIncomingElement(ListElement *element)
+{
+    return static_cast<NodeLink *>(GraphEdge::FromIncomingElement(element));
+}
+
+}  // namespace oq

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "base/Graph.h"
+#include "base/List.h"
+
+#include <cstdint>
+
+namespace oq {
+
+class DocumentNode;
+class NodeLink;
+
+// The membership of a link in one temporary work list; work lists never own their elements.
+class LinkWorkElement : public ListElement
+{
+public:
+    explicit LinkWorkElement(NodeLink *owner) : link(owner) {}
+    NodeLink *GetLink() const { return link; }
+
+private:
+    NodeLink *link;
+};
+
+// A link from a dependent structure (the source) to one anchor point of a target node:
+// {anchor kind, anchor index, value}. Unrelated to the platform's weak Link<T>.
+class NodeLink : public GraphEdge
+{
+public:
+    // Appends the link to the source's outgoing and the target's incoming list.
+    NodeLink(DocumentNode *source, DocumentNode *target, uint32_t kind, int32_t index, float linkValue);
+    // Leaves the work list, the target's incoming list and the source's outgoing list.
+    ~NodeLink() override;
+
+    DocumentNode *GetSource() const;
+    DocumentNode *GetTarget() const;
+
+    // The next link in the source's outgoing list or the target's incoming list; null at the end.
+    NodeLink *GetNextOutgoingLink() const;
+    NodeLink *GetNextIncomingLink() const;
+
+    static NodeLink *FromOutgoingElement(ListElement *element);
+    static NodeLink *FromIncomingElement(ListElement *element);
+
+    LinkWorkElement workElement;
+    uint32_t anchorKind;
+    int32_t anchorIndex;
+    float value;
+};
+
+}  // namespace oq
