@@ -1,6 +1,6 @@
 // Fuzzes the document node reader with arbitrary text in the test document format ("Lf", "Gr",
 // "Dr", "X" link blocks, a "D" block): parse and resolve, write and read back, destroy nodes in
-// an order taken from the input, then the document.
+// an order taken from the input, then the document; every node must be destroyed exactly once.
 #include "support/DocumentTestKinds.h"
 
 #include <cstdint>
@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
-    std::vector<char> text(size + 1);
-    if (size != 0) std::memcpy(text.data(), data, size);
-    text[size] = 0;
+namespace {
 
+void Exercise(const uint8_t *data, size_t size, const char *text)
+{
     oq::test::TestDocument document;
-    if (document.ParseAndResolve(text.data()) != 0) return 0;
+    if (document.ParseAndResolve(text) != 0) return;
 
     // What was read writes as text that reads back, and writes the same a second time (the first
     // write may drop values that do not survive it, such as denormals).
@@ -27,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (again.ParseAndResolve(second.c_str()) != 0) __builtin_trap();
     if (again.WriteText() != second) __builtin_trap();
 
-    // Destroy nodes picked by the input's bytes; the tree left must still write and read.
+    // Destroy structures picked by the input's bytes; the tree left must still write and read.
     oq::KettricRoot *root = document.GetRootStructure();
     for (size_t i = 0; i < size && i < 8; ++i)
     {
@@ -40,5 +38,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string rest = document.WriteText();
     oq::test::TestDocument last;
     if (last.ParseAndResolve(rest.c_str()) != 0) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    std::vector<char> text(size + 1);
+    if (size != 0) std::memcpy(text.data(), data, size);
+    text[size] = 0;
+
+    oq::test::TestNodeRegistry::Reset();
+    Exercise(data, size, text.data());
+    if (!oq::test::TestNodeRegistry::AllDestroyedOnce()) __builtin_trap();
     return 0;
 }
