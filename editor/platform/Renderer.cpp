@@ -1,6 +1,7 @@
 #include "editor/platform/Renderer.h"
 
 #include "editor/platform/FileContents.h"
+#include "editor/platform/FontFile.h"
 #include "editor/platform/Heap.h"
 
 #include <cstring>
@@ -97,6 +98,8 @@ bool Renderer::Start(void *window, int32_t width, int32_t height, const float *c
     vorlVertexShader = 0;
     std::memset(vorlPrograms, 0, sizeof(vorlPrograms));
     started = true;
+    // Fonts loaded before the start get their textures now.
+    CreateLoadedFontTextures(*this);
     return true;
 }
 
@@ -122,6 +125,7 @@ void Renderer::Shutdown()
 {
     if (!started) return;
     started = false;
+    ReleaseLoadedFontTextures(*this);
     mainTarget.Release();
     ReleaseShaders();
     device->Shutdown();

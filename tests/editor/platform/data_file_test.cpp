@@ -221,14 +221,14 @@ TEST(DataFile, FontFilesAreValidatedAndDecodedOnce)
         ASSERT_TRUE(loader.Write("2.vorl", image.data(), image.size()));
         FontFile *file = FontFile::Load(loader.renderer, loader.data.File("2.vorl").c_str(), "2");
         ASSERT_NE(file, nullptr);
-        EXPECT_STREQ(file->key, "2");
+        EXPECT_STREQ(file->key.GetText(), "2");
         ASSERT_NE(file->pair.decodedCurveData, nullptr);
         EXPECT_EQ(file->pair.count, 0);
 
         Font *face = Font::Create("Times New Roman", file, 0);
         ASSERT_NE(face, nullptr);
         EXPECT_EQ(face->capitalHeight, 0.7F);
-        EXPECT_STREQ(face->name, "Times New Roman");
+        EXPECT_STREQ(face->name.GetText(), "Times New Roman");
         GlyphTexturePair *pair = face->GetTexturePair();
         ASSERT_EQ(pair->count, 2);
         const RecordingDevice::Texture &curve = loader.device.textures.at(pair->curveTexture);
