@@ -11,6 +11,7 @@
 
 #include "base/TextString.h"
 #include "editor/fonts/FolderEnvironment.h"
+#include "editor/fonts/LoadableFont.h"
 #include "editor/fonts/Folders.h"
 #include "editor/fonts/FontFaceEntry.h"
 #include "editor/fonts/FontLoader.h"
@@ -26,30 +27,10 @@ namespace {
 
 using test::VorlFontBuilder;
 
-// Sets the first value of a directory item, or removes the item (remove true).
-void EditItem(test::VorlFontDescription &face, uint32_t tag, float value, bool remove = false)
-{
-    for (size_t i = 0; i < face.items.size(); ++i)
-    {
-        if (face.items[i].tag != tag) continue;
-        if (remove) face.items.erase(face.items.begin() + long(i));
-        else std::memcpy(face.items[i].data.data(), &value, sizeof(value));
-        return;
-    }
-}
+using test::MakeLoadableBuilder;
+using test::MakeLoadableFont;
 
-// The sample font's glyphs in the given number of faces, each with 'AXIS', 'HITE' and 'SLNT'
-// (face f slanted by 0.25 + f / 8).
-VorlFontBuilder MakeLoadableBuilder(int faces)
-{
-    VorlFontBuilder builder = test::MakeSampleVorlFont();
-    builder.fonts.resize(1);
-    for (int f = 1; f < faces; ++f) builder.fonts.push_back(builder.fonts[0]);
-    for (int f = 0; f < faces; ++f) EditItem(builder.fonts[size_t(f)], 'SLNT', 0.25F + float(f) / 8.0F);
-    return builder;
-}
-
-std::vector<uint8_t> MakeLoadableFont(int faces) { return MakeLoadableBuilder(faces).Build(); }
+using test::EditFontItem;
 
 // The registry, renderer and folders the loaders use: a recording renderer over a temporary Data
 // folder and the local data folder under XDG_DATA_HOME in a temporary folder.
@@ -350,11 +331,11 @@ TEST_F(FontLoading, DamagedFilesAreRefused)
     std::vector<uint8_t> magic = good;
     magic[0] ^= 0x55;
     VorlFontBuilder noAxis = MakeLoadableBuilder(1);
-    EditItem(noAxis.fonts[0], 'AXIS', 0, true);
+    EditFontItem(noAxis.fonts[0], 'AXIS', 0, true);
     VorlFontBuilder noHeight = MakeLoadableBuilder(1);
-    EditItem(noHeight.fonts[0], 'HITE', 0, true);
+    EditFontItem(noHeight.fonts[0], 'HITE', 0, true);
     VorlFontBuilder noSlant = MakeLoadableBuilder(1);
-    EditItem(noSlant.fonts[0], 'SLNT', 0, true);
+    EditFontItem(noSlant.fonts[0], 'SLNT', 0, true);
     // Compiled without contours: outlines (band data) but no ContourList.
     VorlFontBuilder noContours = MakeLoadableBuilder(1);
     noContours.contours.clear();
@@ -393,7 +374,7 @@ TEST_F(FontLoading, DamagedFilesAreRefused)
 TEST_F(FontLoading, UnfitFaceOfALoadedFile)
 {
     VorlFontBuilder builder = MakeLoadableBuilder(2);
-    EditItem(builder.fonts[1], 'SLNT', 0, true);
+    EditFontItem(builder.fonts[1], 'SLNT', 0, true);
     ASSERT_TRUE(WriteData("21.vorl", builder.Build()));
     Font *cambria = Load("Cambria");
     ASSERT_NE(cambria, nullptr);
