@@ -20,7 +20,9 @@
 #include "editor/platform/FontFile.h"
 #include "editor/platform/RendererProbe.h"
 #include "support/VorlFontBuilder.h"
+#include "vorl/text/FontDataAccess.h"
 #include "vorl/text/VorlFontValidator.h"
+#include "vorlfont/compiler/VorlFontRun.h"
 
 namespace oq {
 namespace {
@@ -381,6 +383,60 @@ TEST_F(FontLoading, UnfitFaceOfALoadedFile)
     EXPECT_EQ(Load("Cambria Math"), nullptr);
     EXPECT_EQ(cambria->file->references, 1);
     cambria->Release();
+}
+
+// Debian fonts compiled with the import's switches load as imported faces: the compiler writes
+// every item and the ContourList the loaders ask for, and the slanted extents of TrueType's own
+// quadratics at the upright font's slant (0) are the glyph boxes' x ranges.
+TEST_F(FontLoading, CompiledFontsLoadAndMeasure)
+{
+    ASSERT_EQ(manager.ParseAndResolve("R (n=\"DejaVuSans.ttf\") { s{\"DejaVu Sans\"} }\n"
+                                      "R (n=\"DejaVuSans-Oblique.ttf\") { s{\"DejaVu Sans Oblique\"} }\n"),
+              0U);
+    for (const char *file : {"DejaVuSans.ttf", "DejaVuSans-Oblique.ttf"})
+    {
+        std::string input = std::string("/usr/share/fonts/truetype/dejavu/") + file;
+        std::string output = std::string(GetLocalDataFolder().GetText()) + file + ".vorl";
+        const char *arguments[] = {input.c_str(), "-o", output.c_str(), "-no-poly", "-contours", "-math"};
+        const char *message = nullptr;
+        ASSERT_EQ(RunVorlFont(6, arguments, &message), 0) << (message ? message : "");
+    }
+    Font *upright = Load("DejaVu Sans");
+    Font *oblique = Load("DejaVu Sans Oblique");
+    ASSERT_NE(upright, nullptr);
+    ASSERT_NE(oblique, nullptr);
+    EXPECT_GT(upright->capitalHeight, 0.6F);
+    EXPECT_GT(upright->axisHeight, 0.0F);
+    EXPECT_EQ(upright->slant, 0.0F);
+    const VorlFontRecord *record = upright->GetRecord();
+    for (uint32_t code : {uint32_t('A'), uint32_t('W'), uint32_t('g'), uint32_t('8'), 0x3A9u, 0x222Bu})
+    {
+        uint32_t glyph = record->GetGlyphIndex(code);
+        ASSERT_NE(glyph, 0U) << code;
+        float angle = 0.0F;
+        GlyphExtent extent = upright->GetSlantedGlyphExtent(glyph, 0, &angle);
+        GlyphBounds box = upright->GetGlyphBounds(glyph, 0);
+        // Curve texels are half floats about the glyph's origin.
+        EXPECT_NEAR(extent.left, box.xMin, 2e-3) << code;
+        EXPECT_NEAR(extent.right, box.xMax, 2e-3) << code;
+    }
+    // The oblique face's own slant is written back and leans its extents.
+    float angle = 0.0F;
+    uint32_t bar = oblique->GetRecord()->GetGlyphIndex('l');
+    GlyphExtent leaning = oblique->GetSlantedGlyphExtent(bar, 0, &angle);
+    EXPECT_NE(angle, 0.0F);
+    EXPECT_EQ(angle, oblique->slant);
+    float upright0 = 1e-6F;
+    GlyphExtent unslanted = oblique->GetSlantedGlyphExtent(bar, 0, &upright0);
+    EXPECT_LT(leaning.right - leaning.left, unslanted.right - unslanted.left);
+    // DejaVu's digits are tabular with small side bearings.
+    GlyphExtent bearings = upright->GetDigitSideBearings();
+    EXPECT_GT(bearings.left, 0.0F);
+    EXPECT_LT(bearings.left, 0.2F);
+    EXPECT_GT(bearings.right, 0.0F);
+    EXPECT_LT(bearings.right, 0.2F);
+    upright->Release();
+    oblique->Release();
 }
 
 // A font built for the metric operations: a unit square (glyph 0), a ring of the same shape at
