@@ -6,6 +6,7 @@
 #include "editor/fonts/Folders.h"
 #include "editor/fonts/FontFaceEntry.h"
 #include "editor/fonts/FontResource.h"
+#include "editor/fonts/SettingsText.h"
 #include "editor/platform/FileContents.h"
 #include "editor/platform/Heap.h"
 #include "editor/platform/TextBuffer.h"
@@ -81,16 +82,6 @@ bool InsertElement(Map *map, MapElement *newElement)
             return false;
         }
     }
-}
-
-// Appends a quoted string with the editor's escapes, so that any name reads back unchanged.
-void AppendQuotedName(TextBuffer *buffer, const char *name)
-{
-    TextString escaped(name);
-    escaped.EscapeText(1);
-    buffer->AppendText("\"");
-    buffer->AppendText(escaped);
-    buffer->AppendText("\"");
 }
 
 }  // namespace
@@ -224,7 +215,7 @@ void FontManager::WriteText(TextBuffer *buffer)
     for (FontResource *resource = GetFirstResource(); resource != nullptr; resource = GetNextResource(resource))
     {
         buffer->AppendText("R (n=");
-        AppendQuotedName(buffer, resource->GetFileName());
+        AppendQuotedText(buffer, resource->GetFileName(), resource->GetFileName().GetLength());
         if (resource->GetSharedTablesFlag()) buffer->AppendText(",c");
         buffer->AppendText(")\n{\n");
         for (KettricStructure *s = resource->GetFirstSubnodeStructure(); s != nullptr; s = s->GetNextStructure())
@@ -232,7 +223,8 @@ void FontManager::WriteText(TextBuffer *buffer)
             if (!FontResource::IsFaceList(s)) continue;
             const KettricStringList *faceList = static_cast<const KettricStringList *>(s);
             buffer->AppendText("\ts{");
-            AppendQuotedName(buffer, faceList->GetElementCount() != 0 ? (*faceList)[0].GetText() : "");
+            const char *face = faceList->GetElementCount() != 0 ? (*faceList)[0].GetText() : "";
+            AppendQuotedText(buffer, face, int32_t(std::strlen(face)));
             buffer->AppendText("}\n");
         }
         buffer->AppendText("}\n\n");

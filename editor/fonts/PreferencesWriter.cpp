@@ -1,6 +1,7 @@
 #include "editor/fonts/PreferencesWriter.h"
 
 #include "editor/fonts/ConfigSettings.h"
+#include "editor/fonts/SettingsText.h"
 
 namespace oq {
 
@@ -27,9 +28,8 @@ void AppendInt32Setting(TextBuffer *buffer, uint32_t key, int32_t value)
 void AppendUInt32Setting(TextBuffer *buffer, uint32_t key, uint32_t value)
 {
     AppendSettingStart(buffer, key);
-    buffer->AppendText(") {u32{0x");
-    char *digits = buffer->Reserve(8);
-    for (int32_t i = 0; i < 8; ++i) digits[i] = "0123456789ABCDEF"[(value >> (28 - 4 * i)) & 0xF];
+    buffer->AppendText(") {u32{");
+    AppendHex32(buffer, value);
     buffer->AppendText("}}\n");
 }
 
@@ -38,18 +38,6 @@ void AppendColorChoice(TextBuffer *buffer, const ColorChoiceSetting &setting, co
     const EditorColor &color = toolPanel.*setting.color;
     if (color.paletteIndex < 0) AppendUInt32Setting(buffer, setting.colorKey, color.color);
     else AppendInt32Setting(buffer, setting.indexKey, color.paletteIndex);
-}
-
-// The name in double quotes, escaped as the editor escapes text.
-void AppendQuotedName(TextBuffer *buffer, const TextString &name)
-{
-    int64_t size = TextString::WriteEscapedText(name, name.GetLength(), 1, nullptr, nullptr);
-    buffer->AppendText("\"");
-    // The escape writes a NUL after the text; it is taken back at once.
-    char *output = buffer->Reserve(size_t(size) + 1);
-    static_cast<void>(TextString::WriteEscapedText(name, name.GetLength(), 1, output, nullptr));
-    buffer->size -= 1;
-    buffer->AppendText("\"");
 }
 
 }  // namespace
@@ -120,7 +108,7 @@ void WritePreferences(const Preferences &preferences, uint32_t editMode, const T
         for (int32_t i = 0; i < preferences.functionNames.GetElementCount(); ++i)
         {
             if (i > 0) buffer->AppendText(",");
-            AppendQuotedName(buffer, preferences.functionNames[i]);
+            AppendQuotedText(buffer, preferences.functionNames[i], preferences.functionNames[i].GetLength());
         }
         buffer->AppendText("}\n\t}\n");
     }
