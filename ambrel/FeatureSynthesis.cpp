@@ -52,17 +52,18 @@ void FontStructure::SynthesizeFeatures(AmbrelDocument *document, uint32_t mode)
 
 void FontStructure::SynthesizeAlternates()
 {
-    auto addAlternate = [this](const int32_t *table, uint32_t source, uint32_t tag, uint32_t target) {
-        GlyphStructure *glyph = GetGlyph(uint32_t(table[source]));
-        if (glyph == nullptr || glyph->FindAlternate(tag) != nullptr || table[target] == 0) return;
-        glyph->AddAlternate(tag, uint32_t(table[target]));
+    auto addAlternate = [this](const CharacterTable *table, uint32_t source, uint32_t tag, uint32_t target) {
+        GlyphStructure *glyph = GetGlyph(uint32_t(table->Get(source)));
+        if (glyph == nullptr || glyph->FindAlternate(tag) != nullptr || table->Get(target) == 0) return;
+        glyph->AddAlternate(tag, uint32_t(table->Get(target)));
     };
     for (const AlternateRow &row : kAlternateRows)
     {
-        const int32_t *table = FindCharacterTable(row.source);
+        const CharacterTable *table = FindCharacterTable(row.source);
         if (table == nullptr) continue;
         addAlternate(table, row.source, row.tag, row.target);
-        if (row.pairSource != 0 && table[row.pairSource] != 0) addAlternate(table, row.pairSource, row.tag, row.pairTarget);
+        if (row.pairSource != 0 && table->Get(row.pairSource) != 0)
+            addAlternate(table, row.pairSource, row.tag, row.pairTarget);
     }
 }
 
@@ -77,8 +78,8 @@ void FontStructure::SynthesizeTabularGlyphs(uint32_t tag, int32_t count, const u
     float largest = 0.0f;
     for (int32_t k = 0; k < count; ++k)
     {
-        const int32_t *table = FindCharacterTable(codePoints[k]);
-        GlyphStructure *glyph = (table != nullptr) ? GetGlyph(uint32_t(table[codePoints[k]])) : nullptr;
+        const CharacterTable *table = FindCharacterTable(codePoints[k]);
+        GlyphStructure *glyph = (table != nullptr) ? GetGlyph(uint32_t(table->Get(codePoints[k]))) : nullptr;
         if (glyph == nullptr || glyph->FindAlternate(tag) != nullptr) return;
         originals[k] = glyph;
         if (glyph->advance[0] < smallest) smallest = glyph->advance[0];

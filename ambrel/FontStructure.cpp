@@ -17,7 +17,7 @@ FontStructure::~FontStructure()
 {
     memberFonts.RemoveAll();
     MemoryRelease(glyphTable);
-    MemoryRelease(characterTable);
+    delete characterTable;
 }
 
 bool FontStructure::CheckProperty(KettricDocument *, const TextString &identifier, KettricDataType *type,
@@ -69,11 +69,7 @@ KettricResult FontStructure::ResolveData(KettricDocument *document)
     // with 'mgly' below anyway, and its size then stays bounded by the text.
     if (glyphCount != 0 && glyphTable == nullptr && glyphStructureCount >= glyphCount)
         AllocateGlyphTable(glyphCount + kSpareGlyphCount);
-    if (characterTable == nullptr && hasCharMap)
-    {
-        characterTable = static_cast<int32_t *>(MemoryAllocate(sizeof(int32_t) * kCharacterTableSize));
-        std::memset(characterTable, 0, sizeof(int32_t) * kCharacterTableSize);
-    }
+    if (characterTable == nullptr && hasCharMap) characterTable = new CharacterTable;
 
     KettricResult result = TypographicStructure::ResolveData(document);
     if (result != 0) return result;
@@ -129,33 +125,37 @@ void FontStructure::PrepareGlyphs(AmbrelDocument *document)
     if (glyphFont != this) glyphFont->memberFonts.AppendStructure(this);
     else document->fontList.AppendStructure(this);
 
-    if (characterTable != nullptr)
+    if (CharacterTable *table = characterTable)
     {
-        if (characterTable[0x1D4C0] != 0 && characterTable[0x1D4C1] == 0)
-            characterTable[0x1D4C1] = characterTable[0x2113];
+        if (table->Get(0x1D4C0) != 0 && table->Get(0x1D4C1) == 0) table->Set(0x1D4C1, table->Get(0x2113));
 
-        for (uint32_t c = 0; c < kCharacterTableSize; ++c)
+        for (uint32_t p = 0; p < table->GetIndexSize(); ++p)
         {
-            uint32_t g = uint32_t(characterTable[c]);
-            if (g == 0) continue;
-            GlyphStructure *glyph = GetGlyph(g);
-            if (glyph != nullptr) glyph->characterList.AddElement(c);
+            const int32_t *page = table->GetPage(p);
+            if (page == nullptr) continue;
+            for (uint32_t i = 0; i < CharacterTable::kPageSize; ++i)
+            {
+                uint32_t g = uint32_t(page[i]);
+                if (g == 0) continue;
+                GlyphStructure *glyph = GetGlyph(g);
+                if (glyph != nullptr) glyph->characterList.AddElement(p * CharacterTable::kPageSize + i);
+            }
         }
 
         // An unmapped character has glyph number 0: glyph 0's box is used.
         if (capHeight == 0.0f)
         {
-            if (const GlyphStructure *glyph = GetGlyph(uint32_t(characterTable[0x48])))
+            if (const GlyphStructure *glyph = GetGlyph(uint32_t(table->Get(0x48))))
                 capHeight = glyph->boundingBox.max.y;
         }
         if (exHeight == 0.0f)
         {
-            if (const GlyphStructure *glyph = GetGlyph(uint32_t(characterTable[0x78])))
+            if (const GlyphStructure *glyph = GetGlyph(uint32_t(table->Get(0x78))))
                 exHeight = glyph->boundingBox.max.y;
         }
         if (mathAxisHeight == 0.0f)
         {
-            if (const GlyphStructure *glyph = GetGlyph(uint32_t(characterTable[0x3D])))
+            if (const GlyphStructure *glyph = GetGlyph(uint32_t(table->Get(0x3D))))
                 mathAxisHeight = (glyph->boundingBox.max.y + glyph->boundingBox.min.y) * 0.5f;
         }
     }
@@ -219,14 +219,15 @@ void FontStructure::LinkGlyphReferences()
     }
 }
 
-int32_t *FontStructure::FindCharacterTable(uint32_t codePoint) const
+const CharacterTable *FontStructure::FindCharacterTable(uint32_t codePoint) const
 {
     if (codePoint >= kCharacterTableSize) return nullptr;
-    if (characterTable != nullptr && characterTable[codePoint] != 0) return characterTable;
+    if (characterTable != nullptr && characterTable->Get(codePoint) != 0) return characterTable;
     for (FontStructure *member = memberFonts.GetFirst(); member != nullptr;
          member = StructureList<FontStructure>::GetNext(member))
     {
-        if (member->characterTable != nullptr && member->characterTable[codePoint] != 0) return member->characterTable;
+        if (member->characterTable != nullptr && member->characterTable->Get(codePoint) != 0)
+            return member->characterTable;
     }
     return nullptr;
 }

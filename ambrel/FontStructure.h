@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ambrel/CharacterTable.h"
 #include "ambrel/TypographicStructure.h"
 
 #include <cstdint>
@@ -8,8 +9,6 @@ namespace oq {
 
 class GlyphStructure;
 
-// Number of code points of a character table.
-inline constexpr uint32_t kCharacterTableSize = 0x110000;
 // Glyph table entries beyond the glyph count, for the glyphs that synthesis makes.
 inline constexpr uint32_t kSpareGlyphCount = 10;
 // Largest glyph count: glyph indexes live in bits 0-23 and 0xFF0000 up is reserved, with room for
@@ -40,7 +39,7 @@ public:
     void LinkGlyphReferences();
 
     // The character table of this Font or of its first member that maps the code point, or null.
-    int32_t *FindCharacterTable(uint32_t codePoint) const;
+    const CharacterTable *FindCharacterTable(uint32_t codePoint) const;
 
     // A new empty glyph table; 'IVDF' (nothing changed) for a count above kMaxGlyphCount.
     [[nodiscard]] KettricResult SetGlyphCount(uint32_t count);
@@ -71,7 +70,8 @@ public:
     const KettricStringList *nameStrings = nullptr;
     GlyphStructure **glyphTable = nullptr;
     uint32_t glyphTableSize = 0;
-    int32_t *characterTable = nullptr;
+    // Present when the Font holds a CharMap.
+    CharacterTable *characterTable = nullptr;
     float ascent = 0.0f;
     float descent = 0.0f;
     float lineGap = 0.0f;

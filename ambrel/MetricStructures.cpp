@@ -226,7 +226,7 @@ KettricResult CharMapStructure::ResolveData(KettricDocument *)
     FontStructure *font = GetSuperFont(this);
     const KettricPrimitive *list = GetGlyphList();
     if (font == nullptr || list == nullptr) return 0;
-    int32_t *table = font->characterTable;
+    CharacterTable *table = font->characterTable;
     uint32_t glyphCount = font->GetGlyphFont()->glyphCount;
 
     int32_t n = GetCount(list);
@@ -234,22 +234,21 @@ KettricResult CharMapStructure::ResolveData(KettricDocument *)
     if (n == 0 || uint64_t(firstCodePoint) + uint64_t(runLength) + uint64_t(n) > kCharacterTableSize) return 'ivcs';
     if (table == nullptr) return 0;
 
+    // The first CharMap that maps a code point decides it.
+    auto map = [table](uint32_t codePoint, uint32_t glyph) {
+        if (table->Get(codePoint) == 0) table->Set(codePoint, int32_t(glyph));
+    };
     for (int32_t i = 0; i < n; ++i)
     {
         uint32_t g = GetValue(list, i);
         if (g >= glyphCount) return 'ivgi';
-        int32_t &entry = table[firstCodePoint + uint32_t(i)];
-        if (entry == 0) entry = int32_t(g);
+        map(firstCodePoint + uint32_t(i), g);
     }
     if (runLength > 0)
     {
         uint32_t last = GetValue(list, n - 1);
         if (uint64_t(last) + runLength >= glyphCount) return 'ivgi';
-        for (uint32_t i = 0; i < runLength; ++i)
-        {
-            int32_t &entry = table[firstCodePoint + uint32_t(n) + i];
-            if (entry == 0) entry = int32_t(last + 1 + i);
-        }
+        for (uint32_t i = 0; i < runLength; ++i) map(firstCodePoint + uint32_t(n) + i, last + 1 + i);
     }
     return 0;
 }

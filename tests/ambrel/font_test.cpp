@@ -61,7 +61,7 @@ TEST(AmbrelFontTest, FixtureResolvesToTheExpectedTables)
     };
     const Mapping mappings[] = {{0x41, 4}, {0x61, 8}, {0x66, 1}, {0x67, 0}, {0x69, 2}, {0xC5, 5},
                                 {0x30, 13}, {0x31, 14}, {0x32, 15}, {0x33, 0}, {0x1F600, 9}, {0x48, 0}};
-    for (const Mapping &m : mappings) EXPECT_EQ(font->characterTable[m.codePoint], m.glyph) << std::hex << m.codePoint;
+    for (const Mapping &m : mappings) EXPECT_EQ(font->characterTable->Get(m.codePoint), m.glyph) << std::hex << m.codePoint;
     EXPECT_EQ(font->FindCharacterTable(0x41), font->characterTable);
     EXPECT_EQ(font->FindCharacterTable(0x42), nullptr);
 
@@ -143,7 +143,7 @@ TEST(AmbrelFontTest, CollectionMembersUseTheParentsGlyphs)
     // The first member that maps a code point is found; the parent itself maps nothing.
     EXPECT_EQ(parent->FindCharacterTable(0x41), regular->characterTable);
     EXPECT_EQ(parent->FindCharacterTable(0x42), regular->characterTable);
-    EXPECT_EQ(bold->characterTable[0x41], 2);
+    EXPECT_EQ(bold->characterTable->Get(0x41), 2);
     // Members' passes in order: glyph 2 is B of the first member, then A of the second.
     GlyphStructure *glyph = parent->glyphTable[2];
     ASSERT_EQ(glyph->characterList.GetElementCount(), 2);
@@ -192,10 +192,10 @@ TEST(AmbrelFontTest, MetricsAndCharacterMaps)
     EXPECT_EQ(font->mathAxisHeight, 0.25f);
     // The first CharMap that maps a code point wins; a run continues the last value; 0 maps nothing.
     const int32_t expected[] = {36, 37, 38, 39, 40, 0};
-    for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(font->characterTable[0x41 + i], expected[i]) << i;
-    EXPECT_EQ(font->characterTable[0x10FFFF], 3);
-    EXPECT_EQ(font->characterTable[0x50], 0);
-    EXPECT_EQ(font->characterTable[0x51], 5);
+    for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(font->characterTable->Get(0x41 + i), expected[i]) << i;
+    EXPECT_EQ(font->characterTable->Get(0x10FFFF), 3);
+    EXPECT_EQ(font->characterTable->Get(0x50), 0);
+    EXPECT_EQ(font->characterTable->Get(0x51), 5);
     std::string text = WriteDocumentText(&read.document);
     EXPECT_NE(text.find("Metric (key = \"ascent\\tx\") {float {3.0}}"), std::string::npos) << text;
 }

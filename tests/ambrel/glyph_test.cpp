@@ -63,7 +63,7 @@ TEST(AmbrelGlyphTest, PreparationOfOutlinesAndCharacters)
     EXPECT_NEAR(glyphs[7]->boundingBox.max.x, 0.9f, 1e-6f);
 
     // The script small l takes the letterlike one's glyph, which lists both.
-    EXPECT_EQ(read.font->characterTable[0x1D4C1], 3);
+    EXPECT_EQ(read.font->characterTable->Get(0x1D4C1), 3);
     ASSERT_EQ(glyphs[3]->characterList.GetElementCount(), 2);
     EXPECT_EQ(glyphs[3]->characterList[0], 0x2113u);
     EXPECT_EQ(glyphs[3]->characterList[1], 0x1D4C1u);

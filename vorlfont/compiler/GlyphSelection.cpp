@@ -129,26 +129,26 @@ void GlyphSelection::AddGlyphAndReferences(uint32_t glyph)
     }
 }
 
-void GlyphSelection::AddMathStyleAlternates(int32_t *table)
+void GlyphSelection::AddMathStyleAlternates(CharacterTable *table)
 {
     if (table == nullptr) return;
     for (int32_t p = 0; p < kMathPlainCount; ++p)
     {
-        uint32_t plain = uint32_t(table[kMathPlainCharacters[p]]);
+        uint32_t plain = uint32_t(table->Get(kMathPlainCharacters[p]));
         GlyphStructure *glyph = (plain != 0) ? font->GetGlyph(plain) : nullptr;
         if (plain == 0 || plain >= glyphCount) continue;
         for (int32_t style = kMathStyleCount; style >= 1; --style)
         {
             uint32_t form = kMathStyleForms[style - 1][p];
             if (form == 0) continue;
-            if (table[form] == 0)
+            if (table->Get(form) == 0)
             {
-                table[form] = int32_t(plain);
+                table->Set(form, int32_t(plain));
                 continue;
             }
             uint32_t tag = uint32_t('ms00') + uint32_t(style / 10) * 256 + uint32_t(style % 10);
             if (glyph != nullptr && glyph->FindAlternate(tag) == nullptr)
-                static_cast<void>(glyph->AddAlternate(tag, uint32_t(table[form])));
+                static_cast<void>(glyph->AddAlternate(tag, uint32_t(table->Get(form))));
         }
     }
 }
@@ -156,22 +156,28 @@ void GlyphSelection::AddMathStyleAlternates(int32_t *table)
 void GlyphSelection::SelectFontGlyphs(FontCompileContext *context, const CharacterInclusionMap &map, uint32_t flags)
 {
     // The compile may change the document: the math forms join the Font's character table.
-    int32_t *table = const_cast<FontStructure *>(context->font)->characterTable;
+    CharacterTable *table = const_cast<FontStructure *>(context->font)->characterTable;
     if (flags & kCompileMath) AddMathStyleAlternates(table);
     std::memset(context->blockMapped, 0, sizeof(context->blockMapped));
     uint32_t highest = 0;
     auto mapped = [&](uint32_t c) -> uint32_t {
         if (table == nullptr || !map.Includes(c)) return 0;
-        uint32_t g = uint32_t(table[c]);
+        uint32_t g = uint32_t(table->Get(c));
         return (g < glyphCount) ? g : 0;
     };
-    for (uint32_t c = 1; c < kCharacterTableSize; ++c)
+    // Only the table's pages can hold mapped code points; they are visited in code point order.
+    uint32_t tablePages = (table != nullptr) ? table->GetIndexSize() : 0;
+    for (uint32_t p = 0; p < tablePages; ++p)
     {
-        uint32_t g = mapped(c);
-        if (g == 0) continue;
-        AddGlyphAndReferences(g);
-        context->blockMapped[c >> 8] = 1;
-        highest = c;
+        if (table->GetPage(p) == nullptr) continue;
+        for (uint32_t c = (p == 0) ? 1 : p * CharacterTable::kPageSize; c < (p + 1) * CharacterTable::kPageSize; ++c)
+        {
+            uint32_t g = mapped(c);
+            if (g == 0) continue;
+            AddGlyphAndReferences(g);
+            context->blockMapped[c >> 8] = 1;
+            highest = c;
+        }
     }
 
     int32_t indexCount = int32_t(highest >> 8) + 1;

@@ -10,6 +10,7 @@ class FontStructure;
 class GlyphStructure;
 class FontCompileContext;
 class CharacterInclusionMap;
+class CharacterTable;
 
 // The glyphs of the glyph-source Font that a compile keeps, numbered in the order reached.
 // Glyph numbers from the document at or above the glyph count are treated as absent.
@@ -32,7 +33,7 @@ public:
 
     // With the math option: each mapped plain letter gets an 'ms01'..'ms13' Alternate to each
     // mapped styled form, and each unmapped styled form is mapped to the plain glyph.
-    void AddMathStyleAlternates(int32_t *characterTable);
+    void AddMathStyleAlternates(CharacterTable *characterTable);
 
     // The selection steps, in order (options are FontCompileFlags).
     void SelectFontGlyphs(FontCompileContext *context, const CharacterInclusionMap &map, uint32_t flags);

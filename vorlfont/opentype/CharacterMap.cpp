@@ -29,7 +29,7 @@ FontBytes FindCmapSubtable(const FontBytes &cmap, uint16_t platform, uint16_t en
 
 namespace {
 
-uint32_t FillFormat4(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table, CodeRange *range)
+uint32_t FillFormat4(const FontBytes &subtable, uint32_t glyphCount, CharacterTable *table, CodeRange *range)
 {
     uint16_t segCountX2 = 0;
     if (!subtable.ReadUInt16(6, &segCountX2)) return kResultCorrupt;
@@ -66,13 +66,13 @@ uint32_t FillFormat4(const FontBytes &subtable, uint32_t glyphCount, uint32_t *t
                 glyph = (delta + value) & 0xFFFF;
             }
             if (glyph >= glyphCount) return kResultCorrupt;
-            table[c] = glyph;
+            table->Set(c, int32_t(glyph));
         }
     }
     return 0;
 }
 
-uint32_t FillFormat6(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table, CodeRange *range)
+uint32_t FillFormat6(const FontBytes &subtable, uint32_t glyphCount, CharacterTable *table, CodeRange *range)
 {
     uint16_t first = 0, count = 0;
     if (!subtable.ReadUInt16(6, &first) || !subtable.ReadUInt16(8, &count)) return kResultCorrupt;
@@ -83,12 +83,12 @@ uint32_t FillFormat6(const FontBytes &subtable, uint32_t glyphCount, uint32_t *t
         uint32_t glyph = subtable.GetUInt16(10 + uint64_t(i) * 2);
         if (glyph >= glyphCount) return kResultCorrupt;
         uint32_t code = first + i;
-        if (code < kCodePointCount) table[code] = glyph;
+        table->Set(code, int32_t(glyph));  // nothing beyond U+10FFFF
     }
     return 0;
 }
 
-uint32_t FillFormat12(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table, CodeRange *range)
+uint32_t FillFormat12(const FontBytes &subtable, uint32_t glyphCount, CharacterTable *table, CodeRange *range)
 {
     uint32_t groupCount = 0;
     if (!subtable.ReadUInt32(12, &groupCount)) return kResultCorrupt;
@@ -104,20 +104,20 @@ uint32_t FillFormat12(const FontBytes &subtable, uint32_t glyphCount, uint32_t *
         if (writes > kMaxSubtableWrites) return kResultCorrupt;
         if (glyph + (end - start) >= glyphCount) return kResultCorrupt;
         range->Add(uint32_t(start), uint32_t(end));
-        for (uint64_t c = start; c <= end; ++c) table[c] = uint32_t(glyph + (c - start));
+        for (uint64_t c = start; c <= end; ++c) table->Set(uint32_t(c), int32_t(glyph + (c - start)));
     }
     return 0;
 }
 
 // Copies byte b's symbol-area entry to u when u is empty.
-void CopySymbol(uint32_t *table, uint32_t b, uint32_t u)
+void CopySymbol(CharacterTable *table, uint32_t b, uint32_t u)
 {
-    if (table[u] == 0) table[u] = table[0xF000 + b];
+    if (table->Get(u) == 0) table->Set(u, table->Get(0xF000 + b));
 }
 
 }  // namespace
 
-uint32_t FillCharacterTable(const FontBytes &subtable, uint32_t glyphCount, uint32_t *table, CodeRange *range)
+uint32_t FillCharacterTable(const FontBytes &subtable, uint32_t glyphCount, CharacterTable *table, CodeRange *range)
 {
     CodeRange unused;
     if (range == nullptr) range = &unused;
@@ -132,28 +132,26 @@ uint32_t FillCharacterTable(const FontBytes &subtable, uint32_t glyphCount, uint
     }
 }
 
-void RemapSymbolCharacters(uint32_t *table, uint32_t familyClass, const char *familyName)
+void RemapSymbolCharacters(CharacterTable *table, uint32_t familyClass, const char *familyName)
 {
     if (familyClass == 0x0C03)
     {
         // Copy from a snapshot of the low bytes, so glyphs only reachable through U+0080-00FF stay
         // reachable through U+F0xx.
-        uint32_t low[256];
-        for (uint32_t b = 0; b < 256; ++b) low[b] = table[0xF000 + b] != 0 ? table[0xF000 + b] : table[b];
-        std::memset(table + 0x80, 0, 0x80 * sizeof(uint32_t));
+        int32_t low[256];
+        for (uint32_t b = 0; b < 256; ++b)
+            low[b] = table->Get(0xF000 + b) != 0 ? table->Get(0xF000 + b) : table->Get(b);
+        for (uint32_t b = 0x80; b < 0x100; ++b) table->Set(b, 0);
+        auto fill = [table](uint32_t codePoint, int32_t glyph) {
+            if (table->Get(codePoint) == 0) table->Set(codePoint, glyph);
+        };
         for (uint32_t b = 0x20; b <= 0xFE; ++b)
         {
             uint32_t u = kSymbolEncodingTable[b];
-            if (u != 0 && table[u] == 0) table[u] = low[b];
+            if (u != 0) fill(u, low[b]);
         }
-        for (uint32_t b = 0; b < 0x80; ++b)
-        {
-            if (table[b] == 0) table[b] = low[b];
-        }
-        for (uint32_t b = 0; b < 256; ++b)
-        {
-            if (table[0xF000 + b] == 0) table[0xF000 + b] = low[b];
-        }
+        for (uint32_t b = 0; b < 0x80; ++b) fill(b, low[b]);
+        for (uint32_t b = 0; b < 256; ++b) fill(0xF000 + b, low[b]);
         return;
     }
 
@@ -178,21 +176,27 @@ void RemapSymbolCharacters(uint32_t *table, uint32_t familyClass, const char *fa
     for (uint32_t b = 0; b <= 0xFF; ++b) CopySymbol(table, b, b);
 }
 
-void BuildCharacterRuns(const uint32_t *table, Array<CharacterRun> *runs, uint32_t low, uint32_t high)
+void BuildCharacterRuns(const CharacterTable &table, Array<CharacterRun> *runs, uint32_t low, uint32_t high)
 {
+    auto at = [&table](uint32_t codePoint) { return uint32_t(table.Get(codePoint)); };
     uint32_t c = low;
     while (c <= high && c < kCodePointCount)
     {
-        if (table[c] == 0)
+        if (table.GetPage(c / CharacterTable::kPageSize) == nullptr)
+        {
+            c = (c / CharacterTable::kPageSize + 1) * CharacterTable::kPageSize;  // a page never mapped
+            continue;
+        }
+        if (at(c) == 0)
         {
             ++c;
             continue;
         }
         uint32_t first = c;
         bool ascending = true;
-        while (c < high && table[c + 1] != 0)
+        while (c < high && at(c + 1) != 0)
         {
-            if (table[c + 1] != table[c] + 1) ascending = false;
+            if (at(c + 1) != at(c) + 1) ascending = false;
             ++c;
         }
         CharacterRun &run = runs->AddElement(CharacterRun());
@@ -200,19 +204,19 @@ void BuildCharacterRuns(const uint32_t *table, Array<CharacterRun> *runs, uint32
         if (ascending)
         {
             run.run = c - first;
-            run.glyphs.AddElement(uint16_t(table[first]));
+            run.glyphs.AddElement(uint16_t(at(first)));
         }
         else
         {
             run.glyphs.SetElementCount(int32_t(c - first + 1));
-            for (uint32_t i = first; i <= c; ++i) run.glyphs[int32_t(i - first)] = uint16_t(table[i]);
+            for (uint32_t i = first; i <= c; ++i) run.glyphs[int32_t(i - first)] = uint16_t(at(i));
         }
         ++c;
     }
 }
 
 uint32_t ReadCharacterRuns(const FontBytes &file, uint64_t offsetTable, uint32_t glyphCount, uint32_t familyClass,
-                           const char *familyName, uint32_t *table, Array<CharacterRun> *runs)
+                           const char *familyName, CharacterTable *table, Array<CharacterRun> *runs)
 {
     FontBytes cmap;
     if (uint32_t result = FindSfntTable(file, offsetTable, 'cmap', &cmap)) return result;
@@ -245,7 +249,7 @@ uint32_t ReadCharacterRuns(const FontBytes &file, uint64_t offsetTable, uint32_t
         RemapSymbolCharacters(table, familyClass, familyName);
         range.Add(0, 0x1FFFF);  // every code point a symbol table or row maps to
     }
-    if (range.low <= range.high) BuildCharacterRuns(table, runs, range.low, range.high);
+    if (range.low <= range.high) BuildCharacterRuns(*table, runs, range.low, range.high);
     return 0;
 }
 

@@ -99,12 +99,10 @@ uint32_t OpenTypeImporter::ReadCharacterMap(uint64_t offsetTable, FontStructure 
     {
         familyName = (*faceFont->nameStrings)[0].GetText();
     }
-    // Zeroed pages from the system: only the pages the subtable writes are touched.
-    ZeroedBlock table;
-    if (!table.Allocate(sizeof(uint32_t) * kCodePointCount)) return kResultOutOfMemory;
+    CharacterTable table;
     Array<CharacterRun> runs;
     if (uint32_t result = ReadCharacterRuns(fileImage, offsetTable, glyphFont->glyphCount, faceFont->familyClass,
-                                            familyName, table.Get<uint32_t>(), &runs))
+                                            familyName, &table, &runs))
     {
         return result;
     }

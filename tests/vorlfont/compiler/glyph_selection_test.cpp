@@ -211,10 +211,10 @@ TEST(GlyphSelection, MathLettersMapToPlainGlyphsOrBecomeAlternates)
     {
         SCOPED_TRACE(c.name);
         Selected s(c.text, kCompileMath | kCompileAlternate, map);
-        const int32_t *table = s.document.fontList.GetFirst()->characterTable;
-        EXPECT_EQ(uint32_t(table[0x1D434]), c.italicA);
+        const CharacterTable *table = s.document.fontList.GetFirst()->characterTable;
+        EXPECT_EQ(uint32_t(table->Get(0x1D434)), c.italicA);
         // Every style's A maps to something; double-struck A too.
-        EXPECT_NE(table[0x1D538], 0);
+        EXPECT_NE(table->Get(0x1D538), 0);
         const AlternateStructure *ms01 = s.Glyph(1)->FindAlternate('ms01');
         if (c.italicA == 1)
         {
@@ -229,7 +229,7 @@ TEST(GlyphSelection, MathLettersMapToPlainGlyphsOrBecomeAlternates)
     }
     // Without the option nothing changes.
     Selected plain(cases[0].text, 0, map);
-    EXPECT_EQ(plain.document.fontList.GetFirst()->characterTable[0x1D434], 0);
+    EXPECT_EQ(plain.document.fontList.GetFirst()->characterTable->Get(0x1D434), 0);
 }
 
 }  // namespace

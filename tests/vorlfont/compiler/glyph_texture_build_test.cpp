@@ -191,8 +191,8 @@ TEST(GlyphTextureBuild, DejaVuOverlineChainIsCopiedFromTheUnderscore)
     ASSERT_EQ(ImportOpenTypeFont(bytes.data(), bytes.size(), &document), 0u);
     const FontStructure *font = document.fontList.GetFirst();
     auto glyphOf = [font](uint32_t c) {
-        const int32_t *table = font->FindCharacterTable(c);
-        return table != nullptr ? uint32_t(table[c]) : 0u;
+        const CharacterTable *table = font->FindCharacterTable(c);
+        return table != nullptr ? uint32_t(table->Get(c)) : 0u;
     };
     const uint32_t overline = glyphOf(0x0305), macron = glyphOf(0x203E), underscore = glyphOf(0x005F);
     ASSERT_NE(overline, 0u);
@@ -371,8 +371,8 @@ TEST(GlyphTextureBuild, CompiledFixturesGiveBackTheirCurves)
             for (uint32_t c = 0; c < 0x110000; ++c)
             {
                 uint32_t g = record->GetGlyphIndex(c);
-                int32_t *table = document.fontList.GetFirst()->FindCharacterTable(c);
-                if (g != 0 && table != nullptr) glyphs.push_back({g, uint32_t(table[c])});
+                const CharacterTable *table = document.fontList.GetFirst()->FindCharacterTable(c);
+                if (g != 0 && table != nullptr) glyphs.push_back({g, uint32_t(table->Get(c))});
             }
             for (auto [number, index] : glyphs)
             {

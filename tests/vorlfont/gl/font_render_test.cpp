@@ -180,9 +180,9 @@ TEST(FontRenderGL, DejaVuOverlineDrawsTheUnderscoreMoved)
     AmbrelDocument document;
     ASSERT_EQ(ImportOpenTypeFont(bytes.data(), bytes.size(), &document), 0u);
     const FontStructure *font = document.fontList.GetFirst();
-    const int32_t *table = font->FindCharacterTable(0x203E);
+    const CharacterTable *table = font->FindCharacterTable(0x203E);
     ASSERT_NE(table, nullptr);
-    const GlyphStructure *glyph = font->GetGlyph(uint32_t(table[0x203E]));
+    const GlyphStructure *glyph = font->GetGlyph(uint32_t(table->Get(0x203E)));
     ASSERT_NE(glyph, nullptr);
     ASSERT_NE(glyph->singleReference, nullptr);
     ASSERT_GT(glyph->curves.GetElementCount(), 0);

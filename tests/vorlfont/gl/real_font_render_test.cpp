@@ -320,9 +320,9 @@ TEST_P(RealFontRenderGL, CompiledGlyphsMatchFreeTypeOutlines)
         SCOPED_TRACE(std::string(fontCase.name) + ": " + g.what);
         uint32_t index = FT_Get_Char_Index(ftFace, g.codePoint);
         ASSERT_NE(index, 0u);
-        const int32_t *table = face->FindCharacterTable(g.codePoint);
+        const CharacterTable *table = face->FindCharacterTable(g.codePoint);
         ASSERT_NE(table, nullptr);
-        ASSERT_EQ(uint32_t(table[g.codePoint]), index);
+        ASSERT_EQ(uint32_t(table->Get(g.codePoint)), index);
         const GlyphStructure *glyph = glyphFont->GetGlyph(index);
         ASSERT_NE(glyph, nullptr);
 

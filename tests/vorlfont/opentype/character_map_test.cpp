@@ -28,8 +28,10 @@ struct CmapRead
     CmapRead(const Bytes &cmap, uint32_t glyphCount, uint32_t familyClass = 0, const char *family = nullptr)
     {
         Bytes file = test::BuildSfnt({test::TestFace{{{"cmap", cmap}}}}, false);
-        result = ReadCharacterRuns(FontBytes{file.data(), file.size()}, 0, glyphCount, familyClass, family,
-                                   table.data(), &runs);
+        CharacterTable read;
+        result = ReadCharacterRuns(FontBytes{file.data(), file.size()}, 0, glyphCount, familyClass, family, &read,
+                                   &runs);
+        for (uint32_t c = 0; c < kCodePointCount; ++c) table[c] = uint32_t(read.Get(c));
     }
 
     std::string Runs() const
@@ -227,23 +229,21 @@ TEST(CharacterMap, SymbolClassKeepsEveryGlyphReachable)
 {
     // Class 0x0C03 with characters at U+00xx only, as in URW's StandardSymbolsPS: U+00B0 (degree)
     // and U+00E5 (summation) lose their low code points but stay reachable.
-    std::vector<uint32_t> table(kCodePointCount);
-    table[0x41] = 1;     // Alpha
-    table[0xB0] = 2;     // degree
-    table[0xE5] = 3;     // summation
-    table[0xF0] = 4;     // the Apple logo: no Unicode character
-    table[0xF0E5] = 0;
-    table[0x0391] = 0;
-    RemapSymbolCharacters(table.data(), 0x0C03, "Standard Symbols PS");
-    EXPECT_EQ(table[0x0391], 1u);
-    EXPECT_EQ(table[0x41], 1u);
-    EXPECT_EQ(table[0xB0], 2u);
-    EXPECT_EQ(table[0x2211], 3u);
-    EXPECT_EQ(table[0xE5], 0u);
-    EXPECT_EQ(table[0xF0E5], 3u);
-    EXPECT_EQ(table[0xF0], 0u);
-    EXPECT_EQ(table[0xF0F0], 4u);
-    EXPECT_EQ(table[0xF041], 1u);
+    CharacterTable table;
+    table.Set(0x41, 1);  // Alpha
+    table.Set(0xB0, 2);  // degree
+    table.Set(0xE5, 3);  // summation
+    table.Set(0xF0, 4);  // the Apple logo: no Unicode character
+    RemapSymbolCharacters(&table, 0x0C03, "Standard Symbols PS");
+    EXPECT_EQ(table.Get(0x0391), 1);
+    EXPECT_EQ(table.Get(0x41), 1);
+    EXPECT_EQ(table.Get(0xB0), 2);
+    EXPECT_EQ(table.Get(0x2211), 3);
+    EXPECT_EQ(table.Get(0xE5), 0);
+    EXPECT_EQ(table.Get(0xF0E5), 3);
+    EXPECT_EQ(table.Get(0xF0), 0);
+    EXPECT_EQ(table.Get(0xF0F0), 4);
+    EXPECT_EQ(table.Get(0xF041), 1);
 }
 
 TEST(CharacterMap, SymbolEncodingTable)

@@ -85,14 +85,14 @@ TEST(SymbolClassImport, EveryMappedGlyphStaysReachable)
     FontBytes file{bytes.data(), bytes.size()};
     FontBytes cmap;
     ASSERT_EQ(FindSfntTable(file, 0, 'cmap', &cmap), 0u);
-    std::vector<uint32_t> raw(kCodePointCount);
-    ASSERT_EQ(FillCharacterTable(FindCmapSubtable(cmap, 3, 1), 0xFFFF, raw.data()), 0u);
+    CharacterTable raw;
+    ASSERT_EQ(FillCharacterTable(FindCmapSubtable(cmap, 3, 1), 0xFFFF, &raw), 0u);
     std::set<uint32_t> before, after;
     int lowOnly = 0;
     for (uint32_t c = 0; c < kCodePointCount; ++c)
     {
-        if (raw[c]) before.insert(raw[c]);
-        lowOnly += c >= 0x80 && c < 0x100 && raw[c] != 0;
+        if (raw.Get(c)) before.insert(uint32_t(raw.Get(c)));
+        lowOnly += c >= 0x80 && c < 0x100 && raw.Get(c) != 0;
     }
     EXPECT_GT(lowOnly, 90);
 
@@ -102,12 +102,60 @@ TEST(SymbolClassImport, EveryMappedGlyphStaysReachable)
     ASSERT_NE(font, nullptr);
     ASSERT_EQ(font->familyClass, 0x0C03u);
     for (uint32_t c = 0; c < kCodePointCount; ++c)
-        if (font->characterTable[c] > 0) after.insert(uint32_t(font->characterTable[c]));
+        if (font->characterTable->Get(c) > 0) after.insert(uint32_t(font->characterTable->Get(c)));
     EXPECT_EQ(before, after);
-    EXPECT_EQ(font->characterTable[0xE5], 0);
-    EXPECT_NE(font->characterTable[0x2211], 0);
-    EXPECT_NE(font->characterTable[0xF0E5], 0);
-    EXPECT_NE(font->characterTable[0x3B1], 0);
+    EXPECT_EQ(font->characterTable->Get(0xE5), 0);
+    EXPECT_NE(font->characterTable->Get(0x2211), 0);
+    EXPECT_NE(font->characterTable->Get(0xF0E5), 0);
+    EXPECT_NE(font->characterTable->Get(0x3B1), 0);
+}
+
+// A face's character table maps what its 'cmap' subtable maps and holds only the pages that
+// subtable reaches, with the index up to the highest of them.
+TEST(CharacterTableImport, HoldsOnlyTheMappedPages)
+{
+    struct Case
+    {
+        const char *path;
+        uint16_t platform, encoding;
+    };
+    const Case cases[] = {
+        {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 3, 10},
+        {"/usr/share/fonts/opentype/freefont/FreeSerif.otf", 3, 10},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.path);
+        std::vector<unsigned char> bytes = test::ReadFileBytes(c.path);
+        ASSERT_FALSE(bytes.empty()) << "missing test font " << c.path << " (make deps)";
+        FontBytes file{bytes.data(), bytes.size()};
+        FontBytes cmap;
+        ASSERT_EQ(FindSfntTable(file, 0, 'cmap', &cmap), 0u);
+        CharacterTable subtableTable;
+        ASSERT_EQ(FillCharacterTable(FindCmapSubtable(cmap, c.platform, c.encoding), 0xFFFF, &subtableTable), 0u);
+        std::vector<uint32_t> raw(kCodePointCount);
+        for (uint32_t code = 0; code < kCodePointCount; ++code) raw[code] = uint32_t(subtableTable.Get(code));
+
+        AmbrelDocument document;
+        ASSERT_EQ(ImportOpenTypeFont(bytes.data(), bytes.size(), &document), 0u);
+        const FontStructure *font = document.fontList.GetFirst();
+        ASSERT_NE(font, nullptr);
+        ASSERT_NE(font->characterTable, nullptr);
+        const CharacterTable &table = *font->characterTable;
+        std::set<uint32_t> pages;
+        for (uint32_t code = 0; code < kCodePointCount; ++code)
+        {
+            ASSERT_EQ(uint32_t(table.Get(code)), raw[code]) << std::hex << code;
+            if (raw[code] != 0) pages.insert(code / CharacterTable::kPageSize);
+        }
+        ASSERT_FALSE(pages.empty());
+        uint32_t indexSize = *pages.rbegin() + 1;
+        EXPECT_EQ(table.GetIndexSize(), indexSize);
+        for (uint32_t p = 0; p < indexSize; ++p) EXPECT_EQ(table.GetPage(p) != nullptr, pages.count(p) != 0) << p;
+        // The pages and an index at most twice the highest page's: kilobytes, not 4.4 MB.
+        size_t pageBytes = pages.size() * CharacterTable::kPageSize * sizeof(int32_t);
+        EXPECT_LE(table.GetMemorySize(), pageBytes + 2 * sizeof(int32_t *) * indexSize);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(DebianFonts, FontToolsImport, testing::ValuesIn(kFonts));

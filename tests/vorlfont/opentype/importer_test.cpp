@@ -51,7 +51,7 @@ TEST(OpenTypeImport, SingleFaceMakesOneResolvedFont)
     ASSERT_EQ(document.fontList.GetFirst() != nullptr, true);
     const FontStructure *font = document.fontList.GetFirst();
     EXPECT_EQ(font->glyphCount, 4u);
-    EXPECT_EQ(font->characterTable != nullptr && font->characterTable[0x42] == 2, true);
+    EXPECT_EQ(font->characterTable != nullptr && font->characterTable->Get(0x42) == 2, true);
 }
 
 // A face edited by the case, and the code the import returns.
