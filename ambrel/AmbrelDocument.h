@@ -59,6 +59,9 @@ public:
 
     CanvasView canvasView;
     FontCompileSettings compileSettings;
+    // Set by the compiling programs: resolution then fails with 'nfin' (kResultNonFiniteValue) at
+    // the first number that is infinite or not a number.
+    bool finiteValuesOnly = false;
     StructureList<FontStructure> fontList;
 };
 

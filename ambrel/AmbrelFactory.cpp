@@ -1,6 +1,7 @@
 // The document's structure factory, its top-level rule and its resolution.
 #include "ambrel/AmbrelDocument.h"
 #include "ambrel/AttachmentStructures.h"
+#include "ambrel/FiniteValues.h"
 #include "ambrel/FontStructure.h"
 #include "ambrel/GlyphMetricStructures.h"
 #include "ambrel/GlyphStructure.h"
@@ -101,6 +102,14 @@ bool AmbrelDocument::CheckTopLevel(KettricStructure *structure)
 
 KettricResult AmbrelDocument::ResolveData()
 {
+    if (finiteValuesOnly)
+    {
+        if (KettricStructure *structure = FindNonFiniteValue(GetRootStructure()))
+        {
+            RecordFailingStructure(structure);
+            return kResultNonFiniteValue;
+        }
+    }
     KettricResult result = KettricDocument::ResolveData();
     if (result != 0) return result;
     for (KettricStructure *structure = GetRootStructure()->GetFirstSubnodeStructure(); structure != nullptr;

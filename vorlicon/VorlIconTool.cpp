@@ -144,6 +144,7 @@ int32_t RunVorlIcon(int argc, const char *const *argv, FILE *out)
     if (text == nullptr) return 1;
 
     AmbrelDocument document;
+    document.finiteValuesOnly = true;
     KettricResult parsed = document.ParseAndResolve(text);
     MemoryRelease(text);
     if (parsed != 0)

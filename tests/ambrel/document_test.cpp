@@ -1,6 +1,7 @@
 // Ambrel documents: the factory and the top-level rule, resolving a full drawing into document
 // space, and writing it back to a fixpoint with the same resolved state.
 #include "AmbrelTestSupport.h"
+#include "ambrel/FiniteValues.h"
 #include "DrawingFixture.h"
 
 #include <cmath>
@@ -230,6 +231,45 @@ TEST(AmbrelDocumentTest, ResolveFailuresReportTheirLine)
         ParseOutcome outcome = Parse(&document, c.text);
         EXPECT_EQ(test::FourCC(outcome.result), test::FourCC(c.result)) << c.text;
         EXPECT_EQ(outcome.line, c.line) << c.text;
+    }
+}
+
+// With finiteValuesOnly (as the compiling programs read) a number that is not finite fails at its
+// line, in every number type and in the miter limit; without it the document reads as before.
+TEST(AmbrelDocumentTest, FiniteValuesOnlyRefusesNonFiniteNumbers)
+{
+    struct Case
+    {
+        const char *text;
+        int32_t line;  // 0: every number is finite
+    };
+    const Case cases[] = {
+        {"Rect {Fill {} float[2] {{0, 0}, {1e38, 3.4028234e38}}}", 0},
+        {"Rect {Fill {}\nfloat[2] {{0, 0}, {1e39, 1}}}", 2},
+        {"Rect {Fill {} float[2] {{0, 0}, {-1.0e+9999, 1}}}", 1},
+        {"Rect {Fill {} float[2] {{0, 0}, {0xFF800000, 1}}}", 1},
+        {"Circle {Radius {float {0x7FC00000}} float[2] {{0, 0}}}", 1},
+        {"Group\n{\n\tTranslation {float[2] {{1, 1}}}\n\tScale {float[2] {{1, 1}}}\n\tRect {float[2] {{0, 0}, {1, 1e40}}}\n}", 5},
+        {"Line {Stroke (miter = 1e39) {} float[2] {{0, 0}, {1, 1}}}", 1},
+        {"Line {Stroke (miter = 0x7FC00000) {} float[2] {{0, 0}, {1, 1}}}", 1},
+        {"Group {Rotation (kind = \"axis\") {float[4] {{90, 0x7F800000, 0, 0}}}}", 1},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.text);
+        AmbrelDocument plain;
+        KettricResult plainResult = plain.ParseAndResolve(c.text);
+        AmbrelDocument finite;
+        finite.finiteValuesOnly = true;
+        ParseOutcome outcome = Parse(&finite, c.text);
+        if (c.line == 0)
+        {
+            EXPECT_EQ(test::FourCC(outcome.result), test::FourCC(0));
+            continue;
+        }
+        EXPECT_NE(test::FourCC(plainResult), test::FourCC(kResultNonFiniteValue));
+        EXPECT_EQ(test::FourCC(outcome.result), test::FourCC(kResultNonFiniteValue));
+        EXPECT_EQ(outcome.line, c.line);
     }
 }
 

@@ -217,6 +217,64 @@ TEST_F(VorlFontProgram, FailuresLeaveNoOutputBehind)
     EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.vorl")));
 }
 
+// A small font with one part replaced: Ambrel text whose numbers are not finite, or whose outline
+// coordinates lie beyond 1024 em, is invalid input and leaves neither output behind.
+TEST_F(VorlFontProgram, NonFiniteAndOutOfRangeNumbersAreInvalidInput)
+{
+    struct Case
+    {
+        const char *what;
+        const char *metric;   // a Metric line
+        const char *advance;  // the Advance of glyph 1
+        const char *outline;  // the outline of glyph 1
+        const char *kern;     // the Kern value of glyph 1 to glyph 2
+        bool valid;
+    };
+    const char *rect = "Rect {float[2] {{0.05, 0}, {0.5, 0.7}}}";
+    const Case cases[] = {
+        {"the valid font", "", "0.6", rect, "-0.05", true},
+        {"an outline coordinate at the limit", "", "0.6", "Rect {float[2] {{-1024, 0}, {0.5, 1024}}}", "-0.05", true},
+        {"an outline coordinate of 65520 em", "", "0.6", "Rect {float[2] {{0.05, 0}, {0.5, 65520}}}", "-0.05", false},
+        {"an outline coordinate of 1e6 em", "", "0.6", "Polygon {float[2] {{0, 0}, {1e6, 0.7}, {0.6, 0}}}", "-0.05",
+         false},
+        {"an outline just beyond the limit", "", "0.6", "Rect {float[2] {{-1024.001, 0}, {0.5, 0.7}}}", "-0.05", false},
+        {"a component moved beyond the limit", "", "0.6",
+         "Component {Translation {float[2] {{2000, 0}}} uint32 {2}}", "-0.05", false},
+        {"an outline coordinate of 1e39", "", "0.6", "Rect {float[2] {{0.05, 0}, {1e39, 0.7}}}", "-0.05", false},
+        {"a NaN outline coordinate", "", "0.6", "Rect {float[2] {{0.05, 0}, {0x7FC00000, 0.7}}}", "-0.05", false},
+        {"an advance of 1e39", "", "1e39", rect, "-0.05", false},
+        {"an advance of 1.0e+9999", "", "1.0e+9999", rect, "-0.05", false},
+        {"an infinite advance bit pattern", "", "0x7F800000", rect, "-0.05", false},
+        {"a NaN advance", "", "0x7FC00000", rect, "-0.05", false},
+        {"a Kern of 1e39", "", "0.6", rect, "1e39", false},
+        {"a NaN Kern", "", "0.6", rect, "0x7FC00000", false},
+        {"an ascent of 1e39", "Metric (key = \"ascent\") {float {1e39}}", "0.6", rect, "-0.05", false},
+        {"a sub_offset of -1e39", "Metric (key = \"sub_offset\") {float[2] {{0, -1e39}}}", "0.6", rect, "-0.05",
+         false},
+        {"a NaN Scale", "Scale {float[2] {{0x7FC00000, 1000}}}", "0.6", rect, "-0.05", false},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        std::ofstream(folder.File("in.ambrel"))
+            << "Font (glyph_count = 3)\n{\n\t" << c.metric << "\n\tCharMap (char = 0x41) {uint16 {1, 2}}\n"
+            << "\tGlyph (index = 0) {Advance {float {0.5}}}\n"
+            << "\tGlyph (index = 1) {Advance {float {" << c.advance << "}} " << c.outline << " Kern {uint32 {2} float {"
+            << c.kern << "}}}\n"
+            << "\tGlyph (index = 2) {Advance {float {0.5}} Rect {float[2] {{0, 0}, {0.4, 0.7}}}}\n}\n";
+        if (c.valid)
+        {
+            ExpectSuccess({"in.ambrel", "-o", "a.vorl", "-g", "a.ambrel"});
+            continue;
+        }
+        // The output of an earlier run is replaced and then deleted.
+        std::ofstream(folder.File("a.vorl")) << "old";
+        ExpectFailure({"in.ambrel", "-o", "a.vorl", "-g", "a.ambrel"}, "Error: Invalid Ambrel input file.");
+        EXPECT_FALSE(Exists("a.vorl"));
+        EXPECT_FALSE(Exists("a.ambrel"));
+    }
+}
+
 TEST_F(VorlFontProgram, AnOutputNamingTheInputLeavesItAlone)
 {
     std::string before = ReadWholeFile(folder.File("plain.ambrel"));

@@ -148,6 +148,42 @@ TEST(VorlIconToolTest, FailuresPrintOneErrorAndExitWithOne)
     }
 }
 
+// Numbers that are not finite (overflowing decimal literals, bit patterns of infinity and NaN)
+// fail the compile as invalid text at their line; an output file of that name stays untouched.
+TEST(VorlIconToolTest, NonFiniteNumbersAreInvalidText)
+{
+    struct Case
+    {
+        const char *what;
+        const char *input;
+        int32_t line;
+    };
+    const Case cases[] = {
+        {"a Rect corner at 1e39", "Layer {\n Rect {Fill {} float[2] {{2, 2}, {1e39, 14}}}\n}\n", 2},
+        {"a Rect corner at -1.0e+9999", "Layer {\n Rect {Fill {}\n float[2] {{-1.0e+9999, 2}, {14, 14}}}\n}\n", 3},
+        {"an infinite bit pattern", "Layer {Rect {Fill {} float[2] {{2, 2}, {0x7F800000, 14}}}}\n", 1},
+        {"a NaN bit pattern", "Layer {Rect {Fill {} float[2] {{2, 0x7FC00000}, {14, 14}}}}\n", 1},
+        {"an infinite Radius", "Circle {Fill {} Radius {float {1e39}} float[2] {{8, 8}}}\n", 1},
+        {"a NaN colour", "Circle {Fill {Color {float[3] {{1, 0x7FC00000, 0}}}} Radius {float {3}} float[2] {{8, 8}}}\n", 1},
+        {"an infinite stroke width", "Layer {Line {Stroke {float {1e39}} float[2] {{2, 2}, {14, 14}}}}\n", 1},
+        {"an infinite miter limit", "Layer {Line {Stroke (miter = 1e39) {float {2}} float[2] {{2, 2}, {14, 14}}}}\n", 1},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        for (const char *switches : {"", " -canvas"})
+        {
+            test::TempDirectory folder;
+            WriteTextFile(folder.File("in.ambrel"), c.input);
+            RunOutcome outcome = RunTool(folder, std::string("in.ambrel -o out.alb") + switches);
+            EXPECT_EQ(outcome.exitCode, 1);
+            EXPECT_EQ(outcome.output,
+                      "Error: The Ambrel text is not valid (line " + std::to_string(c.line) + ", code 'nfin').\n");
+            EXPECT_FALSE(Exists(folder.File("out.alb")));
+        }
+    }
+}
+
 TEST(VorlIconToolTest, WriteFailuresDeleteOnlyTheCreatedFile)
 {
     test::TempDirectory folder;

@@ -2,11 +2,14 @@
 
 #include "ambrel/AmbrelDocument.h"
 #include "ambrel/FontStructure.h"
+#include "ambrel/GlyphStructure.h"
 #include "ambrel/TextOutputStream.h"
 #include "vorl/text/OutputSink.h"
 #include "vorlfont/compiler/FontCompiler.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
 #include "vorlfont/opentype/OpenTypeImporter.h"
+#include "vorlfont/opentype/OutlineLimits.h"
+#include "vorlfont/opentype/SfntFile.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -94,6 +97,29 @@ uint32_t ReadInput(File *input, char **text, uint32_t *size)
     *text = buffer;
     *size = uint32_t(length);
     return 0;
+}
+
+// Whether every outline coordinate of the document's glyphs lies within the limit the importer
+// keeps to (beyond it the curve texels and bounding polygons are no longer finite).
+bool AreOutlinesWithinLimit(const AmbrelDocument &document)
+{
+    for (const FontStructure *font = document.fontList.GetFirst(); font != nullptr;
+         font = StructureList<FontStructure>::GetNext(font))
+    {
+        for (uint32_t i = 0; i < font->glyphCount; ++i)
+        {
+            const GlyphStructure *glyph = font->GetGlyph(i);
+            if (glyph == nullptr) continue;
+            for (const QuadraticBezier2D &curve : glyph->curves)
+            {
+                for (const Point2D *p : {&curve.p0, &curve.p1, &curve.p2})
+                {
+                    if (!IsOutlineCoordinateValid(p->x) || !IsOutlineCoordinateValid(p->y)) return false;
+                }
+            }
+        }
+    }
+    return true;
 }
 
 // The outputs of the run; a failure deletes the ones it names.
@@ -192,7 +218,9 @@ int32_t RunVorlFont(int32_t argumentCount, const char *const *arguments, const c
     }
     else
     {
+        document.finiteValuesOnly = true;
         result = document.ParseAndResolve(text);
+        if (result == 0 && !AreOutlinesWithinLimit(document)) result = kResultInvalid;
         if (result != 0) *message = "Error: Invalid Ambrel input file.";
     }
     std::free(text);
