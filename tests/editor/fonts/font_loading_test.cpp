@@ -227,6 +227,20 @@ TEST_F(FontLoading, TexturesFollowTheRenderer)
     EXPECT_EQ(r.device.calls.size(), calls);
 }
 
+TEST_F(FontLoading, ExitDestroysWhatIsStillHeld)
+{
+    ASSERT_TRUE(WriteData("21.vorl", MakeLoadableFont(2)));
+    Font *held = Load("Cambria");
+    ASSERT_NE(held, nullptr);
+    held->references += 2;
+    ASSERT_NE(LoadFontByIndex(25), nullptr);
+    held->file->references++;
+    DestroyLoadedFonts();
+    EXPECT_EQ(Font::GetFirst(), nullptr);
+    EXPECT_EQ(FontFile::GetFirst(), nullptr);
+    EXPECT_EQ(r.heap.GetBytesInUse(), 0U);
+}
+
 // Face keys and files of imported fonts: each case registers its resources, writes the files the
 // key names and checks which file and record the name loads.
 TEST_F(FontLoading, ImportedFileKeys)
