@@ -13,7 +13,7 @@ PACKAGES := build-essential cmake ninja-build g++ clang libclang-rt-14-dev \
 	libharfbuzz-dev python3-fonttools fonts-dejavu-extra fonts-noto-core fonts-lmodern fonts-texgyre-math \
 	fonts-noto-cjk fonts-arphic-uming fonts-wine fonts-urw-base35 \
 	libsdl2-dev libx11-dev xvfb xauth xdotool xclip imagemagick \
-	fonts-freefont-otf fonts-liberation2
+	fonts-freefont-otf fonts-liberation2 fonts-crosextra-caladea fonts-texgyre fonts-stix fonts-symbola
 
 .PHONY: all deps build test test-sanitize fuzz bench run clean
 
