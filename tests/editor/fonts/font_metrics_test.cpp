@@ -17,6 +17,7 @@
 #include <dirent.h>
 #include <fstream>
 #include <map>
+#include <ostream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -41,6 +42,11 @@ constexpr ShippedRow kShippedRows[] = {
     {49, 49, 0}, {50, 50, 0}, {51, 51, 0}, {52, 52, 0}, {53, 53, 0}, {54, 54, 0}, {55, 55, 0}, {56, 56, 0},
     {57, 57, 0},
 };
+
+void PrintTo(const ShippedRow &row, std::ostream *stream)
+{
+    *stream << "row " << row.row << ", file " << row.file << ", face " << row.face;
+}
 
 // Font records each file must hold: one more than its largest face index.
 std::map<int32_t, uint32_t> ExpectedFaceCounts()
