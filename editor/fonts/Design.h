@@ -19,6 +19,20 @@ constexpr uint8_t kStyleMapEnd = 255;
 // The character styles in StyleMap order ('uprt' .. 'bisn'), the keys of the style fallback map.
 extern const int32_t kCharacterStyles[kCharacterStyleCount];
 
+// What ResolveFonts did: nothing (slot 0 was loaded), all loaded, some slot replaced by a fallback,
+// or slot 0 itself could not be loaded (the Data folder is damaged; reported once).
+enum class FontResolveResult : uint32_t
+{
+    kUnchanged,
+    kLoaded,
+    kReplaced,
+    kDataDamaged,
+};
+
+// Forgets which missing font names and which damaged Data folder were reported, so that they are
+// reported again (after a rescan of the installed fonts).
+void ClearReportedMissingFonts();
+
 // The typographic and drawing style of one equation: its fonts and which of them serve each
 // character style, the 16-colour palette and the float parameters every layout reads.
 class Design
@@ -54,6 +68,12 @@ public:
     void SetSeparateStyles(bool separate);
     // What symbol runs of role 'text' pass in their text-layout request (factory 0).
     int32_t GetTextRunFlags() const;
+
+    // Loads the font of every named slot unless slot 0 is loaded already. A slot whose font cannot be
+    // loaded keeps its name and gets the fallback font (row 2, else slot 0's font); its name goes into
+    // missing at the slot's index unless reported before. StyleMaps are cut at their first slot
+    // without a font.
+    [[nodiscard]] FontResolveResult ResolveFonts(TextString missing[kDesignFontSlotCount]);
 
     // Drops the design's reference on every loaded font and clears its slots.
     void ReleaseFonts();

@@ -3,6 +3,7 @@
 #include "base/File.h"
 #include "base/TextUtils.h"
 #include "editor/fonts/AtomicFile.h"
+#include "editor/fonts/Design.h"
 #include "editor/fonts/Folders.h"
 #include "editor/fonts/FontFaceEntry.h"
 #include "editor/fonts/FontResource.h"
@@ -206,6 +207,8 @@ int32_t FontManager::SaveFile(const char *path)
 
 void FontManager::Rescan()
 {
+    // A font installed since may now be imported: missing names are offered again.
+    ClearReportedMissingFonts();
     // The folder scan comes later: nothing is found, and an empty registry is not saved, since an
     // empty fonts.quist would stop every later start from rescanning.
 }
