@@ -1,5 +1,6 @@
 #include "editor/fonts/Design.h"
 
+#include "editor/fonts/MasterFontTable.h"
 #include "editor/platform/FontFile.h"
 
 #include <cstring>
@@ -13,11 +14,8 @@ const int32_t kCharacterStyles[kCharacterStyleCount] = {
 
 namespace {
 
-// The factory font slots (names of the built-in font table's rows 0, 2, 3, 4, 5, 48, 25, 47, 30).
-const char *const kFactoryFontNames[kDesignFontSlotCount] = {
-    "Orlendo", "Times New Roman", "Times New Roman Italic", "Times New Roman Bold", "Times New Roman Bold Italic",
-    "STIX Two Math Regular", "Cambria Math", "Segoe UI Emoji", "Consolas", "", "", "", "", "", "", "",
-};
+// The factory font slots as built-in font rows; -1: an empty slot.
+const int32_t kFactoryFontRows[kDesignFontSlotCount] = {0, 2, 3, 4, 5, 48, 25, 47, 30, -1, -1, -1, -1, -1, -1, -1};
 
 constexpr uint8_t kEnd = kStyleMapEnd;
 
@@ -44,7 +42,11 @@ const uint32_t kFactoryPalette[kDesignPaletteSize] = {
     Opaque(255, 192, 0),   Opaque(252, 252, 0),   Opaque(224, 208, 160), Opaque(179, 159, 128),
 };
 
-const char *GetFactoryFontName(int32_t slot) { return kFactoryFontNames[slot]; }
+const char *GetFactoryFontName(int32_t slot)
+{
+    int32_t row = kFactoryFontRows[slot];
+    return row < 0 ? "" : MasterFontTable[row].name;
+}
 
 const uint8_t *GetFactoryStyleMap(int32_t style) { return kFactoryStyleMaps[style]; }
 
@@ -72,7 +74,7 @@ void Design::SetFont(int32_t slot, Font *font)
 void Design::ResetToFactory()
 {
     ReleaseFonts();
-    for (int32_t slot = 0; slot < kDesignFontSlotCount; ++slot) fontNames[slot] = kFactoryFontNames[slot];
+    for (int32_t slot = 0; slot < kDesignFontSlotCount; ++slot) fontNames[slot] = GetFactoryFontName(slot);
     std::memcpy(styleMaps, kFactoryStyleMaps, sizeof(styleMaps));
     styleFallbackMap = {kCharacterStyleCount, kStyleMapLength, kCharacterStyles, &styleMaps[0][0]};
     std::memcpy(palette, kFactoryPalette, sizeof(palette));
