@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """fontTools' metrics of a font, the oracle of the Data-font metrics test.
 
-Usage: data_font_metrics.py font-file [face-index]
+Usage: data_font_metrics.py font-file face-index angle
 
 First line: "upem U axis A", A being the MATH table's AxisHeight in font units or "-" without one.
 Then one line per code point of the best character map, in code point order:
-"code-point advance xmin ymin xmax ymax" (font units; the tight bounds of the outline) or
-"code-point advance -" for a glyph without outline.
+"code-point advance xmin ymin xmax ymax left right" (font units; the tight bounds of the outline,
+then its extent along the direction slanted by the angle in radians: x cos(angle) - y sin(angle),
+through TransformPen) or "code-point advance -" for a glyph without outline.
 
 The bounds are those of what a fill draws: a lone point (a contour of one point, as hinting or
 metrics marks use) and a quadratic that ends where it starts (it retraces itself) enclose nothing
@@ -16,7 +17,10 @@ and count as no outline, as the compiler treats them.
 import sys
 
 from fontTools.misc.bezierTools import calcCubicBounds, calcQuadraticBounds
+import math
+
 from fontTools.pens.basePen import BasePen
+from fontTools.pens.transformPen import TransformPen
 from fontTools.ttLib import TTFont
 
 
@@ -55,7 +59,9 @@ class DrawnBoundsPen(BasePen):
 
 def main(arguments):
     path = arguments[0]
-    face = int(arguments[1]) if len(arguments) > 1 else 0
+    face = int(arguments[1])
+    angle = float(arguments[2])
+    slant = (math.cos(angle), 0.0, -math.sin(angle), 1.0, 0.0, 0.0)
     font = TTFont(path, fontNumber=face if path.lower().endswith(('.ttc', '.otc')) else -1)
     axis = '-'
     if 'MATH' in font:
@@ -70,13 +76,15 @@ def main(arguments):
         if name not in bounds:
             pen = DrawnBoundsPen(glyphs)
             glyphs[name].draw(pen)
-            bounds[name] = pen.bounds
-        box = bounds[name]
+            slanted = DrawnBoundsPen(glyphs)
+            glyphs[name].draw(TransformPen(slanted, slant))
+            bounds[name] = (pen.bounds, slanted.bounds)
+        box, slanted = bounds[name]
         advance = metrics[name][0]
         if box is None:
             out.append('%d %d -' % (code, advance))
         else:
-            out.append('%d %d %r %r %r %r' % (code, advance, box[0], box[1], box[2], box[3]))
+            out.append('%d %d %r %r %r %r %r %r' % (code, advance, box[0], box[1], box[2], box[3], slanted[0], slanted[2]))
     sys.stdout.write('\n'.join(out) + '\n')
     return 0
 

@@ -1,7 +1,14 @@
 // The numbered fonts of the build's Data folder: every file validates with its faces, and every
-// mapped glyph's box, curves and advance and every face's math axis match fontTools' reading of
-// the Debian font the build compiled it from (data_font_metrics.py). The folder is only read.
+// shipped row loads its face, and every mapped glyph's box, curves, advance and slanted extent and
+// every face's math axis match fontTools' reading of the Debian font the build compiled it from
+// (data_font_metrics.py). The folder is only read.
 #include "base/Bezier.h"
+#include "editor/fonts/FontLoader.h"
+#include "editor/fonts/MasterFontTable.h"
+#include "editor/platform/FontFile.h"
+#include "editor/platform/Heap.h"
+#include "editor/platform/RecordingDevice.h"
+#include "editor/platform/Renderer.h"
 #include "vorl/text/FontDataAccess.h"
 #include "vorl/text/VorlFontValidator.h"
 #include "vorlfont/opentype/SfntFile.h"
@@ -28,32 +35,24 @@ namespace {
 
 const std::string kDataFolder = OQ_DATA_DIR;
 
-// The master font table's rows with a file: row, file number, face index within the file.
-struct ShippedRow
+// The master font table's rows with a file.
+std::vector<int32_t> ShippedRows()
 {
-    int32_t row;
-    int32_t file;
-    int32_t face;
-};
-
-constexpr ShippedRow kShippedRows[] = {
-    {0, 0, 0},   {2, 2, 0},   {3, 3, 0},   {4, 4, 0},   {5, 5, 0},   {21, 21, 0}, {22, 22, 0}, {23, 23, 0},
-    {24, 24, 0}, {25, 21, 1}, {30, 30, 0}, {31, 31, 0}, {32, 32, 0}, {33, 33, 0}, {47, 47, 0}, {48, 48, 0},
-    {49, 49, 0}, {50, 50, 0}, {51, 51, 0}, {52, 52, 0}, {53, 53, 0}, {54, 54, 0}, {55, 55, 0}, {56, 56, 0},
-    {57, 57, 0},
-};
-
-void PrintTo(const ShippedRow &row, std::ostream *stream)
-{
-    *stream << "row " << row.row << ", file " << row.file << ", face " << row.face;
+    std::vector<int32_t> rows;
+    for (int32_t row = 0; row < kMasterFontRowCount; ++row)
+        if (MasterFontTable[row].fileNumber >= 0) rows.push_back(row);
+    return rows;
 }
 
 // Font records each file must hold: one more than its largest face index.
 std::map<int32_t, uint32_t> ExpectedFaceCounts()
 {
     std::map<int32_t, uint32_t> counts;
-    for (const ShippedRow &row : kShippedRows)
-        counts[row.file] = std::max(counts[row.file], uint32_t(row.face + 1));
+    for (int32_t row : ShippedRows())
+    {
+        const MasterFontRow &entry = MasterFontTable[row];
+        counts[entry.fileNumber] = std::max(counts[entry.fileNumber], uint32_t(entry.faceIndex + 1));
+    }
     return counts;
 }
 
@@ -206,14 +205,18 @@ struct SourceMetrics
         double advance;
         bool hasOutline;
         double box[4];
+        double slanted[2];   // left and right along the slanted direction
     };
     std::map<uint32_t, Glyph> glyphs;   // by code point
 };
 
+// The slant of the extents compared (radians).
+constexpr float kSlantAngle = 0.25F;
+
 bool ReadSourceMetrics(const std::string &path, int32_t face, SourceMetrics *metrics)
 {
     std::string command = "/usr/bin/python3 -B " OQ_SOURCE_DIR "/tests/editor/fonts/data_font_metrics.py '" + path +
-                          "' " + std::to_string(face);
+                          "' " + std::to_string(face) + " " + std::to_string(kSlantAngle);
     FILE *pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return false;
     std::string text;
@@ -236,7 +239,8 @@ bool ReadSourceMetrics(const std::string &path, int32_t face, SourceMetrics *met
         uint32_t codePoint = 0;
         SourceMetrics::Glyph glyph = {};
         fields >> codePoint >> glyph.advance;
-        glyph.hasOutline = bool(fields >> glyph.box[0] >> glyph.box[1] >> glyph.box[2] >> glyph.box[3]);
+        glyph.hasOutline = bool(fields >> glyph.box[0] >> glyph.box[1] >> glyph.box[2] >> glyph.box[3] >>
+                                glyph.slanted[0] >> glyph.slanted[1]);
         metrics->glyphs[codePoint] = glyph;
     }
     return !metrics->glyphs.empty();
@@ -261,39 +265,59 @@ constexpr double kAdvanceTolerance = 1e-6;
 constexpr double kHalfPrecision = 1.0 / 2048.0;
 constexpr double kCubicTolerance = 1.0 / 1024.0;
 
-class DataFontMetrics : public ::testing::TestWithParam<ShippedRow>
+// The loaders' renderer: a recording device over the build's Data folder, never started (no
+// textures are made).
+struct DataFolderRenderer
+{
+    DataFolderRenderer() : heap("test"), renderer(&device, kDataFolder.c_str(), &heap) { SetRenderer(&renderer); }
+    ~DataFolderRenderer() { SetRenderer(nullptr); }
+
+    RecordingDevice device;
+    Heap heap;
+    Renderer renderer;
+};
+
+class DataFontMetrics : public ::testing::TestWithParam<int32_t>
 {
 };
 
-// Mapped glyphs' advances, record boxes and curve bounds, and the face's math axis height (the
-// MATH table's AxisHeight, else the middle of the '=' glyph's box, as the compiler takes it).
+// The row loads its face from the Data folder. Its mapped glyphs' advances and boxes (the Font's
+// and the curves' own) and slanted extents, and the face's math axis height (the MATH table's
+// AxisHeight, else the middle of the '=' glyph's box, as the compiler takes it) match fontTools.
 TEST_P(DataFontMetrics, MatchFontTools)
 {
-    const ShippedRow row = GetParam();
+    const int32_t row = GetParam();
+    const MasterFontRow &entry = MasterFontTable[row];
     std::map<int32_t, std::string> sources = ReadSources();
-    ASSERT_EQ(sources.count(row.file), 1u) << OQ_DATA_FONT_SOURCES;
-    const std::string &source = sources[row.file];
+    ASSERT_EQ(sources.count(entry.fileNumber), 1u) << OQ_DATA_FONT_SOURCES;
+    const std::string &source = sources[entry.fileNumber];
     SourceMetrics metrics;
-    ASSERT_TRUE(ReadSourceMetrics(source, row.face, &metrics)) << source;
+    ASSERT_TRUE(ReadSourceMetrics(source, entry.faceIndex, &metrics)) << source;
     const bool cubic = source.size() > 4 && source.compare(source.size() - 4, 4, ".ttf") != 0;
 
     DataFile file;
-    ASSERT_TRUE(LoadDataFile(row.file, &file));
-    ASSERT_LT(uint32_t(row.face), file.Header()->count);
-    const VorlFontRecord *record = file.Record(uint32_t(row.face));
+    ASSERT_TRUE(LoadDataFile(entry.fileNumber, &file));
+    ASSERT_LT(uint32_t(entry.faceIndex), file.Header()->count);
+    const VorlFontRecord *record = file.Record(entry.faceIndex);
     const double em = metrics.unitsPerEm;
 
-    const auto *axis = static_cast<const float *>(record->GetFontData('AXIS'));
-    ASSERT_NE(axis, nullptr);
+    DataFolderRenderer data;
+    Font *font = LoadFontByIndex(row);
+    ASSERT_NE(font, nullptr) << entry.name;
+    EXPECT_EQ(font->faceIndex, int32_t(entry.faceIndex));
+    EXPECT_STREQ(font->name.GetText(), entry.name);
+    EXPECT_EQ(font->GetGlyphCount(), record->glyphCount);
+    EXPECT_EQ(std::memcmp(font->GetRecord(), record, sizeof(VorlFontRecord)), 0);
+
     if (metrics.hasAxis)
     {
-        EXPECT_NEAR(*axis, metrics.axis / em, 1e-6);
+        EXPECT_NEAR(font->axisHeight, metrics.axis / em, 1e-6);
     }
     else
     {
         ASSERT_EQ(metrics.glyphs.count('='), 1u);
         const SourceMetrics::Glyph &equals = metrics.glyphs['='];
-        EXPECT_NEAR(*axis, (equals.box[1] + equals.box[3]) * 0.5 / em, 2.0 * kHalfPrecision);
+        EXPECT_NEAR(font->axisHeight, (equals.box[1] + equals.box[3]) * 0.5 / em, 2.0 * kHalfPrecision);
     }
 
     std::vector<QuadraticBezier2D> curves;
@@ -304,12 +328,13 @@ TEST_P(DataFontMetrics, MatchFontTools)
         uint32_t index = record->GetGlyphIndex(codePoint);
         if (index == 0) continue;   // left out by the compiler's character selection (controls)
         ++checked;
-        const VorlGlyphRecord &glyph = record->GetGlyphRecords()[index];
         std::ostringstream fault;
-        if (std::fabs(glyph.advance - theirs.advance / em) > kAdvanceTolerance)
-            fault << " advance " << glyph.advance * em << " / " << theirs.advance;
+        float advance = -1.0F;
+        GlyphBounds bounds = font->GetGlyphBounds(index, 0, &advance);
+        if (std::fabs(advance - theirs.advance / em) > kAdvanceTolerance)
+            fault << " advance " << advance * em << " / " << theirs.advance;
 
-        curves.resize(glyph.curveCount);
+        curves.resize(record->GetGlyphCurveCount(index));
         if (!curves.empty()) ExtractGlyphCurves(record, index, file.Header(), file.texels.data(), curves.data());
         if (theirs.hasOutline != !curves.empty())
         {
@@ -320,25 +345,36 @@ TEST_P(DataFontMetrics, MatchFontTools)
             double largest = std::max({std::fabs(theirs.box[0]), std::fabs(theirs.box[1]), std::fabs(theirs.box[2]),
                                        std::fabs(theirs.box[3])}) / em;
             double tolerance = (largest + 1.0) * kHalfPrecision + (cubic ? kCubicTolerance : 0.0);
-            float bounds[4] = {INFINITY, INFINITY, -INFINITY, -INFINITY};
+            float curveBox[4] = {INFINITY, INFINITY, -INFINITY, -INFINITY};
             for (const QuadraticBezier2D &curve : curves)
             {
                 float low, high;
                 curve.GetXExtent(&low, &high);
-                bounds[0] = std::min(bounds[0], low);
-                bounds[2] = std::max(bounds[2], high);
+                curveBox[0] = std::min(curveBox[0], low);
+                curveBox[2] = std::max(curveBox[2], high);
                 curve.GetYExtent(&low, &high);
-                bounds[1] = std::min(bounds[1], low);
-                bounds[3] = std::max(bounds[3], high);
+                curveBox[1] = std::min(curveBox[1], low);
+                curveBox[3] = std::max(curveBox[3], high);
             }
+            const float fontBox[4] = {bounds.xMin, bounds.yMin, bounds.xMax, bounds.yMax};
             for (int32_t k = 0; k < 4; ++k)
             {
                 double expected = theirs.box[k] / em;
-                if (std::fabs(glyph.box[k] - expected) > tolerance || std::fabs(bounds[k] - expected) > tolerance)
+                if (std::fabs(fontBox[k] - expected) > tolerance || std::fabs(curveBox[k] - expected) > tolerance)
                 {
-                    fault << " box[" << k << "] record " << glyph.box[k] * em << " curves " << bounds[k] * em << " / "
+                    fault << " box[" << k << "] font " << fontBox[k] * em << " curves " << curveBox[k] * em << " / "
                           << theirs.box[k];
                 }
+            }
+            // Along the slant both coordinates count: the tolerance grows by cos + sin.
+            float angle = kSlantAngle;
+            GlyphExtent extent = font->GetSlantedGlyphExtent(index, 0, &angle);
+            const double slantTolerance = tolerance * (std::cos(kSlantAngle) + std::sin(kSlantAngle));
+            if (std::fabs(extent.left - theirs.slanted[0] / em) > slantTolerance ||
+                std::fabs(extent.right - theirs.slanted[1] / em) > slantTolerance)
+            {
+                fault << " slanted " << extent.left * em << ", " << extent.right * em << " / " << theirs.slanted[0]
+                      << ", " << theirs.slanted[1];
             }
         }
         if (!fault.str().empty())
@@ -349,14 +385,17 @@ TEST_P(DataFontMetrics, MatchFontTools)
     }
     // Nearly every code point the source maps is kept.
     EXPECT_GE(checked, int32_t(metrics.glyphs.size()) * 9 / 10);
+    font->Release();
+    EXPECT_EQ(Font::GetFirst(), nullptr);
+    EXPECT_EQ(FontFile::GetFirst(), nullptr);
 }
 
-std::string RowName(const ::testing::TestParamInfo<ShippedRow> &info)
+std::string RowName(const ::testing::TestParamInfo<int32_t> &info)
 {
-    return "Row" + std::to_string(info.param.row);
+    return "Row" + std::to_string(info.param);
 }
 
-INSTANTIATE_TEST_SUITE_P(ShippedRows, DataFontMetrics, ::testing::ValuesIn(kShippedRows), RowName);
+INSTANTIATE_TEST_SUITE_P(ShippedRows, DataFontMetrics, ::testing::ValuesIn(ShippedRows()), RowName);
 
 }  // namespace
 }  // namespace oq
