@@ -53,262 +53,384 @@ void SplitPiece(const QuadraticBezier2D &curve, float turn, QuadraticBezier2D *f
     *second = QuadraticBezier2D(middle, curve.p2, curve.p2);
 }
 
-// Builds a piece. The peers are the records its neighbours received for it (null: its own), so
-// that a half of a split piece tests a straight joint on the record its neighbour tested.
-template <int32_t kVariant>
-void BuildPiece(const QuadraticBezier2D &curve, StrokeOffsets *current, const StrokeOffsets &previous,
-                const StrokeOffsets &next, float halfWidth, const ColorRGBA &color, uint32_t startCap, uint32_t endCap,
-                uint32_t join, float miterLimit, GeometryBuffer *geometry, TexelBuffer *curveTexels, bool write,
-                int32_t depth, const StrokeOffsets *startPeer, const StrokeOffsets *endPeer)
+// One piece being built: the stroke's settings, the piece with its neighbours' records, and what
+// the steps find for it in turn. The peers are the records its neighbours received for it (null:
+// its own), so that a half of a split piece tests a straight joint on the record its neighbour tested.
+struct StrokePiece
 {
-    using Writer = StrokeWriter<kVariant>;
-    float w = halfWidth;
+    float w;
+    const ColorRGBA *color;
+    uint32_t join;
+    float miterLimit;
+    GeometryBuffer *geometry;
+    TexelBuffer *curveTexels;
+    bool write;
 
-    // 1. Split a piece that turns by more than 60 degrees.
-    if (current->point == 0 && Dot(current->start.direction, current->end.direction) < 0.5f && depth <= 1)
+    const QuadraticBezier2D *curve;
+    StrokeOffsets *current;
+    const StrokeOffsets *previous;
+    const StrokeOffsets *next;
+    uint32_t startCap;
+    uint32_t endCap;
+    int32_t depth;
+    const StrokeOffsets *startPeer;
+    const StrokeOffsets *endPeer;
+
+    StrokeEm em;
+    bool isPoint;
+    float turn;
+    bool straight;
+    StrokeEnd previousEnd;
+    float previousTurn;
+    Point2D nextStart;
+    Vector2D nextTangent;
+    float nextTurn;
+    bool straightStart;
+    bool straightEnd;
+};
+
+// The polygon of a piece: pairs of vertices across the stroke from start to end, and the
+// triangles between them.
+struct StrokePolygon
+{
+    StrokeVertex vertices[14];
+    uint8_t triangles[12][3];
+    int32_t vertexCount = 0;
+    int32_t triangleCount = 0;
+
+    void AddTriangle(int32_t a, int32_t b, int32_t c)
     {
-        QuadraticBezier2D first, second;
-        SplitPiece(curve, current->turn, &first, &second);
-        StrokeOffsets a, b;
-        GetStrokeOffsets(first, w, &a);
-        GetStrokeOffsets(second, w, &b);
-        const StrokeOffsets *whole = current;
-        BuildPiece<kVariant>(first, &a, previous, b, w, color, startCap, 0, join, miterLimit, geometry, curveTexels,
-                             write, depth + 1, startPeer != nullptr ? startPeer : whole, nullptr);
-        BuildPiece<kVariant>(second, &b, a, next, w, color, 0, endCap, join, miterLimit, geometry, curveTexels, write,
-                             depth + 1, nullptr, endPeer != nullptr ? endPeer : whole);
-        return;
+        triangles[triangleCount][0] = uint8_t(a);
+        triangles[triangleCount][1] = uint8_t(b);
+        triangles[triangleCount][2] = uint8_t(c);
+        ++triangleCount;
     }
+};
 
-    // 2. The piece's em space.
+template <int32_t kVariant> void BuildPiece(StrokePiece piece);
+
+// A piece that turns by more than 60 degrees is built as two halves (two levels deep at most).
+bool SplitsInHalves(const StrokePiece &piece)
+{
+    const StrokeOffsets &current = *piece.current;
+    return current.point == 0 && Dot(current.start.direction, current.end.direction) < 0.5f && piece.depth <= 1;
+}
+
+template <int32_t kVariant> void BuildHalves(const StrokePiece &piece)
+{
+    QuadraticBezier2D first, second;
+    SplitPiece(*piece.curve, piece.current->turn, &first, &second);
+    StrokeOffsets a, b;
+    GetStrokeOffsets(first, piece.w, &a);
+    GetStrokeOffsets(second, piece.w, &b);
+    const StrokeOffsets *whole = piece.current;
+
+    StrokePiece half = piece;
+    half.curve = &first;
+    half.current = &a;
+    half.next = &b;
+    half.endCap = 0;
+    half.depth = piece.depth + 1;
+    half.startPeer = piece.startPeer != nullptr ? piece.startPeer : whole;
+    half.endPeer = nullptr;
+    BuildPiece<kVariant>(half);
+
+    half = piece;
+    half.curve = &second;
+    half.current = &b;
+    half.previous = &a;
+    half.startCap = 0;
+    half.depth = piece.depth + 1;
+    half.startPeer = nullptr;
+    half.endPeer = piece.endPeer != nullptr ? piece.endPeer : whole;
+    BuildPiece<kVariant>(half);
+}
+
+// The piece's em space: its box, at least the half width on a side, mapped onto [0, 1].
+void FindPieceEm(StrokePiece *piece)
+{
     float xMin, xMax, yMin, yMax;
-    curve.GetXExtent(&xMin, &xMax);
-    curve.GetYExtent(&yMin, &yMax);
+    piece->curve->GetXExtent(&xMin, &xMax);
+    piece->curve->GetYExtent(&yMin, &yMax);
     float extent = xMax - xMin;
     if (yMax - yMin > extent) extent = yMax - yMin;
-    if (w > extent) extent = w;
-    StrokeEm em;
-    em.scale = 1.0f / extent;
-    em.offset = Vector2D(-xMin * em.scale, -yMin * em.scale);
+    if (piece->w > extent) extent = piece->w;
+    piece->em.scale = 1.0f / extent;
+    piece->em.offset = Vector2D(-xMin * piece->em.scale, -yMin * piece->em.scale);
+}
 
-    StrokeEnd previousEnd = previous.end;
-    float previousTurn = previous.turn;
-    Point2D nextStart = next.start.point;
-    Vector2D nextTangent = next.start.direction;
-    float nextTurn = next.turn;
-    bool isPoint = current->point != 0;
-    float turn = current->turn;
-    bool straight = std::fabs(turn) <= kEpsilon;
+// The neighbours' ends as they are before this piece's start changes, and the piece's own shape.
+void TakeNeighbours(StrokePiece *piece)
+{
+    piece->previousEnd = piece->previous->end;
+    piece->previousTurn = piece->previous->turn;
+    piece->nextStart = piece->next->start.point;
+    piece->nextTangent = piece->next->start.direction;
+    piece->nextTurn = piece->next->turn;
+    piece->isPoint = piece->current->point != 0;
+    piece->turn = piece->current->turn;
+    piece->straight = std::fabs(piece->turn) <= kEpsilon;
+}
 
-    // 3. The start: a join, a continuation of the previous piece, or a reversal.
-    bool straightStart = false;
-    if (startCap == 0 && !isPoint)
+// The start: a join, a continuation of the previous piece, or a reversal (capped as the join is).
+template <int32_t kVariant> void BuildStart(StrokePiece *piece)
+{
+    piece->straightStart = false;
+    if (piece->startCap != 0 || piece->isPoint) return;
+    StrokeOffsets *current = piece->current;
+    const StrokeEnd &previousEnd = piece->previousEnd;
+    float c = Cross(previousEnd.direction, current->start.direction);
+    if (std::fabs(c) > kEpsilon)
     {
-        float c = Cross(previousEnd.direction, current->start.direction);
-        if (std::fabs(c) > kEpsilon)
-        {
-            straightStart = std::fabs(previousTurn) <= kEpsilon && straight &&
-                            IsInnerCornerWithin(previous, startPeer != nullptr ? *startPeer : *current, w);
-            const WriteStrokeJoinFunction *joins =
-                straightStart ? kWriteStraightStrokeJoinVariants : kWriteStrokeJoinVariants;
-            joins[kVariant](previousEnd, *current, em.scale, em.offset, w, color, join, miterLimit, geometry,
-                            curveTexels, write);
-        }
-        else if (Dot(previousEnd.direction, current->start.direction) > 0.0f)
-        {
-            current->start = previousEnd;
-        }
-        else
-        {
-            current->start = {previousEnd.point, -previousEnd.direction, previousEnd.right, previousEnd.left};
-            startCap = join == kStrokeJoinRound ? kStrokeCapRound : kStrokeCapFlat;
-        }
+        piece->straightStart =
+            std::fabs(piece->previousTurn) <= kEpsilon && piece->straight &&
+            IsInnerCornerWithin(*piece->previous, piece->startPeer != nullptr ? *piece->startPeer : *current, piece->w);
+        const WriteStrokeJoinFunction *joins =
+            piece->straightStart ? kWriteStraightStrokeJoinVariants : kWriteStrokeJoinVariants;
+        joins[kVariant](previousEnd, *current, piece->em.scale, piece->em.offset, piece->w, *piece->color, piece->join,
+                        piece->miterLimit, piece->geometry, piece->curveTexels, piece->write);
     }
-
-    // 5. Square caps of a straight piece lengthen it.
-    StrokeEnd &start = current->start;
-    StrokeEnd &end = current->end;
-    if (straight)
+    else if (Dot(previousEnd.direction, current->start.direction) > 0.0f)
     {
-        if (startCap == kStrokeCapSquare)
-        {
-            Vector2D back = start.direction * w;
-            start.point -= back;
-            start.left -= back;
-            start.right -= back;
-            startCap = kStrokeCapFlat;
-        }
-        if (endCap == kStrokeCapSquare)
-        {
-            Vector2D forward = end.direction * w;
-            end.point += forward;
-            end.left += forward;
-            end.right += forward;
-            endCap = kStrokeCapFlat;
-        }
+        current->start = previousEnd;
     }
-
-    // 4. The end: a straight joint when both this and the next piece are straight and the inner
-    // corner lies within both (tested on this piece's final record, as the next piece sees it).
-    bool straightEnd = endCap == 0 && !isPoint && straight &&
-                       std::fabs(Cross(current->end.direction, nextTangent)) > kEpsilon &&
-                       std::fabs(nextTurn) <= kEpsilon &&
-                       IsInnerCornerWithin(endPeer != nullptr ? *endPeer : *current, next, w);
-
-    if (!isPoint)
+    else
     {
-        const Vector2D &t0 = start.direction;
-        const Vector2D &t1 = end.direction;
+        current->start = {previousEnd.point, -previousEnd.direction, previousEnd.right, previousEnd.left};
+        piece->startCap = piece->join == kStrokeJoinRound ? kStrokeCapRound : kStrokeCapFlat;
+    }
+}
 
-        // 7. The contour block.
-        Point2D rightControl = end.right;
-        Point2D leftControl = start.left;
-        if (!straight)
-        {
-            rightControl = end.right - t1 * (Cross(start.right - end.right, t0) / turn);
-            leftControl = start.left + t0 * (Cross(end.left - start.left, t1) / turn);
-        }
-        Point2D endControl = endCap == kStrokeCapFlat ? end.left : end.point + t1 * w;
-        Point2D startControl = startCap == kStrokeCapFlat ? start.right : start.point - t0 * w;
-        int32_t x, y;
-        uint32_t location = Writer::ReserveBlock(curveTexels, 5, &x, &y);
-        Point2D contour[9] = {start.right, rightControl, end.right, endControl, end.left,
-                              leftControl, start.left,  startControl, start.right};
-        Writer::StoreBlock(curveTexels, x, y, contour, 4, em);
+// Square caps of a straight piece lengthen it and become flat.
+void LengthenSquareCaps(StrokePiece *piece)
+{
+    if (!piece->straight) return;
+    StrokeEnd &start = piece->current->start;
+    StrokeEnd &end = piece->current->end;
+    if (piece->startCap == kStrokeCapSquare)
+    {
+        Vector2D back = start.direction * piece->w;
+        start.point -= back;
+        start.left -= back;
+        start.right -= back;
+        piece->startCap = kStrokeCapFlat;
+    }
+    if (piece->endCap == kStrokeCapSquare)
+    {
+        Vector2D forward = end.direction * piece->w;
+        end.point += forward;
+        end.left += forward;
+        end.right += forward;
+        piece->endCap = kStrokeCapFlat;
+    }
+}
 
-        // 8. Vertices and triangles.
-        StrokeVertex vertices[14];
-        uint8_t triangles[12][3];
-        int32_t vertexCount = 0;
-        int32_t triangleCount = 0;
-        Vector2D n0 = StrokeLeftNormal(t0);
-        Vector2D n1 = StrokeLeftNormal(t1);
-        if (straightStart)
+// The end is a straight joint when both this and the next piece are straight and the inner corner
+// lies within both (tested on this piece's final record, as the next piece sees it).
+bool EndsInStraightJoint(const StrokePiece &piece)
+{
+    const StrokeOffsets &current = *piece.current;
+    return piece.endCap == 0 && !piece.isPoint && piece.straight &&
+           std::fabs(Cross(current.end.direction, piece.nextTangent)) > kEpsilon &&
+           std::fabs(piece.nextTurn) <= kEpsilon &&
+           IsInnerCornerWithin(piece.endPeer != nullptr ? *piece.endPeer : current, *piece.next, piece.w);
+}
+
+// The contour block: the right side, the end, the left side back and the start. Returns its location.
+template <int32_t kVariant> uint32_t WriteContourBlock(const StrokePiece &piece)
+{
+    const StrokeEnd &start = piece.current->start;
+    const StrokeEnd &end = piece.current->end;
+    const Vector2D &t0 = start.direction;
+    const Vector2D &t1 = end.direction;
+    Point2D rightControl = end.right;
+    Point2D leftControl = start.left;
+    if (!piece.straight)
+    {
+        rightControl = end.right - t1 * (Cross(start.right - end.right, t0) / piece.turn);
+        leftControl = start.left + t0 * (Cross(end.left - start.left, t1) / piece.turn);
+    }
+    Point2D endControl = piece.endCap == kStrokeCapFlat ? end.left : end.point + t1 * piece.w;
+    Point2D startControl = piece.startCap == kStrokeCapFlat ? start.right : start.point - t0 * piece.w;
+    int32_t x, y;
+    uint32_t location = StrokeWriter<kVariant>::ReserveBlock(piece.curveTexels, 5, &x, &y);
+    Point2D contour[9] = {start.right, rightControl, end.right, endControl, end.left,
+                          leftControl, start.left,  startControl, start.right};
+    StrokeWriter<kVariant>::StoreBlock(piece.curveTexels, x, y, contour, 4, piece.em);
+    return location;
+}
+
+// The first pair: across the start, or meeting the previous piece's at a straight joint.
+void AddStartPair(const StrokePiece &piece, StrokePolygon *polygon)
+{
+    const StrokeEnd &start = piece.current->start;
+    const Vector2D &t0 = start.direction;
+    Vector2D n0 = StrokeLeftNormal(t0);
+    StrokeVertex *vertices = polygon->vertices;
+    if (piece.straightStart)
+    {
+        const StrokeEnd &previousEnd = piece.previousEnd;
+        Vector2D previousNormal = StrokeLeftNormal(previousEnd.direction);
+        float c = Cross(previousEnd.direction, t0);
+        Vector2D k = (t0 - previousEnd.direction) * (piece.w / c);
+        if (c > 0.0f)
         {
-            Vector2D previousNormal = StrokeLeftNormal(previousEnd.direction);
-            float c = Cross(previousEnd.direction, t0);
-            Vector2D k = (t0 - previousEnd.direction) * (w / c);
-            if (c > 0.0f)
-            {
-                vertices[0] = {previousEnd.point + k, previousNormal + n0};
-                vertices[1] = {start.right, -n0};
-            }
-            else
-            {
-                vertices[0] = {start.left, n0};
-                vertices[1] = {previousEnd.point - k, -(previousNormal + n0)};
-            }
+            vertices[0] = {previousEnd.point + k, previousNormal + n0};
+            vertices[1] = {start.right, -n0};
         }
         else
         {
             vertices[0] = {start.left, n0};
-            vertices[1] = {start.right, -n0};
-            if (startCap == kStrokeCapFlat)
-            {
-                vertices[0].normal -= t0;
-                vertices[1].normal -= t0;
-            }
+            vertices[1] = {previousEnd.point - k, -(previousNormal + n0)};
         }
-        vertexCount = 2;
-
-        auto addTriangle = [&](int32_t a, int32_t b, int32_t c) {
-            triangles[triangleCount][0] = uint8_t(a);
-            triangles[triangleCount][1] = uint8_t(b);
-            triangles[triangleCount][2] = uint8_t(c);
-            ++triangleCount;
-        };
-
-        if (straight)
+    }
+    else
+    {
+        vertices[0] = {start.left, n0};
+        vertices[1] = {start.right, -n0};
+        if (piece.startCap == kStrokeCapFlat)
         {
-            addTriangle(0, 3, 1);
-            addTriangle(0, 2, 3);
+            vertices[0].normal -= t0;
+            vertices[1].normal -= t0;
         }
+    }
+    polygon->vertexCount = 2;
+}
+
+// The body: two triangles for a straight piece; for a curved one, at each sample a vertex where
+// the inner sides meet and a pair across the curve (the last sample's pair is the end pair).
+void AddBody(const StrokePiece &piece, StrokePolygon *polygon)
+{
+    if (piece.straight)
+    {
+        polygon->AddTriangle(0, 3, 1);
+        polygon->AddTriangle(0, 2, 3);
+        return;
+    }
+    const QuadraticBezier2D &curve = *piece.curve;
+    const StrokeEnd &start = piece.current->start;
+    float w = piece.w;
+    StrokeVertex *vertices = polygon->vertices;
+    bool flags[5];
+    GetStrokeSamples(curve, flags);
+    bool leftTurn = piece.turn > 0.0f;
+    Vector2D pT = start.direction;
+    Point2D pL = start.left;
+    Point2D pR = start.right;
+    for (int32_t i = 1; i <= 4; ++i)
+    {
+        if (!flags[i]) continue;
+        float t = float(i) * 0.25f;
+        Point2D b = Evaluate(curve, t);
+        Vector2D tangent(t * curve.p2.x + (1.0f - 2.0f * t) * curve.p1.x + (t - 1.0f) * curve.p0.x,
+                         t * curve.p2.y + (1.0f - 2.0f * t) * curve.p1.y + (t - 1.0f) * curve.p0.y);
+        tangent *= InverseSqrt(SquaredMag(tangent));
+        Vector2D normal = StrokeLeftNormal(tangent);
+        Point2D l = b + normal * w;
+        Point2D r = b - normal * w;
+        Vector2D pN = StrokeLeftNormal(pT);
+        int32_t a = polygon->vertexCount;
+        if (leftTurn)
+            vertices[a] = {IntersectLines(pR, pT, r, tangent), -(pN + normal)};
         else
+            vertices[a] = {IntersectLines(pL, pT, l, tangent), pN + normal};
+        if (i < 4)
         {
-            bool flags[5];
-            GetStrokeSamples(curve, flags);
-            bool leftTurn = turn > 0.0f;
-            Vector2D pT = t0;
-            Point2D pL = start.left;
-            Point2D pR = start.right;
-            for (int32_t i = 1; i <= 4; ++i)
-            {
-                if (!flags[i]) continue;
-                float t = float(i) * 0.25f;
-                Point2D b = Evaluate(curve, t);
-                Vector2D tangent(t * curve.p2.x + (1.0f - 2.0f * t) * curve.p1.x + (t - 1.0f) * curve.p0.x,
-                                 t * curve.p2.y + (1.0f - 2.0f * t) * curve.p1.y + (t - 1.0f) * curve.p0.y);
-                tangent *= InverseSqrt(SquaredMag(tangent));
-                Vector2D normal = StrokeLeftNormal(tangent);
-                Point2D l = b + normal * w;
-                Point2D r = b - normal * w;
-                Vector2D pN = StrokeLeftNormal(pT);
-                int32_t a = vertexCount;
-                if (leftTurn)
-                    vertices[a] = {IntersectLines(pR, pT, r, tangent), -(pN + normal)};
-                else
-                    vertices[a] = {IntersectLines(pL, pT, l, tangent), pN + normal};
-                if (i < 4)
-                {
-                    vertices[a + 1] = {l, normal};
-                    vertices[a + 2] = {r, -normal};
-                }
-                vertexCount += 3;
-                addTriangle(a - 2, a, a - 1);
-                addTriangle(a + 1, a + 2, a);
-                if (leftTurn)
-                    addTriangle(a - 2, a + 1, a);
-                else
-                    addTriangle(a - 1, a, a + 2);
-                pT = tangent;
-                pL = l;
-                pR = r;
-            }
-            vertexCount -= 2;
+            vertices[a + 1] = {l, normal};
+            vertices[a + 2] = {r, -normal};
         }
+        polygon->vertexCount += 3;
+        polygon->AddTriangle(a - 2, a, a - 1);
+        polygon->AddTriangle(a + 1, a + 2, a);
+        if (leftTurn)
+            polygon->AddTriangle(a - 2, a + 1, a);
+        else
+            polygon->AddTriangle(a - 1, a, a + 2);
+        pT = tangent;
+        pL = l;
+        pR = r;
+    }
+    polygon->vertexCount -= 2;
+}
 
-        // The end pair.
-        int32_t e = vertexCount;
-        if (straightEnd)
+// The last pair: across the end, or meeting the next piece's at a straight joint.
+void AddEndPair(const StrokePiece &piece, StrokePolygon *polygon)
+{
+    const StrokeEnd &end = piece.current->end;
+    const Vector2D &t1 = end.direction;
+    Vector2D n1 = StrokeLeftNormal(t1);
+    StrokeVertex *vertices = polygon->vertices;
+    int32_t e = polygon->vertexCount;
+    if (piece.straightEnd)
+    {
+        Vector2D nextNormal = StrokeLeftNormal(piece.nextTangent);
+        float c = Cross(t1, piece.nextTangent);
+        Vector2D k = (piece.nextTangent - t1) * (piece.w / c);
+        if (c > 0.0f)
         {
-            Vector2D nextNormal = StrokeLeftNormal(nextTangent);
-            float c = Cross(t1, nextTangent);
-            Vector2D k = (nextTangent - t1) * (w / c);
-            if (c > 0.0f)
-            {
-                vertices[e] = {nextStart + k, n1 + nextNormal};
-                vertices[e + 1] = {end.right, -n1};
-            }
-            else
-            {
-                vertices[e] = {end.left, n1};
-                vertices[e + 1] = {nextStart - k, -(n1 + nextNormal)};
-            }
+            vertices[e] = {piece.nextStart + k, n1 + nextNormal};
+            vertices[e + 1] = {end.right, -n1};
         }
         else
         {
             vertices[e] = {end.left, n1};
-            vertices[e + 1] = {end.right, -n1};
-            if (endCap == kStrokeCapFlat)
-            {
-                vertices[e].normal += t1;
-                vertices[e + 1].normal += t1;
-            }
+            vertices[e + 1] = {piece.nextStart - k, -(n1 + nextNormal)};
         }
-        vertexCount += 2;
-        Writer::Emit(geometry, vertices, vertexCount, triangles, triangleCount, em, location, StrokeBandLimits(4),
-                     color, write);
     }
+    else
+    {
+        vertices[e] = {end.left, n1};
+        vertices[e + 1] = {end.right, -n1};
+        if (piece.endCap == kStrokeCapFlat)
+        {
+            vertices[e].normal += t1;
+            vertices[e + 1].normal += t1;
+        }
+    }
+    polygon->vertexCount += 2;
+}
 
-    // 9. Caps of the open ends, start first.
-    if (startCap != 0)
+// Caps of the open ends, start first.
+template <int32_t kVariant> void WriteCaps(const StrokePiece &piece)
+{
+    const StrokeEnd &start = piece.current->start;
+    const StrokeEnd &end = piece.current->end;
+    if (piece.startCap != 0)
     {
         StrokeEnd outside = {start.point, -start.direction, start.right, start.left};
-        kWriteStrokeCapVariants[kVariant](outside, em.scale, em.offset, w, color, startCap, geometry, curveTexels,
-                                          write);
+        kWriteStrokeCapVariants[kVariant](outside, piece.em.scale, piece.em.offset, piece.w, *piece.color,
+                                          piece.startCap, piece.geometry, piece.curveTexels, piece.write);
     }
-    if (endCap != 0)
-        kWriteStrokeCapVariants[kVariant](end, em.scale, em.offset, w, color, endCap, geometry, curveTexels, write);
+    if (piece.endCap != 0)
+        kWriteStrokeCapVariants[kVariant](end, piece.em.scale, piece.em.offset, piece.w, *piece.color, piece.endCap,
+                                          piece.geometry, piece.curveTexels, piece.write);
+}
+
+// Builds a piece: its start, its contour block and polygon, and its caps.
+template <int32_t kVariant> void BuildPiece(StrokePiece piece)
+{
+    if (SplitsInHalves(piece))
+    {
+        BuildHalves<kVariant>(piece);
+        return;
+    }
+    FindPieceEm(&piece);
+    TakeNeighbours(&piece);
+    BuildStart<kVariant>(&piece);
+    LengthenSquareCaps(&piece);
+    piece.straightEnd = EndsInStraightJoint(piece);
+    if (!piece.isPoint)
+    {
+        uint32_t location = WriteContourBlock<kVariant>(piece);
+        StrokePolygon polygon;
+        AddStartPair(piece, &polygon);
+        AddBody(piece, &polygon);
+        AddEndPair(piece, &polygon);
+        StrokeWriter<kVariant>::Emit(piece.geometry, polygon.vertices, polygon.vertexCount, polygon.triangles,
+                                     polygon.triangleCount, piece.em, location, StrokeBandLimits(4), *piece.color,
+                                     piece.write);
+    }
+    WriteCaps<kVariant>(piece);
 }
 
 }  // namespace
@@ -319,8 +441,22 @@ void BuildStrokeSegmentVariant(const QuadraticBezier2D &curve, StrokeOffsets *cu
                                uint32_t endCap, uint32_t join, float miterLimit, GeometryBuffer *geometry,
                                TexelBuffer *curveTexels, bool write, int32_t depth)
 {
-    BuildPiece<kVariant>(curve, current, previous, next, halfWidth, color, startCap, endCap, join, miterLimit, geometry,
-                         curveTexels, write, depth, nullptr, nullptr);
+    StrokePiece piece{};
+    piece.w = halfWidth;
+    piece.color = &color;
+    piece.join = join;
+    piece.miterLimit = miterLimit;
+    piece.geometry = geometry;
+    piece.curveTexels = curveTexels;
+    piece.write = write;
+    piece.curve = &curve;
+    piece.current = current;
+    piece.previous = &previous;
+    piece.next = &next;
+    piece.startCap = startCap;
+    piece.endCap = endCap;
+    piece.depth = depth;
+    BuildPiece<kVariant>(piece);
 }
 
 #define OQ_STROKE_SEGMENT_VARIANT(k)                                                                        \
