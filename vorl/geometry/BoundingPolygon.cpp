@@ -2,10 +2,7 @@
 
 #include "base/Half.h"
 #include "base/ScalarMath.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "vorl/geometry/VectorPaths.h"
 
 namespace oq {
 
@@ -80,7 +77,7 @@ void FindSupportValues(int32_t listCount, const int32_t *curveCounts, const Quad
                        const float *cosines, const float *sines, float *highest, float *lowest)
 {
     constexpr int32_t n = kSupportLines / 2;
-#if defined(__SSE2__)
+#if OQ_GEOMETRY_SSE2
     const __m128 two = _mm_set1_ps(2.0f), one = _mm_set1_ps(1.0f), zero = _mm_setzero_ps();
     const __m128 tiny = _mm_set1_ps(FloatMinNormal), negativeTiny = _mm_set1_ps(-FloatMinNormal);
     for (int32_t k = 0; k < n; k += 4)

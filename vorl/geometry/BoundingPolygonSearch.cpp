@@ -2,10 +2,7 @@
 
 #include "base/ScalarMath.h"
 #include "vorl/geometry/PolygonTriangulation.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "vorl/geometry/VectorPaths.h"
 
 namespace oq {
 
@@ -20,7 +17,7 @@ double LeastSum(const double *a, const double *b, int32_t n)
 {
     int32_t k = 0;
     double least = double(FloatInfinity);
-#if defined(__SSE2__)
+#if OQ_GEOMETRY_SSE2
     __m128d m0 = _mm_set1_pd(least), m1 = m0;
     for (; k + 4 <= n; k += 4)
     {
@@ -129,7 +126,7 @@ struct SupportPockets
             return false;
         double xn = double(l1[1]) * l2[2] - double(l2[1]) * l1[2];
         double yn = double(l2[0]) * l1[2] - double(l1[0]) * l2[2];
-#if defined(__SSE2__)
+#if OQ_GEOMETRY_SSE2
         // Both quotients in one division.
         __m128d q = _mm_div_pd(_mm_set_pd(yn, xn), _mm_set1_pd(det));
         *x = _mm_cvtsd_f64(q);
@@ -200,7 +197,7 @@ struct SupportPockets
         tabled = count <= kMaxLines;
         if (!valid || !tabled)
             return;
-#if defined(__SSE2__)
+#if OQ_GEOMETRY_SSE2
         for (int32_t k = 0; k < count; k++)
         {
             lineX[k] = lines[3 * k];
@@ -227,7 +224,7 @@ struct SupportPockets
             }
             if (first == 0)
                 continue;
-#if defined(__SSE2__)
+#if OQ_GEOMETRY_SSE2
             // Up to the end of the list, then from its start.
             int32_t split = count - i < end ? count - i : end;
             if (first < split)
@@ -241,7 +238,7 @@ struct SupportPockets
         }
     }
 
-#if defined(__SSE2__)
+#if OQ_GEOMETRY_SSE2
     // The lines and corners as doubles, one array per coordinate, for ComputeRun.
     double lineX[kMaxLines], lineY[kMaxLines], lineC[kMaxLines], cornerX[kMaxLines], cornerY[kMaxLines];
 
