@@ -3,6 +3,8 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 CMAKE_FLAGS ?=
+# Extra ctest arguments, for example CTEST_ARGS="-LE heavy".
+CTEST_ARGS ?=
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Packages the build, the tests, the fuzzers and the benchmarks need.
@@ -33,7 +35,7 @@ build: deps build/build.ninja
 	cmake --build build -j $(JOBS)
 
 test: build
-	cd build && ctest --output-on-failure -j $(JOBS)
+	cd build && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 
 build-sanitize/build.ninja:
 	cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOQ_SANITIZE=ON $(CMAKE_FLAGS)
@@ -41,23 +43,15 @@ build-sanitize/build.ninja:
 test-sanitize: deps build-sanitize/build.ninja
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		ctest --output-on-failure -j $(JOBS)
+		ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 
 build-fuzz/build.ninja:
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOQ_FUZZ=ON $(CMAKE_FLAGS)
 
-# Runs every fuzz target for FUZZ_SECONDS on a scratch copy of its seed corpus.
+# Runs every fuzz target for FUZZ_SECONDS on a scratch copy of its seed corpus, JOBS at a time.
 fuzz: deps build-fuzz/build.ninja
 	cmake --build build-fuzz -j $(JOBS)
-	@set -e; for target in build-fuzz/fuzz/*_fuzz; do \
-		[ -x "$$target" ] || continue; name=$$(basename $$target); work=$$(mktemp -d); \
-		if [ -d fuzz/corpus/$$name ]; then cp -r fuzz/corpus/$$name/. $$work/; fi; \
-		echo "== $$name ($(FUZZ_SECONDS) s)"; \
-		$$target -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$$work.artifact- -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 $$work > $$work.log 2>&1 \
-			|| { tail -n 60 $$work.log; rm -rf $$work $$work.log; exit 1; }; \
-		grep -E '^stat::number_of_executed_units' $$work.log || true; \
-		rm -rf $$work $$work.log; \
-	done
+	tools/run_fuzz_targets.sh build-fuzz/fuzz $(FUZZ_SECONDS) $(JOBS)
 
 build-bench/build.ninja:
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DOQ_BENCH=ON -DOQ_TESTS=OFF $(CMAKE_FLAGS)
@@ -66,11 +60,11 @@ bench: deps build-bench/build.ninja
 	cmake --build build-bench -j $(JOBS)
 	@for b in build-bench/bench/*_bench; do echo "== $$(basename $$b)"; $$b --benchmark_min_time=0.2 || exit 1; done
 
-# The main job: the programs do not exist yet, so this builds the library and runs its tests.
-# The main job: compile DejaVu Sans (fonts-dejavu-core) into a Vorl font file.
+# The main job: compile DejaVu Sans (fonts-dejavu-core) into a Vorl font file. Builds only the compiler.
 RUN_FONT ?= /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 RUN_OUTPUT ?= build/DejaVuSans.vorl
-run: build
+run: deps build/build.ninja
+	cmake --build build -j $(JOBS) --target vorlfont
 	build/vorlfont/vorlfont $(RUN_FONT) -o $(RUN_OUTPUT)
 	@echo "Wrote $(RUN_OUTPUT): $$(stat -c %s $(RUN_OUTPUT)) bytes compiled from $(RUN_FONT)"
 
