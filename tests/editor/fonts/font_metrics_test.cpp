@@ -165,8 +165,20 @@ std::vector<FileStamp> StampFolder(const std::string &folder)
     return stamps;
 }
 
+// The loaders' renderer: a recording device over the build's Data folder, never started (no
+// textures are made).
+struct DataFolderRenderer
+{
+    DataFolderRenderer() : heap("test"), renderer(&device, kDataFolder.c_str(), &heap) { SetRenderer(&renderer); }
+    ~DataFolderRenderer() { SetRenderer(nullptr); }
+
+    RecordingDevice device;
+    Heap heap;
+    Renderer renderer;
+};
+
 // The folder holds only what the build writes there (the table's Vorl files and the shader files),
-// and reading every glyph of every file leaves it as it was.
+// and loading every shipped row and reading every glyph of every file leaves it as it was.
 TEST(DataFonts, FolderStaysReadOnly)
 {
     std::vector<FileStamp> before = StampFolder(kDataFolder);
@@ -179,6 +191,15 @@ TEST(DataFonts, FolderStaysReadOnly)
         EXPECT_TRUE(shader || fontNames.count(stamp.name) == 1) << "unexpected file " << stamp.name << " in " << kDataFolder;
     }
 
+    {
+        DataFolderRenderer data;
+        for (int32_t row : ShippedRows())
+        {
+            Font *font = LoadFontByIndex(row);
+            ASSERT_NE(font, nullptr) << MasterFontTable[row].name;
+            font->Release();
+        }
+    }
     std::vector<QuadraticBezier2D> curves;
     for (const auto &entry : ExpectedFaceCounts())
     {
@@ -264,18 +285,6 @@ std::map<int32_t, std::string> ReadSources()
 constexpr double kAdvanceTolerance = 1e-6;
 constexpr double kHalfPrecision = 1.0 / 2048.0;
 constexpr double kCubicTolerance = 1.0 / 1024.0;
-
-// The loaders' renderer: a recording device over the build's Data folder, never started (no
-// textures are made).
-struct DataFolderRenderer
-{
-    DataFolderRenderer() : heap("test"), renderer(&device, kDataFolder.c_str(), &heap) { SetRenderer(&renderer); }
-    ~DataFolderRenderer() { SetRenderer(nullptr); }
-
-    RecordingDevice device;
-    Heap heap;
-    Renderer renderer;
-};
 
 class DataFontMetrics : public ::testing::TestWithParam<int32_t>
 {
