@@ -101,6 +101,18 @@ void AddOs2Metrics(const FontBytes &os2, float s, Array<FontMetric> *metrics, ui
     }
 }
 
+// Without usable vertical metrics every glyph advances by the line height of 'hhea' (ascender
+// minus descender), as vertical layout takes it; a height of 0 adds nothing.
+uint32_t AddImpliedVerticalAdvances(const FontBytes &hhea, float s, uint32_t glyphCount, GlyphMetrics *glyphs)
+{
+    int16_t ascender = 0, descender = 0;
+    if (!hhea.ReadInt16(4, &ascender) || !hhea.ReadInt16(6, &descender)) return kResultCorrupt;
+    float advance = float(int32_t(ascender) - int32_t(descender)) * s;
+    if (advance == 0.0f) return 0;
+    for (uint32_t i = 0; i < glyphCount; ++i) glyphs[i].advance[glyphs[i].advanceCount++] = advance;
+    return 0;
+}
+
 }  // namespace
 
 uint32_t ReadFontMetricValues(const FontBytes &file, uint64_t offsetTable, const FontBytes &hhea, float s,
@@ -164,13 +176,17 @@ uint32_t ReadGlyphMetrics(const FontBytes &file, uint64_t offsetTable, const Fon
         glyphs[i].bearingCount = 1;
     }
 
-    if (!header.vhea.IsPresent()) return 0;
-    if (uint32_t result = FindSfntTable(file, offsetTable, 'vmtx', &vmtx)) return result;
     uint16_t verticalCount = 0;
-    if (!vmtx.IsPresent() || !header.vhea.ReadUInt16(34, &verticalCount)) return 0;
-    if (verticalCount == 0 || verticalCount > glyphCount) return 0;
-    // A table too short for its counts is ignored like a missing one.
-    if (!vmtx.Contains(0, uint64_t(verticalCount) * 4 + uint64_t(glyphCount - verticalCount) * 2)) return 0;
+    if (header.vhea.IsPresent())
+    {
+        if (uint32_t result = FindSfntTable(file, offsetTable, 'vmtx', &vmtx)) return result;
+        if (!vmtx.IsPresent() || !header.vhea.ReadUInt16(34, &verticalCount) || verticalCount > glyphCount)
+            verticalCount = 0;
+        // A table too short for its counts is ignored like a missing one.
+        if (!vmtx.Contains(0, uint64_t(verticalCount) * 4 + uint64_t(glyphCount - verticalCount) * 2))
+            verticalCount = 0;
+    }
+    if (verticalCount == 0) return AddImpliedVerticalAdvances(header.hhea, s, glyphCount, glyphs);
 
     for (uint32_t i = 0; i < glyphCount; ++i)
     {

@@ -43,7 +43,8 @@ struct GlyphMetrics
 [[nodiscard]] uint32_t ReadFontMetricValues(const FontBytes &file, uint64_t offsetTable, const FontBytes &hhea, float s,
                                             Array<FontMetric> *metrics, uint32_t *familyClass);
 
-// Advances and bearings of every glyph from 'hmtx' and 'vmtx'; glyphs holds glyphCount records.
+// Advances and bearings of every glyph from 'hmtx' and 'vmtx'; glyphs holds glyphCount records. Without
+// usable 'vhea' and 'vmtx' the vertical advance is the 'hhea' ascender minus descender.
 [[nodiscard]] uint32_t ReadGlyphMetrics(const FontBytes &file, uint64_t offsetTable, const FontHeader &header, float s,
                                         GlyphMetrics *glyphs);
 

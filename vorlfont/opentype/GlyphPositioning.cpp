@@ -109,21 +109,16 @@ uint32_t OpenTypeImporter::AddKern(FontStructure *glyphFont, uint32_t second, ui
 }
 
 uint32_t OpenTypeImporter::ReadPairSubtable(const FontBytes &table, uint64_t subtable, bool vertical,
-                                            FontStructure *glyphFont)
+                                            PairCoverage *covered, FontStructure *glyphFont)
 {
     uint64_t coverage = subtable + table.GetUInt16(subtable + 2);
     if (coverage >= table.size) return kResultCorrupt;
     uint32_t valueFormat1 = table.GetUInt16(subtable + 4);
     uint32_t valueFormat2 = table.GetUInt16(subtable + 6);
-    // Without the fields that kern, every value is 0.
-    if (vertical ? (valueFormat1 & 0x8) == 0 && (valueFormat2 & 0x2) == 0
-                 : (valueFormat1 & 0x4) == 0 && (valueFormat2 & 0x1) == 0)
-    {
-        return 0;
-    }
     uint32_t recordSize = GetValueRecordSize(valueFormat1) + GetValueRecordSize(valueFormat2);
     uint32_t glyphCount = glyphFont->glyphCount;
     uint32_t format = table.GetUInt16(subtable);
+    // A pair that an earlier subtable of the lookup covers takes that subtable's value, 0 included.
     if (format == 1)
     {
         uint32_t pairSetCount = table.GetUInt16(subtable + 8);
@@ -135,6 +130,7 @@ uint32_t OpenTypeImporter::ReadPairSubtable(const FontBytes &table, uint64_t sub
             uint64_t pairSet = subtable + table.GetUInt16(subtable + 10 + 2 * uint64_t(j));
             uint32_t pairValueCount = table.GetUInt16(pairSet);
             if (!ChargeLayoutWork(1)) return kResultCorrupt;
+            bool firstCovered = covered->CoversFirst(first);
             uint64_t position = pairSet + 2;
             for (uint32_t i = 0; i < pairValueCount; ++i)
             {
@@ -142,7 +138,12 @@ uint32_t OpenTypeImporter::ReadPairSubtable(const FontBytes &table, uint64_t sub
                 uint32_t second = table.GetUInt16(position);
                 position += 2;
                 int32_t value = ReadPairValue(table, &position, valueFormat1, valueFormat2, vertical);
-                if (value == 0 || second == 0 || second >= glyphCount) continue;
+                if (!ChargeLayoutWork(1)) return kResultCorrupt;
+                if (firstCovered || second == 0 || second >= glyphCount) continue;
+                // The first mention of a pair in the lookup decides it.
+                bool firstMention = covered->AddPair(first, second);
+                if (covered->GetPairCount() > kMaxKernPairs) return kResultCorrupt;
+                if (!firstMention || value == 0) continue;
                 if (uint32_t result = AddKern(glyphFont, second, first, value, vertical)) return result;
             }
         }
@@ -175,10 +176,15 @@ uint32_t OpenTypeImporter::ReadPairSubtable(const FontBytes &table, uint64_t sub
                 int32_t secondCount = secondList.GetClassEntries(c2, &seconds);
                 for (int32_t a = 0; a < firstCount; ++a)
                 {
-                    if (firsts[a].glyph == 0) continue;
+                    if (firsts[a].glyph == 0 || covered->CoversFirst(firsts[a].glyph)) continue;
                     for (int32_t b = 0; b < secondCount; ++b)
                     {
                         if (seconds[b].glyph == 0) continue;
+                        if (covered->Covers(firsts[a].glyph, seconds[b].glyph))
+                        {
+                            if (!ChargeLayoutWork(1)) return kResultCorrupt;
+                            continue;
+                        }
                         if (uint32_t result = AddKern(glyphFont, seconds[b].glyph, firsts[a].glyph, value, vertical))
                         {
                             return result;
@@ -186,6 +192,22 @@ uint32_t OpenTypeImporter::ReadPairSubtable(const FontBytes &table, uint64_t sub
                     }
                 }
             }
+        }
+        // The coverage glyphs of a class that has records cover every pair they begin, for the
+        // subtables after this one. (A second glyph of a class past class2Count is not covered
+        // in OpenType; it is taken as covered here, which only damaged tables meet.)
+        if (class2Count != 0)
+        {
+            Array<uint32_t> coverageGlyphs;
+            ListCoverageGlyphs(table, coverage, glyphCount, &coverageGlyphs);
+            Array<uint8_t> inCoverage;
+            inCoverage.SetElementCount(int32_t(glyphCount));
+            for (uint32_t g = 0; g < glyphCount; ++g) inCoverage[int32_t(g)] = 0;
+            for (int32_t k = 0; k < coverageGlyphs.GetElementCount(); ++k) inCoverage[int32_t(coverageGlyphs[k])] = 1;
+            const Array<GlyphClassEntry> &entries = firstList.GetEntries();
+            for (int32_t k = 0; k < entries.GetElementCount(); ++k)
+                if (entries[k].classValue < class1Count && inCoverage[int32_t(entries[k].glyph)] != 0)
+                    covered->AddFirst(entries[k].glyph);
         }
     }
     return 0;
@@ -211,8 +233,9 @@ uint32_t OpenTypeImporter::ReadKerning(uint64_t offsetTable, FontStructure *glyp
                 // A lookup read once for a direction adds nothing the second time.
                 if (!readLookups.Insert(lookupIndex + 1, 0, vertical)) return 0;
                 if (!ChargeLayoutWork(layout.GetSubtableCount(lookup) + 1)) return kResultCorrupt;
+                PairCoverage covered;
                 return layout.ForEachSubtable(lookup, [&](uint32_t type, uint64_t subtable) {
-                    return type == 2 ? ReadPairSubtable(gpos, subtable, vertical, glyphFont) : 0;
+                    return type == 2 ? ReadPairSubtable(gpos, subtable, vertical, &covered, glyphFont) : 0;
                 });
             });
             if (result != 0) return result;

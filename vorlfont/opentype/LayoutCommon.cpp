@@ -199,12 +199,17 @@ uint64_t HashPair(uint64_t key)
     return key;
 }
 
+// Glyphs are 16-bit, so no key is 0 (the empty slot).
+uint64_t MakePairKey(uint32_t second, uint32_t first, bool vertical)
+{
+    return (uint64_t(second) << 33 | uint64_t(first) << 1 | (vertical ? 1 : 0)) + 1;
+}
+
 }  // namespace
 
 bool GlyphPairSet::Insert(uint32_t second, uint32_t first, bool vertical)
 {
-    // Glyphs are 16-bit; the second glyph is never 0, so no key is 0 (the empty slot).
-    uint64_t key = (uint64_t(second) << 33 | uint64_t(first) << 1 | (vertical ? 1 : 0)) + 1;
+    uint64_t key = MakePairKey(second, first, vertical);
     if (2 * (count + 1) > slots.GetElementCount()) Grow();
     uint64_t mask = uint64_t(slots.GetElementCount()) - 1;
     for (uint64_t i = HashPair(key) & mask;; i = (i + 1) & mask)
@@ -217,6 +222,19 @@ bool GlyphPairSet::Insert(uint32_t second, uint32_t first, bool vertical)
             ++count;
             return true;
         }
+    }
+}
+
+bool GlyphPairSet::Contains(uint32_t second, uint32_t first, bool vertical) const
+{
+    if (count == 0) return false;
+    uint64_t key = MakePairKey(second, first, vertical);
+    uint64_t mask = uint64_t(slots.GetElementCount()) - 1;
+    for (uint64_t i = HashPair(key) & mask;; i = (i + 1) & mask)
+    {
+        uint64_t slot = slots[int32_t(i)];
+        if (slot == key) return true;
+        if (slot == 0) return false;
     }
 }
 

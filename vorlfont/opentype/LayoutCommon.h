@@ -83,6 +83,7 @@ public:
 
     // Adds the pair; false when it was there already.
     bool Insert(uint32_t second, uint32_t first, bool vertical);
+    bool Contains(uint32_t second, uint32_t first, bool vertical) const;
     void Clear();
     int32_t GetCount() const { return count; }
 
@@ -91,6 +92,27 @@ private:
 
     Array<uint64_t> slots;
     int32_t count = 0;
+};
+
+// The glyph pairs that the pair subtables of one lookup read so far cover: OpenType applies only
+// the first subtable of a lookup that covers a pair, whatever value it gives.
+class PairCoverage
+{
+public:
+    // A pair that a format-1 subtable lists; false when it was covered already.
+    bool AddPair(uint32_t first, uint32_t second) { return listed.Insert(second, first, false); }
+    int32_t GetPairCount() const { return listed.GetCount(); }
+    // Every pair beginning with the glyph: a class-pair subtable covers it.
+    void AddFirst(uint32_t first) { firsts.Insert(first, 0, false); }
+    bool CoversFirst(uint32_t first) const { return firsts.Contains(first, 0, false); }
+    bool Covers(uint32_t first, uint32_t second) const
+    {
+        return CoversFirst(first) || listed.Contains(second, first, false);
+    }
+
+private:
+    GlyphPairSet listed;
+    GlyphPairSet firsts;
 };
 
 inline constexpr uint32_t kLookupMissing = 'none';

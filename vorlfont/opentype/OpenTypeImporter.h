@@ -52,8 +52,10 @@ private:
     [[nodiscard]] uint32_t OpenLayoutTable(uint64_t offsetTable, uint32_t tag, LayoutTable *layout);
     // Adds to the work of the layout steps; false past their budget.
     [[nodiscard]] bool ChargeLayoutWork(int64_t amount);
+    // One pair subtable of a lookup; covered holds the pairs of the lookup's earlier subtables
+    // and receives this one's.
     [[nodiscard]] uint32_t ReadPairSubtable(const FontBytes &table, uint64_t subtable, bool vertical,
-                                            FontStructure *glyphFont);
+                                            PairCoverage *covered, FontStructure *glyphFont);
     // One mark-to-base or mark-to-mark subtable with class indices from *counter on.
     [[nodiscard]] uint32_t ReadMarkSubtable(const FontBytes &gpos, uint64_t subtable, uint32_t *counter,
                                             FontStructure *glyphFont);

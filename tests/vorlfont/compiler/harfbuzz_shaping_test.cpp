@@ -5,6 +5,7 @@
 // a ligature stand at the font's caret positions (hb_ot_layout_get_ligature_carets). Noto Sans
 // Arabic's joining forms and required ligatures are compared with HarfBuzz's Arabic shaper.
 // Right-to-left texts are laid out as right-to-left runs and as segments of bidirectional runs.
+// Upright characters of vertical text advance as hb_shape's y advances (top to bottom).
 //
 // HarfBuzz runs with every feature it applies by default switched off and only the features
 // under test on; each plan is checked to hold lookups of those features (and of the font's
@@ -803,6 +804,111 @@ TEST_P(HarfBuzzShaping, CompiledFontShapesAsHarfBuzz)
 }
 
 INSTANTIATE_TEST_SUITE_P(DebianFonts, HarfBuzzShaping, testing::ValuesIn(kFonts));
+
+// FreeSerif's 'kern' lookups hold several pair subtables; only the first that covers a pair
+// applies, also when its value is 0 (a Cyrillic "\u0435\u0448" is not kerned though a later
+// subtable's classes would kern it). Every pair of Cyrillic letters, a Cyrillic sentence and every
+// compiled pair of plain characters shape as HarfBuzz shapes them with only 'kern' on.
+TEST(HarfBuzzShapingKerning, FreeSerifPairsOfLaterSubtables)
+{
+    CompiledFont font("/usr/share/fonts/opentype/freefont/FreeSerif.otf");
+    ASSERT_TRUE(font.ready) << "(make deps)";
+    constexpr hb_tag_t kKern = HB_TAG('k', 'e', 'r', 'n');
+    Comparison letters(font);
+    LookupSet acting = letters.Acting(kKern, {});
+    for (uint32_t a = 0x410; a <= 0x44F; ++a)
+        for (uint32_t b = 0x410; b <= 0x44F; ++b)
+            letters.Compare({a, b}, {kKern}, acting, 0, 0, 0, kTextOptionNoDecomposition);
+    // "The quick brown fox" in Russian ("Съешь же ещё этих мягких французских булок").
+    const std::vector<uint32_t> sentence = {0x421, 0x44A, 0x435, 0x448, 0x44C, 0x20,  0x436, 0x435, 0x20,  0x435,
+                                            0x449, 0x451, 0x20,  0x44D, 0x442, 0x438, 0x445, 0x20,  0x43C, 0x44F,
+                                            0x433, 0x43A, 0x438, 0x445, 0x20,  0x444, 0x440, 0x430, 0x43D, 0x446,
+                                            0x443, 0x437, 0x441, 0x43A, 0x438, 0x445, 0x20,  0x431, 0x443, 0x43B,
+                                            0x43E, 0x43A};
+    letters.Compare(sentence, {kKern}, acting, 0, 0, 0, kTextOptionNoDecomposition);
+    std::printf("Cyrillic: %d compared (%d passed over, %d differing)\n", letters.compared, letters.passedOver,
+                letters.differing);
+    EXPECT_EQ(letters.compared, 64 * 64 + 1);
+    EXPECT_EQ(letters.differing, 0);
+    // The pair that a later subtable kerned is left as the first subtable leaves it.
+    std::vector<ShapedGlyph> pair = ShapeWithRuntime(font, {0x435, 0x448}, 0, 0, 0, kTextOptionNoDecomposition);
+    ASSERT_EQ(pair.size(), 2u);
+    EXPECT_FLOAT_EQ(pair[1].x, pair[0].advance);
+
+    // Latin letters too.
+    Comparison latin(font);
+    std::vector<uint32_t> latinLetters;
+    for (uint32_t c = 'A'; c <= 'z'; ++c)
+        if (c <= 'Z' || c >= 'a') latinLetters.push_back(c);
+    for (uint32_t a : latinLetters)
+        for (uint32_t b : latinLetters) latin.Compare({a, b}, {kKern}, acting, 0, 0, 0, kTextOptionNoDecomposition);
+    std::printf("Latin: %d compared (%d passed over, %d differing)\n", latin.compared, latin.passedOver,
+                latin.differing);
+    EXPECT_EQ(latin.differing, 0);
+}
+
+// Vertical text in a face without vertical metrics (DejaVu Sans has no 'vhea' or 'vmtx'): each
+// upright character advances by the 'hhea' ascender minus descender, as hb_shape's y advances.
+TEST(HarfBuzzShapingVertical, AdvancesWithoutVerticalMetrics)
+{
+    CompiledFont font("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    ASSERT_TRUE(font.ready) << "(make deps)";
+    hb_blob_t *vmtx = hb_face_reference_table(font.harfBuzz.face, HB_TAG('v', 'm', 't', 'x'));
+    EXPECT_EQ(hb_blob_get_length(vmtx), 0u);
+    hb_blob_destroy(vmtx);
+    std::vector<uint32_t> upright;
+    hb_set_t *unicodes = hb_set_create();
+    hb_face_collect_unicodes(font.harfBuzz.face, unicodes);
+    for (hb_codepoint_t c = HB_SET_VALUE_INVALID; hb_set_next(unicodes, &c);)
+        if ((GetUnicodeProperties(c) & kUnicodeUpright) != 0 && IsPlainCharacter(c)) upright.push_back(c);
+    hb_set_destroy(unicodes);
+    ASSERT_GT(upright.size(), 200u);
+
+    const HarfBuzzFont &hb = font.harfBuzz;
+    std::vector<hb_feature_t> features = OnlyFeatures({});
+    int32_t compared = 0, differing = 0;
+    // Texts of 16 characters: every glyph of both gets its own advance.
+    for (size_t start = 0; start < upright.size(); start += 16)
+    {
+        std::vector<uint32_t> text(upright.begin() + start, upright.begin() + std::min(start + 16, upright.size()));
+        hb_buffer_t *buffer = hb_buffer_create();
+        hb_buffer_add_codepoints(buffer, text.data(), int(text.size()), 0, int(text.size()));
+        hb_buffer_guess_segment_properties(buffer);
+        hb_buffer_set_direction(buffer, HB_DIRECTION_TTB);
+        hb_shape(hb.font, buffer, features.data(), unsigned(features.size()));
+        unsigned count = 0;
+        const hb_glyph_info_t *info = hb_buffer_get_glyph_infos(buffer, &count);
+        const hb_glyph_position_t *position = hb_buffer_get_glyph_positions(buffer, nullptr);
+
+        std::string utf8 = EncodeText(text);
+        TextLayoutState state = MakeState(0, 0, 0, kTextOptionVertical | kTextOptionNoKerning | kTextOptionNoDecomposition);
+        test::TextRunStorage storage;
+        TextRun *run = LayoutText(font.loaded->Count(), font.loaded->fonts.data(), nullptr, &state, utf8.data(),
+                                  int32_t(utf8.size()), nullptr, &storage.run);
+        RunPenWalk walk(run, nullptr, font.loaded->fonts.data(), true, nullptr);
+        unsigned i = 0;
+        for (; walk.Next(); ++i)
+        {
+            ASSERT_LT(i, count);
+            ++compared;
+            float theirs = -float(position[i].y_advance) / float(hb.upem);
+            bool same = GlyphIndexOf(walk.glyph->glyphWord) == font.selection.GetNewNumber(info[i].codepoint) &&
+                        std::fabs(walk.advance - theirs) <= 1e-5F;
+            if (!same && ++differing <= 10)
+                ADD_FAILURE() << "U+" << std::hex << text[walk.glyph->characterIndex] << std::dec << ": runtime "
+                              << walk.advance << ", HarfBuzz " << theirs;
+        }
+        EXPECT_EQ(i, count);
+        hb_buffer_destroy(buffer);
+    }
+    std::printf("upright: %d compared, %d differing\n", compared, differing);
+    EXPECT_EQ(compared, int32_t(upright.size()));
+    EXPECT_EQ(differing, 0);
+    // 2384 font units of a 2048-unit em.
+    std::vector<ShapedGlyph> one = ShapeWithRuntime(font, {upright[0]}, 0, 0, 0, kTextOptionNoDecomposition);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_FLOAT_EQ(font.Record()->GetGlyphRecords()[one[0].glyph].verticalAdvance, 2384.0F / 2048.0F);
+}
 
 // Noto Sans Arabic: the runtime's joining pass picks the initial, medial and final forms of
 // HarfBuzz's Arabic shaper (its isolated forms are contextual, not compiled), and the required

@@ -192,6 +192,8 @@ def dump_glyphs(font, s, out):
         n = font["vhea"].numberOfVMetrics
         if 0 < n <= len(order):
             vertical = font["vmtx"].metrics
+    # Without vertical metrics every glyph advances by the line height of 'hhea'.
+    implied = f32((font["hhea"].ascent - font["hhea"].descent) * s)
     for i, name in enumerate(order):
         adv, lsb = hmtx[name]
         a = [num(f32(adv * s))]
@@ -202,6 +204,8 @@ def dump_glyphs(font, s, out):
                 a.append(num(f32(va * s)))
             if f32(tsb * s) != 0:
                 b.append(num(f32(tsb * s)))
+        elif implied != 0:
+            a.append(num(implied))
         out.append("glyph %d advance %s bearing %s" % (i, " ".join(a), " ".join(b)))
 
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
 namespace oq {
@@ -125,22 +126,41 @@ TEST(FontMetricTables, HorizontalAndVerticalGlyphMetrics)
                                     "glyph 2 advance 0.700000048 1 bearing 0.0300000012 0.0400000028\n"
                                     "glyph 3 advance 0.700000048 1 bearing 0.0400000028\n");
 
-    // A 'vmtx' too short for its counts, or with more long metrics than glyphs, is ignored.
-    const char *horizontal = "glyph 0 advance 0.600000024 bearing 0.0100000007\n"
-                             "glyph 1 advance 0.700000048 bearing -0.0200000014\n"
-                             "glyph 2 advance 0.700000048 bearing 0.0300000012\n"
-                             "glyph 3 advance 0.700000048 bearing 0.0400000028\n";
-    TestFace shortTable = face;
-    shortTable.Find("vmtx")->resize(11);
-    EXPECT_EQ(Lines(shortTable, "glyph"), horizontal);
-    TestFace tooMany = face;
+    // Without usable vertical metrics (a 'vmtx' too short for its counts, more long metrics than
+    // glyphs, no 'vmtx' or no 'vhea') every glyph advances by the 'hhea' ascender minus descender
+    // (800 + 200 units); a line height of 0 gives no vertical advance.
+    const char *implied = "glyph 0 advance 0.600000024 1 bearing 0.0100000007\n"
+                          "glyph 1 advance 0.700000048 1 bearing -0.0200000014\n"
+                          "glyph 2 advance 0.700000048 1 bearing 0.0300000012\n"
+                          "glyph 3 advance 0.700000048 1 bearing 0.0400000028\n";
     test::ByteWriter many;
     many.U32(0x00011000).Zeros(30).U16(5);
-    tooMany.Set("vhea", many.bytes);
-    EXPECT_EQ(Lines(tooMany, "glyph"), horizontal);
-    TestFace noVhea = face;
-    noVhea.Remove("vhea");
-    EXPECT_EQ(Lines(noVhea, "glyph"), horizontal);
+    const struct
+    {
+        const char *name;
+        std::function<void(TestFace *)> change;
+        const char *expected;
+    } cases[] = {
+        {"short 'vmtx'", [](TestFace *f) { f->Find("vmtx")->resize(11); }, implied},
+        {"too many long metrics", [&](TestFace *f) { f->Set("vhea", many.bytes); }, implied},
+        {"no 'vmtx'", [](TestFace *f) { f->Remove("vmtx"); }, implied},
+        {"no 'vhea'", [](TestFace *f) { f->Remove("vhea"); }, implied},
+        {"no 'vhea', line height 0",
+         [](TestFace *f) {
+             f->Remove("vhea");
+             f->Set("hhea", test::HheaTable(0, 0, 0, 2));
+         },
+         "glyph 0 advance 0.600000024 bearing 0.0100000007\n"
+         "glyph 1 advance 0.700000048 bearing -0.0200000014\n"
+         "glyph 2 advance 0.700000048 bearing 0.0300000012\n"
+         "glyph 3 advance 0.700000048 bearing 0.0400000028\n"},
+    };
+    for (const auto &c : cases)
+    {
+        TestFace changed = face;
+        c.change(&changed);
+        EXPECT_EQ(Lines(changed, "glyph"), c.expected) << c.name;
+    }
 }
 
 }  // namespace

@@ -46,8 +46,8 @@ TEST(OpenTypeImport, SingleFaceMakesOneResolvedFont)
               "font\nunits 1000 glyphs 4\nname \"Sample\" \"Regular\"\n"
               "metric ascent 0.800000012\nmetric descent -0.200000003\nmetric line_gap 0.0900000036\n"
               "cmap 65 2 1\n"
-              "glyph 0 advance 0.5 bearing 0.00500000035\nglyph 1 advance 0.5 bearing 0.0100000007\n"
-              "glyph 2 advance 0.5 bearing 0.0200000014\nglyph 3 advance 0.5 bearing 0.0300000012\n");
+              "glyph 0 advance 0.5 1 bearing 0.00500000035\nglyph 1 advance 0.5 1 bearing 0.0100000007\n"
+              "glyph 2 advance 0.5 1 bearing 0.0200000014\nglyph 3 advance 0.5 1 bearing 0.0300000012\n");
     ASSERT_EQ(document.fontList.GetFirst() != nullptr, true);
     const FontStructure *font = document.fontList.GetFirst();
     EXPECT_EQ(font->glyphCount, 4u);

@@ -13,6 +13,12 @@ def feature_subtables(table, wanted, once=True):
     """(tag, lookup type, subtable) of every subtable of the lookups of the feature records whose tag
     wanted(tag) accepts, in record order, through extension lookups; lookup indices past the lookup
     count are passed over, and with once a (tag, lookup) pair is read only the first time."""
+    for tag, lookup in feature_lookups(table, wanted, once):
+        yield from ((tag, kind, sub) for kind, sub in lookup_subtables(lookup))
+
+
+def feature_lookups(table, wanted, once=True):
+    """(tag, lookup) of the lookups that feature_subtables walks, in its order."""
     lookups = table.LookupList.Lookup
     seen = set()
     for record in table.FeatureList.FeatureRecord:
@@ -23,7 +29,7 @@ def feature_subtables(table, wanted, once=True):
             if index >= len(lookups) or (once and (tag, index) in seen):
                 continue
             seen.add((tag, index))
-            yield from ((tag, kind, sub) for kind, sub in lookup_subtables(lookups[index]))
+            yield tag, lookups[index]
 
 
 def lookup_subtables(lookup):

@@ -232,6 +232,53 @@ TEST(Kerning, PairsFirstValueWinsAndGposBeforeKern)
     EXPECT_EQ(DescribeKerns(r.font), "2<1=-80 4<3=25 4<1=99 5<4=12 ");
 }
 
+// Within a lookup only the first pair subtable that covers a pair applies, whatever its value: a
+// format-1 subtable covers the pairs it lists, a format-2 one every pair whose first glyph its
+// coverage holds (with a class below the class count). Later lookups still add their pairs.
+TEST(Kerning, LaterSubtablesOfALookup)
+{
+    Bytes zeroAt2 = test::PairFormat1(0x4, 0, {1}, {{{2, 0}}});
+    Bytes only3 = test::PairFormat1(0x4, 0, {1}, {{{3, -10}}});
+    Bytes later = test::PairFormat1(0x4, 0, {1}, {{{2, -30}}});
+    // Glyphs 2 and 3 are class 1 of definition 2; class pair (0, 1) kerns by -50.
+    Bytes classes = test::PairFormat2(0x4, 0, test::CoverageFormat1({1}), test::ClassDefFormat1(1, {0}),
+                                      test::ClassDefFormat1(2, {1, 1}), 1, 2, {0, -50});
+    Bytes classZero = test::PairFormat2(0x4, 0, test::CoverageFormat1({1}), test::ClassDefFormat1(1, {0}),
+                                        test::ClassDefFormat1(2, {1, 1}), 1, 2, {0, 0});
+    // Only a YPlacement: no horizontal value, but the pairs are covered.
+    Bytes placement = test::PairFormat2(0x2, 0, test::CoverageFormat1({1}), test::ClassDefFormat1(1, {0}),
+                                        test::ClassDefFormat1(2, {1, 1}), 1, 2, {0, 0});
+    // Definition 1 names glyph 1, the coverage does not hold it.
+    Bytes uncovered = test::PairFormat2(0x4, 0, test::CoverageFormat1({5}), test::ClassDefFormat1(1, {1}),
+                                        test::ClassDefFormat1(2, {1, 1}), 2, 2, {0, 0, 0, 0});
+    // Glyph 1 is of class 3 with a class count of 2.
+    Bytes pastClasses = test::PairFormat2(0x4, 0, test::CoverageFormat1({1}), test::ClassDefFormat1(1, {3}),
+                                          test::ClassDefFormat1(2, {1, 1}), 2, 2, {0, 0, 0, 0});
+    const struct
+    {
+        const char *name;
+        std::vector<LayoutLookup> lookups;
+        std::string expected;
+    } cases[] = {
+        {"a listed 0 hides the class value", {{2, {zeroAt2, classes}}}, "3<1=-50 "},
+        {"a class value of 0 hides the listed one", {{2, {classZero, later}}}, ""},
+        {"a pair a subtable does not list stays open", {{2, {only3, later}}}, "2<1=-30 3<1=-10 "},
+        {"a subtable without horizontal values covers", {{2, {placement, later}}}, ""},
+        {"a first glyph outside the coverage stays open", {{2, {uncovered, later}}}, "2<1=-30 "},
+        {"a first glyph past the class count stays open", {{2, {pastClasses, later}}}, "2<1=-30 "},
+        {"a later lookup adds its pairs", {{2, {classZero}}, {2, {later}}}, "2<1=-30 "},
+    };
+    for (const auto &c : cases)
+    {
+        std::vector<uint32_t> indices;
+        for (uint32_t l = 0; l < c.lookups.size(); ++l) indices.push_back(l);
+        ImportResult r;
+        ImportFaces({FaceWith(8, {{"GPOS", test::LayoutTableBytes({{"kern", indices}}, c.lookups)}})}, false, &r);
+        ASSERT_EQ(r.result, 0u) << c.name;
+        EXPECT_EQ(DescribeKerns(r.font), c.expected) << c.name;
+    }
+}
+
 TEST(Kerning, ClassPairs)
 {
     // Class 1 of definition 1: glyph 1; coverage adds 3 as class 0. Definition 2: glyph 2 class 1.
