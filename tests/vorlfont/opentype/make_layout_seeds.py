@@ -17,6 +17,8 @@ SOURCES = [
     ("dejavu", "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "--text=AVTofi\u00e9\u0301"),
     ("noto", "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf", "--text=AVTfi\u00ef\u0301j"),
     ("arabic", "/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf", "--text=\u0628\u064a\u0644"),
+    # Kerning lookups of two class-pair subtables each.
+    ("freeserif", "/usr/share/fonts/opentype/freefont/FreeSerif.otf", "--text=AVTo\u0435\u0448\u0430\u0442\u0413"),
 ]
 
 
