@@ -2,6 +2,8 @@
 
 #include "ambrel/AmbrelDocument.h"
 #include "ambrel/FontStructure.h"
+#include "vorlfont/compiler/CompileResultCodes.h"
+#include "vorlfont/compiler/CountedListBuild.h"
 #include "vorlfont/compiler/GlyphFeatureLists.h"
 #include "vorlfont/compiler/GlyphTextureBuild.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
@@ -155,72 +157,65 @@ uint32_t FontCompiler::BuildGlyphs()
     return result;
 }
 
-namespace {
-
-// Runs a list writer twice: counting, then into a list of that size, whose count becomes what
-// was written.
-template <class Entry, class Writer>
-uint32_t BuildList(FontGlyphData *data, FontListSection section, Writer writer)
-{
-    uint32_t counted = 0;
-    uint32_t result = writer(static_cast<Entry *>(nullptr), &counted);
-    if (result == 0) result = data->AllocateList(section, counted);
-    if (result != 0 || counted == 0) return result;
-    uint32_t written = 0;
-    result = writer(data->lists[section].Get<Entry>(), &written);
-    data->listCounts[section] = written;
-    return result;
-}
-
-}  // namespace
-
 uint32_t FontCompiler::BuildLists()
 {
     FeatureListTarget target = {&glyphSelection, glyphData.GetGlyphRecords(), glyphData.GetOutlineGlyphRecords(),
                                 (flags & kCompileTimesLig) != 0};
-    uint32_t result = BuildList<uint32_t>(&glyphData, kDecompositionListSection, [&](uint32_t *out, uint32_t *n) {
-        return WriteDecompositionLists(target, out, n);
-    });
+    constexpr ListCountRule kExact = ListCountRule::kExact;
+    uint32_t result = BuildCountedList<uint32_t>(&glyphData, kDecompositionListSection, kExact,
+                                                 [&](uint32_t *out, uint32_t capacity, uint32_t *n) {
+                                                     return WriteDecompositionLists(target, out, capacity, n);
+                                                 });
     if (result == 0 && (flags & kCompileKern))
-        result = BuildList<KerningListEntry>(&glyphData, kKerningListSection, [&](KerningListEntry *out, uint32_t *n) {
-            return WriteKerningPairs(target, out, n);
-        });
-    if (result == 0 && (flags & kCompileMark))
-    {
-        uint32_t base = 0, mark = 0;
-        result = WriteAnchors(target, nullptr, &base, nullptr, &mark);
-        // The two anchor lists go together: without one, neither is written.
-        if (base == 0 || mark == 0) base = mark = 0;
-        if (result == 0) result = glyphData.AllocateList(kBaseAnchorListSection, base);
-        if (result == 0) result = glyphData.AllocateList(kMarkAnchorListSection, mark);
-        if (result == 0 && base != 0)
-            result = WriteAnchors(target, glyphData.lists[kBaseAnchorListSection].Get<AnchorListEntry>(), &base,
-                                  glyphData.lists[kMarkAnchorListSection].Get<AnchorListEntry>(), &mark);
-    }
+        result = BuildCountedList<KerningListEntry>(&glyphData, kKerningListSection, ListCountRule::kAtMost,
+                                                    [&](KerningListEntry *out, uint32_t capacity, uint32_t *n) {
+                                                        return WriteKerningPairs(target, out, capacity, n);
+                                                    });
+    if (result == 0 && (flags & kCompileMark)) result = BuildAnchorLists(target);
     if (result == 0 && (flags & kCompileSequence))
     {
         Array<uint32_t> pool;
-        result = BuildList<uint32_t>(&glyphData, kSequenceListSection, [&](uint32_t *out, uint32_t *n) {
-            return WriteSequences(target, out, n, &pool);
-        });
+        result = BuildCountedList<uint32_t>(&glyphData, kSequenceListSection, kExact,
+                                            [&](uint32_t *out, uint32_t capacity, uint32_t *n) {
+                                                return WriteSequences(target, out, capacity, n, &pool);
+                                            });
         uint32_t words = uint32_t(pool.GetElementCount());
         if (result == 0) result = glyphData.AllocateList(kSequenceGlyphPoolSection, words);
         if (result == 0 && words != 0)
             std::memcpy(glyphData.lists[kSequenceGlyphPoolSection].GetData(), pool.GetElements(), size_t(words) * 4);
         if (result == 0)
-            result = BuildList<float>(&glyphData, kCaretListSection, [&](float *out, uint32_t *n) {
-                return WriteLigatureCarets(target, out, n);
-            });
+            result = BuildCountedList<float>(&glyphData, kCaretListSection, kExact,
+                                             [&](float *out, uint32_t capacity, uint32_t *n) {
+                                                 return WriteLigatureCarets(target, out, capacity, n);
+                                             });
     }
     if (result == 0 && (flags & kCompileAlternate))
-        result = BuildList<AlternateListEntry>(&glyphData, kAlternateListSection,
-                                               [&](AlternateListEntry *out, uint32_t *n) {
-                                                   return WriteAlternateEntries(target, out, n);
-                                               });
+        result = BuildCountedList<AlternateListEntry>(&glyphData, kAlternateListSection, kExact,
+                                                      [&](AlternateListEntry *out, uint32_t capacity, uint32_t *n) {
+                                                          return WriteAlternateEntries(target, out, capacity, n);
+                                                      });
     if (result == 0 && (flags & kCompileLayer))
-        result = BuildList<LayerListEntry>(&glyphData, kLayerListSection, [&](LayerListEntry *out, uint32_t *n) {
-            return WriteLayers(target, out, n);
-        });
+        result = BuildCountedList<LayerListEntry>(&glyphData, kLayerListSection, kExact,
+                                                  [&](LayerListEntry *out, uint32_t capacity, uint32_t *n) {
+                                                      return WriteLayers(target, out, capacity, n);
+                                                  });
+    return result;
+}
+
+uint32_t FontCompiler::BuildAnchorLists(const FeatureListTarget &target)
+{
+    uint32_t base = 0, mark = 0;
+    uint32_t result = WriteAnchors(target, nullptr, 0, &base, nullptr, 0, &mark);
+    // The two anchor lists go together: without one, neither is written.
+    if (base == 0 || mark == 0) base = mark = 0;
+    if (result == 0) result = glyphData.AllocateList(kBaseAnchorListSection, base);
+    if (result == 0) result = glyphData.AllocateList(kMarkAnchorListSection, mark);
+    if (result != 0 || base == 0) return result;
+    uint32_t baseWritten = 0, markWritten = 0;
+    result = WriteAnchors(target, glyphData.lists[kBaseAnchorListSection].Get<AnchorListEntry>(), base, &baseWritten,
+                          glyphData.lists[kMarkAnchorListSection].Get<AnchorListEntry>(), mark, &markWritten);
+    if (result == 0) result = CheckListCount(base, baseWritten, ListCountRule::kExact);
+    if (result == 0) result = CheckListCount(mark, markWritten, ListCountRule::kExact);
     return result;
 }
 
@@ -255,10 +250,10 @@ void FontCompiler::AddDecorations()
 
 uint32_t FontCompiler::PrepareFont(int32_t fontIndex)
 {
-    if (fontIndex < 0) return 'IFID';
+    if (fontIndex < 0) return kResultFontIndex;
     FontStructure *font = document->fontList.GetFirst();
     for (int32_t i = 0; i < fontIndex && font != nullptr; ++i) font = StructureList<FontStructure>::GetNext(font);
-    if (font == nullptr) return 'IFID';
+    if (font == nullptr) return kResultFontIndex;
 
     BuildContexts(font);
     uint32_t synthesis = ((flags & kCompileAlternate) ? kSynthesizeAlternates | kSynthesizeTabularDigits : 0) |

@@ -15,6 +15,7 @@ namespace oq {
 
 class AmbrelDocument;
 class FontStructure;
+struct FeatureListTarget;
 
 // Compiles one Font of an Ambrel document (one font record per member of a collection) into a
 // Vorl font file written through an output sink. Constructed, run once and destroyed; the compile
@@ -49,6 +50,7 @@ public:
     [[nodiscard]] uint32_t SelectGlyphs();
     // The working buffers, the decorations, every glyph's curves and bands.
     [[nodiscard]] uint32_t BuildGlyphs();
+    // Every list by its writer's two passes; 'SIZE' also when a writing pass disagrees with its count.
     [[nodiscard]] uint32_t BuildLists();
     // The font boxes and data items, the layout, the textures and every byte through the sink.
     [[nodiscard]] uint32_t WriteFile(OutputSink *sink, const VorlHeaderStart *start);
@@ -57,6 +59,8 @@ private:
     void BuildContexts(FontStructure *font);
     void FillContext(FontCompileContext *context) const;
     void AddDecorations();
+    // Both anchor lists or neither, by the two passes of WriteAnchors.
+    [[nodiscard]] uint32_t BuildAnchorLists(const FeatureListTarget &target);
 
     AmbrelDocument *document;
     uint32_t flags;

@@ -6,7 +6,9 @@
 #include "ambrel/SubstitutionStructures.h"
 #include "base/Graph.h"
 #include "vorl/text/VorlFileFontRecord.h"
+#include "vorlfont/compiler/CompileResultCodes.h"
 #include "vorlfont/compiler/GlyphSelection.h"
+#include "vorlfont/compiler/ListOutput.h"
 
 #include <algorithm>
 #include <cstring>
@@ -28,10 +30,11 @@ namespace {
 
 }  // namespace
 
-uint32_t WriteKerningPairs(const FeatureListTarget &target, KerningListEntry *out, uint32_t *count)
+uint32_t WriteKerningPairs(const FeatureListTarget &target, KerningListEntry *out, uint32_t capacity,
+                           uint32_t *count)
 {
     const GlyphSelection &s = *target.selection;
-    uint32_t written = 0;
+    ListOutput<KerningListEntry> list(out, capacity);
     Array<KerningListEntry> pairs;
     for (uint32_t i = 0; i < s.layerStart; ++i)
     {
@@ -52,28 +55,27 @@ uint32_t WriteKerningPairs(const FeatureListTarget &target, KerningListEntry *ou
         }
         uint32_t j = uint32_t(pairs.GetElementCount());
         if (j == 0) continue;
-        if (out == nullptr)
-        {
-            written += j;
-            continue;
-        }
-        uint32_t at = written;
-        for (uint32_t n = 0; n + j <= written && at == written; ++n)
+        // The writing pass shares a run already stored; the counting pass counts every run.
+        const KerningListEntry *stored = list.GetStored();
+        uint32_t storedCount = list.GetStoredCount();
+        uint32_t at = list.GetCount();
+        for (uint32_t n = 0; list.IsWriting() && n + j <= storedCount && at == list.GetCount(); ++n)
         {
             uint32_t k = 0;
-            while (k < j && out[n + k].precedingGlyph == pairs[int32_t(k)].precedingGlyph &&
-                   out[n + k].value == pairs[int32_t(k)].value)
+            while (k < j && stored[n + k].precedingGlyph == pairs[int32_t(k)].precedingGlyph &&
+                   stored[n + k].value == pairs[int32_t(k)].value)
                 ++k;
             if (k == j) at = n;
         }
-        if (at == written)
+        if (at == list.GetCount())
         {
-            std::memcpy(out + written, pairs.GetElements(), j * sizeof(KerningListEntry));
-            written += j;
+            if (KerningListEntry *place = list.Take(j))
+                std::memcpy(place, pairs.GetElements(), j * sizeof(KerningListEntry));
         }
-        if (!SetWord(target, i, &VorlGlyphRecord::kerningWord, ListPacking::kB, at, j, true)) return 'SIZE';
+        if (list.IsWriting() && !SetWord(target, i, &VorlGlyphRecord::kerningWord, ListPacking::kB, at, j, true))
+            return kResultSizeExceeded;
     }
-    *count = written;
+    *count = list.GetCount();
     return 0;
 }
 
@@ -81,37 +83,41 @@ namespace {
 
 [[nodiscard]] bool WriteAnchorList(const FeatureListTarget &target, uint32_t position,
                                    const StructureList<AnchorStructure> &anchors, uint32_t VorlGlyphRecord::*member,
-                                   AnchorListEntry *out, uint32_t *written)
+                                   ListOutput<AnchorListEntry> *list)
 {
-    uint32_t first = *written;
+    uint32_t first = list->GetCount();
     for (const AnchorStructure *a = anchors.GetFirst(); a != nullptr; a = StructureList<AnchorStructure>::GetNext(a))
     {
-        if (out != nullptr)
+        if (AnchorListEntry *place = list->Take(1))
         {
             Point2D p = a->GetPosition();
-            out[*written] = {int32_t(a->classIndex), p.x, p.y};
+            *place = {int32_t(a->classIndex), p.x, p.y};
         }
-        ++*written;
     }
-    return out == nullptr || SetWord(target, position, member, ListPacking::kA, first, *written - first, true);
+    return !list->IsWriting() ||
+           SetWord(target, position, member, ListPacking::kA, first, list->GetCount() - first, true);
 }
 
 }  // namespace
 
-uint32_t WriteAnchors(const FeatureListTarget &target, AnchorListEntry *baseOut, uint32_t *baseCount,
-                      AnchorListEntry *markOut, uint32_t *markCount)
+uint32_t WriteAnchors(const FeatureListTarget &target, AnchorListEntry *baseOut, uint32_t baseCapacity,
+                      uint32_t *baseCount, AnchorListEntry *markOut, uint32_t markCapacity, uint32_t *markCount)
 {
     const GlyphSelection &s = *target.selection;
+    ListOutput<AnchorListEntry> base(baseOut, baseCapacity);
+    ListOutput<AnchorListEntry> mark(markOut, markCapacity);
     *baseCount = 0;
     *markCount = 0;
     for (uint32_t i = 0; i < s.GetCount(); ++i)
     {
         const GlyphStructure *glyph = s.GetSelectedGlyph(i);
         if (glyph == nullptr) continue;
-        if (!WriteAnchorList(target, i, glyph->baseAnchors, &VorlGlyphRecord::baseAnchorWord, baseOut, baseCount) ||
-            !WriteAnchorList(target, i, glyph->markAnchors, &VorlGlyphRecord::markAnchorWord, markOut, markCount))
-            return 'SIZE';
+        if (!WriteAnchorList(target, i, glyph->baseAnchors, &VorlGlyphRecord::baseAnchorWord, &base) ||
+            !WriteAnchorList(target, i, glyph->markAnchors, &VorlGlyphRecord::markAnchorWord, &mark))
+            return kResultSizeExceeded;
     }
+    *baseCount = base.GetCount();
+    *markCount = mark.GetCount();
     return 0;
 }
 
@@ -222,16 +228,17 @@ bool BuildSequence(const GlyphSelection &s, const SequenceStructure *sequence, A
 
 }  // namespace
 
-uint32_t WriteSequences(const FeatureListTarget &target, uint32_t *out, uint32_t *count, Array<uint32_t> *pool)
+uint32_t WriteSequences(const FeatureListTarget &target, uint32_t *out, uint32_t capacity, uint32_t *count,
+                        Array<uint32_t> *pool)
 {
     const GlyphSelection &s = *target.selection;
-    uint32_t written = 0;
+    ListOutput<uint32_t> list(out, capacity);
     SequenceWords w;
     for (uint32_t i = 0; i < s.layerStart; ++i)
     {
         const GlyphStructure *glyph = s.GetSelectedGlyph(i);
         if (glyph == nullptr) continue;
-        uint32_t first = written;
+        uint32_t first = list.GetCount();
         uint32_t sequences = 0;
         for (const SequenceStructure *q = glyph->sequences.GetFirst(); q != nullptr;
              q = StructureList<SequenceStructure>::GetNext(q))
@@ -240,34 +247,34 @@ uint32_t WriteSequences(const FeatureListTarget &target, uint32_t *out, uint32_t
             if (classBits == 0 || !BuildSequence(s, q, (out != nullptr) ? pool : nullptr, &w)) continue;
             uint32_t length = kSequenceHeadWords + uint32_t(w.glyphWords.GetElementCount()) +
                               uint32_t(w.ruleWords.GetElementCount());
-            if (out != nullptr)
+            if (uint32_t *place = list.Take(length))
             {
                 SequenceEntryHead head = {classBits, uint16_t(length), w.counts[0], w.counts[1], w.counts[2], w.counts[3]};
-                std::memcpy(out + written, &head, sizeof(head));
-                uint32_t *p = out + written + kSequenceHeadWords;
+                std::memcpy(place, &head, sizeof(head));
+                uint32_t *p = place + kSequenceHeadWords;
                 for (uint32_t word : w.glyphWords) *p++ = word;
                 for (uint32_t word : w.ruleWords) *p++ = word;
             }
-            written += length;
             ++sequences;
         }
-        if (out != nullptr && sequences != 0 &&
+        if (list.IsWriting() && sequences != 0 &&
             !SetWord(target, i, &VorlGlyphRecord::sequenceWord, ListPacking::kB, first, sequences, true))
-            return 'SIZE';
+            return kResultSizeExceeded;
     }
-    *count = written;
+    *count = list.GetCount();
     return 0;
 }
 
-uint32_t WriteAlternateEntries(const FeatureListTarget &target, AlternateListEntry *out, uint32_t *count)
+uint32_t WriteAlternateEntries(const FeatureListTarget &target, AlternateListEntry *out, uint32_t capacity,
+                               uint32_t *count)
 {
     const GlyphSelection &s = *target.selection;
-    uint32_t written = 0;
+    ListOutput<AlternateListEntry> list(out, capacity);
     for (uint32_t i = 0; i < s.layerStart; ++i)
     {
         const GlyphStructure *glyph = s.GetSelectedGlyph(i);
         if (glyph == nullptr) continue;
-        uint32_t first = written;
+        uint32_t first = list.GetCount();
         for (const AlternateStructure *a = glyph->alternates.GetFirst(); a != nullptr;
              a = StructureList<AlternateStructure>::GetNext(a))
         {
@@ -279,76 +286,68 @@ uint32_t WriteAlternateEntries(const FeatureListTarget &target, AlternateListEnt
             if (FeatureHasSelector(a->featureTag)) n = std::min(n, 1);
             for (int32_t k = 0; k < n && k <= 255; ++k)
             {
-                if (!s.IsSelected(glyphs[k])) continue;
-                if (out != nullptr) out[written] = {bits | uint32_t(k) << 24, s.GetNewNumber(glyphs[k])};
-                ++written;
+                if (s.IsSelected(glyphs[k])) list.Add({bits | uint32_t(k) << 24, s.GetNewNumber(glyphs[k])});
             }
         }
-        if (out != nullptr &&
-            !SetWord(target, i, &VorlGlyphRecord::alternateWord, ListPacking::kB, first, written - first, true))
-            return 'SIZE';
+        if (list.IsWriting() && !SetWord(target, i, &VorlGlyphRecord::alternateWord, ListPacking::kB, first,
+                                         list.GetCount() - first, true))
+            return kResultSizeExceeded;
     }
-    *count = written;
+    *count = list.GetCount();
     return 0;
 }
 
-uint32_t WriteDecompositionLists(const FeatureListTarget &target, uint32_t *out, uint32_t *count)
+uint32_t WriteDecompositionLists(const FeatureListTarget &target, uint32_t *out, uint32_t capacity, uint32_t *count)
 {
     const GlyphSelection &s = *target.selection;
-    uint32_t written = 0;
+    ListOutput<uint32_t> list(out, capacity);
     for (uint32_t i = 0; i < s.decompositionStart; ++i)
     {
         const GlyphStructure *glyph = s.GetSelectedGlyph(i);
         const DecomposeStructure *d = (glyph != nullptr) ? glyph->GetDecomposition() : nullptr;
         if (d == nullptr) continue;
-        uint32_t first = written;
+        uint32_t first = list.GetCount();
         const uint32_t *glyphs = nullptr;
         int32_t n = d->GetGlyphs(&glyphs);
         for (int32_t k = 0; k < n; ++k)
         {
-            if (!s.IsSelected(glyphs[k])) continue;
-            if (out != nullptr) out[written] = s.GetNewNumber(glyphs[k]);
-            ++written;
+            if (s.IsSelected(glyphs[k])) list.Add(s.GetNewNumber(glyphs[k]));
         }
-        if (out == nullptr) continue;
+        if (!list.IsWriting()) continue;
         // A Decompose without glyphs still gets its index.
-        uint32_t components = written - first;
-        if (first >> 24 != 0 || components > 255) return 'SIZE';
+        uint32_t components = list.GetCount() - first;
+        if (first >> 24 != 0 || components > 255) return kResultSizeExceeded;
         uint32_t word = MakeListWordA(first, components);
         target.records[i].decompositionWord = word;
         if (target.outlineRecords != nullptr) target.outlineRecords[i].decompositionWord = word;
     }
-    *count = written;
+    *count = list.GetCount();
     return 0;
 }
 
-uint32_t WriteLayers(const FeatureListTarget &target, LayerListEntry *out, uint32_t *count)
+uint32_t WriteLayers(const FeatureListTarget &target, LayerListEntry *out, uint32_t capacity, uint32_t *count)
 {
     const GlyphSelection &s = *target.selection;
-    uint32_t written = 0;
+    ListOutput<LayerListEntry> list(out, capacity);
     for (uint32_t i = 0; i < s.layerStart; ++i)
     {
         const GlyphStructure *glyph = s.GetSelectedGlyph(i);
         const EmojiStructure *e = (glyph != nullptr) ? glyph->emoji : nullptr;
         if (e == nullptr) continue;
-        uint32_t first = written;
+        uint32_t first = list.GetCount();
         int32_t n = std::min(e->glyphArray.GetElementCount(), e->colorArray.GetElementCount());
         for (int32_t k = 0; k < n; ++k)
         {
             if (!s.IsSelected(e->glyphArray[k])) continue;
-            if (out != nullptr)
-            {
-                uint32_t color = e->colorArray[k];
-                out[written] = {s.GetNewNumber(e->glyphArray[k]),
-                                {uint8_t(color), uint8_t(color >> 8), uint8_t(color >> 16), uint8_t(color >> 24)}};
-            }
-            ++written;
+            uint32_t color = e->colorArray[k];
+            list.Add({s.GetNewNumber(e->glyphArray[k]),
+                      {uint8_t(color), uint8_t(color >> 8), uint8_t(color >> 16), uint8_t(color >> 24)}});
         }
-        if (out != nullptr &&
-            !SetWord(target, i, &VorlGlyphRecord::layerWord, ListPacking::kA, first, written - first, false))
-            return 'SIZE';
+        if (list.IsWriting() &&
+            !SetWord(target, i, &VorlGlyphRecord::layerWord, ListPacking::kA, first, list.GetCount() - first, false))
+            return kResultSizeExceeded;
     }
-    *count = written;
+    *count = list.GetCount();
     return 0;
 }
 
@@ -377,10 +376,10 @@ const SequenceStructure *ProducingSequence(const GlyphStructure *glyph)
 
 }  // namespace
 
-uint32_t WriteLigatureCarets(const FeatureListTarget &target, float *out, uint32_t *count)
+uint32_t WriteLigatureCarets(const FeatureListTarget &target, float *out, uint32_t capacity, uint32_t *count)
 {
     const GlyphSelection &s = *target.selection;
-    uint32_t written = 0;
+    ListOutput<float> list(out, capacity);
     for (uint32_t i = 0; i < s.GetCount(); ++i)
     {
         const GlyphStructure *glyph = s.GetSelectedGlyph(i);
@@ -392,15 +391,12 @@ uint32_t WriteLigatureCarets(const FeatureListTarget &target, float *out, uint32
         Array<uint32_t, 8> matches;
         sequence->CollectMatchGlyphs(&matches);
         if (n == 0 || matches.GetElementCount() != n) continue;
-        if (out != nullptr)
-        {
-            std::memcpy(out + written, positions, size_t(n) * sizeof(float));
-            if (!SetWord(target, i, &VorlGlyphRecord::caretWord, ListPacking::kA, written, uint32_t(n), false))
-                return 'SIZE';
-        }
-        written += uint32_t(n);
+        uint32_t first = list.GetCount();
+        if (float *place = list.Take(uint32_t(n))) std::memcpy(place, positions, size_t(n) * sizeof(float));
+        if (list.IsWriting() && !SetWord(target, i, &VorlGlyphRecord::caretWord, ListPacking::kA, first, uint32_t(n), false))
+            return kResultSizeExceeded;
     }
-    *count = written;
+    *count = list.GetCount();
     return 0;
 }
 

@@ -1,6 +1,8 @@
 #include "vorlfont/compiler/VorlFontCommandLine.h"
 
 #include "kettric/KettricLiterals.h"
+#include "vorlfont/compiler/CompileResultCodes.h"
+#include "vorlfont/opentype/ImportResultCodes.h"
 
 #include <cmath>
 #include <cstddef>
@@ -264,23 +266,23 @@ const char *GetVorlFontErrorMessage(uint32_t code)
         const char *message;
     };
     static const Row kErrorMessageTable[] = {
-        {'INVL', "Error: Input file does not appear to be a TrueType or OpenType font."},
-        {'CRPT', "Error: Input file appears to be corrupted."},
-        {'IFID', "Error: Invalid font index value."},
-        {'UNIT', "Error: Unsupported units in input file."},
-        {'LOCA', "Error: Unsupported 'loca' format in input file."},
-        {'MAXP', "Error: Unsupported 'maxp' version in input file."},
-        {'HHEA', "Error: Unsupported 'hhea' data in input file."},
-        {'CMAP', "Error: Unsupported 'cmap' data in input file."},
-        {'MNAM', "Error: 'name' table is missing in input file."},
-        {'MSLO', "Error: 'loca' table is missing in input file."},
-        {'MSMP', "Error: 'maxp' table is missing in input file."},
-        {'MSHH', "Error: 'hhea' table is missing in input file."},
-        {'MSCM', "Error: 'cmap' table is missing in input file."},
-        {'MSHM', "Error: 'hmtx' table is missing in input file."},
-        {'MSGL', "Error: 'glyf' or 'CFF ' table is missing in input file."},
-        {'WRIT', "Error: Output file cannot be written."},
-        {'SIZE', "Error: Font texture exceeded maximum size."},
+        {kResultInvalid, "Error: Input file does not appear to be a TrueType or OpenType font."},
+        {kResultCorrupt, "Error: Input file appears to be corrupted."},
+        {kResultFontIndex, "Error: Invalid font index value."},
+        {kResultUnsupportedUnits, "Error: Unsupported units in input file."},
+        {kResultLocaFormat, "Error: Unsupported 'loca' format in input file."},
+        {kResultMaxpVersion, "Error: Unsupported 'maxp' version in input file."},
+        {kResultHheaData, "Error: Unsupported 'hhea' data in input file."},
+        {kResultCmapData, "Error: Unsupported 'cmap' data in input file."},
+        {kResultMissingName, "Error: 'name' table is missing in input file."},
+        {kResultMissingLoca, "Error: 'loca' table is missing in input file."},
+        {kResultMissingMaxp, "Error: 'maxp' table is missing in input file."},
+        {kResultMissingHhea, "Error: 'hhea' table is missing in input file."},
+        {kResultMissingCmap, "Error: 'cmap' table is missing in input file."},
+        {kResultMissingHmtx, "Error: 'hmtx' table is missing in input file."},
+        {kResultMissingOutlines, "Error: 'glyf' or 'CFF ' table is missing in input file."},
+        {kResultWriteFailed, "Error: Output file cannot be written."},
+        {kResultSizeExceeded, "Error: Font texture exceeded maximum size."},
     };
     for (const Row &row : kErrorMessageTable)
     {

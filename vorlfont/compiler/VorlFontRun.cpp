@@ -5,6 +5,7 @@
 #include "ambrel/GlyphStructure.h"
 #include "ambrel/TextOutputStream.h"
 #include "vorl/text/OutputSink.h"
+#include "vorlfont/compiler/CompileResultCodes.h"
 #include "vorlfont/compiler/FontCompiler.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
 #include "vorlfont/opentype/OpenTypeImporter.h"
@@ -21,6 +22,7 @@ namespace {
 
 constexpr const char *kCannotOpenInput = "Error: Cannot open input file.";
 constexpr const char *kOutOfMemory = "Error: Out of memory.";
+constexpr const char *kUnknownFailure = "Error: Font conversion failed.";
 
 // A name of at least 5 characters ending in .ttf, .ttc, .otf or .otc in any case.
 bool IsFontFileName(const char *name)
@@ -33,12 +35,6 @@ bool IsFontFileName(const char *name)
     char b = char(std::tolower(static_cast<unsigned char>(end[2])));
     char c = char(std::tolower(static_cast<unsigned char>(end[3])));
     return (a == 't' && b == 't' && (c == 'f' || c == 'c')) || (a == 'o' && b == 't' && (c == 'f' || c == 'c'));
-}
-
-// The message of a failed import or compile: the table's, or for 'MEMY' the out-of-memory line.
-const char *FailureMessage(uint32_t code)
-{
-    return (code == kResultOutOfMemory) ? kOutOfMemory : GetVorlFontErrorMessage(code);
 }
 
 // The metric switches that were given, stored into a top-level Font.
@@ -78,7 +74,7 @@ uint32_t ReadInput(File *input, char **text, uint32_t *size)
     if (length >= 0x7FFFFFFF)
     {
         static_cast<void>(input->Close());  // the read failed already; closing a reader loses nothing
-        return 'READ';
+        return kResultReadFailed;
     }
     auto *buffer = static_cast<char *>(std::malloc(size_t(length) + 1));
     if (buffer == nullptr)
@@ -91,7 +87,7 @@ uint32_t ReadInput(File *input, char **text, uint32_t *size)
     if (result != kFileOkay)
     {
         std::free(buffer);
-        return 'READ';
+        return kResultReadFailed;
     }
     buffer[length] = 0;
     *text = buffer;
@@ -148,6 +144,20 @@ bool WriteAmbrelOutput(AmbrelDocument *document, VorlFontOutputFile *output)
 }
 
 }  // namespace
+
+const char *GetVorlFontFailureMessage(uint32_t code)
+{
+    if (code == kResultOutOfMemory) return kOutOfMemory;
+    if (code == kResultReadFailed) return kCannotOpenInput;
+    const char *message = GetVorlFontErrorMessage(code);
+    return (message != nullptr) ? message : kUnknownFailure;
+}
+
+int32_t ReportVorlFontFailure(uint32_t code, const char **message)
+{
+    *message = GetVorlFontFailureMessage(code);
+    return 1;
+}
 
 int32_t VorlFontOutputFile::Create(const char *fileName)
 {
@@ -208,13 +218,12 @@ int32_t RunVorlFont(int32_t argumentCount, const char *const *arguments, const c
     if (result != 0)
     {
         outputs.DeleteAll();
-        *message = (result == 'READ') ? kCannotOpenInput : kOutOfMemory;
-        return 1;
+        return ReportVorlFontFailure(result, message);
     }
     if (IsFontFileName(options.inputName))
     {
         result = ImportOpenTypeFont(text, size, &document);
-        if (result != 0) *message = FailureMessage(result);
+        if (result != 0) *message = GetVorlFontFailureMessage(result);
     }
     else
     {
@@ -238,8 +247,7 @@ int32_t RunVorlFont(int32_t argumentCount, const char *const *arguments, const c
     if (options.ambrelOutputName != nullptr && !WriteAmbrelOutput(&document, &outputs.ambrel))
     {
         outputs.DeleteAll();
-        *message = FailureMessage(kResultWriteFailed);
-        return 1;
+        return ReportVorlFontFailure(kResultWriteFailed, message);
     }
 
     if (options.vorlOutputName != nullptr)
@@ -255,8 +263,7 @@ int32_t RunVorlFont(int32_t argumentCount, const char *const *arguments, const c
         {
             // The complete Ambrel output stays.
             outputs.vorl.Delete();
-            *message = FailureMessage(result);
-            return 1;
+            return ReportVorlFontFailure(result, message);
         }
     }
     return 0;

@@ -37,4 +37,12 @@ private:
 // and the line to print (null for none).
 [[nodiscard]] int32_t RunVorlFont(int32_t argumentCount, const char *const *arguments, const char **message);
 
+// The line printed for a failed import, compile or input read: the message table's, the
+// out-of-memory and cannot-open lines for 'MEMY' and 'READ', and a generic "Error: " line for any
+// other code, so that no failure ends without a line.
+const char *GetVorlFontFailureMessage(uint32_t code);
+
+// Sets the line of a failure with the code and returns the run's exit code for it, 1.
+[[nodiscard]] int32_t ReportVorlFontFailure(uint32_t code, const char **message);
+
 }  // namespace oq

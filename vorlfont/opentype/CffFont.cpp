@@ -1,5 +1,6 @@
 #include "vorlfont/opentype/CffFont.h"
 
+#include "vorlfont/opentype/ImportResultCodes.h"
 #include "vorlfont/opentype/OutlineLimits.h"
 
 #include <initializer_list>
@@ -7,8 +8,6 @@
 namespace oq {
 
 namespace {
-
-constexpr uint32_t kCorrupt = 'CRPT';
 
 // Parses the Private DICT a Top or Font DICT names; false when it is malformed.
 bool ReadPrivateDict(const CffTopDictParser &dict, bool *hasLocalSubrs, CffIndex *localSubrs)
@@ -81,24 +80,24 @@ uint32_t OpenCffFont(const FontBytes &cff, uint32_t glyphCount, CffFont *font)
     font->glyphCount = 0;  // no glyph decodes until the font has opened
     CffIndex names, topDicts, strings;
     uint64_t headerSize = cff.GetUInt8(2);
-    if (cff.size < 4 || !ReadCffIndex(cff, headerSize, &names)) return kCorrupt;
-    if (!ReadCffIndex(cff, names.end, &topDicts) || topDicts.count == 0) return kCorrupt;
-    if (!ReadCffIndex(cff, topDicts.end, &strings)) return kCorrupt;
-    if (!ReadCffIndex(cff, strings.end, &font->globalSubrs)) return kCorrupt;
+    if (cff.size < 4 || !ReadCffIndex(cff, headerSize, &names)) return kResultCorrupt;
+    if (!ReadCffIndex(cff, names.end, &topDicts) || topDicts.count == 0) return kResultCorrupt;
+    if (!ReadCffIndex(cff, topDicts.end, &strings)) return kResultCorrupt;
+    if (!ReadCffIndex(cff, strings.end, &font->globalSubrs)) return kResultCorrupt;
 
     CffTopDictParser top(cff);
     FontBytes topData = topDicts.GetElement(0);
-    if (!top.Parse(topData.data, topData.size)) return kCorrupt;
-    if (!top.charStrings.present || !ReadCffIndex(cff, top.charStrings.offset, &font->charStrings)) return kCorrupt;
-    if (font->charStrings.count != glyphCount) return kCorrupt;
+    if (!top.Parse(topData.data, topData.size)) return kResultCorrupt;
+    if (!top.charStrings.present || !ReadCffIndex(cff, top.charStrings.offset, &font->charStrings)) return kResultCorrupt;
+    if (font->charStrings.count != glyphCount) return kResultCorrupt;
 
     CffFontDicts &dicts = font->dicts;
     dicts.fontDictCount = 1;
-    if (!ReadPrivateDict(top, &dicts.hasLocalSubrs[0], &dicts.localSubrs[0])) return kCorrupt;
+    if (!ReadPrivateDict(top, &dicts.hasLocalSubrs[0], &dicts.localSubrs[0])) return kResultCorrupt;
     dicts.fontMatrix[0] = top.fontMatrix;
     dicts.glyphFontDict.SetElementCount(0);
     for (uint32_t g = 0; g < glyphCount; ++g) dicts.glyphFontDict.AddElement(0);
-    if (!LoadCffFontDicts(top, glyphCount, &dicts)) return kCorrupt;
+    if (!LoadCffFontDicts(top, glyphCount, &dicts)) return kResultCorrupt;
     font->glyphCount = glyphCount;
     return 0;
 }
@@ -106,11 +105,11 @@ uint32_t OpenCffFont(const FontBytes &cff, uint32_t glyphCount, CffFont *font)
 uint32_t DecodeCffGlyph(const CffFont &font, CffCharstringDecoder *decoder, uint32_t glyph, Array<CubicBezier2D> *segments)
 {
     segments->SetElementCount(0);
-    if (glyph >= font.glyphCount) return kCorrupt;
+    if (glyph >= font.glyphCount) return kResultCorrupt;
     uint32_t fontDict = font.dicts.glyphFontDict[int32_t(glyph)];
     decoder->SetLocalSubrs(font.dicts.hasLocalSubrs[fontDict] ? &font.dicts.localSubrs[fontDict] : nullptr);
     FontBytes charstring = font.charStrings.GetElement(glyph);
-    if (!decoder->RunCharstring(charstring.data, charstring.size)) return kCorrupt;
+    if (!decoder->RunCharstring(charstring.data, charstring.size)) return kResultCorrupt;
 
     const Transform4D &m = font.dicts.fontMatrix[fontDict];
     for (const CubicBezier2D &c : decoder->GetSegments())
@@ -119,7 +118,7 @@ uint32_t DecodeCffGlyph(const CffFont &font, CffCharstringDecoder *decoder, uint
                              TransformPoint2D(m, c.p3));
         for (const Point2D &p : {mapped.p0, mapped.p1, mapped.p2, mapped.p3})
         {
-            if (!IsOutlineCoordinateValid(p.x) || !IsOutlineCoordinateValid(p.y)) return kCorrupt;
+            if (!IsOutlineCoordinateValid(p.x) || !IsOutlineCoordinateValid(p.y)) return kResultCorrupt;
         }
         segments->AddElement(mapped);
     }

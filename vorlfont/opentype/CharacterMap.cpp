@@ -128,7 +128,7 @@ uint32_t FillCharacterTable(const FontBytes &subtable, uint32_t glyphCount, Char
         case 4: return FillFormat4(subtable, glyphCount, table, range);
         case 6: return FillFormat6(subtable, glyphCount, table, range);
         case 12: return FillFormat12(subtable, glyphCount, table, range);
-        default: return 'CMAP';
+        default: return kResultCmapData;
     }
 }
 
@@ -220,11 +220,11 @@ uint32_t ReadCharacterRuns(const FontBytes &file, uint64_t offsetTable, uint32_t
 {
     FontBytes cmap;
     if (uint32_t result = FindSfntTable(file, offsetTable, 'cmap', &cmap)) return result;
-    if (!cmap.IsPresent()) return 'MSCM';
+    if (!cmap.IsPresent()) return kResultMissingCmap;
     uint16_t version = 0, count = 0;
     if (!cmap.ReadUInt16(0, &version) || !cmap.ReadUInt16(2, &count)) return kResultCorrupt;
     if (!cmap.Contains(4, uint64_t(count) * 8)) return kResultCorrupt;
-    if (version != 0) return 'CMAP';
+    if (version != 0) return kResultCmapData;
 
     static const uint16_t kPreferred[5][2] = {{3, 10}, {3, 1}, {0, 4}, {0, 3}, {3, 0}};
     FontBytes subtable;
@@ -240,7 +240,7 @@ uint32_t ReadCharacterRuns(const FontBytes &file, uint64_t offsetTable, uint32_t
             break;
         }
     }
-    if (!subtable.IsPresent()) return 'CMAP';
+    if (!subtable.IsPresent()) return kResultCmapData;
 
     CodeRange range;
     if (uint32_t result = FillCharacterTable(subtable, glyphCount, table, &range)) return result;

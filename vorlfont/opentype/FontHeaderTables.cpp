@@ -13,23 +13,23 @@ uint32_t ReadFontHeader(const FontBytes &file, uint64_t offsetTable, FontHeader 
     if (!head.Contains(0, 20)) return kResultCorrupt;
     if (head.GetUInt32(0) != 0x00010000 || head.GetUInt32(12) != 0x5F0F3CF5) return kResultInvalid;
     uint16_t unitsPerEm = head.GetUInt16(18);
-    if (unitsPerEm < 64 || unitsPerEm > 16384) return 'UNIT';
+    if (unitsPerEm < 64 || unitsPerEm > 16384) return kResultUnsupportedUnits;
 
     if (uint32_t result = FindSfntTable(file, offsetTable, 'hhea', &hhea)) return result;
-    if (!hhea.IsPresent()) return 'MSHH';
+    if (!hhea.IsPresent()) return kResultMissingHhea;
     if (!hhea.Contains(0, 4)) return kResultCorrupt;
-    if (hhea.GetUInt32(0) != 0x00010000) return 'HHEA';
+    if (hhea.GetUInt32(0) != 0x00010000) return kResultHheaData;
     header->hhea = hhea;
 
     if (uint32_t result = FindSfntTable(file, offsetTable, 'vhea', &vhea)) return result;
     header->vhea = vhea;
 
     if (uint32_t result = FindSfntTable(file, offsetTable, 'maxp', &maxp)) return result;
-    if (!maxp.IsPresent()) return 'MSMP';
+    if (!maxp.IsPresent()) return kResultMissingMaxp;
     uint32_t version = 0;
     uint16_t glyphCount = 0;
     if (!maxp.ReadUInt32(0, &version)) return kResultCorrupt;
-    if (version != 0x00010000 && version != 0x00005000) return 'MAXP';
+    if (version != 0x00010000 && version != 0x00005000) return kResultMaxpVersion;
     if (!maxp.ReadUInt16(4, &glyphCount)) return kResultCorrupt;
 
     header->unitsPerEm = float(unitsPerEm);
@@ -159,11 +159,11 @@ uint32_t ReadGlyphMetrics(const FontBytes &file, uint64_t offsetTable, const Fon
 {
     FontBytes hmtx, vmtx;
     if (uint32_t result = FindSfntTable(file, offsetTable, 'hmtx', &hmtx)) return result;
-    if (!hmtx.IsPresent()) return 'MSHM';
+    if (!hmtx.IsPresent()) return kResultMissingHmtx;
     uint16_t longCount = 0;
     if (!header.hhea.ReadUInt16(34, &longCount)) return kResultCorrupt;
     uint32_t glyphCount = header.glyphCount;
-    if (longCount == 0 || longCount > glyphCount) return 'HHEA';
+    if (longCount == 0 || longCount > glyphCount) return kResultHheaData;
     if (!hmtx.Contains(0, uint64_t(longCount) * 4 + uint64_t(glyphCount - longCount) * 2)) return kResultCorrupt;
 
     for (uint32_t i = 0; i < glyphCount; ++i)

@@ -1,5 +1,6 @@
 #include "vorlfont/opentype/GlyfOutline.h"
 
+#include "vorlfont/opentype/ImportResultCodes.h"
 #include "vorlfont/opentype/OutlineLimits.h"
 
 namespace oq {
@@ -87,14 +88,14 @@ uint32_t GlyfOutlineReader::Open(const FontBytes &glyf, const FontBytes &loca, i
     unitScale = scale;
     fontWork = 0;
     offsets.SetElementCount(0);
-    if (indexToLocFormat != 0 && indexToLocFormat != 1) return 'LOCA';
+    if (indexToLocFormat != 0 && indexToLocFormat != 1) return kResultLocaFormat;
     uint64_t entrySize = indexToLocFormat == 0 ? 2 : 4;
-    if (loca.size != entrySize * (uint64_t(count) + 1)) return 'CRPT';
+    if (loca.size != entrySize * (uint64_t(count) + 1)) return kResultCorrupt;
     uint32_t previous = 0;
     for (uint32_t i = 0; i <= count; ++i)
     {
         uint32_t offset = indexToLocFormat == 0 ? uint32_t(loca.GetUInt16(i * 2)) * 2 : loca.GetUInt32(uint64_t(i) * 4);
-        if (offset < previous || offset > glyf.size) return 'CRPT';
+        if (offset < previous || offset > glyf.size) return kResultCorrupt;
         offsets.AddElement(offset);
         previous = offset;
     }

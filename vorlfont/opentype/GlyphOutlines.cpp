@@ -123,7 +123,7 @@ uint32_t ConvertSimpleGlyph(GlyfOutlineReader *reader, uint32_t glyphIndex, Glyp
 {
     Array<GlyfPoint> points;
     int64_t n = reader->DecodeGlyfOutline(glyphIndex, &points);
-    if (n < 0) return 'CRPT';
+    if (n < 0) return kResultCorrupt;
     auto *path = new PathStructure;
     glyph->AppendSubnode(path);
 
@@ -178,7 +178,7 @@ uint32_t ConvertSimpleGlyph(GlyfOutlineReader *reader, uint32_t glyphIndex, Glyp
 
 uint32_t ConvertCompositeGlyph(GlyfOutlineReader *reader, uint32_t glyphIndex, GlyphStructure *glyph)
 {
-    if (reader->CountGlyfPoints(glyphIndex) < 0) return 'CRPT';
+    if (reader->CountGlyfPoints(glyphIndex) < 0) return kResultCorrupt;
     Array<GlyfPoint> points;
     Array<uint32_t> glyphs;
     Array<GlyfComponentTransform> transforms;
@@ -253,7 +253,7 @@ uint32_t OpenTypeImporter::ReadOutlines(uint64_t offsetTable, FontStructure *gly
     {
         FontBytes loca;
         if (uint32_t result = FindSfntTable(fileImage, offsetTable, 'loca', &loca)) return result;
-        if (!loca.IsPresent()) return 'MSLO';
+        if (!loca.IsPresent()) return kResultMissingLoca;
         GlyfOutlineReader reader;
         if (uint32_t result = reader.Open(glyf, loca, header.head.GetInt16(50), glyphCount, scale)) return result;
         for (uint32_t g = 0; g < glyphCount; ++g)
@@ -273,7 +273,7 @@ uint32_t OpenTypeImporter::ReadOutlines(uint64_t offsetTable, FontStructure *gly
 
     FontBytes cff;
     if (uint32_t result = FindSfntTable(fileImage, offsetTable, 'CFF ', &cff)) return result;
-    if (!cff.IsPresent()) return 'MSGL';
+    if (!cff.IsPresent()) return kResultMissingOutlines;
     auto *font = new CffFont;
     uint32_t result = OpenCffFont(cff, glyphCount, font);
     if (result == 0)

@@ -10,6 +10,9 @@ namespace oq {
 
 namespace {
 
+// Ends a subtable walk once the substitution is found (never returned from the walk's caller).
+constexpr uint32_t kSubstitutionFound = 'done';
+
 GlyphStructure *GetGlyph(FontStructure *font, uint32_t glyph)
 {
     if (glyph == 0 || glyph >= font->glyphCount || glyph >= font->glyphTableSize) return nullptr;
@@ -41,7 +44,7 @@ int32_t FindSingleSubstitution(const LayoutTable &layout, uint64_t lookup, uint3
                 if (GetCoverageGlyph(table, coverage, j) == glyph) found = table.GetUInt16(subtable + 6 + 2 * uint64_t(j));
             }
         }
-        return found != 0 ? 'done' : 0;
+        return found != 0 ? kSubstitutionFound : 0;
     });
     if (result == kResultCorrupt) return -1;
     return found;

@@ -66,7 +66,7 @@ uint32_t ReadNameTableText(const FontBytes &file, uint64_t offsetTable, NameTabl
 {
     FontBytes name;
     if (uint32_t result = FindSfntTable(file, offsetTable, 'name', &name)) return result;
-    if (!name.IsPresent()) return 'MNAM';
+    if (!name.IsPresent()) return kResultMissingName;
     uint16_t count = 0, storageOffset = 0;
     if (!name.ReadUInt16(2, &count) || !name.ReadUInt16(4, &storageOffset)) return kResultCorrupt;
     if (!name.Contains(6, uint64_t(count) * 12)) return kResultCorrupt;

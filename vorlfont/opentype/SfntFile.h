@@ -1,14 +1,13 @@
 #pragma once
 
 #include "vorlfont/opentype/FontBytes.h"
+#include "vorlfont/opentype/ImportResultCodes.h"
 
 #include <cstdint>
 
 namespace oq {
 
 inline constexpr uint32_t kCollectionTag = 'ttcf';
-inline constexpr uint32_t kResultCorrupt = 'CRPT';
-inline constexpr uint32_t kResultInvalid = 'INVL';
 // Most faces of a collection: every face's Font holds a 4.4 MB character table once resolved, so
 // a small file naming one face many times could otherwise exhaust memory.
 inline constexpr uint32_t kMaxCollectionFaces = 256;

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "vorlfont/compiler/CompileResultCodes.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
+#include "vorlfont/compiler/VorlFontRun.h"
+#include "vorlfont/opentype/ImportResultCodes.h"
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -268,6 +273,37 @@ TEST(CommandLine, ErrorMessageTable)
     EXPECT_EQ(GetVorlFontErrorMessage('MEMY'), nullptr);
     EXPECT_EQ(GetVorlFontErrorMessage(0), nullptr);
     EXPECT_EQ(GetVorlFontErrorMessage('XXXX'), nullptr);
+}
+
+// Every result code of the import and the compile prints a line of its own; a code outside the
+// list (a misspelt one) still prints a line beginning "Error: " and ends the run with 1.
+TEST(CommandLine, EveryResultCodeHasItsLine)
+{
+    std::vector<uint32_t> codes(std::begin(kImportResultCodes), std::end(kImportResultCodes));
+    codes.insert(codes.end(), std::begin(kCompileResultCodes), std::end(kCompileResultCodes));
+    ASSERT_EQ(codes.size(), 19u);
+    const std::string generic = GetVorlFontFailureMessage('XXXX');
+    EXPECT_EQ(generic.rfind("Error: ", 0), 0u);
+    std::set<std::string> lines;
+    for (uint32_t code : codes)
+    {
+        SCOPED_TRACE(testing::Message() << std::hex << code);
+        std::string line = GetVorlFontFailureMessage(code);
+        EXPECT_EQ(line.rfind("Error: ", 0), 0u) << line;
+        EXPECT_NE(line, generic);
+        EXPECT_TRUE(lines.insert(line).second) << "shared line: " << line;
+        // The table holds every code but the run's own two.
+        bool inTable = code != kResultOutOfMemory && code != kResultReadFailed;
+        EXPECT_EQ(GetVorlFontErrorMessage(code) != nullptr, inTable);
+    }
+    for (uint32_t code : {uint32_t('XXXX'), uint32_t('crpt'), uint32_t('CRP '), uint32_t('IVDF'), 0xFFFFFFFFu})
+    {
+        SCOPED_TRACE(testing::Message() << std::hex << code);
+        const char *message = nullptr;
+        EXPECT_EQ(ReportVorlFontFailure(code, &message), 1);
+        ASSERT_NE(message, nullptr);
+        EXPECT_EQ(message, generic);
+    }
 }
 
 }  // namespace

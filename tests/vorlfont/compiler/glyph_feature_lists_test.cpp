@@ -4,6 +4,8 @@
 #include "vorl/text/FontDataAccess.h"
 #include "vorl/text/GlyphMapping.h"
 #include "vorlfont/compiler/CharacterInclusionMap.h"
+#include "vorlfont/compiler/CompileResultCodes.h"
+#include "vorlfont/compiler/CountedListBuild.h"
 #include "vorlfont/compiler/FontCompileContext.h"
 #include "vorlfont/compiler/GlyphFeatureLists.h"
 #include "vorlfont/compiler/GlyphSelection.h"
@@ -59,23 +61,31 @@ struct Lists
     }
 
     // Counts, then writes into a list of that size; the written count may only be smaller where
-    // runs are shared.
+    // runs are shared, and the entry past the list stays untouched.
     template <class Entry, class Writer>
     std::vector<Entry> Run(Writer writer, bool exact = true)
     {
         uint32_t counted = 0;
-        EXPECT_EQ(writer(static_cast<Entry *>(nullptr), &counted), 0u);
+        EXPECT_EQ(writer(static_cast<Entry *>(nullptr), 0u, &counted), 0u);
         std::vector<Entry> list(counted + 1);
         std::memset(static_cast<void *>(list.data()), 0xEE, list.size() * sizeof(Entry));
         uint32_t written = 0;
-        EXPECT_EQ(writer(list.data(), &written), 0u);
+        EXPECT_EQ(writer(list.data(), counted, &written), 0u);
         if (exact)
         {
             EXPECT_EQ(written, counted);
         }
         EXPECT_LE(written, counted);
+        EXPECT_TRUE(IsFill(list[counted]));
         list.resize(written);
         return list;
+    }
+
+    template <class Entry>
+    static bool IsFill(const Entry &entry)
+    {
+        const auto *bytes = reinterpret_cast<const unsigned char *>(&entry);
+        return std::all_of(bytes, bytes + sizeof(Entry), [](unsigned char b) { return b == 0xEE; });
     }
 };
 
@@ -107,7 +117,7 @@ TEST(GlyphFeatureLists, AlternatesKeepSelectorWordsExact)
 {
     Lists l(kListsFont, kAllLists);
     auto entries = l.Run<AlternateListEntry>(
-        [&](AlternateListEntry *out, uint32_t *n) { return WriteAlternateEntries(l.target, out, n); });
+        [&](AlternateListEntry *out, uint32_t capacity, uint32_t *n) { return WriteAlternateEntries(l.target, out, capacity, n); });
     // 'ss04' and 'medi' write their first glyph only; 'smcp' both, at positions 0 and 1. The
     // layer-only glyph 9 writes nothing.
     ASSERT_EQ(entries.size(), 4u);
@@ -130,7 +140,7 @@ TEST(GlyphFeatureLists, ArabicJoiningFormsCarryTheirSelectors)
     ASSERT_FALSE(bytes.empty()) << "missing test font (make deps)";
     Lists l(bytes, kAllLists, true);
     auto entries = l.Run<AlternateListEntry>(
-        [&](AlternateListEntry *out, uint32_t *n) { return WriteAlternateEntries(l.target, out, n); });
+        [&](AlternateListEntry *out, uint32_t capacity, uint32_t *n) { return WriteAlternateEntries(l.target, out, capacity, n); });
     uint32_t counts[4] = {};
     for (const auto &e : entries)
         if (e.featureWord >= 0x1000000 && e.featureWord <= 0x3000000 && (e.featureWord & 0xFFFFFF) == 0)
@@ -156,7 +166,7 @@ TEST(GlyphFeatureLists, KerningSharesRunsAndDropsUnselectedPartners)
 {
     Lists l(kListsFont, kAllLists);
     auto entries = l.Run<KerningListEntry>(
-        [&](KerningListEntry *out, uint32_t *n) { return WriteKerningPairs(l.target, out, n); }, false);
+        [&](KerningListEntry *out, uint32_t capacity, uint32_t *n) { return WriteKerningPairs(l.target, out, capacity, n); }, false);
     ASSERT_EQ(entries.size(), 4u);
     const KerningListEntry expected[4] = {{2, -0.1f}, {3, -0.2f}, {4, -0.3f}, {5, -0.4f}};
     for (int i = 0; i < 4; ++i)
@@ -178,7 +188,7 @@ TEST(GlyphFeatureLists, SequenceWordsPoolAndSkippedRules)
 {
     Lists l(kListsFont, kAllLists);
     Array<uint32_t> pool;
-    auto words = l.Run<uint32_t>([&](uint32_t *out, uint32_t *n) { return WriteSequences(l.target, out, n, &pool); });
+    auto words = l.Run<uint32_t>([&](uint32_t *out, uint32_t capacity, uint32_t *n) { return WriteSequences(l.target, out, capacity, n, &pool); });
     auto head = [&](uint32_t at) {
         SequenceEntryHead h;
         std::memcpy(&h, &words[at], sizeof(h));
@@ -224,12 +234,12 @@ TEST(GlyphFeatureLists, SequenceWordsPoolAndSkippedRules)
 TEST(GlyphFeatureLists, DecompositionsAndLayers)
 {
     Lists l(kListsFont, kAllLists);
-    auto components = l.Run<uint32_t>([&](uint32_t *out, uint32_t *n) { return WriteDecompositionLists(l.target, out, n); });
+    auto components = l.Run<uint32_t>([&](uint32_t *out, uint32_t capacity, uint32_t *n) { return WriteDecompositionLists(l.target, out, capacity, n); });
     EXPECT_EQ(components, (std::vector<uint32_t>{2, 1}));
     EXPECT_EQ(l.records[4].decompositionWord, 2u << 24);
     EXPECT_EQ(l.outline[4].decompositionWord, 2u << 24);
 
-    auto layers = l.Run<LayerListEntry>([&](LayerListEntry *out, uint32_t *n) { return WriteLayers(l.target, out, n); });
+    auto layers = l.Run<LayerListEntry>([&](LayerListEntry *out, uint32_t capacity, uint32_t *n) { return WriteLayers(l.target, out, capacity, n); });
     ASSERT_EQ(layers.size(), 1u);
     EXPECT_EQ(layers[0].glyph, 9u);
     EXPECT_EQ(layers[0].color[0], 255);
@@ -265,7 +275,7 @@ Font (glyph_count = 7)
 )";
     Lists l(font, kCompileSequence);
     ASSERT_EQ(l.selection.GetCount(), 7u);
-    auto carets = l.Run<float>([&](float *out, uint32_t *n) { return WriteLigatureCarets(l.target, out, n); });
+    auto carets = l.Run<float>([&](float *out, uint32_t capacity, uint32_t *n) { return WriteLigatureCarets(l.target, out, capacity, n); });
     EXPECT_EQ(carets, (std::vector<float>{0.4f}));
     uint32_t three = l.selection.GetNewNumber(3);
     for (uint32_t g = 0; g < 7; ++g) EXPECT_EQ(l.records[g].caretWord, g == three ? 1u << 24 : 0u) << g;
@@ -286,33 +296,33 @@ void CheckEveryWriter(Lists &l)
         }
     };
     auto kerning = l.Run<KerningListEntry>(
-        [&](KerningListEntry *out, uint32_t *n) { return WriteKerningPairs(l.target, out, n); }, false);
+        [&](KerningListEntry *out, uint32_t capacity, uint32_t *n) { return WriteKerningPairs(l.target, out, capacity, n); }, false);
     for (const auto &e : kerning) EXPECT_LT(e.precedingGlyph, count);
     inside(&VorlGlyphRecord::kerningWord, false, kerning.size());
     auto alternates = l.Run<AlternateListEntry>(
-        [&](AlternateListEntry *out, uint32_t *n) { return WriteAlternateEntries(l.target, out, n); });
+        [&](AlternateListEntry *out, uint32_t capacity, uint32_t *n) { return WriteAlternateEntries(l.target, out, capacity, n); });
     for (const auto &e : alternates) EXPECT_LT(e.glyph, count);
     inside(&VorlGlyphRecord::alternateWord, false, alternates.size());
     auto components = l.Run<uint32_t>(
-        [&](uint32_t *out, uint32_t *n) { return WriteDecompositionLists(l.target, out, n); });
+        [&](uint32_t *out, uint32_t capacity, uint32_t *n) { return WriteDecompositionLists(l.target, out, capacity, n); });
     for (uint32_t g : components) EXPECT_LT(g, count);
     inside(&VorlGlyphRecord::decompositionWord, true, components.size());
-    auto layers = l.Run<LayerListEntry>([&](LayerListEntry *out, uint32_t *n) { return WriteLayers(l.target, out, n); });
+    auto layers = l.Run<LayerListEntry>([&](LayerListEntry *out, uint32_t capacity, uint32_t *n) { return WriteLayers(l.target, out, capacity, n); });
     for (const auto &e : layers) EXPECT_LT(e.glyph, count);
     inside(&VorlGlyphRecord::layerWord, true, layers.size());
     uint32_t baseCount = 0, markCount = 0, baseWritten = 0, markWritten = 0;
-    ASSERT_EQ(WriteAnchors(l.target, nullptr, &baseCount, nullptr, &markCount), 0u);
+    ASSERT_EQ(WriteAnchors(l.target, nullptr, 0, &baseCount, nullptr, 0, &markCount), 0u);
     std::vector<AnchorListEntry> base(baseCount + 1), mark(markCount + 1);
-    ASSERT_EQ(WriteAnchors(l.target, base.data(), &baseWritten, mark.data(), &markWritten), 0u);
+    ASSERT_EQ(WriteAnchors(l.target, base.data(), baseCount, &baseWritten, mark.data(), markCount, &markWritten), 0u);
     EXPECT_EQ(baseWritten, baseCount);
     EXPECT_EQ(markWritten, markCount);
     inside(&VorlGlyphRecord::baseAnchorWord, true, baseCount);
     inside(&VorlGlyphRecord::markAnchorWord, true, markCount);
-    auto carets = l.Run<float>([&](float *out, uint32_t *n) { return WriteLigatureCarets(l.target, out, n); });
+    auto carets = l.Run<float>([&](float *out, uint32_t capacity, uint32_t *n) { return WriteLigatureCarets(l.target, out, capacity, n); });
     inside(&VorlGlyphRecord::caretWord, true, carets.size());
 
     Array<uint32_t> pool;
-    auto words = l.Run<uint32_t>([&](uint32_t *out, uint32_t *n) { return WriteSequences(l.target, out, n, &pool); });
+    auto words = l.Run<uint32_t>([&](uint32_t *out, uint32_t capacity, uint32_t *n) { return WriteSequences(l.target, out, capacity, n, &pool); });
     inside(&VorlGlyphRecord::sequenceWord, false, words.size());
     // Walk each entry: glyph words name selected glyphs or pool runs, rules a selected glyph.
     for (size_t at = 0; at < words.size();)
@@ -377,6 +387,137 @@ TEST(GlyphFeatureLists, RealFontsWriteWhatTheyCounted)
         std::vector<uint8_t> file = test::CompileDocument(&document, kDefaultCompileFlags | kCompileMath, &result);
         ASSERT_EQ(result, 0u);
         test::ExpectReadableFontFile(file);
+    }
+}
+
+// Runs a writer fully, then again with one entry less room than it wrote: it stops at its capacity
+// (nothing at or past it changes) and counts on past it, so its count shows what did not fit
+// (kerning shares no run it could not store, so its count may grow).
+template <class Entry, class Writer>
+void ExpectWriterStopsAtCapacity(const char *name, Writer writer)
+{
+    SCOPED_TRACE(name);
+    uint32_t counted = 0;
+    ASSERT_EQ(writer(static_cast<Entry *>(nullptr), 0u, &counted), 0u);
+    std::vector<Entry> list(counted + 1);
+    uint32_t written = 0;
+    ASSERT_EQ(writer(list.data(), counted, &written), 0u);
+    ASSERT_GT(written, 0u);
+    std::memset(static_cast<void *>(list.data()), 0xEE, list.size() * sizeof(Entry));
+    uint32_t overrun = 0;
+    EXPECT_EQ(writer(list.data(), written - 1, &overrun), 0u);
+    EXPECT_GE(overrun, written);
+    for (uint32_t i = written - 1; i < list.size(); ++i) EXPECT_TRUE(Lists::IsFill(list[i])) << i;
+}
+
+TEST(GlyphFeatureLists, WritersNeverWritePastTheirCapacity)
+{
+    Lists l(kListsFont, kAllLists);
+    ExpectWriterStopsAtCapacity<KerningListEntry>("kerning", [&](KerningListEntry *out, uint32_t room, uint32_t *n) {
+        return WriteKerningPairs(l.target, out, room, n);
+    });
+    ExpectWriterStopsAtCapacity<AlternateListEntry>("alternates", [&](AlternateListEntry *out, uint32_t room,
+                                                                      uint32_t *n) {
+        return WriteAlternateEntries(l.target, out, room, n);
+    });
+    ExpectWriterStopsAtCapacity<uint32_t>("decompositions", [&](uint32_t *out, uint32_t room, uint32_t *n) {
+        return WriteDecompositionLists(l.target, out, room, n);
+    });
+    ExpectWriterStopsAtCapacity<LayerListEntry>("layers", [&](LayerListEntry *out, uint32_t room, uint32_t *n) {
+        return WriteLayers(l.target, out, room, n);
+    });
+    // A whole Sequence entry that does not fit is left out, not cut.
+    Array<uint32_t> pool;
+    ExpectWriterStopsAtCapacity<uint32_t>("sequences", [&](uint32_t *out, uint32_t room, uint32_t *n) {
+        return WriteSequences(l.target, out, room, n, &pool);
+    });
+    for (bool markShort : {false, true})
+    {
+        SCOPED_TRACE(markShort ? "mark anchors" : "base anchors");
+        uint32_t base = 0, mark = 0;
+        ASSERT_EQ(WriteAnchors(l.target, nullptr, 0, &base, nullptr, 0, &mark), 0u);
+        ASSERT_GT(base, 0u);
+        ASSERT_GT(mark, 0u);
+        std::vector<AnchorListEntry> baseList(base + 1), markList(mark + 1);
+        std::memset(static_cast<void *>(baseList.data()), 0xEE, baseList.size() * sizeof(AnchorListEntry));
+        std::memset(static_cast<void *>(markList.data()), 0xEE, markList.size() * sizeof(AnchorListEntry));
+        uint32_t baseWritten = 0, markWritten = 0;
+        uint32_t baseRoom = markShort ? base : base - 1, markRoom = markShort ? mark - 1 : mark;
+        EXPECT_EQ(WriteAnchors(l.target, baseList.data(), baseRoom, &baseWritten, markList.data(), markRoom,
+                               &markWritten),
+                  0u);
+        EXPECT_EQ(baseWritten, base);
+        EXPECT_EQ(markWritten, mark);
+        EXPECT_TRUE(Lists::IsFill(baseList[baseRoom]));
+        EXPECT_TRUE(Lists::IsFill(markList[markRoom]));
+    }
+    {
+        Lists carets("Font (glyph_count = 4) {CharMap (char = 0x41) {uint16 {1, 2}} Glyph (index = 0) {}\n"
+                     "Glyph (index = 1) {Sequence (feature = 'liga') {Match {uint32 {2}} Match {uint32 {2}}\n"
+                     "Rule (kind = 'rall') {uint32 {3}}}}\n"
+                     "Glyph (index = 2) {} Glyph (index = 3) {Caret {float {0.3, 0.6}}}}",
+                     kCompileSequence);
+        ExpectWriterStopsAtCapacity<float>("carets", [&](float *out, uint32_t room, uint32_t *n) {
+            return WriteLigatureCarets(carets.target, out, room, n);
+        });
+    }
+}
+
+// Builds a list with a writer whose counting pass reports forced entries: the build fails with
+// 'SIZE' (an assertion in debug builds) once the writing pass disagrees with that count.
+template <class Entry, class Writer>
+void ExpectForcedCountFails(FontListSection section, ListCountRule rule, uint32_t forced, Writer writer)
+{
+    FontGlyphData data;
+    auto forcedWriter = [&](Entry *out, uint32_t capacity, uint32_t *n) {
+        uint32_t result = writer(out, capacity, n);
+        if (out == nullptr) *n = forced;
+        return result;
+    };
+    uint32_t result = 0;
+    EXPECT_DEBUG_DEATH(result = BuildCountedList<Entry>(&data, section, rule, forcedWriter),
+                       "wrote other than it counted");
+#ifdef NDEBUG
+    EXPECT_EQ(result, kResultSizeExceeded);
+#endif
+}
+
+TEST(GlyphFeatureLists, ACountTheWriterDisagreesWithFailsTheListBuild)
+{
+    Lists l(kListsFont, kAllLists);
+    auto kerning = [&](KerningListEntry *out, uint32_t capacity, uint32_t *n) {
+        return WriteKerningPairs(l.target, out, capacity, n);
+    };
+    auto alternates = [&](AlternateListEntry *out, uint32_t capacity, uint32_t *n) {
+        return WriteAlternateEntries(l.target, out, capacity, n);
+    };
+    auto decompositions = [&](uint32_t *out, uint32_t capacity, uint32_t *n) {
+        return WriteDecompositionLists(l.target, out, capacity, n);
+    };
+
+    // The true counts build: the list holds what was written (kerning 4 of 9 counted, runs shared).
+    FontGlyphData data;
+    ASSERT_EQ(BuildCountedList<KerningListEntry>(&data, kKerningListSection, ListCountRule::kAtMost, kerning), 0u);
+    EXPECT_EQ(data.listCounts[kKerningListSection], 4u);
+    ASSERT_EQ(BuildCountedList<AlternateListEntry>(&data, kAlternateListSection, ListCountRule::kExact, alternates),
+              0u);
+    EXPECT_EQ(data.listCounts[kAlternateListSection], 4u);
+
+    {
+        SCOPED_TRACE("alternates one short");
+        ExpectForcedCountFails<AlternateListEntry>(kAlternateListSection, ListCountRule::kExact, 3, alternates);
+    }
+    {
+        SCOPED_TRACE("alternates one over");
+        ExpectForcedCountFails<AlternateListEntry>(kAlternateListSection, ListCountRule::kExact, 5, alternates);
+    }
+    {
+        SCOPED_TRACE("decompositions one short");
+        ExpectForcedCountFails<uint32_t>(kDecompositionListSection, ListCountRule::kExact, 1, decompositions);
+    }
+    {
+        SCOPED_TRACE("kerning below what is written");
+        ExpectForcedCountFails<KerningListEntry>(kKerningListSection, ListCountRule::kAtMost, 3, kerning);
     }
 }
 
