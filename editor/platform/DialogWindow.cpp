@@ -68,7 +68,7 @@ DialogWindow::DialogWindow(WindowHandle ownerWindow, const char *title, int32_t 
     char cutTitle[kDialogTitleBytes];
     CutDialogTitle(title, cutTitle);
     window = system->CreatePopupWindow(owner, cutTitle, client);
-    if (window != 0) system->RegisterWindow(window, this);
+    if (window != 0) system->RegisterWindow(window, this, owner);
 
     pointsPerPixel = 72.0F / dpi;
     float hw = float(pixelWidth) * pointsPerPixel * 0.5F;

@@ -5,6 +5,7 @@
 #include "editor/platform/FontFile.h"
 #include "editor/platform/Renderer.h"
 #include "editor/platform/ShellServices.h"
+#include "editor/platform/VirtualKeys.h"
 #include "vorl/geometry/FillStyle.h"
 #include "vorl/text/FontDataAccess.h"
 #include "vorl/text/GlyphMapping.h"
@@ -21,13 +22,6 @@ constexpr ColorRGBA kClear = {0.0F, 0.0F, 0.0F, 0.0F};
 constexpr ColorRGBA kFrameStroke = {0.5F, 0.5F, 0.5F, 1.0F};
 constexpr ColorRGBA kCaretColor = {0.0F, 0.0F, 0.0F, 0.75F};
 constexpr int32_t kPasteLimit = 256;
-
-constexpr int32_t kKeyBackspace = 8;
-constexpr int32_t kKeyEnd = 35;
-constexpr int32_t kKeyHome = 36;
-constexpr int32_t kKeyLeft = 37;
-constexpr int32_t kKeyRight = 39;
-constexpr int32_t kKeyDelete = 46;
 
 // Lays the text out in the shared run with the face; false without a face.
 bool LayOut(Font *font, const TextLayoutState *state, const char *bytes, int32_t length, TextFont *fonts)
@@ -318,7 +312,7 @@ void EditBox::HandleKeyEvent(const UIEvent &event)
     {
         switch (event.key)
         {
-        case kKeyBackspace:
+        case kKeyBack:
             if (!empty)
                 DeleteSelection();
             else if (start == 0)

@@ -1,10 +1,10 @@
 #include "editor/platform/ListBox.h"
 
 #include "base/Bezier.h"
-#include "editor/platform/EventTranslation.h"
 #include "editor/platform/FontFile.h"
 #include "editor/platform/Renderer.h"
 #include "editor/platform/ShellServices.h"
+#include "editor/platform/VirtualKeys.h"
 #include "vorl/geometry/FillStyle.h"
 
 #include <algorithm>

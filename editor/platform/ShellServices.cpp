@@ -1,25 +1,28 @@
 #include "editor/platform/ShellServices.h"
 
 #include "editor/platform/DialogWindow.h"
-
-#include <SDL2/SDL_keyboard.h>
-#include <SDL2/SDL_timer.h>
+#include "editor/platform/Widget.h"
 
 namespace oq {
 
 namespace {
+uint64_t elapsedMilliseconds = 0;
+uint32_t keyModifiers = 0;
 bool applicationActive = false;
 ColorRGBA selectionHighlightColor = {0.527115F, 0.527115F, 0.527115F, 1.0F};
 PopupHost *thePopupHost = nullptr;
 }  // namespace
 
-uint64_t ElapsedMilliseconds() { return SDL_GetTicks64(); }
+uint64_t ElapsedMilliseconds() { return elapsedMilliseconds; }
+void SetElapsedMilliseconds(uint64_t milliseconds) { elapsedMilliseconds = milliseconds; }
 bool ApplicationActive() { return applicationActive; }
 void SetApplicationActive(bool active) { applicationActive = active; }
 ColorRGBA SelectionHighlightColor() { return selectionHighlightColor; }
 void SetSelectionHighlightColor(const ColorRGBA &color) { selectionHighlightColor = color; }
 int32_t WheelScrollLines() { return 3; }
-bool IsShiftDown() { return (SDL_GetModState() & KMOD_SHIFT) != 0; }
+uint32_t GetKeyModifiers() { return keyModifiers; }
+void SetKeyModifiers(uint32_t modifiers) { keyModifiers = modifiers; }
+bool IsShiftDown() { return (keyModifiers & kModifierShift) != 0; }
 
 void StandInPopupHost::SetActivePopup(DialogWindow *dialog) { activePopup.SetTarget(dialog); }
 DialogWindow *StandInPopupHost::GetActivePopup() const { return activePopup.GetTarget(); }

@@ -12,8 +12,10 @@ class DialogWindow;
 // The services of the editor and the application shell that dialogs and widgets use, as stand-ins
 // until the editor and its shell provide them.
 
-// Milliseconds since the program started.
+// Milliseconds since the program started, as the loop stored them at the start of its turn (from a
+// steady clock); tests set them directly.
 uint64_t ElapsedMilliseconds();
+void SetElapsedMilliseconds(uint64_t milliseconds);
 // True while one of our windows has the keyboard focus.
 bool ApplicationActive();
 void SetApplicationActive(bool active);
@@ -24,7 +26,11 @@ void SetSelectionHighlightColor(const ColorRGBA &color);
 int32_t WheelScrollLines();
 // Caret blink interval in milliseconds.
 constexpr uint32_t kCaretBlinkTime = 530;
-// Whether a Shift key is held now.
+// The modifier keys held (kModifierShift, kModifierControl), as the loop stored them once per turn
+// from the window system; tests set them directly.
+uint32_t GetKeyModifiers();
+void SetKeyModifiers(uint32_t modifiers);
+// Whether a Shift key is held, by the stored modifiers.
 bool IsShiftDown();
 
 // Where the editor keeps its active popup: the top dialog opened over the main window. The editor

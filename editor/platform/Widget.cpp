@@ -1,7 +1,5 @@
 #include "editor/platform/Widget.h"
 
-#include "editor/platform/WindowWidget.h"
-
 namespace oq {
 
 Widget::Widget(WidgetType type, const Point2D &position, const Vector2D &size)
@@ -60,6 +58,8 @@ void Widget::UpdateFocused(uint64_t, uint64_t *, uint32_t) {}
 
 void Widget::UpdateCaptured(uint64_t, uint64_t *, uint32_t) {}
 
+void Widget::RedrawRequested() {}
+
 void Widget::InvalidatePosition()
 {
     if (!positionDirty)
@@ -96,7 +96,7 @@ void Widget::RequestRedraw()
 {
     Widget *top = this;
     while (Widget *super = top->GetSuperWidget()) top = super;
-    if (auto *root = dynamic_cast<WindowWidget *>(top)) root->SetRedrawNeeded();
+    top->RedrawRequested();
 }
 
 }  // namespace oq

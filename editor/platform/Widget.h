@@ -24,6 +24,7 @@ constexpr uint32_t kWidgetPressed = 8;
 // Modifier bit of Shift in every event; buttons and the wheel also carry 1 left, 2 right, 8 Control,
 // 16 middle.
 constexpr uint32_t kModifierShift = 4;
+constexpr uint32_t kModifierControl = 8;
 
 // An input event as the window builds it (positions in window points) and a widget receives it
 // (positions local to the widget).
@@ -64,6 +65,8 @@ public:
     virtual void HandleCharacter(uint32_t codePoint, uint64_t time);
     virtual void UpdateFocused(uint64_t now, uint64_t *nextDeadline, uint32_t blinkInterval);
     virtual void UpdateCaptured(uint64_t now, uint64_t *nextDeadline, uint32_t blinkInterval);
+    // Called on the top of the tree by RequestRedraw; a window's root sets its redraw flag.
+    virtual void RedrawRequested();
 
     // Marks the widget, its superiors and its whole subtree position-dirty.
     void InvalidatePosition();

@@ -1,6 +1,6 @@
 #include "editor/platform/WindowSystem.h"
 
-#include "editor/platform/DialogWindow.h"
+#include <algorithm>
 
 namespace oq {
 
@@ -11,9 +11,9 @@ WindowSystem *theWindowSystem = nullptr;
 WindowSystem *GetWindowSystem() { return theWindowSystem; }
 void SetWindowSystem(WindowSystem *system) { theWindowSystem = system; }
 
-void WindowSystem::RegisterWindow(WindowHandle window, DialogWindow *dialog)
+void WindowSystem::RegisterWindow(WindowHandle window, DialogWindow *dialog, WindowHandle owner)
 {
-    if (window != 0) windows[window] = Entry{dialog, true, false};
+    if (window != 0) windows[window] = Entry{dialog, owner, true, false};
 }
 
 void WindowSystem::UnregisterWindow(WindowHandle window) { windows.erase(window); }
@@ -38,16 +38,17 @@ DialogWindow *WindowSystem::FindDialog(WindowHandle window) const
 
 DialogWindow *WindowSystem::FindInnermostDialog(WindowHandle window) const
 {
+    // A chain is at most as long as the registry: a cycle of owners cannot hold the search.
     DialogWindow *dialog = nullptr;
-    for (const auto &entry : windows)
+    for (size_t step = 0; step < windows.size(); ++step)
     {
-        if (entry.second.dialog && entry.second.dialog->GetOwnerWindow() == window)
-        {
-            dialog = entry.second.dialog;
-            break;
-        }
+        auto over = std::find_if(windows.begin(), windows.end(), [window](const auto &entry) {
+            return entry.second.dialog != nullptr && entry.second.owner == window;
+        });
+        if (over == windows.end()) break;
+        dialog = over->second.dialog;
+        window = over->first;
     }
-    while (dialog && dialog->GetChildDialog()) dialog = dialog->GetChildDialog();
     return dialog;
 }
 

@@ -43,14 +43,15 @@ public:
     // Makes the one GL context current again after a window went away.
     virtual void RestoreContext() = 0;
 
-    // Registry.
-    void RegisterWindow(WindowHandle window, DialogWindow *dialog);
+    // Registry: the dialog living in each window and the window it was opened over (0 for none).
+    void RegisterWindow(WindowHandle window, DialogWindow *dialog, WindowHandle owner);
     void UnregisterWindow(WindowHandle window);
     bool IsRegistered(WindowHandle window) const { return windows.count(window) != 0; }
     void EnableWindow(WindowHandle window, bool enable);
     bool IsWindowEnabled(WindowHandle window) const;
     DialogWindow *FindDialog(WindowHandle window) const;
-    // The innermost dialog of the chain opened over the window (following child links); null when none.
+    // The innermost dialog of the chain opened over the window (each the one registered over the
+    // window of the one before); null when none.
     DialogWindow *FindInnermostDialog(WindowHandle window) const;
 
     // Keyboard focus of our windows, counted per window.
@@ -61,6 +62,7 @@ private:
     struct Entry
     {
         DialogWindow *dialog = nullptr;
+        WindowHandle owner = 0;
         bool enabled = true;
         bool focused = false;
     };

@@ -1,5 +1,7 @@
 #include "editor/platform/WindowWidget.h"
 
+#include "editor/platform/VirtualKeys.h"
+
 namespace oq {
 
 namespace {
@@ -126,13 +128,13 @@ void WindowWidget::HandleKeyEvent(const UIEvent &event)
     {
         switch (event.key)
         {
-        case 13:
+        case kKeyReturn:
             ActivateButton(defaultButtonLink.GetTarget());
             return;
-        case 27:
+        case kKeyEscape:
             ActivateButton(cancelButtonLink.GetTarget());
             return;
-        case 9:
+        case kKeyTab:
             CycleFocus((event.modifiers & kModifierShift) != 0);
             return;
         default:

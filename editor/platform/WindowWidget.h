@@ -19,6 +19,7 @@ public:
     void HandleMouseEvent(const UIEvent &event) override;
     void HandleKeyEvent(const UIEvent &event) override;
     void HandleCharacter(uint32_t codePoint, uint64_t time) override;
+    void RedrawRequested() override { redrawNeeded = true; }
 
     // Called after every focus move with the new focus widget (or null).
     virtual void FocusChanged(Widget *focus);

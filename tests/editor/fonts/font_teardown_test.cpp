@@ -4,11 +4,11 @@
 #include "editor/fonts/FontLoader.h"
 #include "editor/fonts/LoadableFont.h"
 #include "editor/platform/FontFile.h"
-#include "editor/platform/GLDevice.h"
 #include "editor/platform/Heap.h"
 #include "editor/platform/Renderer.h"
 #include "editor/platform/RendererProbe.h"
-#include "editor/platform/SdlWindowSystem.h"
+#include "editor/platform/linux/GLDevice.h"
+#include "editor/platform/linux/SdlWindowSystem.h"
 #include "support/MesaLeakSuppressions.h"
 #include "support/TempDirectory.h"
 

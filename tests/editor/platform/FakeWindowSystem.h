@@ -20,7 +20,7 @@ public:
 
     FakeWindowSystem()
     {
-        RegisterWindow(kMainWindow, nullptr);
+        RegisterWindow(kMainWindow, nullptr, 0);
         rects[kMainWindow] = WindowRect{0, 0, 1000, 800};
     }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/platform/GLDevice.h"
+#include "editor/platform/linux/GLDevice.h"
 #include "editor/platform/Heap.h"
 #include "editor/platform/RenderObject.h"
 #include "editor/platform/Renderer.h"

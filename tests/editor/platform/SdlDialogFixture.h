@@ -3,12 +3,12 @@
 // Dialogs on real SDL windows: the window system started on a chosen video driver, one GL context,
 // a renderer on the GL device over the build's shader files, and frames read back before their
 // swap.
-#include "editor/platform/DialogLoop.h"
+#include "editor/platform/linux/DialogLoop.h"
 #include "editor/platform/DialogWindow.h"
-#include "editor/platform/GLDevice.h"
+#include "editor/platform/linux/GLDevice.h"
 #include "editor/platform/Heap.h"
 #include "editor/platform/Renderer.h"
-#include "editor/platform/SdlWindowSystem.h"
+#include "editor/platform/linux/SdlWindowSystem.h"
 #include "editor/platform/ShellServices.h"
 #include "support/MesaLeakSuppressions.h"
 #include "support/TempDirectory.h"

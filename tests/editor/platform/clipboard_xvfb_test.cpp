@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/platform/EditBox.h"
-#include "editor/platform/X11Clipboard.h"
+#include "editor/platform/linux/X11Clipboard.h"
 #include "FontProbe.h"
 #include "SdlDialogFixture.h"
 #include "support/TempDirectory.h"

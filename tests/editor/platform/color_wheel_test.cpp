@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <SDL2/SDL_keyboard.h>
-
 #include <cmath>
 #include <cstring>
 
@@ -17,8 +15,8 @@ using test::Step;
 
 constexpr double kPi = 3.14159265358979323846;
 
-// The keyboard's Shift state as IsShiftDown reads it, set without a window.
-void SetShift(bool down) { SDL_SetModState(down ? KMOD_LSHIFT : KMOD_NONE); }
+// The Shift state as the loop stores it and IsShiftDown reads it, set without a window.
+void SetShift(bool down) { SetKeyModifiers(down ? kModifierShift : 0); }
 
 class ColorWheelTest : public test::ControlTest
 {
@@ -46,12 +44,19 @@ protected:
     ColorWheel *wheel = nullptr;
 };
 
-TEST_F(ColorWheelTest, KeyboardFakeReachesIsShiftDown)
+TEST_F(ColorWheelTest, StoredModifiersReachIsShiftDown)
 {
-    SetShift(true);
-    EXPECT_TRUE(IsShiftDown());
-    SetShift(false);
-    EXPECT_FALSE(IsShiftDown());
+    const struct
+    {
+        uint32_t modifiers;
+        bool shift;
+    } cases[] = {{0, false}, {kModifierShift, true}, {kModifierControl, false},
+                 {kModifierShift | kModifierControl, true}};
+    for (const auto &c : cases)
+    {
+        SetKeyModifiers(c.modifiers);
+        EXPECT_EQ(IsShiftDown(), c.shift) << c.modifiers;
+    }
 }
 
 TEST_F(ColorWheelTest, PressesPickHueAndSaturation)

@@ -1,6 +1,6 @@
 // Dialog windows against a fake window system: geometry, owner disabling, chains, update and
 // present decisions, deferred closes and the dispatcher.
-#include "editor/platform/DialogLoop.h"
+#include "editor/platform/linux/DialogLoop.h"
 #include "FakeWindowSystem.h"
 #include "SdlEvents.h"
 #include "WidgetProbe.h"

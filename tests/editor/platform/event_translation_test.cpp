@@ -1,6 +1,6 @@
 // SDL events turned into the UI events of a dialog's root, as a table: no display needed.
-#include "editor/platform/EventTranslation.h"
-#include "editor/platform/SdlWindowSystem.h"
+#include "editor/platform/linux/EventTranslation.h"
+#include "editor/platform/linux/SdlWindowSystem.h"
 
 #include <gtest/gtest.h>
 

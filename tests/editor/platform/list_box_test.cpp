@@ -1,8 +1,8 @@
 // Scroll bar and list box on a recording renderer: thumb arithmetic, drags, keys, the wheel,
 // type-ahead, the pointer and selection changes, as tables.
-#include "editor/platform/EventTranslation.h"
 #include "editor/platform/ListBox.h"
 #include "editor/platform/ScrollBar.h"
+#include "editor/platform/VirtualKeys.h"
 #include "FontProbe.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "editor/platform/DataFileLoaders.h"
-#include "editor/platform/GLDevice.h"
+#include "editor/platform/linux/GLDevice.h"
 #include "editor/platform/GLRendererFixture.h"
 #include "editor/platform/RendererProbe.h"
 #include "editor/platform/RenderObject.h"

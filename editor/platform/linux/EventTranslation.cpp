@@ -1,4 +1,4 @@
-#include "editor/platform/EventTranslation.h"
+#include "editor/platform/linux/EventTranslation.h"
 
 #include "base/TextUtils.h"
 
@@ -44,13 +44,19 @@ int32_t MapVirtualKey(SDL_Keycode key)
     return 0;
 }
 
-uint32_t GetKeyStateBits(const InputState &state)
+uint32_t KeyModifierBits(uint32_t sdlModifiers)
 {
     uint32_t bits = 0;
+    if (sdlModifiers & KMOD_SHIFT) bits |= kModifierShift;
+    if (sdlModifiers & KMOD_CTRL) bits |= kModifierControl;
+    return bits;
+}
+
+uint32_t GetKeyStateBits(const InputState &state)
+{
+    uint32_t bits = KeyModifierBits(state.keyModifiers);
     if (state.mouseButtons & SDL_BUTTON_LMASK) bits |= 1;
     if (state.mouseButtons & SDL_BUTTON_RMASK) bits |= 2;
-    if (state.keyModifiers & KMOD_SHIFT) bits |= kModifierShift;
-    if (state.keyModifiers & KMOD_CTRL) bits |= 8;
     if (state.mouseButtons & SDL_BUTTON_MMASK) bits |= 16;
     return bits;
 }

@@ -1,4 +1,4 @@
-#include "editor/platform/GLDevice.h"
+#include "editor/platform/linux/GLDevice.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>

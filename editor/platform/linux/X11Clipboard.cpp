@@ -1,4 +1,4 @@
-#include "editor/platform/X11Clipboard.h"
+#include "editor/platform/linux/X11Clipboard.h"
 
 #include <X11/Xatom.h>
 

@@ -1,6 +1,6 @@
-#include "editor/platform/SdlWindowSystem.h"
+#include "editor/platform/linux/SdlWindowSystem.h"
 
-#include "editor/platform/SdlClipboard.h"
+#include "editor/platform/linux/SdlClipboard.h"
 
 #include <SDL2/SDL.h>
 #include <X11/Xlib.h>
@@ -58,7 +58,7 @@ bool SdlWindowSystem::Start(const char *title, int32_t width, int32_t height)
     mainWindow = SDL_GetWindowID(window);
     glWindows[mainWindow] = std::make_unique<SdlGLWindow>(window, context);
     glWindows[mainWindow]->MakeCurrent();
-    RegisterWindow(mainWindow, nullptr);
+    RegisterWindow(mainWindow, nullptr, 0);
     static_cast<void>(StartSystemClipboard(window));  // without one, pasting gives nothing
     return true;
 }

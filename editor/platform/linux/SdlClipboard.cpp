@@ -1,6 +1,6 @@
-#include "editor/platform/SdlClipboard.h"
+#include "editor/platform/linux/SdlClipboard.h"
 
-#include "editor/platform/X11Clipboard.h"
+#include "editor/platform/linux/X11Clipboard.h"
 
 #include <SDL2/SDL_syswm.h>
 

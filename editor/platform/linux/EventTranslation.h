@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/platform/VirtualKeys.h"
 #include "editor/platform/Widget.h"
 
 #include <SDL2/SDL_events.h>
@@ -39,23 +40,11 @@ struct WindowInput
     uint32_t codePoints[SDL_TEXTINPUTEVENT_TEXT_SIZE] = {};
 };
 
-// Virtual-key numbers of the keys the widgets answer.
-constexpr int32_t kKeyBack = 0x08;
-constexpr int32_t kKeyTab = 0x09;
-constexpr int32_t kKeyReturn = 0x0D;
-constexpr int32_t kKeyEscape = 0x1B;
-constexpr int32_t kKeyPageUp = 0x21;
-constexpr int32_t kKeyPageDown = 0x22;
-constexpr int32_t kKeyEnd = 0x23;
-constexpr int32_t kKeyHome = 0x24;
-constexpr int32_t kKeyLeft = 0x25;
-constexpr int32_t kKeyUp = 0x26;
-constexpr int32_t kKeyRight = 0x27;
-constexpr int32_t kKeyDown = 0x28;
-constexpr int32_t kKeyDelete = 0x2E;
-
 // The virtual-key number of an SDL key; 0 for a key without one.
 int32_t MapVirtualKey(SDL_Keycode key);
+
+// The event modifier bits (kModifierShift, kModifierControl) of an SDL modifier state.
+uint32_t KeyModifierBits(uint32_t sdlModifiers);
 
 // Key-state bits of presses and the wheel: 1 left, 2 right, 4 Shift, 8 Ctrl, 16 middle.
 uint32_t GetKeyStateBits(const InputState &state);

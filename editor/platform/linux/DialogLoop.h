@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/platform/EventTranslation.h"
+#include "editor/platform/linux/EventTranslation.h"
 
 #include <cstdint>
 
@@ -14,7 +14,11 @@ void DispatchWindowEvent(const SDL_Event &event, const InputState &state);
 // The editor's timed work as far as dialogs need it: the active popup's Update.
 void TickEditorFrame(uint64_t *nextDeadline);
 
-// The stand-in main loop, one turn: close deferred dialogs, drain the queued events, update the
+// Milliseconds of a steady clock since the program started.
+uint64_t SteadyClockMilliseconds();
+
+// The stand-in main loop, one turn: store the clock (SetElapsedMilliseconds) and the modifier keys
+// (SetKeyModifiers; every event of the turn is handled with them), close deferred dialogs, drain the queued events, update the
 // application's focus, tick, draw the active popup's chain, then wait for an event until the
 // deadline (at most 1000 ms; a deadline already past does not wait).
 void RunMainLoopTurn();

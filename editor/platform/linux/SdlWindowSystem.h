@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/platform/GLDevice.h"
+#include "editor/platform/linux/GLDevice.h"
 #include "editor/platform/WindowSystem.h"
 
 #include <map>

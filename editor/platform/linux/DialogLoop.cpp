@@ -1,14 +1,18 @@
-#include "editor/platform/DialogLoop.h"
+#include "editor/platform/linux/DialogLoop.h"
 
 #include "editor/platform/DialogWindow.h"
-#include "editor/platform/SdlClipboard.h"
 #include "editor/platform/ShellServices.h"
+#include "editor/platform/linux/SdlClipboard.h"
 
 #include <SDL2/SDL.h>
+
+#include <chrono>
 
 namespace oq {
 
 namespace {
+
+const std::chrono::steady_clock::time_point programStart = std::chrono::steady_clock::now();
 
 bool IsUserInput(const WindowInput &input)
 {
@@ -83,9 +87,20 @@ void TickEditorFrame(uint64_t *nextDeadline)
     }
 }
 
+uint64_t SteadyClockMilliseconds()
+{
+    auto elapsed = std::chrono::steady_clock::now() - programStart;
+    return uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
 void RunMainLoopTurnWithoutWait(uint64_t *nextDeadline)
 {
+    SetElapsedMilliseconds(SteadyClockMilliseconds());
     CloseDeferredDialogs();
+    // The modifiers once the queued input has reached SDL, the same for every event of the turn.
+    SDL_PumpEvents();
+    uint32_t modifiers = uint32_t(SDL_GetModState());
+    SetKeyModifiers(KeyModifierBits(modifiers));
     SDL_Event event;
     while (SDL_PollEvent(&event))
     {
@@ -94,7 +109,7 @@ void RunMainLoopTurnWithoutWait(uint64_t *nextDeadline)
         int x = 0;
         int y = 0;
         state.mouseButtons = SDL_GetMouseState(&x, &y);
-        state.keyModifiers = uint32_t(SDL_GetModState());
+        state.keyModifiers = modifiers;
         DispatchWindowEvent(event, state);
     }
     SetApplicationActive(GetWindowSystem()->AnyWindowFocused());
@@ -107,7 +122,7 @@ void RunMainLoopTurn()
 {
     uint64_t deadline = 0;
     RunMainLoopTurnWithoutWait(&deadline);
-    uint64_t now = ElapsedMilliseconds();
+    uint64_t now = SteadyClockMilliseconds();
     uint64_t wait = 1000;
     if (deadline != 0) wait = deadline > now ? deadline - now : 0;
     if (wait > 1000) wait = 1000;
