@@ -1,5 +1,7 @@
 #include "editor/platform/Clipboard.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -61,13 +63,13 @@ bool InProcessClipboard::SetFormats(std::vector<ClipboardFormat> newFormats)
     return true;
 }
 
-bool InProcessClipboard::ReadFormat(const char *name, uint32_t, std::vector<uint8_t> *bytes)
+bool InProcessClipboard::ReadFormat(const char *name, uint32_t, size_t maxBytes, std::vector<uint8_t> *bytes)
 {
     for (const ClipboardFormat &format : formats)
     {
         if (format.name == name)
         {
-            *bytes = format.bytes;
+            bytes->assign(format.bytes.begin(), format.bytes.begin() + ptrdiff_t(std::min(maxBytes, format.bytes.size())));
             return true;
         }
     }
@@ -112,8 +114,11 @@ std::string SanitizeUtf8Text(const uint8_t *bytes, size_t size, size_t maxBytes)
 
 std::string ReadClipboardText(Clipboard *clipboard, uint32_t timeLimit, size_t maxBytes)
 {
+    // Text cut at maxBytes ends where the whole text would: the character the limit splits is read
+    // whole (4 bytes at most), so it is left out rather than replaced.
+    size_t readLimit = maxBytes > SIZE_MAX - 3 ? SIZE_MAX : maxBytes + 3;
     std::vector<uint8_t> bytes;
-    if (clipboard == nullptr || !clipboard->ReadFormat(kClipboardTextFormat, timeLimit, &bytes)) return {};
+    if (clipboard == nullptr || !clipboard->ReadFormat(kClipboardTextFormat, timeLimit, readLimit, &bytes)) return {};
     return SanitizeUtf8Text(bytes.data(), bytes.size(), maxBytes);
 }
 

@@ -27,9 +27,11 @@ public:
     // Replaces the contents with the formats. False when the clipboard refused them; the old
     // contents then stay.
     [[nodiscard]] virtual bool SetFormats(std::vector<ClipboardFormat> formats) = 0;
-    // The bytes of one format. False when the clipboard holds no such format or its owner did not
+    // The bytes of one format, at most maxBytes of them: a longer format is cut there and the rest
+    // is not transferred. False when the clipboard holds no such format or its owner did not
     // answer within the time limit (milliseconds, for the whole transfer).
-    [[nodiscard]] virtual bool ReadFormat(const char *name, uint32_t timeLimit, std::vector<uint8_t> *bytes) = 0;
+    [[nodiscard]] virtual bool ReadFormat(const char *name, uint32_t timeLimit, size_t maxBytes,
+                                          std::vector<uint8_t> *bytes) = 0;
 };
 
 // A clipboard that lives inside the process: the offscreen driver's, and the tests'. It can be
@@ -38,7 +40,8 @@ class InProcessClipboard : public Clipboard
 {
 public:
     [[nodiscard]] bool SetFormats(std::vector<ClipboardFormat> formats) override;
-    [[nodiscard]] bool ReadFormat(const char *name, uint32_t timeLimit, std::vector<uint8_t> *bytes) override;
+    [[nodiscard]] bool ReadFormat(const char *name, uint32_t timeLimit, size_t maxBytes,
+                                  std::vector<uint8_t> *bytes) override;
 
     std::vector<ClipboardFormat> formats;
     bool refuse = false;
@@ -56,7 +59,8 @@ void SetClipboard(Clipboard *clipboard);
 // before a character that would not fit.
 std::string SanitizeUtf8Text(const uint8_t *bytes, size_t size, size_t maxBytes);
 
-// Reads the clipboard's text format and sanitizes it; empty when there is none.
+// Reads the clipboard's text format, no more of it than maxBytes of text can take, and sanitizes it;
+// empty when there is none.
 std::string ReadClipboardText(Clipboard *clipboard, uint32_t timeLimit, size_t maxBytes);
 
 }  // namespace oq

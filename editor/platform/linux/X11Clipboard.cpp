@@ -4,6 +4,7 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <utility>
@@ -13,7 +14,7 @@ namespace oq {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = X11Clipboard::Clock;
 
 // Errors of requests about windows that vanished meanwhile are ignored while it is installed.
 int IgnoreErrors(Display *, XErrorEvent *) { return 0; }
@@ -40,8 +41,10 @@ bool WaitForEvent(Display *connection, Window window, int type, Atom property, C
     }
 }
 
-// Reads and deletes the whole property; false when it is missing. The type is stored.
-bool TakeProperty(Display *connection, Window window, Atom property, Atom *type, std::vector<uint8_t> *bytes)
+// Reads at most maxBytes of the property (the rest is dropped) and deletes it; false when it is
+// missing. The type is stored.
+bool TakeProperty(Display *connection, Window window, Atom property, size_t maxBytes, Atom *type,
+                  std::vector<uint8_t> *bytes)
 {
     bytes->clear();
     long offset = 0;
@@ -51,7 +54,11 @@ bool TakeProperty(Display *connection, Window window, Atom property, Atom *type,
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char *data = nullptr;
-        if (XGetWindowProperty(connection, window, property, offset, 1 << 20, False, AnyPropertyType, &actualType,
+        // In 32-bit units; one more than the room left, so a property that fills it shows whether
+        // anything follows.
+        size_t room = maxBytes - bytes->size();
+        long units = long(std::min<size_t>(room / 4 + 1, size_t(1) << 20));
+        if (XGetWindowProperty(connection, window, property, offset, units, False, AnyPropertyType, &actualType,
                                &format, &count, &after, &data) != Success)
             return false;
         if (actualType == None)
@@ -62,12 +69,12 @@ bool TakeProperty(Display *connection, Window window, Atom property, Atom *type,
         *type = actualType;
         // Items of format 32 arrive as longs.
         size_t itemSize = format == 32 ? sizeof(long) : size_t(format / 8);
-        size_t size = size_t(count) * itemSize;
+        size_t size = std::min(size_t(count) * itemSize, room);
         if (data != nullptr && size > 0) bytes->insert(bytes->end(), data, data + size);
         if (data) XFree(data);
         size_t wireSize = size_t(count) * size_t(format / 8);
         offset += long(wireSize / 4);
-        if (after == 0 || wireSize == 0) break;
+        if (after == 0 || wireSize == 0 || bytes->size() == maxBytes) break;
     }
     XDeleteProperty(connection, window, property);
     XFlush(connection);
@@ -248,7 +255,7 @@ bool X11Clipboard::HandleEvent(const XEvent &event)
     return true;
 }
 
-bool X11Clipboard::ReadFormat(const char *name, uint32_t timeLimit, std::vector<uint8_t> *bytes)
+bool X11Clipboard::ReadFormat(const char *name, uint32_t timeLimit, size_t maxBytes, std::vector<uint8_t> *bytes)
 {
     bytes->clear();
     if (owner == 0 || reader == nullptr) return false;
@@ -261,40 +268,66 @@ bool X11Clipboard::ReadFormat(const char *name, uint32_t timeLimit, std::vector<
         {
             if (format.name == name)
             {
-                *bytes = format.bytes;
+                bytes->assign(format.bytes.begin(),
+                              format.bytes.begin() + ptrdiff_t(std::min(maxBytes, format.bytes.size())));
                 return true;
             }
         }
         return false;
     }
 
+    // One deadline for the whole read, however the owner paces its replies and chunks.
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeLimit);
     bool text = std::strcmp(name, kClipboardTextFormat) == 0;
-    uint32_t result = ReadTarget(text ? Intern(reader, "UTF8_STRING") : Intern(reader, name), timeLimit, bytes);
+    uint32_t result =
+        ReadTarget(text ? Intern(reader, "UTF8_STRING") : Intern(reader, name), deadline, maxBytes, bytes);
     // Text offered only under its MIME name.
-    if (result == 'rfsd' && text) result = ReadTarget(Intern(reader, name), timeLimit, bytes);
+    if (result == 'rfsd' && text) result = ReadTarget(Intern(reader, name), deadline, maxBytes, bytes);
     return result == 'done';
 }
 
-uint32_t X11Clipboard::ReadTarget(Atom target, uint32_t timeLimit, std::vector<uint8_t> *bytes)
+void X11Clipboard::AbandonTransfer(Atom property)
+{
+    // The owner ends an INCR transfer when its requestor window goes away; a fresh window keeps
+    // what a late or unstopped owner still sends out of the next read.
+    XDeleteProperty(reader, readerWindow, property);
+    XDestroyWindow(reader, readerWindow);
+    readerWindow = XCreateSimpleWindow(reader, DefaultRootWindow(reader), 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(reader, readerWindow, PropertyChangeMask);
+    XFlush(reader);
+}
+
+uint32_t X11Clipboard::ReadTarget(Atom target, Clock::time_point deadline, size_t maxBytes,
+                                  std::vector<uint8_t> *bytes)
 {
     bytes->clear();
     Atom clipboard = Intern(reader, "CLIPBOARD");
     Atom property = Intern(reader, "OQ_SELECTION");
     Atom incr = Intern(reader, "INCR");
-    auto limit = std::chrono::milliseconds(timeLimit);
     // Stale events of an earlier, abandoned transfer are dropped.
     XDeleteProperty(reader, readerWindow, property);
     XSync(reader, True);
     XConvertSelection(reader, clipboard, target, property, readerWindow, CurrentTime);
     XFlush(reader);
     XEvent event;
-    if (!WaitForEvent(reader, readerWindow, SelectionNotify, None, Clock::now() + limit, &event)) return 'fail';
+    // An owner that answers after the deadline writes to a window that is gone by then.
+    if (!WaitForEvent(reader, readerWindow, SelectionNotify, None, deadline, &event))
+    {
+        AbandonTransfer(property);
+        return 'fail';
+    }
     if (event.xselection.property == None) return 'rfsd';
     Atom type = None;
     std::vector<uint8_t> piece;
-    if (!TakeProperty(reader, readerWindow, property, &type, &piece)) return 'fail';
+    // The INCR header is one 32-bit item.
+    if (!TakeProperty(reader, readerWindow, property, std::max<size_t>(maxBytes, sizeof(long)), &type, &piece))
+    {
+        AbandonTransfer(property);
+        return 'fail';
+    }
     if (type != incr)
     {
+        if (piece.size() > maxBytes) piece.resize(maxBytes);
         *bytes = std::move(piece);
         return 'done';
     }
@@ -302,13 +335,15 @@ uint32_t X11Clipboard::ReadTarget(Atom target, uint32_t timeLimit, std::vector<u
     // INCR: every chunk arrives as a new value of the property; an empty one ends the transfer.
     for (;;)
     {
-        if (!WaitForEvent(reader, readerWindow, PropertyNotify, property, Clock::now() + limit, &event))
+        if (bytes->size() >= maxBytes)
         {
-            bytes->clear();
-            return 'fail';
+            AbandonTransfer(property);
+            return 'done';
         }
-        if (!TakeProperty(reader, readerWindow, property, &type, &piece))
+        if (!WaitForEvent(reader, readerWindow, PropertyNotify, property, deadline, &event) ||
+            !TakeProperty(reader, readerWindow, property, maxBytes - bytes->size(), &type, &piece))
         {
+            AbandonTransfer(property);
             bytes->clear();
             return 'fail';
         }

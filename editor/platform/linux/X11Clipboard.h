@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -13,11 +14,14 @@ namespace oq {
 // The X11 CLIPBOARD selection: an unmapped window of ours on the given connection owns it and
 // serves TARGETS, TIMESTAMP and each format (text as UTF8_STRING and text/plain;charset=utf-8),
 // by INCR above the largest request. Requests reach it through HandleEvent from the caller's event
-// loop. Reading runs on a private connection of its own with a time limit per reply and per INCR
-// chunk, so no event of the caller's connection is handled while waiting.
+// loop. Reading runs on a private connection of its own within one deadline for the whole transfer
+// and stops an INCR transfer once the caller's byte limit is reached, so no event of the caller's
+// connection is handled while waiting and no owner can hold the reader.
 class X11Clipboard : public Clipboard
 {
 public:
+    using Clock = std::chrono::steady_clock;
+
     // The connection is not owned and must outlive the clipboard.
     explicit X11Clipboard(Display *display);
     ~X11Clipboard() override;
@@ -26,7 +30,8 @@ public:
     [[nodiscard]] bool Start();
 
     [[nodiscard]] bool SetFormats(std::vector<ClipboardFormat> formats) override;
-    [[nodiscard]] bool ReadFormat(const char *name, uint32_t timeLimit, std::vector<uint8_t> *bytes) override;
+    [[nodiscard]] bool ReadFormat(const char *name, uint32_t timeLimit, size_t maxBytes,
+                                  std::vector<uint8_t> *bytes) override;
 
     // Serves selection requests, drops the data on SelectionClear, sends INCR chunks and forgets the
     // transfers of requestors that are destroyed; true when
@@ -60,9 +65,11 @@ private:
     const ClipboardFormat *FindFormat(Atom target, Atom *type);
     void ServeRequest(const XSelectionRequestEvent &request);
     void SendNextChunk(size_t index);
-    // One target read on the private connection: 'done', 'rfsd' when the owner refused it, 'fail'
-    // when no owner answered in time or the transfer broke off.
-    uint32_t ReadTarget(Atom target, uint32_t timeLimit, std::vector<uint8_t> *bytes);
+    // One target read on the private connection, at most maxBytes of it: 'done', 'rfsd' when the
+    // owner refused it, 'fail' when no owner answered by the deadline or the transfer broke off.
+    uint32_t ReadTarget(Atom target, Clock::time_point deadline, size_t maxBytes, std::vector<uint8_t> *bytes);
+    // Ends a transfer before its end: deletes the property and replaces the reader window.
+    void AbandonTransfer(Atom property);
     // The server time now, from a property change on the private connection; 0 when none arrives.
     Time GetServerTime();
 

@@ -15,11 +15,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace oq::test {
@@ -70,6 +74,127 @@ std::vector<uint8_t> Pattern(size_t size)
     for (size_t i = 0; i < size; ++i) bytes[i] = uint8_t('a' + (i * 7 + i / 4093) % 26);
     return bytes;
 }
+
+// A clipboard owner on a connection and thread of its own that answers every request by INCR (or,
+// with incr off, with one property): chunks of chunkSize pattern bytes on each deletion, chunkCount
+// of them and then the empty end; with chunkCount 0 it never ends. It counts the chunks sent and
+// notes when the requestor's window goes away; it gives up (ranOut) after 30 s.
+class ClipboardPeer
+{
+public:
+    ClipboardPeer(bool incr, size_t chunkSize, int32_t chunkCount)
+        : incr(incr), chunkSize(chunkSize), chunkCount(chunkCount)
+    {
+    }
+
+    ~ClipboardPeer()
+    {
+        stop = true;
+        if (thread.joinable()) thread.join();
+    }
+
+    // Starts serving; false when the peer could not take the selection.
+    bool Start()
+    {
+        thread = std::thread([this] { Run(); });
+        auto deadline = Clock::now() + std::chrono::seconds(10);
+        while (!ready && !failed && Clock::now() < deadline) usleep(1000);
+        return ready;
+    }
+
+    std::atomic<int32_t> chunksSent = 0;
+    std::atomic<bool> requestorGone = false;
+    std::atomic<bool> ranOut = false;
+
+private:
+    void Run()
+    {
+        Display *peer = XOpenDisplay(nullptr);
+        if (peer == nullptr)
+        {
+            failed = true;
+            return;
+        }
+        Window window = XCreateSimpleWindow(peer, DefaultRootWindow(peer), 0, 0, 1, 1, 0, 0, 0);
+        Atom selection = XInternAtom(peer, "CLIPBOARD", False);
+        Atom incrAtom = XInternAtom(peer, "INCR", False);
+        XSetSelectionOwner(peer, selection, window, CurrentTime);
+        XSync(peer, False);
+        if (XGetSelectionOwner(peer, selection) != window) failed = true;
+        else ready = true;
+        std::vector<uint8_t> data = Pattern(incr ? size_t(1) << 24 : chunkSize);
+        Window requestor = None;
+        Atom property = None;
+        Atom type = None;
+        int32_t sent = 0;
+        auto end = Clock::now() + std::chrono::seconds(30);
+        while (!stop && ready)
+        {
+            if (Clock::now() > end)
+            {
+                ranOut = true;
+                break;
+            }
+            pollfd descriptor = {ConnectionNumber(peer), POLLIN, 0};
+            poll(&descriptor, 1, 10);
+            while (XPending(peer) > 0)
+            {
+                XEvent event;
+                XNextEvent(peer, &event);
+                if (event.type == SelectionRequest)
+                {
+                    const XSelectionRequestEvent &request = event.xselectionrequest;
+                    requestor = request.requestor;
+                    property = request.property;
+                    type = request.target;
+                    XSelectInput(peer, requestor, PropertyChangeMask | StructureNotifyMask);
+                    if (incr)
+                    {
+                        long size = long(chunkSize) * (chunkCount ? chunkCount : 1000000);
+                        XChangeProperty(peer, requestor, property, incrAtom, 32, PropModeReplace,
+                                        reinterpret_cast<const unsigned char *>(&size), 1);
+                    }
+                    else
+                        XChangeProperty(peer, requestor, property, type, 8, PropModeReplace, data.data(), int(chunkSize));
+                    XEvent reply;
+                    std::memset(&reply, 0, sizeof(reply));
+                    reply.xselection.type = SelectionNotify;
+                    reply.xselection.requestor = requestor;
+                    reply.xselection.selection = request.selection;
+                    reply.xselection.target = request.target;
+                    reply.xselection.property = property;
+                    reply.xselection.time = request.time;
+                    XSendEvent(peer, requestor, False, 0, &reply);
+                    XFlush(peer);
+                }
+                else if (event.type == DestroyNotify && event.xdestroywindow.window == requestor && requestor != None)
+                {
+                    requestorGone = true;
+                    requestor = None;
+                }
+                else if (incr && event.type == PropertyNotify && event.xproperty.window == requestor &&
+                         event.xproperty.atom == property && event.xproperty.state == PropertyDelete)
+                {
+                    bool last = chunkCount != 0 && sent == chunkCount;
+                    size_t offset = (size_t(sent) * chunkSize) % (data.size() - chunkSize);
+                    XChangeProperty(peer, requestor, property, type, 8, PropModeReplace, data.data() + offset,
+                                    last ? 0 : int(chunkSize));
+                    XFlush(peer);
+                    if (!last) chunksSent = ++sent;
+                }
+            }
+        }
+        XCloseDisplay(peer);
+    }
+
+    bool incr;
+    size_t chunkSize;
+    int32_t chunkCount;
+    std::thread thread;
+    std::atomic<bool> stop = false;
+    std::atomic<bool> ready = false;
+    std::atomic<bool> failed = false;
+};
 
 // One Xvfb server for the process, and per test a serving connection with our clipboard on it.
 class ClipboardXvfb : public ::testing::Test
@@ -207,7 +332,7 @@ TEST_F(ClipboardXvfb, WeReadXclipAndLetGoOfOurData)
     EXPECT_FALSE(clipboard->HoldsData());
 
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(clipboard->ReadFormat(kClipboardTextFormat, 1000, &bytes));
+    ASSERT_TRUE(clipboard->ReadFormat(kClipboardTextFormat, 20000, SIZE_MAX, &bytes));
     EXPECT_TRUE(bytes == payload) << bytes.size();
     EXPECT_EQ(clipboard->incrTransfersRead, 1);
     Stop(pid);
@@ -247,6 +372,69 @@ TEST_F(ClipboardXvfb, OwnDataIsReadAtOnceAndASilentOwnerGivesNothing)
     EXPECT_EQ(ReadClipboardText(clipboard, 200, 256), "");
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
     XCloseDisplay(silent);
+}
+
+TEST_F(ClipboardXvfb, ReadsStopAtTheByteLimit)
+{
+    // The peer writes to a requestor window that is gone: its errors are expected.
+    XErrorHandler previous = XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
+    struct Case
+    {
+        const char *name;
+        bool incr;
+        size_t chunkSize;
+        int32_t chunkCount;  // 0: never ends
+        size_t limit;
+    };
+    const Case cases[] = {
+        {"one property past the limit", false, 100000, 1, 1000},
+        {"INCR of 1 MB, limit in the third chunk", true, 1000, 1000, 2500},
+        {"INCR at a chunk's end", true, 1000, 1000, 2000},
+        {"endless INCR", true, 64, 0, 256},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ClipboardPeer peer(c.incr, c.chunkSize, c.chunkCount);
+        ASSERT_TRUE(peer.Start());
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(clipboard->ReadFormat("image/svg+xml", 20000, c.limit, &bytes));
+        std::vector<uint8_t> expected = Pattern(c.limit);
+        EXPECT_TRUE(bytes == expected) << bytes.size();
+        if (!c.incr) continue;
+        // The transfer ends at once: the requestor window goes away and the peer sends no more.
+        auto deadline = Clock::now() + std::chrono::seconds(10);
+        while (!peer.requestorGone && Clock::now() < deadline) usleep(1000);
+        EXPECT_TRUE(peer.requestorGone);
+        // The chunks up to the limit, the one its deletion asked for, and one more the final deletion may.
+        EXPECT_LE(size_t(peer.chunksSent), (c.limit + c.chunkSize - 1) / c.chunkSize + 2);
+    }
+    XSetErrorHandler(previous);
+}
+
+TEST_F(ClipboardXvfb, AnEndlessTransferStopsAtTheDeadline)
+{
+    XErrorHandler previous = XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
+    {
+        ClipboardPeer peer(true, 64, 0);
+        ASSERT_TRUE(peer.Start());
+        std::vector<uint8_t> bytes;
+        EXPECT_FALSE(clipboard->ReadFormat("image/svg+xml", 3000, SIZE_MAX, &bytes));
+        EXPECT_TRUE(bytes.empty());
+        // The read gave up while the peer was still sending, and ended the transfer.
+        EXPECT_FALSE(peer.ranOut);
+        EXPECT_GT(peer.chunksSent, 1);
+        auto deadline = Clock::now() + std::chrono::seconds(10);
+        while (!peer.requestorGone && Clock::now() < deadline) usleep(1000);
+        EXPECT_TRUE(peer.requestorGone);
+    }
+    // The next read is not disturbed by what the peer may have sent last.
+    ClipboardPeer next(false, 5000, 1);
+    ASSERT_TRUE(next.Start());
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(clipboard->ReadFormat("image/svg+xml", 20000, SIZE_MAX, &bytes));
+    EXPECT_TRUE(bytes == Pattern(5000)) << bytes.size();
+    XSetErrorHandler(previous);
 }
 
 // The editor's own loop on the x11 driver: Ctrl+C in an edit box of a real dialog puts its text on

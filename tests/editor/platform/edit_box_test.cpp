@@ -63,7 +63,7 @@ protected:
     std::string ClipboardText()
     {
         std::vector<uint8_t> bytes;
-        if (!clipboard.ReadFormat(kClipboardTextFormat, 0, &bytes)) return "<none>";
+        if (!clipboard.ReadFormat(kClipboardTextFormat, 0, SIZE_MAX, &bytes)) return "<none>";
         return std::string(bytes.begin(), bytes.end());
     }
 
@@ -319,6 +319,11 @@ TEST_F(EditBoxTest, PastedTextIsFilteredCheckedAndCut)
          "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD" "c\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
         {"a NUL ends the text", std::string("12\0" "34", 5), AcceptDigit, 100, "12"},
         {"cut short at the end", "1\xE2\x82", AcceptPrintableCharacter, 100, "1\xEF\xBF\xBD\xEF\xBF\xBD"},
+        // The clipboard is read only a little past the limit: the character it splits is still whole.
+        {"a character split at byte 256 is left out", std::string(253, '5') + "\xF0\x9F\x98\x80" "55",
+         AcceptPrintableCharacter, 1000, std::string(253, '5')},
+        {"a character cut short at byte 256 is replaced", std::string(253, '5') + "\xF0\x9F\x98",
+         AcceptPrintableCharacter, 1000, std::string(253, '5') + "\xEF\xBF\xBD"},
     };
     for (const Case &c : cases)
     {
