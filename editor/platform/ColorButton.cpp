@@ -47,11 +47,14 @@ ColorButton::ColorButton(const Point2D &localPosition, const Vector2D &size, con
     StrokeStyle stroke;
     ResetStrokeStyle(&stroke);
     stroke.color = {0.21586F, 0.21586F, 0.21586F, 1.0F};
+    // A failure leaves the item empty: the swatch is not drawn, the button still works, and a
+    // constructor has no one to tell.
     (void)BuildFillAndStrokes(*renderer, object, &item, &swatchPair, &fill, stroke, count, curves);
 
     outline.SetupVorlShaders(*renderer, 0, kStrokeVariant);
     stroke.width = 1.5F;
     stroke.color = {0.0F, 0.0F, 0.0F, 1.0F};
+    // Likewise: without it a pressed button shows no outline.
     (void)BuildFillAndStrokes(*renderer, outline, &outline.item, &outline.pair, nullptr, stroke, 4, curves);
 }
 

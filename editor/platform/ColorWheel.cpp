@@ -29,6 +29,8 @@ ColorWheel::ColorWheel(const Point2D &localPosition, const Vector2D &size)
     StrokeStyle stroke;
     ResetStrokeStyle(&stroke);
     stroke.width = 1.5F;
+    // A failure leaves the knob's item empty: the knob is not drawn, the wheel still picks colours,
+    // and a constructor has no one to tell.
     (void)BuildFillAndStrokes(*renderer, object, &item, &pair, nullptr, stroke, count, curves);
 }
 

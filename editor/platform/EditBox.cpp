@@ -295,6 +295,7 @@ void EditBox::HandleKeyEvent(const UIEvent &event)
             SelectAll();
             break;
         case 'C':
+            // A refused copy loses nothing: the text stays and the clipboard keeps its contents.
             if (!empty) (void)CopySelection(event);
             return;
         case 'X':
