@@ -64,12 +64,18 @@ uint32_t OpenTypeImporter::WalkSubstitutions(uint64_t offsetTable, FontStructure
     const FontBytes &gsub = layout.table;
     if (!gsub.IsPresent()) return 0;
     GlyphPairSet readLookups;
+    GlyphPairSet readFeatures;
     uint32_t featureCount = layout.GetFeatureCount();
     for (uint32_t f = 0; f < featureCount; ++f)
     {
         uint32_t tag = layout.GetFeatureTag(f);
         if (!ligatures && tag == 'aalt') continue;
-        if (!ChargeLayoutWork(1 + layout.GetFeatureLookupCount(f))) return kResultCorrupt;
+        if (!ChargeLayoutWork(1)) return kResultCorrupt;
+        // A feature table met again under the same tag holds only (feature, lookup) pairs met already.
+        uint64_t feature = 0;
+        if (uint32_t result = layout.GetFeature(f, &feature)) return result;
+        if (!readFeatures.Insert(uint32_t(feature) + 1, tag, false)) continue;
+        if (!ChargeLayoutWork(layout.GetFeatureLookupCount(f))) return kResultCorrupt;
         uint32_t result = layout.ForEachFeatureLookup(f, [&](uint32_t lookupIndex, uint64_t lookup) -> uint32_t {
             // A (feature, lookup) pair met again adds nothing: the first entries win.
             if (!readLookups.Insert(lookupIndex + 1, tag, false)) return 0;

@@ -10,8 +10,9 @@ namespace oq {
 // Limits of the positioning and substitution steps, per glyph Font.
 inline constexpr int32_t kMaxKernPairs = 1 << 22;
 // Records, subtables and pairs the layout steps may visit per glyph Font before giving up: reused
-// offsets otherwise let a small table cost hours.
-inline constexpr int64_t kMaxLayoutWork = int64_t(1) << 27;
+// offsets otherwise let a small table cost hours. The largest test fonts (the CJK collections)
+// visit about 1.6 million.
+inline constexpr int64_t kMaxLayoutWork = int64_t(1) << 24;
 inline constexpr int32_t kMaxAnchors = 1 << 20;
 // Alternate glyphs, Sequences, decomposition glyphs and context-list glyphs made per glyph Font.
 inline constexpr int32_t kMaxSubstitutionItems = 1 << 18;
