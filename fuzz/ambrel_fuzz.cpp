@@ -1,11 +1,11 @@
 // Fuzzes the Ambrel reader: every document it accepts is written, read back and written again;
 // both reads succeed and the two texts are equal. Then every Font synthesises its features, and
 // the changed document is written and read back, and that text reaches its fixpoint too.
+#include "FuzzText.h"
 #include "ambrel/AmbrelDocument.h"
 #include "ambrel/FontStructure.h"
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -30,9 +30,7 @@ std::string WriteText(oq::AmbrelDocument *document)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    std::vector<char> text(size + 1);
-    if (size != 0) std::memcpy(text.data(), data, size);
-    text[size] = 0;
+    std::vector<char> text = oq::fuzz::TerminatedText(data, size);
 
     oq::AmbrelDocument first;
     if (first.ParseAndResolve(text.data()) != 0) return 0;

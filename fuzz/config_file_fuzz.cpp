@@ -1,9 +1,9 @@
 // Fuzzes the config.quist reader: any bytes read into the factory settings, and whatever was read
 // is written, read back into the factory settings and written again to the same text.
+#include "FuzzText.h"
 #include "editor/fonts/EditorSettings.h"
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,18 +13,14 @@ std::string Write(const oq::EditorSettings &settings)
 {
     oq::TextBuffer buffer;
     oq::WritePreferencesText(settings, &buffer);
-    std::string text(buffer.data, buffer.size);
-    buffer.Free();
-    return text;
+    return oq::fuzz::TakeText(buffer);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    std::vector<char> text(size + 1);
-    if (size != 0) std::memcpy(text.data(), data, size);
-    text[size] = 0;
+    std::vector<char> text = oq::fuzz::TerminatedText(data, size);
 
     oq::EditorSettings settings;
     static_cast<void>(oq::ReadPreferencesText(text.data(), &settings));  // partly read settings stay, as at start-up

@@ -1,11 +1,11 @@
 // Fuzzes the design block reader: any bytes read into the factory design; whatever was read is
 // written, read back and written again, and from then on the text stays the same. (A block that
 // fails half-way is not repaired, so only its first rewrite may differ.)
+#include "FuzzText.h"
 #include "editor/fonts/DesignReader.h"
 #include "editor/fonts/DesignWriter.h"
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,9 +15,7 @@ std::string Write(const oq::Design &design)
 {
     oq::TextBuffer buffer;
     oq::WriteDesignBlock(design, &buffer);
-    std::string text(buffer.data, buffer.size);
-    buffer.Free();
-    return text;
+    return oq::fuzz::TakeText(buffer);
 }
 
 oq::KettricResult Read(const char *text, oq::Design *design)
@@ -30,9 +28,7 @@ oq::KettricResult Read(const char *text, oq::Design *design)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    std::vector<char> text(size + 1);
-    if (size != 0) std::memcpy(text.data(), data, size);
-    text[size] = 0;
+    std::vector<char> text = oq::fuzz::TerminatedText(data, size);
 
     oq::Design design;
     static_cast<void>(Read(text.data(), &design));  // what was read before a failure stays, as at start-up

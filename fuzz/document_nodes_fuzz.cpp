@@ -1,10 +1,10 @@
 // Fuzzes the document node reader with arbitrary text in the test document format ("Lf", "Gr",
 // "Dr", "X" link blocks, a "D" block): parse and resolve, write and read back, destroy nodes in
 // an order taken from the input, then the document; every node must be destroyed exactly once.
+#include "FuzzText.h"
 #include "support/DocumentTestKinds.h"
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -44,9 +44,7 @@ void Exercise(const uint8_t *data, size_t size, const char *text)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    std::vector<char> text(size + 1);
-    if (size != 0) std::memcpy(text.data(), data, size);
-    text[size] = 0;
+    std::vector<char> text = oq::fuzz::TerminatedText(data, size);
 
     oq::test::TestNodeRegistry::Reset();
     Exercise(data, size, text.data());

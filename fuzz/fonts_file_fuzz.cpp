@@ -1,12 +1,12 @@
 // Fuzzes the fonts.quist reader: any bytes parse or fail without harm, and a registry that parses
 // is written, read back and written again to the same text.
+#include "FuzzText.h"
 #include "editor/fonts/FontFaceEntry.h"
 #include "editor/fonts/FontManager.h"
 #include "editor/fonts/FontResource.h"
 #include "editor/platform/TextBuffer.h"
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,18 +16,14 @@ std::string WrittenText(oq::FontManager &manager)
 {
     oq::TextBuffer buffer;
     manager.WriteText(&buffer);
-    std::string text(buffer.data ? buffer.data : "", buffer.size);
-    buffer.Free();
-    return text;
+    return oq::fuzz::TakeText(buffer);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    std::vector<char> text(size + 1);
-    if (size != 0) std::memcpy(text.data(), data, size);
-    text[size] = 0;
+    std::vector<char> text = oq::fuzz::TerminatedText(data, size);
 
     oq::FontManager manager;
     if (manager.ParseAndResolve(text.data()) != 0) return 0;

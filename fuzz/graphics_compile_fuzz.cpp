@@ -2,6 +2,7 @@
 // and as icons (half or float texels, with or without compression, chosen from the input's
 // length); each written file must pass the graphics file validator, and a second compile of the
 // same document must give the same bytes.
+#include "FuzzText.h"
 #include "ambrel/GraphicsCompile.h"
 #include "vorl/geometry/VorlGraphicsValidator.h"
 
@@ -39,9 +40,7 @@ std::string Compile(oq::AmbrelDocument *document, bool icon, bool floatTexels, b
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    std::vector<char> text(size + 1);
-    if (size != 0) std::memcpy(text.data(), data, size);
-    text[size] = 0;
+    std::vector<char> text = oq::fuzz::TerminatedText(data, size);
 
     oq::AmbrelDocument document;
     if (document.ParseAndResolve(text.data()) != 0) return 0;

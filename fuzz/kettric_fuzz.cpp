@@ -1,5 +1,6 @@
 // Fuzzes the Kettric parser with arbitrary bytes as a document of a small format and of no format,
 // and checks the decimal literal conversion at the start of the input against strtod and strtof.
+#include "FuzzText.h"
 #include "tests/kettric/SketchFormat.h"
 
 #include <cstdint>
@@ -34,9 +35,7 @@ void CheckDecimalLiteral(const char *text)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    std::vector<char> text(size + 1);
-    if (size != 0) std::memcpy(text.data(), data, size);
-    text[size] = 0;
+    std::vector<char> text = oq::fuzz::TerminatedText(data, size);
 
     oq::test::SketchDocument sketch;
     oq::KettricResult result = sketch.ParseAndResolve(text.data());

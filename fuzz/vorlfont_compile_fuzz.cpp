@@ -1,6 +1,7 @@
 // Fuzzes the font compiler: every Ambrel document the reader accepts is compiled (its first Font,
 // with and without the options) into memory; a compile either fails with one of its codes or
 // writes a file that the runtime's validator and the layout verifier both accept.
+#include "FuzzText.h"
 #include "ambrel/AmbrelDocument.h"
 #include "support/VorlFontVerifier.h"
 #include "vorl/text/OutputSink.h"
@@ -25,9 +26,7 @@ bool AppendToBytes(const void *data, uint32_t count, void *user)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    std::vector<char> text(size + 1);
-    if (size != 0) std::memcpy(text.data(), data, size);
-    text[size] = 0;
+    std::vector<char> text = oq::fuzz::TerminatedText(data, size);
 
     for (uint32_t flags : {oq::kDefaultCompileFlags | oq::kCompileOutline | oq::kCompileContours, 0u})
     {
