@@ -4,6 +4,7 @@
 #include "base/TextUtils.h"
 #include "editor/document/ConnectionStructure.h"
 #include "editor/document/NodeLink.h"
+#include "editor/fonts/Preferences.h"
 #include "editor/platform/TextBuffer.h"
 
 #include <cstring>
@@ -164,9 +165,9 @@ int32_t DocumentNode::GetAnchorPoints(uint32_t, const Point2D **points) const
     return 0;
 }
 
-const uint32_t *DocumentNode::GetAnchorHandleColor(const Preferences *, uint32_t) const
+const uint32_t *DocumentNode::GetAnchorHandleColor(const Preferences *preferences, uint32_t) const
 {
-    return nullptr;
+    return (preferences != nullptr) ? &preferences->colors[kColorEquationAnchor] : nullptr;
 }
 
 void DocumentNode::GetAnchorDirection(Vector2D *direction, int32_t) const

@@ -87,7 +87,8 @@ public:
     virtual int32_t GetAnchorKinds(const uint32_t **kinds) const;
     // The points of one anchor kind; valid until the node's next layout.
     virtual int32_t GetAnchorPoints(uint32_t kind, const Point2D **points) const;
-    // The colour to draw the handles of one anchor kind with; null in the base.
+    // The colour to draw the handles of one anchor kind with: the preferences' equation-anchor colour
+    // ('eqac') in the base, null without preferences.
     virtual const uint32_t *GetAnchorHandleColor(const Preferences *preferences, uint32_t kind) const;
     virtual void GetAnchorDirection(Vector2D *direction, int32_t index) const;
     virtual bool HitTest(const Point2D &point, float tolerance) const;

@@ -3,15 +3,21 @@
 // Test node kinds and the test document of the document model (header only: the tests that use it
 // link editor_document themselves).
 
+#include "editor/document/AlignmentMarkNode.h"
+#include "editor/document/ColoredMathNode.h"
 #include "editor/document/ConnectionStructure.h"
 #include "editor/document/DocumentNode.h"
+#include "editor/document/GroupNode.h"
 #include "editor/document/NamingPass.h"
 #include "editor/document/NodeLink.h"
 #include "editor/document/PropertyListWriter.h"
+#include "editor/document/RowBeginNode.h"
+#include "editor/document/RunTextSource.h"
 #include "editor/platform/TextBuffer.h"
 #include "kettric/KettricDocument.h"
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -266,6 +272,223 @@ public:
             labels += std::to_string(node->label);
         }
         return labels;
+    }
+};
+
+// Float, uint32 and string properties of the math test kinds, by name.
+struct MathTestProperty
+{
+    const char *name;
+    KettricDataType type;
+    void *storage;
+};
+
+inline bool CheckMathTestProperty(const MathTestProperty *properties, size_t count, const TextString &identifier,
+                                  KettricDataType *type, void **storage)
+{
+    for (size_t i = 0; i < count; ++i)
+    {
+        if (std::strcmp(identifier, properties[i].name) == 0)
+        {
+            *type = properties[i].type;
+            *storage = properties[i].storage;
+            return true;
+        }
+    }
+    return false;
+}
+
+// A coloured leaf ("Fx") with a given box: width "w", bottom "b", top "t", left and right spacing
+// "ls" and "rs"; the real kinds measure theirs from glyphs and slots.
+class FixedBoxNode : public ColoredMathNode
+{
+public:
+    FixedBoxNode() : ColoredMathNode('fxbx') {}
+    FixedBoxNode(const FixedBoxNode &node) = default;
+
+    bool CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
+                       void **storage) override
+    {
+        const MathTestProperty properties[] = {{"w", 'FLOT', &givenWidth},      {"b", 'FLOT', &givenBottom},
+                                               {"t", 'FLOT', &givenTop},        {"ls", 'FLOT', &givenLeftSpacing},
+                                               {"rs", 'FLOT', &givenRightSpacing}};
+        if (CheckMathTestProperty(properties, std::size(properties), identifier, type, storage)) return true;
+        return ColoredMathNode::CheckProperty(document, identifier, type, storage);
+    }
+    bool CheckSubstructure(KettricDocument *, KettricStructure *) override { return false; }
+    DocumentNode *Clone() const override { return new FixedBoxNode(*this); }
+    void WriteKettric(KettricDocument *, TextBuffer *buffer) const override { WriteKettricLeaf(buffer, "Fx"); }
+    void Measure(const Design *) override
+    {
+        width = givenWidth;
+        bottom = givenBottom;
+        top = givenTop;
+        leftSpacing = givenLeftSpacing;
+        rightSpacing = givenRightSpacing;
+    }
+    void WriteLatex(MathWriterState *state, TextString *output) const override
+    {
+        output->AppendText("x");
+        state->controlWord = 0;
+    }
+    void WriteMathML(MathWriterState *, TextString *output) const override { output->AppendText("<mi>x</mi>"); }
+
+    float givenWidth = 0.0f;
+    float givenBottom = 0.0f;
+    float givenTop = 0.0f;
+    float givenLeftSpacing = 0.0f;
+    float givenRightSpacing = 0.0f;
+};
+
+// A structure stand-in ("St"): holds math nodes, gives each subnode the script step "ss" and the
+// size factor "sf", passes spacing through when "pt" is set (its first group, when its first
+// subnode is one, is its main slot) and spans its subnodes.
+class TestStructureNode : public ColoredMathNode
+{
+public:
+    TestStructureNode() : ColoredMathNode('tstr') {}
+    TestStructureNode(const TestStructureNode &node)
+        : ColoredMathNode(node), childStep(node.childStep), childFactor(node.childFactor)
+    {
+        passesSpacingThrough = node.passesSpacingThrough;
+    }
+
+    bool CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
+                       void **storage) override
+    {
+        const MathTestProperty properties[] = {
+            {"ss", 'UIN8', &childStep}, {"sf", 'FLOT', &childFactor}, {"pt", 'BOOL', &passesSpacingThrough}};
+        if (CheckMathTestProperty(properties, std::size(properties), identifier, type, storage)) return true;
+        return ColoredMathNode::CheckProperty(document, identifier, type, storage);
+    }
+    DocumentNode *Clone() const override { return new TestStructureNode(*this); }
+    void WriteKettric(KettricDocument *document, TextBuffer *buffer) const override
+    {
+        WriteKettricContainer(document, buffer, "St");
+    }
+    GroupNode *GetFirstGroup() const override
+    {
+        MathNode *first = GetFirstMathSubnode();
+        return (first != nullptr && first->GetKind() == kGroupKind) ? static_cast<GroupNode *>(first) : nullptr;
+    }
+    void LayoutBeforeChildren(const Design *) override
+    {
+        for (MathNode *node = GetFirstMathSubnode(); node != nullptr; node = node->GetNextMathNode())
+        {
+            node->scriptStep = childStep;
+            node->sizeFactor = childFactor;
+        }
+    }
+    void Measure(const Design *) override
+    {
+        width = 0.0f;
+        bottom = 0.0f;
+        top = 0.0f;
+        for (MathNode *node = GetFirstMathSubnode(); node != nullptr; node = node->GetNextMathNode())
+        {
+            if (node->position.x + node->width > width) width = node->position.x + node->width;
+            if (node->position.y + node->bottom < bottom) bottom = node->position.y + node->bottom;
+            if (node->position.y + node->top > top) top = node->position.y + node->top;
+        }
+    }
+
+    uint8_t childStep = 0;
+    float childFactor = 1.0f;
+};
+
+// A space stand-in ("Sp", kind 'spac') of "w" points.
+class TestSpaceNode : public MathNode
+{
+public:
+    TestSpaceNode() : MathNode(kSpaceKind) {}
+    TestSpaceNode(const TestSpaceNode &node) = default;
+
+    bool CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
+                       void **storage) override
+    {
+        const MathTestProperty properties[] = {{"w", 'FLOT', &givenWidth}};
+        if (CheckMathTestProperty(properties, std::size(properties), identifier, type, storage)) return true;
+        return MathNode::CheckProperty(document, identifier, type, storage);
+    }
+    bool CheckSubstructure(KettricDocument *, KettricStructure *) override { return false; }
+    DocumentNode *Clone() const override { return new TestSpaceNode(*this); }
+    void WriteKettric(KettricDocument *, TextBuffer *buffer) const override { WriteKettricLeaf(buffer, "Sp"); }
+    void Measure(const Design *) override { width = givenWidth; }
+
+    float givenWidth = 0.0f;
+};
+
+// A symbol run stand-in ("Sy", kind 'symb') with the text "s" and right spacing "rs".
+class TestRunNode : public ColoredMathNode, public RunTextSource
+{
+public:
+    TestRunNode() : ColoredMathNode(kSymbolRunKind) {}
+    TestRunNode(const TestRunNode &node) : ColoredMathNode(node), text(node.text), givenRightSpacing(node.givenRightSpacing) {}
+
+    bool CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
+                       void **storage) override
+    {
+        const MathTestProperty properties[] = {{"s", 'STRG', &text}, {"rs", 'FLOT', &givenRightSpacing}};
+        if (CheckMathTestProperty(properties, std::size(properties), identifier, type, storage)) return true;
+        return ColoredMathNode::CheckProperty(document, identifier, type, storage);
+    }
+    bool CheckSubstructure(KettricDocument *, KettricStructure *) override { return false; }
+    DocumentNode *Clone() const override { return new TestRunNode(*this); }
+    void WriteKettric(KettricDocument *, TextBuffer *buffer) const override { WriteKettricLeaf(buffer, "Sy"); }
+    void Measure(const Design *) override { rightSpacing = givenRightSpacing; }
+    const TextString &GetRunText() const override { return text; }
+
+    TextString text;
+    float givenRightSpacing = 0.0f;
+};
+
+// A leaf stand-in of a given kind ("Mk" 'mark', "En" 'encl'): the kinds a group refuses.
+class TestKindNode : public MathNode
+{
+public:
+    explicit TestKindNode(uint32_t kind) : MathNode(kind) {}
+    TestKindNode(const TestKindNode &node) = default;
+
+    DocumentNode *Clone() const override { return new TestKindNode(*this); }
+    void WriteKettric(KettricDocument *, TextBuffer *buffer) const override
+    {
+        WriteKettricLeaf(buffer, GetKind() == kMarkKind ? "Mk" : "En");
+    }
+};
+
+// The test document of the math nodes: the real "Gr", "Bg" and "Al" with the math test kinds
+// ("Fx", "St", "Sp", "Sy", "Mk", "En") and the kinds of the test document ("Lf", "Dr", "X", "D").
+class MathTestDocument : public TestDocument
+{
+public:
+    KettricStructure *MakeStructure(const TextString &identifier) override
+    {
+        if (std::strcmp(identifier, "Gr") == 0) return new GroupNode(0);
+        if (std::strcmp(identifier, "Bg") == 0) return new RowBeginNode;
+        if (std::strcmp(identifier, "Al") == 0) return new AlignmentMarkNode;
+        if (std::strcmp(identifier, "Fx") == 0) return new FixedBoxNode;
+        if (std::strcmp(identifier, "St") == 0) return new TestStructureNode;
+        if (std::strcmp(identifier, "Sp") == 0) return new TestSpaceNode;
+        if (std::strcmp(identifier, "Sy") == 0) return new TestRunNode;
+        if (std::strcmp(identifier, "Mk") == 0) return new TestKindNode(kMarkKind);
+        if (std::strcmp(identifier, "En") == 0) return new TestKindNode(kEnclosureKind);
+        return TestDocument::MakeStructure(identifier);
+    }
+
+    // The structure of a global name ("a" for "$a"); null when none.
+    template <typename T = MathNode>
+    T *Find(const char *name)
+    {
+        return dynamic_cast<T *>(KettricStructure::FindNamedStructure(GetGlobalNameMap(), name));
+    }
+
+    // Lays out every top-level node in order.
+    void LayoutAll(const Design *design)
+    {
+        for (KettricStructure *s = GetRootStructure()->GetFirstSubnodeStructure(); s != nullptr; s = s->GetNextStructure())
+        {
+            if (DocumentNode *node = DocumentNode::FromStructure(s)) node->Layout(design);
+        }
     }
 };
 

@@ -1,0 +1,16 @@
+// Design parameters of the math layout by key.
+#include "editor/document/MathDesign.h"
+
+namespace oq {
+
+float GetDesignParam(const Design *design, int32_t group, uint32_t key)
+{
+    const DesignGroupTable &table = kDesignGroupTables[group];
+    for (int32_t i = 0; i < table.rowCount; ++i)
+    {
+        if (table.rows[i].key == key) return design->GetParam(group, table.rows[i]);
+    }
+    return 0.0f;
+}
+
+}  // namespace oq
