@@ -15,7 +15,11 @@ PACKAGES := build-essential cmake ninja-build g++ clang libclang-rt-14-dev \
 	libharfbuzz-dev python3-fonttools fonts-dejavu-extra fonts-noto-core fonts-lmodern fonts-texgyre-math \
 	fonts-noto-cjk fonts-arphic-uming fonts-wine fonts-urw-base35 \
 	libsdl2-dev libx11-dev xvfb xauth xdotool xclip imagemagick \
-	fonts-freefont-otf fonts-liberation2 fonts-crosextra-caladea fonts-texgyre fonts-stix fonts-symbola
+	fonts-freefont-otf fonts-liberation2 fonts-crosextra-caladea fonts-texgyre fonts-stix fonts-symbola \
+	texlive-latex-base texlive-base nodejs
+# The MathJax of the LaTeX output tests (the CMake cache variable OQ_MATHJAX_DIR names it too).
+MATHJAX_DIR := $(HOME)/.cache/OrlendoQuist/mathjax
+MATHJAX_FILES := tests/support/mathjax/package.json tests/support/mathjax/package-lock.json
 
 .PHONY: all deps build test test-sanitize fuzz bench run clean
 
@@ -26,6 +30,17 @@ deps:
 	if [ -n "$$missing" ]; then \
 		echo "Installing:" $$missing; \
 		$(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+	@# A nodejs from elsewhere brings its own npm, which Debian's npm would conflict with.
+	@if ! command -v npm >/dev/null; then \
+		echo "Installing: npm"; \
+		$(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq npm; \
+	fi
+	@if [ ! -f $(MATHJAX_DIR)/node_modules/mathjax-full/package.json ] || \
+		! cmp -s tests/support/mathjax/package-lock.json $(MATHJAX_DIR)/package-lock.json; then \
+		echo "Installing MathJax into $(MATHJAX_DIR)"; \
+		mkdir -p $(MATHJAX_DIR) && cp $(MATHJAX_FILES) $(MATHJAX_DIR)/ && \
+		cd $(MATHJAX_DIR) && npm ci --no-audit --no-fund --loglevel=error; \
 	fi
 
 build/build.ninja:
