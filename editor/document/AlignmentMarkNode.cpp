@@ -68,8 +68,15 @@ void AlignmentMarkNode::WriteKettric(KettricDocument *, TextBuffer *buffer) cons
 
 void AlignmentMarkNode::Measure(const Design *)
 {
-    const MathNode *previous = FindPrevSpacingNeighbor(this);
-    width = (previous != nullptr) ? previous->rightSpacing : 0.0f;
+    // A mark right after a mark has the same spacing neighbour, so it takes that mark's width: a run
+    // of marks costs one search, not one per mark over all the marks before it.
+    const MathNode *before = GetPreviousMathNode();
+    if (before != nullptr && before->GetKind() == kAlignmentMarkKind) width = before->rightSpacing;
+    else
+    {
+        const MathNode *previous = FindPrevSpacingNeighbor(this);
+        width = (previous != nullptr) ? previous->rightSpacing : 0.0f;
+    }
     rightSpacing = width;
     position.x -= width;
 }

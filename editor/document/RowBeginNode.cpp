@@ -154,7 +154,9 @@ void RowBeginNode::WriteLatex(MathWriterState *state, TextString *output) const
 
 void RowBeginNode::WriteMathML(MathWriterState *, TextString *output) const
 {
-    if (!IsFirstRow()) output->AppendText("</mtd></mtr><mtr><mtd>");
+    // Only a group writes the table whose cells a row begin separates.
+    const MathNode *super = GetSuperMathNode();
+    if (!IsFirstRow() && super != nullptr && super->GetKind() == kGroupKind) output->AppendText("</mtd></mtr><mtr><mtd>");
 }
 
 }  // namespace oq

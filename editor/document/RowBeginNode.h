@@ -35,7 +35,7 @@ public:
     void OnReparented() override;
     // " \\\\ " before every row but the first.
     void WriteLatex(MathWriterState *state, TextString *output) const override;
-    // "</mtd></mtr><mtr><mtd>" before every row but the first.
+    // "</mtd></mtr><mtr><mtd>" before every row of a group but the first.
     void WriteMathML(MathWriterState *state, TextString *output) const override;
 
     // Whether the row holds nothing but this row begin.

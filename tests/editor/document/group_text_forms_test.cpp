@@ -150,6 +150,8 @@ TEST(GroupTextForms, MathML)
         {"Gr (al='rght') { Bg {} Fx {} Al {} Fx {} Bg {} Al (al='cent') {} Fx {} Bg {} Fx {} Al {} }",
          "<mrow><mtable columnalign=\"right\"><mtr><mtd><mi>x</mi><mi>x</mi></mtd></mtr><mtr><mtd><mi>x</mi></mtd></mtr>"
          "<mtr><mtd><mi>x</mi></mtd></mtr></mtable></mrow>\n"},
+        // Rows outside a group (a crafted structure's contents) write no table cells.
+        {"Gr { Bg {} St { Bg {} Fx {} Bg {} Fx {} } }", "<mrow><mi>x</mi><mi>x</mi></mrow>\n"},
         {"Gr { Bg {} St { Gr { Bg {} Fx {} Bg {} Fx {} } } Bg {} St { Gr { Bg {} Fx {} } } }",
          "<mrow><mtable columnalign=\"left\"><mtr><mtd><mrow><mtable columnalign=\"left\"><mtr><mtd><mi>x</mi></mtd></mtr>"
          "<mtr><mtd><mi>x</mi></mtd></mtr></mtable></mrow>\n</mtd></mtr><mtr><mtd><mrow><mi>x</mi></mrow>\n</mtd></mtr>"

@@ -81,6 +81,9 @@ TEST(GroupNode, RowLayout)
         {"a mark at a row start has width 0; after 2 mu of right spacing it is 2 mu wide and stands in it",
          "Gr { Bg {} Al $m1 {} Fx (w=5,rs=1.2222222) {} Al $m2 {} Fx $n (w=1) {} }",
          {{"m1", 'w', 0.0f}, {"m1", 'x', 0.0f}, {"m2", 'w', 2.0f * kMu}, {"m2", 'x', 5.0f - 2.0f * kMu}, {"n", 'x', 5.0f}}},
+        {"a mark right after a mark stands in the same white space",
+         "Gr { Bg {} Fx (w=5,rs=1.2222222) {} Al $m1 {} Al $m2 {} Fx $n (w=1) {} }",
+         {{"m1", 'w', 2.0f * kMu}, {"m2", 'w', 2.0f * kMu}, {"m2", 'x', 5.0f - 2.0f * kMu}, {"n", 'x', 5.0f}}},
         {"a slot group's rows use the script line spacing deeper down",
          "St (ss=1) { Gr { Bg {} Fx {} Bg {} Fx $n {} } }", {{"n", 'y', -(kRowTop - kRowBottom + 5.0f * kMu)}}},
     };
