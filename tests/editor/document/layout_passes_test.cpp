@@ -142,6 +142,8 @@ TEST(SpacingNeighbors, SearchAndOuterSpaces)
          "Gr { Bg {} Fx $p (rs=1) {} St (pt) { Gr { Bg {} Fx $n {} } } Fx $q {} }", 5.0f, true, "p", "q", 4.0f, 5.0f},
         {"an empty pass-through structure ends the search before it",
          "Gr { Bg {} St (pt) { Gr { Bg $p {} } } Fx $n {} }", 5.0f, true, "p", "-", 5.0f, 5.0f},
+        {"no neighbour at all counts as the row's edge", "Gr { Bg {} St (pt) {} Fx $n {} St (pt) {} }", 5.0f, true,
+         "-", "-", 5.0f, 5.0f},
         {"symbol runs ending and beginning with a blank", "Gr { Bg {} Sy $p (s=\"a \") {} Fx $n {} Sy $q (s=\" b\") {} }",
          5.0f, true, "p", "q", 0.0f, 0.0f},
         {"symbol runs without blanks at the edge", "Gr { Bg {} Sy $p (s=\"a\",rs=2) {} Fx $n {} Sy $q (s=\"b \") {} }",
