@@ -4,6 +4,8 @@
 #include "vorl/geometry/PolygonTriangulation.h"
 #include "vorl/geometry/VectorPaths.h"
 
+#include <cmath>
+
 namespace oq {
 
 namespace {
@@ -55,12 +57,19 @@ struct PolygonKind
     // largest turn, so a diagonal skipping one vertex is at least 2 sin(angle / 2) sides long, and
     // a pentagon's two and a hexagon's three interior edges include two such diagonals.
     double diagonalFactor;
+    // They are also at least this times the square root of its area. The interior edges split the
+    // polygon into ears (a triangle on base d whose apex angle is at least the least interior angle
+    // a has at most d^2 cot(a / 2) / 4 of area) and triangles between two interior edges d1 and d2
+    // (at most d1 d2 / 2). A pentagon's fan then holds at most 0.3742 D^2 for interior edges of
+    // total length D, a hexagon's triangulations at most D^2 / 4; the factors are a little under
+    // 1 / sqrt of those.
+    double rootFactor;
 };
 
-constexpr PolygonKind kTriangle = {3, 112, 32, 112, 1.0f / 16.0f, 0.0};
-constexpr PolygonKind kQuadrilateral = {4, 112, 8, 112, 1.0f / 16.0f, 0.0};
-constexpr PolygonKind kPentagon = {5, 80, 20, 80, 1.0f / 8.0f, 2.0 * 1.11 / 8.0};         // 67.5 degrees
-constexpr PolygonKind kHexagon = {6, 64, 20, 64, 3.0f / 8.0f, 2.0 * 1.414 * 3.0 / 8.0};  // 90 degrees
+constexpr PolygonKind kTriangle = {3, 112, 32, 112, 1.0f / 16.0f, 0.0, 0.0};
+constexpr PolygonKind kQuadrilateral = {4, 112, 8, 112, 1.0f / 16.0f, 0.0, 0.0};
+constexpr PolygonKind kPentagon = {5, 80, 20, 80, 1.0f / 8.0f, 2.0 * 1.11 / 8.0, 1.634};        // 67.5 degrees
+constexpr PolygonKind kHexagon = {6, 64, 20, 64, 3.0f / 8.0f, 2.0 * 1.414 * 3.0 / 8.0, 1.999};  // 90 degrees
 
 // The interior edges of triangulation patterns 3-15 (pentagons and hexagons), each once, in the
 // order the pattern's triangles name them.
@@ -418,6 +427,7 @@ struct Search
     double factor;      // the interior-edge price an accepted polygon pays at least, per unit of area
     double widthPrice;  // the same for a quadrilateral's shorter diagonal, which Q's width bounds
     double limit;       // the bound a choice must not exceed to beat the best cost
+    double areaLimit;   // the largest area whose cost bound stays within the limit
 
     void Prepare()
     {
@@ -442,6 +452,17 @@ struct Search
     {
         double best = double(*bestCost);
         limit = best + 1.0e-3 * (best < 0.0 ? -best : best) + 1.0e-12;
+        // The cost is at least area x factor + widthPrice and area + root x sqrt(area) + widthPrice,
+        // both rising with the area: the area where each reaches the limit.
+        double rest = limit - widthPrice;
+        areaLimit = rest / factor;
+        double root = kind.rootFactor * double(tolerance);
+        if (root > 0.0)
+        {
+            double side = rest < 0.0 ? -1.0 : (std::sqrt(root * root + 4.0 * rest) - root) * 0.5;
+            double rootLimit = side < 0.0 ? -1.0 : side * side;
+            areaLimit = rootLimit < areaLimit ? rootLimit : areaLimit;
+        }
     }
 
     // Whether the chosen lines with line i at this level can still give a polygon cheaper than the
@@ -459,7 +480,7 @@ struct Search
         int32_t previous = chosen[level - 1];
         partial[level] = partial[level - 1] + pockets.table[previous][i - previous];
         double area = pockets.area + partial[level] + remaining[kind.sides - 1 - level][i];
-        return !(area * factor + widthPrice > limit);
+        return !(area > areaLimit);
     }
 
     // The first line at or after `from` whose direction is at least d (the directions increase).
@@ -561,7 +582,7 @@ struct Search
         double base = partial[level - 1];
         auto passes = [&](int32_t i) {
             double area = pockets.area + (base + row[i - previous]) + rest[i];
-            return !(area * factor + widthPrice > limit);
+            return !(area > areaLimit);
         };
         for (int32_t chunk = start; chunk < end; chunk += 64)
         {
@@ -647,7 +668,7 @@ int32_t RunSearch(const PolygonKind &kind, int32_t count, const float *lines, co
     pockets.Prepare(count, lines, directions);
     pockets.width = kind.sides == 4 && pockets.valid ? pockets.GetWidth() : 0.0;
     pockets.FillTable(directions, kind.stepMin, kind.stepMax);
-    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, {}, {}, 0, {}, {}, {}, false, false, 0.0, 0.0, 0.0};
+    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, {}, {}, 0, {}, {}, {}, false, false, 0.0, 0.0, 0.0, 0.0};
     search.Prepare();
     search.Choose(0, 0);
     return search.word;
