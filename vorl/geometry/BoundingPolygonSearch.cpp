@@ -1,7 +1,6 @@
 #include "vorl/geometry/BoundingPolygon.h"
 
 #include "base/ScalarMath.h"
-#include "vorl/geometry/PolygonTriangulation.h"
 #include "vorl/geometry/VectorPaths.h"
 
 #include <cmath>
@@ -70,47 +69,6 @@ constexpr PolygonKind kTriangle = {3, 112, 32, 112, 1.0f / 16.0f, 0.0, 0.0};
 constexpr PolygonKind kQuadrilateral = {4, 112, 8, 112, 1.0f / 16.0f, 0.0, 0.0};
 constexpr PolygonKind kPentagon = {5, 80, 20, 80, 1.0f / 8.0f, 2.0 * 1.11 / 8.0, 1.634};        // 67.5 degrees
 constexpr PolygonKind kHexagon = {6, 64, 20, 64, 3.0f / 8.0f, 2.0 * 1.414 * 3.0 / 8.0, 1.999};  // 90 degrees
-
-// The interior edges of triangulation patterns 3-15 (pentagons and hexagons), each once, in the
-// order the pattern's triangles name them.
-struct InteriorEdges
-{
-    uint8_t count[16];
-    uint8_t edges[16][3][2];
-
-    InteriorEdges() : count(), edges()
-    {
-        for (int32_t p = 3; p < 16; p++)
-        {
-            int32_t n = p < 8 ? 5 : 6;
-            for (int32_t t = 0; t < n - 2; t++)
-            {
-                const uint8_t *triangle = kPolygonTriangulationTable[p][t];
-                for (int32_t e = 0; e < 3; e++)
-                {
-                    int32_t a = triangle[e], b = triangle[(e + 1) % 3];
-                    int32_t step = (b - a + n) % n;
-                    bool known = step == 1 || step == n - 1;
-                    for (int32_t k = 0; k < count[p]; k++)
-                        known = known || (edges[p][k][0] == a && edges[p][k][1] == b) ||
-                                (edges[p][k][0] == b && edges[p][k][1] == a);
-                    if (!known && count[p] < 3)
-                    {
-                        edges[p][count[p]][0] = uint8_t(a);
-                        edges[p][count[p]][1] = uint8_t(b);
-                        count[p]++;
-                    }
-                }
-            }
-        }
-    }
-};
-
-const InteriorEdges &GetInteriorEdges()
-{
-    static const InteriorEdges edges;
-    return edges;
-}
 
 // The polygon Q that all candidate lines cut out. A polygon made of some of the candidates has
 // exactly the area of Q plus, for each pair of consecutive chosen lines, the pocket between Q and
@@ -498,26 +456,56 @@ struct Search
         return lo;
     }
 
-    float Distance(const float *v, int32_t a, int32_t b) const
+    float Distance(int32_t a, int32_t b) const
     {
         float dx = v[2 * a] - v[2 * b], dy = v[2 * a + 1] - v[2 * b + 1];
         return Sqrt(dx * dx + dy * dy);
     }
 
+    // What the chosen lines fix of the polygon so far: vertex k once line k + 1 is chosen, the area
+    // sum and the shortest side through each completed side (in the order Evaluate adds them), and
+    // the diagonals between fixed vertices (pentagons and hexagons).
+    float v[12];
+    float twicePrefix[6];
+    float shortestPrefix[6];
+    float lengths[6][6];
+
+    float AreaTerm(int32_t k, int32_t j) const { return v[2 * k] * v[2 * j + 1] - v[2 * j] * v[2 * k + 1]; }
+
+    float SideSquared(int32_t k, int32_t j) const
+    {
+        float dx = v[2 * j] - v[2 * k], dy = v[2 * j + 1] - v[2 * k + 1];
+        return dx * dx + dy * dy;
+    }
+
+    // Line `level` (1 to sides - 2) is chosen: vertex level - 1 is fixed.
+    void Enter(int32_t level)
+    {
+        int32_t k = level - 1;
+        SupportPockets::Cross(lines + 3 * chosen[k], lines + 3 * chosen[level], v + 2 * k);
+        if (k == 0)
+            return;
+        twicePrefix[k - 1] = (k == 1 ? 0.0f : twicePrefix[k - 2]) + AreaTerm(k - 1, k);
+        float side = SideSquared(k - 1, k), shortest = k == 1 ? FloatInfinity : shortestPrefix[k - 2];
+        shortestPrefix[k - 1] = side < shortest ? side : shortest;
+        if (kind.sides >= 5)
+            for (int32_t a = 0; a + 2 <= k; a++)
+                lengths[a][k] = Distance(a, k);
+    }
+
+    // The last line is chosen: the last two vertices close the polygon.
     void Evaluate()
     {
         const int32_t n = kind.sides;
-        float v[12];
-        for (int32_t k = 0; k < n; k++)
-            SupportPockets::Cross(lines + 3 * chosen[k], lines + 3 * chosen[Wrap(k + 1, n)], v + 2 * k);
-        float twiceArea = 0.0f;
-        float shortest = FloatInfinity;
-        for (int32_t k = 0; k < n; k++)
+        SupportPockets::Cross(lines + 3 * chosen[n - 2], lines + 3 * chosen[n - 1], v + 2 * (n - 2));
+        SupportPockets::Cross(lines + 3 * chosen[n - 1], lines + 3 * chosen[0], v + 2 * (n - 1));
+        float twiceArea = n == 3 ? 0.0f : twicePrefix[n - 4];
+        float shortest = n == 3 ? FloatInfinity : shortestPrefix[n - 4];
+        for (int32_t k = n - 3; k < n; k++)
         {
             int32_t j = Wrap(k + 1, n);
-            twiceArea += v[2 * k] * v[2 * j + 1] - v[2 * j] * v[2 * k + 1];
-            float dx = v[2 * j] - v[2 * k], dy = v[2 * j + 1] - v[2 * k + 1];
-            float side = dx * dx + dy * dy;
+            twiceArea += AreaTerm(k, j);
+            float side = SideSquared(k, j);
             shortest = side < shortest ? side : shortest;
         }
         float area = twiceArea * 0.5f;
@@ -531,31 +519,52 @@ struct Search
         int32_t pattern = 0;
         if (n == 4)
         {
-            float d02 = Distance(v, 0, 2), d13 = Distance(v, 1, 3);
             float dx02 = v[0] - v[4], dy02 = v[1] - v[5], dx13 = v[2] - v[6], dy13 = v[3] - v[7];
-            bool first = dx02 * dx02 + dy02 * dy02 <= dx13 * dx13 + dy13 * dy13;
+            float squared02 = dx02 * dx02 + dy02 * dy02, squared13 = dx13 * dx13 + dy13 * dy13;
+            bool first = squared02 <= squared13;
             pattern = first ? 1 : 2;
-            cost = area + tolerance * (first ? d02 : d13);
+            cost = area + tolerance * Sqrt(first ? squared02 : squared13);
         }
         else if (n >= 5)
         {
             // Pentagons fan from one vertex (patterns 3-7), hexagons use patterns 8-15; ties go to
-            // the lower pattern. Every diagonal's length is found once.
-            float lengths[6][6];
-            for (int32_t i = 0; i < n; i++)
-                for (int32_t j = i + 2; j < n; j++)
-                    lengths[i][j] = lengths[j][i] = Distance(v, i, j);
-            const InteriorEdges &interior = GetInteriorEdges();
-            float best = FloatInfinity;
-            for (int32_t p = n == 5 ? 3 : 8; p <= (n == 5 ? 7 : 15); p++)
+            // the lower pattern. The diagonals to the last two vertices complete the lengths.
+            for (int32_t a = 0; a + 4 <= n; a++)
+                lengths[a][n - 2] = Distance(a, n - 2);
+            for (int32_t a = 1; a + 3 <= n; a++)
+                lengths[a][n - 1] = Distance(a, n - 1);
+            // The sums add the interior edges in the order the pattern's triangles name them.
+            const float(*l)[6] = lengths;
+            float sums[8];
+            int32_t first;
+            if (n == 5)
             {
-                float sum = 0.0f;
-                for (int32_t k = 0; k < interior.count[p]; k++)
-                    sum += lengths[interior.edges[p][k][0]][interior.edges[p][k][1]];
-                if (sum < best)
+                first = 3;
+                sums[0] = l[0][2] + l[0][3];
+                sums[1] = l[1][3] + l[1][4];
+                sums[2] = l[2][4] + l[0][2];
+                sums[3] = l[0][3] + l[1][3];
+                sums[4] = l[1][4] + l[2][4];
+            }
+            else
+            {
+                first = 8;
+                sums[0] = l[0][2] + l[2][4] + l[0][4];
+                sums[1] = l[1][3] + l[3][5] + l[1][5];
+                sums[2] = l[0][2] + l[0][3] + l[3][5];
+                sums[3] = l[0][2] + l[2][5] + l[3][5];
+                sums[4] = l[1][3] + l[1][4] + l[0][4];
+                sums[5] = l[1][3] + l[0][3] + l[0][4];
+                sums[6] = l[2][4] + l[2][5] + l[1][5];
+                sums[7] = l[2][4] + l[1][4] + l[1][5];
+            }
+            float best = FloatInfinity;
+            for (int32_t k = 0; k < (n == 5 ? 5 : 8); k++)
+            {
+                if (sums[k] < best)
                 {
-                    best = sum;
-                    pattern = p;
+                    best = sums[k];
+                    pattern = first + k;
                 }
             }
             cost = area + tolerance * best;
@@ -604,6 +613,7 @@ struct Search
                 else
                 {
                     partial[level] = base + row[i - previous];
+                    Enter(level);
                     Choose(level + 1, i + 1);
                 }
             }
@@ -654,7 +664,11 @@ struct Search
                 UpdateLimit();
             }
             else
+            {
+                if (level > 0)
+                    Enter(level);
                 Choose(level + 1, i + 1);
+            }
         }
     }
 };
@@ -668,7 +682,7 @@ int32_t RunSearch(const PolygonKind &kind, int32_t count, const float *lines, co
     pockets.Prepare(count, lines, directions);
     pockets.width = kind.sides == 4 && pockets.valid ? pockets.GetWidth() : 0.0;
     pockets.FillTable(directions, kind.stepMin, kind.stepMax);
-    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, {}, {}, 0, {}, {}, {}, false, false, 0.0, 0.0, 0.0, 0.0};
+    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, {}, {}, 0, {}, {}, {}, false, false, 0.0, 0.0, 0.0, 0.0, {}, {}, {}, {}};
     search.Prepare();
     search.Choose(0, 0);
     return search.word;
