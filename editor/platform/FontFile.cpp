@@ -20,8 +20,6 @@ namespace oq {
 
 namespace {
 
-// Font files beyond this are not ones the compiler writes.
-constexpr uint64_t kMaxFontFileSize = 0x40000000;
 constexpr float kUnusedExtentAngle = std::numeric_limits<float>::max();
 constexpr uint32_t kTabularFigures = 0x40000;
 

@@ -14,6 +14,9 @@ class FontFile;
 class Renderer;
 struct VorlFontRecord;
 
+// Font files beyond this are not ones the compiler writes: they are not loaded.
+constexpr uint64_t kMaxFontFileSize = 0x40000000;
+
 // Flag of the glyph metric operations: the glyph's own record, not the union of its colour layers.
 inline constexpr uint32_t kGlyphOwnOutline = 0x200;
 

@@ -2,6 +2,7 @@
 
 #include "editor/platform/DialogWindow.h"
 #include "editor/platform/Widget.h"
+#include "editor/platform/WindowSystem.h"
 
 namespace oq {
 
@@ -23,6 +24,11 @@ int32_t WheelScrollLines() { return 3; }
 uint32_t GetKeyModifiers() { return keyModifiers; }
 void SetKeyModifiers(uint32_t modifiers) { keyModifiers = modifiers; }
 bool IsShiftDown() { return (keyModifiers & kModifierShift) != 0; }
+
+void PushWakeEvent()
+{
+    if (WindowSystem *system = GetWindowSystem()) system->WakeLoop();
+}
 
 void StandInPopupHost::SetActivePopup(DialogWindow *dialog) { activePopup.SetTarget(dialog); }
 DialogWindow *StandInPopupHost::GetActivePopup() const { return activePopup.GetTarget(); }

@@ -33,6 +33,11 @@ void SetKeyModifiers(uint32_t modifiers);
 // Whether a Shift key is held, by the stored modifiers.
 bool IsShiftDown();
 
+// Wakes the main loop from its wait for events (the wake event): worker threads call it when they
+// end, so the loop's next turn sees their result. Callable from any thread; asks the process-wide
+// window system (WindowSystem::WakeLoop), nothing when there is none.
+void PushWakeEvent();
+
 // Where the editor keeps its active popup: the top dialog opened over the main window. The editor
 // implements it; the stand-in below serves until then.
 class PopupHost

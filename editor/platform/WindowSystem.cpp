@@ -1,15 +1,17 @@
 #include "editor/platform/WindowSystem.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace oq {
 
 namespace {
-WindowSystem *theWindowSystem = nullptr;
+// Read by PushWakeEvent from worker threads.
+std::atomic<WindowSystem *> theWindowSystem{nullptr};
 }
 
-WindowSystem *GetWindowSystem() { return theWindowSystem; }
-void SetWindowSystem(WindowSystem *system) { theWindowSystem = system; }
+WindowSystem *GetWindowSystem() { return theWindowSystem.load(std::memory_order_acquire); }
+void SetWindowSystem(WindowSystem *system) { theWindowSystem.store(system, std::memory_order_release); }
 
 void WindowSystem::RegisterWindow(WindowHandle window, DialogWindow *dialog, WindowHandle owner)
 {

@@ -42,6 +42,8 @@ public:
     virtual void ShowMessage(const char *title, const char *text) = 0;
     // Makes the one GL context current again after a window went away.
     virtual void RestoreContext() = 0;
+    // Ends the main loop's wait for events early; callable from any thread. Default: nothing.
+    virtual void WakeLoop() {}
 
     // Registry: the dialog living in each window and the window it was opened over (0 for none).
     void RegisterWindow(WindowHandle window, DialogWindow *dialog, WindowHandle owner);
@@ -69,7 +71,8 @@ private:
     std::map<WindowHandle, Entry> windows;
 };
 
-// The process-wide window system: none before the program or a test sets one.
+// The process-wide window system: none before the program or a test sets one. Set it before any
+// worker thread may wake the loop, and clear it only after they ended.
 WindowSystem *GetWindowSystem();
 void SetWindowSystem(WindowSystem *system);
 

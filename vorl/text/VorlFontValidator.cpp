@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
-#include "base/Memory.h"
 #include "vorl/text/PolygonWord.h"
 #include "vorl/text/VorlFileFontRecord.h"
 #include "vorl/text/VorlFileHeader.h"
@@ -12,28 +12,18 @@ namespace oq {
 
 namespace {
 
-// A zero-filled array of the validator, made anew for each file.
+// A zero-filled array of the validator, made anew for each file. It comes from the standard
+// library, not the program's heap, so that worker threads may validate files too.
 template <typename Type> class ZeroedArray
 {
 public:
-    ZeroedArray() = default;
-    ZeroedArray(const ZeroedArray &) = delete;
-    ZeroedArray &operator=(const ZeroedArray &) = delete;
-    ~ZeroedArray() { MemoryRelease(values); }
+    void Reset(uint64_t count) { values.assign(size_t(count), Type(0)); }
 
-    void Reset(uint64_t count)
-    {
-        MemoryRelease(values);
-        size_t bytes = size_t(count) * sizeof(Type);
-        values = static_cast<Type *>(MemoryAllocate(bytes));
-        std::memset(values, 0, bytes);
-    }
-
-    Type &operator[](uint64_t index) { return values[index]; }
-    const Type &operator[](uint64_t index) const { return values[index]; }
+    Type &operator[](uint64_t index) { return values[size_t(index)]; }
+    const Type &operator[](uint64_t index) const { return values[size_t(index)]; }
 
 private:
-    Type *values = nullptr;
+    std::vector<Type> values;
 };
 
 // One bit per 32-bit word of a list, marking words already checked.

@@ -20,7 +20,7 @@ uint64_t SteadyClockMilliseconds();
 // The stand-in main loop, one turn: store the clock (SetElapsedMilliseconds) and the modifier keys
 // (SetKeyModifiers; every event of the turn is handled with them), close deferred dialogs, drain the queued events, update the
 // application's focus, tick, draw the active popup's chain, then wait for an event until the
-// deadline (at most 1000 ms; a deadline already past does not wait).
+// deadline (at most 1000 ms; a deadline already past does not wait; PushWakeEvent ends it early).
 void RunMainLoopTurn();
 // Turns without the wait (tests step the loop this way).
 void RunMainLoopTurnWithoutWait(uint64_t *nextDeadline);

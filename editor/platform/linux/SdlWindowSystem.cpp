@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace oq {
 
@@ -132,6 +133,18 @@ void SdlWindowSystem::RaiseWindow(WindowHandle window)
 void SdlWindowSystem::ShowMessage(const char *title, const char *text)
 {
     static_cast<void>(SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, nullptr));
+}
+
+void SdlWindowSystem::WakeLoop()
+{
+    static std::once_flag registered;
+    static uint32_t wakeEventType = uint32_t(-1);
+    std::call_once(registered, [] { wakeEventType = SDL_RegisterEvents(1); });
+    if (wakeEventType == uint32_t(-1)) return;
+    SDL_Event event = {};
+    event.type = wakeEventType;
+    // A full queue already wakes the loop.
+    static_cast<void>(SDL_PushEvent(&event));
 }
 
 void SdlWindowSystem::RestoreContext()

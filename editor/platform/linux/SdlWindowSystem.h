@@ -47,6 +47,8 @@ public:
     void RaiseWindow(WindowHandle window) override;
     void ShowMessage(const char *title, const char *text) override;
     void RestoreContext() override;
+    // Pushes the one wake event type (registered once); SDL_PushEvent is safe from any thread.
+    void WakeLoop() override;
 
 private:
     void *context = nullptr;

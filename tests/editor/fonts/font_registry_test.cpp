@@ -2,15 +2,13 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <dirent.h>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "base/File.h"
 #include "editor/fonts/FaultyFileCalls.h"
 #include "editor/fonts/FolderEnvironment.h"
+#include "editor/fonts/FolderFiles.h"
 #include "editor/fonts/FontFaceEntry.h"
 #include "editor/fonts/Folders.h"
 #include "editor/fonts/FontManager.h"
@@ -30,32 +28,9 @@ std::string WrittenText(FontManager &manager)
     return text;
 }
 
-void WriteFile(const std::string &path, const std::string &bytes)
-{
-    std::ofstream stream(path, std::ios::binary);
-    stream << bytes;
-}
-
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream stream(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> ListFolder(const std::string &folder)
-{
-    std::vector<std::string> names;
-    if (DIR *directory = opendir(folder.c_str()))
-    {
-        while (dirent *entry = readdir(directory))
-        {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        closedir(directory);
-    }
-    return names;
-}
+using test::ListFolder;
+using test::ReadFile;
+using test::WriteFile;
 
 int32_t CountResources(FontManager &manager)
 {

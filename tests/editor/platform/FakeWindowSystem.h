@@ -7,6 +7,7 @@
 #include "editor/platform/WindowSystem.h"
 #include "RendererProbe.h"
 
+#include <atomic>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,6 +51,8 @@ public:
     void RaiseWindow(WindowHandle window) override { log.push_back("raise " + std::to_string(window)); }
     void ShowMessage(const char *, const char *) override { log.push_back("message"); }
     void RestoreContext() override { log.push_back("context"); }
+    // Counted, not logged: workers call it from their threads.
+    void WakeLoop() override { wakeCount.fetch_add(1); }
 
     float dpi = 96.0F;
     bool refuseWindows = false;
@@ -57,6 +60,7 @@ public:
     std::map<WindowHandle, WindowRect> rects;
     std::map<WindowHandle, std::string> titles;
     std::vector<std::string> log;
+    std::atomic<int> wakeCount{0};
 };
 
 // The process-wide services pointed at a fake window system, a started recording renderer and a
