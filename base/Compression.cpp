@@ -2,6 +2,7 @@
 
 #include "base/Memory.h"
 
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -366,6 +367,133 @@ void CopyMatch(uint8_t *to, uint32_t distance, uint32_t length, uint32_t room)
     while (to < end) *to++ = *from++;
 }
 
+// How a control byte of a short form decodes: its length, the bytes of its code (for a literal
+// run with the run), and for a match the distance's bytes (high byte, then low byte).
+struct ShortForm
+{
+    uint8_t length;  // 0 for the other forms
+    uint8_t codeSize;
+    uint8_t match;
+    uint8_t highMask;
+    uint8_t highShift;
+    uint8_t lowMask;
+};
+
+constexpr std::array<ShortForm, 256> MakeShortForms()
+{
+    std::array<ShortForm, 256> forms{};
+    for (uint32_t field = 0; field < 32; ++field)
+    {
+        forms[field] = {uint8_t(field + 1), uint8_t(field + 2), 0, 0, 0, 0};
+        forms[0x40 + field] = {uint8_t(field + 4), 2, 1, 0xFF, 0, 0};
+        forms[0x80 + field] = {uint8_t(field + 4), 3, 1, 0xFF, 8, 0xFF};
+    }
+    return forms;
+}
+
+constexpr std::array<ShortForm, 256> kShortForms = MakeShortForms();
+
+// Bytes of code and of output one step of the short-form loop takes at most: a literal run of
+// 32 with its control byte, then a far match of 35.
+constexpr uint32_t kShortCodeStep = 33 + 3;
+constexpr uint32_t kShortOutputStep = 32 + 35;
+
+// Room a step needs to copy in whole 16-byte pieces: a literal run reads 32 bytes after its
+// control byte, and the match after it reads 3 bytes of code and writes 48 bytes of output.
+constexpr uint32_t kShortCodeRoom = 33 + 3;
+constexpr uint32_t kShortOutputRoom = 32 + 48;
+
+// Decodes short literal runs and short matches, the bulk of a texture's code, while the code and
+// the output have room for whole 16-byte pieces, so that none of their bounds can fail but the
+// distance. Stops at any other form and near either end; false for a match reaching before the
+// output.
+[[nodiscard]] inline bool DecodeShortForms(const uint8_t *code, uint32_t compressedSize, uint32_t *read, uint8_t *out,
+                                           uint32_t outputSize, uint32_t *written)
+{
+    if (*written < 16) return true;
+    const uint8_t *ip = code + *read;
+    uint8_t *op = out + *written;
+    bool good = true;
+    bool stopped = false;
+    while (!stopped)
+    {
+        // Forms that certainly find the room they need: each takes at most one step of each.
+        uint32_t codeLeft = uint32_t(code + compressedSize - ip);
+        uint32_t room = uint32_t(out + outputSize - op);
+        if (codeLeft < kShortCodeRoom || room < kShortOutputRoom) break;
+        uint32_t codeSteps = (codeLeft - kShortCodeRoom) / kShortCodeStep;
+        uint32_t outputSteps = (room - kShortOutputRoom) / kShortOutputStep;
+        uint32_t count = ((codeSteps < outputSteps) ? codeSteps : outputSteps) + 1;
+
+        for (; count > 0; --count)
+        {
+            uint32_t control = ip[0];
+            if (control < 0x20)
+            {
+                std::memcpy(op, ip + 1, 16);
+                std::memcpy(op + 16, ip + 17, 16);
+                ip += control + 2;
+                op += control + 1;
+
+                // A match nearly always follows.
+                control = ip[0];
+            }
+
+            // Near (0x40-0x5F) and far (0x80-0x9F) short matches both give their length field
+            // here, every other form 32 or more.
+            uint32_t field = (control - 0x40) & 0xBF;
+            if (field >= 32)
+            {
+                if (control < 0x20) continue;
+                stopped = true;
+                break;
+            }
+
+            // Near and far matches advance the code by a constant each, so that the next
+            // control byte's address does not wait for this one's value.
+            uint32_t length = field + 4;
+            uint32_t distance;
+            if (control < 0x80)
+            {
+                distance = ip[1] + 1u;
+                ip += 2;
+            }
+            else
+            {
+                distance = (uint32_t(ip[1]) << 8 | ip[2]) + 1u;
+                ip += 3;
+            }
+
+            // One comparison passes the common case, a distance from 16 to the bytes written
+            // (at least 16 here); a shorter distance, or one reaching before the output, goes on
+            // below.
+            uint32_t done = uint32_t(op - out);
+            if (distance - 16 < done - 15)
+            {
+                // Each piece reads only bytes written before it.
+                const uint8_t *from = op - distance;
+                std::memcpy(op, from, 16);
+                std::memcpy(op + 16, from + 16, 16);
+                if (length > 32) std::memcpy(op + 32, from + 32, 16);
+            }
+            else
+            {
+                if (distance > done)
+                {
+                    good = false;
+                    stopped = true;
+                    break;
+                }
+                CopyMatch(op, distance, length, uint32_t(out + outputSize - op));
+            }
+            op += length;
+        }
+    }
+    *read = uint32_t(ip - code);
+    *written = uint32_t(op - out);
+    return good;
+}
+
 }  // namespace
 
 bool DecompressData(const void *compressed, uint32_t compressedSize, void *output, uint32_t outputSize)
@@ -377,6 +505,9 @@ bool DecompressData(const void *compressed, uint32_t compressedSize, void *outpu
 
     while (read < compressedSize)
     {
+        if (!DecodeShortForms(code, compressedSize, &read, out, outputSize, &written)) return false;
+        if (read >= compressedSize) break;
+
         uint32_t control = code[read];
         uint32_t codeLeft = compressedSize - read;
         uint32_t room = outputSize - written;

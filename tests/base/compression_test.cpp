@@ -451,6 +451,61 @@ TEST(Compression, RejectsDamagedStreams)
     }
 }
 
+// Matches in the middle of a long stream, with plenty of code and output on both sides: a distance
+// may reach the first byte written but not one before it, with one or two distance bytes, and
+// around the shortest distance copied in whole pieces.
+TEST(Compression, DistancesAreCheckedInsideLongStreams)
+{
+    struct Case
+    {
+        uint32_t distance;
+        uint32_t length;
+        bool far;
+        bool valid;
+    };
+    const Case cases[] = {
+        {64, 4, false, true},  {65, 4, false, false}, {64, 35, true, true},  {65, 35, true, false},
+        {16, 35, false, true}, {15, 20, false, true}, {1, 9, true, true},    {256, 4, false, false},
+        {64, 33, false, true}, {200, 8, true, false}, {17, 17, true, true},  {63, 32, false, true},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.distance) + " back, " + std::to_string(c.length) + " long" +
+                     (c.far ? ", two-byte distance" : ""));
+        // 64 bytes of literal runs, the match, then 224 bytes of literal runs.
+        Bytes code;
+        Bytes expected;
+        auto addLiterals = [&](uint32_t count, uint8_t seed) {
+            for (uint32_t done = 0; done < count; done += 32)
+            {
+                code.push_back(31);
+                for (uint32_t k = 0; k < 32; ++k)
+                {
+                    uint8_t value = uint8_t(seed + (done + k) * 37);
+                    code.push_back(value);
+                    expected.push_back(value);
+                }
+            }
+        };
+        addLiterals(64, 3);
+        uint32_t d = c.distance - 1;
+        if (c.far) code.insert(code.end(), {uint8_t(0x80 + c.length - 4), uint8_t(d >> 8), uint8_t(d)});
+        else code.insert(code.end(), {uint8_t(0x40 + c.length - 4), uint8_t(d)});
+        for (uint32_t k = 0; k < c.length; ++k)
+        {
+            expected.push_back(c.valid ? expected[expected.size() - c.distance] : 0);
+        }
+        addLiterals(224, 11);
+
+        Bytes output;
+        EXPECT_EQ(Decompress(code, uint32_t(expected.size()), &output), c.valid);
+        if (c.valid)
+        {
+            EXPECT_TRUE(output == expected);
+        }
+    }
+}
+
 TEST(Compression, RandomAndMutatedStreamsStayInBounds)
 {
     // Under the sanitizer build any read past the code or write past the output aborts the test.
