@@ -493,14 +493,19 @@ struct Search
                 lengths[a][k] = Distance(a, k);
     }
 
-    // The last line is chosen: the last two vertices close the polygon.
-    void Evaluate()
+    // The last line is chosen: the last two vertices close the polygon. True when it lowered the
+    // best cost.
+    template <int32_t n>
+    bool Evaluate()
     {
-        const int32_t n = kind.sides;
         SupportPockets::Cross(lines + 3 * chosen[n - 2], lines + 3 * chosen[n - 1], v + 2 * (n - 2));
         SupportPockets::Cross(lines + 3 * chosen[n - 1], lines + 3 * chosen[0], v + 2 * (n - 1));
-        float twiceArea = n == 3 ? 0.0f : twicePrefix[n - 4];
-        float shortest = n == 3 ? FloatInfinity : shortestPrefix[n - 4];
+        float twiceArea = 0.0f, shortest = FloatInfinity;
+        if constexpr (n > 3)
+        {
+            twiceArea = twicePrefix[n - 4];
+            shortest = shortestPrefix[n - 4];
+        }
         for (int32_t k = n - 3; k < n; k++)
         {
             int32_t j = Wrap(k + 1, n);
@@ -510,14 +515,14 @@ struct Search
         }
         float area = twiceArea * 0.5f;
         if (!(area < *bestCost))
-            return;
+            return false;
         float limit = kind.degeneracy * area;
         if (!(shortest > limit * limit))
-            return;
+            return false;
 
         float cost = area;
         int32_t pattern = 0;
-        if (n == 4)
+        if constexpr (n == 4)
         {
             float dx02 = v[0] - v[4], dy02 = v[1] - v[5], dx13 = v[2] - v[6], dy13 = v[3] - v[7];
             float squared02 = dx02 * dx02 + dy02 * dy02, squared13 = dx13 * dx13 + dy13 * dy13;
@@ -525,7 +530,7 @@ struct Search
             pattern = first ? 1 : 2;
             cost = area + tolerance * Sqrt(first ? squared02 : squared13);
         }
-        else if (n >= 5)
+        else if constexpr (n >= 5)
         {
             // Pentagons fan from one vertex (patterns 3-7), hexagons use patterns 8-15; ties go to
             // the lower pattern. The diagonals to the last two vertices complete the lengths.
@@ -537,7 +542,7 @@ struct Search
             const float(*l)[6] = lengths;
             float sums[8];
             int32_t first;
-            if (n == 5)
+            if constexpr (n == 5)
             {
                 first = 3;
                 sums[0] = l[0][2] + l[0][3];
@@ -558,23 +563,43 @@ struct Search
                 sums[6] = l[2][4] + l[2][5] + l[1][5];
                 sums[7] = l[2][4] + l[1][4] + l[1][5];
             }
-            float best = FloatInfinity;
-            for (int32_t k = 0; k < (n == 5 ? 5 : 8); k++)
+            // The least sum first, taken as a pattern search that keeps a sum only when it is below
+            // the best so far (so none when no sum is below infinity); the pattern, the first sum
+            // that reaches it, only for a polygon that wins.
+            constexpr int32_t patterns = n == 5 ? 5 : 8;
+            float least = FloatInfinity;
+            for (int32_t k = 0; k < patterns; k++)
+                least = sums[k] < least ? sums[k] : least;
+            cost = area + tolerance * least;
+            if (!(cost < *bestCost))
+                return false;
+            for (int32_t k = 0; k < patterns && least < FloatInfinity; k++)
             {
-                if (sums[k] < best)
+                if (sums[k] == least)
                 {
-                    best = sums[k];
                     pattern = first + k;
+                    break;
                 }
             }
-            cost = area + tolerance * best;
         }
         if (!(cost < *bestCost))
-            return;
+            return false;
         *bestCost = cost;
         for (int32_t k = 0; k < 2 * n; k++)
             vertices[k] = v[k];
         word = pattern << 8 | n;
+        return true;
+    }
+
+    // Evaluate for this kind; the limit follows a lower best cost.
+    void EvaluateChoice()
+    {
+        bool lowered = kind.sides == 3   ? Evaluate<3>()
+                       : kind.sides == 4 ? Evaluate<4>()
+                       : kind.sides == 5 ? Evaluate<5>()
+                                         : Evaluate<6>();
+        if (lowered)
+            UpdateLimit();
     }
 
     // Line `level` (after the first) from `start` on while its direction is at most hi, with MayBeat's
@@ -607,8 +632,7 @@ struct Search
                 chosen[level] = i;
                 if (level + 1 == kind.sides)
                 {
-                    Evaluate();
-                    UpdateLimit();
+                    EvaluateChoice();
                 }
                 else
                 {
@@ -660,8 +684,7 @@ struct Search
             chosen[level] = i;
             if (level + 1 == n)
             {
-                Evaluate();
-                UpdateLimit();
+                EvaluateChoice();
             }
             else
             {
