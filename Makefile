@@ -55,10 +55,19 @@ test: build
 build-sanitize/build.ninja:
 	cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOQ_SANITIZE=ON $(CMAKE_FLAGS)
 
-test-sanitize: deps build-sanitize/build.ninja
+# The tests of code with worker threads, also run under ThreadSanitizer (a build of its own).
+TSAN_TESTS := editor_fonts_font_import_test editor_fonts_font_import_window_test
+
+build-tsan/build.ninja:
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOQ_TSAN=ON $(CMAKE_FLAGS)
+
+test-sanitize: deps build-sanitize/build.ninja build-tsan/build.ninja
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+	cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
+	@for t in $(TSAN_TESTS); do echo "== $$t (ThreadSanitizer)"; \
+		TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/$$t --gtest_brief=1 || exit 1; done
 
 build-fuzz/build.ninja:
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOQ_FUZZ=ON $(CMAKE_FLAGS)
@@ -84,4 +93,4 @@ run: deps build/build.ninja
 	@echo "Wrote $(RUN_OUTPUT): $$(stat -c %s $(RUN_OUTPUT)) bytes compiled from $(RUN_FONT)"
 
 clean:
-	rm -rf build build-sanitize build-fuzz build-bench
+	rm -rf build build-sanitize build-tsan build-fuzz build-bench

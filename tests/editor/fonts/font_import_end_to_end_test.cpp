@@ -62,9 +62,9 @@ protected:
     }
 
     // Imports the face; true when the job ended imported.
-    bool Import(const char *face)
+    bool Import(const FontManager &faces, const char *face)
     {
-        const FontFaceEntry *entry = registry.FindFontName(face);
+        const FontFaceEntry *entry = faces.FindFontName(face);
         if (entry == nullptr) return false;
         FontImportJob job(0, *entry, Settings(compiler));
         return test::WaitForJob(job) && job.GetStatus() == kFontImportDone;
@@ -89,7 +89,7 @@ TEST_F(FontImportEndToEnd, SingleFont)
 {
     ASSERT_TRUE(test::WriteFile(userRoot + "DejaVuSans.ttf", ReadFile(kDejaVuSans)));
     ASSERT_EQ(registry.ParseAndResolve("R (n=\"DejaVuSans.ttf\") { s{\"DejaVu Sans\"} }"), 0U);
-    ASSERT_TRUE(Import("DejaVu Sans"));
+    ASSERT_TRUE(Import(registry, "DejaVu Sans"));
     EXPECT_EQ(Switches(), (std::vector<std::string>{"-no-poly", "-contours", "-math"}));
     TextString name("DejaVu Sans");
     Font *font = LoadFont(name);
@@ -100,34 +100,44 @@ TEST_F(FontImportEndToEnd, SingleFont)
     font->Release();
 }
 
-TEST_F(FontImportEndToEnd, CollectionWithSharedTables)
+// A collection whose faces share tables compiles every face into one file without "-f"; one whose
+// faces do not compiles the face alone with "-f" into a file of its own.
+TEST_F(FontImportEndToEnd, Collections)
 {
-    MakeCollection("Pair.ttc", true);
-    ASSERT_EQ(registry.ParseAndResolve("R (n=\"Pair.ttc\", c) { s{\"DejaVu Sans\"} s{\"DejaVu Sans Two\"} }"), 0U);
-    ASSERT_TRUE(Import("DejaVu Sans Two"));
-    EXPECT_EQ(Switches(), (std::vector<std::string>{"-no-poly", "-contours", "-math"}));
-    TextString name("DejaVu Sans Two");
-    Font *font = LoadFont(name);
-    ASSERT_NE(font, nullptr);
-    EXPECT_EQ(font->file->GetFaceCount(), 2U);
-    EXPECT_EQ(font->faceIndex, 1);
-    EXPECT_STREQ(font->file->path, (localFolder + "Pair.ttc.vorl").c_str());
-    font->Release();
-}
-
-TEST_F(FontImportEndToEnd, CollectionWithoutSharedTables)
-{
-    MakeCollection("Apart.ttc", false);
-    ASSERT_EQ(registry.ParseAndResolve("R (n=\"Apart.ttc\") { s{\"DejaVu Sans\"} s{\"DejaVu Sans Two\"} }"), 0U);
-    ASSERT_TRUE(Import("DejaVu Sans Two"));
-    EXPECT_EQ(Switches(), (std::vector<std::string>{"-no-poly", "-contours", "-math", "-f", "1"}));
-    TextString name("DejaVu Sans Two");
-    Font *font = LoadFont(name);
-    ASSERT_NE(font, nullptr);
-    EXPECT_EQ(font->file->GetFaceCount(), 1U);
-    EXPECT_EQ(font->faceIndex, 0);
-    EXPECT_STREQ(font->file->path, (localFolder + "Apart.ttc-1.vorl").c_str());
-    font->Release();
+    struct Case
+    {
+        bool share;
+        const char *registry;
+        std::vector<std::string> switches;
+        const char *file;
+        uint32_t records;
+        int32_t record;
+    };
+    const Case cases[] = {
+        {true, "R (n=\"Pair.ttc\", c) { s{\"DejaVu Sans\"} s{\"DejaVu Sans Two\"} }",
+         {"-no-poly", "-contours", "-math"}, "Pair.ttc.vorl", 2, 1},
+        {false, "R (n=\"Apart.ttc\") { s{\"DejaVu Sans\"} s{\"DejaVu Sans Two\"} }",
+         {"-no-poly", "-contours", "-math", "-f", "1"}, "Apart.ttc-1.vorl", 1, 0},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.registry);
+        FontManager collection;
+        SetFontManager(&collection);
+        std::string fileName = c.share ? "Pair.ttc" : "Apart.ttc";
+        MakeCollection(fileName.c_str(), c.share);
+        ASSERT_EQ(collection.ParseAndResolve(c.registry), 0U);
+        ASSERT_TRUE(Import(collection, "DejaVu Sans Two"));
+        EXPECT_EQ(Switches(), c.switches);
+        TextString name("DejaVu Sans Two");
+        Font *font = LoadFont(name);
+        ASSERT_NE(font, nullptr);
+        EXPECT_EQ(font->file->GetFaceCount(), c.records);
+        EXPECT_EQ(font->faceIndex, c.record);
+        EXPECT_STREQ(font->file->path, (localFolder + c.file).c_str());
+        font->Release();
+        SetFontManager(&registry);
+    }
 }
 
 }  // namespace
