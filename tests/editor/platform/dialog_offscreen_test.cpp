@@ -6,6 +6,7 @@
 #include "SdlDialogFixture.h"
 
 #include <functional>
+#include <thread>
 
 namespace oq {
 namespace {
@@ -81,6 +82,23 @@ TEST_F(DialogOffscreen, OpensDrawsTakesEventsAndClosesOverTheMainWindow)
     EXPECT_EQ(popups.GetActivePopup(), nullptr);
     EXPECT_TRUE(windows.IsWindowEnabled(main));
     EXPECT_EQ(windows.GetGLWindow(window), nullptr);
+}
+
+// Workers wake the loop from their own threads: each PushWakeEvent queues one event of the one wake
+// type, which the next turn drains without effect.
+TEST_F(DialogOffscreen, WakeEventsFromAnotherThreadAreQueuedAndDrained)
+{
+    Turn();
+    std::thread worker([] {
+        PushWakeEvent();
+        PushWakeEvent();
+    });
+    worker.join();
+    SDL_Event queued[4];
+    ASSERT_EQ(SDL_PeepEvents(queued, 4, SDL_PEEKEVENT, SDL_USEREVENT, SDL_LASTEVENT), 2);
+    EXPECT_EQ(queued[0].type, queued[1].type);
+    Turn(1);
+    EXPECT_EQ(SDL_PeepEvents(queued, 4, SDL_PEEKEVENT, SDL_USEREVENT, SDL_LASTEVENT), 0);
 }
 
 TEST_F(DialogOffscreen, ChainedDialogsDrawIntoTheirOwnWindowsAndExposureRedraws)
