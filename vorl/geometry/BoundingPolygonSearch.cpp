@@ -56,19 +56,23 @@ struct PolygonKind
     // largest turn, so a diagonal skipping one vertex is at least 2 sin(angle / 2) sides long, and
     // a pentagon's two and a hexagon's three interior edges include two such diagonals.
     double diagonalFactor;
-    // They are also at least this times the square root of its area. The interior edges split the
-    // polygon into ears (a triangle on base d whose apex angle is at least the least interior angle
-    // a has at most d^2 cot(a / 2) / 4 of area) and triangles between two interior edges d1 and d2
-    // (at most d1 d2 / 2). A pentagon's fan then holds at most 0.3742 D^2 for interior edges of
-    // total length D, a hexagon's triangulations at most D^2 / 4; the factors are a little under
-    // 1 / sqrt of those.
+    // They are also at least this times the square root of its area. An ear on base d whose apex
+    // angle is at least the least interior angle has base angles b and c with b + c at most the
+    // largest turn, so at most d^2 sin b sin c / (2 sin(b + c)) of area; where the ear meets the
+    // triangle beyond its base, that triangle's angle is at least the least interior angle less b,
+    // which makes its side opposite that angle at least d sin(least interior angle - b) (or d when
+    // the angle is obtuse); a triangle between interior edges d1 and d2 has at most d1 d2 / 2. A
+    // pentagon's fan (two ears, one middle triangle) then holds at most D^2 / (2 sqrt 2) for
+    // interior edges of total length D; a hexagon's triangulation with a long diagonal (two ears,
+    // two middle triangles) at most 27 D^2 / 128, one with three ears around a middle triangle at
+    // most D^2 / (12 sqrt 3) + D^2 / 8. The factors are a little under 1 / sqrt of the largest.
     double rootFactor;
 };
 
 constexpr PolygonKind kTriangle = {3, 112, 32, 112, 1.0f / 16.0f, 0.0, 0.0};
 constexpr PolygonKind kQuadrilateral = {4, 112, 8, 112, 1.0f / 16.0f, 0.0, 0.0};
-constexpr PolygonKind kPentagon = {5, 80, 20, 80, 1.0f / 8.0f, 2.0 * 1.11 / 8.0, 1.634};        // 67.5 degrees
-constexpr PolygonKind kHexagon = {6, 64, 20, 64, 3.0f / 8.0f, 2.0 * 1.414 * 3.0 / 8.0, 1.999};  // 90 degrees
+constexpr PolygonKind kPentagon = {5, 80, 20, 80, 1.0f / 8.0f, 2.0 * 1.11 / 8.0, 1.681};        // 67.5 degrees
+constexpr PolygonKind kHexagon = {6, 64, 20, 64, 3.0f / 8.0f, 2.0 * 1.414 * 3.0 / 8.0, 2.177};  // 90 degrees
 
 // The polygon Q that all candidate lines cut out. A polygon made of some of the candidates has
 // exactly the area of Q plus, for each pair of consecutive chosen lines, the pocket between Q and
