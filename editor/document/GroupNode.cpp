@@ -4,6 +4,7 @@
 #include "editor/document/AlignmentMarkNode.h"
 #include "editor/document/ConnectionStructure.h"
 #include "editor/document/MathDesign.h"
+#include "editor/document/PhantomNode.h"
 #include "editor/document/PropertyListWriter.h"
 #include "editor/document/RowBeginNode.h"
 
@@ -22,6 +23,18 @@ void CountRows(const GroupNode *group, int32_t *rowBegins, bool *hasMark)
     {
         if (node->GetKind() == kRowBeginKind) ++*rowBegins;
         else if (node->GetKind() == kAlignmentMarkKind) *hasMark = true;
+    }
+}
+
+// Gives the row to everything inside a phantom (nested phantoms too) and to the decorations of a
+// symbol run: their anchors read the row record of the group that numbers the phantom or run.
+void NumberInnerNodes(MathNode *node, int32_t row)
+{
+    if (node->GetKind() != kPhantomKind && node->GetKind() != kSymbolRunKind) return;
+    for (MathNode *inner = node->GetFirstMathSubnode(); inner != nullptr; inner = inner->GetNextMathNode())
+    {
+        inner->rowIndex = row;
+        NumberInnerNodes(inner, row);
     }
 }
 
@@ -135,6 +148,7 @@ void GroupNode::Measure(const Design *design)
             if (column > maxColumns) maxColumns = column;
         }
         node->rowIndex = (rowCount > 0) ? rowCount - 1 : 0;
+        NumberInnerNodes(node, node->rowIndex);
     }
     if (rowCount == 0) rowCount = 1;
     rows.SetElementCount(0);

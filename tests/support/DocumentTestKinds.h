@@ -10,9 +10,11 @@
 #include "editor/document/GroupNode.h"
 #include "editor/document/NamingPass.h"
 #include "editor/document/NodeLink.h"
+#include "editor/document/PhantomNode.h"
 #include "editor/document/PropertyListWriter.h"
 #include "editor/document/RowBeginNode.h"
 #include "editor/document/RunTextSource.h"
+#include "editor/document/SpaceNode.h"
 #include "editor/platform/TextBuffer.h"
 #include "kettric/KettricDocument.h"
 
@@ -456,7 +458,7 @@ public:
     }
 };
 
-// The test document of the math nodes: the real "Gr", "Bg" and "Al" with the math test kinds
+// The test document of the math nodes: the real "Gr", "Bg", "Al" and "Ph" with the math test kinds
 // ("Fx", "St", "Sp", "Sy", "Mk", "En") and the kinds of the test document ("Lf", "Dr", "X", "D").
 class MathTestDocument : public TestDocument
 {
@@ -466,6 +468,7 @@ public:
         if (std::strcmp(identifier, "Gr") == 0) return new GroupNode(0);
         if (std::strcmp(identifier, "Bg") == 0) return new RowBeginNode;
         if (std::strcmp(identifier, "Al") == 0) return new AlignmentMarkNode;
+        if (std::strcmp(identifier, "Ph") == 0) return new PhantomNode;
         if (std::strcmp(identifier, "Fx") == 0) return new FixedBoxNode;
         if (std::strcmp(identifier, "St") == 0) return new TestStructureNode;
         if (std::strcmp(identifier, "Sp") == 0) return new TestSpaceNode;
@@ -489,6 +492,17 @@ public:
         {
             if (DocumentNode *node = DocumentNode::FromStructure(s)) node->Layout(design);
         }
+    }
+};
+
+// The math test document with the real space ("Sp", SpaceNode) in place of the stand-in.
+class SpaceTestDocument : public MathTestDocument
+{
+public:
+    KettricStructure *MakeStructure(const TextString &identifier) override
+    {
+        if (std::strcmp(identifier, "Sp") == 0) return new SpaceNode;
+        return MathTestDocument::MakeStructure(identifier);
     }
 };
 
