@@ -10,6 +10,7 @@
 #include "editor/platform/DisplayItems.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace oq {
@@ -21,7 +22,9 @@ const uint32_t kSpaceAnchorKinds[2] = {0, kCentreAnchorKind};
 // The editing aid's flag for spaces.
 constexpr uint32_t kSpaceAidFlag = 2;
 
-// A number of the text forms: an integer when it is whole, else the base library's decimal text.
+// A number of the text forms in plain decimal (neither TeX nor CSS lengths take an exponent): an
+// integer when it is whole, else the base library's decimal text, or 9 fraction digits where that
+// text would need an exponent.
 void AppendNumber(float value, TextString *output)
 {
     if (value == std::floor(value) && std::fabs(value) < 1e15f)
@@ -29,8 +32,16 @@ void AppendNumber(float value, TextString *output)
         output->AppendInt64(int64_t(value));
         return;
     }
-    char text[32];
+    char text[64];
     FloatToText(value, text, 31);
+    if (std::strchr(text, 'e') != nullptr && std::isfinite(value))
+    {
+        std::snprintf(text, sizeof(text), "%.9f", double(value));
+        char *end = text + std::strlen(text);
+        while (end[-1] == '0') --end;
+        if (end[-1] == '.') --end;
+        *end = 0;
+    }
     output->AppendText(text);
 }
 

@@ -49,6 +49,8 @@ TEST(SpaceNode, FixedSpaces)
         {2.5f, "\\mkern2.5mu", true, "<mspace width=\"0.1388889em\"/>"},
         {18.0f, "\\quad", true, "<mspace width=\"1em\"/>"},
         {36.0f, "\\qquad", true, "<mspace width=\"2em\"/>"},
+        // No exponents: TeX and MathML lengths take none.
+        {0.00001f, "\\mkern0.00001mu", true, "<mspace width=\"0.000000556em\"/>"},
     };
     Design design;
     std::vector<std::string> formulas;
