@@ -83,6 +83,13 @@ GraphEdge::GraphEdge(GraphElement *start, GraphElement *finish)
     finish->incomingEdges.Append(GetFinishPart());
 }
 
+void GraphEdge::MoveFinish(GraphElement *finish)
+{
+    GraphEdgeFinishPart::Detach();
+    finishVertex = finish;
+    finish->incomingEdges.Append(GetFinishPart());
+}
+
 GraphEdge::~GraphEdge()
 {
     GraphEdgeFinishPart::Detach();

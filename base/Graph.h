@@ -60,6 +60,9 @@ public:
 
     GraphElement *GetStartVertex() const { return startVertex; }
     GraphElement *GetFinishVertex() const { return finishVertex; }
+    // Moves the edge's finish to another vertex, at the end of that vertex's incoming list; the
+    // edge keeps its place in the start's outgoing list.
+    void MoveFinish(GraphElement *finish);
 
     // The edge a list element of an outgoing or incoming list belongs to.
     static GraphEdge *FromOutgoingElement(ListElement *element)

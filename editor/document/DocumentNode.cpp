@@ -69,7 +69,8 @@ DocumentNode::~DocumentNode()
 
 bool DocumentNode::MustDestroyLinkSource(const DocumentNode *source) const
 {
-    return source != this && !source->destroyingFlag && !source->IsAncestorOf(this) && source->IsTopLevel();
+    return source != this && !source->destroyingFlag && !source->keepAlive && !source->IsAncestorOf(this) &&
+           source->IsTopLevel();
 }
 
 bool DocumentNode::IsTopLevel() const
@@ -256,7 +257,9 @@ void DocumentNode::ReleaseLinkSources(List *readyList)
         if (node == nullptr) continue;
         for (NodeLink *link = node->GetFirstIncomingLink(); link != nullptr; link = link->GetNextIncomingLink())
         {
+            // Links from nodes below the top level delay nothing (their counts are not set).
             DocumentNode *source = link->GetSource();
+            if (!source->IsTopLevel()) continue;
             if (--source->pendingLinks == 0) readyList->Append(&source->workElement);
         }
     }

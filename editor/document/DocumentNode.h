@@ -105,22 +105,24 @@ public:
     void WriteKettricLeaf(TextBuffer *buffer, const char *identifier) const;
     void WriteKettricContainer(KettricDocument *document, TextBuffer *buffer, const char *identifier) const;
 
-    // The countdown step of the link-order passes: every source of a link into this subtree counts
-    // down its pendingLinks; one that reaches 0 goes to the end of the ready list.
+    // The countdown step of the link-order passes: every top-level source of a link into this
+    // subtree counts down its pendingLinks; one that reaches 0 goes to the end of the ready list.
     void ReleaseLinkSources(List *readyList);
 
     NodeLink *GetFirstOutgoingLink() const;
     NodeLink *GetFirstIncomingLink() const;
     bool HasIncomingLinks() const { return !GetIncomingEdgeList().IsEmpty(); }
     bool HasOutgoingLinks() const { return !GetOutgoingEdgeList().IsEmpty(); }
+    // The links that start at the node itself (not at its subnodes).
+    int32_t GetOutgoingLinkCount() const { return GetOutgoingEdgeList().GetListElementCount(); }
 
     // Whether the node stands directly under a document root.
     bool IsTopLevel() const;
     bool IsBeingDestroyed() const { return destroyingFlag; }
 
     // Whether destroying this node destroys the source of a link into it: not when the source is
-    // this node, is being destroyed, is an ancestor of this node or is not a top-level structure
-    // (only the link goes then).
+    // this node, is being destroyed, is kept alive, is an ancestor of this node or is not a top-level
+    // structure (only the link goes then).
     bool MustDestroyLinkSource(const DocumentNode *source) const;
 
     // The node a structure of a document tree is, or null for any other structure.
@@ -129,6 +131,8 @@ public:
     NodeWorkElement workElement;
     int32_t pendingLinks;
     DocumentNode *lastCopy;
+    // Set while an operation of the node deletes its dependents: they cannot take it with them.
+    bool keepAlive = false;
 
 private:
     bool destroyingFlag;

@@ -280,6 +280,7 @@ void GroupNode::Measure(const Design *design)
     inkRight = (rightmost - width > 0.0f) ? rightmost - width : 0.0f;
 
     if (role == 0 && IsTopLevel()) position = Point2D(0.0f, GetBaselineOffset(design));
+    if (role == kAnnotationRole) PlaceAnnotation(design, em);
 }
 
 float GroupNode::GetBaselineOffset(const Design *design) const

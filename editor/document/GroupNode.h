@@ -63,6 +63,30 @@ public:
     // "<mrow>" around one row; several rows as the cells of a one-column table.
     void WriteMathML(MathWriterState *state, TextString *output) const override;
 
+    // Top-level groups: the anchor sets ('axis', 'lmnl', 'bord', 'xxx!', 'yyy!'); annotation groups:
+    // their two 'anno' points.
+    void FinishPlacement(const Design *design) override;
+    int32_t GetAnchorKinds(const uint32_t **kinds) const override;
+    int32_t GetAnchorPoints(uint32_t kind, const Point2D **points) const override;
+    // The rail colour for the rails (kinds ending in '!'), else the group-anchor colour.
+    const uint32_t *GetAnchorHandleColor(const Preferences *preferences, uint32_t kind) const override;
+    // Below for point 0, above for every other point.
+    void GetAnchorDirection(Vector2D *direction, int32_t index) const override;
+    // Annotation groups: near one of the four edges of their box.
+    bool HitTest(const Point2D &point, float tolerance) const override;
+    // Annotation groups: the frame around their box.
+    void BuildSelectionOutline(float halfWidth, DisplayList *list) const override;
+    // The subnodes' items, then an empty item whose box keeps the outer spaces and the capital
+    // height in exported pictures (when a row-edge flag is set).
+    void BuildExportItems(const Design *design, DisplayList *list) const override;
+
+    // Puts an annotation group beside the anchor point its first link names, on the side of the
+    // target's anchor direction; without a link or without points it stays where it is.
+    void PlaceAnnotation(const Design *design, float em);
+    // Destroys the structures linked to the row anchors of rows that no longer exist (a source that
+    // is this group or not a top-level structure loses only its link).
+    void DeleteDependentsOfMissingRows();
+
     // The shift that puts the baseline row on y = 0.
     float GetBaselineOffset(const Design *design) const;
     // The baseline offset of the last row (0 before the first layout).
@@ -81,6 +105,23 @@ public:
     Array<GroupRow, 2> rows;
     bool spaceAtRowStart = false;
     bool spaceAtRowEnd = false;
+
+    // The anchors, in equation coordinates, set by FinishPlacement.
+    bool hasAnchors = false;
+    Array<Point2D, 2> axisAnchors;
+    Array<Point2D, 4> lineAnchors;
+    Point2D borderAnchors[4] = {};
+    Point2D annotationAnchors[2] = {};
+    Point2D horizontalRails[10] = {};
+    Point2D verticalRails[10] = {};
 };
+
+// Anchor kinds of groups.
+inline constexpr uint32_t kAxisAnchorKind = 'axis';
+inline constexpr uint32_t kLineAnchorKind = 'lmnl';
+inline constexpr uint32_t kBorderAnchorKind = 'bord';
+inline constexpr uint32_t kHorizontalRailKind = 'xxx!';
+inline constexpr uint32_t kVerticalRailKind = 'yyy!';
+inline constexpr uint32_t kAnnotationAnchorKind = 'anno';
 
 }  // namespace oq

@@ -27,6 +27,11 @@ DocumentNode *NodeLink::GetTarget() const
     return static_cast<DocumentNode *>(GetFinishVertex());
 }
 
+void NodeLink::SetTarget(DocumentNode *target)
+{
+    MoveFinish(target);
+}
+
 NodeLink *NodeLink::GetNextOutgoingLink() const
 {
     ListElement *next = static_cast<const GraphEdgeStartPart *>(this)->GetNextListElement();

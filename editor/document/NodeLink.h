@@ -33,6 +33,8 @@ public:
 
     DocumentNode *GetSource() const;
     DocumentNode *GetTarget() const;
+    // Points the link at another node (the end of its incoming list); kind, index and value stay.
+    void SetTarget(DocumentNode *target);
 
     // The next link in the source's outgoing list or the target's incoming list; null at the end.
     NodeLink *GetNextOutgoingLink() const;

@@ -9,6 +9,7 @@
 #include "editor/document/DocumentNode.h"
 #include "editor/document/GroupNode.h"
 #include "editor/document/NamingPass.h"
+#include "editor/document/NodeFactory.h"
 #include "editor/document/NodeLink.h"
 #include "editor/document/PhantomNode.h"
 #include "editor/document/PropertyListWriter.h"
@@ -173,12 +174,16 @@ public:
     }
 };
 
-// A drawing object ("Dr"): accepts only an "X"; laid out between the points its first and last
-// links point to, keeping its previous ends when a link's index is past the target's points.
+// A drawing object ("Dr", or the identifier it was made for): accepts only an "X"; laid out between
+// the points its first and last links point to, keeping its previous ends when a link's index is
+// past the target's points.
 class TestDrawingNode : public TestNode
 {
 public:
-    TestDrawingNode() : TestNode('line', kDrawingNodeFamily) {}
+    explicit TestDrawingNode(const char *kindIdentifier = "Dr")
+        : TestNode('line', kDrawingNodeFamily), identifier(kindIdentifier)
+    {
+    }
     TestDrawingNode(const TestDrawingNode &node) = default;
 
     bool CheckSubstructure(KettricDocument *, KettricStructure *structure) override
@@ -188,10 +193,11 @@ public:
     DocumentNode *Clone() const override { return new TestDrawingNode(*this); }
     void WriteKettric(KettricDocument *document, TextBuffer *buffer) const override
     {
-        WriteKettricContainer(document, buffer, "Dr");
+        WriteKettricContainer(document, buffer, identifier);
     }
     void Layout(const Design *) override
     {
+        ++layoutCount;
         NodeLink *first = GetFirstOutgoingLink();
         if (first == nullptr) return;
         NodeLink *last = first;
@@ -200,17 +206,32 @@ public:
         ReadEnd(last, &finish);
     }
 
+    const char *identifier;
     Point2D start = Point2D(0.0f, 0.0f);
     Point2D finish = Point2D(0.0f, 0.0f);
+    int32_t layoutCount = 0;
 
 private:
     static void ReadEnd(const NodeLink *link, Point2D *end)
     {
         const Point2D *points = nullptr;
         int32_t count = link->GetTarget()->GetAnchorPoints(link->anchorKind, &points);
-        if (link->anchorIndex < count) *end = points[link->anchorIndex];
+        if (link->anchorIndex >= 0 && link->anchorIndex < count) *end = points[link->anchorIndex];
     }
 };
+
+// Registers the test drawing kind for the eight identifiers of the drawing objects.
+inline void RegisterTestDrawingKinds()
+{
+    RegisterNodeKind("Ln", []() -> KettricStructure * { return new TestDrawingNode("Ln"); });
+    RegisterNodeKind("Cn", []() -> KettricStructure * { return new TestDrawingNode("Cn"); });
+    RegisterNodeKind("Qe", []() -> KettricStructure * { return new TestDrawingNode("Qe"); });
+    RegisterNodeKind("Zg", []() -> KettricStructure * { return new TestDrawingNode("Zg"); });
+    RegisterNodeKind("Jo", []() -> KettricStructure * { return new TestDrawingNode("Jo"); });
+    RegisterNodeKind("Rt", []() -> KettricStructure * { return new TestDrawingNode("Rt"); });
+    RegisterNodeKind("Rr", []() -> KettricStructure * { return new TestDrawingNode("Rr"); });
+    RegisterNodeKind("El", []() -> KettricStructure * { return new TestDrawingNode("El"); });
+}
 
 // The test document: "Lf", "Gr", "Dr" and "X", and a design-like block "D" with entries "F", "M",
 // "P", "V" that are no nodes. Every structure but an "X" may stand at the top level.
@@ -438,7 +459,15 @@ public:
     DocumentNode *Clone() const override { return new TestRunNode(*this); }
     void WriteKettric(KettricDocument *, TextBuffer *buffer) const override { WriteKettricLeaf(buffer, "Sy"); }
     void Measure(const Design *) override { rightSpacing = givenRightSpacing; }
+    int32_t GetEndIndex() const override { return text.GetLength(); }
     const TextString &GetRunText() const override { return text; }
+    void KeepRunTextRange(int32_t begin, int32_t end) override
+    {
+        int32_t length = text.GetLength();
+        begin = begin < 0 ? 0 : (begin > length ? length : begin);
+        end = end < begin ? begin : (end > length ? length : end);
+        text = TextString(text.GetText() + begin, end - begin);
+    }
 
     TextString text;
     float givenRightSpacing = 0.0f;
