@@ -4,7 +4,9 @@
 #include "editor/document/AlignmentMarkNode.h"
 #include "editor/document/ConnectionStructure.h"
 #include "editor/document/GroupNode.h"
+#include "editor/document/PhantomNode.h"
 #include "editor/document/RowBeginNode.h"
+#include "editor/document/SpaceNode.h"
 
 #include <cstring>
 
@@ -64,6 +66,8 @@ void RegisterDocumentKinds()
     RegisterNodeKind("Bg", []() -> KettricStructure * { return new RowBeginNode; });
     RegisterNodeKind("Gr", []() -> KettricStructure * { return new GroupNode(0); });
     RegisterNodeKind("Al", []() -> KettricStructure * { return new AlignmentMarkNode; });
+    RegisterNodeKind("Sp", []() -> KettricStructure * { return new SpaceNode; });
+    RegisterNodeKind("Ph", []() -> KettricStructure * { return new PhantomNode; });
 }
 
 void RegisterDocumentKindsOnce()
