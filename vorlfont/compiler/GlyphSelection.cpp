@@ -7,7 +7,7 @@
 #include "vorl/text/VorlFileFontRecord.h"
 #include "vorlfont/compiler/CharacterInclusionMap.h"
 #include "vorlfont/compiler/FontCompileContext.h"
-#include "vorlfont/compiler/MathStyleTable.h"
+#include "vorl/text/MathStyleTable.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
 
 #include <cstring>

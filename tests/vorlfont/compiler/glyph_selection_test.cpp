@@ -5,7 +5,7 @@
 #include "vorlfont/compiler/CharacterInclusionMap.h"
 #include "vorlfont/compiler/FontCompileContext.h"
 #include "vorlfont/compiler/GlyphSelection.h"
-#include "vorlfont/compiler/MathStyleTable.h"
+#include "vorl/text/MathStyleTable.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
 
 #include <gtest/gtest.h>
