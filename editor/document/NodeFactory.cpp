@@ -7,6 +7,7 @@
 #include "editor/document/PhantomNode.h"
 #include "editor/document/RowBeginNode.h"
 #include "editor/document/SpaceNode.h"
+#include "editor/document/SymbolRunNode.h"
 
 #include <cstring>
 
@@ -68,6 +69,7 @@ void RegisterDocumentKinds()
     RegisterNodeKind("Al", []() -> KettricStructure * { return new AlignmentMarkNode; });
     RegisterNodeKind("Sp", []() -> KettricStructure * { return new SpaceNode; });
     RegisterNodeKind("Ph", []() -> KettricStructure * { return new PhantomNode; });
+    RegisterNodeKind("Sb", []() -> KettricStructure * { return new SymbolRunNode; });
 }
 
 void RegisterDocumentKindsOnce()

@@ -323,6 +323,16 @@ void SymbolRunNode::LayoutAfterChildren(const Design *design)
     cachedRun = run->Pack(cachedRun);
 }
 
+void SymbolRunNode::KeepRunTextRange(int32_t begin, int32_t end)
+{
+    int32_t length = text.GetLength();
+    begin = begin < 0 ? 0 : (begin > length ? length : begin);
+    end = end < begin ? begin : (end > length ? length : end);
+    std::string kept = SanitizeUtf8Text(reinterpret_cast<const uint8_t *>(text.GetText()) + begin, size_t(end - begin),
+                                        size_t(end - begin) * 3);
+    text = TextString(kept.c_str(), int32_t(kept.size()));
+}
+
 int32_t SymbolRunNode::GetFirstStepIndex() const
 {
     if (text.IsEmpty()) return 0;

@@ -54,6 +54,9 @@ public:
     int32_t GetFirstStepIndex() const override;
     int32_t GetEndIndex() const override;
     const TextString &GetRunText() const override { return text; }
+    // Keeps the bytes from begin to end (clamped to the text); a character the cut splits becomes
+    // U+FFFD per byte left of it, so the text stays valid UTF-8.
+    void KeepRunTextRange(int32_t begin, int32_t end) override;
 
     // Whether any of the ten flags is set.
     bool HasAnyFlag() const;
