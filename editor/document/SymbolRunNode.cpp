@@ -382,17 +382,17 @@ int32_t SymbolRunNode::GetCharIndexAtX(const Design *design, float x) const
 
 bool SymbolRunNode::GetCaretPositions(const Design *design, int32_t count, const int32_t *offsets, float *xs) const
 {
-    if (cachedRun == nullptr || cachedRun->characterCount <= 0) return false;
+    if (cachedRun == nullptr || cachedRun->characterCount <= 0 || count <= 0) return false;
     int32_t end = GetLaidOutEnd();
+    auto *clamped = static_cast<int32_t *>(MemoryAllocate(sizeof(int32_t) * size_t(count)));
+    auto *placements = static_cast<CaretPlacement *>(MemoryAllocate(sizeof(CaretPlacement) * size_t(count)));
+    for (int32_t i = 0; i < count; ++i) clamped[i] = offsets[i] < 0 ? 0 : (offsets[i] > end ? end : offsets[i]);
+    GetRunCaretPositions(cachedRun, nullptr, DocumentFontSet::kSlotCount, design->fonts.textFonts, count, clamped,
+                         placements);
     float origin = leftSpacing + leftInset;
-    for (int32_t i = 0; i < count; ++i)
-    {
-        int32_t offset = offsets[i] < 0 ? 0 : (offsets[i] > end ? end : offsets[i]);
-        CaretPlacement placement = {};
-        GetRunCaretPositions(cachedRun, nullptr, DocumentFontSet::kSlotCount, design->fonts.textFonts, 1, &offset,
-                             &placement);
-        xs[i] = origin + placement.x;
-    }
+    for (int32_t i = 0; i < count; ++i) xs[i] = origin + placements[i].x;
+    MemoryRelease(placements);
+    MemoryRelease(clamped);
     return true;
 }
 

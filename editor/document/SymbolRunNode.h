@@ -74,8 +74,8 @@ public:
     // The byte index of the character at x (node coordinates) in the laid-out text; beyond the
     // laid-out characters, the end of the laid-out text.
     int32_t GetCharIndexAtX(const Design *design, float x) const;
-    // The caret x (node coordinates) at each byte offset; offsets past the laid-out text answer its
-    // end. False without a laid-out text.
+    // The caret x (node coordinates) at each of the ascending byte offsets; offsets past the
+    // laid-out text answer its end. False without a laid-out text.
     bool GetCaretPositions(const Design *design, int32_t count, const int32_t *offsets, float *xs) const;
     // Changes the style and re-maps the text's letters and digits; nothing when it is unchanged.
     void SetStyle(uint32_t newStyle);
