@@ -15,6 +15,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -488,6 +490,30 @@ TEST_F(SymbolRunFontTest, PlainRowsRoundTrip)
     EXPECT_EQ(runs, 4);
     EXPECT_EQ(test::WriteDocument(equation), text);
     equation.design.ReleaseFonts();
+}
+
+// The fuzz seeds of symbol runs read (or are refused), lay out and are written without faults.
+TEST_F(SymbolRunFontTest, FuzzSeedsReadAndLayOut)
+{
+    test::PrepareEquationTests();
+    const char *const results[] = {"0", "0", "EXSB"};
+    for (int32_t i = 0; i < 3; ++i)
+    {
+        std::string path = std::string(OQ_SOURCE_DIR "/fuzz/corpus/equation_document_fuzz/seed_symbol_run_00") +
+                           char('0' + i) + ".txt";
+        std::ifstream file(path, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(text.empty()) << path;
+        EquationDocument equation;
+        UseFont(&equation.design);
+        EXPECT_EQ(ResultText(equation.ParseAndResolve(text.c_str())), results[i]) << path;
+        if (equation.GetMainGroup() != nullptr)
+        {
+            test::UpdateLayout(equation);
+            EXPECT_FALSE(test::WriteDocument(equation).empty());
+        }
+        equation.design.ReleaseFonts();
+    }
 }
 
 }  // namespace

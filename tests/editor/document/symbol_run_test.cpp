@@ -297,5 +297,28 @@ TEST(SymbolRunNode, StepAndEndIndexes)
     }
 }
 
+TEST(SymbolRunNode, KeepRunTextRange)
+{
+    const struct
+    {
+        int32_t begin;
+        int32_t end;
+        const char *kept;
+    } cases[] = {
+        {1, 3, "\xC3\xA9"},
+        {0, 99, "a\xC3\xA9z"},
+        {-4, 1, "a"},
+        {3, 1, ""},
+        {2, 4, "\xEF\xBF\xBDz"},  // the cut splits the e acute: its trailing byte becomes U+FFFD
+    };
+    for (const auto &c : cases)
+    {
+        SymbolRunNode run;
+        run.text = "a\xC3\xA9z";
+        run.KeepRunTextRange(c.begin, c.end);
+        EXPECT_EQ(RunText(&run), c.kept) << c.begin << " " << c.end;
+    }
+}
+
 }  // namespace
 }  // namespace oq
