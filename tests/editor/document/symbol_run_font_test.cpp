@@ -7,7 +7,9 @@
 #include "editor/document/RunDecoration.h"
 #include "editor/document/SymbolRunNode.h"
 #include "editor/fonts/Design.h"
+#include "editor/platform/DisplayItems.h"
 #include "editor/platform/FontProbe.h"
+#include "editor/platform/GlyphMeshItem.h"
 #include "editor/platform/RendererProbe.h"
 #include "vorl/text/TextRun.h"
 
@@ -514,6 +516,34 @@ TEST_F(SymbolRunFontTest, FuzzSeedsReadAndLayOut)
         }
         equation.design.ReleaseFonts();
     }
+}
+
+// One export item per glyph with an outline, at the glyph's place; one mesh item for the run.
+TEST_F(SymbolRunFontTest, ExportAndMeshItems)
+{
+    Lay("Gr { Bg {} Sb $r (st='uprt') {s{\"x+E\"}} }");
+    SymbolRunNode *run = Run("r");
+    ASSERT_EQ(run->GetGlyphCount(), 3);
+    DisplayList list;
+    run->BuildExportItems(&design, &list);
+    std::vector<ExportCurveItem *> items;
+    for (ListElement *e = list.GetFirstListElement(); e != nullptr; e = e->GetNextListElement())
+    {
+        if (auto *item = dynamic_cast<ExportCurveItem *>(e)) items.push_back(item);
+    }
+    ASSERT_EQ(items.size(), 2U);  // the blank glyph has no curves
+    EXPECT_EQ(items[0]->curveCount, 4);
+    EXPECT_NEAR(items[0]->curves[0].p0.x, run->absolutePosition.x + run->glyphPositions[0], 1e-3F);
+    // Positions are x, y pairs: glyph 1 at index 2; curve points are stored at texel precision.
+    EXPECT_NEAR(items[1]->curves[0].p0.x, run->absolutePosition.x + run->glyphPositions[2] + 0.1F * kEm, 1e-3F);
+    list.Purge();
+
+    run->BuildMeshItems(&design, &list);
+    int32_t meshes = 0;
+    for (ListElement *e = list.GetFirstListElement(); e != nullptr; e = e->GetNextListElement())
+        meshes += dynamic_cast<GlyphMeshItem *>(e) != nullptr;
+    EXPECT_EQ(meshes, 1);
+    list.Purge();
 }
 
 }  // namespace
