@@ -131,7 +131,8 @@ public:
     NodeWorkElement workElement;
     int32_t pendingLinks;
     DocumentNode *lastCopy;
-    // Set while an operation of the node deletes its dependents: they cannot take it with them.
+    // Set on a document's main group, and while an operation of a node deletes its dependents:
+    // destroying a structure the node links to then takes only the link, never the node.
     bool keepAlive = false;
 
 private:

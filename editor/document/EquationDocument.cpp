@@ -67,6 +67,8 @@ KettricResult EquationDocument::ResolveData()
                 return 'EXSB';
             }
             hasMain = true;
+            // The equation itself never goes with a structure it links to.
+            group->keepAlive = true;
         }
         structure = next;
     }
@@ -76,6 +78,7 @@ KettricResult EquationDocument::ResolveData()
 GroupNode *EquationDocument::CreateEmptyEquation()
 {
     auto *group = new GroupNode(0);
+    group->keepAlive = true;
     GetRootStructure()->AppendSubnode(group);
     group->AppendSubnode(new RowBeginNode);
     return group;

@@ -247,6 +247,7 @@ void GroupNode::DeleteDependentsOfMissingRows()
     List links;
     for (NodeLink *link = GetFirstIncomingLink(); link != nullptr; link = link->GetNextIncomingLink())
         links.Append(&link->workElement);
+    bool wasKeptAlive = keepAlive;
     keepAlive = true;
     while (ListElement *element = links.GetFirstListElement())
     {
@@ -261,7 +262,7 @@ void GroupNode::DeleteDependentsOfMissingRows()
         else
             delete link;
     }
-    keepAlive = false;
+    keepAlive = wasKeptAlive;
 }
 
 }  // namespace oq

@@ -220,6 +220,22 @@ private:
     }
 };
 
+// The sum of the coordinates of every anchor point the node offers: reads each point once, so the
+// sanitizers check that every count matches its points.
+inline float SumAnchorPoints(const DocumentNode *node)
+{
+    float sum = 0.0f;
+    const uint32_t *kinds = nullptr;
+    int32_t kindCount = node->GetAnchorKinds(&kinds);
+    for (int32_t k = 0; k < kindCount; ++k)
+    {
+        const Point2D *points = nullptr;
+        int32_t count = node->GetAnchorPoints(kinds[k], &points);
+        for (int32_t i = 0; i < count; ++i) sum += points[i].x + points[i].y;
+    }
+    return sum;
+}
+
 // Registers the test drawing kind for the eight identifiers of the drawing objects.
 inline void RegisterTestDrawingKinds()
 {

@@ -140,6 +140,36 @@ TEST_F(EquationDocumentTest, DamagedDataFolderLaysNothingOut)
     EXPECT_EQ(line->layoutCount, 1);
 }
 
+TEST_F(EquationDocumentTest, TheMainGroupOutlivesWhatItLinksTo)
+{
+    for (bool created : {false, true})
+    {
+        SCOPED_TRACE(created);
+        EquationDocument document;
+        GroupNode *main = nullptr;
+        if (created)
+        {
+            main = document.CreateEmptyEquation();
+            main->AppendSubnode(new test::FixedBoxNode);
+            auto *line = new test::TestDrawingNode("Ln");
+            document.GetRootStructure()->AppendSubnode(line);
+            new NodeLink(line, main->GetLastMathSubnode(), 0, 0, 0.0f);
+            new NodeLink(main, line, 0, 0, 0.0f);
+        }
+        else
+        {
+            const std::string text = "Gr { Bg {} Fx $a {} " + LinkBlock({{"d"}}) + " } Ln $d { " + LinkBlock({{"a"}}) + " }";
+            ASSERT_EQ(document.ParseAndResolve(text.c_str()), 0u);
+            main = document.GetMainGroup();
+        }
+        // Deleting the box destroys the line on it, which takes only the main group's link.
+        delete main->GetLastMathSubnode();
+        EXPECT_EQ(TopLevelKinds(document), (std::vector<uint32_t>{'grup'}));
+        EXPECT_EQ(document.GetMainGroup(), main);
+        EXPECT_FALSE(main->HasOutgoingLinks());
+    }
+}
+
 // A document with its selection set by node names; an empty name is the start of the main group's
 // first row.
 struct CopyCase

@@ -1,0 +1,110 @@
+// Fuzzes the equation document reader: parse and resolve arbitrary text (the document kinds, the test
+// drawing kind for the eight drawing identifiers and the test box "Fx"), lay it out twice, read
+// every anchor, write it as text that reads back and writes the same, copy the main group's row
+// into a new document, paste that copy back at the caret, delete the dependents of missing rows,
+// and destroy everything.
+#include "FuzzText.h"
+#include "support/DocumentTestKinds.h"
+
+#include "editor/document/EquationDocument.h"
+#include "editor/document/NodeFactory.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+volatile float anchorSink;
+
+void RegisterKinds()
+{
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    oq::RegisterDocumentKinds();
+    oq::test::RegisterTestDrawingKinds();
+    oq::RegisterNodeKind("Fx", []() -> oq::KettricStructure * { return new oq::test::FixedBoxNode; });
+}
+
+void Layout(oq::EquationDocument &document)
+{
+    oq::TextString missing[oq::kDesignFontSlotCount];
+    static_cast<void>(document.UpdateLayout(missing));
+}
+
+void ReadAnchors(oq::EquationDocument &document)
+{
+    oq::KettricRoot *root = document.GetRootStructure();
+    for (oq::TreeBase *tree = root->GetFirstSubnode(); tree != nullptr; tree = root->GetNextTreeNode(tree))
+    {
+        oq::DocumentNode *node = oq::DocumentNode::FromStructure(static_cast<oq::KettricStructure *>(tree));
+        if (node == nullptr) continue;
+        anchorSink = oq::test::SumAnchorPoints(node);
+        static_cast<void>(node->HitTest(oq::Point2D(0.0f, 0.0f), 1.0f));
+    }
+}
+
+std::string Write(oq::EquationDocument &document)
+{
+    oq::TextBuffer buffer;
+    document.WriteText(&buffer, true, true, false);
+    return oq::fuzz::TakeText(buffer);
+}
+
+void Exercise(const char *text)
+{
+    oq::EquationDocument document;
+    if (document.ParseAndResolve(text) != 0) return;
+    Layout(document);
+    Layout(document);
+    ReadAnchors(document);
+
+    // What was read writes as text that reads back, and writes the same a second time.
+    std::string first = Write(document);
+    oq::EquationDocument reread;
+    if (reread.ParseAndResolve(first.c_str()) != 0) __builtin_trap();
+    std::string second = Write(reread);
+    oq::EquationDocument again;
+    if (again.ParseAndResolve(second.c_str()) != 0) __builtin_trap();
+    if (Write(again) != second) __builtin_trap();
+
+    // Copy the main group's first row and paste it at the end of that row.
+    oq::GroupNode *main = document.GetMainGroup();
+    oq::MathNode *start = main->GetFirstMathSubnode();
+    oq::MathNode *last = main->GetLastMathSubnode();
+    document.selection.start = {start, start->GetEndIndex()};
+    document.selection.end = {last, last->GetEndIndex()};
+    oq::EquationDocument copy;
+    if (!document.CopySelectionTo(&copy)) __builtin_trap();
+    std::string copied = Write(copy);
+    oq::EquationDocument pasted;
+    if (pasted.ParseAndResolve(copied.c_str()) != 0) __builtin_trap();
+    document.selection.start = document.selection.end = {last, last->GetEndIndex()};
+    if (!document.InsertAtCaret(&pasted)) __builtin_trap();
+    Layout(document);
+    ReadAnchors(document);
+
+    // Drop the last row and what hangs on it.
+    oq::MathNode *node = main->GetLastMathSubnode();
+    while (node != nullptr && node->GetKind() != oq::kRowBeginKind) node = node->GetPreviousMathNode();
+    if (node != nullptr && node != main->GetFirstMathSubnode())
+    {
+        while (oq::MathNode *next = node->GetNextMathNode()) delete next;
+        delete node;
+        main->DeleteDependentsOfMissingRows();
+    }
+    Layout(document);
+    static_cast<void>(Write(document));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    RegisterKinds();
+    std::vector<char> text = oq::fuzz::TerminatedText(data, size);
+    oq::test::TestNodeRegistry::Reset();
+    Exercise(text.data());
+    return 0;
+}
