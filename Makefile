@@ -13,7 +13,7 @@ PACKAGES := build-essential cmake ninja-build g++ clang libclang-rt-14-dev \
 	libexpat1-dev libxml2-utils w3c-sgml-lib liblz4-dev zlib1g-dev rapidjson-dev \
 	libegl-dev libgl-dev libopengl-dev libgl1-mesa-dri glslang-tools libcairo2-dev libfreetype-dev fonts-dejavu-core \
 	libharfbuzz-dev python3-fonttools fonts-dejavu-extra fonts-noto-core fonts-lmodern fonts-texgyre-math \
-	fonts-noto-cjk fonts-arphic-uming fonts-wine fonts-urw-base35 \
+	fonts-noto-cjk fonts-arphic-uming fonts-wine fonts-urw-base35 fontconfig \
 	libsdl2-dev libx11-dev xvfb xauth xdotool xclip imagemagick \
 	fonts-freefont-otf fonts-liberation2 fonts-crosextra-caladea fonts-texgyre fonts-stix fonts-symbola \
 	texlive-latex-base texlive-base nodejs

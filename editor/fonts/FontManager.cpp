@@ -6,7 +6,10 @@
 #include "editor/fonts/Design.h"
 #include "editor/fonts/Folders.h"
 #include "editor/fonts/FontFaceEntry.h"
+#include "editor/fonts/FontFileScan.h"
+#include "editor/fonts/FontFileSource.h"
 #include "editor/fonts/FontResource.h"
+#include "editor/fonts/MasterFontTable.h"
 #include "editor/fonts/SettingsText.h"
 #include "editor/platform/FileContents.h"
 #include "editor/platform/Heap.h"
@@ -193,7 +196,8 @@ void FontManager::LoadFile(const char *path)
         if (result == 0) return;
     }
     while (KettricStructure *s = GetRootStructure()->GetFirstSubnodeStructure()) delete s;
-    Rescan();
+    // A registry that cannot be written is rebuilt again at the next start.
+    static_cast<void>(Rescan());
 }
 
 int32_t FontManager::SaveFile(const char *path)
@@ -205,12 +209,50 @@ int32_t FontManager::SaveFile(const char *path)
     return result;
 }
 
-void FontManager::Rescan()
+int32_t FontManager::Rescan()
 {
     // A font installed since may now be imported: missing names are offered again.
     ClearReportedMissingFonts();
-    // The folder scan comes later: nothing is found, and an empty registry is not saved, since an
-    // empty fonts.quist would stop every later start from rescanning.
+    for (FontResource *resource = GetFirstResource(); resource != nullptr; resource = GetNextResource(resource))
+        resource->SetStaleFlag(true);
+
+    // System roots first, so that a file name found in both is registered from there.
+    for (const Array<TextString> &roots : {GetSystemFontsFolder(), GetUserFontsFolder()})
+    {
+        FontFileListing listing;
+        static_cast<void>(ScanFontFolder(roots, &listing));
+        for (const auto &[name, path] : listing)
+        {
+            MapElement *known = FindElement<GetResourceKey>(resourceMap, name.c_str());
+            if (known != nullptr)
+            {
+                static_cast<FontResource::ResourceMapElement *>(known)->resource->SetStaleFlag(false);
+                continue;
+            }
+            FontFileSource file;
+            if (!file.Open(path.c_str())) continue;
+            FontResource *resource = BuildFontResource(name.c_str(), file);
+            if (resource == nullptr) continue;
+            GetRootStructure()->AppendSubnode(resource);
+            RegisterResource(resource);
+        }
+    }
+
+    for (int32_t row = 1; row < kMasterFontRowCount; ++row)
+    {
+        auto *entry = new FontFaceEntry(MasterFontTable[row].name, nullptr);
+        if (!InsertFaceEntry(entry)) delete entry;
+    }
+
+    // Files that are gone: their entries leave the name map with them.
+    FontResource *resource = GetFirstResource();
+    while (resource != nullptr)
+    {
+        FontResource *next = GetNextResource(resource);
+        if (resource->GetStaleFlag()) delete resource;
+        resource = next;
+    }
+    return Save();
 }
 
 void FontManager::WriteText(TextBuffer *buffer)

@@ -44,9 +44,10 @@ public:
     // The same with the file's path; a null path names no file.
     void LoadFile(const char *path);
     [[nodiscard]] int32_t SaveFile(const char *path);
-    // Rebuilds the registry from the font folders. Until the folder scan exists it finds nothing
-    // and writes nothing.
-    void Rescan();
+    // Rebuilds the registry from the installed font files (system roots, then user roots; files
+    // already registered are not read again; files gone are dropped), enters the MasterFontTable
+    // names without faces and writes fonts.quist: the result of Save.
+    [[nodiscard]] int32_t Rescan();
 
     // Appends the text of fonts.quist: every resource in document order.
     void WriteText(TextBuffer *buffer);

@@ -1,5 +1,7 @@
 #include "vorlfont/opentype/SfntFile.h"
 
+#include <vector>
+
 namespace oq {
 
 uint32_t FindSfntTable(const FontBytes &file, uint64_t offsetTable, uint32_t tag, FontBytes *table)
@@ -48,39 +50,73 @@ uint32_t ReadCollectionFaceOffset(const FontBytes &file, uint32_t face, uint64_t
 
 namespace {
 
+// Where one table lies in the file; absent when the face has none.
+struct TableSpan
+{
+    bool present = false;
+    uint64_t offset = 0;
+    uint64_t length = 0;
+};
+
 // What the share test compares of one face.
 struct FaceTables
 {
-    FontBytes head, hhea, maxp, hmtx, colr, cpal, glyf, loca, cff;
+    TableSpan head, hhea, maxp, hmtx, colr, cpal, glyf, loca, cff;
+    uint16_t unitsPerEm = 0, locFormat = 0, longMetrics = 0, glyphCount = 0;
 };
 
-bool ReadFaceTables(const FontBytes &file, uint32_t face, FaceTables *tables)
+// The face's tables as FindSfntTable finds them: false when its offset table, a record of a
+// wanted tag or 'head', 'hhea' or 'maxp' cannot be read.
+bool ReadFaceTables(const FontByteSource &file, uint32_t face, FaceTables *tables)
 {
-    uint64_t offsetTable = 0;
-    if (ReadCollectionFaceOffset(file, face, &offsetTable) != 0) return false;
+    uint32_t offset = 0;
+    if (!file.ReadUInt32(12 + uint64_t(face) * 4, &offset) || !file.Contains(offset, 12)) return false;
+    uint16_t tableCount = 0;
+    if (!file.ReadUInt16(uint64_t(offset) + 4, &tableCount)) return false;
+    std::vector<uint8_t> records(size_t(tableCount) * 16);
+    if (!file.Read(uint64_t(offset) + 12, records.size(), records.data())) return false;
+
     const struct
     {
         uint32_t tag;
-        FontBytes *table;
+        TableSpan *table;
     } wanted[] = {{'head', &tables->head}, {'hhea', &tables->hhea}, {'maxp', &tables->maxp},
                   {'hmtx', &tables->hmtx}, {'COLR', &tables->colr}, {'CPAL', &tables->cpal},
                   {'glyf', &tables->glyf}, {'loca', &tables->loca}, {'CFF ', &tables->cff}};
+    FontBytes directory{records.data(), records.size()};
     for (const auto &entry : wanted)
     {
-        if (FindSfntTable(file, offsetTable, entry.tag, entry.table) != 0) return false;
+        for (uint32_t i = 0; i < tableCount; ++i)
+        {
+            uint64_t record = uint64_t(i) * 16;
+            if (directory.GetUInt32(record) != entry.tag) continue;
+            TableSpan span{true, directory.GetUInt32(record + 8), directory.GetUInt32(record + 12)};
+            if (!file.Contains(span.offset, span.length)) return false;
+            *entry.table = span;
+            break;
+        }
     }
-    return tables->head.Contains(0, 52) && tables->hhea.Contains(0, 36) && tables->maxp.Contains(0, 6);
+    if (tables->head.length < 52 || tables->hhea.length < 36 || tables->maxp.length < 6) return false;
+    return file.ReadUInt16(tables->head.offset + 18, &tables->unitsPerEm) &&
+           file.ReadUInt16(tables->head.offset + 50, &tables->locFormat) &&
+           file.ReadUInt16(tables->hhea.offset + 34, &tables->longMetrics) &&
+           file.ReadUInt16(tables->maxp.offset + 4, &tables->glyphCount);
 }
 
-// Same table bytes, or absent from both.
-bool SameTable(const FontBytes &a, const FontBytes &b)
+// The same table, or absent from both.
+bool SameTable(const TableSpan &a, const TableSpan &b)
 {
-    return a.data == b.data;
+    return a.present == b.present && (!a.present || a.offset == b.offset);
 }
 
 }  // namespace
 
 bool CollectionSharesTables(const FontBytes &file, uint32_t faceCount)
+{
+    return CollectionSharesTables(FontBytesSource(file), faceCount);
+}
+
+bool CollectionSharesTables(const FontByteSource &file, uint32_t faceCount)
 {
     if (faceCount < 2) return true;
     FaceTables first;
@@ -90,16 +126,15 @@ bool CollectionSharesTables(const FontBytes &file, uint32_t faceCount)
     {
         FaceTables other;
         if (!ReadFaceTables(file, face, &other)) return false;
-        if (first.head.GetUInt16(18) != other.head.GetUInt16(18)) return false;
-        if (first.loca.IsPresent() && first.head.GetUInt16(50) != other.head.GetUInt16(50)) return false;
-        if (first.hhea.GetUInt16(34) != other.hhea.GetUInt16(34)) return false;
-        if (first.maxp.GetUInt16(4) != other.maxp.GetUInt16(4)) return false;
+        if (first.unitsPerEm != other.unitsPerEm) return false;
+        if (first.loca.present && first.locFormat != other.locFormat) return false;
+        if (first.longMetrics != other.longMetrics || first.glyphCount != other.glyphCount) return false;
         if (!SameTable(first.hmtx, other.hmtx) || !SameTable(first.colr, other.colr) ||
             !SameTable(first.cpal, other.cpal))
         {
             return false;
         }
-        if (first.glyf.IsPresent())
+        if (first.glyf.present)
         {
             if (!SameTable(first.glyf, other.glyf) || !SameTable(first.loca, other.loca)) return false;
         }

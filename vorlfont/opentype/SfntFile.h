@@ -31,5 +31,7 @@ bool IsFaceVersion(uint32_t version);
 // True when every face of the collection can share the first face's glyphs. A face whose offset
 // table, 'head', 'hhea' or 'maxp' cannot be read does not share.
 bool CollectionSharesTables(const FontBytes &file, uint32_t faceCount);
+// The same over a byte source (tables compared by file offset); both forms give the same answer.
+bool CollectionSharesTables(const FontByteSource &file, uint32_t faceCount);
 
 }  // namespace oq

@@ -3,6 +3,7 @@
 #include "editor/fonts/Design.h"
 #include "editor/fonts/DesignWriter.h"
 #include "editor/fonts/FolderEnvironment.h"
+#include "editor/fonts/SystemFontRoots.h"
 #include "editor/fonts/FontLoader.h"
 #include "editor/fonts/FontManager.h"
 #include "editor/fonts/LoadableFont.h"
@@ -62,6 +63,8 @@ protected:
     }
 
     test::FolderEnvironment environment;
+    // The rescans find no installed fonts.
+    test::ScopedSystemFontRoots systemRoots{environment.Path("system")};
     test::RecordingRenderer r;
     FontManager manager;
 };
@@ -96,7 +99,7 @@ TEST_F(DesignFonts, AMissingFontKeepsItsNameAndIsReportedOnce)
     EXPECT_EQ(CountNames(again), 0);
     // A rescan of the installed fonts offers the name again.
     design.ReleaseFonts();
-    manager.Rescan();
+    static_cast<void>(manager.Rescan());
     TextString cleared[kDesignFontSlotCount];
     EXPECT_EQ(design.ResolveFonts(cleared), FontResolveResult::kReplaced);
     EXPECT_STREQ(cleared[3].GetText(), "No \"Such\" Font");

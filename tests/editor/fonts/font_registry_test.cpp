@@ -13,6 +13,7 @@
 #include "editor/fonts/Folders.h"
 #include "editor/fonts/FontManager.h"
 #include "editor/fonts/FontResource.h"
+#include "editor/fonts/SystemFontRoots.h"
 #include "editor/platform/TextBuffer.h"
 #include "support/TempDirectory.h"
 
@@ -182,6 +183,9 @@ TEST(FontRegistry, LoadFallsBackOnInvalidFiles)
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.name);
+        // The fallback rescan finds no installed fonts and writes the local data folder's file.
+        test::FolderEnvironment environment;
+        test::ScopedSystemFontRoots systemRoots(environment.Path("system"));
         std::string text = good + c.text;
         FontManager parsed;
         EXPECT_EQ(parsed.ParseAndResolve(text.c_str()), c.result);
@@ -194,13 +198,15 @@ TEST(FontRegistry, LoadFallsBackOnInvalidFiles)
         EXPECT_EQ(CountResources(manager), 0);
         EXPECT_EQ(manager.FindFontName("Good"), nullptr);
         EXPECT_TRUE(manager.GetResourceMap()->IsEmpty());
-        // The rescan that finds nothing writes nothing.
         EXPECT_EQ(ReadFile(path), text);
+        EXPECT_EQ(ReadFile(GetLocalDataFolder().GetText() + std::string(kFontsFileName)), "");
     }
 }
 
 TEST(FontRegistry, LoadReadsAValidFile)
 {
+    test::FolderEnvironment environment;
+    test::ScopedSystemFontRoots systemRoots(environment.Path("system"));
     test::TempDirectory folder;
     std::string path = folder.File("fonts.quist");
     // Unknown properties and structures are skipped; "c" alone means true.
@@ -349,6 +355,7 @@ TEST(FontRegistry, WithoutADataFolderNothingIsReadOrWritten)
     test::FolderEnvironment::Set("XDG_DATA_HOME", file);
     test::FolderEnvironment::Set("HOME", file);
     ASSERT_TRUE(GetLocalDataFolder().IsEmpty());
+    test::ScopedSystemFontRoots systemRoots(environment.Path("system"));
 
     FontManager manager;
     ASSERT_EQ(manager.ParseAndResolve(kRegistryText), 0u);
@@ -356,7 +363,7 @@ TEST(FontRegistry, WithoutADataFolderNothingIsReadOrWritten)
     manager.Load();
     EXPECT_EQ(CountResources(manager), 0);
     EXPECT_EQ(ReadFile(file), "x");
-    EXPECT_EQ(ListFolder(environment.folder.Path()), std::vector<std::string>{"file"});
+    EXPECT_EQ(ListFolder(environment.folder.Path()), (std::vector<std::string>{"file", "system"}));
 }
 
 }  // namespace

@@ -112,6 +112,31 @@ inline Bytes NameTable(const std::vector<NameRecordSpec> &records, uint32_t gap 
     return w.bytes;
 }
 
+// A format-1 'name' table: the records, then the language-tag records (their strings first in the
+// storage), then the strings.
+inline Bytes NameTableFormat1(const std::vector<NameRecordSpec> &records, const std::vector<Bytes> &languageTags)
+{
+    ByteWriter w;
+    uint32_t storage = 6 + 12 * uint32_t(records.size()) + 2 + 4 * uint32_t(languageTags.size());
+    w.U16(1).U16(uint16_t(records.size())).U16(uint16_t(storage));
+    Bytes strings;
+    for (auto &tag : languageTags) strings.insert(strings.end(), tag.begin(), tag.end());
+    for (auto &r : records)
+    {
+        w.U16(r.platform).U16(r.encoding).U16(r.language).U16(r.id).U16(uint16_t(r.string.size())).U16(uint16_t(strings.size()));
+        strings.insert(strings.end(), r.string.begin(), r.string.end());
+    }
+    w.U16(uint16_t(languageTags.size()));
+    uint32_t offset = 0;
+    for (auto &tag : languageTags)
+    {
+        w.U16(uint16_t(tag.size())).U16(uint16_t(offset));
+        offset += uint32_t(tag.size());
+    }
+    w.Raw(strings);
+    return w.bytes;
+}
+
 // A format-4 subtable from segments (start, end, delta, range offset 0).
 inline Bytes CmapFormat4(const std::vector<std::vector<uint32_t>> &segments)
 {
