@@ -367,32 +367,6 @@ void CopyMatch(uint8_t *to, uint32_t distance, uint32_t length, uint32_t room)
     while (to < end) *to++ = *from++;
 }
 
-// How a control byte of a short form decodes: its length, the bytes of its code (for a literal
-// run with the run), and for a match the distance's bytes (high byte, then low byte).
-struct ShortForm
-{
-    uint8_t length;  // 0 for the other forms
-    uint8_t codeSize;
-    uint8_t match;
-    uint8_t highMask;
-    uint8_t highShift;
-    uint8_t lowMask;
-};
-
-constexpr std::array<ShortForm, 256> MakeShortForms()
-{
-    std::array<ShortForm, 256> forms{};
-    for (uint32_t field = 0; field < 32; ++field)
-    {
-        forms[field] = {uint8_t(field + 1), uint8_t(field + 2), 0, 0, 0, 0};
-        forms[0x40 + field] = {uint8_t(field + 4), 2, 1, 0xFF, 0, 0};
-        forms[0x80 + field] = {uint8_t(field + 4), 3, 1, 0xFF, 8, 0xFF};
-    }
-    return forms;
-}
-
-constexpr std::array<ShortForm, 256> kShortForms = MakeShortForms();
-
 // Bytes of code and of output one step of the short-form loop takes at most: a literal run of
 // 32 with its control byte, then a far match of 35.
 constexpr uint32_t kShortCodeStep = 33 + 3;
