@@ -8,6 +8,7 @@
 #include "editor/fonts/FontFileScan.h"
 #include "editor/fonts/FontResource.h"
 #include "kettric/KettricPrimitive.h"
+#include "support/ChildProcess.h"
 #include "vorlfont/opentype/SfntTestBuilder.h"
 
 namespace oq {
@@ -125,6 +126,18 @@ TEST(FaceNames, DamagedNameTablesGiveNoName)
     test::TestFace face = test::MinimalFace();
     face.Remove("name");
     EXPECT_FALSE(FaceNamesOf(test::BuildSfnt({face}, false)).has_value());
+}
+
+// Every Mac Roman byte above 0x7F decodes as Python's mac_roman codec decodes it.
+TEST(FaceNames, MacRomanAgreesWithPython)
+{
+    test::ProgramOutcome outcome = test::RunProgram(
+        "/usr/bin/python3", "/",
+        {"-c", "import sys; sys.stdout.buffer.write(bytes(range(0x80, 0x100)).decode('mac_roman').encode())"});
+    ASSERT_EQ(outcome.exitCode, 0) << "python3 missing (make deps)";
+    Bytes high;
+    for (uint32_t byte = 0x80; byte < 0x100; ++byte) high.push_back(uint8_t(byte));
+    EXPECT_EQ(FaceNameOf(test::NameTable({{1, 0, 0, 4, high}})).value_or("(none)"), outcome.output);
 }
 
 }  // namespace
