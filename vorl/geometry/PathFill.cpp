@@ -5,6 +5,8 @@
 #include "vorl/geometry/GeometryBuilderTable.h"
 #include "vorl/geometry/PolygonTriangulation.h"
 
+#include <cstring>
+
 namespace oq {
 
 namespace {
@@ -29,6 +31,31 @@ struct FillPlan
 };
 
 inline bool SamePoint(const Point2D &a, const Point2D &b) { return a.x == b.x && a.y == b.y; }
+
+// The bounding polygon of the scratch's n normalised curves. A count followed by a build of the same
+// path asks twice, so the scratch keeps the last result with its inputs, compared byte for byte.
+uint32_t FindFillPolygon(ShapeScratch *s, int32_t n, const PathFillSettings &limits, uint16_t *halves)
+{
+    const QuadraticBezier2D *list = s->curves;
+    if (limits.polygonVertexCount <= 0)
+        return ComputeBoundingPolygon(1, &n, &list, halves, limits.polygonVertexCount, limits.polygonEdgeFactor);
+    const size_t curveBytes = size_t(n) * sizeof(QuadraticBezier2D);
+    if (s->polygonCurveCount == n && s->polygonVertexLimit == limits.polygonVertexCount &&
+        std::memcmp(&s->polygonEdgeFactor, &limits.polygonEdgeFactor, sizeof(float)) == 0 &&
+        std::memcmp(s->polygonCurves, s->curves, curveBytes) == 0)
+    {
+        std::memcpy(halves, s->polygonVertices, sizeof(s->polygonVertices));
+        return s->polygonWord;
+    }
+    uint32_t word = ComputeBoundingPolygon(1, &n, &list, halves, limits.polygonVertexCount, limits.polygonEdgeFactor);
+    s->polygonCurveCount = n;
+    s->polygonVertexLimit = limits.polygonVertexCount;
+    s->polygonEdgeFactor = limits.polygonEdgeFactor;
+    s->polygonWord = word;
+    std::memcpy(s->polygonVertices, halves, sizeof(s->polygonVertices));
+    std::memcpy(s->polygonCurves, s->curves, curveBytes);
+    return word;
+}
 
 // Runs the texel writers and finds the covering polygon. -1 when the texels do not fit or the path
 // cannot be cut to 8192 curves, 0 for nothing to draw, 1 with a plan. Cursors are stored back
@@ -95,9 +122,8 @@ int32_t PlanPathFill(const FillStyle &style, int32_t count, const QuadraticBezie
     if (!ok)
         return -1;
 
-    const QuadraticBezier2D *list = s->curves;
-    uint16_t halves[12];
-    uint32_t word = ComputeBoundingPolygon(1, &n, &list, halves, limits.polygonVertexCount, limits.polygonEdgeFactor);
+    uint16_t halves[12] = {};
+    uint32_t word = FindFillPolygon(s, n, limits, halves);
     int32_t k = int32_t(word & 0xF);
     if (k == 0 || !IsDrawablePolygonWord(word))
     {

@@ -24,9 +24,17 @@ struct ShapeScratch
     // horizontal band i's largest max x, vertical band i's largest max y.
     float bandExtents[kMaxShapeBands][4];
     uint16_t bandLists[kMaxShapeCurves * kMaxShapeBands * 2];  // horizontal lists, then vertical lists
+    // The last fill's bounding polygon and the exact search inputs it came from, so that counting
+    // and then building the same path search once. A curve count of 0 keeps nothing.
+    int32_t polygonCurveCount = 0;
+    int32_t polygonVertexLimit = 0;
+    float polygonEdgeFactor = 0.0f;
+    uint32_t polygonWord = 0;
+    uint16_t polygonVertices[12] = {};
+    QuadraticBezier2D polygonCurves[kMaxShapeCurves];  // normalised, as searched
 };
 
-static_assert(sizeof(ShapeScratch) == 1540992);
+static_assert(sizeof(ShapeScratch) == 1737640);
 
 // The library's static area, or the caller's.
 ShapeScratch *GetShapeScratch(ShapeScratch *scratch);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -701,6 +702,60 @@ TEST(PathFill, PolygonsCoverTheShapeAndWindCounterClockwise)
                 }
             }
         }
+    }
+}
+
+// A scratch keeps the last polygon for the build after a count; any change of a search input
+// (one bit of one curve, the vertex limit, the edge factor) must search again.
+TEST(PathFill, KeptPolygonIsReusedOnlyForTheSameInputs)
+{
+    // Each pair of neighbouring steps differs in one input and, but for the repeats, in its polygon.
+    Path square = Polygon({{0, 0}, {40, 0}, {40, 40}, {0, 40}});
+    Path trapezoid = Polygon({{0, 0}, {40, 0}, {40, 40}, {20, 40}});  // the same first two curves
+    Path slash = Polygon({{0, 0}, {0.6f, 0}, {30.6f, 40}, {30, 40}});
+    Path circle = Ellipse(0, 0, 25, 25), shorter(circle.begin(), circle.end() - 1);
+    shorter.back().p2 = circle.front().p0;
+    const PathFillSettings three = {16, 3, 1.0f}, four = {16, 4, 1.0f}, quad = {16, 0, 1.0f},
+                           cheapPentagon = {16, 5, 0.0f}, cheapHexagon = {16, 6, 0.0f},
+                           dearHexagon = {16, 6, 40.0f};
+    struct Step
+    {
+        const Path *path;
+        const PathFillSettings *settings;
+    };
+    const Step steps[] = {{&square, &four},           {&trapezoid, &four},       {&trapezoid, &four},
+                          {&slash, &four},            {&slash, &three},          {&slash, &quad},
+                          {&slash, &four},            {&circle, &cheapHexagon},  {&circle, &cheapPentagon},
+                          {&circle, &cheapHexagon},   {&circle, &dearHexagon},   {&shorter, &dearHexagon},
+                          {&circle, &dearHexagon}};
+    // Vertices and triangles of one build, as bytes.
+    auto build = [](const Step &step, ShapeScratch *scratch) {
+        std::vector<float> curveTexels(256 * 64 * 4);
+        std::vector<uint32_t> bandTexels(256 * 64);
+        std::vector<AttribStruct> vertices(8);
+        std::vector<VorlTriangle> triangles(8);
+        TexelBuffer curves = {curveTexels.data(), 'FLT4', 256, 64, 0, 0};
+        TexelBuffer bands = {bandTexels.data(), 0, 256, 64, 0, 0};
+        GeometryBuffer geometry = {vertices.data(), triangles.data(), 0, 0, 0};
+        const Path &path = *step.path;
+        EXPECT_TRUE(BuildPathFill(Style(), int32_t(path.size()), path.data(), &curves, &bands, &geometry,
+                                  step.settings, scratch));
+        std::string bytes(reinterpret_cast<const char *>(vertices.data()), vertices.size() * sizeof(AttribStruct));
+        bytes.append(reinterpret_cast<const char *>(triangles.data()), triangles.size() * sizeof(VorlTriangle));
+        return bytes;
+    };
+    std::unique_ptr<ShapeScratch> kept = std::make_unique<ShapeScratch>();
+    for (size_t i = 0; i < std::size(steps); i++)
+    {
+        SCOPED_TRACE(testing::Message() << "step " << i);
+        int32_t curve[2] = {0, 0}, band[2] = {0, 0}, v = 0, t = 0;
+        const Path &path = *steps[i].path;
+        ASSERT_TRUE(CountPathFill(Style(), int32_t(path.size()), path.data(), 256, 64, curve, 256, 64, band, &v, &t,
+                                  steps[i].settings, kept.get()));
+        std::unique_ptr<ShapeScratch> fresh = std::make_unique<ShapeScratch>();
+        std::string expected = build(steps[i], fresh.get());
+        EXPECT_EQ(build(steps[i], kept.get()), expected);
+        EXPECT_EQ(build(steps[i], kept.get()), expected);
     }
 }
 
