@@ -8,6 +8,9 @@
 // "outlines_x" and "whole_x" are those times over FreeType's. The heap is reused between runs
 // unless the name says fresh_memory: then the freed pages go back to the system before each
 // timed step, and the compile pays for faulting in its memory as the vorlfont program does.
+// FreeType's loads are a yardstick, not a peer: FreeType reads the outlines, the compiler also
+// compiles them. The whole program's peers (FreeType and fontTools reading every glyph, run as
+// programs beside vorlfont) are in vorlfont_program_bench.cpp.
 #include "ambrel/AmbrelDocument.h"
 #include "bench/FontBenchSupport.h"
 #include "vorl/text/OutputSink.h"

@@ -1,8 +1,8 @@
 // Text geometry against classic glyph rendering: our side counts and builds the vertices and
 // triangles of a 1,000-glyph Latin line (CountRunGeometry + BuildRunGeometry) as quads, as
 // bounding polygons, with outline and shadow, and with clipping; FreeType loads and renders the same
-// characters of DejaVu Sans at 32 px (FT_Load_Glyph + FT_Render_Glyph), the CPU cost of drawing
-// text through glyph bitmaps. Our font image is built here from DejaVu's character map, advances,
+// characters of DejaVu Sans at 32 px (FT_Load_Glyph + FT_Render_Glyph, hinted and unhinted, no
+// glyph cache), the CPU cost of drawing text through glyph bitmaps. Our font image is built here from DejaVu's character map, advances,
 // kerning-free boxes and a hexagon per glyph, since the cost of a glyph's geometry does not depend
 // on its outline. After the runs the ratio of our time per glyph to FreeType's is printed.
 
@@ -172,15 +172,16 @@ void BM_RunGeometryOutlineShadow(benchmark::State &s) { BuildLine(s, 'POLY', 'OL
 void BM_RunGeometryClipped(benchmark::State &s) { BuildLine(s, 'POLY', 0, true); }
 
 // FreeType: load and render every glyph of the line at 32 px, as a glyph-bitmap renderer does
-// when its cache misses.
-void BM_FreeTypeRender(benchmark::State &benchState)
+// when its cache misses. FreeType runs without a glyph cache here (every glyph is loaded and
+// rendered again each time), hinted as FT_LOAD_DEFAULT does and unhinted.
+void RenderWithFreeType(benchmark::State &benchState, FT_Int32 loadFlags)
 {
     BenchFonts &fonts = Fonts();
     for (auto _ : benchState)
     {
         for (FT_UInt glyph : fonts.textGlyphs)
         {
-            if (FT_Load_Glyph(fonts.face, glyph, FT_LOAD_DEFAULT) != 0 ||
+            if (FT_Load_Glyph(fonts.face, glyph, loadFlags) != 0 ||
                 FT_Render_Glyph(fonts.face->glyph, FT_RENDER_MODE_NORMAL) != 0)
                 benchState.SkipWithError("FreeType failed");
             benchmark::DoNotOptimize(fonts.face->glyph->bitmap.buffer);
@@ -189,36 +190,53 @@ void BM_FreeTypeRender(benchmark::State &benchState)
     benchState.SetItemsProcessed(int64_t(benchState.iterations()) * kGlyphs);
 }
 
+void BM_FreeTypeRender(benchmark::State &s) { RenderWithFreeType(s, FT_LOAD_DEFAULT); }
+void BM_FreeTypeRenderUnhinted(benchmark::State &s) { RenderWithFreeType(s, FT_LOAD_NO_HINTING); }
+
 BENCHMARK(BM_RunGeometryQuad)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RunGeometryPoly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RunGeometryOutlineShadow)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RunGeometryClipped)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FreeTypeRender)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FreeTypeRenderUnhinted)->Unit(benchmark::kMicrosecond);
 
-// Prints the console report, then each configuration's time per glyph against FreeType's.
+// Prints the console report, then each configuration's time per glyph against FreeType's. With
+// repetitions the medians are compared (also when only the aggregates are reported), else the
+// single runs.
 class RatioReporter : public benchmark::ConsoleReporter
 {
 public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedCPUTime();
+        {
+            if (run.run_type == Run::RT_Iteration) times[run.run_name.str()] = run.GetAdjustedCPUTime();
+            else if (run.aggregate_name == "median") medians[run.run_name.str()] = run.GetAdjustedCPUTime();
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 
     void PrintRatios() const
     {
-        auto reference = times.find("BM_FreeTypeRender");
-        if (reference == times.end()) return;
-        std::printf("\nTime per glyph against FreeType load + render at 32 px (goal: at most 1/20):\n");
-        for (const auto &[name, time] : times)
-            if (name != reference->first)
+        const std::map<std::string, double> &chosen = medians.empty() ? times : medians;
+        for (const char *referenceName : {"BM_FreeTypeRender", "BM_FreeTypeRenderUnhinted"})
+        {
+            auto reference = chosen.find(referenceName);
+            if (reference == chosen.end()) continue;
+            std::printf("\nTime per glyph against %s (FreeType load + render at 32 px; goal: at most 1/20):\n",
+                        referenceName);
+            for (const auto &[name, time] : chosen)
+            {
+                if (name.rfind("BM_FreeType", 0) == 0) continue;
                 std::printf("  %-28s %8.3f us per glyph, 1/%.1f of FreeType (%.3f us)\n", name.c_str(),
                             time / kGlyphs, reference->second / time, reference->second / kGlyphs);
+            }
+        }
     }
 
 private:
     std::map<std::string, double> times;
+    std::map<std::string, double> medians;
 };
 
 }  // namespace
