@@ -185,11 +185,12 @@ std::string MakeLatexStubs(const std::vector<std::string> &names)
         if (arguments < 0) arguments = 0;
         if (arguments > 9) arguments = 9;
         std::string body = "{";
-        for (int i = 1; i <= arguments; ++i) body += "#" + std::to_string(i);
-        body += "}";
-        stubs += "\\providecommand{\\" + name + "}";
-        if (arguments > 0) stubs += "[" + std::to_string(arguments) + "]";
-        stubs += "{" + body + "}\n";
+        // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "literal" + std::string temporaries.
+        for (int i = 1; i <= arguments; ++i) body.append(1, '#').append(std::to_string(i));
+        body.append(1, '}');
+        stubs.append("\\providecommand{\\").append(name).append(1, '}');
+        if (arguments > 0) stubs.append(1, '[').append(std::to_string(arguments)).append(1, ']');
+        stubs.append(1, '{').append(body).append("}\n");
     }
     return stubs;
 }
