@@ -4,6 +4,7 @@
 #include "base/TextString.h"
 #include "base/Tree.h"
 #include "kettric/KettricLiterals.h"
+#include "kettric/StructurePool.h"
 
 #include <cstdint>
 
@@ -28,6 +29,10 @@ public:
     // depth; each structure before its subnodes, subnodes in list order), leaves its own name map
     // and detaches itself.
     ~KettricStructure() override;
+
+    // Structures live in the structure pool; the virtual destructor hands the size back.
+    static void *operator new(size_t size) { return AllocateStructureBlock(size); }
+    static void operator delete(void *block, size_t size) { ReleaseStructureBlock(block, size); }
 
     // True declares the property known: the parser reads a value of the given type into the storage.
     virtual bool CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
