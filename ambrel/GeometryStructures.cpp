@@ -5,6 +5,8 @@
 #include "base/TextUtils.h"
 #include "vorl/geometry/EllipsePaths.h"
 
+#include <cstring>
+
 namespace oq {
 
 namespace {
@@ -171,22 +173,27 @@ KettricResult PathStructure::ResolveData(KettricDocument *document)
 {
     KettricResult result = GeometryStructure::ResolveData(document);
     if (result != 0) return result;
-    for (KettricStructure *structure = GetFirstSubnodeStructure(); structure != nullptr;
+    // The curves are built in a scratch array and stored once at their size: growing the Path's
+    // own array would leave a part of it unused and free a block at every growth.
+    static thread_local Array<QuadraticBezier2D> built;
+    built.SetElementCount(0);
+    for (KettricStructure *structure = GetFirstSubnodeStructure(); structure != nullptr && result == 0;
          structure = structure->GetNextStructure())
     {
-        if (!IsFloatList(structure, 2)) continue;
-        result = BuildContour(static_cast<const KettricFloatList *>(structure));
-        if (result != 0) return result;
+        if (IsFloatList(structure, 2)) result = BuildContour(static_cast<const KettricFloatList *>(structure), &built);
     }
-    return 0;
+    int32_t count = built.GetElementCount();
+    curves.SetElementCount(count);
+    if (count != 0) std::memcpy(curves.GetElements(), built.GetElements(), sizeof(QuadraticBezier2D) * size_t(count));
+    return result;
 }
 
-KettricResult PathStructure::BuildContour(const KettricFloatList *list)
+KettricResult PathStructure::BuildContour(const KettricFloatList *list, Array<QuadraticBezier2D> *built)
 {
     int32_t n = list->GetElementCount() / 2;
     if (n == 0) return 0;
     const float *v = list->GetElements();
-    int32_t start = curves.GetElementCount();
+    int32_t start = built->GetElementCount();
     Point2D c(0.0f, 0.0f);
     Point2D s(0.0f, 0.0f);
     Point2D previousControl(0.0f, 0.0f);
@@ -202,7 +209,7 @@ KettricResult PathStructure::BuildContour(const KettricFloatList *list)
         case kPathClose:
             if (k != 0)
             {
-                curves.SetElementCount(start);
+                built->SetElementCount(start);
                 return 'IVDF';
             }
             c = s = GetPoint(v, 0);
@@ -214,7 +221,7 @@ KettricResult PathStructure::BuildContour(const KettricFloatList *list)
             Point2D p = GetPoint(v, k);
             if (p != c)
             {
-                AppendLine(c, p);
+                built->AddElement(QuadraticBezier2D(c, p, p));
                 c = p;
             }
             k += 1;
@@ -225,8 +232,8 @@ KettricResult PathStructure::BuildContour(const KettricFloatList *list)
         {
             Point2D p = GetPoint(v, k);
             Point2D corner = (command == kPathHorizontalCorner) ? Point2D(p.x, c.y) : Point2D(c.x, p.y);
-            AppendLine(c, corner);
-            AppendLine(corner, p);
+            built->AddElement(QuadraticBezier2D(c, corner, corner));
+            built->AddElement(QuadraticBezier2D(corner, p, p));
             c = p;
             k += 1;
             break;
@@ -240,7 +247,7 @@ KettricResult PathStructure::BuildContour(const KettricFloatList *list)
             {
                 if (k + 2 > n)
                 {
-                    curves.SetElementCount(start);
+                    built->SetElementCount(start);
                     return 'IVDF';
                 }
                 control = GetPoint(v, k);
@@ -254,7 +261,7 @@ KettricResult PathStructure::BuildContour(const KettricFloatList *list)
                 p = GetPoint(v, k);
                 k += 1;
             }
-            curves.AddElement(QuadraticBezier2D(c, control, p));
+            built->AddElement(QuadraticBezier2D(c, control, p));
             previousControl = control;
             c = p;
             break;
@@ -268,7 +275,7 @@ KettricResult PathStructure::BuildContour(const KettricFloatList *list)
             {
                 if (k + 3 > n)
                 {
-                    curves.SetElementCount(start);
+                    built->SetElementCount(start);
                     return 'IVDF';
                 }
                 cubic.p1 = GetPoint(v, k);
@@ -280,7 +287,7 @@ KettricResult PathStructure::BuildContour(const KettricFloatList *list)
             {
                 if (k + 2 > n)
                 {
-                    curves.SetElementCount(start);
+                    built->SetElementCount(start);
                     return 'IVDF';
                 }
                 bool smooth = previousCommand == kPathCubic || previousCommand == kPathSmoothCubic;
@@ -291,7 +298,7 @@ KettricResult PathStructure::BuildContour(const KettricFloatList *list)
             }
             QuadraticBezier2D pieces[kMaxCubicQuadratics];
             int32_t count = ConvertCubicToQuadratics(cubic, 0.0009765625f, pieces);
-            for (int32_t i = 0; i < count; ++i) curves.AddElement(pieces[i]);
+            for (int32_t i = 0; i < count; ++i) built->AddElement(pieces[i]);
             previousControl = cubic.p2;
             c = cubic.p3;
             break;
@@ -307,10 +314,10 @@ KettricResult PathStructure::BuildContour(const KettricFloatList *list)
     bool added = false;
     if (c != s)
     {
-        AppendLine(c, s);
+        built->AddElement(QuadraticBezier2D(c, s, s));
         added = !closed;
     }
-    int32_t count = curves.GetElementCount() - start;
+    int32_t count = built->GetElementCount() - start;
     if (count > 0) AppendContour(count, closed, added);
     return 0;
 }

@@ -73,7 +73,8 @@ public:
     void Write(AmbrelDocument *document, TextOutputStream *stream) const override;
 
 private:
-    KettricResult BuildContour(const KettricFloatList *list);
+    // Appends the contour's curves to the built ones and records the contour.
+    KettricResult BuildContour(const KettricFloatList *list, Array<QuadraticBezier2D> *built);
 };
 
 }  // namespace oq

@@ -7,6 +7,7 @@
 #include "base/TextUtils.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace oq {
 
@@ -188,12 +189,17 @@ void GlyphStructure::Write(AmbrelDocument *document, TextOutputStream *stream) c
 
 void GlyphStructure::PrepareGeometry(const FontStructure *font)
 {
-    curves.SetElementCount(0);
+    // Collected in a scratch array and stored once at their size (as a Path stores its curves).
+    static thread_local Array<QuadraticBezier2D> collected;
+    collected.SetElementCount(0);
     GeometryCollection collection;
-    collection.curves = &curves;
+    collection.curves = &collected;
     CollectGeometry(font, &collection);
     tooLarge = collection.tooLarge;
-    if (tooLarge) curves.SetElementCount(0);
+    int32_t collectedCount = tooLarge ? 0 : collected.GetElementCount();
+    curves.SetElementCount(collectedCount);
+    if (collectedCount != 0)
+        std::memcpy(curves.GetElements(), collected.GetElements(), sizeof(QuadraticBezier2D) * size_t(collectedCount));
 
     boundingBox = Box2D(Point2D(0.0f, 0.0f), Point2D(0.0f, 0.0f));
     controlTop = 0.0f;

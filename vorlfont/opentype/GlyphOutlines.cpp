@@ -20,17 +20,47 @@ bool SameVector(const Vector2D &a, const Vector2D &b) { return a.x == b.x && a.y
 
 Point2D Midpoint(const Point2D &a, const Point2D &b) { return Point2D((a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f); }
 
+// The points and states of the contour being written, kept from one contour to the next.
+struct ContourScratch
+{
+    Array<float> values;
+    Array<uint32_t> states;
+};
+
+ContourScratch &GetContourScratch()
+{
+    static thread_local ContourScratch scratch;
+    return scratch;
+}
+
 // Writes one contour of a Path as a float[2] list with states, merging straight runs into H and V
-// corners and writing smooth joins as T and S.
+// corners and writing smooth joins as T and S. The contour is gathered in scratch arrays (one
+// writer at a time) and becomes the Path's list when the writer goes, in one block of its size:
+// a list grown point by point frees a block at every growth, and the allocator's cost of those
+// freed blocks led the import of large fonts.
 class PathContourWriter
 {
 public:
-    PathContourWriter(PathStructure *path, const Point2D &start) : current(start)
+    PathContourWriter(PathStructure *path, const Point2D &start)
+        : path(path), values(GetContourScratch().values), states(GetContourScratch().states), current(start)
     {
-        list = new KettricFloatList(2, true);
-        path->AppendSubnode(list);
+        values.SetElementCount(0);
+        states.SetElementCount(0);
         Write(start, kPathClose);
     }
+
+    ~PathContourWriter()
+    {
+        auto *list = new KettricFloatList(2, true);
+        // Reserved at the final count first (a list's storage does not shrink).
+        list->SetElementCount(values.GetElementCount());
+        list->SetElementCount(0);
+        for (int32_t i = 0; i < states.GetElementCount(); ++i) list->AppendValues(&values[2 * i], 2, states[i]);
+        path->AppendSubnode(list);
+    }
+
+    PathContourWriter(const PathContourWriter &) = delete;
+    PathContourWriter &operator=(const PathContourWriter &) = delete;
 
     const Point2D &GetCurrent() const { return current; }
 
@@ -48,7 +78,7 @@ public:
         {
             horizontal = p.y == current.y;
             vertical = p.x == current.x;
-            lastLine = list->GetStateCount();
+            lastLine = states.GetElementCount();
             Write(p, kPathLine);
         }
         reflection = Vector2D(0.0f, 0.0f);
@@ -89,20 +119,23 @@ public:
 private:
     void Write(const Point2D &p, uint32_t state)
     {
-        const float values[2] = {p.x, p.y};
-        list->AppendValues(values, 2, state);
+        values.AddElement(p.x);
+        values.AddElement(p.y);
+        states.AddElement(state);
     }
 
     // The last L becomes a corner ending at p; both straight flags clear.
     void Replace(const Point2D &p, uint32_t state)
     {
-        list->SetState(lastLine, state);
-        (*list)[lastLine * 2] = p.x;
-        (*list)[lastLine * 2 + 1] = p.y;
+        states[lastLine] = state;
+        values[lastLine * 2] = p.x;
+        values[lastLine * 2 + 1] = p.y;
         horizontal = vertical = false;
     }
 
-    KettricFloatList *list;
+    PathStructure *path;
+    Array<float> &values;
+    Array<uint32_t> &states;
     Point2D current;
     Vector2D reflection = Vector2D(0.0f, 0.0f);
     bool horizontal = false;
