@@ -1,0 +1,14 @@
+// The structure kinds of the equation document's factory.
+#include "editor/structures/StructureKinds.h"
+
+#include "editor/document/NodeFactory.h"
+#include "editor/structures/FractionNode.h"
+
+namespace oq {
+
+void RegisterStructureKinds()
+{
+    RegisterNodeKind("Fr", []() -> KettricStructure * { return new FractionNode(kFractionVertical, false, false); });
+}
+
+}  // namespace oq
