@@ -8,6 +8,7 @@
 
 #include "editor/document/EquationDocument.h"
 #include "editor/document/NodeFactory.h"
+#include "editor/structures/StructureKinds.h"
 
 #include <cstdint>
 #include <string>
@@ -24,6 +25,7 @@ void RegisterKinds()
     registered = true;
     oq::RegisterDocumentKinds();
     oq::test::RegisterTestDrawingKinds();
+    oq::RegisterStructureKinds();
     oq::RegisterNodeKind("Fx", []() -> oq::KettricStructure * { return new oq::test::FixedBoxNode; });
 }
 
