@@ -1,6 +1,7 @@
 // Fractions: reading and writing the Kettric form, variants, navigation, and the layout of the three
 // forms with the factory design (bar, slash, slot places, items).
 #include "support/DocumentTestKinds.h"
+#include "support/MathMLValidator.h"
 
 #include "editor/document/GroupNode.h"
 #include "editor/fonts/Design.h"
@@ -270,6 +271,12 @@ TEST(Fraction, WritesLatexAndMathML)
         TextString mathml;
         fraction->WriteMathML(&state, &mathml);
         EXPECT_EQ(Text(mathml), c.mathml) << c.properties;
+        // The plain DTD refuses displaystyle on mfrac: the subset declares it.
+        EXPECT_EQ(test::ValidateMathML("<math xmlns=\"http://www.w3.org/1998/Math/MathML\"><mrow>" + Text(mathml) +
+                                           "</mrow></math>",
+                                       "<!ATTLIST mfrac displaystyle (true|false) #IMPLIED>"),
+                  "")
+            << c.properties;
         EXPECT_EQ(state.displayStyle, c.display) << c.properties;
     }
 }
