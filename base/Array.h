@@ -117,6 +117,19 @@ public:
         elementCount = count;
     }
 
+    // Empties the array and frees heap storage: count 0, capacity back to the local room.
+    void Reset()
+    {
+        if constexpr (!std::is_trivially_destructible_v<T>)
+        {
+            for (int32_t i = elementCount - 1; i >= 0; --i) elementArray[i].~T();
+        }
+        ReleaseStorage();
+        elementCount = 0;
+        reservedCount = L;
+        elementArray = localStorage.GetElements();
+    }
+
     // The element is copied before the storage grows, so it may be one of this array's own elements.
     T &AddElement(const T &element)
     {
