@@ -1,0 +1,405 @@
+// Geometry shared by the drawing kinds, measured independently: dash fitting, the segment test and
+// frame, the arc-length table, the stroke curve arrays, signed areas of the line's pieces, item parity
+// and a property test over random lines and designs.
+#include "DrawingTesting.h"
+
+#include "base/ScalarMath.h"
+#include "editor/document/MathDesign.h"
+#include "editor/document/SegmentGeometry.h"
+#include "editor/drawing/LineObject.h"
+#include "editor/fonts/Design.h"
+#include "editor/fonts/DesignTables.h"
+#include "editor/platform/DisplayItems.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace oq {
+namespace {
+
+// Signed area by Green's theorem over quadratic curves, in double (positive counter-clockwise).
+double SignedArea(const QuadraticBezier2D *curves, int32_t count)
+{
+    auto cross = [](const Point2D &a, const Point2D &b) { return double(a.x) * b.y - double(a.y) * b.x; };
+    double area = 0.0;
+    for (int32_t i = 0; i < count; ++i)
+    {
+        const QuadraticBezier2D &c = curves[i];
+        area += (cross(c.p0, c.p1) + cross(c.p1, c.p2)) / 3.0 + cross(c.p0, c.p2) / 6.0;
+    }
+    return area;
+}
+
+// Every contour (a run of curves each starting where the previous ended) returns to its start.
+bool ContoursClosed(const QuadraticBezier2D *curves, int32_t count, float tolerance)
+{
+    int32_t first = 0;
+    for (int32_t i = 0; i < count; ++i)
+    {
+        bool last = (i + 1 == count) || std::fabs(curves[i + 1].p0.x - curves[i].p2.x) > tolerance ||
+                    std::fabs(curves[i + 1].p0.y - curves[i].p2.y) > tolerance;
+        if (last)
+        {
+            if (std::fabs(curves[i].p2.x - curves[first].p0.x) > tolerance ||
+                std::fabs(curves[i].p2.y - curves[first].p0.y) > tolerance)
+            {
+                return false;
+            }
+            first = i + 1;
+        }
+    }
+    return true;
+}
+
+bool Finite(const Point2D &p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+TEST(DrawingGeometryTest, FitDashPattern)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case
+    {
+        float length, dash, gap;
+        bool dashed;
+        int32_t count;  // -1: only check the fill
+    };
+    const Case cases[] = {
+        {0.5f, 2.0f, 1.0f, true, 2},  // shorter than one dash: 2 dashes and 1 gap
+        {0.0f, 2.0f, 1.0f, true, 2},
+        {10.0f, 2.0f, 1.0f, true, 4},
+        {100.0f, 3.0f, 0.5f, true, 29},
+        {5000.0f, 2.0f, 1.0f, true, 1024},  // 1667 fitted, the first 1024 drawn
+        {1e30f, 0.01f, 0.01f, true, 1024},
+        {nan, 2.0f, 1.0f, false, 0},
+        {inf, 2.0f, 1.0f, false, 0},
+        {10.0f, nan, 1.0f, false, 0},
+        {10.0f, 0.0f, 1.0f, false, 0},
+        {10.0f, -1.0f, 1.0f, false, 0},
+        {10.0f, 2.0f, 0.0f, false, 0},
+        {10.0f, 2.0f, -2.0f, false, 0},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.length << " " << c.dash << " " << c.gap);
+        DashFit fit{};
+        EXPECT_EQ(FitDashPattern(c.length, c.dash, c.gap, &fit), c.dashed);
+        if (!c.dashed) continue;
+        EXPECT_EQ(fit.count, c.count);
+        EXPECT_TRUE(std::isfinite(fit.dash) && std::isfinite(fit.gap));
+        if (fit.dash > 0.0f)
+        {
+            EXPECT_NEAR(fit.gap / fit.dash, c.gap / c.dash, 1e-5 * c.gap / c.dash);
+        }
+        // The unbounded count fills the length exactly.
+        double count = std::max(2.0, std::floor((double(c.length) + c.gap) / (double(c.dash) + c.gap) + 0.5));
+        double filled = count * fit.dash + (count - 1) * fit.gap;
+        EXPECT_NEAR(filled, c.length, 1e-5 * c.length + 1e-30);
+    }
+}
+
+TEST(DrawingGeometryTest, PointNearSegment)
+{
+    const float tol = 0.5f;
+    const Point2D a(1.0f, 1.0f);
+    const Point2D b(7.0f, 9.0f);  // length 10, direction (0.6, 0.8), normal (-0.8, 0.6)
+    auto along = [&](float t, float across) { return Point2D(a.x + 0.6f * t - 0.8f * across, a.y + 0.8f * t + 0.6f * across); };
+    struct Case
+    {
+        const char *name;
+        Point2D point;
+        bool near;
+    };
+    const Case cases[] = {
+        {"across, inside", along(5.0f, tol * (1 - 1e-4f)), true},
+        {"across, outside", along(5.0f, tol * (1 + 1e-4f)), false},
+        {"other side, inside", along(5.0f, -tol * (1 - 1e-4f)), true},
+        {"before the start, inside", along(-tol * (1 - 1e-4f), 0.0f), true},
+        {"before the start, outside", along(-tol * (1 + 1e-4f), 0.0f), false},
+        {"beyond the end, inside", along(10.0f + tol * (1 - 1e-4f), tol * 0.9f), true},
+        {"beyond the end, outside", along(10.0f + tol * (1 + 1e-4f), 0.0f), false},
+        {"square corner", along(-tol * 0.9f, tol * 0.9f), true},
+    };
+    for (const Case &c : cases) EXPECT_EQ(IsPointNearSegment(c.point, a, b, tol), c.near) << c.name;
+
+    // Exactly the tolerance straight across from a on an axis-parallel segment is not near (strict).
+    EXPECT_FALSE(IsPointNearSegment(Point2D(0.0f, 0.5f), Point2D(0.0f, 0.0f), Point2D(4.0f, 0.0f), 0.5f));
+    // A degenerate segment is never hit.
+    EXPECT_FALSE(IsPointNearSegment(Point2D(2.0f, 2.0f), Point2D(2.0f, 2.0f), Point2D(2.0f, 2.0f), 10.0f));
+    EXPECT_FALSE(IsPointNearSegment(Point2D(0.0f, 0.0f), Point2D(0.0f, 0.0f), Point2D(1e-30f, 0.0f), 10.0f));
+}
+
+TEST(DrawingGeometryTest, SegmentOutlineIsARectangularFrame)
+{
+    QuadraticBezier2D curves[8];
+    BuildSegmentOutline(Point2D(0.0f, -1.5f), Point2D(10.0f, 1.5f), Vector2D(1.0f, 0.0f), 0.5f, curves);
+    EXPECT_TRUE(ContoursClosed(curves, 8, 1e-5f));
+    // Outer 11 x 4, inner 9 x 2 in the other winding: a frame of 44 - 18.
+    EXPECT_NEAR(std::fabs(SignedArea(curves, 4)), 44.0, 1e-4);
+    EXPECT_NEAR(std::fabs(SignedArea(curves + 4, 4)), 18.0, 1e-4);
+    EXPECT_LT(SignedArea(curves, 4) * SignedArea(curves + 4, 4), 0.0);
+    // Square corners: the outer rectangle reaches r past both ends.
+    EXPECT_NEAR(curves[0].p0.x, -0.5f, 1e-5f);
+    EXPECT_NEAR(curves[0].p0.y, -2.0f, 1e-5f);
+}
+
+TEST(DrawingGeometryTest, ArcLengthTable)
+{
+    float table[65];
+    BuildArcLengthTable(1.0f, 1.0f, table);
+    EXPECT_EQ(table[0], 0.0f);
+    EXPECT_NEAR(table[64], 64.0 * 2.0 * std::sin(M_PI / 256.0), 1e-4);
+    EXPECT_NEAR(table[64], 1.57076, 1e-4);
+    for (int32_t k = 1; k <= 64; ++k) EXPECT_GT(table[k], table[k - 1]);
+
+    int32_t cursor = 0;
+    EXPECT_NEAR(LookupArcLengthAngle(0.0f, table, &cursor), 0.0f, 1e-6f);
+    EXPECT_NEAR(LookupArcLengthAngle(table[32], table, &cursor), 32 * 0.024543693f, 1e-5f);
+    EXPECT_NEAR(LookupArcLengthAngle(table[40] * 0.5f + table[41] * 0.5f, table, &cursor), 40.5f * 0.024543693f, 1e-5f);
+    EXPECT_EQ(LookupArcLengthAngle(table[64] + 1.0f, table, &cursor), 1.5707964f);
+
+    // An ellipse: its quarter lies between the chord and the two half-axes.
+    BuildArcLengthTable(3.0f, 1.0f, table);
+    EXPECT_GT(table[64], std::sqrt(10.0f));
+    EXPECT_LT(table[64], 4.0f);
+}
+
+TEST(DrawingGeometryTest, StrokeCurveArraysGrowByTheRule)
+{
+    struct Case
+    {
+        int32_t prepare;  // grown to this first
+        int32_t count;
+        int32_t capacity;
+    };
+    {
+        StrokeCurveArray<48> array;
+        array.SetElementCount(48);
+        EXPECT_EQ(array.GetReservedCount(), 48);
+        array.SetElementCount(64);
+        EXPECT_EQ(array.GetReservedCount(), 96);
+    }
+    {
+        StrokeCurveArray<48> array;
+        array.SetElementCount(144);
+        EXPECT_EQ(array.GetReservedCount(), 144);
+        array.SetElementCount(150);
+        EXPECT_EQ(array.GetReservedCount(), 216);
+        array.Reset();
+        EXPECT_EQ(array.GetElementCount(), 0);
+        EXPECT_EQ(array.GetReservedCount(), 48);
+        array.SetElementCount(48);
+        EXPECT_EQ(array.GetReservedCount(), 48);
+    }
+    {
+        StrokeCurveArray<8> array;
+        array.SetElementCount(3);
+        EXPECT_EQ(array.GetReservedCount(), 8);
+        array.SetElementCount(9);
+        EXPECT_EQ(array.GetReservedCount(), 16);
+        array.SetElementCount(2);
+        EXPECT_EQ(array.GetReservedCount(), 16);
+    }
+}
+
+class LineGeometryTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { test::PrepareDrawingTests(); }
+    Design design;
+};
+
+TEST_F(LineGeometryTest, AreasOfBodiesAndDecorations)
+{
+    float w = design.GetBaseFontSize() * GetGroupParam(&design, 'line', 'wid0');
+    const Point2D s(2.0f, 3.0f);
+    const Point2D f(2.0f + 60.0f * 0.6f, 3.0f + 60.0f * 0.8f);  // length 60 on a diagonal
+
+    LineObject solid;
+    solid.RebuildGeometry(&design, s, f);
+    ASSERT_EQ(solid.curves.GetElementCount(), 4);
+    EXPECT_LT(SignedArea(solid.curves.GetElements(), 4), 0.0);  // clockwise
+    EXPECT_NEAR(std::fabs(SignedArea(solid.curves.GetElements(), 4)), 60.0 * w, 1e-3 * 60.0 * w);
+    EXPECT_TRUE(ContoursClosed(solid.curves.GetElements(), 4, 1e-4f));
+
+    for (uint8_t dashIndex = 1; dashIndex <= 3; ++dashIndex)
+    {
+        LineObject dashed;
+        dashed.dashIndex = dashIndex;
+        dashed.RebuildGeometry(&design, s, f);
+        float dash = 0.0f, gap = 0.0f;
+        ASSERT_TRUE(dashed.GetDashLengths(&design, w, &dash, &gap));
+        DashFit fit{};
+        ASSERT_TRUE(FitDashPattern(60.0f, dash, gap, &fit));
+        int32_t count = dashed.curves.GetElementCount();
+        ASSERT_EQ(count, 4 * fit.count);
+        double area = 0.0;
+        for (int32_t k = 0; k < fit.count; ++k)
+        {
+            double piece = SignedArea(&dashed.curves[4 * k], 4);
+            EXPECT_LT(piece, 0.0);
+            area += std::fabs(piece);
+        }
+        EXPECT_NEAR(area, fit.count * double(fit.dash) * w, 1e-3 * area);
+        EXPECT_TRUE(ContoursClosed(dashed.curves.GetElements(), count, 1e-4f));
+    }
+
+    LineObject dotted;
+    dotted.startDecoration = kLineEndRoundDot;
+    dotted.finishDecoration = kLineEndWedge;
+    dotted.RebuildGeometry(&design, s, f);
+    float r = w / 2 * GetGroupParam(&design, 'line', 'circ');
+    ASSERT_EQ(dotted.startDecorationCount, 12);
+    EXPECT_NEAR(std::fabs(SignedArea(dotted.startDecorationCurves, 12)), M_PI * r * r, 2e-3 * M_PI * r * r);
+    EXPECT_TRUE(ContoursClosed(dotted.startDecorationCurves, 12, 1e-4f));
+    // The body stops where its corners meet the dot: pulled back by sqrt(r^2 - (w/2)^2).
+    float pull = std::sqrt(r * r - w * w / 4);
+    EXPECT_NEAR(dotted.curves[0].p0.x, s.x + 0.6f * pull + 0.8f * w / 2, 1e-3f);
+    float length = w * GetGroupParam(&design, 'line', 'wgln');
+    float base = w * GetGroupParam(&design, 'line', 'wgwd');
+    EXPECT_NEAR(std::fabs(SignedArea(dotted.finishDecorationCurves, 3)), length * base, 1e-3 * length * base);
+    EXPECT_EQ(dotted.finishDecorationCurves[0].p0, f);
+}
+
+// Export and path items hold the same curves, y negated in the path items.
+void ExpectItemParity(const Design &design, const DrawingObject &object)
+{
+    DisplayList exports, paths;
+    object.BuildExportItems(&design, &exports);
+    object.BuildPathItems(&design, &paths);
+    ASSERT_EQ(exports.GetListElementCount(), paths.GetListElementCount());
+    ListElement *e = exports.GetFirstListElement();
+    ListElement *p = paths.GetFirstListElement();
+    for (; e != nullptr; e = e->GetNextListElement(), p = p->GetNextListElement())
+    {
+        auto *exportItem = static_cast<ExportCurveItem *>(e);
+        auto *pathItem = static_cast<FillPathItem *>(p);
+        ASSERT_EQ(exportItem->curveCount, pathItem->curveCount);
+        EXPECT_EQ(exportItem->color, pathItem->color);
+        for (int32_t i = 0; i < exportItem->curveCount; ++i)
+        {
+            const QuadraticBezier2D &a = exportItem->curves[i];
+            const QuadraticBezier2D &b = pathItem->curves[i];
+            EXPECT_EQ(a.p0.x, b.p0.x);
+            EXPECT_EQ(a.p0.y, -b.p0.y);
+            EXPECT_EQ(a.p1.x, b.p1.x);
+            EXPECT_EQ(a.p1.y, -b.p1.y);
+            EXPECT_EQ(a.p2.x, b.p2.x);
+            EXPECT_EQ(a.p2.y, -b.p2.y);
+        }
+    }
+    for (DisplayList *list : {&exports, &paths})
+    {
+        while (ListElement *element = list->GetFirstListElement())
+        {
+            list->Remove(element);
+            delete element;
+        }
+    }
+}
+
+const uint32_t kDecorations[] = {0, kLineEndRoundDot, kLineEndSquareDot, kLineEndWedge, kLineEndArrow1, kLineEndArrow2, 'junk'};
+const uint32_t kOffsets[] = {0, kLineEndLong, kLineEndShort, 'junk'};
+
+TEST_F(LineGeometryTest, ExportAndPathItemsAgree)
+{
+    for (uint32_t decoration : kDecorations)
+    {
+        for (uint8_t dashIndex = 0; dashIndex <= 3; ++dashIndex)
+        {
+            SCOPED_TRACE(testing::Message() << decoration << " " << int(dashIndex));
+            LineObject line;
+            line.startDecoration = decoration;
+            line.finishDecoration = kDecorations[(dashIndex + 2) % 7];
+            line.dashIndex = dashIndex;
+            line.widthIndex = dashIndex;
+            line.RebuildGeometry(&design, Point2D(-3.0f, 2.0f), Point2D(25.0f, -7.0f));
+            ExpectItemParity(design, line);
+        }
+    }
+}
+
+// Random ends, design values within their rows' ranges, every decoration, offset, width and dash:
+// every curve point, anchor and outline stays finite.
+TEST_F(LineGeometryTest, RandomLinesStayFinite)
+{
+    std::mt19937 random(4401);
+    auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
+    const uint32_t groups[] = {'line', 'anno'};
+    for (int32_t round = 0; round < 400; ++round)
+    {
+        for (uint32_t key : groups)
+        {
+            int32_t group = FindDesignGroup(key);
+            ASSERT_GE(group, 0);
+            const DesignGroupTable &table = kDesignGroupTables[group];
+            for (int32_t i = 0; i < table.rowCount; ++i)
+            {
+                const DesignParamRow &row = table.rows[i];
+                design.GetGroupSlots(group)[row.offset / 4] = uniform(row.minimum, row.maximum);
+            }
+        }
+        design.SetBaseFontSize(uniform(1.0f, 1000.0f));
+
+        Point2D s(uniform(-1e4f, 1e4f), uniform(-1e4f, 1e4f));
+        Point2D f = s;
+        switch (round % 5)
+        {
+        case 0: break;  // coincident
+        case 1: f.x += uniform(-100.0f, 100.0f); break;
+        case 2: f.y += uniform(-100.0f, 100.0f); break;
+        case 3: f = Point2D(s.x + 1e-30f, s.y - 1e-30f); break;
+        default: f = Point2D(s.x + uniform(-1e6f, 1e6f), s.y + uniform(-1e6f, 1e6f)); break;
+        }
+        LineObject line;
+        line.startDecoration = kDecorations[round % 7];
+        line.finishDecoration = kDecorations[(round / 7) % 7];
+        line.startOffset = kOffsets[round % 4];
+        line.finishOffset = kOffsets[(round / 4) % 4];
+        line.widthIndex = uint8_t(round % 5);
+        line.dashIndex = uint8_t((round / 5) % 4);
+        line.RebuildGeometry(&design, s, f);
+        ASSERT_TRUE(line.IsPlaced());
+        for (const QuadraticBezier2D &c : line.curves) ASSERT_TRUE(Finite(c.p0) && Finite(c.p1) && Finite(c.p2)) << round;
+        for (int32_t i = 0; i < line.startDecorationCount; ++i)
+        {
+            const QuadraticBezier2D &c = line.startDecorationCurves[i];
+            ASSERT_TRUE(Finite(c.p0) && Finite(c.p1) && Finite(c.p2)) << round;
+        }
+        for (int32_t i = 0; i < line.finishDecorationCount; ++i)
+        {
+            const QuadraticBezier2D &c = line.finishDecorationCurves[i];
+            ASSERT_TRUE(Finite(c.p0) && Finite(c.p1) && Finite(c.p2)) << round;
+        }
+        const Point2D *points = nullptr;
+        int32_t count = line.GetAnchorPoints('line', &points);
+        for (int32_t i = 0; i < count; ++i) ASSERT_TRUE(Finite(points[i])) << round;
+        count = line.GetAnchorPoints('anno', &points);
+        for (int32_t i = 0; i < count; ++i) ASSERT_TRUE(Finite(points[i])) << round;
+        for (int32_t i = 0; i < 4; ++i)
+        {
+            Vector2D d;
+            line.GetAnchorDirection(&d, i);
+            ASSERT_TRUE(std::isfinite(d.x) && std::isfinite(d.y)) << round;
+        }
+        DisplayList list;
+        line.BuildSelectionOutline(0.5f, &list);
+        ASSERT_EQ(list.GetListElementCount(), 1);
+        auto *outline = static_cast<FillPathItem *>(list.GetFirstListElement());
+        for (int32_t i = 0; i < outline->curveCount; ++i)
+        {
+            ASSERT_TRUE(Finite(outline->curves[i].p0) && Finite(outline->curves[i].p2)) << round;
+        }
+        list.Remove(outline);
+        delete outline;
+    }
+}
+
+}  // namespace
+}  // namespace oq
