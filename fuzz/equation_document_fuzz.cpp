@@ -8,6 +8,7 @@
 
 #include "editor/document/EquationDocument.h"
 #include "editor/document/NodeFactory.h"
+#include "editor/drawing/DrawingKinds.h"
 #include "editor/structures/StructureKinds.h"
 
 #include <cstdint>
@@ -25,6 +26,7 @@ void RegisterKinds()
     registered = true;
     oq::RegisterDocumentKinds();
     oq::test::RegisterTestDrawingKinds();
+    oq::RegisterDrawingKinds();
     oq::RegisterStructureKinds();
     oq::RegisterNodeKind("Fx", []() -> oq::KettricStructure * { return new oq::test::FixedBoxNode; });
 }
