@@ -119,6 +119,21 @@ RowAnchorExtent GetRowAnchorExtent(const MathNode *node, const Design *design)
     return extent;
 }
 
+int32_t PlaceRowAnchors(const RowAnchorExtent &extent, float xBox, float xCentre, Point2D *boxAnchors,
+                        Point2D *centreAnchors)
+{
+    boxAnchors[0] = Point2D(xBox, extent.low);
+    boxAnchors[1] = Point2D(xBox, extent.high);
+    centreAnchors[0] = Point2D(xCentre, extent.low);
+    centreAnchors[1] = Point2D(xCentre, extent.high);
+    if (!extent.topLevel) return 2;
+    boxAnchors[2] = Point2D(xBox, extent.low - extent.outer);
+    boxAnchors[3] = Point2D(xBox, extent.high + extent.outer);
+    centreAnchors[2] = Point2D(xCentre, extent.low - extent.outer);
+    centreAnchors[3] = Point2D(xCentre, extent.high + extent.outer);
+    return 4;
+}
+
 void ColoredMathNode::FinishPlacement(const Design *design)
 {
     float mu = GetMu(design);
@@ -129,19 +144,7 @@ void ColoredMathNode::FinishPlacement(const Design *design)
     float xBox = absolutePosition.x + (width - rightSpacing) + gap;
     float xCentre = absolutePosition.x + ((width - rightSpacing) + leftSpacing) * 0.5f;
     RowAnchorExtent extent = GetRowAnchorExtent(this, design);
-    boxAnchors[0] = Point2D(xBox, extent.low);
-    boxAnchors[1] = Point2D(xBox, extent.high);
-    centreAnchors[0] = Point2D(xCentre, extent.low);
-    centreAnchors[1] = Point2D(xCentre, extent.high);
-    anchorCount = 2;
-    if (extent.topLevel)
-    {
-        boxAnchors[2] = Point2D(xBox, extent.low - extent.outer);
-        boxAnchors[3] = Point2D(xBox, extent.high + extent.outer);
-        centreAnchors[2] = Point2D(xCentre, extent.low - extent.outer);
-        centreAnchors[3] = Point2D(xCentre, extent.high + extent.outer);
-        anchorCount = 4;
-    }
+    anchorCount = PlaceRowAnchors(extent, xBox, xCentre, boxAnchors, centreAnchors);
 }
 
 void ColoredMathNode::SetColor(const NodeColor &color, bool recursive)

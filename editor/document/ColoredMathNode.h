@@ -56,6 +56,10 @@ struct RowAnchorExtent
     bool topLevel;
 };
 RowAnchorExtent GetRowAnchorExtent(const MathNode *node, const Design *design);
+// Writes the box and centre anchors at xBox and xCentre over the extent (four entries in a
+// top-level row, else two) and returns their count.
+int32_t PlaceRowAnchors(const RowAnchorExtent &extent, float xBox, float xCentre, Point2D *boxAnchors,
+                        Point2D *centreAnchors);
 
 // Keeps only the low bit of the index of every link into the node whose anchor kind is one of the
 // given kinds, unless the node stands in a top-level group (or in none).

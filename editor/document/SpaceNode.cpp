@@ -145,19 +145,7 @@ void SpaceNode::FinishPlacement(const Design *design)
     RowAnchorExtent extent = GetRowAnchorExtent(this, design);
     float xBox = absolutePosition.x + width;
     float xCentre = absolutePosition.x + width * 0.5f;
-    boxAnchors[0] = Point2D(xBox, extent.low);
-    boxAnchors[1] = Point2D(xBox, extent.high);
-    centreAnchors[0] = Point2D(xCentre, extent.low);
-    centreAnchors[1] = Point2D(xCentre, extent.high);
-    anchorCount = 2;
-    if (extent.topLevel)
-    {
-        boxAnchors[2] = Point2D(xBox, extent.low - extent.outer);
-        boxAnchors[3] = Point2D(xBox, extent.high + extent.outer);
-        centreAnchors[2] = Point2D(xCentre, extent.low - extent.outer);
-        centreAnchors[3] = Point2D(xCentre, extent.high + extent.outer);
-        anchorCount = 4;
-    }
+    anchorCount = PlaceRowAnchors(extent, xBox, xCentre, boxAnchors, centreAnchors);
 }
 
 int32_t SpaceNode::GetAnchorKinds(const uint32_t **kinds) const
