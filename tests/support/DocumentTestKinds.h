@@ -338,7 +338,7 @@ inline bool CheckMathTestProperty(const MathTestProperty *properties, size_t cou
 }
 
 // A coloured leaf ("Fx") with a given box: width "w", bottom "b", top "t", left and right spacing
-// "ls" and "rs"; the real kinds measure theirs from glyphs and slots.
+// "ls" and "rs", left and right inset "li" and "ri"; the real kinds measure theirs from glyphs and slots.
 class FixedBoxNode : public ColoredMathNode
 {
 public:
@@ -350,7 +350,8 @@ public:
     {
         const MathTestProperty properties[] = {{"w", 'FLOT', &givenWidth},      {"b", 'FLOT', &givenBottom},
                                                {"t", 'FLOT', &givenTop},        {"ls", 'FLOT', &givenLeftSpacing},
-                                               {"rs", 'FLOT', &givenRightSpacing}};
+                                               {"rs", 'FLOT', &givenRightSpacing}, {"li", 'FLOT', &givenLeftInset},
+                                               {"ri", 'FLOT', &givenRightInset}};
         if (CheckMathTestProperty(properties, std::size(properties), identifier, type, storage)) return true;
         return ColoredMathNode::CheckProperty(document, identifier, type, storage);
     }
@@ -364,6 +365,8 @@ public:
         top = givenTop;
         leftSpacing = givenLeftSpacing;
         rightSpacing = givenRightSpacing;
+        leftInset = givenLeftInset;
+        rightInset = givenRightInset;
     }
     void WriteLatex(MathWriterState *state, TextString *output) const override
     {
@@ -377,6 +380,8 @@ public:
     float givenTop = 0.0f;
     float givenLeftSpacing = 0.0f;
     float givenRightSpacing = 0.0f;
+    float givenLeftInset = 0.0f;
+    float givenRightInset = 0.0f;
 };
 
 // A structure stand-in ("St"): holds math nodes, gives each subnode the script step "ss" and the

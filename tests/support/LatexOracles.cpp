@@ -119,6 +119,17 @@ std::string DocumentHead(const LatexOracleOptions &options, int *lineCount)
     return head;
 }
 
+// Runs pdflatex over the file of the folder; TeX's caches and configuration go to the folder.
+ProgramOutcome RunPdflatexIn(const TempDirectory &folder, const std::string &pdflatex, const char *file)
+{
+    ChildLimits limits;
+    limits.withErrors = true;
+    return RunProgram(kEnvPath, folder.Path(),
+                      {"TEXMFVAR=" + folder.File("texmf-var"), "TEXMFCONFIG=" + folder.File("texmf-config"),
+                       pdflatex, "-halt-on-error", "-interaction=nonstopmode", "-no-shell-escape", file},
+                      limits);
+}
+
 std::string RunPdflatex(const std::vector<std::string> &formulas, const LatexOracleOptions &options)
 {
     std::string pdflatex = FindProgram("pdflatex");
@@ -134,14 +145,7 @@ std::string RunPdflatex(const std::vector<std::string> &formulas, const LatexOra
     document += "\\end{document}\n";
     if (!WriteWholeFile(folder.File("formula.tex"), document)) return "formula.tex could not be written";
 
-    // TeX's caches and configuration go to the test's folder.
-    ChildLimits limits;
-    limits.withErrors = true;
-    ProgramOutcome outcome = RunProgram(
-        kEnvPath, folder.Path(),
-        {"TEXMFVAR=" + folder.File("texmf-var"), "TEXMFCONFIG=" + folder.File("texmf-config"), pdflatex,
-         "-halt-on-error", "-interaction=nonstopmode", "-no-shell-escape", "formula.tex"},
-        limits);
+    ProgramOutcome outcome = RunPdflatexIn(folder, pdflatex, "formula.tex");
     if (outcome.exitCode == 0) return "";
 
     std::string log;
@@ -157,6 +161,22 @@ std::string RunPdflatex(const std::vector<std::string> &formulas, const LatexOra
 }
 
 }  // namespace
+
+std::string CompileLatexDocument(const std::string &document, std::string *log)
+{
+    log->clear();
+    std::string pdflatex = FindProgram("pdflatex");
+    if (pdflatex.empty()) return "pdflatex is missing (texlive-latex-base): run `make deps`";
+    TempDirectory folder;
+    if (!WriteWholeFile(folder.File("document.tex"), document)) return "document.tex could not be written";
+    ProgramOutcome outcome = RunPdflatexIn(folder, pdflatex, "document.tex");
+    bool logRead = ReadWholeFile(folder.File("document.log"), log);
+    if (outcome.exitCode == 0) return logRead ? "" : "pdflatex wrote no log";
+    int errorLine = 0;
+    std::string errors = logRead ? TexErrors(*log, &errorLine) : "";
+    if (errors.empty()) errors = outcome.output;
+    return "pdflatex failed (exit code " + std::to_string(outcome.exitCode) + "): " + errors;
+}
 
 std::string CompileWithPdflatex(const std::string &formula, const LatexOracleOptions &options)
 {

@@ -23,6 +23,11 @@ std::string CompileWithPdflatex(const std::string &formula, const LatexOracleOpt
 // one document. The first that fails stops the run; the result names it by its index and text.
 std::string CompileWithPdflatex(const std::vector<std::string> &formulas, const LatexOracleOptions &options = {});
 
+// Compiles a whole document with pdflatex -halt-on-error in a folder of its own. Returns "" and the
+// log's text when it compiles, else what went wrong (a message naming `make deps` when pdflatex is
+// missing).
+std::string CompileLatexDocument(const std::string &document, std::string *log);
+
 // The \providecommand lines that stub \unicode (one argument, expanding to '.', which TeX also
 // takes as a null delimiter) and each name (with or without its backslash; "name[2]" takes two
 // arguments and expands to a group of them, a plain name expands to an empty group). Names
