@@ -31,8 +31,8 @@ void SetItemFillStyle(FillStyle *style, uint32_t color)
                     kSrgbByteToLinear[(color >> 16) & 0xFF], float(color >> 24) / 255.0F};
 }
 
-// Empties the shape and sets up its shaders for filled paths.
-void ResetFillShape(Renderer &renderer, ShapeRenderObject *shape)
+// Empties the shape and sets up its shaders for filled paths, drawn as a coverage group or not.
+void ResetFillShape(Renderer &renderer, ShapeRenderObject *shape, bool group)
 {
     shape->ReleaseBuffers(renderer);
     shape->pair.ReleaseTextures(renderer);
@@ -41,6 +41,7 @@ void ResetFillShape(Renderer &renderer, ShapeRenderObject *shape)
     shape->item = {0, 0, 0, 0, &shape->pair};
     shape->color = {1.0F, 1.0F, 1.0F, 1.0F};
     shape->SetupVorlShaders(renderer, 0, kShaderOptionWeight);
+    shape->SetCoverageGroup(renderer, group);
 }
 
 const FillPathItem *AsFillItem(const ListElement *element) { return dynamic_cast<const FillPathItem *>(element); }
@@ -145,7 +146,7 @@ FillPathItem::~FillPathItem()
 
 ShapeRenderObject *BuildFillPathRenderObject(Renderer &renderer, ShapeRenderObject *shape, const FillPathItem *item)
 {
-    ResetFillShape(renderer, shape);
+    ResetFillShape(renderer, shape, false);
     FillStyle style;
     SetItemFillStyle(&style, item->color);
     // Counted in the same 4096 x 4096 area as every path, so a large item is not cut to one row.
@@ -153,9 +154,12 @@ ShapeRenderObject *BuildFillPathRenderObject(Renderer &renderer, ShapeRenderObje
     return shape;
 }
 
-ShapeRenderObject *BuildFillPathListRenderObject(Renderer &renderer, ShapeRenderObject *shape, const DisplayList *list)
+namespace {
+
+// Every fill item of the list into the shape's one draw item.
+ShapeRenderObject *BuildFillItems(Renderer &renderer, ShapeRenderObject *shape, const DisplayList *list, bool group)
 {
-    ResetFillShape(renderer, shape);
+    ResetFillShape(renderer, shape, group);
     int32_t curveCursor[2] = {0, 0};
     int32_t bandCursor[2] = {0, 0};
     uint64_t vertexTotal = 0;
@@ -202,6 +206,18 @@ ShapeRenderObject *BuildFillPathListRenderObject(Renderer &renderer, ShapeRender
         shape->item = {uint32_t(vertexTotal), 3 * uint32_t(triangleTotal), 0, 0, &shape->pair};
     storage.Free(heap);
     return shape;
+}
+
+}  // namespace
+
+ShapeRenderObject *BuildFillPathListRenderObject(Renderer &renderer, ShapeRenderObject *shape, const DisplayList *list)
+{
+    return BuildFillItems(renderer, shape, list, false);
+}
+
+ShapeRenderObject *BuildCoverageGroupRenderObject(Renderer &renderer, ShapeRenderObject *shape, const DisplayList *list)
+{
+    return BuildFillItems(renderer, shape, list, true);
 }
 
 }  // namespace oq

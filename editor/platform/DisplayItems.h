@@ -60,6 +60,10 @@ ShapeRenderObject *BuildFillPathRenderObject(Renderer &renderer, ShapeRenderObje
 // Every fill item of the list as one shape object with one draw: shared textures and buffers.
 // Elements of the list that are not fill items are skipped.
 ShapeRenderObject *BuildFillPathListRenderObject(Renderer &renderer, ShapeRenderObject *shape, const DisplayList *list);
+// The same draw as one coverage group: every pixel takes the colour once, at the largest coverage
+// any item gives it, so a translucent stroke made of overlapping pieces shows no darker seams. The
+// items are one object's stroke pieces, all of one colour; its fill item is drawn before, apart.
+ShapeRenderObject *BuildCoverageGroupRenderObject(Renderer &renderer, ShapeRenderObject *shape, const DisplayList *list);
 
 // The straight curve p -> q with the control point on the end point.
 inline QuadraticBezier2D MakeLineCurve(const Point2D &p, const Point2D &q) { return QuadraticBezier2D(p, q, q); }

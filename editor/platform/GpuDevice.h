@@ -32,6 +32,15 @@ constexpr uint32_t kGpuLayoutTexture = 'texr';
 constexpr uint32_t kGpuIndex16 = 16;
 constexpr uint32_t kGpuIndex32 = 32;
 
+// Blend kinds. Over: colour over the destination by the source alpha, the destination alpha kept.
+// A coverage group draws its pieces twice between BeginCoverageGroup and EndCoverageGroup: first
+// with Coverage (the largest source alpha into the destination alpha, colour untouched), then with
+// CoveredColor (the colour weighted by the destination alpha, which then drops to 0), so each pixel
+// takes the colour once at the largest coverage any piece gives it.
+constexpr uint32_t kGpuBlendOver = 'over';
+constexpr uint32_t kGpuBlendCoverage = 'cmax';
+constexpr uint32_t kGpuBlendCoveredColor = 'ccol';
+
 // The largest texture side a device accepts.
 constexpr int32_t kGpuMaxTextureSize = 8192;
 
@@ -84,8 +93,13 @@ public:
 
     [[nodiscard]] virtual GpuHandle CreateLayout(uint32_t kind) = 0;
     virtual void ReleaseLayout(GpuHandle layout) = 0;
-    [[nodiscard]] virtual GpuHandle CreateBlendState() = 0;
+    // A blend state of one of the kinds above; 0 for an unknown kind.
+    [[nodiscard]] virtual GpuHandle CreateBlendState(uint32_t kind) = 0;
     virtual void ReleaseBlendState(GpuHandle blend) = 0;
+    // Outside a coverage group every pixel's alpha is the bound target's clear alpha. Begin sets the
+    // alpha inside the scissor to 0; End gives it back the clear alpha.
+    virtual void BeginCoverageGroup() = 0;
+    virtual void EndCoverageGroup() = 0;
 
     // Texel rows are width x texel size bytes, the top row first.
     [[nodiscard]] virtual GpuHandle CreateTexture(uint32_t format, int32_t width, int32_t height, const void *texels) = 0;

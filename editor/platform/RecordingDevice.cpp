@@ -160,11 +160,12 @@ void RecordingDevice::ReleaseLayout(GpuHandle layout)
     layouts.erase(layout);
 }
 
-GpuHandle RecordingDevice::CreateBlendState()
+GpuHandle RecordingDevice::CreateBlendState(uint32_t kind)
 {
-    Record('cbld', 0);
+    Record('cbld', 0, kind);
+    if (kind != kGpuBlendOver && kind != kGpuBlendCoverage && kind != kGpuBlendCoveredColor) return 0;
     GpuHandle handle = Next();
-    blendStates[handle] = true;
+    blendStates[handle] = kind;
     return handle;
 }
 
@@ -173,6 +174,10 @@ void RecordingDevice::ReleaseBlendState(GpuHandle blend)
     Record('rbld', blend);
     blendStates.erase(blend);
 }
+
+void RecordingDevice::BeginCoverageGroup() { Record('cgbg', 0); }
+
+void RecordingDevice::EndCoverageGroup() { Record('cgen', 0); }
 
 GpuHandle RecordingDevice::CreateTexture(uint32_t format, int32_t width, int32_t height, const void *texels)
 {
@@ -222,6 +227,8 @@ void RecordingDevice::DrawIndexed(uint32_t indexCount, uint32_t firstIndex, int3
     auto constants = buffers.find(bound.constantBuffer);
     if (constants != buffers.end()) draw.constants = constants->second.bytes;
     std::memcpy(draw.scissor, scissor, sizeof(scissor));
+    auto blend = blendStates.find(bound.blendState);
+    draw.blendKind = blend != blendStates.end() ? blend->second : 0;
     draws.push_back(std::move(draw));
 }
 

@@ -54,6 +54,7 @@ public:
         int32_t baseVertex;
         std::vector<uint8_t> constants;  // the constant buffer at the time of the draw
         int32_t scissor[4];
+        uint32_t blendKind;              // the kind of the bound blend state (0: none)
     };
 
     bool Start() override;
@@ -74,8 +75,10 @@ public:
     void ReleaseBuffer(GpuHandle buffer) override;
     GpuHandle CreateLayout(uint32_t kind) override;
     void ReleaseLayout(GpuHandle layout) override;
-    GpuHandle CreateBlendState() override;
+    GpuHandle CreateBlendState(uint32_t kind) override;
     void ReleaseBlendState(GpuHandle blend) override;
+    void BeginCoverageGroup() override;
+    void EndCoverageGroup() override;
     GpuHandle CreateTexture(uint32_t format, int32_t width, int32_t height, const void *texels) override;
     void ReleaseTexture(GpuHandle texture) override;
     void BindDrawState(const GpuDrawState &state) override;
@@ -98,7 +101,7 @@ public:
     std::map<GpuHandle, std::string> shaders;   // the source text of each live shader
     std::map<GpuHandle, std::string> programs;  // vertex text + "|" + pixel text
     std::map<GpuHandle, uint32_t> layouts;
-    std::map<GpuHandle, bool> blendStates;
+    std::map<GpuHandle, uint32_t> blendStates;  // the kind of each live blend state
     std::vector<Draw> draws;
 
 private:

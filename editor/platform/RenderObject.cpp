@@ -29,7 +29,17 @@ void RenderObject::SetupCommon(Renderer &renderer)
     GpuDevice *device = renderer.GetDevice();
     layout = device->CreateLayout(layoutKind);
     if (constantBuffer == 0) constantBuffer = device->CreateBuffer(kGpuConstantBuffer, sizeof(DrawConstants));
-    if (blendState == 0) blendState = device->CreateBlendState();
+    if (blendState == 0) blendState = device->CreateBlendState(kGpuBlendOver);
+}
+
+void RenderObject::SetCoverageGroup(Renderer &renderer, bool group)
+{
+    if (blendState != 0 && group == IsCoverageGroup()) return;
+    GpuDevice *device = renderer.GetDevice();
+    if (blendState) device->ReleaseBlendState(blendState);
+    if (coverageBlendState) device->ReleaseBlendState(coverageBlendState);
+    blendState = device->CreateBlendState(group ? kGpuBlendCoveredColor : kGpuBlendOver);
+    coverageBlendState = group ? device->CreateBlendState(kGpuBlendCoverage) : 0;
 }
 
 void RenderObject::SetupColorShaders(Renderer &renderer, int32_t kind)
@@ -107,6 +117,22 @@ void RenderObject::Draw(Renderer &renderer, const Matrix4D &matrix)
     std::memcpy(mapped, &constants, sizeof(constants));
     device->UnmapBuffer(constantBuffer);
 
+    if (coverageBlendState != 0)
+    {
+        device->BeginCoverageGroup();
+        BindState(device, coverageBlendState);
+        DrawItems(device);
+        BindState(device, blendState);
+        DrawItems(device);
+        device->EndCoverageGroup();
+        return;
+    }
+    BindState(device, blendState);
+    DrawItems(device);
+}
+
+void RenderObject::BindState(GpuDevice *device, GpuHandle blend) const
+{
     GpuDrawState state = {};
     state.program = program;
     state.layout = layout;
@@ -116,10 +142,16 @@ void RenderObject::Draw(Renderer &renderer, const Matrix4D &matrix)
     state.indexBuffer = indexBuffer;
     state.indexFormat = indexFormat;
     state.constantBuffer = constantBuffer;
-    state.blendState = blendState;
-    std::memcpy(state.color, constants.color, sizeof(state.color));
+    state.blendState = blend;
+    state.color[0] = color.red;
+    state.color[1] = color.green;
+    state.color[2] = color.blue;
+    state.color[3] = color.alpha;
     device->BindDrawState(state);
+}
 
+void RenderObject::DrawItems(GpuDevice *device) const
+{
     for (int32_t i = 0; i < drawItemCount; ++i)
     {
         const DrawItem &item = drawItems[i];
@@ -137,10 +169,12 @@ void RenderObject::Release(Renderer &renderer)
 {
     GpuDevice *device = renderer.GetDevice();
     if (blendState) device->ReleaseBlendState(blendState);
+    if (coverageBlendState) device->ReleaseBlendState(coverageBlendState);
     ReleaseBuffers(renderer);
     if (constantBuffer) device->ReleaseBuffer(constantBuffer);
     if (layout) device->ReleaseLayout(layout);
     blendState = 0;
+    coverageBlendState = 0;
     constantBuffer = 0;
     layout = 0;
 }

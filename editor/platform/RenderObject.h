@@ -60,6 +60,8 @@ public:
     GpuHandle indexBuffer = 0;
     GpuHandle constantBuffer = 0;
     GpuHandle blendState = 0;
+    // Set for a coverage group: the blend state of its first pass (blendState draws the second).
+    GpuHandle coverageBlendState = 0;
     uint32_t indexFormat = kGpuIndex16;
 
     // Kind 0: colour shaders (24-byte vertices), 1: texture shaders (32 bytes).
@@ -88,8 +90,15 @@ public:
     // Releases the buffers only.
     void ReleaseBuffers(Renderer &renderer);
 
+    // Makes the object draw as one coverage group (its items twice, see GpuDevice) or as plain
+    // colour over the target; the blend states are replaced only when the choice changes.
+    void SetCoverageGroup(Renderer &renderer, bool group);
+    bool IsCoverageGroup() const { return coverageBlendState != 0; }
+
 private:
     void SetupCommon(Renderer &renderer);
+    void BindState(GpuDevice *device, GpuHandle blend) const;
+    void DrawItems(GpuDevice *device) const;
 };
 
 }  // namespace oq

@@ -120,6 +120,7 @@ void GLDevice::BeginTarget(GpuHandle handle, const float *clearColor, int32_t wi
     glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
     glViewport(0, 0, width, height);
     boundHeight = height;
+    boundClearAlpha = clearColor[3];
     // The clear covers the whole target whatever the scissor says.
     glDisable(GL_SCISSOR_TEST);
     glClearColor(clearColor[0], clearColor[1], clearColor[2], clearColor[3]);
@@ -271,9 +272,32 @@ GpuHandle GLDevice::CreateLayout(uint32_t)
 
 void GLDevice::ReleaseLayout(GpuHandle layout) { glDeleteVertexArrays(1, &layout); }
 
-GpuHandle GLDevice::CreateBlendState() { return ++blendToken; }
+GpuHandle GLDevice::CreateBlendState(uint32_t kind)
+{
+    if (kind != kGpuBlendOver && kind != kGpuBlendCoverage && kind != kGpuBlendCoveredColor) return 0;
+    GpuHandle handle = ++blendToken;
+    blendKinds[handle] = kind;
+    return handle;
+}
 
-void GLDevice::ReleaseBlendState(GpuHandle) {}
+void GLDevice::ReleaseBlendState(GpuHandle blend) { blendKinds.erase(blend); }
+
+void GLDevice::BeginCoverageGroup()
+{
+    // The clear keeps to the scissor: only the alpha of the area being drawn becomes scratch.
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    glClearColor(0.0F, 0.0F, 0.0F, 0.0F);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
+void GLDevice::EndCoverageGroup()
+{
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    glClearColor(0.0F, 0.0F, 0.0F, boundClearAlpha);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
 
 GpuHandle GLDevice::CreateTexture(uint32_t format, int32_t width, int32_t height, const void *texels)
 {
@@ -322,11 +346,30 @@ void GLDevice::BindDrawState(const GpuDrawState &state)
 {
     glUseProgram(state.program);
     glBindBufferBase(GL_UNIFORM_BUFFER, 0, state.constantBuffer);
-    // Colour over the destination; the destination alpha stays.
     glEnable(GL_BLEND);
-    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
-    glBlendEquation(GL_FUNC_ADD);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    auto blend = blendKinds.find(state.blendState);
+    uint32_t blendKind = blend != blendKinds.end() ? blend->second : kGpuBlendOver;
+    if (blendKind == kGpuBlendCoverage)
+    {
+        // The largest coverage into the alpha; the colour stays.
+        glBlendEquationSeparate(GL_FUNC_ADD, GL_MAX);
+        glBlendFuncSeparate(GL_ZERO, GL_ONE, GL_ONE, GL_ONE);
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    }
+    else if (blendKind == kGpuBlendCoveredColor)
+    {
+        // The colour at the coverage the alpha holds, taken once: the alpha drops to 0.
+        glBlendEquation(GL_FUNC_ADD);
+        glBlendFuncSeparate(GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA, GL_ZERO, GL_ZERO);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    }
+    else
+    {
+        // Colour over the destination; the destination alpha stays.
+        glBlendEquation(GL_FUNC_ADD);
+        glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    }
 
     glBindVertexArray(state.layout);
     glBindBuffer(GL_ARRAY_BUFFER, state.vertexBuffer);

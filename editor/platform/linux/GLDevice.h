@@ -40,8 +40,10 @@ public:
     void ReleaseBuffer(GpuHandle buffer) override;
     GpuHandle CreateLayout(uint32_t kind) override;
     void ReleaseLayout(GpuHandle layout) override;
-    GpuHandle CreateBlendState() override;
+    GpuHandle CreateBlendState(uint32_t kind) override;
     void ReleaseBlendState(GpuHandle blend) override;
+    void BeginCoverageGroup() override;
+    void EndCoverageGroup() override;
     GpuHandle CreateTexture(uint32_t format, int32_t width, int32_t height, const void *texels) override;
     void ReleaseTexture(GpuHandle texture) override;
     void BindDrawState(const GpuDrawState &state) override;
@@ -70,6 +72,8 @@ private:
     int32_t boundHeight = 0;
     uint32_t indexSize = 2;
     uint32_t blendToken = 0;
+    std::unordered_map<GpuHandle, uint32_t> blendKinds;
+    float boundClearAlpha = 1.0F;
 };
 
 }  // namespace oq

@@ -234,6 +234,62 @@ TEST_F(DisplayItemsTest, AListAboveSixteenBitsUsesWideIndices)
     list.Purge();
 }
 
+// A coverage group draws its items twice between the group's begin and end: the largest coverage
+// first, then the colour taken once. The same shape built again as a plain list draws once, over.
+TEST_F(DisplayItemsTest, CoverageGroupDrawsCoverageThenColour)
+{
+    DisplayList list;
+    std::vector<QuadraticBezier2D> a = Rectangle(0, 0, 4, 1);
+    std::vector<QuadraticBezier2D> b = Rectangle(3, 0, 4, 5);
+    list.Append(new FillPathItem(Point2D(0, 0), 4, a.data(), 0x80FF0000));
+    list.Append(new FillPathItem(Point2D(0, 0), 4, b.data(), 0x80FF0000));
+    ShapeRenderObject shape;
+    BuildCoverageGroupRenderObject(r.renderer, &shape, &list);
+    ASSERT_GT(shape.item.vertexCount, 0U);
+    EXPECT_TRUE(shape.IsCoverageGroup());
+
+    struct Case
+    {
+        bool group;
+        std::vector<uint32_t> calls;    // begin, binds, draws and end in order
+        std::vector<uint32_t> blends;   // the blend kind of each draw
+    };
+    const Case cases[] = {
+        {true, {'cgbg', 'bind', 'draw', 'bind', 'draw', 'cgen'}, {kGpuBlendCoverage, kGpuBlendCoveredColor}},
+        {false, {'bind', 'draw'}, {kGpuBlendOver}},
+    };
+    for (const Case &c : cases)
+    {
+        if (!c.group) BuildFillPathListRenderObject(r.renderer, &shape, &list);
+        EXPECT_EQ(shape.IsCoverageGroup(), c.group);
+        r.device.calls.clear();
+        r.device.draws.clear();
+        shape.Draw(r.renderer, Identity());
+        std::vector<uint32_t> calls;
+        for (const RecordingDevice::Call &call : r.device.calls)
+        {
+            if (call.kind == 'cgbg' || call.kind == 'cgen' || call.kind == 'bind' || call.kind == 'draw')
+                calls.push_back(call.kind);
+        }
+        EXPECT_EQ(calls, c.calls) << c.group;
+        std::vector<uint32_t> blends;
+        for (const RecordingDevice::Draw &draw : r.device.draws)
+        {
+            blends.push_back(draw.blendKind);
+            EXPECT_EQ(draw.indexCount, shape.item.indexCount);
+        }
+        EXPECT_EQ(blends, c.blends) << c.group;
+    }
+    // Switching back and forth keeps one blend state per pass, none left behind.
+    size_t live = r.device.blendStates.size();
+    BuildCoverageGroupRenderObject(r.renderer, &shape, &list);
+    EXPECT_EQ(r.device.blendStates.size(), live + 1);
+    shape.ReleaseShape(r.renderer);
+    EXPECT_EQ(r.device.blendStates.size(), live - 1);
+    EXPECT_EQ(r.device.CreateBlendState('what'), 0U);
+    list.Purge();
+}
+
 class GlyphMeshTest : public DisplayItemsTest
 {
 protected:

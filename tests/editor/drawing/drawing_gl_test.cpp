@@ -1,0 +1,234 @@
+// Drawing objects on the GPU: a translucent stroke drawn as one coverage group takes its colour once
+// on every pixel, where its pieces overlap too; drawn item over item, the overlaps show darker.
+#include "DrawingTesting.h"
+
+#include "../platform/GLRendererFixture.h"
+#include "base/Color.h"
+#include "editor/drawing/LineObject.h"
+#include "editor/fonts/Design.h"
+#include "editor/platform/DisplayItems.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace oq {
+namespace {
+
+constexpr uint32_t kTranslucentStroke = 0x80FF0000u;
+
+// The non-zero winding number of the point around the curves (each flattened finely, in double).
+int Winding(const FillPathItem &item, double x, double y)
+{
+    int winding = 0;
+    for (int32_t i = 0; i < item.curveCount; ++i)
+    {
+        const QuadraticBezier2D &c = item.curves[i];
+        double px = c.p0.x;
+        double py = c.p0.y;
+        for (int step = 1; step <= 32; ++step)
+        {
+            double t = step / 32.0;
+            double u = 1.0 - t;
+            double qx = u * u * c.p0.x + 2.0 * u * t * c.p1.x + t * t * c.p2.x;
+            double qy = u * u * c.p0.y + 2.0 * u * t * c.p1.y + t * t * c.p2.y;
+            if ((py <= y) != (qy <= y))
+            {
+                double crossX = px + (y - py) / (qy - py) * (qx - px);
+                if (crossX > x) winding += qy > py ? 1 : -1;
+            }
+            px = qx;
+            py = qy;
+        }
+    }
+    return winding;
+}
+
+// The pieces of one object in pixels: item coordinates times the scale plus the offset.
+struct PixelMapping
+{
+    double scale;
+    double offsetX;
+    double offsetY;
+
+    Matrix4D ToClip() const
+    {
+        float sx = float(2.0 * scale / kWidth);
+        float sy = float(-2.0 * scale / kHeight);
+        return Matrix4D(sx, 0, 0, float(2.0 * offsetX / kWidth - 1.0), 0, sy, 0, float(1.0 - 2.0 * offsetY / kHeight),
+                        0, 0, 0, 0, 0, 0, 0, 1);
+    }
+};
+
+// The one-coverage colour of a stroke word over a background pixel, as sRGB bytes.
+Pixel OneCoverage(uint32_t word, Pixel background)
+{
+    float alpha = float(word >> 24) / 255.0F;
+    auto channel = [alpha](uint32_t strokeByte, int backgroundByte) {
+        float linear = alpha * kSrgbByteToLinear[strokeByte] + (1.0F - alpha) * kSrgbByteToLinear[size_t(backgroundByte)];
+        return int(std::lround(LinearToSrgb(linear) * 255.0F));
+    };
+    return {channel(word & 0xFF, background.r), channel((word >> 8) & 0xFF, background.g),
+            channel((word >> 16) & 0xFF, background.b), background.a};
+}
+
+class DrawingCoverageGLTest : public GLRendererTest
+{
+protected:
+    void TearDown() override
+    {
+        white.Release(renderer);
+        strokes.Purge();
+        GLRendererTest::TearDown();
+    }
+
+    // Fits the stroke pieces into the target with a margin of four pixels.
+    void FitStrokes()
+    {
+        float box[4] = {1e30F, 1e30F, -1e30F, -1e30F};
+        for (const FillPathItem *item : Pieces())
+        {
+            for (int32_t i = 0; i < item->curveCount; ++i)
+            {
+                for (const Point2D &p : {item->curves[i].p0, item->curves[i].p1, item->curves[i].p2})
+                {
+                    box[0] = std::min(box[0], p.x);
+                    box[1] = std::min(box[1], p.y);
+                    box[2] = std::max(box[2], p.x);
+                    box[3] = std::max(box[3], p.y);
+                }
+            }
+        }
+        double scale = std::min((kWidth - 8) / double(box[2] - box[0]), (kHeight - 8) / double(box[3] - box[1]));
+        mapping = {scale, 4.0 - box[0] * scale, 4.0 - box[1] * scale};
+    }
+
+    std::vector<const FillPathItem *> Pieces() const
+    {
+        std::vector<const FillPathItem *> pieces;
+        for (const ListElement *e = strokes.GetFirstListElement(); e; e = e->GetNextListElement())
+            pieces.push_back(dynamic_cast<const FillPathItem *>(e));
+        return pieces;
+    }
+
+    // Draws white, then the background object (when given), then the stroke object (when given).
+    std::vector<uint8_t> DrawFrame(RenderObject *background, RenderObject *stroke)
+    {
+        BeginFrame();
+        if (white.program == 0) MakeQuad(white, whiteItem, 0, 0, 0, kWidth, kHeight, {1, 1, 1, 1}, nullptr);
+        white.Draw(renderer, PixelMatrix());
+        if (background) background->Draw(renderer, mapping.ToClip());
+        if (stroke) stroke->Draw(renderer, mapping.ToClip());
+        return Read();
+    }
+
+    // How many pieces hold every sample of the square of the half side around the pixel's centre.
+    void CountCover(int x, int y, double half, int *inUnion, int *inEvery) const
+    {
+        std::vector<const FillPathItem *> pieces = Pieces();
+        std::vector<bool> whole(pieces.size(), true);
+        bool unionWhole = true;
+        for (int sy = -3; sy <= 3; ++sy)
+        {
+            for (int sx = -3; sx <= 3; ++sx)
+            {
+                double px = x + 0.5 + half * sx / 3.0;
+                double py = y + 0.5 + half * sy / 3.0;
+                double ix = (px - mapping.offsetX) / mapping.scale;
+                double iy = (py - mapping.offsetY) / mapping.scale;
+                bool any = false;
+                for (size_t i = 0; i < pieces.size(); ++i)
+                {
+                    bool inside = Winding(*pieces[i], ix, iy) != 0;
+                    any = any || inside;
+                    if (!inside) whole[i] = false;
+                }
+                if (!any) unionWhole = false;
+            }
+        }
+        *inUnion = unionWhole ? 1 : 0;
+        *inEvery = int(std::count(whole.begin(), whole.end(), true));
+    }
+
+    // The stroke list through a coverage group gives every inner pixel the one-coverage colour over
+    // what the background drew; item over item, every pixel inside two pieces is darker.
+    void ExpectCoveredOnce(RenderObject *background)
+    {
+        ASSERT_FALSE(strokes.IsEmpty());
+        FitStrokes();
+        ASSERT_GE(mapping.scale, 4.0);
+        std::vector<uint8_t> under = DrawFrame(background, nullptr);
+
+        ShapeRenderObject group;
+        BuildCoverageGroupRenderObject(renderer, &group, &strokes);
+        ASSERT_GT(group.item.vertexCount, 0U);
+        std::vector<uint8_t> grouped = DrawFrame(background, &group);
+        group.ReleaseShape(renderer);
+
+        ShapeRenderObject plain;
+        BuildFillPathListRenderObject(renderer, &plain, &strokes);
+        ASSERT_GT(plain.item.vertexCount, 0U);
+        std::vector<uint8_t> stacked = DrawFrame(background, &plain);
+        plain.ReleaseShape(renderer);
+
+        int inner = 0;
+        int overlaps = 0;
+        for (int y = 0; y < kHeight; ++y)
+        {
+            for (int x = 0; x < kWidth; ++x)
+            {
+                int inUnion = 0;
+                int pieces = 0;
+                CountCover(x, y, 1.5, &inUnion, &pieces);
+                int wholePieces = 0;
+                int ignored = 0;
+                CountCover(x, y, 1.0, &ignored, &wholePieces);
+                Pixel expected = OneCoverage(kTranslucentStroke, At(under, x, y));
+                std::string where = "pixel " + std::to_string(x) + ", " + std::to_string(y);
+                // The group gives the target's alpha back everywhere.
+                EXPECT_EQ(At(grouped, x, y).a, 255) << where;
+                if (inUnion != 0)
+                {
+                    ++inner;
+                    ExpectPixel(At(grouped, x, y), expected, where);
+                }
+                if (wholePieces >= 2)
+                {
+                    ++overlaps;
+                    ExpectPixel(At(grouped, x, y), expected, where + " (overlap)");
+                    Pixel darker = At(stacked, x, y);
+                    EXPECT_LT(darker.r + darker.g + darker.b, expected.r + expected.g + expected.b - 10) << where << " (item over item)";
+                }
+            }
+        }
+        EXPECT_GT(inner, 40);
+        EXPECT_GT(overlaps, 0);
+    }
+
+    Design design;
+    DisplayList strokes;
+    PixelMapping mapping = {1, 0, 0};
+    RenderObject white;
+    DrawItem whiteItem = {};
+};
+
+TEST_F(DrawingCoverageGLTest, LineWithWedgeAndDotCoversOnce)
+{
+    test::PrepareDrawingTests();
+    LineObject line;
+    line.startDecoration = kLineEndWedge;
+    line.finishDecoration = kLineEndRoundDot;
+    line.strokePaletteIndex = -1;
+    line.strokeColor = kTranslucentStroke;
+    // A stroke one unit wide fits the target at about 5 pixels per unit.
+    design.SetBaseFontSize(design.GetBaseFontSize() / line.GetStrokeWidth(&design));
+    line.RebuildGeometry(&design, Point2D(0.0F, 0.0F), Point2D(9.0F, 2.0F));
+    line.BuildPathItems(&design, &strokes);
+    ASSERT_EQ(strokes.GetListElementCount(), 3);
+    ExpectCoveredOnce(nullptr);
+}
+
+}  // namespace
+}  // namespace oq
