@@ -82,6 +82,33 @@ TEST(FractionTextForms, LatexPassesBothOracles)
     EXPECT_EQ(test::CheckWithLatexOracles(latex), "") << latex;
 }
 
+// The Kettric form of every type and flag, nested, coloured and with a group of an unknown role reads
+// back to the same text; 'horz' drops "sm" and an unknown type is not written back.
+TEST(FractionTextForms, KettricFormsRoundTrip)
+{
+    const struct
+    {
+        std::string nodes;
+        const char *head;  // how the first fraction is written
+    } cases[] = {
+        {Fraction(""), "Fr\n"},
+        {Fraction("(t='horz',sm,ns)"), "Fr (t='horz',ns)\n"},
+        {Fraction("(t='diag',sm,at,ns)"), "Fr (t='diag',sm,at,ns)\n"},
+        {Fraction("(t='xxxx',at)"), "Fr (at)\n"},
+        {Fraction("(sm)", Fraction("(t='horz')").c_str(), Fraction("(at)").c_str()), "Fr (sm)\n"},
+        {"Fr { Gr (t='xtra') { Bg {} Fx {} } Gr (t='dnom') { Bg {} } Gr (t='numr') { Bg {} Bg {} } }", "Fr\n"},
+    };
+    for (const auto &c : cases)
+    {
+        std::string written = test::ExpectRoundTrip("Gr { Bg {} " + c.nodes + " }");
+        EXPECT_NE(written.find(c.head), std::string::npos) << written;
+        EXPECT_EQ(written.find("xxxx"), std::string::npos) << written;
+    }
+    // The unknown role's group is kept, in its place.
+    std::string written = test::ExpectRoundTrip("Gr { Bg {} " + std::string(cases[5].nodes) + " }");
+    EXPECT_LT(written.find("t='xtra'"), written.find("t='dnom'")) << written;
+}
+
 // The number of elements directly inside the first element of that name.
 int32_t CountChildren(const std::string &xml, const std::string &name)
 {

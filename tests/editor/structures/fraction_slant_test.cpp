@@ -1,0 +1,134 @@
+// The inline fraction's slant corrections with real symbol runs: a font whose glyph leans past its
+// box moves the slash and the denominator by the runs' own corrections, unless "ns" is set or the
+// slot's edge node is no run.
+#include "StructureFixtures.h"
+#include "editor/platform/FontProbe.h"
+#include "editor/platform/RendererProbe.h"
+
+#include "editor/document/GroupNode.h"
+#include "editor/document/SymbolRunNode.h"
+#include "editor/structures/FractionNode.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace oq {
+namespace {
+
+using test::ResultText;
+
+// One glyph for 'f': a parallelogram leaning right, from x 0 to 0.3 at the baseline and 0.4 to 0.7 at
+// the top (advance 0.5), so both its slanted edges stand off its box.
+std::vector<uint8_t> MakeLeaningFont()
+{
+    test::VorlFontBuilder builder;
+    builder.curveFormat = kTexelFormatFloat4;
+    builder.curveWidth = 64;
+    builder.bandWidth = 64;
+    test::VorlFontDescription &font = builder.AddFont();
+    font.AddFloats('AXIS', {0.25F});
+    font.AddFloats('HITE', {0.7F, 0.5F});
+    font.AddFloats('SLNT', {0.0F});
+    builder.AddGlyph(0.5F);  // the missing glyph, no outline
+    builder.AddGlyph(0.5F);
+    font.Map('f', 1);
+    float *box = builder.glyphs[1].box;
+    box[0] = 0.0F;
+    box[1] = 0.0F;
+    box[2] = 0.7F;
+    box[3] = 0.7F;
+    builder.SetContours(1, {{{0.0F, 0.0F}, {0.15F, 0.0F}, {0.3F, 0.0F}, {0.5F, 0.35F}, {0.7F, 0.7F}, {0.55F, 0.7F},
+                             {0.4F, 0.7F}, {0.2F, 0.35F}, {0.0F, 0.0F}}});
+    return builder.Build();
+}
+
+class FractionSlantTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(r.WriteShaders());
+        ASSERT_TRUE(r.Start());
+        SetRenderer(&r.renderer);
+        font = test::LoadTestFont(r.renderer, r.data, "leaning.vorl", MakeLeaningFont());
+        ASSERT_NE(font, nullptr);
+        design.SetFont(0, font);
+        for (int32_t s = 0; s < kCharacterStyleCount; ++s)
+        {
+            uint8_t *map = design.styleMaps[s];
+            map[0] = 0;
+            map[1] = map[2] = map[3] = kStyleMapEnd;
+        }
+    }
+
+    void TearDown() override
+    {
+        design.ReleaseFonts();
+        if (font) font->Release();
+        SetRenderer(nullptr);
+    }
+
+    test::RecordingRenderer r;
+    Font *font = nullptr;
+    Design design;
+};
+
+struct SlashPlace
+{
+    float slashBottomX;
+    float denominatorX;
+    float numeratorCorrection;    // A: s x the numerator's last run's end correction
+    float denominatorCorrection;  // B: -s x the denominator's first run's start correction
+};
+
+SlashPlace Place(const Design *design, const char *properties, const char *numerator, const char *denominator)
+{
+    test::StructureTestDocument document;
+    std::string text = std::string("Gr { Bg {} Fr $f ") + properties + " { Gr $n (t='numr') { Bg {} " + numerator +
+                       " } Gr $d (t='dnom') { Bg {} " + denominator + " } } }";
+    EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0") << text;
+    document.LayoutAll(design);
+    auto *fraction = document.Find<FractionNode>("f");
+    EXPECT_EQ(fraction->outlineCount, 4);
+    float em = design->GetBaseFontSize();
+    float height = GetGeneralParam(design, 'cptl') * 0.5f;
+    SlashPlace place = {(fraction->outline[0].p0.x + fraction->outline[3].p0.x) * 0.5f,
+                        fraction->GetDenominator()->position.x, 0.0f, 0.0f};
+    if (auto *run = document.Find<SymbolRunNode>("a")) place.numeratorCorrection = em * run->GetEndSlantCorrection(design, height);
+    if (auto *run = document.Find<SymbolRunNode>("b"))
+        place.denominatorCorrection = -em * run->GetStartSlantCorrection(design, height);
+    return place;
+}
+
+TEST_F(FractionSlantTest, InlineSlashFollowsTheRunsSlantCorrections)
+{
+    const char *const lastRun = "Fx (w=2,t=8,b=-1) {} Sb $a {s{\"f\"}}";
+    const char *const firstRun = "Sb $b {s{\"f\"}} Fx (w=2,t=8,b=-1) {}";
+    SlashPlace plain = Place(&design, "(t='horz',ns)", lastRun, firstRun);
+    SlashPlace corrected = Place(&design, "(t='horz')", lastRun, firstRun);
+    // The leaning glyph needs a correction on both sides.
+    ASSERT_LT(corrected.numeratorCorrection, -1e-3f);
+    ASSERT_LT(corrected.denominatorCorrection, -1e-3f);
+    EXPECT_NEAR(corrected.slashBottomX - plain.slashBottomX, corrected.numeratorCorrection, 1e-4f);
+    EXPECT_NEAR(corrected.denominatorX - plain.denominatorX,
+                corrected.numeratorCorrection + corrected.denominatorCorrection, 1e-4f);
+
+    // Only the numerator's last node and the denominator's first node after its row begin count.
+    const char *const lastBox = "Sb $a {s{\"f\"}} Fx (w=2,t=8,b=-1) {}";
+    const char *const firstBox = "Fx (w=2,t=8,b=-1) {} Sb $b {s{\"f\"}}";
+    SlashPlace boxes = Place(&design, "(t='horz')", lastBox, firstBox);
+    SlashPlace boxesPlain = Place(&design, "(t='horz',ns)", lastBox, firstBox);
+    EXPECT_EQ(boxes.slashBottomX, boxesPlain.slashBottomX);
+    EXPECT_EQ(boxes.denominatorX, boxesPlain.denominatorX);
+
+    // The bevelled form takes none.
+    SlashPlace diagonal = Place(&design, "(t='diag')", lastRun, firstRun);
+    SlashPlace diagonalPlain = Place(&design, "(t='diag',ns)", lastRun, firstRun);
+    EXPECT_EQ(diagonal.slashBottomX, diagonalPlain.slashBottomX);
+    EXPECT_EQ(diagonal.denominatorX, diagonalPlain.denominatorX);
+}
+
+}  // namespace
+}  // namespace oq
