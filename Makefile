@@ -10,7 +10,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # Packages the build, the tests, the fuzzers and the benchmarks need.
 PACKAGES := build-essential cmake ninja-build g++ clang libclang-rt-14-dev \
 	googletest libgtest-dev libgmock-dev libbenchmark-dev \
-	libexpat1-dev libxml2-utils w3c-sgml-lib liblz4-dev zlib1g-dev rapidjson-dev \
+	libexpat1-dev libxml2-utils w3c-sgml-lib liblz4-dev zlib1g-dev rapidjson-dev librapidcheck-dev \
 	libegl-dev libgl-dev libopengl-dev libgl1-mesa-dri glslang-tools libcairo2-dev libfreetype-dev fonts-dejavu-core \
 	libharfbuzz-dev python3-fonttools fonts-dejavu-extra fonts-noto-core fonts-lmodern fonts-texgyre-math \
 	fonts-noto-cjk fonts-arphic-uming fonts-wine fonts-urw-base35 fontconfig \

@@ -1,0 +1,159 @@
+#pragma once
+
+#include "base/List.h"
+#include "editor/document/EquationDocument.h"
+#include "editor/editing/UndoStep.h"
+#include "editor/fonts/EditorSettings.h"
+#include "editor/platform/TextBuffer.h"
+
+#include <cstdint>
+
+namespace oq {
+
+class Heap;
+class MenuState;
+
+// The drawing tool groups of the tool panel.
+constexpr uint32_t kToolGroupEquation = 0;
+constexpr uint32_t kToolGroupAnnotation = 'anno';
+constexpr uint32_t kToolGroupLine = 'line';
+constexpr uint32_t kToolGroupShape = 'shap';
+
+// The three edit modes.
+constexpr uint32_t kEditModeMath = 'math';
+constexpr uint32_t kEditModeChem = 'chem';
+constexpr uint32_t kEditModeText = 'text';
+
+// How an edit batch opens: plain; for objects (the view stays where it is); for typing into an
+// existing run (no new step while the caret stands where the last character was typed).
+enum class EditBatchVariant
+{
+    kPlain,
+    kObject,
+    kTyping,
+};
+
+// How often the editor did the costly things; tests read them, nothing else does.
+struct EditorCounters
+{
+    int64_t writeText = 0;        // document texts written for undo snapshots
+    int64_t parseAndResolve = 0;  // snapshot texts read back
+    int64_t updateLayout = 0;
+    int64_t renderObjectBuilds = 0;
+    int64_t overlayBuilds = 0;
+    int64_t frames = 0;
+};
+
+// The one editor: the document with its selection, the undo history and edit batches, the tool
+// state, the preferences and the dirty flags the frame tick turns into relayouts and redraws.
+class Editor
+{
+public:
+    // A new document (the main group with one empty row, the caret at its start), empty history.
+    Editor();
+    // Frees the history; the document goes with its tree.
+    ~Editor();
+
+    Editor(const Editor &) = delete;
+    Editor &operator=(const Editor &) = delete;
+
+    // Edit batches: every change to the document runs between these two. Only the outermost begin
+    // pushes a step (the typing variant not while the caret stands at TypingPosition) and sets the
+    // flags; only the outermost end captures the after-snapshot and enables Undo.
+    void BeginEditBatch(EditBatchVariant variant = EditBatchVariant::kPlain);
+    void EndEditBatch();
+
+    // Sets the redo tail aside (an outermost batch that changes nothing puts it back), pushes a
+    // step holding the document as it is now and makes it current. False when memory ran out: the
+    // history is then cleared and the edit goes on without undo.
+    [[nodiscard]] bool PushUndoStep();
+    // Makes the document equal to the before- or after-snapshot of a step. The snapshot is read
+    // into a document of its own first: when it does not read back, nothing changes, the result
+    // goes to the log and the answer is false.
+    [[nodiscard]] bool RestoreUndoSnapshot(UndoStep *step, bool useBefore);
+
+    // The Edit menu's Undo (513), Redo (514), Undo All (515) and Redo All (516): whether the view
+    // must be redrawn (false at the ends of the history and when a snapshot did not read back).
+    [[nodiscard]] bool Undo();
+    [[nodiscard]] bool Redo();
+    [[nodiscard]] bool UndoAll();
+    [[nodiscard]] bool RedoAll();
+
+    // Runs a menu command; whether the view must be redrawn.
+    [[nodiscard]] bool HandleMenuCommand(int32_t id);
+
+    // Tool state setters; each does nothing when the value does not change.
+    void SetEditMode(uint32_t mode);
+    void SetDrawingToolGroup(uint32_t group);
+    void SetStyleKey(uint32_t key);
+
+    // Clears every field that points into the document tree (besides the selections, which the
+    // caller sets): called by every replacement of the tree.
+    void ForgetDocumentReferences();
+    // Destroys the document's tree and moves the top-level structures of a parsed document in.
+    void ReplaceDocumentTree(EquationDocument *source);
+
+    // The overlay caches the tree's changes make stale (built by the frame render).
+    void DiscardAnchorOverlay() {}
+    void DiscardHoverHighlight() {}
+    void DiscardObjectHoverOutline() {}
+    void DiscardSelectionOverlay() {}
+
+    // Writes one line to the log (stderr unless a test replaced the sink).
+    void Log(const char *line) const;
+
+    uint32_t GetEditMode() const { return settings.state.editMode; }
+
+    EquationDocument document;
+    // The preferences, the tool state config.quist stores (edit mode, tool-panel choices, colours,
+    // view flags), the function-name lists, and the preferences-changed and document-changed flags.
+    EditorSettings settings;
+    uint32_t drawingToolGroup = kToolGroupEquation;
+    uint32_t styleKey = 0;     // pending character style, 0 none
+    uint32_t pendingRole = 0;  // role the next typed character takes, 0 none
+    int32_t movingEnd = 0;     // 1 the end moves, -1 the start, 0 neither
+
+    // Dirty flags. Document changed (relayout due) is settings.layoutDue and preferences changed is
+    // settings.preferencesChanged: one set of fields with the settings functions.
+    bool modified = false;
+    bool viewChanged = false;
+    bool saveEnabled = false;
+
+    // The undo history: steps in push order; the current step's after-state is on screen (null:
+    // before the first step); the steps after it are the redo tail.
+    List undoHistory;
+    UndoStep *currentStep = nullptr;
+    CaretPosition typingPosition;
+    int32_t editBatch = 0;  // depth of open edit batches
+
+    // Where steps and snapshot texts come from (tests put heaps that run out in their place), and
+    // the one buffer every snapshot is written into before it is copied out at its size.
+    Heap *undoStepHeap;
+    Heap *snapshotHeap;
+    TextBuffer snapshotScratch;
+
+    MenuState *menus = nullptr;
+    void (*logSink)(const char *line) = nullptr;
+    EditorCounters counters;
+
+private:
+    // Frees every step (memory ran out): no current step, TypingPosition cleared, 513-516 greyed.
+    void ClearUndoHistory();
+    // Deletes the steps set aside by the last push.
+    void DropSetAsideSteps();
+    void EnableMenuItem(int32_t id, bool enabled);
+    void CheckMenuItem(int32_t id, bool checked);
+    // After a restore: the selection and object selection from the names of the parsed document,
+    // made consistent where the names are not.
+    void TakeSelectionFromNames(EquationDocument *parsed, const UndoSnapshot &snapshot);
+
+    // The redo tail and current step a push set aside; the outermost end drops them or puts them back.
+    List setAsideSteps;
+    UndoStep *previousCurrentStep = nullptr;
+    bool stepPushedInBatch = false;
+};
+
+// The one editor of the process; null before the program makes it.
+extern Editor *TheEditor;
+
+}  // namespace oq

@@ -1,0 +1,93 @@
+#pragma once
+
+// The headless editing harness: a fresh TheEditor per test, a recording menu bar, state dumps and
+// sketches, the invariant checker, test edits through the tree API inside edit batches, and the
+// script driver. No test framework: findings come back as text ("" when there are none).
+
+#include "editor/editing/Editor.h"
+#include "editor/editing/MenuState.h"
+
+#include <cstdint>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace oq::test {
+
+// Records the menu states the editor sets, by id.
+class RecordingMenus : public MenuState
+{
+public:
+    void EnableMenuItem(int32_t id, bool enabled) override;
+    void CheckMenuItem(int32_t id, bool checked) override;
+
+    // "513+ 514- 515+ 516-": '+' enabled (or checked), '-' greyed (or unchecked), '?' never set.
+    std::string DescribeEnabled(const std::vector<int32_t> &ids) const;
+    std::string DescribeChecked(const std::vector<int32_t> &ids) const;
+    // The four Edit items 513-516 as DescribeEnabled writes them.
+    std::string DescribeUndoItems() const;
+
+    std::map<int32_t, bool> enabled;
+    std::map<int32_t, bool> checked;
+    int64_t calls = 0;
+};
+
+// Registers the document kinds and the test drawing kinds, then makes TheEditor anew (the one
+// record in its initial state) with the harness's menus (Undo, Redo, Undo All and Redo All greyed
+// as a new window has them) and a log that the harness keeps.
+void ResetTheEditor();
+// Deletes TheEditor; null afterwards.
+void DestroyTheEditor();
+RecordingMenus &GetHarnessMenus();
+// The log lines the editor wrote since the last reset.
+const std::vector<std::string> &GetHarnessLog();
+
+// The state undo and redo can tell apart: the equation text (no header, no design, marking on),
+// the mode, both selection indexes, the moving end and the current step / step count. Renames
+// every node; not counted as a snapshot text.
+std::string DumpState(Editor *editor);
+// The equation text with marking off: what the document says, whatever is selected.
+std::string DocumentText(Editor *editor);
+// The tree as a short line: row[ math:ital"x" Sp Ph{row[‸]} ], ‸ the caret, ⟦ ⟧ a range.
+std::string SketchDocument(Editor *editor);
+// One line per broken invariant; "" when every one holds.
+std::string CheckEditorInvariants(Editor *editor);
+// 1-based index of the current step (0: none) and the step count, as "current/count".
+std::string DescribeSteps(Editor *editor);
+
+// Test edits, each a change through the tree API inside one edit batch (typing into an existing
+// run at the caret uses the typing variant and sets TypingPosition). False when refused.
+bool TypeTestText(Editor *editor, const char *utf8);
+bool InsertTestRow(Editor *editor);
+bool InsertTestSpace(Editor *editor);
+bool InsertTestPhantom(Editor *editor);
+bool InsertTestDrawing(Editor *editor);
+// Deletes the selected objects, or else the last character of the caret's run, or else the caret's
+// node (never a group's first row begin).
+bool DeleteTestNode(Editor *editor);
+// Selects between the caret nodes numbered in document order (moves the caret; no edit).
+bool SelectTestRange(Editor *editor, int32_t startNode, int32_t startIndex, int32_t endNode, int32_t endIndex);
+// Selects every drawing object (no edit).
+bool SelectTestDrawings(Editor *editor);
+// Sets the mode inside a batch.
+bool SetTestMode(Editor *editor, uint32_t mode);
+// One edit chosen and parametrised by the value: any of the above, a caret move, or a batch that
+// changes nothing. The document stays under 4 KB of text (deletes above it).
+void ApplyRandomTestEdit(Editor *editor, uint32_t choice);
+
+// Replaces the document with the text (names "B", "E", "S0".. mark the selection as in a
+// snapshot, the indexes go with them). False when the text does not read.
+bool LoadTestDocument(Editor *editor, const char *text, int32_t startIndex, int32_t endIndex);
+
+// Runs a script of the line language; the findings, "" when every expectation and invariant held.
+//   new | load [start end] .. end | menu <id> | edit <n> | type <text> | row | space | phantom
+//   drawing | delete | select <node> <index> <node> <index> | objects | mode math|chem|text
+//   expect dump .. end | expect sketch <line> | expect steps <c>/<n> | expect menu <id>[+-] ..
+//   expect text .. end | # comment
+std::string RunEditorScript(const std::string &script);
+// A list of random edit choices and menu commands as a script (how property failures are shown):
+// values below 0 are the menu commands 513-516 as -1..-4.
+std::string WriteEditScript(const std::vector<int32_t> &operations);
+
+}  // namespace oq::test
