@@ -703,7 +703,7 @@ void ApplyRandomTestEdit(Editor *editor, uint32_t choice)
     }
 }
 
-bool LoadTestDocument(Editor *editor, const char *text, int32_t startIndex, int32_t endIndex)
+bool RestoreTestText(Editor *editor, const char *text, int32_t startIndex, int32_t endIndex)
 {
     auto *step = new (GetUndoRedoStateHeap()) UndoStep;
     if (step == nullptr) return false;
@@ -722,8 +722,15 @@ bool LoadTestDocument(Editor *editor, const char *text, int32_t startIndex, int3
     step->before.endIndex = endIndex;
     bool restored = editor->RestoreUndoSnapshot(step, true);
     delete step;
+    return restored;
+}
+
+bool LoadTestDocument(Editor *editor, const char *text, int32_t startIndex, int32_t endIndex)
+{
+    bool restored = RestoreTestText(editor, text, startIndex, endIndex);
     editor->modified = false;
     editor->viewChanged = false;
+    editor->settings.layoutDue = false;
     editor->counters = EditorCounters();
     return restored;
 }

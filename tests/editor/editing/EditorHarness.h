@@ -76,8 +76,12 @@ bool SetTestMode(Editor *editor, uint32_t mode);
 // changes nothing. The document stays under 4 KB of text (deletes above it).
 void ApplyRandomTestEdit(Editor *editor, uint32_t choice);
 
+// Restores the text as a snapshot (through a step of its own, the history kept): what the restore
+// answers.
+bool RestoreTestText(Editor *editor, const char *text, int32_t startIndex, int32_t endIndex);
 // Replaces the document with the text (names "B", "E", "S0".. mark the selection as in a
-// snapshot, the indexes go with them). False when the text does not read.
+// snapshot, the indexes go with them) and clears the flags and counters. False when the text does
+// not read.
 bool LoadTestDocument(Editor *editor, const char *text, int32_t startIndex, int32_t endIndex);
 
 // Runs a script of the line language; the findings, "" when every expectation and invariant held.
