@@ -1,6 +1,6 @@
 // Fuzzes the equation document reader: parse and resolve arbitrary text (the document kinds, the test
 // drawing kind for the eight drawing identifiers and the test box "Fx"), lay it out twice, read
-// every anchor, write it as text that reads back and writes the same, copy the main group's row
+// every anchor (drawing objects also build their items and outline), write it as text that reads back and writes the same, copy the main group's row
 // into a new document, paste that copy back at the caret, delete the dependents of missing rows,
 // and destroy everything.
 #include "FuzzText.h"
@@ -9,6 +9,8 @@
 #include "editor/document/EquationDocument.h"
 #include "editor/document/NodeFactory.h"
 #include "editor/drawing/DrawingKinds.h"
+#include "editor/drawing/DrawingObject.h"
+#include "editor/platform/DisplayItems.h"
 #include "editor/structures/StructureKinds.h"
 
 #include <cstdint>
@@ -46,6 +48,19 @@ void ReadAnchors(oq::EquationDocument &document)
         if (node == nullptr) continue;
         anchorSink = oq::test::SumAnchorPoints(node);
         static_cast<void>(node->HitTest(oq::Point2D(0.0f, 0.0f), 1.0f));
+        // Drawing objects also build their items and selection outline.
+        if (auto *drawing = dynamic_cast<oq::DrawingObject *>(node))
+        {
+            oq::DisplayList list;
+            drawing->BuildExportItems(&document.design, &list);
+            drawing->BuildPathItems(&document.design, &list);
+            drawing->BuildSelectionOutline(0.5f, &list);
+            while (oq::ListElement *element = list.GetFirstListElement())
+            {
+                list.Remove(element);
+                delete element;
+            }
+        }
     }
 }
 

@@ -2,13 +2,19 @@
 #include "editor/drawing/DrawingKinds.h"
 
 #include "editor/document/NodeFactory.h"
+#include "editor/drawing/CornerLineObject.h"
 #include "editor/drawing/LineObject.h"
+#include "editor/drawing/QuarterLineObject.h"
+#include "editor/drawing/ZigzagLineObject.h"
 
 namespace oq {
 
 void RegisterDrawingKinds()
 {
     RegisterNodeKind("Ln", []() -> KettricStructure * { return new LineObject; });
+    RegisterNodeKind("Cn", []() -> KettricStructure * { return new CornerLineObject; });
+    RegisterNodeKind("Qe", []() -> KettricStructure * { return new QuarterLineObject; });
+    RegisterNodeKind("Zg", []() -> KettricStructure * { return new ZigzagLineObject; });
 }
 
 }  // namespace oq

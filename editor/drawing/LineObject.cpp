@@ -30,6 +30,37 @@ float PullBack(float radius, float halfWidth)
     return (radius > halfWidth) ? Sqrt(radius * radius - halfWidth * halfWidth) : 0.0f;
 }
 
+// The rectangle a - n -> a + n -> b + n -> b - n -> back, as 4 straight curves.
+void WriteBar(const Point2D &a, const Point2D &b, const Vector2D &n, QuadraticBezier2D *out)
+{
+    Point2D p0 = a - n;
+    Point2D p1 = a + n;
+    Point2D p2 = b + n;
+    Point2D p3 = b - n;
+    out[0] = MakeLineCurve(p0, p1);
+    out[1] = MakeLineCurve(p1, p2);
+    out[2] = MakeLineCurve(p2, p3);
+    out[3] = MakeLineCurve(p3, p0);
+}
+
+}  // namespace
+
+void ApplyLineEndOffset(const Design *design, LineEndOffset offset, Point2D *end, const Vector2D &outward,
+                        float capLength)
+{
+    float f = design->GetBaseFontSize();
+    if (offset == kLineEndLong)
+    {
+        *end = *end + outward * (f * GetGroupParam(design, 'line', 'lngo'));
+    }
+    else if (offset == kLineEndShort)
+    {
+        float d = f * GetGroupParam(design, 'line', 'shto');
+        float quarter = capLength / 4.0f;
+        *end = *end - outward * ((d < quarter) ? d : quarter);
+    }
+}
+
 bool IsFinitePoint(const Point2D &p)
 {
     return std::isfinite(p.x) && std::isfinite(p.y);
@@ -47,36 +78,12 @@ bool AreFiniteCurves(const QuadraticBezier2D *curves, int32_t count)
     return true;
 }
 
-// The rectangle a - n -> a + n -> b + n -> b - n -> back, as 4 straight curves.
-void WriteBar(const Point2D &a, const Point2D &b, const Vector2D &n, QuadraticBezier2D *out)
+void LineItemSink::Append(int32_t count, const QuadraticBezier2D *source)
 {
-    Point2D p0 = a - n;
-    Point2D p1 = a + n;
-    Point2D p2 = b + n;
-    Point2D p3 = b - n;
-    out[0] = MakeLineCurve(p0, p1);
-    out[1] = MakeLineCurve(p1, p2);
-    out[2] = MakeLineCurve(p2, p3);
-    out[3] = MakeLineCurve(p3, p0);
+    Point2D origin(0.0f, 0.0f);
+    if (paths) list->Append(new FillPathItem(origin, count, source, color));
+    else list->Append(new ExportCurveItem(origin, count, source, color));
 }
-
-// Moves an end along its outward direction by its offset.
-void ApplyEndOffset(const Design *design, LineEndOffset offset, Point2D *end, const Vector2D &outward, float length)
-{
-    float f = design->GetBaseFontSize();
-    if (offset == kLineEndLong)
-    {
-        *end = *end + outward * (f * GetGroupParam(design, 'line', 'lngo'));
-    }
-    else if (offset == kLineEndShort)
-    {
-        float d = f * GetGroupParam(design, 'line', 'shto');
-        float quarter = length / 4.0f;
-        *end = *end - outward * ((d < quarter) ? d : quarter);
-    }
-}
-
-}  // namespace
 
 int32_t DrawLineEndDecoration(const Design *design, LineEndDecoration decoration, Point2D *end,
                               const Vector2D &direction, float width, QuadraticBezier2D curves[12])
@@ -250,8 +257,8 @@ void LineObject::RebuildGeometry(const Design *design, const Point2D &start, con
 
     Point2D s = start;
     Point2D f = finish;
-    ApplyEndOffset(design, startOffset, &s, -d, length);
-    ApplyEndOffset(design, finishOffset, &f, d, length);
+    ApplyLineEndOffset(design, startOffset, &s, -d, length);
+    ApplyLineEndOffset(design, finishOffset, &f, d, length);
 
     float w = GetStrokeWidth(design);
     startDecorationCount = DrawLineEndDecoration(design, startDecoration, &s, -d, w, startDecorationCurves);
@@ -278,7 +285,8 @@ void LineObject::RebuildGeometry(const Design *design, const Point2D &start, con
         WriteBar(s, f, n, curves.GetElements());
     }
 
-    Point2D middle((s.x + f.x) / 2.0f, (s.y + f.y) / 2.0f);
+    // Halves first: the sum of two ends near the float range overflows.
+    Point2D middle(0.5f * s.x + 0.5f * f.x, 0.5f * s.y + 0.5f * f.y);
     lineAnchors[0] = start;
     lineAnchors[1] = finish;
     lineAnchors[2] = middle;
@@ -300,15 +308,15 @@ void LineObject::RebuildGeometry(const Design *design, const Point2D &start, con
 void LineObject::AppendItems(const Design *design, DisplayList *list, bool paths) const
 {
     if (!placed) return;
-    uint32_t color = ResolveStrokeColor(design);
-    Point2D origin(0.0f, 0.0f);
-    auto append = [&](int32_t count, const QuadraticBezier2D *source) {
-        if (paths) list->Append(new FillPathItem(origin, count, source, color));
-        else list->Append(new ExportCurveItem(origin, count, source, color));
-    };
-    append(curves.GetElementCount(), curves.GetElements());
-    if (startDecorationCount != 0) append(startDecorationCount, startDecorationCurves);
-    if (finishDecorationCount != 0) append(finishDecorationCount, finishDecorationCurves);
+    LineItemSink sink{list, ResolveStrokeColor(design), paths};
+    AppendBodyItems(&sink);
+    if (startDecorationCount != 0) sink.Append(startDecorationCount, startDecorationCurves);
+    if (finishDecorationCount != 0) sink.Append(finishDecorationCount, finishDecorationCurves);
+}
+
+void LineObject::AppendBodyItems(LineItemSink *sink) const
+{
+    sink->Append(curves.GetElementCount(), curves.GetElements());
 }
 
 void LineObject::BuildExportItems(const Design *design, DisplayList *list) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/document/GroupNode.h"
 #include "editor/drawing/DrawingObject.h"
 
 namespace oq {
@@ -19,13 +20,31 @@ inline constexpr LineEndOffset kLineEndLong = 'long';
 inline constexpr LineEndOffset kLineEndShort = 'shrt';
 
 inline constexpr uint32_t kLineObjectKind = 'line';
-inline constexpr uint32_t kAnnotationAnchorKind = 'anno';
 inline constexpr int32_t kLineDecorationCurves = 12;
 
 // The outline of one end decoration around the end point (outward unit direction, stroke width);
 // pulls the end point back so that the body stops inside it. Returns the curves written (at most 12).
 int32_t DrawLineEndDecoration(const Design *design, LineEndDecoration decoration, Point2D *end,
                               const Vector2D &direction, float width, QuadraticBezier2D curves[12]);
+
+bool IsFinitePoint(const Point2D &p);
+bool AreFiniteCurves(const QuadraticBezier2D *curves, int32_t count);
+
+// Moves an end along its outward unit direction by its offset: 'long' outward, 'shrt' inward but at
+// most a quarter of capLength; any other value not at all.
+void ApplyLineEndOffset(const Design *design, LineEndOffset offset, Point2D *end, const Vector2D &outward,
+                        float capLength);
+
+// Appends body and decoration curves to a display list as items in the stroke colour.
+struct LineItemSink
+{
+    // One item holding the curves (an item may hold none).
+    void Append(int32_t count, const QuadraticBezier2D *source);
+
+    DisplayList *list;
+    uint32_t color;
+    bool paths;  // FillPathItems, else ExportCurveItems
+};
 
 // The straight line ("Ln"): a filled body in the stroke colour, solid or dashed, with end decorations
 // and offsets; the base of the bent lines.
@@ -59,8 +78,11 @@ public:
     void BuildSelectionOutline(float halfWidth, DisplayList *list) const override;
     void RebuildGeometry(const Design *design, const Point2D &start, const Point2D &finish) override;
 
-    // Appends one item per non-empty curve group; path items when paths, else export items.
+    // Appends the body items, then one item per non-empty decoration; path items when paths, else
+    // export items.
     void AppendItems(const Design *design, DisplayList *list, bool paths) const;
+    // The body as items: one item with all curves.
+    virtual void AppendBodyItems(LineItemSink *sink) const;
 
     LineEndDecoration startDecoration = 0;
     LineEndDecoration finishDecoration = 0;

@@ -6,7 +6,10 @@
 #include "base/ScalarMath.h"
 #include "editor/document/MathDesign.h"
 #include "editor/document/SegmentGeometry.h"
+#include "editor/drawing/CornerLineObject.h"
 #include "editor/drawing/LineObject.h"
+#include "editor/drawing/QuarterLineObject.h"
+#include "editor/drawing/ZigzagLineObject.h"
 #include "editor/fonts/Design.h"
 #include "editor/fonts/DesignTables.h"
 #include "editor/platform/DisplayItems.h"
@@ -14,7 +17,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -325,27 +330,33 @@ TEST_F(LineGeometryTest, ExportAndPathItemsAgree)
     }
 }
 
+// Gives the design's 'line' and 'anno' values random values within their rows' ranges and a random
+// base font size.
+void RandomizeLineDesign(Design *design, const std::function<float(float, float)> &uniform)
+{
+    for (uint32_t key : {uint32_t('line'), uint32_t('anno')})
+    {
+        int32_t group = FindDesignGroup(key);
+        ASSERT_GE(group, 0);
+        const DesignGroupTable &table = kDesignGroupTables[group];
+        for (int32_t i = 0; i < table.rowCount; ++i)
+        {
+            const DesignParamRow &row = table.rows[i];
+            design->GetGroupSlots(group)[row.offset / 4] = uniform(row.minimum, row.maximum);
+        }
+    }
+    design->SetBaseFontSize(uniform(1.0f, 1000.0f));
+}
+
 // Random ends, design values within their rows' ranges, every decoration, offset, width and dash:
 // every curve point, anchor and outline stays finite.
 TEST_F(LineGeometryTest, RandomLinesStayFinite)
 {
     std::mt19937 random(4401);
     auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
-    const uint32_t groups[] = {'line', 'anno'};
     for (int32_t round = 0; round < 400; ++round)
     {
-        for (uint32_t key : groups)
-        {
-            int32_t group = FindDesignGroup(key);
-            ASSERT_GE(group, 0);
-            const DesignGroupTable &table = kDesignGroupTables[group];
-            for (int32_t i = 0; i < table.rowCount; ++i)
-            {
-                const DesignParamRow &row = table.rows[i];
-                design.GetGroupSlots(group)[row.offset / 4] = uniform(row.minimum, row.maximum);
-            }
-        }
-        design.SetBaseFontSize(uniform(1.0f, 1000.0f));
+        RandomizeLineDesign(&design, uniform);
 
         Point2D s(uniform(-1e4f, 1e4f), uniform(-1e4f, 1e4f));
         Point2D f = s;
@@ -399,6 +410,183 @@ TEST_F(LineGeometryTest, RandomLinesStayFinite)
         list.Remove(outline);
         delete outline;
     }
+}
+
+TEST_F(LineGeometryTest, BentLineItemsAgree)
+{
+    for (int32_t kind = 0; kind < 3; ++kind)
+    {
+        for (uint8_t dashIndex = 0; dashIndex <= 3; ++dashIndex)
+        {
+            for (bool v : {false, true})
+            {
+                SCOPED_TRACE(testing::Message() << kind << " " << int(dashIndex) << " " << v);
+                std::unique_ptr<BentLineObject> line;
+                if (kind == 0) line = std::make_unique<CornerLineObject>(v);
+                else if (kind == 1) line = std::make_unique<QuarterLineObject>(v);
+                else line = std::make_unique<ZigzagLineObject>(v);
+                line->startDecoration = kDecorations[dashIndex + 1];
+                line->finishDecoration = kDecorations[(dashIndex + 3) % 7];
+                line->dashIndex = dashIndex;
+                line->widthIndex = dashIndex;
+                line->RebuildGeometry(&design, Point2D(-3.0f, 2.0f), Point2D(25.0f, -17.0f));
+                ExpectItemParity(design, *line);
+            }
+        }
+    }
+}
+
+// The ends of a bent line after its offsets and decorations, moved along the outward directions
+// that anchors 0 and 1 report; each undershoot is capped by the ends' distance along its direction.
+void MoveBentEnds(const Design &design, const LineObject &line, Point2D *start, Point2D *finish)
+{
+    Vector2D outStart, outFinish;
+    line.GetAnchorDirection(&outStart, 0);
+    line.GetAnchorDirection(&outFinish, 1);
+    float spanX = std::fabs(finish->x - start->x), spanY = std::fabs(finish->y - start->y);
+    ApplyLineEndOffset(&design, line.startOffset, start, outStart, (outStart.x != 0.0f) ? spanX : spanY);
+    ApplyLineEndOffset(&design, line.finishOffset, finish, outFinish, (outFinish.x != 0.0f) ? spanX : spanY);
+    float w = line.GetStrokeWidth(&design);
+    QuadraticBezier2D scratch[kLineDecorationCurves];
+    DrawLineEndDecoration(&design, line.startDecoration, start, outStart, w, scratch);
+    DrawLineEndDecoration(&design, line.finishDecoration, finish, outFinish, w, scratch);
+}
+
+// Random ends and design values, every kind, v, decoration, offset, width and dash: everything
+// finite and every contour closed; and where every leg after offsets and decorations is at least
+// two stroke widths long, every fitted dash at least one stroke width and the stroke narrower than
+// twice each radius, every piece built counter-clockwise has positive signed area.
+TEST_F(LineGeometryTest, RandomBentLines)
+{
+    std::mt19937 random(4502);
+    auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
+    int32_t oriented = 0;
+    const int32_t rounds = 3000;
+    for (int32_t round = 0; round < rounds; ++round)
+    {
+        RandomizeLineDesign(&design, uniform);
+        if (round % 2 == 0) design.SetBaseFontSize(uniform(1.0f, 30.0f));
+        int32_t kind = round % 3;
+        bool v = (round / 3) % 2 != 0;
+        std::unique_ptr<BentLineObject> line;
+        if (kind == 0) line = std::make_unique<CornerLineObject>(v);
+        else if (kind == 1) line = std::make_unique<QuarterLineObject>(v);
+        else line = std::make_unique<ZigzagLineObject>(v);
+        line->startDecoration = kDecorations[(round / 6) % 7];
+        line->finishDecoration = kDecorations[(round / 42) % 7];
+        line->startOffset = kOffsets[(round / 5) % 4];
+        line->finishOffset = kOffsets[(round / 20) % 4];
+        line->widthIndex = uint8_t((round / 7) % 5);
+        line->dashIndex = uint8_t((round / 11) % 4);
+
+        Point2D s(uniform(-1e4f, 1e4f), uniform(-1e4f, 1e4f));
+        Point2D f;
+        switch (round % 7)
+        {
+        case 0: f = Point2D(s.x + uniform(-1e3f, 1e3f), s.y); break;  // straight
+        case 1: f = Point2D(s.x + 1e-3f, s.y - 1e-3f); break;
+        case 2: f = Point2D(s.x + uniform(-1e6f, 1e6f), s.y + uniform(-1e6f, 1e6f)); break;
+        default: f = Point2D(s.x + uniform(-1e3f, 1e3f), s.y + uniform(-1e3f, 1e3f)); break;
+        }
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        line->RebuildGeometry(&design, s, f);
+        ASSERT_TRUE(line->IsPlaced());
+        const QuadraticBezier2D *c = line->curves.GetElements();
+        int32_t count = line->curves.GetElementCount();
+        for (int32_t i = 0; i < count; ++i) ASSERT_TRUE(Finite(c[i].p0) && Finite(c[i].p1) && Finite(c[i].p2)) << i;
+        DisplayList items;
+        line->BuildExportItems(&design, &items);
+        for (ListElement *e = items.GetFirstListElement(); e != nullptr; e = e->GetNextListElement())
+        {
+            auto *item = static_cast<ExportCurveItem *>(e);
+            for (int32_t i = 0; i < item->curveCount; ++i)
+            {
+                ASSERT_TRUE(Finite(item->curves[i].p0) && Finite(item->curves[i].p1) && Finite(item->curves[i].p2));
+            }
+            EXPECT_TRUE(ContoursClosed(item->curves, item->curveCount, 1e-3f * (1.0f + std::fabs(s.x) + std::fabs(f.x) + std::fabs(s.y) + std::fabs(f.y)) * 1e-3f));
+        }
+        while (ListElement *element = items.GetFirstListElement())
+        {
+            items.Remove(element);
+            delete element;
+        }
+        for (uint32_t anchorKind : {uint32_t('line'), uint32_t('anno')})
+        {
+            const Point2D *points = nullptr;
+            int32_t n = line->GetAnchorPoints(anchorKind, &points);
+            for (int32_t i = 0; i < n; ++i) ASSERT_TRUE(Finite(points[i]));
+        }
+        for (int32_t i = 0; i < 8; ++i)
+        {
+            Vector2D d;
+            line->GetAnchorDirection(&d, i);
+            ASSERT_TRUE(std::isfinite(d.x) && std::isfinite(d.y));
+        }
+        if (line->straight) continue;
+
+        // Legs (the quarter line: radii) from the moved ends, measured inward from each end so
+        // that an end pulled past its bend counts as negative; and the lengths dashed.
+        float w = line->GetStrokeWidth(&design);
+        float r = w / 2.0f;
+        Point2D ms = s, mf = f;
+        MoveBentEnds(design, *line, &ms, &mf);
+        Vector2D outStart, outFinish;
+        line->GetAnchorDirection(&outStart, 0);
+        line->GetAnchorDirection(&outFinish, 1);
+        Point2D bendS = ms, bendF = mf;  // where each end's leg ends
+        if (kind == 0)
+        {
+            bendS = bendF = v ? Point2D(s.x, f.y) : Point2D(f.x, s.y);
+        }
+        else if (kind == 1)
+        {
+            bendS = mf;
+            bendF = ms;
+        }
+        else
+        {
+            auto *zigzag = static_cast<ZigzagLineObject *>(line.get());
+            bendS = zigzag->bends[0];
+            bendF = zigzag->bends[1];
+        }
+        std::vector<float> legs = {Dot(bendS - ms, -outStart), Dot(bendF - mf, -outFinish)};
+        std::vector<float> dashedLengths = {legs[0] + r, legs[1] + r};
+        if (kind == 2)
+        {
+            float middle = GetFastLength(bendF - bendS);
+            legs.push_back(middle);
+            dashedLengths.push_back(middle + 2.0f * r);
+        }
+        bool ordered = true;
+        for (float leg : legs) ordered = ordered && leg >= 2.0f * w;
+        float dash = 0.0f, gap = 0.0f;
+        bool dashed = line->GetDashLengths(&design, w, &dash, &gap);
+        if (dashed && kind == 1) continue;  // its dashes are not built in one orientation
+        for (float length : dashedLengths)
+        {
+            DashFit fit{};
+            if (dashed && FitDashPattern(length, dash, gap, &fit)) ordered = ordered && fit.dash >= w;
+        }
+        if (!ordered) continue;
+        ++oriented;
+        std::vector<int32_t> pieces;
+        if (kind == 1) pieces = {8};
+        else if (!dashed) pieces = std::vector<int32_t>(size_t(count / 4), 4);
+        else
+        {
+            pieces = (kind == 0) ? std::vector<int32_t>{6} : std::vector<int32_t>{6, 6};
+            for (int32_t at = (kind == 0) ? 6 : 12; at < count; at += 4) pieces.push_back(4);
+        }
+        int32_t at = 0;
+        for (int32_t piece : pieces)
+        {
+            EXPECT_GT(SignedArea(c + at, piece), 0.0) << "curve " << at;
+            at += piece;
+        }
+        EXPECT_EQ(at, count);
+    }
+    // Enough rounds meet the conditions to matter.
+    EXPECT_GT(oriented, rounds / 10);
 }
 
 }  // namespace
