@@ -80,9 +80,11 @@ void ZigzagLineObject::RebuildBentGeometry(const Design *design, const Point2D &
         curves.SetElementCount(12);
         Point2D legA[4] = {Point2D(p0.x - r, p0.y), Point2D(p0.x + r, p0.y), Point2D(p0.x + r, h + r), Point2D(p0.x - r, h + r)};
         Point2D legB[4] = {Point2D(p1.x - r, h - r), Point2D(p1.x + r, h - r), Point2D(p1.x + r, p1.y), Point2D(p1.x - r, p1.y)};
-        // Outside each turn the middle leg stops at the end leg's near side, inside at its middle line.
-        Point2D middle[4] = {Point2D(p0.x, h - r), Point2D(p1.x - e * r, h - r), Point2D(p1.x, h + r),
-                             Point2D(p0.x + e * r, h + r)};
+        // Inside each turn the middle leg stops at the end leg's middle line, outside at its far side
+        // (as the corner line's cut leg does): the end leg covers the whole bend square, so the legs
+        // overlap along the cut instead of meeting in a point.
+        Point2D middle[4] = {Point2D(p0.x, h - r), Point2D(p1.x + e * r, h - r), Point2D(p1.x, h + r),
+                             Point2D(p0.x - e * r, h + r)};
         emit(legA, 4, true);
         emit(legB, 4, true);
         emit(middle, 4, e > 0.0f);

@@ -4,7 +4,9 @@
 
 #include "../platform/GLRendererFixture.h"
 #include "base/Color.h"
+#include "editor/drawing/CornerLineObject.h"
 #include "editor/drawing/LineObject.h"
+#include "editor/drawing/ZigzagLineObject.h"
 #include "editor/fonts/Design.h"
 #include "editor/platform/DisplayItems.h"
 
@@ -228,6 +230,29 @@ TEST_F(DrawingCoverageGLTest, LineWithWedgeAndDotCoversOnce)
     line.BuildPathItems(&design, &strokes);
     ASSERT_EQ(strokes.GetListElementCount(), 3);
     ExpectCoveredOnce(nullptr);
+}
+
+// The two legs of a solid corner line share the triangle where the vertical leg is cut at the bend;
+// the three legs of a solid zigzag overlap at both cut bends.
+TEST_F(DrawingCoverageGLTest, BentLegsCoverOnce)
+{
+    test::PrepareDrawingTests();
+    CornerLineObject corner(false);
+    ZigzagLineObject zigzag(false);
+    LineObject *lines[] = {&corner, &zigzag};
+    for (LineObject *line : lines)
+    {
+        SCOPED_TRACE(line->GetKind());
+        line->strokePaletteIndex = -1;
+        line->strokeColor = kTranslucentStroke;
+        // A stroke one unit wide (the second pass finds it so already).
+        design.SetBaseFontSize(design.GetBaseFontSize() / line->GetStrokeWidth(&design));
+        line->RebuildGeometry(&design, Point2D(0.0F, 0.0F), Point2D(9.0F, 5.0F));
+        line->BuildPathItems(&design, &strokes);
+        ASSERT_EQ(strokes.GetListElementCount(), (line == &corner) ? 2 : 3);
+        ExpectCoveredOnce(nullptr);
+        strokes.Purge();
+    }
 }
 
 }  // namespace
