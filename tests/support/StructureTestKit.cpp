@@ -257,7 +257,9 @@ std::string CheckOutline(const QuadraticBezier2D *curves, int32_t count, const O
             findings += "only " + std::to_string(starts.size()) + " contours, " + std::to_string(checks.outerContours) +
                         " outer ones expected\n";
     }
-    if (checks.box) findings += CheckBox(curves, count, checks, tolerance);
+    // Rounding in the kind's own sums: 1e-5 x the larger of the outline's and the box's extent.
+    double boxExtent = std::max({extent, double(checks.boxWidth), double(checks.boxTop) - double(checks.boxBottom)});
+    if (checks.box) findings += CheckBox(curves, count, checks, 1e-5 * boxExtent);
     if (checks.simple) findings += CheckSimple(curves, count);
     return findings;
 }

@@ -32,7 +32,8 @@ struct OutlineChecks
     // An outline of size 0: outer contours may have area 0.
     bool emptyAllowed = false;
     // End points and quadratic extremes inside y in [boxBottom, boxTop] and x in [-boxMargin,
-    // boxWidth + boxMargin] (boxMargin: the kind's largest half stroke), within the close tolerance.
+    // boxWidth + boxMargin] (boxMargin: the kind's largest half stroke), within 1e-5 x the larger of the
+    // outline's and the box's extent.
     bool box = false;
     float boxBottom = 0.0f;
     float boxTop = 0.0f;

@@ -24,6 +24,7 @@ namespace oq::test {
 
 // The math test document with the real kinds: "Fx" is the test box, "Lf" and "Dr" the test leaf and
 // drawing, every other identifier the kind registered for it (the document's and the structures').
+// The run stand-in "Sy" is refused: structures take a run of kind 'symb' for a real symbol run ("Sb").
 class StructureTestDocument : public MathTestDocument
 {
 public:
@@ -36,6 +37,7 @@ public:
     KettricStructure *MakeStructure(const TextString &identifier) override
     {
         if (std::strcmp(identifier, "Fx") == 0) return new FixedBoxNode;
+        if (std::strcmp(identifier, "Sy") == 0) return nullptr;
         if (KettricStructure *structure = MakeRegisteredStructure(identifier)) return structure;
         return MathTestDocument::MakeStructure(identifier);
     }

@@ -4,6 +4,7 @@
 
 #include "base/Bezier.h"
 #include "editor/platform/DisplayItems.h"
+#include "editor/structures/FractionNode.h"
 
 #include <gtest/gtest.h>
 
@@ -147,6 +148,19 @@ TEST(StructureKit, TexOracleReadsBoxesAndFontParameters)
     test::TexLayoutOracle broken;
     broken.Add("\\frac{a}");
     EXPECT_NE(broken.Run(), "");
+}
+
+TEST(StructureKit, DocumentReadsTheRegisteredKinds)
+{
+    test::StructureTestDocument document;
+    ASSERT_EQ(test::ResultText(document.ParseAndResolve(
+                  "Gr { Bg {} Fr { Gr (t='numr') { Bg {} Sb {s{\"a\"}} } Gr (t='dnom') { Bg {} Fx (li=1,ri=2) {} } } }")),
+              "0");
+    ASSERT_NE(document.FirstNode<FractionNode>(), nullptr);
+    // The run stand-in is no symbol run: it is not made, so structures never see it.
+    test::StructureTestDocument skipping;
+    ASSERT_EQ(test::ResultText(skipping.ParseAndResolve("Gr { Bg {} Sy {} }")), "0");
+    EXPECT_EQ(skipping.FirstNode(), nullptr);
 }
 
 TEST(StructureKit, OraclesRefuseWhatIsWrong)
