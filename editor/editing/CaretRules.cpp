@@ -50,8 +50,14 @@ CaretPosition GetMainGroupEnd(const EquationDocument *document)
     CaretPosition end;
     GroupNode *main = document->GetMainGroup();
     if (main == nullptr) return end;
-    end.node = main->GetLastMathSubnode();
-    if (end.node != nullptr) end.index = end.node->GetEndIndex();
+    // The last node that can hold the caret (a group nested in the rows cannot).
+    for (MathNode *node = main->GetLastMathSubnode(); node != nullptr; node = node->GetPreviousMathNode())
+    {
+        if (!CanHoldCaret(node)) continue;
+        end.node = node;
+        end.index = node->GetEndIndex();
+        break;
+    }
     return end;
 }
 

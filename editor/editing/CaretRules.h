@@ -16,7 +16,7 @@ bool CanHoldCaret(const MathNode *node);
 int32_t SnapCaretIndex(const MathNode *node, int32_t index);
 // Whether the index is one SnapCaretIndex keeps.
 bool IsCaretIndex(const MathNode *node, int32_t index);
-// The caret after the last node of the document's main group; null node without a main group.
+// The caret after the last node of the document's main group that can hold it; null node when none.
 CaretPosition GetMainGroupEnd(const EquationDocument *document);
 // Whether the node comes at or after the first one among the same superior's subnodes.
 bool IsSameOrLaterSibling(const MathNode *first, const MathNode *node);

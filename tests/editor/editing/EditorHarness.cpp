@@ -9,6 +9,12 @@
 #include "editor/document/SymbolRunNode.h"
 #include "editor/editing/CaretRules.h"
 #include "editor/platform/Heap.h"
+#include "editor/fonts/Design.h"
+#include "editor/fonts/FontLoader.h"
+#include "editor/fonts/FontManager.h"
+#include "editor/fonts/LoadableFont.h"
+#include "editor/platform/FontFile.h"
+#include "editor/platform/RendererProbe.h"
 #include "kettric/KettricLiterals.h"
 #include "support/DocumentTestKinds.h"
 
@@ -23,6 +29,25 @@ namespace {
 
 RecordingMenus harnessMenus;
 std::vector<std::string> harnessLog;
+
+// The renderer and font registry layouts use, made by the first layout after a reset.
+struct LayoutServices
+{
+    RecordingRenderer renderer;
+    FontManager fonts;
+};
+LayoutServices *layoutServices = nullptr;
+
+void EndLayoutServices()
+{
+    if (layoutServices == nullptr) return;
+    DestroyLoadedFonts();
+    SetFontManager(nullptr);
+    SetRenderer(nullptr);
+    ClearReportedMissingFonts();
+    delete layoutServices;
+    layoutServices = nullptr;
+}
 
 void RecordLogLine(const char *line)
 {
@@ -176,8 +201,31 @@ void ResetTheEditor()
 
 void DestroyTheEditor()
 {
+    // The design gives its fonts back before the renderer goes.
     delete TheEditor;
     TheEditor = nullptr;
+    EndLayoutServices();
+}
+
+bool LayoutTestDocument(Editor *editor)
+{
+    if (layoutServices == nullptr)
+    {
+        layoutServices = new LayoutServices;
+        std::vector<uint8_t> face = MakeLoadableFont(1);
+        for (const char *name : {"0.vorl", "2.vorl"})
+        {
+            if (!WriteBytes(layoutServices->renderer.data.File(name), face.data(), face.size())) return false;
+        }
+        if (!layoutServices->renderer.WriteShaders() || !layoutServices->renderer.Start()) return false;
+        SetRenderer(&layoutServices->renderer.renderer);
+        SetFontManager(&layoutServices->fonts);
+    }
+    TextString missing[kDesignFontSlotCount];
+    ++editor->counters.updateLayout;
+    static_cast<void>(editor->document.UpdateLayout(missing));
+    editor->settings.layoutDue = false;
+    return true;
 }
 
 RecordingMenus &GetHarnessMenus()
@@ -306,9 +354,9 @@ private:
             }
             out += "\"";
         }
-        else if (node->GetKind() == kPhantomKind)
+        else if (node->GetKind() == kPhantomKind || node->GetKind() == kGroupKind)
         {
-            out += "Ph{";
+            out += node->GetKind() == kPhantomKind ? "Ph{" : "Gr{";
             WriteRows(node, "[", "]");
             out += "}";
             WriteMarks(node, 0);
@@ -820,6 +868,10 @@ std::string RunEditorScript(const std::string &script)
             int32_t a = 0, ai = 0, b = 0, bi = 0;
             words >> a >> ai >> b >> bi;
             if (!SelectTestRange(editor, a, ai, b, bi)) report("no such range");
+        }
+        else if (command == "layout")
+        {
+            if (!LayoutTestDocument(editor)) report("the renderer did not start");
         }
         else if (command == "mode")
         {

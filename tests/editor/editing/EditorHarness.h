@@ -79,6 +79,12 @@ void ApplyRandomTestEdit(Editor *editor, uint32_t choice);
 // Restores the text as a snapshot (through a step of its own, the history kept): what the restore
 // answers.
 bool RestoreTestText(Editor *editor, const char *text, int32_t startIndex, int32_t endIndex);
+// Lays the document out as the frame tick will, counted in the editor's counters. The first layout
+// after a reset sets a started recording renderer whose Data folder holds the test faces ("0.vorl"
+// and "2.vorl") and a font manager; the reset and DestroyTheEditor take them down again. False when
+// the renderer does not start.
+bool LayoutTestDocument(Editor *editor);
+
 // Replaces the document with the text (names "B", "E", "S0".. mark the selection as in a
 // snapshot, the indexes go with them) and clears the flags and counters. False when the text does
 // not read.
@@ -86,7 +92,7 @@ bool LoadTestDocument(Editor *editor, const char *text, int32_t startIndex, int3
 
 // Runs a script of the line language; the findings, "" when every expectation and invariant held.
 //   new | load [start end] .. end | menu <id> | edit <n> | type <text> | row | space | phantom
-//   drawing | delete | select <node> <index> <node> <index> | objects | mode math|chem|text
+//   drawing | delete | select <node> <index> <node> <index> | objects | mode math|chem|text | layout
 //   expect dump .. end | expect sketch <line> | expect steps <c>/<n> | expect menu <id>[+-] ..
 //   expect text .. end | # comment
 std::string RunEditorScript(const std::string &script);

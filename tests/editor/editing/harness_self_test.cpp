@@ -6,6 +6,7 @@
 #include "editor/document/GroupNode.h"
 #include "editor/document/RowBeginNode.h"
 #include "editor/document/SpaceNode.h"
+#include "editor/document/SymbolRunNode.h"
 
 #include <rapidcheck/gtest.h>
 
@@ -189,6 +190,29 @@ TEST_F(HarnessSelfTest, UndoAllAfterTenThousandEditsGivesTheStartingText)
         ASSERT_TRUE(editor->UndoAll());
         EXPECT_EQ(DocumentText(editor), start);
     }
+}
+
+}  // namespace
+}  // namespace oq::test
+
+namespace oq::test {
+namespace {
+
+// The harness lays out with the test faces: runs get glyphs, and the layout is counted.
+TEST_F(HarnessSelfTest, LayoutUsesTheTestFaces)
+{
+    Run("type x1\nlayout\nlayout\n");
+    EXPECT_EQ(editor->counters.updateLayout, 2);
+    EXPECT_FALSE(editor->settings.layoutDue);
+    auto *run = dynamic_cast<SymbolRunNode *>(editor->document.selection.start.node);
+    ASSERT_NE(run, nullptr);
+    EXPECT_EQ(run->GetGlyphCount(), 2);
+    EXPECT_GT(run->width, 0.0f);
+    // Undo replaces the laid-out tree; the next layout lays out the restored one.
+    Run("space\nmenu 513\nlayout\n");
+    run = dynamic_cast<SymbolRunNode *>(editor->document.GetMainGroup()->GetFirstMathSubnode()->GetNextMathNode());
+    ASSERT_NE(run, nullptr);
+    EXPECT_EQ(run->GetGlyphCount(), 2);
 }
 
 }  // namespace

@@ -179,6 +179,8 @@ TEST_F(UndoRestoreTest, NamesThatDoNotFitAreMadeConsistent)
         {"B on the main group", "Gr $B { Bg {} Sb {s{\"ab\"}} }", 0, 0, "row[ math\"ab\u2038\" ]"},
         {"B on a drawing", "Gr { Bg {} Sb $_0 {s{\"ab\"}} } Ln $B { X { ref{$_0} u32{0} i32{0} } }", 0, 0,
          "row[ math\"ab\u2038\" ] Ln"},
+        {"no B and a group last in the row", "Gr { Bg {} Sb {s{\"ab\"}} Gr (t='anno') { Bg {} } }", 0, 0,
+         "row[ math\"ab\u2038\" Gr{[ ]} ]"},
         {"B on a slot group", "Gr { Bg {} Ph { Bg {} Sb {s{\"q\"}} } Sb {s{\"ab\"}} }", 0, 0,
          "row[ Ph{[ math\"q\" ]} math\"ab\u2038\" ]"},
         {"B past the run's end", "Gr { Bg {} Sb $B {s{\"ab\"}} }", 7, 9, "row[ math\"ab\u2038\" ]"},
