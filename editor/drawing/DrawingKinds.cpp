@@ -3,8 +3,10 @@
 
 #include "editor/document/NodeFactory.h"
 #include "editor/drawing/CornerLineObject.h"
+#include "editor/drawing/EllipseObject.h"
 #include "editor/drawing/LineObject.h"
 #include "editor/drawing/QuarterLineObject.h"
+#include "editor/drawing/RectangleObject.h"
 #include "editor/drawing/ZigzagLineObject.h"
 
 namespace oq {
@@ -15,6 +17,9 @@ void RegisterDrawingKinds()
     RegisterNodeKind("Cn", []() -> KettricStructure * { return new CornerLineObject; });
     RegisterNodeKind("Qe", []() -> KettricStructure * { return new QuarterLineObject; });
     RegisterNodeKind("Zg", []() -> KettricStructure * { return new ZigzagLineObject; });
+    // The reader makes shapes with both flags off; "f" and "s" switch them on.
+    RegisterNodeKind("Rt", []() -> KettricStructure * { return new RectangleObject(false, false); });
+    RegisterNodeKind("El", []() -> KettricStructure * { return new EllipseObject(false, false); });
 }
 
 }  // namespace oq

@@ -7,8 +7,10 @@
 #include "editor/document/MathDesign.h"
 #include "editor/document/SegmentGeometry.h"
 #include "editor/drawing/CornerLineObject.h"
+#include "editor/drawing/EllipseObject.h"
 #include "editor/drawing/LineObject.h"
 #include "editor/drawing/QuarterLineObject.h"
+#include "editor/drawing/RectangleObject.h"
 #include "editor/drawing/ZigzagLineObject.h"
 #include "editor/fonts/Design.h"
 #include "editor/fonts/DesignTables.h"
@@ -348,6 +350,23 @@ void RandomizeLineDesign(Design *design, const std::function<float(float, float)
     design->SetBaseFontSize(uniform(1.0f, 1000.0f));
 }
 
+// A finish for the start by the round: coincident, on one axis, 1e-30 or up to 1e6 apart.
+Point2D RandomFinish(const Point2D &s, int32_t round, const std::function<float(float, float)> &uniform)
+{
+    switch (round % 5)
+    {
+    case 0: return s;
+    case 1: return Point2D(s.x + uniform(-100.0f, 100.0f), s.y);
+    case 2: return Point2D(s.x, s.y + uniform(-100.0f, 100.0f));
+    case 3: return Point2D(s.x + 1e-30f, s.y - 1e-30f);
+    default:
+    {
+        float dx = uniform(-1e6f, 1e6f);
+        return Point2D(s.x + dx, s.y + uniform(-1e6f, 1e6f));
+    }
+    }
+}
+
 // Random ends, design values within their rows' ranges, every decoration, offset, width and dash:
 // every curve point, anchor and outline stays finite.
 TEST_F(LineGeometryTest, RandomLinesStayFinite)
@@ -359,15 +378,7 @@ TEST_F(LineGeometryTest, RandomLinesStayFinite)
         RandomizeLineDesign(&design, uniform);
 
         Point2D s(uniform(-1e4f, 1e4f), uniform(-1e4f, 1e4f));
-        Point2D f = s;
-        switch (round % 5)
-        {
-        case 0: break;  // coincident
-        case 1: f.x += uniform(-100.0f, 100.0f); break;
-        case 2: f.y += uniform(-100.0f, 100.0f); break;
-        case 3: f = Point2D(s.x + 1e-30f, s.y - 1e-30f); break;
-        default: f = Point2D(s.x + uniform(-1e6f, 1e6f), s.y + uniform(-1e6f, 1e6f)); break;
-        }
+        Point2D f = RandomFinish(s, round, uniform);
         LineObject line;
         line.startDecoration = kDecorations[round % 7];
         line.finishDecoration = kDecorations[(round / 7) % 7];
@@ -587,6 +598,247 @@ TEST_F(LineGeometryTest, RandomBentLines)
     }
     // Enough rounds meet the conditions to matter.
     EXPECT_GT(oriented, rounds / 10);
+}
+
+class ShapeGeometryTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { test::PrepareDrawingTests(); }
+
+    float StrokeWidth() const { return design.GetBaseFontSize() * GetGroupParam(&design, 'line', 'wid0'); }
+
+    Design design;
+};
+
+// With a = xmax - xmin and b = ymax - ymin: four solid bands cover 4g(a + b) + 4g^2; dashed, the
+// corner pieces 2g(dh + dv) - 4g^2 each and the straight dashes 2g dh or 2g dv, 8(nh + nv) - 8
+// curves in all. Pieces are counter-clockwise when the box and the dashes are a stroke width or more.
+TEST_F(ShapeGeometryTest, RectangleStrokeAreas)
+{
+    float sw = StrokeWidth();
+    double g = sw / 2.0;
+    const float boxes[][2] = {{10.0f, 6.0f}, {1.0f, 1.0f}, {40.0f, 3.0f}, {2.5f, 30.0f}};
+    for (const auto &size : boxes)
+    {
+        float a = size[0] * sw;
+        float b = size[1] * sw;
+        for (uint8_t dashIndex = 0; dashIndex <= 3; ++dashIndex)
+        {
+            SCOPED_TRACE(testing::Message() << size[0] << " x " << size[1] << " dash " << int(dashIndex));
+            RectangleObject rectangle(false, true);
+            rectangle.dashIndex = dashIndex;
+            rectangle.RebuildGeometry(&design, Point2D(3.0f, 4.0f), Point2D(3.0f + a, 4.0f + b));
+            const QuadraticBezier2D *curves = rectangle.curves.GetElements();
+            int32_t count = rectangle.curves.GetElementCount();
+            EXPECT_TRUE(ContoursClosed(curves, count, 1e-4f));
+            if (dashIndex == 0)
+            {
+                ASSERT_EQ(count, 16);
+                double total = 0.0;
+                for (int32_t piece = 0; piece < 4; ++piece)
+                {
+                    double area = SignedArea(curves + 4 * piece, 4);
+                    EXPECT_GT(area, 0.0) << piece;
+                    total += area;
+                }
+                double expected = 4.0 * g * (double(a) + b) + 4.0 * g * g;
+                EXPECT_NEAR(total, expected, 1e-4 * expected);
+                continue;
+            }
+            float dash = 0.0f, gap = 0.0f;
+            ASSERT_TRUE(rectangle.GetDashLengths(&design, sw, &dash, &gap));
+            DashFit across{}, down{};
+            ASSERT_TRUE(FitDashPattern(a + sw, dash, gap, &across));
+            ASSERT_TRUE(FitDashPattern(b + sw, dash, gap, &down));
+            ASSERT_EQ(count, 8 * (across.count + down.count) - 8);
+            double dh = across.dash;
+            double dv = down.dash;
+            bool oriented = dh >= sw && dv >= sw;
+            for (int32_t piece = 0; piece < 4; ++piece)
+            {
+                double area = SignedArea(curves + 6 * piece, 6);
+                EXPECT_NEAR(area, 2.0 * g * (dh + dv) - 4.0 * g * g, 1e-3 * sw * sw) << piece;
+                if (oriented) { EXPECT_GT(area, 0.0) << piece; }
+            }
+            int32_t horizontal = 2 * (across.count - 2);
+            for (int32_t piece = 0; 24 + 4 * piece < count; ++piece)
+            {
+                double area = SignedArea(curves + 24 + 4 * piece, 4);
+                double expected = 2.0 * g * (piece < horizontal ? dh : dv);
+                EXPECT_NEAR(area, expected, 1e-3 * expected) << piece;
+                if (oriented) { EXPECT_GT(area, 0.0) << piece; }
+            }
+        }
+    }
+
+    // A small dashed rectangle is exactly its four L-shaped corners.
+    RectangleObject small(false, true);
+    small.dashIndex = 1;
+    float dash = 0.0f, gap = 0.0f;
+    ASSERT_TRUE(small.GetDashLengths(&design, sw, &dash, &gap));
+    small.RebuildGeometry(&design, Point2D(0.0f, 0.0f), Point2D(dash, dash));
+    EXPECT_EQ(small.curves.GetElementCount(), 24);
+}
+
+// The arc length of the ellipse (rx cos t, ry sin t) from t0 to t1, by Simpson's rule in double.
+double EllipseArc(double rx, double ry, double t0, double t1)
+{
+    const int steps = 2000;
+    double h = (t1 - t0) / steps;
+    auto speed = [&](double t) { return std::hypot(rx * std::sin(t), ry * std::cos(t)); };
+    double sum = speed(t0) + speed(t1);
+    for (int i = 1; i < steps; ++i) sum += speed(t0 + i * h) * (i % 2 != 0 ? 4.0 : 2.0);
+    return sum * h / 3.0;
+}
+
+TEST_F(ShapeGeometryTest, EllipseAreas)
+{
+    float sw = StrokeWidth();
+    EllipseObject circle(true, true);
+    circle.RebuildGeometry(&design, Point2D(0.0f, 0.0f), Point2D(20.0f * sw, 20.0f * sw));
+    double r = circle.radiusX;
+    EXPECT_NEAR(SignedArea(circle.fillOutline, 12), M_PI * r * r, 1e-3 * M_PI * r * r);
+    EXPECT_TRUE(ContoursClosed(circle.fillOutline, 12, 1e-4f));
+    // The solid band: outer contour counter-clockwise, inner clockwise.
+    ASSERT_EQ(circle.curves.GetElementCount(), 24);
+    double band = SignedArea(circle.curves.GetElements(), 24);
+    EXPECT_NEAR(band, M_PI * 2.0 * sw * r, 1e-3 * band);
+    EXPECT_GT(SignedArea(circle.curves.GetElements(), 12), 0.0);
+    EXPECT_LT(SignedArea(circle.curves.GetElements() + 12, 12), 0.0);
+}
+
+// Dashes laid by arc length: pieces centred on multiples of Q / n (the axis ends among them), each
+// counter-clockwise (mirrored ones too), all of them together 4n fitted dashes long.
+TEST_F(ShapeGeometryTest, EllipseDashesByArcLength)
+{
+    float sw = StrokeWidth();
+    EllipseObject probe(false, true);
+    probe.dashIndex = 2;
+    float dash = 0.0f, gap = 0.0f;
+    ASSERT_TRUE(probe.GetDashLengths(&design, sw, &dash, &gap));
+    float unit[65];
+    BuildArcLengthTable(0.70710677f, 0.35355338f, unit);  // the box 1 x 0.5
+    for (int32_t wanted : {2, 3, 7})
+    {
+        SCOPED_TRACE(wanted);
+        float scale = float(wanted) * (dash + gap) / unit[64];
+        EllipseObject ellipse(false, true);
+        ellipse.dashIndex = 2;
+        ellipse.RebuildGeometry(&design, Point2D(1.0f, 2.0f), Point2D(1.0f + scale, 2.0f + 0.5f * scale));
+        float table[65];
+        BuildArcLengthTable(ellipse.radiusX, ellipse.radiusY, table);
+        int32_t n = int32_t(std::floor(table[64] / (dash + gap) + 0.5f));
+        ASSERT_EQ(n, wanted);
+        ASSERT_EQ(ellipse.curves.GetElementCount(), 16 * n);
+        double fitted = table[64] / (n * double(gap) / dash + n);
+
+        double rx = ellipse.radiusX, ry = ellipse.radiusY;
+        double cx = 1.0 + scale / 2.0, cy = 2.0 + 0.25 * scale;
+        double quarter = EllipseArc(rx, ry, 0.0, M_PI / 2.0);
+        double total = 0.0;
+        for (int32_t piece = 0; piece < 4 * n; ++piece)
+        {
+            const QuadraticBezier2D *curves = ellipse.curves.GetElements() + 4 * piece;
+            EXPECT_GT(SignedArea(curves, 4), 0.0) << piece;
+            EXPECT_TRUE(ContoursClosed(curves, 4, 1e-4f)) << piece;
+            // The two straight curves cross the band at the piece's ends: their middles lie on the
+            // centre ellipse.
+            std::vector<double> angles;
+            for (int32_t i = 0; i < 4; ++i)
+            {
+                if (!(curves[i].p1 == curves[i].p2) && !(curves[i].p1 == curves[i].p0)) continue;
+                double x = (double(curves[i].p0.x) + curves[i].p2.x) / 2.0 - cx;
+                double y = (double(curves[i].p0.y) + curves[i].p2.y) / 2.0 - cy;
+                EXPECT_NEAR(x * x / (rx * rx) + y * y / (ry * ry), 1.0, 1e-3) << piece;
+                angles.push_back(std::atan2(y / ry, x / rx));
+            }
+            ASSERT_EQ(angles.size(), 2u) << piece;
+            double span = std::remainder(angles[1] - angles[0], 2.0 * M_PI);
+            double from = span > 0.0 ? angles[0] : angles[1];
+            double length = EllipseArc(rx, ry, from, from + std::fabs(span));
+            total += length;
+            double start = from < 0.0 ? from + 2.0 * M_PI : from;
+            double centre = EllipseArc(rx, ry, 0.0, start) + length / 2.0;
+            double step = quarter / n;
+            double off = std::remainder(centre, step);
+            EXPECT_LT(std::fabs(off), 5e-3 * quarter) << piece;
+        }
+        EXPECT_NEAR(total, 4.0 * n * fitted, 5e-3 * total);
+    }
+}
+
+TEST_F(ShapeGeometryTest, ExportAndPathItemsAgree)
+{
+    const Point2D finishes[] = {Point2D(30.0f, -12.0f), Point2D(-3.0f, 20.0f), Point2D(-3.0f, 2.0f), Point2D(25.0f, 2.0f)};
+    for (const Point2D &finish : finishes)
+    {
+        for (uint8_t dashIndex = 0; dashIndex <= 3; ++dashIndex)
+        {
+            for (bool fill : {false, true})
+            {
+                SCOPED_TRACE(testing::Message() << finish.x << ", " << finish.y << " dash " << int(dashIndex));
+                RectangleObject rectangle(fill, true);
+                EllipseObject ellipse(fill, !fill || dashIndex != 0);
+                rectangle.dashIndex = dashIndex;
+                ellipse.dashIndex = dashIndex;
+                rectangle.strokeColor = 0x80FF0000u;
+                rectangle.strokePaletteIndex = -1;
+                rectangle.RebuildGeometry(&design, Point2D(-3.0f, 2.0f), finish);
+                ellipse.RebuildGeometry(&design, Point2D(-3.0f, 2.0f), finish);
+                ExpectItemParity(design, rectangle);
+                ExpectItemParity(design, ellipse);
+            }
+        }
+    }
+}
+
+// Random ends (coincident, equal x or y, 1e-30 and 1e6 apart) and design values within their
+// rows' ranges, every width and dash, fill and stroke on or off: every curve, anchor and frame
+// stays finite.
+TEST_F(ShapeGeometryTest, RandomShapesStayFinite)
+{
+    std::mt19937 random(4601);
+    auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
+    auto finiteCurves = [](const QuadraticBezier2D *curves, int32_t count) {
+        for (int32_t i = 0; i < count; ++i)
+        {
+            if (!Finite(curves[i].p0) || !Finite(curves[i].p1) || !Finite(curves[i].p2)) return false;
+        }
+        return true;
+    };
+    for (int32_t round = 0; round < 400; ++round)
+    {
+        RandomizeLineDesign(&design, uniform);
+        Point2D s(uniform(-1e4f, 1e4f), uniform(-1e4f, 1e4f));
+        Point2D f = RandomFinish(s, round, uniform);
+        bool fill = (round / 5) % 2 == 0;
+        bool stroke = (round / 10) % 3 != 0;
+        RectangleObject rectangle(fill, stroke);
+        EllipseObject ellipse(fill, stroke);
+        for (DrawingObject *object : std::initializer_list<DrawingObject *>{&rectangle, &ellipse})
+        {
+            object->widthIndex = uint8_t(round % 5);
+            object->dashIndex = uint8_t((round / 3) % 4);
+            object->RebuildGeometry(&design, s, f);
+            ASSERT_TRUE(object->IsPlaced()) << round;
+            DisplayList list;
+            object->BuildPathItems(&design, &list);
+            object->BuildSelectionOutline(0.5f, &list);
+            for (ListElement *e = list.GetFirstListElement(); e != nullptr; e = e->GetNextListElement())
+            {
+                auto *item = static_cast<FillPathItem *>(e);
+                ASSERT_TRUE(finiteCurves(item->curves, item->curveCount)) << round;
+            }
+            list.Purge();
+            for (uint32_t kind : {kEdgeAnchorKind, uint32_t('anno')})
+            {
+                const Point2D *points = nullptr;
+                int32_t count = object->GetAnchorPoints(kind, &points);
+                for (int32_t i = 0; i < count; ++i) ASSERT_TRUE(Finite(points[i])) << round;
+            }
+            static_cast<void>(object->HitTest(s, uniform(0.0f, 10.0f)));
+        }
+    }
 }
 
 }  // namespace
