@@ -100,7 +100,10 @@ void EllipseObject::RebuildGeometry(const Design *design, const Point2D &start, 
     annotationAnchors[2] = Point2D(centre.x - rx - offset, centre.y);
     annotationAnchors[3] = Point2D(centre.x + rx + offset, centre.y);
     annotationAnchors[4] = centre;
-    placed = true;
+    // Near the float range an outline's control points or an anchor may leave it: such an ellipse
+    // stays unplaced.
+    placed = AreFiniteShapeData(fill ? fillOutline : nullptr, fill ? 12 : 0, stroke ? curves.GetElements() : nullptr,
+                                stroke ? curves.GetElementCount() : 0, edgeAnchors, annotationAnchors);
 }
 
 bool EllipseObject::BuildDashes(const Point2D &centre, float g, float dash, float gap)

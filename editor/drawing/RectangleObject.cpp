@@ -4,6 +4,7 @@
 #include "editor/document/GroupNode.h"
 #include "editor/document/MathDesign.h"
 #include "editor/document/SegmentGeometry.h"
+#include "editor/drawing/LineObject.h"
 #include "editor/fonts/Design.h"
 #include "editor/platform/DisplayItems.h"
 
@@ -91,6 +92,15 @@ int32_t SelectShapeAnchorPoints(uint32_t kind, const Point2D edge[4], const Poin
         return 5;
     }
     return 0;
+}
+
+bool AreFiniteShapeData(const QuadraticBezier2D *fillCurves, int32_t fillCount, const QuadraticBezier2D *strokeCurves,
+                        int32_t strokeCount, const Point2D edge[4], const Point2D annotation[5])
+{
+    bool finite = AreFiniteCurves(fillCurves, fillCount) && AreFiniteCurves(strokeCurves, strokeCount);
+    for (int32_t i = 0; i < 4; ++i) finite = finite && IsFinitePoint(edge[i]);
+    for (int32_t i = 0; i < 5; ++i) finite = finite && IsFinitePoint(annotation[i]);
+    return finite;
 }
 
 void AppendBoxSelectionFrame(const float box[4], float halfWidth, DisplayList *list)
@@ -206,7 +216,9 @@ void RectangleObject::RebuildGeometry(const Design *design, const Point2D &start
 
     float offset = design->GetBaseFontSize() * GetGroupParam(design, 'anno', 'shap');
     PlaceBoxAnchors(box, offset, edgeAnchors, annotationAnchors);
-    placed = true;
+    // Near the float range a band or an anchor may leave it: such a rectangle stays unplaced.
+    placed = AreFiniteShapeData(fill ? fillOutline : nullptr, fill ? 4 : 0, curves.GetElements(),
+                                curves.GetElementCount(), edgeAnchors, annotationAnchors);
 }
 
 void RectangleObject::AppendItems(const Design *design, DisplayList *list, bool paths) const

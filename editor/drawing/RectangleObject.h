@@ -22,6 +22,10 @@ int32_t GetShapeAnchorKinds(const uint32_t **kinds);
 int32_t SelectShapeAnchorPoints(uint32_t kind, const Point2D edge[4], const Point2D annotation[5],
                                 const Point2D **points);
 
+// Whether a shape's fill and stroke curves (either may be absent: count 0) and anchors are finite.
+bool AreFiniteShapeData(const QuadraticBezier2D *fillCurves, int32_t fillCount, const QuadraticBezier2D *strokeCurves,
+                        int32_t strokeCount, const Point2D edge[4], const Point2D annotation[5]);
+
 // The shapes' selection frame: the box's outline, halfWidth to either side, as one colourless item.
 void AppendBoxSelectionFrame(const float box[4], float halfWidth, DisplayList *list);
 

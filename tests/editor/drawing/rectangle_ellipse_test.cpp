@@ -421,6 +421,50 @@ TEST_F(ShapeTest, DegenerateBoxesStayFinite)
     }
 }
 
+// Ends near the float range: a shape whose outline or anchors would leave it stays unplaced and
+// draws nothing; one that is placed is finite.
+TEST_F(ShapeTest, EndsNearTheFloatRange)
+{
+    struct Case
+    {
+        Point2D start, finish;
+        bool rectanglePlaced, ellipsePlaced;
+    };
+    const Case cases[] = {
+        {Point2D(0.0f, 0.0f), Point2D(3.4e38f, 1.0f), true, false},  // the ellipse's control points overflow
+        {Point2D(-3e38f, 0.0f), Point2D(3e38f, 1.0f), true, false},  // the width overflows
+        {Point2D(0.0f, 0.0f), Point2D(1e37f, 1e37f), true, true},
+    };
+    for (const Case &c : cases)
+    {
+        for (uint8_t dash : {uint8_t(0), uint8_t(2)})
+        {
+            SCOPED_TRACE(testing::Message() << c.finish.x << " dash " << int(dash));
+            RectangleObject rectangle(true, true);
+            EllipseObject ellipse(true, true);
+            rectangle.dashIndex = dash;
+            ellipse.dashIndex = dash;
+            rectangle.RebuildGeometry(&design, c.start, c.finish);
+            ellipse.RebuildGeometry(&design, c.start, c.finish);
+            EXPECT_EQ(rectangle.IsPlaced(), c.rectanglePlaced);
+            EXPECT_EQ(ellipse.IsPlaced(), c.ellipsePlaced);
+            for (DrawingObject *object : std::initializer_list<DrawingObject *>{&rectangle, &ellipse})
+            {
+                DisplayList list;
+                object->BuildPathItems(&design, &list);
+                EXPECT_EQ(list.IsEmpty(), !object->IsPlaced());
+                for (ListElement *e = list.GetFirstListElement(); e != nullptr; e = e->GetNextListElement())
+                {
+                    auto *item = static_cast<FillPathItem *>(e);
+                    for (int32_t i = 0; i < item->curveCount; ++i)
+                        ASSERT_TRUE(Finite(item->curves[i].p0) && Finite(item->curves[i].p1) && Finite(item->curves[i].p2));
+                }
+                list.Purge();
+            }
+        }
+    }
+}
+
 TEST_F(ShapeTest, ClonesStartUnplaced)
 {
     RectangleObject rectangle(true, true);
