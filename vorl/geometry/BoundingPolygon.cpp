@@ -4,6 +4,8 @@
 #include "base/ScalarMath.h"
 #include "vorl/geometry/VectorPaths.h"
 
+#include <cmath>
+
 namespace oq {
 
 namespace {
@@ -166,6 +168,70 @@ void Intersect(const float *l1, const float *l2, float *x, float *y)
     *y = (l2[0] * l1[2] - l1[0] * l2[2]) / det;
 }
 
+// A lower bound of the area of every triangle made of the support lines (rows a, b, c with unit
+// normals; line k + 64 opposite line k), raised no further once it passes `enough`. Such a triangle
+// holds everything the lines hold: a disk of radius r, which needs a triangle of at least
+// 3 sqrt(3) r^2, and a rectangle, which needs twice its area. Both are centred on the middle of the
+// box; 0 when that middle is not inside the lines.
+double GetTriangleAreaBound(const float (*lines)[3], double enough)
+{
+    constexpr int32_t half = kSupportLines / 2, quarter = kSupportLines / 4;
+    double cx = (double(lines[half][2]) - double(lines[0][2])) * 0.5;
+    double cy = (double(lines[half + quarter][2]) - double(lines[quarter][2])) * 0.5;
+    double room[kSupportLines], ax[kSupportLines], by[kSupportLines];
+    double radius = FloatInfinity;
+    for (int32_t k = 0; k < kSupportLines; k++)
+    {
+        double a = double(lines[k][0]), b = double(lines[k][1]);
+        room[k] = -(a * cx + b * cy + double(lines[k][2]));
+        radius = room[k] < radius ? room[k] : radius;
+        ax[k] = a < 0.0 ? -a : a;
+        by[k] = b < 0.0 ? -b : b;
+    }
+    if (!(radius > 0.0 && radius < double(FloatInfinity)))
+        return 0.0;
+    // Slightly inside, against rounding.
+    constexpr double shrink = 1.0 - 1.0e-9;
+    radius *= shrink;
+    double bound = 3.0 * 1.7320508075688772 * radius * radius;
+    // Rectangles with their corners along eight directions (u, v) from the middle: the corner goes
+    // out to the least room[k] / along[k], found without dividing.
+    for (int32_t step = 1; step < 16 && !(bound > enough); step += 2)
+    {
+        float cosine, sine;
+        GetTrigTableEntry(4 * step, &cosine, &sine);
+        double u = double(cosine), v = double(sine);
+        double room0 = room[0], along0 = ax[0] * u + by[0] * v;
+        // Every 16th line first: when they alone keep the rectangle below `enough`, the rest can
+        // only shrink it.
+        for (int32_t k = 16; k < kSupportLines; k += 16)
+        {
+            double along = ax[k] * u + by[k] * v;
+            if (room[k] * along0 < room0 * along)
+            {
+                room0 = room[k];
+                along0 = along;
+            }
+        }
+        double most = room0 / along0;
+        if (!(8.0 * most * most * u * v > enough))
+            continue;
+        for (int32_t k = 1; k < kSupportLines; k++)
+        {
+            double along = ax[k] * u + by[k] * v;
+            if (room[k] * along0 < room0 * along)
+            {
+                room0 = room[k];
+                along0 = along;
+            }
+        }
+        double reach = room0 / along0 * shrink;
+        double rectangle = 2.0 * (4.0 * reach * reach * u * v);
+        bound = rectangle > bound ? rectangle : bound;
+    }
+    return bound;
+}
+
 }  // namespace
 
 uint16_t ComputeBoundingPolygon(int32_t listCount, const int32_t *curveCounts,
@@ -229,18 +295,6 @@ uint16_t ComputeBoundingPolygon(int32_t listCount, const int32_t *curveCounts,
         }
     }
 
-    float best = FloatInfinity;
-    float found[12];
-    float candidate[12];
-    int32_t word = 0;
-    int32_t w = FindBoundingTriangle(firstCount, &firstLines[0][0], firstDirections, candidate, &best);
-    if (w)
-    {
-        word = w;
-        for (int32_t j = 0; j < 6; j++)
-            found[j] = candidate[j];
-    }
-
     // The even lines only, for the larger polygons.
     float evenCorners[kSupportLines / 2][2];
     for (int32_t k = 0; k < kSupportLines; k += 2)
@@ -262,17 +316,52 @@ uint16_t ComputeBoundingPolygon(int32_t listCount, const int32_t *curveCounts,
         }
     }
 
+    // The quadrilaterals first when no triangle is likely to beat the box, searched for one cheaper
+    // than every triangle (below a lower bound of their area, less the float margin): when there is
+    // one, the triangle search is skipped. A search keeps the first cheapest choice it meets, so this
+    // order does not change the winner (a triangle wins a tie, as when it was searched first). A
+    // negative tolerance lets a choice that costs less than the best be refused on its area (the
+    // order then matters): triangles first, as when no such quadrilateral is found.
     float tolerance = 0.025f * edgeFactor;
-    for (int32_t sides = 4; sides <= 6; sides++)
+    double width = -double(lines[0][2]) - double(lines[kSupportLines / 2][2]);
+    double height = -double(lines[kSupportLines / 4][2]) - double(lines[3 * kSupportLines / 4][2]);
+    double boxCost = width * height + double(tolerance) * std::sqrt(width * width + height * height);
+    double triangleBound = 0.0;
+    if (tolerance >= 0.0f)
+        triangleBound = GetTriangleAreaBound(lines, boxCost * (1.0 + 1.0e-3));
+    float best = FloatInfinity;
+    float found[12];
+    float candidate[12];
+    int32_t word = 0;
+    if (triangleBound > boxCost * (1.0 + 1.0e-3))
     {
-        if (sides > 4 && maxVertexCount < sides)
-            break;
-        if (sides == 4)
-            w = FindBoundingQuadrilateral(secondCount, &secondLines[0][0], secondDirections, tolerance, candidate, &best);
-        else if (sides == 5)
-            w = FindBoundingPentagon(secondCount, &secondLines[0][0], secondDirections, tolerance, candidate, &best);
-        else
-            w = FindBoundingHexagon(secondCount, &secondLines[0][0], secondDirections, tolerance, candidate, &best);
+        // A ceiling at or below the bound less the margin: below it, the margin keeps every triangle out.
+        double ceiling = (triangleBound - 1.0e-12) / (1.0 + 1.0e-3);
+        best = float(ceiling);
+        if (double(best) > ceiling)
+            best = std::nextafter(best, 0.0f);
+        word = FindBoundingQuadrilateral(secondCount, &secondLines[0][0], secondDirections, tolerance, found, &best);
+        if (!word)
+            best = FloatInfinity;
+    }
+    if (!word)
+    {
+        int32_t w = FindBoundingTriangle(firstCount, &firstLines[0][0], firstDirections, found, &best);
+        word = w;
+        w = FindBoundingQuadrilateral(secondCount, &secondLines[0][0], secondDirections, tolerance, candidate, &best);
+        if (w)
+        {
+            word = w;
+            for (int32_t j = 0; j < 8; j++)
+                found[j] = candidate[j];
+        }
+    }
+
+    for (int32_t sides = 5; sides <= maxVertexCount && sides <= 6; sides++)
+    {
+        int32_t w = sides == 5
+                        ? FindBoundingPentagon(secondCount, &secondLines[0][0], secondDirections, tolerance, candidate, &best)
+                        : FindBoundingHexagon(secondCount, &secondLines[0][0], secondDirections, tolerance, candidate, &best);
         if (w)
         {
             word = w;

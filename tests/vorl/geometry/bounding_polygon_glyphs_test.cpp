@@ -53,6 +53,8 @@ TEST(BoundingPolygonGlyphs, EveryGlyphKeepsItsPolygon)
     };
     const Case cases[] = {
         {4, 1.0f, 1, 1, 0xb89f4c572e38a3d9ull, 0xb89f4c572e38a3d9ull},
+        // A negative price of interior edges: the triangles are searched before the quadrilaterals.
+        {4, -1.0f, 1, 1, 0x187b611a8e8495e6ull, 0x187b611a8e8495e6ull},
         {5, 1.0f, 1, 4, 0xa309bb632d043f2dull, 0xb4706be70f5ecc8cull},
         {6, 1.0f, 8, 32, 0xd30c3c4e3fdb4fb3ull, 0xdf5acb0c3958f207ull},
         {6, 0.0f, 8, 32, 0xd92f3da36db29d8eull, 0xb57da7f4b824f2faull},

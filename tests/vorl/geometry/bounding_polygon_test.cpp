@@ -325,5 +325,56 @@ TEST(BoundingPolygonSearch, HexagonsWithAVanishingSideAreRejected)
     EXPECT_EQ(best, FloatInfinity);
 }
 
+// FNV-1a over the polygon words and six vertex slots of round shapes (where no triangle can beat the
+// best quadrilateral, so the triangle search may be skipped) and a star, at vertex limits 3 to 6 and
+// three edge factors, against a digest taken before that skip: the skip changes no polygon.
+TEST(BoundingPolygon, RoundShapesKeepTheirPolygons)
+{
+    std::vector<std::vector<QuadraticBezier2D>> shapes;
+    const float ellipses[][4] = {{0.5f, 0.5f, 0.5f, 0.5f}, {3.0f, -2.0f, 0.02f, 0.02f}, {0.4f, 0.7f, 0.5f, 0.3f},
+                                 {10.0f, 10.0f, 4.0f, 9.0f}};
+    for (const auto &e : ellipses)
+    {
+        std::vector<QuadraticBezier2D> curves(12);
+        curves.resize(size_t(AppendEllipseCurves(e[0], e[1], e[2], e[3], curves.data(), 0, 11)));
+        shapes.push_back(curves);
+    }
+    const float rectangles[][6] = {{0.0f, 0.2f, 1.0f, 0.8f, 0.15f, 0.15f}, {-2.0f, -1.0f, 2.0f, 1.0f, 0.9f, 0.5f},
+                                   {0.0f, 0.0f, 1.0f, 0.1f, 0.02f, 0.02f}};
+    for (const auto &r : rectangles)
+    {
+        std::vector<QuadraticBezier2D> curves(16);
+        curves.resize(size_t(AppendRoundedRectCurves(r[0], r[1], r[2], r[3], r[4], r[5], curves.data())));
+        shapes.push_back(curves);
+    }
+    std::vector<Point2D> star;
+    for (int i = 0; i < 5; i++)
+    {
+        double a = M_PI / 2 + i * 4 * M_PI / 5;
+        star.emplace_back(float(0.5 + 0.5 * std::cos(a)), float(0.5 + 0.5 * std::sin(a)));
+    }
+    shapes.push_back(PolygonPath(star));
+
+    uint64_t hash = 14695981039346656037ull;
+    auto add = [&hash](uint16_t value) {
+        for (int32_t shift = 0; shift < 16; shift += 8)
+            hash = (hash ^ ((value >> shift) & 0xFF)) * 1099511628211ull;
+    };
+    int32_t quadrilaterals = 0;
+    for (const auto &shape : shapes)
+        for (int32_t limit = 3; limit <= 6; limit++)
+            for (float factor : {0.0f, 1.0f, 4.0f})
+            {
+                uint16_t halves[12] = {};
+                uint16_t word = Compute({shape}, halves, limit, factor);
+                quadrilaterals += limit == 4 && (word & 0xF) == 4;
+                add(word);
+                for (uint16_t v : halves)
+                    add(v);
+            }
+    EXPECT_EQ(quadrilaterals, 22);
+    EXPECT_EQ(hash, 0x134583390b5a3a43ull);
+}
+
 }  // namespace
 }  // namespace oq
