@@ -1,8 +1,8 @@
 // Fuzzes the equation document reader: parse and resolve arbitrary text (the document kinds, the test
 // drawing kind for the eight drawing identifiers and the test box "Fx"), lay it out twice, read
-// every anchor (drawing objects also build their items and outline), write it as text that reads back and writes the same, copy the main group's row
-// into a new document, paste that copy back at the caret, delete the dependents of missing rows,
-// and destroy everything.
+// every anchor (drawing objects also build their items and outline), write it as text that reads back
+// and writes the same, write its LaTeX and MathML, copy the main group's row into a new document,
+// paste that copy back at the caret, delete the dependents of missing rows, and destroy everything.
 #include "FuzzText.h"
 #include "support/DocumentTestKinds.h"
 
@@ -88,8 +88,15 @@ void Exercise(const char *text)
     if (again.ParseAndResolve(second.c_str()) != 0) __builtin_trap();
     if (Write(again) != second) __builtin_trap();
 
-    // Copy the main group's first row and paste it at the end of that row.
+    // The text forms of the main group.
     oq::GroupNode *main = document.GetMainGroup();
+    oq::MathWriterState state;
+    oq::TextString latex;
+    oq::TextString mathml;
+    main->WriteLatex(&state, &latex);
+    main->WriteMathML(&state, &mathml);
+
+    // Copy the main group's first row and paste it at the end of that row.
     oq::MathNode *start = main->GetFirstMathSubnode();
     oq::MathNode *last = main->GetLastMathSubnode();
     document.selection.start = {start, start->GetEndIndex()};

@@ -3,9 +3,13 @@
 
 #include "editor/document/AlignmentMarkNode.h"
 #include "editor/document/ConnectionStructure.h"
+#include "editor/document/EnclosureNode.h"
 #include "editor/document/GroupNode.h"
+#include "editor/document/MarkNode.h"
+#include "editor/document/NegationNode.h"
 #include "editor/document/PhantomNode.h"
 #include "editor/document/RowBeginNode.h"
+#include "editor/document/SlashNode.h"
 #include "editor/document/SpaceNode.h"
 #include "editor/document/SymbolRunNode.h"
 
@@ -70,6 +74,10 @@ void RegisterDocumentKinds()
     RegisterNodeKind("Sp", []() -> KettricStructure * { return new SpaceNode; });
     RegisterNodeKind("Ph", []() -> KettricStructure * { return new PhantomNode; });
     RegisterNodeKind("Sb", []() -> KettricStructure * { return new SymbolRunNode; });
+    RegisterNodeKind("Mk", []() -> KettricStructure * { return new MarkNode; });
+    RegisterNodeKind("Ng", []() -> KettricStructure * { return new NegationNode; });
+    RegisterNodeKind("Sl", []() -> KettricStructure * { return new SlashNode; });
+    RegisterNodeKind("En", []() -> KettricStructure * { return new EnclosureNode; });
 }
 
 void RegisterDocumentKindsOnce()

@@ -195,20 +195,10 @@ void SymbolRunNode::GetRoleSpacing(const Design *design, float *spaceBefore, flo
     *spaceAfter = after;
 }
 
-void SymbolRunNode::Measure(const Design *design)
+void SymbolRunNode::ListGlyphs(const Design *design)
 {
-    float em = GetEm(design);
-    float mu = em / 18.0F;
-    float capital = GetGeneralParam(design, 'cptl');
-    float o = mathAxisOffset ? em * std::max(0.0F, capital * 0.5F - GetGeneralParam(design, 'axis')) : 0.0F;
-    const MathNode *previous = FindPrevSpacingNeighbor(this);
-    const MathNode *next = FindNextSpacingNeighbor(this);
-    const SymbolRunNode *previousRun = AsRun(previous);
-    const SymbolRunNode *nextRun = AsRun(next);
     const TextFont *textFonts = design->fonts.textFonts;
     constexpr int32_t kSlots = DocumentFontSet::kSlotCount;
-
-    // 1. Glyph count, mesh counts and the per-glyph arrays.
     int32_t count = 0;
     for (int32_t i = 0; i < kSlots; ++i) vertexCounts[i] = triangleCounts[i] = 0;
     if (cachedRun != nullptr) count = CountRunGeometry(cachedRun, nullptr, kSlots, textFonts, vertexCounts, triangleCounts, nullptr);
@@ -237,8 +227,22 @@ void SymbolRunNode::Measure(const Design *design)
         static_cast<void>(GetRunGlyphList(cachedRun, nullptr, kSlots, textFonts, origin, glyphSlots, glyphIndexes,
                                           glyphPositions, glyphTransforms, glyphColors, nullptr, endPen));
     }
+}
 
-    // 2. The lowest and highest glyph extents.
+void SymbolRunNode::Measure(const Design *design)
+{
+    float em = GetEm(design);
+    float mu = em / 18.0F;
+    float capital = GetGeneralParam(design, 'cptl');
+    float o = mathAxisOffset ? em * std::max(0.0F, capital * 0.5F - GetGeneralParam(design, 'axis')) : 0.0F;
+    const MathNode *previous = FindPrevSpacingNeighbor(this);
+    const MathNode *next = FindNextSpacingNeighbor(this);
+    const SymbolRunNode *previousRun = AsRun(previous);
+    const SymbolRunNode *nextRun = AsRun(next);
+    const TextFont *textFonts = design->fonts.textFonts;
+    constexpr int32_t kSlots = DocumentFontSet::kSlotCount;
+
+    // 1. The glyphs were listed by LayoutAfterChildren. 2. The lowest and highest glyph extents.
     float lowest = em * capital;
     float highest = 0.0F;
     for (int32_t i = 0; i < glyphCount; ++i)
@@ -464,6 +468,14 @@ float SymbolRunNode::GetEndSlantCorrection(const Design *design, float height) c
     float a = 0.0F;
     if (!GetSlantedEdge(design, true, &box, &extent, &a)) return 0.0F;
     return std::min(0.0F, (extent.right - std::sin(-a) * height) / std::cos(-a) - box.xMax);
+}
+
+bool SymbolRunNode::GetFirstGlyphBox(const Design *design, GlyphBounds *box) const
+{
+    const Font *font = nullptr;
+    uint32_t glyph = 0;
+    float advance = 0.0F;
+    return GetEdgeGlyph(design, false, &font, &glyph, box, &advance);
 }
 
 float SymbolRunNode::GetFirstGlyphCenterX(const Design *design) const

@@ -311,6 +311,7 @@ void SymbolRunNode::LayoutAfterChildren(const Design *design)
         if (cachedRun != nullptr) MemoryRelease(cachedRun);
         cachedRun = nullptr;
         cachedRunSize = 0;
+        ListGlyphs(design);
         return;
     }
     int32_t size = run->GetPackedSize();
@@ -321,6 +322,7 @@ void SymbolRunNode::LayoutAfterChildren(const Design *design)
         cachedRunSize = size;
     }
     cachedRun = run->Pack(cachedRun);
+    ListGlyphs(design);
 }
 
 void SymbolRunNode::KeepRunTextRange(int32_t begin, int32_t end)

@@ -49,10 +49,16 @@ public:
     void WriteKettric(KettricDocument *document, TextBuffer *buffer) const override;
     void BuildExportItems(const Design *design, DisplayList *list) const override;
     void BuildMeshItems(const Design *design, DisplayList *list) const override;
+    // Lays the text out and lists its glyphs, so that the decorations can measure against the
+    // first glyph before the run measures itself.
     void LayoutAfterChildren(const Design *design) override;
     void Measure(const Design *design) override;
     int32_t GetFirstStepIndex() const override;
     int32_t GetEndIndex() const override;
+    // The opening by role and style, the decorations' commands, the characters and the braces.
+    void WriteLatex(MathWriterState *state, TextString *output) const override;
+    // The mark wrappers, the enclosure notations and the element with its mathvariant.
+    void WriteMathML(MathWriterState *state, TextString *output) const override;
     const TextString &GetRunText() const override { return text; }
     // Keeps the bytes from begin to end (clamped to the text); a character the cut splits becomes
     // U+FFFD per byte left of it, so the text stays valid UTF-8.
@@ -68,6 +74,8 @@ public:
     // Slant corrections in ems at a height in ems; 0 without glyphs.
     float GetStartSlantCorrection(const Design *design, float height) const;
     float GetEndSlantCorrection(const Design *design, float height) const;
+    // The first glyph's box in ems with the run's option flags; false and an empty box without one.
+    bool GetFirstGlyphBox(const Design *design, GlyphBounds *box) const;
     // The x of the centre of the first or last glyph's box, node coordinates.
     float GetFirstGlyphCenterX(const Design *design) const;
     float GetLastGlyphCenterX(const Design *design) const;
@@ -119,6 +127,8 @@ private:
     // The byte offset where the laid-out text ends (all of it unless it was cut at the runtime's limit).
     int32_t GetLaidOutEnd() const;
     void ReleaseGlyphArrays();
+    // The glyph count, mesh counts and per-glyph arrays of the laid-out run, listed at the origin.
+    void ListGlyphs(const Design *design);
     void PlaceDecorations(const Design *design, float em, float mu, float o, float g, float v);
 
     TextRun *cachedRun = nullptr;

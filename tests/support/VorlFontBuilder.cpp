@@ -105,6 +105,23 @@ uint32_t VorlFontBuilder::AddGlyph(float advance)
     return uint32_t(glyphs.size() - 1);
 }
 
+uint32_t VorlFontBuilder::AddBoxGlyph(float advance, float x0, float y0, float x1, float y1)
+{
+    uint32_t glyph = AddGlyph(advance);
+    float *box = glyphs[glyph].box;
+    box[0] = x0;
+    box[1] = y0;
+    box[2] = x1;
+    box[3] = y1;
+    if (x1 > x0)
+    {
+        float mx = (x0 + x1) / 2;
+        float my = (y0 + y1) / 2;
+        SetContours(glyph, {{{x0, y0}, {mx, y0}, {x1, y0}, {x1, my}, {x1, y1}, {mx, y1}, {x0, y1}, {x0, my}, {x0, y0}}});
+    }
+    return glyph;
+}
+
 void VorlFontBuilder::SetDecomposition(uint32_t glyph, std::initializer_list<uint32_t> components)
 {
     glyphs[glyph].decompositionWord = MakeListWordA(AppendEntries(decompositions, components), uint32_t(components.size()));

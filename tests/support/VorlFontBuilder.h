@@ -79,6 +79,9 @@ public:
 
     VorlFontDescription &AddFont();
     uint32_t AddGlyph(float advance = 0.5F);
+    // A glyph with the box (x0, y0)-(x1, y1) and, when it has a width, that box as its outline
+    // (four straight curves).
+    uint32_t AddBoxGlyph(float advance, float x0, float y0, float x1, float y1);
 
     void SetDecomposition(uint32_t glyph, std::initializer_list<uint32_t> components);
     void SetLayers(uint32_t glyph, std::initializer_list<LayerListEntry> entries);
