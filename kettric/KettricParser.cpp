@@ -104,7 +104,8 @@ KettricResult ParsePropertyList(KettricDocument *document, const char **text, Ke
 
         KettricDataType type = 0;
         void *storage = nullptr;
-        if (structure->CheckProperty(document, identifier, &type, &storage))
+        const char *literal = (*p == '=') ? SkipKettricSpace(p + 1) : nullptr;
+        if (structure->CheckPropertyLiteral(document, identifier, &type, &storage, literal))
         {
             if (type == 'BOOL' && *p != '=')
             {

@@ -70,6 +70,12 @@ bool KettricStructure::CheckProperty(KettricDocument *, const TextString &, Kett
     return false;
 }
 
+bool KettricStructure::CheckPropertyLiteral(KettricDocument *document, const TextString &identifier,
+                                            KettricDataType *type, void **storage, const char *)
+{
+    return CheckProperty(document, identifier, type, storage);
+}
+
 bool KettricStructure::CheckSubstructure(KettricDocument *, KettricStructure *)
 {
     return true;

@@ -37,6 +37,11 @@ public:
     // True declares the property known: the parser reads a value of the given type into the storage.
     virtual bool CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
                                void **storage);
+    // The same question with the value's text in view: literal is the value's first character
+    // after "=" and blanks, null for a bare name. Structures whose property means different things
+    // by its literal override it; the base asks CheckProperty.
+    virtual bool CheckPropertyLiteral(KettricDocument *document, const TextString &identifier, KettricDataType *type,
+                                      void **storage, const char *literal);
     // Whether a substructure, already in the tree with its type set, may stay.
     virtual bool CheckSubstructure(KettricDocument *document, KettricStructure *structure);
     // Asked for the state identifiers of the subarrays of a data list below this structure.

@@ -2,6 +2,7 @@
 #include "editor/document/NodeFactory.h"
 
 #include "editor/document/AlignmentMarkNode.h"
+#include "editor/document/BracketNode.h"
 #include "editor/document/ConnectionStructure.h"
 #include "editor/document/EnclosureNode.h"
 #include "editor/document/GroupNode.h"
@@ -78,6 +79,7 @@ void RegisterDocumentKinds()
     RegisterNodeKind("Ng", []() -> KettricStructure * { return new NegationNode; });
     RegisterNodeKind("Sl", []() -> KettricStructure * { return new SlashNode; });
     RegisterNodeKind("En", []() -> KettricStructure * { return new EnclosureNode; });
+    RegisterNodeKind("Br", []() -> KettricStructure * { return new BracketNode; });
 }
 
 void RegisterDocumentKindsOnce()

@@ -1,6 +1,8 @@
 // Kettric documents: grammar, result codes and error lines, a small format, name maps and deep nesting.
 #include "SketchFormat.h"
 
+#include "kettric/KettricLiterals.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/mman.h>
@@ -502,6 +504,97 @@ TEST(KettricParser, VirtualOperationOrder)
                             "resolve document\n"
                             "resolve N1\n"
                             "resolve N3\n");
+}
+
+// A structure whose "k" is a flag when bare or a bool literal and a number otherwise; it records
+// the literal each property showed ("-" for a bare name).
+class LiteralDocument : public KettricDocument
+{
+public:
+    class Node : public KettricStructure
+    {
+    public:
+        Node() : KettricStructure('NODE') {}
+
+        bool CheckProperty(KettricDocument *, const TextString &identifier, KettricDataType *type,
+                           void **storage) override
+        {
+            if (!CompareText(identifier, "n")) return false;
+            *type = 'IN32';
+            *storage = &number;
+            return true;
+        }
+        bool CheckPropertyLiteral(KettricDocument *document, const TextString &identifier, KettricDataType *type,
+                                  void **storage, const char *literal) override
+        {
+            literals += literals.empty() ? "" : " ";
+            literals += literal == nullptr ? std::string("-") : std::string(1, *literal);
+            if (!CompareText(identifier, "k"))
+                return KettricStructure::CheckPropertyLiteral(document, identifier, type, storage, literal);
+            int32_t length = 0;
+            bool value = false;
+            // "0.5" starts with the bool literal "0": the literal must be the whole value.
+            bool boolLiteral = literal != nullptr && ParseKettricBoolLiteral(literal, &length, &value) == 0 &&
+                               (literal[length] == ',' || literal[length] == ')' || literal[length] == ' ');
+            if (literal == nullptr || boolLiteral)
+            {
+                *type = 'BOOL';
+                *storage = &flag;
+            }
+            else
+            {
+                *type = 'FLOT';
+                *storage = &amount;
+            }
+            return true;
+        }
+
+        std::string literals;
+        bool flag = false;
+        float amount = 0.0f;
+        int32_t number = 0;
+    };
+
+    KettricStructure *MakeStructure(const TextString &) override { return new Node; }
+};
+
+// The literal hook sees the value's first character after "=" and blanks (null for a bare name),
+// before the value is read with the type it answers; its default is the plain property check.
+TEST(KettricParser, PropertyLiteralHook)
+{
+    const struct
+    {
+        const char *text;
+        KettricResult result;
+        const char *literals;
+        bool flag;
+        float amount;
+        int32_t number;
+    } cases[] = {
+        {"A (k) {}", 0, "-", true, 0.0f, 0},
+        {"A (k = true) {}", 0, "t", true, 0.0f, 0},
+        {"A (k=0) {}", 0, "0", false, 0.0f, 0},
+        {"A (k=1,n=3) {}", 0, "1 3", true, 0.0f, 3},
+        {"A (k =  0.75) {}", 0, "0", false, 0.75f, 0},
+        {"A (k=1.5, k) {}", 0, "1 -", true, 1.5f, 0},
+        {"A (k=0x3F800000) {}", 0, "0", false, 1.0f, 0},
+        {"A (k=, n=2) {}", 'FLIV', ",", false, 0.0f, 0},
+        {"A (k=0.5) {}", 0, "0", false, 0.5f, 0},
+        {"A (n) {}", 'PPSE', "-", false, 0.0f, 0},
+        {"A (z=5,n=1) {}", 0, "5 1", false, 0.0f, 1},
+    };
+    for (const auto &c : cases)
+    {
+        LiteralDocument document;
+        EXPECT_EQ(CodeText(document.ParseAndResolve(c.text)), CodeText(c.result)) << c.text;
+        auto *node = static_cast<LiteralDocument::Node *>(document.GetRootStructure()->GetFirstSubnode());
+        if (c.result != 0) continue;
+        ASSERT_NE(node, nullptr) << c.text;
+        EXPECT_EQ(node->literals, c.literals) << c.text;
+        EXPECT_EQ(node->flag, c.flag) << c.text;
+        EXPECT_EQ(node->amount, c.amount) << c.text;
+        EXPECT_EQ(node->number, c.number) << c.text;
+    }
 }
 
 // Records the order in which its structures are destroyed.
