@@ -8,6 +8,7 @@
 #include "editor/document/BracketNode.h"
 #include "editor/document/MathDesign.h"
 #include "editor/fonts/Design.h"
+#include "editor/platform/DisplayItems.h"
 #include "editor/platform/FontProbe.h"
 #include "editor/platform/RendererProbe.h"
 
@@ -384,6 +385,51 @@ TEST_F(BracketStretch, FlatGlyphStaysFinite)
     DelimiterGeometry g;
     Stretch('(', 30.0F, &g);
     EXPECT_EQ(g.curveCount, 8);
+}
+
+// A short body gets the braces' glyphs scaled (a glyph mesh and the glyph's export curves each), a
+// tall one their outlines (a fill path and an export item each); the body draws nothing itself.
+TEST_F(BracketStretch, ItemsOfScaledGlyphsAndOutlines)
+{
+    const struct
+    {
+        float top;  // of the body, in em; its bottom is at -top
+        int32_t meshes;
+        int32_t paths;
+    } cases[] = {{0.3F, 2, 0}, {3.0F, 0, 2}};
+    for (const auto &c : cases)
+    {
+        SCOPED_TRACE(c.top);
+        BracketNode braces('{', '}');
+        auto *body = new test::FixedBoxNode;
+        body->givenWidth = 10.0F;
+        body->givenTop = c.top * Em();
+        body->givenBottom = -c.top * Em();
+        braces.AddBodyGroup()->AppendSubnode(body);
+        braces.Layout(&design);
+        ASSERT_TRUE(braces.glyphs[0].present && braces.glyphs[1].present);
+        EXPECT_EQ(braces.leftGeometry.curveCount > 0, c.paths > 0);
+
+        DisplayList meshes, paths, exported;
+        braces.BuildMeshItems(&design, &meshes);
+        braces.BuildPathItems(&design, &paths);
+        braces.BuildExportItems(&design, &exported);
+        EXPECT_EQ(meshes.GetListElementCount(), c.meshes);
+        EXPECT_EQ(paths.GetListElementCount(), c.paths);
+        EXPECT_EQ(exported.GetListElementCount(), 2);
+        // The left item first; glyph boxes reach out to their advance, so only their starts are ordered.
+        float previous = -INFINITY;
+        for (ListElement *e = exported.GetFirstListElement(); e != nullptr; e = e->GetNextListElement())
+        {
+            const auto *item = static_cast<const ExportCurveItem *>(e);
+            EXPECT_GT(item->curveCount, 0);
+            EXPECT_GT(item->box[0], previous);
+            previous = item->box[0];
+        }
+        meshes.Purge();
+        paths.Purge();
+        exported.Purge();
+    }
 }
 
 }  // namespace
