@@ -2,6 +2,7 @@
 // the decoration outlines over a purpose-built font, and the winding of the enclosure rings.
 #include "DecorationTesting.h"
 #include "OneFontTest.h"
+#include "support/SvgRaster.h"
 
 #include "editor/document/DecorationNode.h"
 #include "editor/document/MarkNode.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -390,6 +392,61 @@ TEST_F(DecorationFontTest, RingAreas)
         }
         EXPECT_NEAR(SignedArea(ring->outline, ring->outlineCount) / expected, 1.0, 0.002);
         EXPECT_NEAR(ring->width, 2.0 * outer, 1e-4);
+    }
+}
+
+// The outline as one SVG path in a picture of the given fill rule: y turned downward, the
+// picture spanning x from 0 to 2R and y from -R to R.
+std::string RingPicture(const DecorationNode *ring, const char *rule)
+{
+    float r = ring->top;
+    std::string d;
+    char text[160];
+    for (int32_t i = 0; i < ring->outlineCount; ++i)
+    {
+        const QuadraticBezier2D &c = ring->outline[i];
+        if (i == 0 || !(c.p0 == ring->outline[i - 1].p2))
+        {
+            std::snprintf(text, sizeof(text), "%sM%.5f %.5f", i == 0 ? "" : "Z", c.p0.x, -c.p0.y);
+            d += text;
+        }
+        std::snprintf(text, sizeof(text), "Q%.5f %.5f %.5f %.5f", c.p1.x, -c.p1.y, c.p2.x, -c.p2.y);
+        d += text;
+    }
+    std::snprintf(text, sizeof(text), "viewBox=\"0 %.5f %.5f %.5f\"", -r, 2.0F * r, 2.0F * r);
+    return std::string("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"64\" height=\"64\" ") + text +
+           "><path fill=\"#000000\" fill-rule=\"" + rule + "\" d=\"" + d + "Z\"/></svg>";
+}
+
+// Inner contours wind against the outer ones: the non-zero and even-odd pictures are the same, and
+// a ring is empty at its centre while a disc is not.
+TEST_F(DecorationFontTest, RingsRasterizeAlikeUnderBothFillRules)
+{
+    struct Case
+    {
+        const char *type;
+        float enth;  // mu
+        float encr;  // em
+        bool hole;
+    } cases[] = {
+        {"circ", 1.0F, 0.8525F, true},  {"squa", 1.0F, 0.8525F, true}, {"rdsq", 3.0F, 0.4F, true},
+        {"rdsq", 1.0F, 0.05F, true},    {"circ", 18.0F, 0.01F, false}, {"rdsq", 18.0F, 0.01F, false},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(std::string(c.type) + " " + std::to_string(c.enth) + " " + std::to_string(c.encr));
+        SetDesignParam(&design, 'mark', 'enth', c.enth);
+        SetDesignParam(&design, 'mark', 'encr', c.encr);
+        Lay(std::string("Sb { s{\"x\"} En $e (t='") + c.type + "') {} }");
+        const auto *ring = document->Find<DecorationNode>("e");
+        std::string error;
+        std::vector<uint8_t> nonzero = test::RasterizeSvg(RingPicture(ring, "nonzero"), 64, 64, &error);
+        ASSERT_EQ(nonzero.size(), size_t(64 * 64 * 4)) << error;
+        std::vector<uint8_t> evenodd = test::RasterizeSvg(RingPicture(ring, "evenodd"), 64, 64, &error);
+        ASSERT_EQ(evenodd.size(), size_t(64 * 64 * 4)) << error;
+        EXPECT_EQ(nonzero, evenodd);
+        EXPECT_EQ(nonzero[(32 * 64 + 32) * 4 + 3], c.hole ? 0 : 255);
+        EXPECT_EQ(nonzero[(32 * 64 + 1) * 4 + 3], 255);  // on the ring's left edge
     }
 }
 
