@@ -3,12 +3,14 @@
 
 #include "editor/document/NodeFactory.h"
 #include "editor/structures/FractionNode.h"
+#include "editor/structures/IterationNode.h"
 
 namespace oq {
 
 void RegisterStructureKinds()
 {
     RegisterNodeKind("Fr", []() -> KettricStructure * { return new FractionNode(kFractionVertical, false, false); });
+    RegisterNodeKind("It", []() -> KettricStructure * { return new IterationNode(kSummationCodePoint, false, false); });
 }
 
 }  // namespace oq

@@ -1,0 +1,391 @@
+// Iterations: reading and writing the code point, the operator glyph and limits' layout, the items
+// and the text forms.
+#include "editor/structures/IterationNode.h"
+
+#include "base/TextUtils.h"
+#include "editor/document/CodePointText.h"
+#include "editor/document/GroupNode.h"
+#include "editor/document/MathDesign.h"
+#include "editor/document/PropertyListWriter.h"
+#include "editor/document/SpacingNeighbors.h"
+#include "editor/platform/TextBuffer.h"
+#include "kettric/KettricPrimitive.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace oq {
+
+namespace {
+
+// Navigation runs lower limit, upper limit, modifier, body.
+constexpr SlotGroupRow kIterationSlots[4] = {
+    {kLowerLimitRole, false}, {kUpperLimitRole, false}, {kModifierRole, false}, {0, true}};
+
+constexpr uint32_t kReplacementCharacter = 0xFFFD;
+
+float IterationParam(const Design *design, uint32_t key)
+{
+    return GetGroupParam(design, kIterationKind, key);
+}
+
+bool IsCodePointList(const KettricStructure *structure)
+{
+    return structure->GetBaseStructureType() == 'PRIM' && structure->GetStructureType() == 'UI32';
+}
+
+const struct
+{
+    uint32_t codePoint;
+    const char *command;
+} kIterationCommands[] = {
+    {0x220F, "prod"},     {0x2210, "coprod"},   {0x2211, "sum"},      {0x22C0, "bigwedge"}, {0x22C1, "bigvee"},
+    {0x22C2, "bigcap"},   {0x22C3, "bigcup"},   {0x2A00, "bigodot"},  {0x2A01, "bigoplus"}, {0x2A02, "bigotimes"},
+    {0x2A03, "bigudot"},  {0x2A04, "biguplus"}, {0x2A05, "bigsqcap"}, {0x2A06, "bigsqcup"}, {0x2A09, "bigtimes"},
+};
+
+}  // namespace
+
+const char *GetIterationCommand(uint32_t codePoint)
+{
+    for (const auto &row : kIterationCommands)
+    {
+        if (row.codePoint == codePoint) return row.command;
+    }
+    return "sum";
+}
+
+IterationNode::IterationNode(uint32_t operatorCodePoint, bool isSmall, bool isInline)
+    : StructureNode(kIterationKind, kIterationSlots, 4), codePoint(operatorCodePoint), small(isSmall),
+      inlineLimits(isInline)
+{
+}
+
+IterationNode::IterationNode(const IterationNode &node)
+    : StructureNode(node), codePoint(node.codePoint), small(node.small), inlineLimits(node.inlineLimits), glyph(node.glyph)
+{
+}
+
+bool IterationNode::CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
+                                  void **storage)
+{
+    bool *flag = std::strcmp(identifier, "sm") == 0 ? &small : std::strcmp(identifier, "il") == 0 ? &inlineLimits : nullptr;
+    if (flag == nullptr) return ColoredMathNode::CheckProperty(document, identifier, type, storage);
+    *type = 'BOOL';
+    *storage = flag;
+    return true;
+}
+
+bool IterationNode::CheckSubstructure(KettricDocument *, KettricStructure *structure)
+{
+    return AcceptGroupSubstructure(structure) || IsCodePointList(structure);
+}
+
+KettricResult IterationNode::ResolveData(KettricDocument *document)
+{
+    KettricResult result = StructureNode::ResolveData(document);
+    KettricResult listResult = 0;
+    bool seen = false;
+    KettricStructure *structure = GetFirstSubnodeStructure();
+    while (structure != nullptr)
+    {
+        KettricStructure *next = structure->GetNextStructure();
+        if (IsCodePointList(structure))
+        {
+            const auto *list = static_cast<const KettricUInt32List *>(structure);
+            if (seen && listResult == 0) listResult = kResultExtraSlotGroup;
+            else if (list->GetElementCount() != 1 && listResult == 0) listResult = 'IVDF';
+            else if (listResult == 0) codePoint = (*list)[0];
+            seen = true;
+            // The code point lives in the node; the list leaves the tree.
+            delete structure;
+        }
+        structure = next;
+    }
+    // Code point 0 and values that are no Unicode scalar value become U+FFFD.
+    codePoint = codePoint == 0 ? kReplacementCharacter : ToScalarValue(codePoint);
+    return result != 0 ? result : listResult;
+}
+
+DocumentNode *IterationNode::Clone() const
+{
+    return new IterationNode(*this);
+}
+
+bool IterationNode::WriteKettricProperties(TextBuffer *buffer) const
+{
+    PropertyListWriter writer(buffer);
+    WriteColorProperties(&writer);
+    if (small) writer.WriteFlag("sm");
+    if (inlineLimits) writer.WriteFlag("il");
+    return writer.Opened();
+}
+
+void IterationNode::WriteKettric(KettricDocument *document, TextBuffer *buffer) const
+{
+    WriteKettricHead(buffer, "It");
+    buffer->AppendText("\n");
+    WriteIndentation(buffer);
+    buffer->AppendText("{\n");
+    if (codePoint != kSummationCodePoint)
+    {
+        buffer->depth += 1;
+        WriteIndentation(buffer);
+        buffer->depth -= 1;
+        buffer->AppendText("u32{0x");
+        AppendHexCodePoint(*buffer, codePoint);
+        buffer->AppendText("}\n");
+    }
+    WriteKettricBody(document, buffer);
+    WriteIndentation(buffer);
+    buffer->AppendText("}\n");
+}
+
+void IterationNode::BuildExportItems(const Design *design, DisplayList *list) const
+{
+    glyph.BuildExportItems(design, absolutePosition, GetNodeColorWord(design, paletteIndex, colorValue), list);
+    StructureNode::BuildExportItems(design, list);
+}
+
+void IterationNode::BuildMeshItems(const Design *design, DisplayList *list) const
+{
+    glyph.BuildMeshItems(design, absolutePosition, GetNodeColorWord(design, paletteIndex, colorValue), list);
+    StructureNode::BuildMeshItems(design, list);
+}
+
+void IterationNode::LayoutBeforeChildren(const Design *design)
+{
+    float factor = IterationParam(design, scriptDepth == 0 ? 'scl0' : 'scl1');
+    for (GroupNode *limit : {GetLower(), GetUpper()})
+    {
+        if (limit == nullptr) continue;
+        SetSlotScale(limit, factor, 1, scriptDepth);
+        limit->defaultAlignment = inlineLimits ? kAlignLeft : kAlignCentre;
+    }
+    GroupNode *body = GetBody();
+    if (body == nullptr) return;
+    const MathNode *next = FindNextSpacingNeighbor(this);
+    const GroupNode *enclosing = GetEnclosingGroup();
+    bool atRowEnd = next == nullptr || next->GetKind() == kRowBeginKind;
+    body->spaceAtRowEnd = atRowEnd && enclosing != nullptr && enclosing->spaceAtRowEnd;
+}
+
+void IterationNode::LayoutAfterChildren(const Design *design)
+{
+    glyph.Layout(design, *this, codePoint, kNaryStyle);
+}
+
+void IterationNode::Measure(const Design *design)
+{
+    float em = GetEm(design);
+    float mu = em / 18.0F;
+    GroupNode *body = GetBody();
+    GroupNode *modifier = GetModifier();
+    GroupNode *lower = GetLower();
+    GroupNode *upper = GetUpper();
+
+    // 1, 4. The operator is exactly that many ems high, centred on the axis; without a usable glyph
+    // that is the nominal box and nothing is drawn.
+    float height = IterationParam(design, small ? 'smsz' : 'lgsz') * em;
+    float axis = GetGeneralParam(design, 'axis') * em;
+    float glyphBottom = axis - height * 0.5F;
+    float glyphTop = axis + height * 0.5F;
+    float gw = glyph.Place(design, height, 0.0F, glyphBottom);
+
+    // 2. The operator part's half extent.
+    float wl = lower != nullptr ? lower->width : 0.0F;
+    float wu = upper != nullptr ? upper->width : 0.0F;
+    float wmax = std::max(wl, wu);
+    float half = gw * 0.5F;
+    if (!inlineLimits) half = std::max(half, wmax * 0.5F);
+
+    // 3. Outer spacing and the operator's centre.
+    float left = GetSpaceBefore(this, IterationParam(design, 'sbsp') * mu, false);
+    float right = GetSpaceAfter(this, IterationParam(design, 'exsp') * mu, false);
+    leftSpacing = left;
+    rightSpacing = right;
+    float xc = left + half;
+    glyph.offsetX += xc;
+    glyphWidth = gw;
+    operatorCentre = xc;
+    operatorBottom = glyphBottom;
+    operatorTop = glyphTop;
+
+    bottom = glyphBottom;
+    top = glyphTop;
+    if (body != nullptr)
+    {
+        bottom = std::min(bottom, body->bottom);
+        top = std::max(top, body->top);
+    }
+
+    // 5. The modifier at the glyph's upper right.
+    float extra = 0.0F;
+    if (modifier != nullptr)
+    {
+        float mdsp = IterationParam(design, 'mdsp') * mu;
+        float y = glyphTop + IterationParam(design, 'mdof') * em - modifier->GetLastRowBaseline();
+        modifier->position = Point2D(xc + gw * 0.5F + mdsp, y);
+        top = std::max(top, y + modifier->top);
+        extra = mdsp + modifier->width;
+    }
+
+    float xr = 0.0F;
+    if (!inlineLimits)
+    {
+        // 6. Limits centred below and above the glyph, kept vtgp away from it.
+        xr = xc + std::max(wmax * 0.5F, gw * 0.5F + extra);
+        float vtsp = IterationParam(design, 'vtsp') * mu;
+        float vtgp = IterationParam(design, 'vtgp') * mu;
+        if (lower != nullptr)
+        {
+            float y = glyphBottom - vtsp - lower->sizeFactor * GetGeneralParam(design, 'cptl') * em;
+            y -= std::max(0.0F, vtgp - (glyphBottom - (y + lower->top)));
+            lower->position = Point2D(xc - wl * 0.5F, y);
+            bottom = std::min(bottom, y + lower->bottom);
+        }
+        if (upper != nullptr)
+        {
+            float y = glyphTop + vtsp - upper->GetLastRowBaseline();
+            y += std::max(0.0F, vtgp - (y + upper->bottom - glyphTop));
+            upper->position = Point2D(xc - wu * 0.5F, y);
+            top = std::max(top, y + upper->top);
+        }
+    }
+    else
+    {
+        // 7. Limits right of the glyph (and of the modifier).
+        xr = xc + gw * 0.5F + extra;
+        if (lower != nullptr || upper != nullptr) xr += IterationParam(design, 'lmsp') * mu;
+        if (lower != nullptr)
+        {
+            float y = glyphBottom + IterationParam(design, 'lwof') * em;
+            lower->position = Point2D(xr, y);
+            bottom = std::min(bottom, y + lower->bottom);
+            top = std::max(top, y + lower->top);
+        }
+        if (upper != nullptr)
+        {
+            float y = glyphTop + IterationParam(design, 'upof') * em - upper->GetLastRowBaseline();
+            upper->position = Point2D(xr, y);
+            bottom = std::min(bottom, y + upper->bottom);
+            top = std::max(top, y + upper->top);
+        }
+        xr += wmax;
+    }
+
+    // 8. The body.
+    float bodyX = xr + IterationParam(design, 'sbsp') * mu;
+    if (body != nullptr)
+    {
+        body->position = Point2D(bodyX, 0.0F);
+        width = bodyX + body->width + right;
+    }
+    else
+    {
+        width = xr + right;
+    }
+}
+
+bool IterationNode::HasVariant() const
+{
+    return true;
+}
+
+bool IterationNode::StepVariant()
+{
+    bool previous = inlineLimits;
+    // (sm, il): ff -> ft -> tt -> tf -> ff.
+    if (small == inlineLimits) inlineLimits = !inlineLimits;
+    else small = !small;
+    return previous;
+}
+
+void IterationNode::CycleVariant()
+{
+    static_cast<void>(StepVariant());
+}
+
+GroupNode *IterationNode::GetGroupAbove(const GroupNode *group) const
+{
+    return (group != nullptr && group == GetLower()) ? GetUpper() : nullptr;
+}
+
+GroupNode *IterationNode::GetGroupBelow(const GroupNode *group) const
+{
+    return (group != nullptr && group == GetUpper()) ? GetLower() : nullptr;
+}
+
+void IterationNode::WriteLatex(MathWriterState *state, TextString *output) const
+{
+    if (inlineLimits && state->displayStyle != 0)
+    {
+        state->displayStyle = 0;
+        output->AppendText("\\textstyle");
+    }
+    else if (!inlineLimits && state->displayStyle == 0)
+    {
+        state->displayStyle = 1;
+        output->AppendText("\\displaystyle");
+    }
+    output->AppendText("\\");
+    output->AppendText(GetIterationCommand(codePoint));
+    state->controlWord = 1;
+    if (const GroupNode *lower = GetLower())
+    {
+        output->AppendText("_{");
+        state->controlWord = 0;
+        WriteSlotGroupLatex(lower, SlotStyle::kCleared, state, output);
+        output->AppendText("}");
+    }
+    if (const GroupNode *upper = GetUpper())
+    {
+        output->AppendText("^{");
+        state->controlWord = 0;
+        WriteSlotGroupLatex(upper, SlotStyle::kCleared, state, output);
+        output->AppendText("}");
+    }
+    output->AppendText("{");
+    state->controlWord = 0;
+    WriteSlotGroupLatex(GetBody(), SlotStyle::kUnchanged, state, output);
+    output->AppendText("}");
+    state->controlWord = 0;
+}
+
+void IterationNode::WriteMathML(MathWriterState *state, TextString *output) const
+{
+    uint8_t saved = state->displayStyle;
+    output->AppendText("<munderover");
+    if (inlineLimits && state->displayStyle != 0)
+    {
+        state->displayStyle = 0;
+        output->AppendText(" displaystyle=\"false\"");
+    }
+    else if (!inlineLimits && state->displayStyle == 0)
+    {
+        state->displayStyle = 1;
+        output->AppendText(" displaystyle=\"true\"");
+    }
+    output->AppendText("><mo movablelimits=\"true\"");
+    if (state->displayStyle != 0 && small) output->AppendText(" largeop=\"false\"");
+    if (state->displayStyle == 0 && !small) output->AppendText(" largeop=\"true\"");
+    output->AppendText(">");
+    // The operator's text is XML character data: markup characters are escaped, the control
+    // characters XML forbids are left out, U+FFFE and U+FFFF become U+FFFD.
+    char encoded[8] = {};
+    int32_t length = EncodeUtf8(encoded, ToScalarValue(codePoint));
+    TextString text(encoded, length);
+    text.EscapeXml();
+    output->AppendString(text);
+    output->AppendText("</mo>");
+    for (const GroupNode *limit : {GetLower(), GetUpper()})
+    {
+        if (limit != nullptr) WriteSlotGroupMathML(limit, SlotStyle::kCleared, state, output);
+        else output->AppendText("<mrow/>");
+    }
+    output->AppendText("</munderover>");
+    state->displayStyle = saved;
+    WriteSlotGroupMathML(GetBody(), SlotStyle::kUnchanged, state, output);
+}
+
+}  // namespace oq
