@@ -1,16 +1,19 @@
 // Fuzzes the equation document reader: parse and resolve arbitrary text (the document kinds, the test
-// drawing kind for the eight drawing identifiers and the test box "Fx"), lay it out twice, read
-// every anchor (drawing objects also build their items and outline), write it as text that reads back
-// and writes the same, write its LaTeX and MathML, copy the main group's row into a new document,
-// paste that copy back at the caret, delete the dependents of missing rows, and destroy everything.
+// drawing kind for the eight drawing identifiers and the test box "Fx"), lay it out twice (the math
+// groups directly too: there is no Data folder), read every anchor (drawing objects also build their
+// items and outline; fraction outlines are checked), write it as text that reads back and writes the
+// same, write its LaTeX and MathML, copy the main group's row into a new document, paste that copy
+// back at the caret, delete the dependents of missing rows, and destroy everything.
 #include "FuzzText.h"
 #include "support/DocumentTestKinds.h"
+#include "support/StructureTestKit.h"
 
 #include "editor/document/EquationDocument.h"
 #include "editor/document/NodeFactory.h"
 #include "editor/drawing/DrawingKinds.h"
 #include "editor/drawing/DrawingObject.h"
 #include "editor/platform/DisplayItems.h"
+#include "editor/structures/FractionNode.h"
 #include "editor/structures/StructureKinds.h"
 
 #include <cstdint>
@@ -37,6 +40,13 @@ void Layout(oq::EquationDocument &document)
 {
     oq::TextString missing[oq::kDesignFontSlotCount];
     static_cast<void>(document.UpdateLayout(missing));
+    // Without a Data folder UpdateLayout lays out nothing: the math groups (and the structures in
+    // them) are laid out here, glyph kinds measuring empty without fonts.
+    oq::KettricRoot *root = document.GetRootStructure();
+    for (oq::KettricStructure *s = root->GetFirstSubnodeStructure(); s != nullptr; s = s->GetNextStructure())
+    {
+        if (oq::MathNode *node = oq::MathNode::FromStructure(s)) node->Layout(&document.design);
+    }
 }
 
 void ReadAnchors(oq::EquationDocument &document)
@@ -48,6 +58,18 @@ void ReadAnchors(oq::EquationDocument &document)
         if (node == nullptr) continue;
         anchorSink = oq::test::SumAnchorPoints(node);
         static_cast<void>(node->HitTest(oq::Point2D(0.0f, 0.0f), 1.0f));
+        // A fraction's bar or slash, where finite, is a closed run of straight edges.
+        if (auto *fraction = dynamic_cast<oq::FractionNode *>(node))
+        {
+            oq::test::OutlineChecks finite;
+            finite.closedContours = finite.straightEdges = finite.orientation = false;
+            oq::test::OutlineChecks shape;
+            shape.closeTolerance = 0.0f;
+            shape.orientation = false;
+            if (oq::test::CheckOutline(fraction->outline, fraction->outlineCount, finite).empty() &&
+                !oq::test::CheckOutline(fraction->outline, fraction->outlineCount, shape).empty())
+                __builtin_trap();
+        }
         // Drawing objects also build their items and selection outline.
         if (auto *drawing = dynamic_cast<oq::DrawingObject *>(node))
         {
