@@ -24,6 +24,9 @@ const test::TexLayoutOracle &Oracle(std::string *failure)
         test::TexLayoutOracle o;
         o.Add(std::string(kOperator) + "^{" + test::TexRuleBox(5, 3, 3) + "}");
         o.Add(std::string(kOperator) + "_{" + test::TexRuleBox(7, 1, 3) + "}");
+        // What the writer gives for a display sum in a numerator, and the same without the switch.
+        o.Add("\\dfrac{\\displaystyle\\sum_{x}^{x}{x}}{x}");
+        o.Add("\\dfrac{\\sum_{x}^{x}{x}}{x}");
         result = o.Run();
         return o;
     }();
@@ -82,6 +85,17 @@ TEST(IterationTexLayout, DisplayLimitsAreTexLimits)
             EXPECT_NEAR(group->position.y, -(box.depth - xi[13] - 1.0), test::kTexLayoutTolerance);
         }
     }
+}
+
+// The display-style switch the writer puts into a numerator makes TeX set a display sum there.
+TEST(IterationTexLayout, SwitchInANumeratorSetsADisplaySum)
+{
+    std::string failure;
+    const test::TexLayoutOracle &oracle = Oracle(&failure);
+    ASSERT_EQ(failure, "");
+    // Computer Modern: 32.91393 pt with the switch, 14.94173 pt without.
+    EXPECT_NEAR(oracle.GetBox(2).height, 32.91393, 1e-4);
+    EXPECT_NEAR(oracle.GetBox(3).height, 14.94173, 1e-4);
 }
 
 }  // namespace
