@@ -4,6 +4,7 @@
 #include "editor/document/NodeFactory.h"
 #include "editor/structures/FractionNode.h"
 #include "editor/structures/IterationNode.h"
+#include "editor/structures/MatrixNode.h"
 
 namespace oq {
 
@@ -11,6 +12,7 @@ void RegisterStructureKinds()
 {
     RegisterNodeKind("Fr", []() -> KettricStructure * { return new FractionNode(kFractionVertical, false, false); });
     RegisterNodeKind("It", []() -> KettricStructure * { return new IterationNode(kSummationCodePoint, false, false); });
+    RegisterNodeKind("Mx", []() -> KettricStructure * { return new MatrixNode(0, 0); });
 }
 
 }  // namespace oq
