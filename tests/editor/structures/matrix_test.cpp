@@ -148,6 +148,44 @@ TEST(Matrix, AnchorCounts)
     }
 }
 
+TEST(Matrix, MiddleBaselineEqualWidthsAndCellAlignment)
+{
+    // With "mb" the baseline is row 1's with 3 rows and halfway between rows 1 and 2 with 4.
+    for (int32_t rows : {3, 4})
+    {
+        StructureTestDocument document;
+        std::string text = Matrix("(r=" + std::to_string(rows) + ",c=1,mb)", rows);
+        ASSERT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0");
+        Design design;
+        document.LayoutAll(&design);
+        auto *matrix = document.Find<MatrixNode>("m");
+        float baselines[4] = {};
+        int32_t k = 0;
+        for (MathNode *node = matrix->GetFirstMathSubnode(); node != nullptr; node = node->GetNextMathNode(), ++k)
+            baselines[k] = node->position.y - static_cast<GroupNode *>(node)->GetBaselineOffset(&design);
+        float expected = rows == 3 ? baselines[1] : (baselines[1] + baselines[2]) * 0.5f;
+        EXPECT_NEAR(expected, 0.0f, 1e-4f) << rows;
+    }
+    // A 'rght' cell in a 'cent' matrix sits at its column's right edge; "ew" widens the narrow column.
+    StructureTestDocument document;
+    const char *text = "Gr { Bg {} Mx $m (r=2,c=2,ew) { Gr { Bg {} Fx (w=10,t=5,b=-1) {} } Gr { Bg {} Fx (w=2,t=5,b=-1) {} } "
+                       "Gr (al='rght') { Bg {} Fx (w=4,t=5,b=-1) {} } Gr { Bg {} Fx (w=2,t=5,b=-1) {} } } }";
+    ASSERT_EQ(ResultText(document.ParseAndResolve(text)), "0");
+    Design design;
+    document.LayoutAll(&design);
+    auto *matrix = document.Find<MatrixNode>("m");
+    MathNode *cells[4];
+    int32_t n = 0;
+    for (MathNode *node = matrix->GetFirstMathSubnode(); node != nullptr; node = node->GetNextMathNode()) cells[n++] = node;
+    ASSERT_EQ(n, 4);
+    EXPECT_NEAR(cells[2]->position.x + cells[2]->width, cells[0]->position.x + cells[0]->width, 1e-3f);
+    EXPECT_NEAR(cells[1]->position.x + cells[1]->width * 0.5f, cells[3]->position.x + cells[3]->width * 0.5f, 1e-3f);
+    const Point2D *points = nullptr;
+    ASSERT_EQ(matrix->GetAnchorPoints(kMatrixCellAnchorKind, &points), 9);
+    // Both columns are 10 wide.
+    EXPECT_NEAR((points[2].x - points[1].x) - (points[1].x - points[0].x), 0.0f, 1e-3f);
+}
+
 TEST(Matrix, InsertCellMakesAnEmptyMiddleBaselineCell)
 {
     MatrixNode matrix(1, 2);
