@@ -606,6 +606,40 @@ struct Search
             UpdateLimit();
     }
 
+    // The distance from vertex k to the ray from corner c of the support polygon along line j (forward,
+    // or backward with sign -1).
+    double GetRayDistance(int32_t k, int32_t c, int32_t j, double sign) const
+    {
+        const float *l = lines + 3 * j;
+        double dx = -double(l[1]) * sign, dy = double(l[0]) * sign;
+        double px = double(v[2 * k]) - pockets.corners[c][0], py = double(v[2 * k + 1]) - pockets.corners[c][1];
+        double along = px * dx + py * dy;
+        double squared = along > 0.0 ? (px * dy - py * dx) * (px * dy - py * dx) : px * px + py * py;
+        return std::sqrt(squared);
+    }
+
+    // With the first five lines of a hexagon chosen (vertices 0-3 fixed), a lower bound of the interior
+    // edges of every triangulation: vertex 4 lies on line 4 past the end of the support polygon's edge
+    // there, vertex 5 on line 0 before the start of its edge there, so each diagonal to them is at least
+    // the distance to that ray. Against the float lengths the bound keeps the limit's margin.
+    double GetLastHexagonEdges() const
+    {
+        int32_t first = chosen[0], fourth = chosen[4];
+        double d04 = GetRayDistance(0, Wrap(fourth + 1, count), fourth, 1.0);
+        double d14 = GetRayDistance(1, Wrap(fourth + 1, count), fourth, 1.0);
+        double d24 = GetRayDistance(2, Wrap(fourth + 1, count), fourth, 1.0);
+        double d15 = GetRayDistance(1, first, first, -1.0);
+        double d25 = GetRayDistance(2, first, first, -1.0);
+        double d35 = GetRayDistance(3, first, first, -1.0);
+        double l02 = double(lengths[0][2]), l03 = double(lengths[0][3]), l13 = double(lengths[1][3]);
+        const double sums[8] = {l02 + d24 + d04, l13 + d35 + d15, l02 + l03 + d35, l02 + d25 + d35,
+                                l13 + d14 + d04, l13 + l03 + d04, d24 + d25 + d15, d24 + d14 + d15};
+        double least = sums[0];
+        for (double sum : sums)
+            least = sum < least ? sum : least;
+        return least * (1.0 - 1.0e-6);
+    }
+
     // Line `level` (after the first) from `start` on while its direction is at most hi, with MayBeat's
     // test: the tests of up to 64 lines are taken together against the current limit, and a line
     // that passes is tested again before it is taken, since the limit only falls.
@@ -618,9 +652,10 @@ struct Search
         const double *row = pockets.table[previous];
         const double *rest = remaining[kind.sides - 1 - level];
         double base = partial[level - 1];
+        const double edgePrice = level + 1 == kind.sides && kind.sides == 6 ? double(tolerance) * GetLastHexagonEdges() : 0.0;
         auto passes = [&](int32_t i) {
             double area = pockets.area + (base + row[i - previous]) + rest[i];
-            return !(area > areaLimit);
+            return !(area > areaLimit) && !(area + edgePrice > limit);
         };
         for (int32_t chunk = start; chunk < end; chunk += 64)
         {
