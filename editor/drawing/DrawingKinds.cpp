@@ -7,6 +7,7 @@
 #include "editor/drawing/LineObject.h"
 #include "editor/drawing/QuarterLineObject.h"
 #include "editor/drawing/RectangleObject.h"
+#include "editor/drawing/RoundedRectangleObject.h"
 #include "editor/drawing/ZigzagLineObject.h"
 
 namespace oq {
@@ -19,6 +20,7 @@ void RegisterDrawingKinds()
     RegisterNodeKind("Zg", []() -> KettricStructure * { return new ZigzagLineObject; });
     // The reader makes shapes with both flags off; "f" and "s" switch them on.
     RegisterNodeKind("Rt", []() -> KettricStructure * { return new RectangleObject(false, false); });
+    RegisterNodeKind("Rr", []() -> KettricStructure * { return new RoundedRectangleObject(false, false); });
     RegisterNodeKind("El", []() -> KettricStructure * { return new EllipseObject(false, false); });
 }
 

@@ -11,6 +11,7 @@
 #include "editor/drawing/LineObject.h"
 #include "editor/drawing/QuarterLineObject.h"
 #include "editor/drawing/RectangleObject.h"
+#include "editor/drawing/RoundedRectangleObject.h"
 #include "editor/drawing/ZigzagLineObject.h"
 #include "editor/fonts/Design.h"
 #include "editor/fonts/DesignTables.h"
@@ -680,6 +681,46 @@ TEST_F(ShapeGeometryTest, RectangleStrokeAreas)
     EXPECT_EQ(small.curves.GetElementCount(), 24);
 }
 
+// The fill of a rounded rectangle is W H - (4 - pi) R^2 within the three-curves-per-quarter
+// approximation; with R >= g every stroke piece (corner, side, corner dash, straight dash) is
+// counter-clockwise and closed.
+TEST_F(ShapeGeometryTest, RoundedRectangleAreasAndOrientation)
+{
+    float sw = StrokeWidth();
+    const float boxes[][2] = {{60.0f, 40.0f}, {200.0f, 120.0f}, {15.0f, 90.0f}};
+    for (const auto &size : boxes)
+    {
+        for (uint8_t radiusIndex = 0; radiusIndex <= 2; ++radiusIndex)
+        {
+            for (uint8_t dashIndex = 0; dashIndex <= 3; ++dashIndex)
+            {
+                SCOPED_TRACE(testing::Message() << size[0] << " x " << size[1] << " r " << int(radiusIndex) << " d "
+                                                << int(dashIndex));
+                RoundedRectangleObject shape(true, true);
+                shape.radiusIndex = radiusIndex;
+                shape.dashIndex = dashIndex;
+                shape.RebuildGeometry(&design, Point2D(-5.0f, 3.0f), Point2D(-5.0f + size[0], 3.0f + size[1]));
+                double r = shape.radius;
+                ASSERT_GE(r, sw / 2.0);
+                ASSERT_EQ(shape.fillCurveCount, 16);
+                double expected = double(size[0]) * size[1] - (4.0 - M_PI) * r * r;
+                EXPECT_NEAR(SignedArea(shape.fillOutline, 16), expected, 2e-3 * expected);
+                const QuadraticBezier2D *curves = shape.curves.GetElements();
+                int32_t count = shape.curves.GetElementCount();
+                int32_t at = 0;
+                for (int32_t piece = 0; at < count; ++piece)
+                {
+                    int32_t n = (!shape.cornerDashes && piece < 4) ? 8 : 4;
+                    EXPECT_GT(SignedArea(curves + at, n), 0.0) << piece;
+                    EXPECT_TRUE(ContoursClosed(curves + at, n, 1e-3f)) << piece;
+                    at += n;
+                }
+                EXPECT_EQ(at, count);
+            }
+        }
+    }
+}
+
 // The arc length of the ellipse (rx cos t, ry sin t) from t0 to t1, by Simpson's rule in double.
 double EllipseArc(double rx, double ry, double t0, double t1)
 {
@@ -787,6 +828,14 @@ TEST_F(ShapeGeometryTest, ExportAndPathItemsAgree)
                 ellipse.RebuildGeometry(&design, Point2D(-3.0f, 2.0f), finish);
                 ExpectItemParity(design, rectangle);
                 ExpectItemParity(design, ellipse);
+                for (uint8_t radiusIndex = 0; radiusIndex <= 2; ++radiusIndex)
+                {
+                    RoundedRectangleObject rounded(fill, true);
+                    rounded.dashIndex = dashIndex;
+                    rounded.radiusIndex = radiusIndex;
+                    rounded.RebuildGeometry(&design, Point2D(-3.0f, 2.0f), finish);
+                    ExpectItemParity(design, rounded);
+                }
             }
         }
     }
@@ -815,7 +864,9 @@ TEST_F(ShapeGeometryTest, RandomShapesStayFinite)
         bool stroke = (round / 10) % 3 != 0;
         RectangleObject rectangle(fill, stroke);
         EllipseObject ellipse(fill, stroke);
-        for (DrawingObject *object : std::initializer_list<DrawingObject *>{&rectangle, &ellipse})
+        RoundedRectangleObject rounded(fill, stroke);
+        rounded.radiusIndex = uint8_t((round / 7) % 3);
+        for (DrawingObject *object : std::initializer_list<DrawingObject *>{&rectangle, &ellipse, &rounded})
         {
             object->widthIndex = uint8_t(round % 5);
             object->dashIndex = uint8_t((round / 3) % 4);
