@@ -103,6 +103,18 @@ bool AreFiniteShapeData(const QuadraticBezier2D *fillCurves, int32_t fillCount, 
     return finite;
 }
 
+bool HitTestShapeBox(const float box[4], bool filled, const Point2D &point, float tolerance)
+{
+    if (filled)
+    {
+        return box[0] - tolerance < point.x && point.x < box[2] + tolerance && box[1] - tolerance < point.y &&
+               point.y < box[3] + tolerance;
+    }
+    Point2D a(box[0], box[1]), b(box[2], box[1]), c(box[2], box[3]), d(box[0], box[3]);
+    return IsPointNearSegment(point, a, b, tolerance) || IsPointNearSegment(point, d, c, tolerance) ||
+           IsPointNearSegment(point, a, d, tolerance) || IsPointNearSegment(point, b, c, tolerance);
+}
+
 void AppendBoxSelectionFrame(const float box[4], float halfWidth, DisplayList *list)
 {
     QuadraticBezier2D outline[8];
@@ -271,14 +283,7 @@ void RectangleObject::GetAnchorDirection(Vector2D *direction, int32_t index) con
 bool RectangleObject::HitTest(const Point2D &point, float tolerance) const
 {
     if (!placed) return false;
-    if (fill)
-    {
-        return box[0] - tolerance < point.x && point.x < box[2] + tolerance && box[1] - tolerance < point.y &&
-               point.y < box[3] + tolerance;
-    }
-    Point2D a(box[0], box[1]), b(box[2], box[1]), c(box[2], box[3]), d(box[0], box[3]);
-    return IsPointNearSegment(point, a, b, tolerance) || IsPointNearSegment(point, d, c, tolerance) ||
-           IsPointNearSegment(point, a, d, tolerance) || IsPointNearSegment(point, b, c, tolerance);
+    return HitTestShapeBox(box, fill, point, tolerance);
 }
 
 void RectangleObject::BuildSelectionOutline(float halfWidth, DisplayList *list) const

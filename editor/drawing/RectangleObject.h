@@ -26,6 +26,10 @@ int32_t SelectShapeAnchorPoints(uint32_t kind, const Point2D edge[4], const Poin
 bool AreFiniteShapeData(const QuadraticBezier2D *fillCurves, int32_t fillCount, const QuadraticBezier2D *strokeCurves,
                         int32_t strokeCount, const Point2D edge[4], const Point2D annotation[5]);
 
+// Whether a point hits a shape's box: filled, inside it widened by the tolerance (strict); else near
+// one of its edges (bottom, top, left, right).
+bool HitTestShapeBox(const float box[4], bool filled, const Point2D &point, float tolerance);
+
 // The shapes' selection frame: the box's outline, halfWidth to either side, as one colourless item.
 void AppendBoxSelectionFrame(const float box[4], float halfWidth, DisplayList *list);
 

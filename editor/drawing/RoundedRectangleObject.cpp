@@ -321,14 +321,7 @@ void RoundedRectangleObject::GetAnchorDirection(Vector2D *direction, int32_t ind
 bool RoundedRectangleObject::HitTest(const Point2D &point, float tolerance) const
 {
     if (!placed) return false;
-    if (fill)
-    {
-        return box[0] - tolerance < point.x && point.x < box[2] + tolerance && box[1] - tolerance < point.y &&
-               point.y < box[3] + tolerance;
-    }
-    Point2D a(box[0], box[1]), b(box[2], box[1]), c(box[2], box[3]), d(box[0], box[3]);
-    return IsPointNearSegment(point, a, b, tolerance) || IsPointNearSegment(point, d, c, tolerance) ||
-           IsPointNearSegment(point, a, d, tolerance) || IsPointNearSegment(point, b, c, tolerance);
+    return HitTestShapeBox(box, fill, point, tolerance);
 }
 
 void RoundedRectangleObject::BuildSelectionOutline(float halfWidth, DisplayList *list) const
