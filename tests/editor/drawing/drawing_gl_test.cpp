@@ -7,6 +7,7 @@
 #include "editor/drawing/CornerLineObject.h"
 #include "editor/drawing/LineObject.h"
 #include "editor/drawing/RectangleObject.h"
+#include "editor/drawing/RoundedRectangleObject.h"
 #include "editor/drawing/ZigzagLineObject.h"
 #include "editor/fonts/Design.h"
 #include "editor/platform/DisplayItems.h"
@@ -288,6 +289,23 @@ TEST_F(DrawingCoverageGLTest, FilledRectangleStrokeCoversOnce)
     ExpectCoveredOnce(&fillShape);
     fillShape.ReleaseShape(renderer);
     delete fillItem;
+}
+
+// Solid corner pieces and side pieces overlap at the arcs' ends, yet each pixel takes the colour once.
+TEST_F(DrawingCoverageGLTest, RoundedRectangleStrokeCoversOnce)
+{
+    test::PrepareDrawingTests();
+    RoundedRectangleObject rounded(false, true);
+    rounded.radiusIndex = 1;
+    rounded.strokePaletteIndex = -1;
+    rounded.strokeColor = kTranslucentStroke;
+    // A stroke two units wide.
+    design.SetBaseFontSize(2.0F * design.GetBaseFontSize() / rounded.GetStrokeWidth(&design));
+    rounded.RebuildGeometry(&design, Point2D(0.0F, 0.0F), Point2D(12.0F, 8.0F));
+    ASSERT_FALSE(rounded.cornerDashes);
+    rounded.BuildPathItems(&design, &strokes);
+    ASSERT_EQ(strokes.GetListElementCount(), 8);
+    ExpectCoveredOnce(nullptr);
 }
 
 }  // namespace
