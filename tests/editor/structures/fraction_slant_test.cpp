@@ -2,8 +2,7 @@
 // box moves the slash and the denominator by the runs' own corrections, unless "ns" is set or the
 // slot's edge node is no run.
 #include "StructureFixtures.h"
-#include "editor/platform/FontProbe.h"
-#include "editor/platform/RendererProbe.h"
+#include "editor/document/OneFontTest.h"
 
 #include "editor/document/GroupNode.h"
 #include "editor/document/SymbolRunNode.h"
@@ -44,35 +43,10 @@ std::vector<uint8_t> MakeLeaningFont()
     return builder.Build();
 }
 
-class FractionSlantTest : public ::testing::Test
+class FractionSlantTest : public test::OneFontTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(r.WriteShaders());
-        ASSERT_TRUE(r.Start());
-        SetRenderer(&r.renderer);
-        font = test::LoadTestFont(r.renderer, r.data, "leaning.vorl", MakeLeaningFont());
-        ASSERT_NE(font, nullptr);
-        design.SetFont(0, font);
-        for (int32_t s = 0; s < kCharacterStyleCount; ++s)
-        {
-            uint8_t *map = design.styleMaps[s];
-            map[0] = 0;
-            map[1] = map[2] = map[3] = kStyleMapEnd;
-        }
-    }
-
-    void TearDown() override
-    {
-        design.ReleaseFonts();
-        if (font) font->Release();
-        SetRenderer(nullptr);
-    }
-
-    test::RecordingRenderer r;
-    Font *font = nullptr;
-    Design design;
+    void SetUp() override { StartWithFont(MakeLeaningFont(), "leaning.vorl"); }
 };
 
 struct SlashPlace

@@ -2,8 +2,7 @@
 // test font: the operator glyph at its exact height on the axis, operators without a usable glyph,
 // display and inline limits, the modifier, the body and the limits' scales.
 #include "StructureFixtures.h"
-#include "editor/platform/FontProbe.h"
-#include "editor/platform/RendererProbe.h"
+#include "editor/document/OneFontTest.h"
 
 #include "editor/document/GroupNode.h"
 #include "editor/platform/GlyphMeshItem.h"
@@ -164,33 +163,15 @@ std::vector<uint8_t> MakeOperatorFont()
     return builder.Build();
 }
 
-class IterationLayoutTest : public ::testing::Test
+class IterationLayoutTest : public test::OneFontTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(r.WriteShaders());
-        ASSERT_TRUE(r.Start());
-        SetRenderer(&r.renderer);
-        std::vector<uint8_t> image = MakeOperatorFont();
-        ASSERT_TRUE(ValidateVorlFontFile(image.data(), image.size()));
-        font = test::LoadTestFont(r.renderer, r.data, "operators.vorl", image);
-        ASSERT_NE(font, nullptr);
-        design.SetFont(0, font);
-        for (int32_t s = 0; s < kCharacterStyleCount; ++s)
-        {
-            uint8_t *map = design.styleMaps[s];
-            map[0] = 0;
-            map[1] = map[2] = map[3] = kStyleMapEnd;
-        }
-    }
+    void SetUp() override { StartWithFont(MakeOperatorFont(), "operators.vorl"); }
 
     void TearDown() override
     {
         list.Purge();
-        design.ReleaseFonts();
-        if (font) font->Release();
-        SetRenderer(nullptr);
+        OneFontTest::TearDown();
     }
 
     // Reads and lays out the equation; the iteration "$i".
@@ -225,9 +206,6 @@ protected:
         return count;
     }
 
-    test::RecordingRenderer r;
-    Font *font = nullptr;
-    Design design;
     test::StructureTestDocument document;
     DisplayList list;
 };
