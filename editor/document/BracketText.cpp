@@ -27,15 +27,10 @@ void WriteLatexDelimiter(const char *command, uint32_t codePoint, MathWriterStat
 // One fence or separator <mo> with the delimiter's UTF-8 text escaped for XML.
 void WriteMathMLDelimiter(const char *head, bool asymmetric, uint32_t codePoint, TextString *output)
 {
-    char text[8];
-    int32_t length = EncodeUtf8(text, ToScalarValue(codePoint));
-    // Each byte escapes to at most 6 (a character reference), and the writer adds a NUL.
-    char escaped[4 * 6 + 1];
-    int64_t size = TextString::WriteEscapedXml(text, length, escaped, nullptr);
     output->AppendText(head);
     output->AppendText(asymmetric ? "false" : "true");
     output->AppendText("\">");
-    output->AppendTextMax(escaped, int32_t(size));
+    AppendMathMLCodePoint(codePoint, output);
     output->AppendText("</mo>");
 }
 

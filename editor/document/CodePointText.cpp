@@ -1,6 +1,7 @@
 #include "editor/document/CodePointText.h"
 
 #include "base/TextString.h"
+#include "base/TextUtils.h"
 #include "editor/document/BackslashCommandTable.h"
 #include "editor/document/MathNode.h"
 #include "editor/platform/TextBuffer.h"
@@ -113,6 +114,16 @@ void AppendLatexCodePoint(MathWriterState *state, uint32_t codePoint, TextString
     text[length++] = '}';
     text[length] = '\0';
     output->AppendText(text);
+}
+
+void AppendMathMLCodePoint(uint32_t codePoint, TextString *output)
+{
+    char text[8];
+    int32_t length = EncodeUtf8(text, ToScalarValue(codePoint));
+    // Each byte escapes to at most 6 (a character reference), and the writer adds a NUL.
+    char escaped[4 * 6 + 1];
+    int64_t size = TextString::WriteEscapedXml(text, length, escaped, nullptr);
+    output->AppendTextMax(escaped, int32_t(size));
 }
 
 }  // namespace oq

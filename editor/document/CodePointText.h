@@ -29,4 +29,9 @@ void AppendHexCodePoint(TextBuffer &buffer, uint32_t codePoint);
 // U+2212 is " - "; anything else is "\unicode{x" with 4 or 6 hexadecimal digits and "}".
 void AppendLatexCodePoint(MathWriterState *state, uint32_t codePoint, TextString *output);
 
+// Appends one code point's UTF-8 as XML character data, for MathML: markup characters become
+// references, the C0 controls XML forbids (all but tab, LF and CR) are left out, and U+FFFE,
+// U+FFFF and anything that is not a scalar value become U+FFFD.
+void AppendMathMLCodePoint(uint32_t codePoint, TextString *output);
+
 }  // namespace oq

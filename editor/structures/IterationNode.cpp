@@ -370,13 +370,7 @@ void IterationNode::WriteMathML(MathWriterState *state, TextString *output) cons
     if (state->displayStyle != 0 && small) output->AppendText(" largeop=\"false\"");
     if (state->displayStyle == 0 && !small) output->AppendText(" largeop=\"true\"");
     output->AppendText(">");
-    // The operator's text is XML character data: markup characters are escaped, the control
-    // characters XML forbids are left out, U+FFFE and U+FFFF become U+FFFD.
-    char encoded[8] = {};
-    int32_t length = EncodeUtf8(encoded, ToScalarValue(codePoint));
-    TextString text(encoded, length);
-    text.EscapeXml();
-    output->AppendString(text);
+    AppendMathMLCodePoint(codePoint, output);
     output->AppendText("</mo>");
     for (const GroupNode *limit : {GetLower(), GetUpper()})
     {

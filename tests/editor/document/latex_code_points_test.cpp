@@ -143,6 +143,35 @@ TEST(AppendLatexCodePoint, NonScalarValues)
     for (uint32_t c : {0x0U, 0xD7FFU, 0xE000U, 0x10FFFFU}) EXPECT_EQ(ToScalarValue(c), c) << c;
 }
 
+TEST(AppendMathMLCodePoint, XmlCharacterData)
+{
+    const struct
+    {
+        uint32_t codePoint;
+        const char *text;
+    } cases[] = {
+        {'a', "a"},
+        {'<', "&#x3C;"},
+        {'&', "&#x26;"},
+        {'>', "&#x3E;"},
+        {'\t', "&#x09;"},
+        {0x1, ""},
+        {0x0, ""},
+        {0x2032, "\xE2\x80\xB2"},
+        {0x1D400, "\xF0\x9D\x90\x80"},
+        {0xFFFE, "\xEF\xBF\xBD"},
+        {0xFFFF, "\xEF\xBF\xBD"},
+        {0xD800, "\xEF\xBF\xBD"},
+        {0x110000, "\xEF\xBF\xBD"},
+    };
+    for (const auto &c : cases)
+    {
+        TextString output("<mo>");
+        AppendMathMLCodePoint(c.codePoint, &output);
+        EXPECT_EQ(std::string(output.GetText()), std::string("<mo>") + c.text) << c.codePoint;
+    }
+}
+
 TEST(AppendHexCodePoint, DigitCountsByRange)
 {
     const struct
