@@ -5,6 +5,7 @@
 #include "editor/structures/FractionNode.h"
 #include "editor/structures/IterationNode.h"
 #include "editor/structures/MatrixNode.h"
+#include "editor/structures/RadicalNode.h"
 
 namespace oq {
 
@@ -13,6 +14,7 @@ void RegisterStructureKinds()
     RegisterNodeKind("Fr", []() -> KettricStructure * { return new FractionNode(kFractionVertical, false, false); });
     RegisterNodeKind("It", []() -> KettricStructure * { return new IterationNode(kSummationCodePoint, false, false); });
     RegisterNodeKind("Mx", []() -> KettricStructure * { return new MatrixNode(0, 0); });
+    RegisterNodeKind("Rd", []() -> KettricStructure * { return new RadicalNode; });
 }
 
 }  // namespace oq

@@ -2,6 +2,7 @@
 // box moves the slash and the denominator by the runs' own corrections, unless "ns" is set or the
 // slot's edge node is no run.
 #include "StructureFixtures.h"
+#include "LeaningFont.h"
 #include "editor/document/OneFontTest.h"
 
 #include "editor/document/GroupNode.h"
@@ -18,35 +19,10 @@ namespace {
 
 using test::ResultText;
 
-// One glyph for 'f': a parallelogram leaning right, from x 0 to 0.3 at the baseline and 0.4 to 0.7 at
-// the top (advance 0.5), so both its slanted edges stand off its box.
-std::vector<uint8_t> MakeLeaningFont()
-{
-    test::VorlFontBuilder builder;
-    builder.curveFormat = kTexelFormatFloat4;
-    builder.curveWidth = 64;
-    builder.bandWidth = 64;
-    test::VorlFontDescription &font = builder.AddFont();
-    font.AddFloats('AXIS', {0.25F});
-    font.AddFloats('HITE', {0.7F, 0.5F});
-    font.AddFloats('SLNT', {0.0F});
-    builder.AddGlyph(0.5F);  // the missing glyph, no outline
-    builder.AddGlyph(0.5F);
-    font.Map('f', 1);
-    float *box = builder.glyphs[1].box;
-    box[0] = 0.0F;
-    box[1] = 0.0F;
-    box[2] = 0.7F;
-    box[3] = 0.7F;
-    builder.SetContours(1, {{{0.0F, 0.0F}, {0.15F, 0.0F}, {0.3F, 0.0F}, {0.5F, 0.35F}, {0.7F, 0.7F}, {0.55F, 0.7F},
-                             {0.4F, 0.7F}, {0.2F, 0.35F}, {0.0F, 0.0F}}});
-    return builder.Build();
-}
-
 class FractionSlantTest : public test::OneFontTest
 {
 protected:
-    void SetUp() override { StartWithFont(MakeLeaningFont(), "leaning.vorl"); }
+    void SetUp() override { StartWithFont(test::MakeLeaningFont(), "leaning.vorl"); }
 };
 
 struct SlashPlace

@@ -1,0 +1,94 @@
+// The text forms of the enclosing structures: roots, long divisions, boxes and strikes write LaTeX
+// that pdflatex compiles and MathJax converts, and MathML that passes the DTD.
+#include "StructureFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace oq {
+namespace {
+
+using test::ResultText;
+using test::Text;
+
+// The LaTeX or MathML of every node of the equation's main group, in display style.
+std::string WriteEquation(const std::string &nodes, bool mathml)
+{
+    test::StructureTestDocument document;
+    std::string text = "Gr { Bg {} " + nodes + " }";
+    EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0") << text;
+    auto *group = MathNode::FromStructure(document.GetRootStructure()->GetFirstSubnodeStructure());
+    MathWriterState state;
+    state.displayStyle = 1;
+    TextString output;
+    for (MathNode *node = group->GetFirstMathSubnode()->GetNextMathNode(); node != nullptr; node = node->GetNextMathNode())
+    {
+        if (mathml) node->WriteMathML(&state, &output);
+        else node->WriteLatex(&state, &output);
+    }
+    return Text(output);
+}
+
+// A structure over one body group (role 0) holding the nodes, with further groups after it.
+std::string Enclosing(const char *head, const std::string &body, const std::string &more = "")
+{
+    return std::string(head) + " { Gr { Bg {} " + body + " }" + (more.empty() ? "" : " " + more) + " }";
+}
+
+std::string Degree(const std::string &nodes)
+{
+    return "Gr (t='degr') { Bg {} " + nodes + " }";
+}
+
+const char *const kRightSquareRun = "Sb {s{\"]\"}}";
+// A bracket with only a right ']' around one box.
+const char *const kRightSquareBracket = "Br { u32{0,0x5D} Gr { Bg {} Fx {} } }";
+
+TEST(EnclosingTextForms, LatexPassesBothOracles)
+{
+    const struct
+    {
+        std::string nodes;
+        const char *latex;
+    } cases[] = {
+        {Enclosing("Rd", ""), "\\sqrt{}"},
+        {Enclosing("Rd", "Fx {}"), "\\sqrt{x}"},
+        {Enclosing("Rd", "Fx {}", Degree("Fx {}")), "\\sqrt[{x}]{x}"},
+        {Enclosing("Rd", "", Degree("")), "\\sqrt[{}]{}"},
+        // A ']' in the degree stays inside the optional argument.
+        {Enclosing("Rd", "Fx {}", Degree(kRightSquareRun)), "\\sqrt[{]}]{x}"},
+        {Enclosing("Rd", "Fx {}", Degree(kRightSquareBracket)), "\\sqrt[{\\left.x\\right]}]{x}"},
+    };
+    for (const auto &c : cases)
+    {
+        std::string latex = WriteEquation(c.nodes, false);
+        EXPECT_EQ(latex, c.latex) << c.nodes;
+        EXPECT_EQ(test::CheckWithLatexOracles(latex), "") << latex;
+    }
+}
+
+TEST(EnclosingTextForms, MathMLPassesTheDtd)
+{
+    const struct
+    {
+        std::string nodes;
+        const char *mathml;
+    } cases[] = {
+        {Enclosing("Rd", "Fx {}"), "<msqrt>\n<mrow><mi>x</mi></mrow>\n</msqrt>"},
+        {Enclosing("Rd", ""), "<msqrt>\n"},
+        // The radicand first, then the degree.
+        {Enclosing("Rd", "Fx {}", Degree(kRightSquareRun)),
+         "<mroot>\n<mrow><mi>x</mi></mrow>\n<mrow><mi>]</mi></mrow>\n</mroot>"},
+        {Enclosing("Rd", "", Degree("")), "<mroot>\n"},
+    };
+    for (const auto &c : cases)
+    {
+        std::string mathml = WriteEquation(c.nodes, true);
+        EXPECT_NE(mathml.find(c.mathml), std::string::npos) << mathml;
+        EXPECT_EQ(test::ValidateStructureMathML(mathml), "") << mathml;
+    }
+}
+
+}  // namespace
+}  // namespace oq
