@@ -108,21 +108,13 @@ void FractionNode::WriteKettric(KettricDocument *document, TextBuffer *buffer) c
 
 void FractionNode::BuildExportItems(const Design *design, DisplayList *list) const
 {
-    if (!atop && outlineCount > 0)
-    {
-        list->Append(new ExportCurveItem(absolutePosition, outlineCount, outline,
-                                         GetNodeColorWord(design, paletteIndex, colorValue)));
-    }
+    if (!atop) AppendOutlineItem(design, list, outlineCount, outline, false);
     StructureNode::BuildExportItems(design, list);
 }
 
 void FractionNode::BuildPathItems(const Design *design, DisplayList *list) const
 {
-    if (!atop && outlineCount > 0)
-    {
-        list->Append(new FillPathItem(absolutePosition, outlineCount, outline,
-                                      GetNodeColorWord(design, paletteIndex, colorValue)));
-    }
+    if (!atop) AppendOutlineItem(design, list, outlineCount, outline, true);
     StructureNode::BuildPathItems(design, list);
 }
 

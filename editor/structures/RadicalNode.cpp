@@ -1,7 +1,6 @@
 // Roots: the constructed sign, the places of radicand and degree, the items and the text forms.
 #include "editor/structures/RadicalNode.h"
 
-#include "editor/document/GlyphLayout.h"
 #include "editor/document/GroupNode.h"
 #include "editor/document/MathDesign.h"
 #include "editor/document/PropertyListWriter.h"
@@ -98,21 +97,13 @@ void RadicalNode::WriteKettric(KettricDocument *document, TextBuffer *buffer) co
 
 void RadicalNode::BuildExportItems(const Design *design, DisplayList *list) const
 {
-    if (outlineCount > 0)
-    {
-        list->Append(new ExportCurveItem(absolutePosition, outlineCount, outline,
-                                         GetNodeColorWord(design, paletteIndex, colorValue)));
-    }
+    AppendOutlineItem(design, list, outlineCount, outline, false);
     StructureNode::BuildExportItems(design, list);
 }
 
 void RadicalNode::BuildPathItems(const Design *design, DisplayList *list) const
 {
-    if (outlineCount > 0)
-    {
-        list->Append(new FillPathItem(absolutePosition, outlineCount, outline,
-                                      GetNodeColorWord(design, paletteIndex, colorValue)));
-    }
+    AppendOutlineItem(design, list, outlineCount, outline, true);
     StructureNode::BuildPathItems(design, list);
 }
 

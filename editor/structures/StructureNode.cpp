@@ -1,8 +1,10 @@
 // The slot groups every structure kind shares: checks, copies, navigation, creation and writing.
 #include "editor/structures/StructureNode.h"
 
+#include "editor/document/GlyphLayout.h"
 #include "editor/document/GroupNode.h"
 #include "editor/document/RowBeginNode.h"
+#include "editor/platform/DisplayItems.h"
 
 namespace oq {
 
@@ -82,6 +84,15 @@ int32_t StructureNode::FindSlotIndex(const GroupNode *group) const
         if (slots[i] == group) return i;
     }
     return -1;
+}
+
+void StructureNode::AppendOutlineItem(const Design *design, DisplayList *list, int32_t count,
+                                      const QuadraticBezier2D *curves, bool fill) const
+{
+    if (count <= 0) return;
+    uint32_t color = GetNodeColorWord(design, paletteIndex, colorValue);
+    if (fill) list->Append(new FillPathItem(absolutePosition, count, curves, color));
+    else list->Append(new ExportCurveItem(absolutePosition, count, curves, color));
 }
 
 GroupNode *StructureNode::CreateSlotGroup(int32_t index)

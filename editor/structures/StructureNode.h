@@ -2,6 +2,8 @@
 
 #include "editor/document/ColoredMathNode.h"
 
+#include "base/Bezier.h"
+
 #include <cstdint>
 
 namespace oq {
@@ -71,6 +73,10 @@ public:
     int32_t GetSlotCount() const { return slotRowCount; }
 
 protected:
+    // Appends the outline as one export item (or, with `fill`, one fill path item) at the node's place
+    // in the node colour; nothing without curves.
+    void AppendOutlineItem(const Design *design, DisplayList *list, int32_t count, const QuadraticBezier2D *curves,
+                           bool fill) const;
     // Makes the slot's group (one empty row) and appends it; the slot pointer then holds it.
     GroupNode *CreateSlotGroup(int32_t index);
     // Size factor and script step of a slot group by script depth: at depth 2 and more every group
