@@ -478,6 +478,14 @@ bool SymbolRunNode::GetFirstGlyphBox(const Design *design, GlyphBounds *box) con
     return GetEdgeGlyph(design, false, &font, &glyph, box, &advance);
 }
 
+bool SymbolRunNode::GetLastGlyphBox(const Design *design, GlyphBounds *box) const
+{
+    const Font *font = nullptr;
+    uint32_t glyph = 0;
+    float advance = 0.0F;
+    return GetEdgeGlyph(design, true, &font, &glyph, box, &advance);
+}
+
 float SymbolRunNode::GetFirstGlyphCenterX(const Design *design) const
 {
     const Font *font = nullptr;

@@ -76,6 +76,8 @@ public:
     float GetEndSlantCorrection(const Design *design, float height) const;
     // The first glyph's box in ems with the run's option flags; false and an empty box without one.
     bool GetFirstGlyphBox(const Design *design, GlyphBounds *box) const;
+    // The same for the last glyph.
+    bool GetLastGlyphBox(const Design *design, GlyphBounds *box) const;
     // The x of the centre of the first or last glyph's box, node coordinates.
     float GetFirstGlyphCenterX(const Design *design) const;
     float GetLastGlyphCenterX(const Design *design) const;

@@ -6,6 +6,8 @@
 #include "editor/structures/IterationNode.h"
 #include "editor/structures/MatrixNode.h"
 #include "editor/structures/RadicalNode.h"
+#include "editor/structures/PrimeNode.h"
+#include "editor/structures/ScriptNode.h"
 
 namespace oq {
 
@@ -15,6 +17,8 @@ void RegisterStructureKinds()
     RegisterNodeKind("It", []() -> KettricStructure * { return new IterationNode(kSummationCodePoint, false, false); });
     RegisterNodeKind("Mx", []() -> KettricStructure * { return new MatrixNode(0, 0); });
     RegisterNodeKind("Rd", []() -> KettricStructure * { return new RadicalNode; });
+    RegisterNodeKind("Pr", []() -> KettricStructure * { return new PrimeNode; });
+    RegisterNodeKind("Sc", []() -> KettricStructure * { return new ScriptNode(false); });
 }
 
 }  // namespace oq
