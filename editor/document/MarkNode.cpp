@@ -5,7 +5,6 @@
 #include "editor/document/PropertyListWriter.h"
 #include "editor/document/SymbolRunNode.h"
 #include "editor/platform/TextBuffer.h"
-#include "kettric/KettricPrimitive.h"
 
 #include <cstring>
 
@@ -13,7 +12,6 @@ namespace oq {
 
 namespace {
 
-constexpr uint32_t kReplacementCharacter = 0xFFFD;
 constexpr uint32_t kBoldMarkAlternates = 0x800;
 constexpr uint32_t kBoldStyleSelector = 2;
 
@@ -45,27 +43,7 @@ bool MarkNode::CheckSubstructure(KettricDocument *, KettricStructure *structure)
 KettricResult MarkNode::ResolveData(KettricDocument *document)
 {
     KettricResult result = SingleGlyphNode::ResolveData(document);
-    KettricResult own = 0;
-    KettricStructure *data = GetFirstSubnodeStructure();
-    if (data == nullptr)
-    {
-        own = 'MSSB';
-    }
-    else if (data->GetNextStructure() != nullptr)
-    {
-        own = 'EXSB';
-    }
-    else if (data->GetStructureType() != 'UI32' || static_cast<KettricUInt32List *>(data)->GetElementCount() != 1)
-    {
-        own = 'IVDF';
-    }
-    else
-    {
-        codePoint = (*static_cast<KettricUInt32List *>(data))[0];
-        delete data;
-    }
-    // 0 has no glyph and would end the text forms; surrogates and values past U+10FFFF are no characters.
-    if (codePoint == 0 || !IsScalarValue(codePoint)) codePoint = kReplacementCharacter;
+    KettricResult own = TakeCodePointData(&codePoint, 'MSSB');
     return result != 0 ? result : own;
 }
 

@@ -1,9 +1,11 @@
 #include "editor/document/SingleGlyphNode.h"
 
+#include "editor/document/CodePointText.h"
 #include "editor/document/GlyphExport.h"
 #include "editor/fonts/Design.h"
 #include "editor/platform/GlyphMeshItem.h"
 #include "editor/platform/Renderer.h"
+#include "kettric/KettricPrimitive.h"
 
 namespace oq {
 
@@ -32,6 +34,33 @@ void SingleGlyphNode::LayoutGlyph(const Design *design, uint32_t codePoint, uint
         vertexCounts[glyph.fontSlot] = 4;
         triangleCounts[glyph.fontSlot] = 2;
     }
+}
+
+KettricResult SingleGlyphNode::TakeCodePointData(uint32_t *codePoint, KettricResult missing)
+{
+    KettricResult result = 0;
+    KettricStructure *data = GetFirstSubnodeStructure();
+    if (data == nullptr)
+    {
+        result = missing;
+    }
+    else if (data->GetNextStructure() != nullptr)
+    {
+        result = 'EXSB';
+    }
+    else if (data->GetStructureType() != 'UI32' || static_cast<KettricUInt32List *>(data)->GetElementCount() != 1)
+    {
+        result = 'IVDF';
+    }
+    else
+    {
+        *codePoint = (*static_cast<KettricUInt32List *>(data))[0];
+        // The code point lives in the node; the list leaves the tree.
+        delete data;
+    }
+    // 0 has no glyph and would end the text forms; surrogates and values past U+10FFFF are no characters.
+    if (*codePoint == 0 || !IsScalarValue(*codePoint)) *codePoint = 0xFFFD;
+    return result;
 }
 
 const Font *SingleGlyphNode::GetGlyphFont(const Design *design) const

@@ -9,7 +9,6 @@
 #include "editor/document/SymbolRunNode.h"
 #include "editor/platform/TextBuffer.h"
 #include "editor/structures/ScriptNode.h"
-#include "kettric/KettricPrimitive.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,8 +16,6 @@
 namespace oq {
 
 namespace {
-
-constexpr uint32_t kReplacementCharacter = 0xFFFD;
 
 bool IsCodePointList(const KettricStructure *structure)
 {
@@ -70,21 +67,7 @@ bool PrimeNode::CheckSubstructure(KettricDocument *, KettricStructure *structure
 KettricResult PrimeNode::ResolveData(KettricDocument *document)
 {
     KettricResult result = SingleGlyphNode::ResolveData(document);
-    KettricResult own = 0;
-    KettricStructure *data = GetFirstSubnodeStructure();
-    if (data != nullptr)
-    {
-        if (data->GetNextStructure() != nullptr) own = 'EXSB';
-        else if (!IsCodePointList(data) || static_cast<KettricUInt32List *>(data)->GetElementCount() != 1) own = 'IVDF';
-        else
-        {
-            codePoint = (*static_cast<KettricUInt32List *>(data))[0];
-            // The code point lives in the node; the list leaves the tree.
-            delete data;
-        }
-    }
-    // 0 has no glyph and would end the text forms; surrogates and values past U+10FFFF are no characters.
-    if (codePoint == 0 || !IsScalarValue(codePoint)) codePoint = kReplacementCharacter;
+    KettricResult own = TakeCodePointData(&codePoint, 0);
     return result != 0 ? result : own;
 }
 
