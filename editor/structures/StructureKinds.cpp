@@ -5,8 +5,8 @@
 #include "editor/structures/FractionNode.h"
 #include "editor/structures/IterationNode.h"
 #include "editor/structures/MatrixNode.h"
-#include "editor/structures/RadicalNode.h"
 #include "editor/structures/PrimeNode.h"
+#include "editor/structures/RadicalNode.h"
 #include "editor/structures/ScriptNode.h"
 
 namespace oq {
