@@ -2,6 +2,7 @@
 #include "editor/structures/StructureKinds.h"
 
 #include "editor/document/NodeFactory.h"
+#include "editor/structures/ArrowNode.h"
 #include "editor/structures/FractionNode.h"
 #include "editor/structures/IterationNode.h"
 #include "editor/structures/MatrixNode.h"
@@ -13,6 +14,7 @@ namespace oq {
 
 void RegisterStructureKinds()
 {
+    RegisterNodeKind("Ar", []() -> KettricStructure * { return new ArrowNode; });
     RegisterNodeKind("Fr", []() -> KettricStructure * { return new FractionNode(kFractionVertical, false, false); });
     RegisterNodeKind("It", []() -> KettricStructure * { return new IterationNode(kSummationCodePoint, false, false); });
     RegisterNodeKind("Mx", []() -> KettricStructure * { return new MatrixNode(0, 0); });
