@@ -3,7 +3,6 @@
 #include "editor/structures/ArrowNode.h"
 
 #include "editor/document/CodePointText.h"
-#include "editor/document/GlyphLayout.h"
 #include "editor/document/GroupNode.h"
 #include "editor/document/MathDesign.h"
 #include "editor/document/SpacingNeighbors.h"
@@ -258,33 +257,25 @@ void ArrowNode::WriteKettric(KettricDocument *document, TextBuffer *buffer) cons
     buffer->AppendText("}\n");
 }
 
-void ArrowNode::BuildExportItems(const Design *design, DisplayList *list) const
+void ArrowNode::AppendPartItems(const Design *design, DisplayList *list, bool fill) const
 {
-    uint32_t color = GetNodeColorWord(design, paletteIndex, colorValue);
     for (const ArrowPart &part : parts)
     {
-        list->Append(new ExportCurveItem(absolutePosition, 4, part.lineOutline, color));
+        AppendOutlineItem(design, list, 4, part.lineOutline, fill);
         for (const Array<QuadraticBezier2D, 6> *curves : {&part.leftCurves, &part.rightCurves, &part.middleCurves})
-        {
-            if (curves->GetElementCount() > 0)
-                list->Append(new ExportCurveItem(absolutePosition, curves->GetElementCount(), curves->GetElements(), color));
-        }
+            AppendOutlineItem(design, list, curves->GetElementCount(), curves->GetElements(), fill);
     }
+}
+
+void ArrowNode::BuildExportItems(const Design *design, DisplayList *list) const
+{
+    AppendPartItems(design, list, false);
     StructureNode::BuildExportItems(design, list);
 }
 
 void ArrowNode::BuildPathItems(const Design *design, DisplayList *list) const
 {
-    uint32_t color = GetNodeColorWord(design, paletteIndex, colorValue);
-    for (const ArrowPart &part : parts)
-    {
-        list->Append(new FillPathItem(absolutePosition, 4, part.lineOutline, color));
-        for (const Array<QuadraticBezier2D, 6> *curves : {&part.leftCurves, &part.rightCurves, &part.middleCurves})
-        {
-            if (curves->GetElementCount() > 0)
-                list->Append(new FillPathItem(absolutePosition, curves->GetElementCount(), curves->GetElements(), color));
-        }
-    }
+    AppendPartItems(design, list, true);
     StructureNode::BuildPathItems(design, list);
 }
 

@@ -153,6 +153,8 @@ private:
     void PlaceLabel(const Design *design, GroupNode *label, bool upper, float length, float size, float rule);
     // Moves the curves to their final places and builds the lines' rectangles.
     void FinishParts(float length, float rule);
+    // Per part the line, then the non-empty left-end, right-end and middle outlines.
+    void AppendPartItems(const Design *design, DisplayList *list, bool fill) const;
 
     Array<ArrowPart, 1> parts;
 };

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -232,17 +233,26 @@ class ArrowLayoutTest : public ::testing::Test
 protected:
     void TearDown() override { list.Purge(); }
 
-    // Reads and lays out the equation; the arrow "$a".
+    // Reads and lays out the equation in a document of its own; the arrow "$a" (null when it did not
+    // read). Names are then found in that document.
     ArrowNode *Lay(const std::string &text)
     {
+        documents.push_back(std::make_unique<test::StructureTestDocument>());
+        test::StructureTestDocument &document = *documents.back();
         EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0") << text;
         document.LayoutAll(&design);
         return document.Find<ArrowNode>("a");
     }
 
+    template <typename T>
+    T *Find(const char *name)
+    {
+        return documents.back()->Find<T>(name);
+    }
+
     static float Length(const ArrowNode *arrow) { return arrow->width - arrow->leftSpacing - arrow->rightSpacing; }
 
-    test::StructureTestDocument document;
+    std::vector<std::unique_ptr<test::StructureTestDocument>> documents;
     Design design;
     DisplayList list;
 };
@@ -292,10 +302,8 @@ TEST_F(ArrowLayoutTest, LabelsLengthenTheArrow)
     };
     for (const auto &c : cases)
     {
-        test::StructureTestDocument fresh;
-        ASSERT_EQ(ResultText(fresh.ParseAndResolve(Arrow(std::string("u32{'long'} u32{} ") + c.labels).c_str())), "0");
-        fresh.LayoutAll(&design);
-        const ArrowNode *arrow = fresh.Find<ArrowNode>("a");
+        const ArrowNode *arrow = Lay(Arrow(std::string("u32{'long'} u32{} ") + c.labels));
+        ASSERT_NE(arrow, nullptr) << c.labels;
         EXPECT_NEAR(Length(arrow), c.length, kTolerance) << c.labels;
     }
 
@@ -306,7 +314,7 @@ TEST_F(ArrowLayoutTest, LabelsLengthenTheArrow)
     ASSERT_GT(first.rightWidth, first.leftWidth);
     ASSERT_GT(0.25f * kSize + first.rightWidth, kSize);
     EXPECT_NEAR(Length(arrow), 2.0f * (0.25f * kSize + first.rightWidth) + 30.0f, kTolerance);
-    GroupNode *upper = document.Find<GroupNode>("u");
+    GroupNode *upper = Find<GroupNode>("u");
     EXPECT_NEAR(upper->position.x, arrow->leftSpacing + (Length(arrow) - 30.0f) * 0.5f, kTolerance);
 }
 
@@ -336,10 +344,8 @@ TEST_F(ArrowLayoutTest, CharmsAtTheEndsAndInTheMiddle)
     };
     for (const auto &c : cases)
     {
-        test::StructureTestDocument fresh;
-        ASSERT_EQ(ResultText(fresh.ParseAndResolve(Arrow(std::string("u32{'long'} ") + c.data).c_str())), "0");
-        fresh.LayoutAll(&design);
-        const ArrowNode *arrow = fresh.Find<ArrowNode>("a");
+        const ArrowNode *arrow = Lay(Arrow(std::string("u32{'long'} ") + c.data));
+        ASSERT_NE(arrow, nullptr) << c.data;
         const ArrowPart &part = arrow->GetPart(0);
         EXPECT_NEAR(part.rightWidth, c.rightWidth, kTolerance) << c.data;
         EXPECT_NEAR(part.lineEnd, c.lineRight, kTolerance) << c.data;
@@ -379,11 +385,8 @@ TEST_F(ArrowLayoutTest, MiddleCharmsStayCentred)
     };
     for (const auto &c : cases)
     {
-        test::StructureTestDocument fresh;
-        std::string text = Arrow(std::string("u32{'long'} ") + c.data + " " + c.label);
-        ASSERT_EQ(ResultText(fresh.ParseAndResolve(text.c_str())), "0");
-        fresh.LayoutAll(&design);
-        const ArrowNode *arrow = fresh.Find<ArrowNode>("a");
+        const ArrowNode *arrow = Lay(Arrow(std::string("u32{'long'} ") + c.data + " " + c.label));
+        ASSERT_NE(arrow, nullptr) << c.data;
         const ArrowPart &part = arrow->GetPart(0);
         float length = Length(arrow);
         float centre = arrow->leftSpacing + length * 0.5f;
@@ -423,12 +426,10 @@ TEST_F(ArrowLayoutTest, ShortLinesAreInset)
     };
     for (const auto &c : cases)
     {
-        test::StructureTestDocument fresh;
         char kinds[32];
         std::snprintf(kinds, sizeof(kinds), "u32{%u}", c.kind);
-        ASSERT_EQ(ResultText(fresh.ParseAndResolve(Arrow(kinds).c_str())), "0");
-        fresh.LayoutAll(&design);
-        const ArrowNode *arrow = fresh.Find<ArrowNode>("a");
+        const ArrowNode *arrow = Lay(Arrow(kinds));
+        ASSERT_NE(arrow, nullptr) << kinds;
         EXPECT_NEAR(Length(arrow), c.length, kTolerance) << kinds;
         const ArrowPart &part = arrow->GetPart(0);
         EXPECT_NEAR(part.lineOutline[0].p0.x, left + c.start, kTolerance) << kinds;
@@ -463,10 +464,8 @@ TEST_F(ArrowLayoutTest, StackedLines)
     };
     for (const auto &c : cases)
     {
-        test::StructureTestDocument fresh;
-        ASSERT_EQ(ResultText(fresh.ParseAndResolve(Arrow(c.data).c_str())), "0");
-        fresh.LayoutAll(&design);
-        const ArrowNode *arrow = fresh.Find<ArrowNode>("a");
+        const ArrowNode *arrow = Lay(Arrow(c.data));
+        ASSERT_NE(arrow, nullptr) << c.data;
         int32_t count = arrow->GetPartCount();
         ASSERT_EQ(count, int32_t(c.gaps.size()) + 1) << c.data;
         for (int32_t i = 1; i < count; ++i)
@@ -508,12 +507,9 @@ TEST_F(ArrowLayoutTest, LabelsKeepTheirSpacingAndGap)
     };
     for (const auto &c : cases)
     {
-        test::StructureTestDocument fresh;
-        std::string text = Arrow(std::string("u32{'long'} ") + c.data + " " + c.label);
-        ASSERT_EQ(ResultText(fresh.ParseAndResolve(text.c_str())), "0");
-        fresh.LayoutAll(&design);
-        const ArrowNode *arrow = fresh.Find<ArrowNode>("a");
-        const GroupNode *label = fresh.Find<GroupNode>("l");
+        const ArrowNode *arrow = Lay(Arrow(std::string("u32{'long'} ") + c.data + " " + c.label));
+        ASSERT_NE(arrow, nullptr) << c.data;
+        const GroupNode *label = Find<GroupNode>("l");
         EXPECT_NEAR(label->sizeFactor, 0.65f, kTolerance);
         EXPECT_NEAR(label->position.y - arrow->GetPart(0).lineY, c.y, kTolerance) << c.data << " " << c.label;
         float edge = label->role == kUpperLabelRole ? arrow->top : arrow->bottom;
@@ -524,8 +520,8 @@ TEST_F(ArrowLayoutTest, LabelsKeepTheirSpacingAndGap)
     // Two lines: the upper label over the first, the lower under the last.
     ArrowNode *arrow = Lay(Arrow("u32{'long','long'} u32{} u32{} Gr $u (t='uppr') { Bg {} Fx (w=4,t=5,b=-0.5) {} }"
                                  " Gr $d (t='lowr') { Bg {} Fx (w=4,t=1,b=-2) {} }"));
-    EXPECT_NEAR(document.Find<GroupNode>("u")->position.y, arrow->GetPart(0).lineY + 3.5f * kMu, kTolerance);
-    EXPECT_NEAR(document.Find<GroupNode>("d")->position.y, arrow->GetPart(1).lineY - 3.5f * kMu - 0.65f * kCapital,
+    EXPECT_NEAR(Find<GroupNode>("u")->position.y, arrow->GetPart(0).lineY + 3.5f * kMu, kTolerance);
+    EXPECT_NEAR(Find<GroupNode>("d")->position.y, arrow->GetPart(1).lineY - 3.5f * kMu - 0.65f * kCapital,
                 kTolerance);
 }
 
@@ -535,14 +531,14 @@ TEST_F(ArrowLayoutTest, LabelScalesByDepth)
     ArrowNode *arrow = Lay(Arrow("u32{} Gr $u0 (t='uppr') { Bg {} Ar $b { u32{} Gr $u1 (t='lowr') { Bg {}"
                                  " Ar $c { u32{} Gr $u2 (t='uppr') { Bg {} Fx (w=2,t=1,b=0) {} } } } } }"));
     ASSERT_NE(arrow, nullptr);
-    EXPECT_EQ(document.Find<ArrowNode>("b")->scriptDepth, 1);
-    EXPECT_EQ(document.Find<ArrowNode>("c")->scriptDepth, 2);
-    EXPECT_NEAR(document.Find<GroupNode>("u0")->sizeFactor, 0.65f, kTolerance);
-    EXPECT_NEAR(document.Find<GroupNode>("u1")->sizeFactor, 0.75f, kTolerance);
-    EXPECT_NEAR(document.Find<GroupNode>("u2")->sizeFactor, 1.0f, kTolerance);
-    for (const char *name : {"u0", "u1", "u2"}) EXPECT_EQ(document.Find<GroupNode>(name)->defaultAlignment, kAlignCentre);
+    EXPECT_EQ(Find<ArrowNode>("b")->scriptDepth, 1);
+    EXPECT_EQ(Find<ArrowNode>("c")->scriptDepth, 2);
+    EXPECT_NEAR(Find<GroupNode>("u0")->sizeFactor, 0.65f, kTolerance);
+    EXPECT_NEAR(Find<GroupNode>("u1")->sizeFactor, 0.75f, kTolerance);
+    EXPECT_NEAR(Find<GroupNode>("u2")->sizeFactor, 1.0f, kTolerance);
+    for (const char *name : {"u0", "u1", "u2"}) EXPECT_EQ(Find<GroupNode>(name)->defaultAlignment, kAlignCentre);
     // Lengths follow the arrow's own size: the least label spacing on each side of the label.
-    const ArrowNode *inner = document.Find<ArrowNode>("c");
+    const ArrowNode *inner = Find<ArrowNode>("c");
     EXPECT_NEAR(inner->effectiveScale, 0.65f * 0.75f, kTolerance);
     EXPECT_NEAR(Length(inner), 2.0f * kSize * inner->effectiveScale + 2.0f, kTolerance);
 }
