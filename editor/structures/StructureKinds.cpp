@@ -5,6 +5,7 @@
 #include "editor/structures/ArrowNode.h"
 #include "editor/structures/FractionNode.h"
 #include "editor/structures/IterationNode.h"
+#include "editor/structures/LongDivisionNode.h"
 #include "editor/structures/MatrixNode.h"
 #include "editor/structures/PrimeNode.h"
 #include "editor/structures/RadicalNode.h"
@@ -21,6 +22,7 @@ void RegisterStructureKinds()
     RegisterNodeKind("Rd", []() -> KettricStructure * { return new RadicalNode; });
     RegisterNodeKind("Pr", []() -> KettricStructure * { return new PrimeNode; });
     RegisterNodeKind("Sc", []() -> KettricStructure * { return new ScriptNode(false); });
+    RegisterNodeKind("Dv", []() -> KettricStructure * { return new LongDivisionNode; });
 }
 
 }  // namespace oq

@@ -59,6 +59,9 @@ TEST(EnclosingTextForms, LatexPassesBothOracles)
         // A ']' in the degree stays inside the optional argument.
         {Enclosing("Rd", "Fx {}", Degree(kRightSquareRun)), "\\sqrt[{]}]{x}"},
         {Enclosing("Rd", "Fx {}", Degree(kRightSquareBracket)), "\\sqrt[{\\left.x\\right]}]{x}"},
+        // The quotient is lost.
+        {Enclosing("Dv", "Fx {}", "Gr (t='quot') { Bg {} Fx {} Fx {} }"), "\\enclose{longdiv}{x}"},
+        {Enclosing("Dv", ""), "\\enclose{longdiv}{}"},
     };
     for (const auto &c : cases)
     {
@@ -81,6 +84,10 @@ TEST(EnclosingTextForms, MathMLPassesTheDtd)
         {Enclosing("Rd", "Fx {}", Degree(kRightSquareRun)),
          "<mroot>\n<mrow><mi>x</mi></mrow>\n<mrow><mi>]</mi></mrow>\n</mroot>"},
         {Enclosing("Rd", "", Degree("")), "<mroot>\n"},
+        // MathML keeps the quotient.
+        {Enclosing("Dv", "Fx {}", "Gr (t='quot') { Bg {} Sb {s{\"q\"}} }"),
+         "<mlongdiv><mrow/><mrow><mi>q</mi></mrow>\n<mrow><mi>x</mi></mrow>\n</mlongdiv>"},
+        {Enclosing("Dv", ""), "<mlongdiv><mrow/><mrow/><mrow></mrow>\n</mlongdiv>"},
     };
     for (const auto &c : cases)
     {
