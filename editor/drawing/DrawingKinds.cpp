@@ -2,6 +2,7 @@
 #include "editor/drawing/DrawingKinds.h"
 
 #include "editor/document/NodeFactory.h"
+#include "editor/drawing/BracketObject.h"
 #include "editor/drawing/CornerLineObject.h"
 #include "editor/drawing/EllipseObject.h"
 #include "editor/drawing/LineObject.h"
@@ -18,6 +19,7 @@ void RegisterDrawingKinds()
     RegisterNodeKind("Cn", []() -> KettricStructure * { return new CornerLineObject; });
     RegisterNodeKind("Qe", []() -> KettricStructure * { return new QuarterLineObject; });
     RegisterNodeKind("Zg", []() -> KettricStructure * { return new ZigzagLineObject; });
+    RegisterNodeKind("Jo", []() -> KettricStructure * { return new BracketObject(kBracketOutlineBrace); });
     // The reader makes shapes with both flags off; "f" and "s" switch them on.
     RegisterNodeKind("Rt", []() -> KettricStructure * { return new RectangleObject(false, false); });
     RegisterNodeKind("Rr", []() -> KettricStructure * { return new RoundedRectangleObject(false, false); });

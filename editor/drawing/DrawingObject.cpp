@@ -8,6 +8,7 @@
 #include "editor/document/PropertyListWriter.h"
 #include "editor/fonts/Design.h"
 #include "editor/fonts/Preferences.h"
+#include "editor/platform/TextBuffer.h"
 
 #include <cmath>
 #include <cstring>
@@ -93,6 +94,24 @@ float LookupArcLengthAngle(float arcLength, const float table[65], int32_t *curs
     }
     *cursor = 64;
     return 1.5707964f;
+}
+
+bool CheckFourCCProperty(const TextString &identifier, const char *name, uint32_t *field, KettricDataType *type,
+                         void **storage)
+{
+    if (std::strcmp(identifier, name) != 0) return false;
+    *type = 'UI32';
+    *storage = field;
+    return true;
+}
+
+void WriteFourCCProperty(TextBuffer *buffer, bool *open, const char *name, uint32_t value)
+{
+    buffer->AppendText(*open ? "," : " (");
+    buffer->AppendText(name);
+    buffer->AppendText("=");
+    buffer->AppendFourCC(value);
+    *open = true;
 }
 
 DrawingObject::DrawingObject(uint32_t kind, DrawingCategory drawingCategory, bool fillOn, bool strokeOn)

@@ -44,6 +44,12 @@ float LookupArcLengthAngle(float arcLength, const float table[65], int32_t *curs
 float GetFastLength(const Vector2D &v);
 Vector2D NormalizeFast(const Vector2D &v, float *length);
 
+// A kind's own 4CC property ('UI32'): when the identifier is its name, points the reader at the field.
+bool CheckFourCCProperty(const TextString &identifier, const char *name, uint32_t *field, KettricDataType *type,
+                         void **storage);
+// Continues a property list with name=4CC: " (" when *open is false (then it is true), else ",".
+void WriteFourCCProperty(TextBuffer *buffer, bool *open, const char *name, uint32_t value);
+
 // Base of the drawing objects: a top-level node of family 'draw' placed from its first and last link,
 // with fill and stroke flags, colours, stroke width and dash indices.
 class DrawingObject : public DocumentNode

@@ -8,11 +8,9 @@
 #include "editor/document/StretchyOutlines.h"
 #include "editor/fonts/Design.h"
 #include "editor/platform/DisplayItems.h"
-#include "editor/platform/TextBuffer.h"
 #include "vorl/geometry/EllipsePaths.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace oq {
 
@@ -45,20 +43,26 @@ void WriteBar(const Point2D &a, const Point2D &b, const Vector2D &n, QuadraticBe
 
 }  // namespace
 
-void ApplyLineEndOffset(const Design *design, LineEndOffset offset, Point2D *end, const Vector2D &outward,
-                        float capLength)
+void ApplyEndOffset(const Design *design, uint32_t group, LineEndOffset offset, Point2D *end,
+                    const Vector2D &outward, float capLength)
 {
     float f = design->GetBaseFontSize();
     if (offset == kLineEndLong)
     {
-        *end = *end + outward * (f * GetGroupParam(design, 'line', 'lngo'));
+        *end = *end + outward * (f * GetGroupParam(design, group, 'lngo'));
     }
     else if (offset == kLineEndShort)
     {
-        float d = f * GetGroupParam(design, 'line', 'shto');
+        float d = f * GetGroupParam(design, group, 'shto');
         float quarter = capLength / 4.0f;
         *end = *end - outward * ((d < quarter) ? d : quarter);
     }
+}
+
+void ApplyLineEndOffset(const Design *design, LineEndOffset offset, Point2D *end, const Vector2D &outward,
+                        float capLength)
+{
+    ApplyEndOffset(design, 'line', offset, end, outward, capLength);
 }
 
 bool IsFinitePoint(const Point2D &p)
@@ -180,23 +184,12 @@ LineObject::LineObject(const LineObject &object)
 bool LineObject::CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
                                void **storage)
 {
-    struct Entry
+    if (CheckFourCCProperty(identifier, "es", &startDecoration, type, storage) ||
+        CheckFourCCProperty(identifier, "ef", &finishDecoration, type, storage) ||
+        CheckFourCCProperty(identifier, "os", &startOffset, type, storage) ||
+        CheckFourCCProperty(identifier, "of", &finishOffset, type, storage))
     {
-        const char *name;
-        uint32_t LineObject::*field;
-    };
-    static constexpr Entry kEntries[4] = {{"es", &LineObject::startDecoration},
-                                          {"ef", &LineObject::finishDecoration},
-                                          {"os", &LineObject::startOffset},
-                                          {"of", &LineObject::finishOffset}};
-    for (const Entry &entry : kEntries)
-    {
-        if (std::strcmp(identifier, entry.name) == 0)
-        {
-            *type = 'UI32';
-            *storage = &(this->*entry.field);
-            return true;
-        }
+        return true;
     }
     return DrawingObject::CheckProperty(document, identifier, type, storage);
 }
@@ -223,12 +216,7 @@ bool LineObject::WriteKettricProperties(TextBuffer *buffer) const
     } properties[4] = {{"es", startDecoration}, {"ef", finishDecoration}, {"os", startOffset}, {"of", finishOffset}};
     for (const auto &property : properties)
     {
-        if (property.value == 0) continue;
-        buffer->AppendText(open ? "," : " (");
-        buffer->AppendText(property.name);
-        buffer->AppendText("=");
-        buffer->AppendFourCC(property.value);
-        open = true;
+        if (property.value != 0) WriteFourCCProperty(buffer, &open, property.name, property.value);
     }
     return open;
 }

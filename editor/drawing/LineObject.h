@@ -30,8 +30,11 @@ int32_t DrawLineEndDecoration(const Design *design, LineEndDecoration decoration
 bool IsFinitePoint(const Point2D &p);
 bool AreFiniteCurves(const QuadraticBezier2D *curves, int32_t count);
 
-// Moves an end along its outward unit direction by its offset: 'long' outward, 'shrt' inward but at
-// most a quarter of capLength; any other value not at all.
+// Moves an end along its outward unit direction by its offset: 'long' outward by the design group's
+// 'lngo', 'shrt' inward by its 'shto' but at most a quarter of capLength; any other value not at all.
+// Lines take the group 'line', bracket objects 'jost'.
+void ApplyEndOffset(const Design *design, uint32_t group, LineEndOffset offset, Point2D *end,
+                    const Vector2D &outward, float capLength);
 void ApplyLineEndOffset(const Design *design, LineEndOffset offset, Point2D *end, const Vector2D &outward,
                         float capLength);
 

@@ -3,8 +3,6 @@
 
 #include "base/ScalarMath.h"
 #include "editor/document/MathDesign.h"
-#include "editor/document/SegmentGeometry.h"
-#include "editor/drawing/LineObject.h"
 #include "editor/drawing/RectangleObject.h"
 #include "editor/drawing/TangentIntersection.h"
 #include "editor/fonts/Design.h"

@@ -9,6 +9,8 @@
 #include "editor/drawing/DrawingKinds.h"
 #include "editor/platform/TextBuffer.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace oq::test {
@@ -47,6 +49,26 @@ inline std::string FindHead(const std::string &text, const std::string &identifi
         at = end + 1;
     }
     return std::string();
+}
+
+// Reads "Gr { Bg $a {} }" and the drawing of the head linked from and to $a; the drawing, or null
+// when the text does not read.
+inline KettricStructure *ReadLinkedDrawing(EquationDocument *document, const std::string &head)
+{
+    std::string text = "Gr { Bg $a {} } " + head + " { X { ref{$a,$a} u32{0,0} i32{0,1} } }";
+    if (document->ParseAndResolve(text.c_str()) != 0) return nullptr;
+    return document->GetRootStructure()->GetLastSubnodeStructure();
+}
+
+// The document's text has the head for the identifier and, read again, writes the same text.
+inline void ExpectHeadAndStableText(EquationDocument &document, const std::string &identifier,
+                                    const std::string &head)
+{
+    std::string written = WriteDrawingDocument(document);
+    EXPECT_EQ(FindHead(written, identifier), head);
+    EquationDocument reread;
+    ASSERT_EQ(reread.ParseAndResolve(written.c_str()), 0u);
+    EXPECT_EQ(WriteDrawingDocument(reread), written);
 }
 
 // A node made in code that answers fixed points for every anchor kind.

@@ -1,11 +1,12 @@
 // Geometry shared by the drawing kinds, measured independently: dash fitting, the segment test and
 // frame, the arc-length table, the stroke curve arrays, signed areas of the line's pieces, item parity
-// and a property test over random lines and designs.
+// and property tests over random lines, shapes, brackets and designs.
 #include "DrawingTesting.h"
 
 #include "base/ScalarMath.h"
 #include "editor/document/MathDesign.h"
 #include "editor/document/SegmentGeometry.h"
+#include "editor/drawing/BracketObject.h"
 #include "editor/drawing/CornerLineObject.h"
 #include "editor/drawing/EllipseObject.h"
 #include "editor/drawing/LineObject.h"
@@ -335,19 +336,22 @@ TEST_F(LineGeometryTest, ExportAndPathItemsAgree)
 
 // Gives the design's 'line' and 'anno' values random values within their rows' ranges and a random
 // base font size.
+// Every value of the design group, within its row's range.
+void RandomizeDesignGroup(Design *design, uint32_t key, const std::function<float(float, float)> &uniform)
+{
+    int32_t group = FindDesignGroup(key);
+    ASSERT_GE(group, 0);
+    const DesignGroupTable &table = kDesignGroupTables[group];
+    for (int32_t i = 0; i < table.rowCount; ++i)
+    {
+        const DesignParamRow &row = table.rows[i];
+        design->GetGroupSlots(group)[row.offset / 4] = uniform(row.minimum, row.maximum);
+    }
+}
+
 void RandomizeLineDesign(Design *design, const std::function<float(float, float)> &uniform)
 {
-    for (uint32_t key : {uint32_t('line'), uint32_t('anno')})
-    {
-        int32_t group = FindDesignGroup(key);
-        ASSERT_GE(group, 0);
-        const DesignGroupTable &table = kDesignGroupTables[group];
-        for (int32_t i = 0; i < table.rowCount; ++i)
-        {
-            const DesignParamRow &row = table.rows[i];
-            design->GetGroupSlots(group)[row.offset / 4] = uniform(row.minimum, row.maximum);
-        }
-    }
+    for (uint32_t key : {uint32_t('line'), uint32_t('anno')}) RandomizeDesignGroup(design, key, uniform);
     design->SetBaseFontSize(uniform(1.0f, 1000.0f));
 }
 
@@ -808,6 +812,9 @@ TEST_F(ShapeGeometryTest, EllipseDashesByArcLength)
     }
 }
 
+// Bracket types, with one that reads as the brace.
+const BracketOutlineType kBracketTypes[] = {kBracketOutlineSquare, kBracketOutlineBrace, kBracketOutlineShell, 'junk'};
+
 TEST_F(ShapeGeometryTest, ExportAndPathItemsAgree)
 {
     const Point2D finishes[] = {Point2D(30.0f, -12.0f), Point2D(-3.0f, 20.0f), Point2D(-3.0f, 2.0f), Point2D(25.0f, 2.0f)};
@@ -835,6 +842,17 @@ TEST_F(ShapeGeometryTest, ExportAndPathItemsAgree)
                     rounded.radiusIndex = radiusIndex;
                     rounded.RebuildGeometry(&design, Point2D(-3.0f, 2.0f), finish);
                     ExpectItemParity(design, rounded);
+                }
+                for (BracketOutlineType type : kBracketTypes)
+                {
+                    BracketObject bracket(type);
+                    bracket.fill = fill;
+                    bracket.startLengthStyle = kOffsets[dashIndex];
+                    bracket.finishLengthStyle = kOffsets[3 - dashIndex];
+                    bracket.strokeColor = 0x80FF0000u;
+                    bracket.strokePaletteIndex = fill ? -1 : 2;
+                    bracket.RebuildGeometry(&design, Point2D(-3.0f, 2.0f), finish);
+                    ExpectItemParity(design, bracket);
                 }
             }
         }
@@ -889,6 +907,66 @@ TEST_F(ShapeGeometryTest, RandomShapesStayFinite)
             }
             static_cast<void>(object->HitTest(s, uniform(0.0f, 10.0f)));
         }
+    }
+}
+
+// Random ends (coincident, 1e-30 apart, on one axis, up to 1e6 apart) and design values within their
+// rows' ranges, every type, length style, width and dash: the outline is closed and finite, drawn as
+// one item (none for ends without a distance), the anchors and frame are finite, the annotation
+// anchor lies beyond the bracket anchor, and the middle of the hit rectangle is hit.
+TEST_F(ShapeGeometryTest, RandomBracketsStayFinite)
+{
+    std::mt19937 random(4701);
+    auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
+    for (int32_t round = 0; round < 600; ++round)
+    {
+        RandomizeLineDesign(&design, uniform);
+        RandomizeDesignGroup(&design, 'jost', uniform);
+        Point2D s(uniform(-1e4f, 1e4f), uniform(-1e4f, 1e4f));
+        Point2D f = RandomFinish(s, round, uniform);
+        BracketObject bracket(kBracketTypes[round % 4]);
+        bracket.startLengthStyle = kOffsets[(round / 4) % 4];
+        bracket.finishLengthStyle = kOffsets[(round / 16) % 4];
+        bracket.widthIndex = uint8_t(round % 7);
+        bracket.dashIndex = uint8_t(round % 6);
+        bracket.fill = round % 2 == 0;
+        bracket.RebuildGeometry(&design, s, f);
+        ASSERT_TRUE(bracket.IsPlaced()) << round;
+        bool coincident = round % 5 == 0 || round % 5 == 3;
+        int32_t expected = (bracket.outlineType == kBracketOutlineSquare)  ? 8
+                           : (bracket.outlineType == kBracketOutlineShell) ? kShellBracketOutlineCurves
+                                                                          : kBraceOutlineCurves;
+        ASSERT_EQ(bracket.curveCount, coincident ? 0 : expected) << round;
+        float scale = std::fmax(std::fabs(s.x), std::fabs(s.y)) + std::fabs(f.x - s.x) + std::fabs(f.y - s.y);
+        EXPECT_TRUE(ContoursClosed(bracket.outline, bracket.curveCount, 1e-5f * scale)) << round;
+
+        DisplayList list;
+        bracket.BuildPathItems(&design, &list);
+        ASSERT_EQ(list.GetListElementCount(), coincident ? 0 : 1) << round;
+        bracket.BuildSelectionOutline(0.5f, &list);
+        for (ListElement *e = list.GetFirstListElement(); e != nullptr; e = e->GetNextListElement())
+        {
+            auto *item = static_cast<FillPathItem *>(e);
+            for (int32_t i = 0; i < item->curveCount; ++i)
+            {
+                const QuadraticBezier2D &c = item->curves[i];
+                ASSERT_TRUE(Finite(c.p0) && Finite(c.p1) && Finite(c.p2)) << round;
+            }
+        }
+        list.Purge();
+
+        const Point2D *points = nullptr;
+        ASSERT_EQ(bracket.GetAnchorPoints(kBracketObjectKind, &points), 1);
+        Point2D back = points[0];
+        ASSERT_EQ(bracket.GetAnchorPoints(uint32_t('anno'), &points), 1);
+        Point2D annotation = points[0];
+        ASSERT_TRUE(Finite(back) && Finite(annotation)) << round;
+        Vector2D direction;
+        bracket.GetAnchorDirection(&direction, round);
+        ASSERT_TRUE(std::isfinite(direction.x) && std::isfinite(direction.y)) << round;
+        EXPECT_GE(Dot(annotation - back, direction), 0.0f) << round;
+        Point2D middle = bracket.hitCornerA + (bracket.hitCornerB - bracket.hitCornerA) * 0.5f;
+        EXPECT_TRUE(bracket.HitTest(middle, 1.0f)) << round;
     }
 }
 

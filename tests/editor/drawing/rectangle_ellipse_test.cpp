@@ -18,9 +18,6 @@
 namespace oq {
 namespace {
 
-using test::FindHead;
-using test::WriteDrawingDocument;
-
 bool Finite(const Point2D &p)
 {
     return std::isfinite(p.x) && std::isfinite(p.y);
@@ -82,16 +79,10 @@ TEST_F(ShapeTest, KettricRoundTrip)
     {
         SCOPED_TRACE(c.head);
         EquationDocument document;
-        std::string text = std::string("Gr { Bg $a {} } ") + c.head + " { X { ref{$a,$a} u32{0,0} i32{0,1} } }";
-        ASSERT_EQ(document.ParseAndResolve(text.c_str()), 0u);
-        auto *object = dynamic_cast<DrawingObject *>(document.GetRootStructure()->GetLastSubnodeStructure());
+        auto *object = dynamic_cast<DrawingObject *>(test::ReadLinkedDrawing(&document, c.head));
         ASSERT_NE(object, nullptr);
         EXPECT_EQ(object->GetCategory(), kDrawingCategoryShape);
-        std::string written = WriteDrawingDocument(document);
-        EXPECT_EQ(FindHead(written, c.identifier), c.written);
-        EquationDocument reread;
-        ASSERT_EQ(reread.ParseAndResolve(written.c_str()), 0u);
-        EXPECT_EQ(WriteDrawingDocument(reread), written);
+        test::ExpectHeadAndStableText(document, c.identifier, c.written);
     }
 }
 
