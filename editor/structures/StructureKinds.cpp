@@ -3,6 +3,7 @@
 
 #include "editor/document/NodeFactory.h"
 #include "editor/structures/ArrowNode.h"
+#include "editor/structures/BondNode.h"
 #include "editor/structures/FractionNode.h"
 #include "editor/structures/IterationNode.h"
 #include "editor/structures/LongDivisionNode.h"
@@ -16,6 +17,7 @@ namespace oq {
 void RegisterStructureKinds()
 {
     RegisterNodeKind("Ar", []() -> KettricStructure * { return new ArrowNode; });
+    RegisterNodeKind("Bd", []() -> KettricStructure * { return new BondNode; });
     RegisterNodeKind("Fr", []() -> KettricStructure * { return new FractionNode(kFractionVertical, false, false); });
     RegisterNodeKind("It", []() -> KettricStructure * { return new IterationNode(kSummationCodePoint, false, false); });
     RegisterNodeKind("Mx", []() -> KettricStructure * { return new MatrixNode(0, 0); });
