@@ -4,6 +4,7 @@
 
 #include "../platform/GLRendererFixture.h"
 #include "base/Color.h"
+#include "editor/drawing/BracketObject.h"
 #include "editor/drawing/CornerLineObject.h"
 #include "editor/drawing/LineObject.h"
 #include "editor/drawing/RectangleObject.h"
@@ -168,7 +169,7 @@ protected:
 
     // The stroke list through a coverage group gives every inner pixel the one-coverage colour over
     // what the background drew; item over item, a pixel inside k pieces takes the colour k times.
-    void ExpectCoveredOnce(RenderObject *background)
+    void ExpectCoveredOnce(RenderObject *background, bool overlapping = true)
     {
         ASSERT_FALSE(strokes.IsEmpty());
         FitStrokes();
@@ -218,7 +219,8 @@ protected:
             }
         }
         EXPECT_GT(inner, 40);
-        EXPECT_GT(overlaps, 0);
+        if (overlapping) { EXPECT_GT(overlaps, 0); }
+        else { EXPECT_EQ(overlaps, 0); }
     }
 
     Design design;
@@ -306,6 +308,32 @@ TEST_F(DrawingCoverageGLTest, RoundedRectangleStrokeCoversOnce)
     rounded.BuildPathItems(&design, &strokes);
     ASSERT_EQ(strokes.GetListElementCount(), 8);
     ExpectCoveredOnce(nullptr);
+}
+
+// A bracket is one outline in its stroke colour, wherever its brace curves or its hooks turn.
+TEST_F(DrawingCoverageGLTest, BracketOutlineCoversOnce)
+{
+    test::PrepareDrawingTests();
+    // Spans for which the target holds the bracket's depth with its strokes several pixels wide.
+    const struct
+    {
+        BracketOutlineType type;
+        Point2D finish;
+    } cases[] = {{kBracketOutlineSquare, Point2D(3.0F, 0.5F)},
+                 {kBracketOutlineBrace, Point2D(8.0F, 1.0F)},
+                 {kBracketOutlineShell, Point2D(3.0F, 0.5F)}};
+    for (const auto &c : cases)
+    {
+        SCOPED_TRACE(c.type);
+        BracketObject bracket(c.type);
+        bracket.strokePaletteIndex = -1;
+        bracket.strokeColor = kTranslucentStroke;
+        bracket.RebuildGeometry(&design, Point2D(0.0F, 0.0F), c.finish);
+        bracket.BuildPathItems(&design, &strokes);
+        ASSERT_EQ(strokes.GetListElementCount(), 1);
+        ExpectCoveredOnce(nullptr, false);
+        strokes.Purge();
+    }
 }
 
 }  // namespace
