@@ -402,6 +402,8 @@ void ArrowNode::Measure(const Design *design)
         int32_t groups = (part.leftWidth != 0.0f) + (part.middleWidth != 0.0f) + (part.rightWidth != 0.0f);
         float total = part.leftWidth + part.middleWidth + part.rightWidth + groupSpacing * float(std::max(groups - 1, 0));
         length = std::max(length, total);
+        // A short line inset by more than the arrow is long would come out reversed.
+        length = std::max(length, part.lineStart - part.lineEnd);
         if (part.middleWidth != 0.0f)
         {
             for (float end : {part.leftWidth, part.rightWidth})
@@ -489,7 +491,8 @@ void ArrowNode::FinishParts(float length, float rule)
         MoveCurves(&part.rightCurves, left + length);
         MoveCurves(&part.middleCurves, (length - part.middleWidth) * 0.5f + left);
         float x0 = left + part.lineStart;
-        float x1 = left + length + part.lineEnd;
+        // (The length holds both insets; rounding must not turn a line of length 0 over either.)
+        float x1 = std::max(x0, left + length + part.lineEnd);
         float y0 = part.lineY - rule * 0.5f;
         float y1 = part.lineY + rule * 0.5f;
         const Point2D corners[4] = {Point2D(x0, y0), Point2D(x1, y0), Point2D(x1, y1), Point2D(x0, y1)};

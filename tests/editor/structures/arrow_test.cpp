@@ -438,6 +438,34 @@ TEST_F(ArrowLayoutTest, ShortLinesAreInset)
     // A right-end head on a 'left' line sits at the inset end.
     ArrowNode *arrow = Lay(Arrow("u32{'left'} u32{'rarw'}"));
     EXPECT_NEAR(MaxX(arrow->GetPart(0).rightCurves), left + 16.5f - inset, kTolerance);
+
+    // An inset longer than the least length lengthens the arrow: the line never turns over. With a
+    // charm at the inset end the charm's room already holds the inset.
+    ASSERT_TRUE(test::SetDesignParam(&design, 'arrw', 'srin', 4.0f));
+    const ArrowCharmExtent head = CharmExtent(design, 'rarw');
+    const struct
+    {
+        const char *data;
+        float length;
+    } deep[] = {
+        {"u32{'left'}", 4.0f * kSize},
+        {"u32{'rght'}", 4.0f * kSize},
+        {"u32{'rght'} u32{'left','rarw'}", 4.0f * kSize + head.maxX - head.minX},
+    };
+    for (const auto &c : deep)
+    {
+        arrow = Lay(Arrow(c.data));
+        EXPECT_NEAR(Length(arrow), c.length, kTolerance) << c.data;
+        const ArrowPart &part = arrow->GetPart(0);
+        EXPECT_GE(part.lineOutline[0].p2.x - part.lineOutline[0].p0.x, 0.0f) << c.data;
+        test::OutlineChecks checks;
+        checks.emptyAllowed = true;
+        checks.box = true;
+        checks.boxBottom = arrow->bottom;
+        checks.boxTop = arrow->top;
+        checks.boxWidth = arrow->width;
+        EXPECT_EQ(test::CheckOutline(part.lineOutline, 4, checks), "") << c.data;
+    }
 }
 
 TEST_F(ArrowLayoutTest, StackedLines)
