@@ -177,4 +177,30 @@ inline std::string Text(const TextString &text)
     return text.GetLength() > 0 ? std::string(text) : std::string();
 }
 
+// The LaTeX or MathML of every node of the document's equation row (after its row begin), from the
+// display style given; the writer's state afterwards goes to *after when asked.
+inline std::string WriteRowText(KettricDocument *document, uint8_t display, bool mathml, MathWriterState *after = nullptr)
+{
+    auto *group = MathNode::FromStructure(document->GetRootStructure()->GetFirstSubnodeStructure());
+    MathWriterState state;
+    state.displayStyle = display;
+    TextString output;
+    for (MathNode *node = group->GetFirstMathSubnode()->GetNextMathNode(); node != nullptr; node = node->GetNextMathNode())
+    {
+        if (mathml) node->WriteMathML(&state, &output);
+        else node->WriteLatex(&state, &output);
+    }
+    if (after != nullptr) *after = state;
+    return Text(output);
+}
+
+// The same for the nodes read as the equation "Gr { Bg {} nodes }".
+inline std::string WriteRowText(const std::string &nodes, uint8_t display, bool mathml, MathWriterState *after = nullptr)
+{
+    StructureTestDocument document;
+    std::string text = "Gr { Bg {} " + nodes + " }";
+    EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0") << text;
+    return WriteRowText(&document, display, mathml, after);
+}
+
 }  // namespace oq::test

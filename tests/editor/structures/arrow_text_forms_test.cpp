@@ -25,26 +25,6 @@ std::string Arrow(const std::string &data, const std::string &labels = "")
     return "Ar { " + data + " " + labels + " }";
 }
 
-// The LaTeX or MathML of every node of the equation's main group, from the display style given; the
-// state after the last node goes to *after when asked.
-std::string WriteEquation(const std::string &nodes, uint8_t display, bool mathml, MathWriterState *after = nullptr)
-{
-    test::StructureTestDocument document;
-    std::string text = "Gr { Bg {} " + nodes + " }";
-    EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0") << text;
-    auto *group = MathNode::FromStructure(document.GetRootStructure()->GetFirstSubnodeStructure());
-    MathWriterState state;
-    state.displayStyle = display;
-    TextString output;
-    for (MathNode *node = group->GetFirstMathSubnode()->GetNextMathNode(); node != nullptr; node = node->GetNextMathNode())
-    {
-        if (mathml) node->WriteMathML(&state, &output);
-        else node->WriteLatex(&state, &output);
-    }
-    if (after != nullptr) *after = state;
-    return Text(output);
-}
-
 // The arrows of the command table: one line with its left-end charm choosing the command, two lines
 // always a right arrow.
 const struct
@@ -75,7 +55,7 @@ TEST(ArrowTextForms, CommandTablePassesBothOracles)
         std::string nodes = Arrow(c.data) + " " + Arrow(c.data, kUpper) + " " + Arrow(c.data, kLower) + " " +
                             Arrow(c.data, std::string(kUpper) + " " + kLower);
         MathWriterState after;
-        std::string latex = WriteEquation(nodes, 1, false, &after);
+        std::string latex = test::WriteRowText(nodes, 1, false, &after);
         std::string command = c.command;
         std::string expected = command + "\\overset{x}{" + command + "}\\underset{x}{" + command + "}\\underset{x}{\\overset{x}{" +
                                command + "}}";
@@ -85,7 +65,7 @@ TEST(ArrowTextForms, CommandTablePassesBothOracles)
         formulas.push_back(latex);
 
         // A bare arrow ends with its control word.
-        WriteEquation(Arrow(c.data), 1, false, &after);
+        test::WriteRowText(Arrow(c.data), 1, false, &after);
         EXPECT_EQ(after.controlWord, 1) << c.data;
     }
 
@@ -101,7 +81,7 @@ TEST(ArrowTextForms, LabelsAreInScriptStyleAndTheStyleComesBack)
     const std::string displaySum = "It { Gr { Bg {} Fx {} } }";
     const std::string label = "Gr (t='uppr') { Bg {} " + displaySum + " }";
     // In display style: the label switches back to display; the sum after the arrow does not switch.
-    std::string latex = WriteEquation(Arrow("u32{'long'} u32{'rarw'}", label) + " " + displaySum, 1, false);
+    std::string latex = test::WriteRowText(Arrow("u32{'long'} u32{'rarw'}", label) + " " + displaySum, 1, false);
     EXPECT_EQ(latex, "\\overset{\\displaystyle\\sum{x}}{\\longrightarrow}\\sum{x}");
     EXPECT_EQ(test::CheckWithLatexOracles(latex), "") << latex;
 }
@@ -122,13 +102,13 @@ TEST(ArrowTextForms, MathMLPassesTheDtd)
     };
     for (const auto &c : cases)
     {
-        std::string mathml = WriteEquation(Arrow("u32{'long','long'} u32{'rarw'} u32{'left','larw'}", c.labels), 1, true);
+        std::string mathml = test::WriteRowText(Arrow("u32{'long','long'} u32{'rarw'} u32{'left','larw'}", c.labels), 1, true);
         EXPECT_EQ(mathml, c.mathml);
         EXPECT_EQ(test::ValidateStructureMathML(mathml), "") << mathml;
     }
     for (const auto &c : kCommands)
     {
-        std::string mathml = WriteEquation(Arrow(c.data), 0, true);
+        std::string mathml = test::WriteRowText(Arrow(c.data), 0, true);
         EXPECT_EQ(mathml, std::string("<mo stretchy=\"true\">") + c.character + "</mo>") << c.data;
     }
 
@@ -137,7 +117,7 @@ TEST(ArrowTextForms, MathMLPassesTheDtd)
     const std::string fraction = "Fr { Gr (t='numr') { Bg {} Fx {} } Gr (t='dnom') { Bg {} Fx {} } }";
     const std::string labels = "Gr (t='uppr') { Bg {} " + fraction + " } Gr (t='lowr') { Bg {} Fx {} }";
     MathWriterState after;
-    std::string mathml = WriteEquation(Arrow("u32{}", labels) + " " + fraction, 1, true, &after);
+    std::string mathml = test::WriteRowText(Arrow("u32{}", labels) + " " + fraction, 1, true, &after);
     const std::string switched = "<mfrac displaystyle=\"true\">";
     size_t inside = mathml.find(switched);
     ASSERT_NE(inside, std::string::npos) << mathml;

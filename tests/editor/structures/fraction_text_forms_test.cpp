@@ -24,21 +24,6 @@ std::string Fraction(const char *properties, const char *numerator = "Fx {}", co
            " } Gr (t='dnom'" + denominatorProperties + ") { Bg {} " + denominator + " } }";
 }
 
-// The LaTeX or MathML of every node of the equation's main group, from the display style given.
-std::string WriteEquation(test::StructureTestDocument *document, uint8_t display, bool mathml)
-{
-    auto *group = MathNode::FromStructure(document->GetRootStructure()->GetFirstSubnodeStructure());
-    MathWriterState state;
-    state.displayStyle = display;
-    TextString output;
-    for (MathNode *node = group->GetFirstMathSubnode()->GetNextMathNode(); node != nullptr; node = node->GetNextMathNode())
-    {
-        if (mathml) node->WriteMathML(&state, &output);
-        else node->WriteLatex(&state, &output);
-    }
-    return Text(output);
-}
-
 TEST(FractionTextForms, LatexPassesBothOracles)
 {
     const std::string twoRows = "Fx {} Bg {} Fx {}";
@@ -68,7 +53,7 @@ TEST(FractionTextForms, LatexPassesBothOracles)
         test::StructureTestDocument document;
         std::string text = "Gr { Bg {} " + c.nodes + " }";
         ASSERT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0") << text;
-        std::string latex = WriteEquation(&document, c.display, false);
+        std::string latex = test::WriteRowText(&document, c.display, false);
         EXPECT_EQ(latex, c.latex);
         EXPECT_EQ(test::CheckWithLatexOracles(latex), "") << latex;
     }
@@ -77,7 +62,7 @@ TEST(FractionTextForms, LatexPassesBothOracles)
     test::StructureTestDocument document;
     std::string text = "Gr { Bg {} " + Fraction("", twoRows.c_str(), twoRows.c_str()) + " }";
     ASSERT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0");
-    std::string latex = WriteEquation(&document, 1, false);
+    std::string latex = test::WriteRowText(&document, 1, false);
     EXPECT_EQ(latex.rfind("\\dfrac{", 0), 0u) << latex;
     EXPECT_EQ(test::CheckWithLatexOracles(latex), "") << latex;
 }
@@ -170,7 +155,7 @@ TEST(FractionTextForms, MathMLPassesTheDtd)
         test::StructureTestDocument document;
         std::string text = "Gr { Bg {} " + c.nodes + " }";
         ASSERT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0") << text;
-        std::string mathml = WriteEquation(&document, c.display, true);
+        std::string mathml = test::WriteRowText(&document, c.display, true);
         if (!c.mathml.empty())
         {
             EXPECT_EQ(mathml, c.mathml);
@@ -202,10 +187,10 @@ TEST(FractionTextForms, MathJaxAgreesOnTheFractionAttributes)
         std::string text = "Gr { Bg {} " + Fraction(c.properties) + " }";
         ASSERT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0");
         std::string converted;
-        std::string latex = WriteEquation(&document, 1, false);
+        std::string latex = test::WriteRowText(&document, 1, false);
         ASSERT_EQ(test::CheckWithLatexOracles(latex, &converted), "") << latex;
         EXPECT_NE(converted.find(c.attribute), std::string::npos) << converted;
-        EXPECT_NE(WriteEquation(&document, 1, true).find(c.attribute), std::string::npos);
+        EXPECT_NE(test::WriteRowText(&document, 1, true).find(c.attribute), std::string::npos);
     }
 }
 

@@ -27,24 +27,6 @@ std::string Iteration(uint32_t codePoint, const char *properties, bool limits, c
     return text + "Gr (t='mdfr') { Bg {} Fx {} } Gr { Bg {} " + body + " } }";
 }
 
-// The LaTeX or MathML of every node of the equation's main group, from the display style given.
-std::string WriteEquation(const std::string &nodes, uint8_t display, bool mathml)
-{
-    test::StructureTestDocument document;
-    std::string text = "Gr { Bg {} " + nodes + " }";
-    EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0") << text;
-    auto *group = MathNode::FromStructure(document.GetRootStructure()->GetFirstSubnodeStructure());
-    MathWriterState state;
-    state.displayStyle = display;
-    TextString output;
-    for (MathNode *node = group->GetFirstMathSubnode()->GetNextMathNode(); node != nullptr; node = node->GetNextMathNode())
-    {
-        if (mathml) node->WriteMathML(&state, &output);
-        else node->WriteLatex(&state, &output);
-    }
-    return Text(output);
-}
-
 TEST(IterationTextForms, CommandTablePassesBothOracles)
 {
     const struct
@@ -64,7 +46,7 @@ TEST(IterationTextForms, CommandTablePassesBothOracles)
         // not written.
         std::string nodes = Iteration(cp, "", false) + " " + Iteration(cp, "(sm)", true) + " " + Iteration(cp, "(il)", true) +
                             " " + Iteration(cp, "(il,sm)", false) + " " + Iteration(cp, "", false);
-        std::string latex = WriteEquation(nodes, 1, false);
+        std::string latex = test::WriteRowText(nodes, 1, false);
         std::string command = std::string("\\") + c.command;
         std::string expected = command + "{x}" + command + "_{x}^{x}{x}\\textstyle" + command + "_{x}^{x}{x}" + command +
                                "{x}\\displaystyle" + command + "{x}";
@@ -72,7 +54,7 @@ TEST(IterationTextForms, CommandTablePassesBothOracles)
         EXPECT_EQ(test::CheckWithLatexOracles(latex), "") << latex;
     }
     // A letter after the command is kept apart from it by the body's braces.
-    EXPECT_EQ(WriteEquation(Iteration(0, "(il)", false), 0, false), "\\sum{x}");
+    EXPECT_EQ(test::WriteRowText(Iteration(0, "(il)", false), 0, false), "\\sum{x}");
 }
 
 TEST(IterationTextForms, StyleSwitchesEndWithTheirSlot)
@@ -96,7 +78,7 @@ TEST(IterationTextForms, StyleSwitchesEndWithTheirSlot)
     };
     for (const auto &c : cases)
     {
-        std::string latex = WriteEquation(c.nodes, 1, false);
+        std::string latex = test::WriteRowText(c.nodes, 1, false);
         EXPECT_EQ(latex, c.latex) << c.nodes;
         EXPECT_EQ(test::CheckWithLatexOracles(latex), "") << latex;
     }
@@ -134,12 +116,12 @@ TEST(IterationTextForms, MathMLPassesTheDtd)
     };
     for (const auto &c : cases)
     {
-        std::string mathml = WriteEquation(c.nodes, c.display, true);
+        std::string mathml = test::WriteRowText(c.nodes, c.display, true);
         EXPECT_NE(mathml.find(c.mathml), std::string::npos) << mathml;
         EXPECT_EQ(test::ValidateStructureMathML(mathml), "") << mathml;
     }
     // The display style comes back after the element: the second inline sum switches again.
-    std::string twice = WriteEquation(Iteration(0, "(il)", true) + " " + Iteration(0, "(il)", false), 1, true);
+    std::string twice = test::WriteRowText(Iteration(0, "(il)", true) + " " + Iteration(0, "(il)", false), 1, true);
     size_t first = twice.find("displaystyle=\"false\"");
     ASSERT_NE(first, std::string::npos) << twice;
     EXPECT_NE(twice.find("displaystyle=\"false\"", first + 1), std::string::npos) << twice;
