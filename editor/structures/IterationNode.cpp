@@ -9,6 +9,7 @@
 #include "editor/document/PropertyListWriter.h"
 #include "editor/document/SpacingNeighbors.h"
 #include "editor/platform/TextBuffer.h"
+#include "editor/structures/LargeOperatorText.h"
 #include "kettric/KettricPrimitive.h"
 
 #include <algorithm>
@@ -162,12 +163,7 @@ void IterationNode::LayoutBeforeChildren(const Design *design)
         SetSlotScale(limit, factor, 1, scriptDepth);
         limit->defaultAlignment = inlineLimits ? kAlignLeft : kAlignCentre;
     }
-    GroupNode *body = GetBody();
-    if (body == nullptr) return;
-    const MathNode *next = FindNextSpacingNeighbor(this);
-    const GroupNode *enclosing = GetEnclosingGroup();
-    bool atRowEnd = next == nullptr || next->GetKind() == kRowBeginKind;
-    body->spaceAtRowEnd = atRowEnd && enclosing != nullptr && enclosing->spaceAtRowEnd;
+    SetOperatorBodyRowEnd(this, GetBody());
 }
 
 void IterationNode::LayoutAfterChildren(const Design *design)
@@ -294,11 +290,7 @@ bool IterationNode::HasVariant() const
 
 bool IterationNode::StepVariant()
 {
-    bool previous = inlineLimits;
-    // (sm, il): ff -> ft -> tt -> tf -> ff.
-    if (small == inlineLimits) inlineLimits = !inlineLimits;
-    else small = !small;
-    return previous;
+    return StepOperatorVariant(&small, &inlineLimits);
 }
 
 void IterationNode::CycleVariant()
@@ -318,68 +310,12 @@ GroupNode *IterationNode::GetGroupBelow(const GroupNode *group) const
 
 void IterationNode::WriteLatex(MathWriterState *state, TextString *output) const
 {
-    if (inlineLimits && state->displayStyle != 0)
-    {
-        state->displayStyle = 0;
-        output->AppendText("\\textstyle");
-    }
-    else if (!inlineLimits && state->displayStyle == 0)
-    {
-        state->displayStyle = 1;
-        output->AppendText("\\displaystyle");
-    }
-    output->AppendText("\\");
-    output->AppendText(GetIterationCommand(codePoint));
-    state->controlWord = 1;
-    if (const GroupNode *lower = GetLower())
-    {
-        output->AppendText("_{");
-        state->controlWord = 0;
-        WriteSlotGroupLatex(lower, SlotStyle::kCleared, state, output);
-        output->AppendText("}");
-    }
-    if (const GroupNode *upper = GetUpper())
-    {
-        output->AppendText("^{");
-        state->controlWord = 0;
-        WriteSlotGroupLatex(upper, SlotStyle::kCleared, state, output);
-        output->AppendText("}");
-    }
-    output->AppendText("{");
-    state->controlWord = 0;
-    WriteSlotGroupLatex(GetBody(), SlotStyle::kUnchanged, state, output);
-    output->AppendText("}");
-    state->controlWord = 0;
+    WriteOperatorLatex(GetIterationCommand(codePoint), inlineLimits, GetLower(), GetUpper(), GetBody(), state, output);
 }
 
 void IterationNode::WriteMathML(MathWriterState *state, TextString *output) const
 {
-    uint8_t saved = state->displayStyle;
-    output->AppendText("<munderover");
-    if (inlineLimits && state->displayStyle != 0)
-    {
-        state->displayStyle = 0;
-        output->AppendText(" displaystyle=\"false\"");
-    }
-    else if (!inlineLimits && state->displayStyle == 0)
-    {
-        state->displayStyle = 1;
-        output->AppendText(" displaystyle=\"true\"");
-    }
-    output->AppendText("><mo movablelimits=\"true\"");
-    if (state->displayStyle != 0 && small) output->AppendText(" largeop=\"false\"");
-    if (state->displayStyle == 0 && !small) output->AppendText(" largeop=\"true\"");
-    output->AppendText(">");
-    AppendMathMLCodePoint(codePoint, output);
-    output->AppendText("</mo>");
-    for (const GroupNode *limit : {GetLower(), GetUpper()})
-    {
-        if (limit != nullptr) WriteSlotGroupMathML(limit, SlotStyle::kCleared, state, output);
-        else output->AppendText("<mrow/>");
-    }
-    output->AppendText("</munderover>");
-    state->displayStyle = saved;
-    WriteSlotGroupMathML(GetBody(), SlotStyle::kUnchanged, state, output);
+    WriteOperatorMathML(codePoint, small, inlineLimits, GetLower(), GetUpper(), GetBody(), state, output);
 }
 
 }  // namespace oq

@@ -5,6 +5,7 @@
 #include "editor/structures/ArrowNode.h"
 #include "editor/structures/BondNode.h"
 #include "editor/structures/FractionNode.h"
+#include "editor/structures/IntegralNode.h"
 #include "editor/structures/IterationNode.h"
 #include "editor/structures/LongDivisionNode.h"
 #include "editor/structures/MatrixNode.h"
@@ -20,6 +21,7 @@ void RegisterStructureKinds()
     RegisterNodeKind("Bd", []() -> KettricStructure * { return new BondNode; });
     RegisterNodeKind("Fr", []() -> KettricStructure * { return new FractionNode(kFractionVertical, false, false); });
     RegisterNodeKind("It", []() -> KettricStructure * { return new IterationNode(kSummationCodePoint, false, false); });
+    RegisterNodeKind("In", []() -> KettricStructure * { return new IntegralNode(kIntegralCodePoint, false, false); });
     RegisterNodeKind("Mx", []() -> KettricStructure * { return new MatrixNode(0, 0); });
     RegisterNodeKind("Rd", []() -> KettricStructure * { return new RadicalNode; });
     RegisterNodeKind("Pr", []() -> KettricStructure * { return new PrimeNode; });

@@ -1,6 +1,7 @@
 // Iterations: the read and write table, the variant cycle and navigation, and the layout with a
 // test font: the operator glyph at its exact height on the axis, operators without a usable glyph,
 // display and inline limits, the modifier, the body and the limits' scales.
+#include "OperatorFont.h"
 #include "StructureFixtures.h"
 #include "editor/document/OneFontTest.h"
 
@@ -137,30 +138,9 @@ TEST(Iteration, VariantCycleAndNavigation)
 
 // The test font: U+2211 an 'nary' glyph with ink box (0.1, -0.3) to (0.9, 0.9); U+220F a glyph
 // without outline (no ink height); the missing glyph has no outline either, and there is no U+FFFD.
-constexpr float kInk[4] = {0.1F, -0.3F, 0.9F, 0.9F};
-
 std::vector<uint8_t> MakeOperatorFont()
 {
-    test::VorlFontBuilder builder;
-    builder.curveFormat = kTexelFormatFloat4;
-    builder.curveWidth = 64;
-    builder.bandWidth = 64;
-    test::VorlFontDescription &font = builder.AddFont();
-    font.AddFloats('AXIS', {0.25F});
-    font.AddFloats('HITE', {0.7F, 0.5F});
-    font.AddFloats('SLNT', {0.0F});
-    builder.AddGlyph(0.5F);  // missing glyph
-    builder.AddGlyph(1.0F);  // the sum
-    builder.AddGlyph(0.5F);  // the product: no outline
-    font.Map(0x2211, 1);
-    font.Map(0x220F, 2);
-    float *box = builder.glyphs[1].box;
-    for (int32_t i = 0; i < 4; ++i) box[i] = kInk[i];
-    builder.SetContours(1, {{{0.1F, -0.3F}, {0.5F, -0.3F}, {0.9F, -0.3F}, {0.9F, 0.3F}, {0.9F, 0.9F}, {0.5F, 0.9F},
-                             {0.1F, 0.9F}, {0.1F, 0.3F}, {0.1F, -0.3F}}});
-    builder.bandTexels.assign(4, 0);
-    builder.SetBands(1, 0, 0, 2, 2);
-    return builder.Build();
+    return test::MakeOperatorFont({0x2211}, {0x220F});
 }
 
 class IterationLayoutTest : public test::OneFontTest
