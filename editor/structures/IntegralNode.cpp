@@ -1,13 +1,10 @@
 // Integrals: reading and writing the sign, the sign choice, the items, navigation and the text forms.
 #include "editor/structures/IntegralNode.h"
 
-#include "editor/document/CodePointText.h"
 #include "editor/document/GroupNode.h"
 #include "editor/document/MathDesign.h"
 #include "editor/document/PropertyListWriter.h"
-#include "editor/platform/TextBuffer.h"
 #include "editor/structures/LargeOperatorText.h"
-#include "kettric/KettricPrimitive.h"
 
 #include <cstring>
 
@@ -17,13 +14,6 @@ namespace {
 
 // Navigation runs lower limit, upper limit, body.
 constexpr SlotGroupRow kIntegralSlots[3] = {{kLowerLimitRole, false}, {kUpperLimitRole, false}, {0, true}};
-
-constexpr uint32_t kReplacementCharacter = 0xFFFD;
-
-bool IsSignList(const KettricStructure *structure)
-{
-    return structure->GetBaseStructureType() == 'PRIM' && structure->GetStructureType() == 'UI32';
-}
 
 // The drawn signs: count, loop, arrow (0 none, 1 anticlockwise, 2 clockwise).
 const struct
@@ -88,32 +78,13 @@ bool IntegralNode::CheckProperty(KettricDocument *document, const TextString &id
 
 bool IntegralNode::CheckSubstructure(KettricDocument *, KettricStructure *structure)
 {
-    return AcceptGroupSubstructure(structure) || IsSignList(structure);
+    return AcceptGroupSubstructure(structure) || IsOperatorCodePointList(structure);
 }
 
 KettricResult IntegralNode::ResolveData(KettricDocument *document)
 {
     KettricResult result = StructureNode::ResolveData(document);
-    KettricResult listResult = 0;
-    bool seen = false;
-    KettricStructure *structure = GetFirstSubnodeStructure();
-    while (structure != nullptr)
-    {
-        KettricStructure *next = structure->GetNextStructure();
-        if (IsSignList(structure))
-        {
-            const auto *list = static_cast<const KettricUInt32List *>(structure);
-            if (seen && listResult == 0) listResult = kResultExtraSlotGroup;
-            else if (list->GetElementCount() != 1 && listResult == 0) listResult = 'IVDF';
-            else if (listResult == 0) codePoint = (*list)[0];
-            seen = true;
-            // The sign lives in the node; the list leaves the tree.
-            delete structure;
-        }
-        structure = next;
-    }
-    // Sign 0 and values that are no Unicode scalar value become U+FFFD (then laid out as a glyph).
-    codePoint = codePoint == 0 ? kReplacementCharacter : ToScalarValue(codePoint);
+    KettricResult listResult = TakeOperatorCodePoint(this, &codePoint);
     return result != 0 ? result : listResult;
 }
 
@@ -135,37 +106,13 @@ bool IntegralNode::WriteKettricProperties(TextBuffer *buffer) const
 
 void IntegralNode::WriteKettric(KettricDocument *document, TextBuffer *buffer) const
 {
-    WriteKettricHead(buffer, "In");
-    buffer->AppendText("\n");
-    WriteIndentation(buffer);
-    buffer->AppendText("{\n");
-    if (codePoint != kIntegralCodePoint)
-    {
-        buffer->depth += 1;
-        WriteIndentation(buffer);
-        buffer->depth -= 1;
-        buffer->AppendText("u32{0x");
-        AppendHexCodePoint(*buffer, codePoint);
-        buffer->AppendText("}\n");
-    }
-    WriteKettricBody(document, buffer);
-    WriteIndentation(buffer);
-    buffer->AppendText("}\n");
+    WriteOperatorKettric(*this, document, buffer, "In", codePoint, kIntegralCodePoint);
 }
 
 void IntegralNode::BuildExportItems(const Design *design, DisplayList *list) const
 {
-    uint32_t color = GetNodeColorWord(design, paletteIndex, colorValue);
-    if (glyphMode)
-    {
-        glyph.BuildExportItems(design, absolutePosition, color, list);
-    }
-    else
-    {
-        list->Append(new ExportCurveItem(absolutePosition, signCurveCount, signOutline, color));
-        if (loop) list->Append(new ExportCurveItem(absolutePosition, loopCurveCount, loopOutline, color));
-        if (arrow) list->Append(new ExportCurveItem(absolutePosition, arrowCurveCount, arrowOutline, color));
-    }
+    if (glyphMode) glyph.BuildExportItems(design, absolutePosition, GetNodeColorWord(design, paletteIndex, colorValue), list);
+    else AppendOutlineItems(design, list, false);
     StructureNode::BuildExportItems(design, list);
 }
 
@@ -177,14 +124,15 @@ void IntegralNode::BuildMeshItems(const Design *design, DisplayList *list) const
 
 void IntegralNode::BuildPathItems(const Design *design, DisplayList *list) const
 {
-    if (!glyphMode)
-    {
-        uint32_t color = GetNodeColorWord(design, paletteIndex, colorValue);
-        list->Append(new FillPathItem(absolutePosition, signCurveCount, signOutline, color));
-        if (loop) list->Append(new FillPathItem(absolutePosition, loopCurveCount, loopOutline, color));
-        if (arrow) list->Append(new FillPathItem(absolutePosition, arrowCurveCount, arrowOutline, color));
-    }
+    if (!glyphMode) AppendOutlineItems(design, list, true);
     StructureNode::BuildPathItems(design, list);
+}
+
+void IntegralNode::AppendOutlineItems(const Design *design, DisplayList *list, bool fill) const
+{
+    AppendOutlineItem(design, list, signCurveCount, signOutline, fill);
+    if (loop) AppendOutlineItem(design, list, loopCurveCount, loopOutline, fill);
+    if (arrow) AppendOutlineItem(design, list, arrowCurveCount, arrowOutline, fill);
 }
 
 void IntegralNode::LayoutBeforeChildren(const Design *design)

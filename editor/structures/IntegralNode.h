@@ -96,6 +96,8 @@ public:
 
 private:
     void ChooseSign();
+    // The sign, loop and arrow outlines as export (or fill) items.
+    void AppendOutlineItems(const Design *design, DisplayList *list, bool fill) const;
 };
 
 // The LaTeX command of an integral sign ("int" for any the table lacks).

@@ -3,14 +3,12 @@
 #include "editor/structures/IterationNode.h"
 
 #include "base/TextUtils.h"
-#include "editor/document/CodePointText.h"
 #include "editor/document/GroupNode.h"
 #include "editor/document/MathDesign.h"
 #include "editor/document/PropertyListWriter.h"
 #include "editor/document/SpacingNeighbors.h"
 #include "editor/platform/TextBuffer.h"
 #include "editor/structures/LargeOperatorText.h"
-#include "kettric/KettricPrimitive.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,16 +21,9 @@ namespace {
 constexpr SlotGroupRow kIterationSlots[4] = {
     {kLowerLimitRole, false}, {kUpperLimitRole, false}, {kModifierRole, false}, {0, true}};
 
-constexpr uint32_t kReplacementCharacter = 0xFFFD;
-
 float IterationParam(const Design *design, uint32_t key)
 {
     return GetGroupParam(design, kIterationKind, key);
-}
-
-bool IsCodePointList(const KettricStructure *structure)
-{
-    return structure->GetBaseStructureType() == 'PRIM' && structure->GetStructureType() == 'UI32';
 }
 
 const struct
@@ -79,32 +70,13 @@ bool IterationNode::CheckProperty(KettricDocument *document, const TextString &i
 
 bool IterationNode::CheckSubstructure(KettricDocument *, KettricStructure *structure)
 {
-    return AcceptGroupSubstructure(structure) || IsCodePointList(structure);
+    return AcceptGroupSubstructure(structure) || IsOperatorCodePointList(structure);
 }
 
 KettricResult IterationNode::ResolveData(KettricDocument *document)
 {
     KettricResult result = StructureNode::ResolveData(document);
-    KettricResult listResult = 0;
-    bool seen = false;
-    KettricStructure *structure = GetFirstSubnodeStructure();
-    while (structure != nullptr)
-    {
-        KettricStructure *next = structure->GetNextStructure();
-        if (IsCodePointList(structure))
-        {
-            const auto *list = static_cast<const KettricUInt32List *>(structure);
-            if (seen && listResult == 0) listResult = kResultExtraSlotGroup;
-            else if (list->GetElementCount() != 1 && listResult == 0) listResult = 'IVDF';
-            else if (listResult == 0) codePoint = (*list)[0];
-            seen = true;
-            // The code point lives in the node; the list leaves the tree.
-            delete structure;
-        }
-        structure = next;
-    }
-    // Code point 0 and values that are no Unicode scalar value become U+FFFD.
-    codePoint = codePoint == 0 ? kReplacementCharacter : ToScalarValue(codePoint);
+    KettricResult listResult = TakeOperatorCodePoint(this, &codePoint);
     return result != 0 ? result : listResult;
 }
 
@@ -124,22 +96,7 @@ bool IterationNode::WriteKettricProperties(TextBuffer *buffer) const
 
 void IterationNode::WriteKettric(KettricDocument *document, TextBuffer *buffer) const
 {
-    WriteKettricHead(buffer, "It");
-    buffer->AppendText("\n");
-    WriteIndentation(buffer);
-    buffer->AppendText("{\n");
-    if (codePoint != kSummationCodePoint)
-    {
-        buffer->depth += 1;
-        WriteIndentation(buffer);
-        buffer->depth -= 1;
-        buffer->AppendText("u32{0x");
-        AppendHexCodePoint(*buffer, codePoint);
-        buffer->AppendText("}\n");
-    }
-    WriteKettricBody(document, buffer);
-    WriteIndentation(buffer);
-    buffer->AppendText("}\n");
+    WriteOperatorKettric(*this, document, buffer, "It", codePoint, kSummationCodePoint);
 }
 
 void IterationNode::BuildExportItems(const Design *design, DisplayList *list) const

@@ -1,12 +1,64 @@
-// The row-end flag, variant step and text forms iterations and integrals share.
+// The code point data line, row-end flag, variant step and text forms iterations and integrals share.
 #include "editor/structures/LargeOperatorText.h"
 
 #include "editor/document/CodePointText.h"
 #include "editor/document/GroupNode.h"
 #include "editor/document/SpacingNeighbors.h"
+#include "editor/platform/TextBuffer.h"
 #include "editor/structures/StructureNode.h"
+#include "kettric/KettricPrimitive.h"
 
 namespace oq {
+
+bool IsOperatorCodePointList(const KettricStructure *structure)
+{
+    return structure->GetBaseStructureType() == 'PRIM' && structure->GetStructureType() == 'UI32';
+}
+
+KettricResult TakeOperatorCodePoint(KettricStructure *node, uint32_t *codePoint)
+{
+    KettricResult result = 0;
+    bool seen = false;
+    KettricStructure *structure = node->GetFirstSubnodeStructure();
+    while (structure != nullptr)
+    {
+        KettricStructure *next = structure->GetNextStructure();
+        if (IsOperatorCodePointList(structure))
+        {
+            const auto *list = static_cast<const KettricUInt32List *>(structure);
+            if (seen && result == 0) result = kResultExtraSlotGroup;
+            else if (list->GetElementCount() != 1 && result == 0) result = 'IVDF';
+            else if (result == 0) *codePoint = (*list)[0];
+            seen = true;
+            // The code point lives in the node; the list leaves the tree.
+            delete structure;
+        }
+        structure = next;
+    }
+    *codePoint = *codePoint == 0 ? 0xFFFD : ToScalarValue(*codePoint);
+    return result;
+}
+
+void WriteOperatorKettric(const DocumentNode &node, KettricDocument *document, TextBuffer *buffer,
+                          const char *identifier, uint32_t codePoint, uint32_t defaultCodePoint)
+{
+    node.WriteKettricHead(buffer, identifier);
+    buffer->AppendText("\n");
+    WriteIndentation(buffer);
+    buffer->AppendText("{\n");
+    if (codePoint != defaultCodePoint)
+    {
+        buffer->depth += 1;
+        WriteIndentation(buffer);
+        buffer->depth -= 1;
+        buffer->AppendText("u32{0x");
+        AppendHexCodePoint(*buffer, codePoint);
+        buffer->AppendText("}\n");
+    }
+    node.WriteKettricBody(document, buffer);
+    WriteIndentation(buffer);
+    buffer->AppendText("}\n");
+}
 
 void SetOperatorBodyRowEnd(const MathNode *node, GroupNode *body)
 {

@@ -26,24 +26,6 @@ std::string Integral(uint32_t codePoint, const char *properties, bool limits)
     return text + "Gr (t='labl') { Bg {} Fx {} } Gr { Bg {} Fx {} } }";
 }
 
-// The LaTeX or MathML of every node of the equation's main group, from the display style given.
-std::string WriteEquation(const std::string &nodes, uint8_t display, bool mathml)
-{
-    test::StructureTestDocument document;
-    std::string text = "Gr { Bg {} " + nodes + " }";
-    EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0") << text;
-    auto *group = MathNode::FromStructure(document.GetRootStructure()->GetFirstSubnodeStructure());
-    MathWriterState state;
-    state.displayStyle = display;
-    TextString output;
-    for (MathNode *node = group->GetFirstMathSubnode()->GetNextMathNode(); node != nullptr; node = node->GetNextMathNode())
-    {
-        if (mathml) node->WriteMathML(&state, &output);
-        else node->WriteLatex(&state, &output);
-    }
-    return Text(output);
-}
-
 TEST(IntegralTextForms, CommandsPassBothOracles)
 {
     const struct
@@ -62,7 +44,7 @@ TEST(IntegralTextForms, CommandsPassBothOracles)
         // not written.
         std::string nodes = Integral(cp, "", false) + " " + Integral(cp, "(sm,gr)", true) + " " + Integral(cp, "(il)", true) +
                             " " + Integral(cp, "(il,kg)", false) + " " + Integral(cp, "", false);
-        std::string latex = WriteEquation(nodes, 1, false);
+        std::string latex = test::WriteRowText(nodes, 1, false);
         std::string command = std::string("\\") + c.command;
         std::string expected = command + "{x}" + command + "_{x}^{x}{x}\\textstyle" + command + "_{x}^{x}{x}" + command +
                                "{x}\\displaystyle" + command + "{x}";
@@ -70,7 +52,7 @@ TEST(IntegralTextForms, CommandsPassBothOracles)
         EXPECT_EQ(test::CheckWithLatexOracles(latex), "") << latex;
     }
     // From text style a display integral switches first.
-    EXPECT_EQ(WriteEquation(Integral(0x222E, "", false), 0, false), "\\displaystyle\\oint{x}");
+    EXPECT_EQ(test::WriteRowText(Integral(0x222E, "", false), 0, false), "\\displaystyle\\oint{x}");
 }
 
 TEST(IntegralTextForms, MathMLPassesTheDtd)
@@ -104,7 +86,7 @@ TEST(IntegralTextForms, MathMLPassesTheDtd)
     };
     for (const auto &c : cases)
     {
-        std::string mathml = WriteEquation(c.nodes, c.display, true);
+        std::string mathml = test::WriteRowText(c.nodes, c.display, true);
         EXPECT_NE(mathml.find(c.mathml), std::string::npos) << mathml;
         EXPECT_EQ(test::ValidateStructureMathML(mathml), "") << mathml;
     }
