@@ -289,22 +289,25 @@ TEST_F(ArrowLayoutTest, LabelsLengthenTheArrow)
     {
         const char *labels;
         float length;
+        float x;  // the label's place
     } cases[] = {
         // Centred: twice the larger of the centre spacing beside the end charms and the least spacing.
-        {"Gr (t='uppr') { Bg {} Fx (w=30,t=5,b=-1) {} }", 52.0f},
-        {"Gr (t='lowr',al='cent') { Bg {} Fx (w=30,t=5,b=-1) {} }", 52.0f},
+        {"Gr $l (t='uppr') { Bg {} Fx (w=30,t=5,b=-1) {} }", 52.0f, 13.44444f},
+        {"Gr $l (t='lowr',al='cent') { Bg {} Fx (w=30,t=5,b=-1) {} }", 52.0f, 13.44444f},
         // Sided: the side spacing, the label and the least spacing.
-        {"Gr (t='uppr',al='left') { Bg {} Fx (w=30,t=5,b=-1) {} }", 41.61111f},
-        {"Gr (t='lowr',al='rght') { Bg {} Fx (w=30,t=5,b=-1) {} }", 41.61111f},
+        {"Gr $l (t='uppr',al='left') { Bg {} Fx (w=30,t=5,b=-1) {} }", 41.61111f, 3.05556f},
+        {"Gr $l (t='lowr',al='rght') { Bg {} Fx (w=30,t=5,b=-1) {} }", 41.61111f, 13.44444f},
         // A short label leaves the least length.
-        {"Gr (t='uppr') { Bg {} Fx (w=2,t=5,b=-1) {} }", 24.0f},
-        {"Gr (t='uppr',al='left') { Bg {} Fx (w=2,t=5,b=-1) {} }", 16.5f},
+        {"Gr $l (t='uppr') { Bg {} Fx (w=2,t=5,b=-1) {} }", 24.0f, 13.44444f},
+        {"Gr $l (t='uppr',al='left') { Bg {} Fx (w=2,t=5,b=-1) {} }", 16.5f, 3.05556f},
+        {"Gr $l (t='uppr',al='rght') { Bg {} Fx (w=2,t=5,b=-1) {} }", 16.5f, 16.33333f},
     };
     for (const auto &c : cases)
     {
         const ArrowNode *arrow = Lay(Arrow(std::string("u32{'long'} u32{} ") + c.labels));
         ASSERT_NE(arrow, nullptr) << c.labels;
         EXPECT_NEAR(Length(arrow), c.length, kTolerance) << c.labels;
+        EXPECT_NEAR(Find<GroupNode>("l")->position.x, c.x, kTolerance) << c.labels;
     }
 
     // Centred labels keep clear of the end charms: the wider end of part 0 for the upper label.
@@ -575,7 +578,7 @@ TEST_F(ArrowLayoutTest, OutlinesAndItems)
 {
     ArrowNode *arrow = Lay(Arrow("u32{'long','cent','left'} u32{'rarw','rarw','left','larw','cent','circ'}"
                                  " u32{'lfsh','left','ltri','cent','exxx','dbsl'} u32{'rabr','left','ldlp','luhk'}"
-                                 " Gr (t='uppr') { Bg {} Fx (w=3,t=5,b=-1) {} }",
+                                 " Gr (t='uppr') { Bg {} Ar $n (pi=3) { u32{} } }",
                                  "(pi=2)"));
     ASSERT_EQ(arrow->GetPartCount(), 3);
     test::OutlineChecks checks;
@@ -601,8 +604,10 @@ TEST_F(ArrowLayoutTest, OutlinesAndItems)
             counts.push_back(curves->GetElementCount());
         }
     }
-    // Line, left, right, middle per part, then nothing for the label's test box.
-    uint32_t color = GetNodeColorWord(&design, 2, kDefaultNodeColor);
+    // Line, left, right, middle per part, in the node's colour, then the label's items (the line of
+    // the arrow in it, in its own colour).
+    EXPECT_EQ(counts, std::vector<int32_t>({4, 6, 12, 24, 4, 6, 32, 16, 4, 38, 10}));
+    counts.push_back(4);
     arrow->BuildExportItems(&design, &list);
     std::vector<int32_t> exported;
     for (ListElement *e = list.GetFirstListElement(); e != nullptr; e = e->GetNextListElement())
@@ -610,10 +615,13 @@ TEST_F(ArrowLayoutTest, OutlinesAndItems)
         auto *item = dynamic_cast<ExportCurveItem *>(e);
         ASSERT_NE(item, nullptr);
         exported.push_back(item->curveCount);
-        EXPECT_EQ(item->color, color);
+        int32_t palette = e->GetNextListElement() != nullptr ? 2 : 3;
+        EXPECT_EQ(item->color, GetNodeColorWord(&design, palette, kDefaultNodeColor));
     }
     EXPECT_EQ(exported, counts);
-    EXPECT_EQ(exported, std::vector<int32_t>({4, 6, 12, 24, 4, 6, 32, 16, 4, 38, 10}));
+    const ArrowNode *nested = Find<ArrowNode>("n");
+    EXPECT_NEAR(static_cast<ExportCurveItem *>(list.GetLastListElement())->box[0],
+                nested->absolutePosition.x + nested->GetPart(0).lineOutline[0].p0.x, kTolerance);
     list.Purge();
     arrow->BuildPathItems(&design, &list);
     std::vector<int32_t> paths;
