@@ -6,7 +6,6 @@
 #include "editor/document/PropertyListWriter.h"
 #include "editor/document/SpacingNeighbors.h"
 #include "editor/document/SymbolRunNode.h"
-#include "editor/platform/DisplayItems.h"
 
 #include <algorithm>
 #include <cmath>
@@ -207,12 +206,7 @@ void RadicalNode::Measure(const Design *design)
         corner.x += shift;
         finite = finite && std::isfinite(corner.x) && std::isfinite(corner.y);
     }
-    if (finite)
-    {
-        for (int32_t i = 0; i < kOutlineCurves; ++i)
-            outline[i] = MakeLineCurve(corners[i], corners[(i + 1) % kOutlineCurves]);
-        outlineCount = kOutlineCurves;
-    }
+    if (finite) outlineCount = AppendPolygonCurves(corners, kOutlineCurves, outline);
     radicand->position = Point2D(float(xo) + start + shift, 0.0f);
     width = float(xr) + shift + right;
     top = topEdge;

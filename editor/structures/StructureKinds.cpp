@@ -4,6 +4,7 @@
 #include "editor/document/NodeFactory.h"
 #include "editor/structures/ArrowNode.h"
 #include "editor/structures/BondNode.h"
+#include "editor/structures/BoxNode.h"
 #include "editor/structures/FractionNode.h"
 #include "editor/structures/IntegralNode.h"
 #include "editor/structures/IterationNode.h"
@@ -12,6 +13,7 @@
 #include "editor/structures/PrimeNode.h"
 #include "editor/structures/RadicalNode.h"
 #include "editor/structures/ScriptNode.h"
+#include "editor/structures/StrikeNode.h"
 
 namespace oq {
 
@@ -27,6 +29,8 @@ void RegisterStructureKinds()
     RegisterNodeKind("Pr", []() -> KettricStructure * { return new PrimeNode; });
     RegisterNodeKind("Sc", []() -> KettricStructure * { return new ScriptNode(false); });
     RegisterNodeKind("Dv", []() -> KettricStructure * { return new LongDivisionNode; });
+    RegisterNodeKind("Bx", []() -> KettricStructure * { return new BoxNode(kBoxFull); });
+    RegisterNodeKind("Kt", []() -> KettricStructure * { return new StrikeNode(kStrikeHorizontal); });
 }
 
 }  // namespace oq

@@ -171,6 +171,12 @@ bool StructureNode::TakesPartInSpacing() const
     return true;
 }
 
+int32_t AppendPolygonCurves(const Point2D *points, int32_t count, QuadraticBezier2D *output)
+{
+    for (int32_t i = 0; i < count; ++i) output[i] = MakeLineCurve(points[i], points[(i + 1) % count]);
+    return count;
+}
+
 namespace {
 
 uint8_t SlotDisplayStyle(SlotStyle style, uint8_t current)

@@ -93,6 +93,10 @@ private:
     GroupNode *slots[kMaxSlots] = {};
 };
 
+// Writes the closed polygon through the points as straight curves (control point on the end) and
+// returns the count written.
+int32_t AppendPolygonCurves(const Point2D *points, int32_t count, QuadraticBezier2D *output);
+
 // Writes one slot group (LaTeX or MathML) with the display style TeX gives the slot, restoring the
 // writer's display style afterwards, so a switch written inside the slot ends with it.
 void WriteSlotGroupLatex(const GroupNode *group, SlotStyle style, MathWriterState *state, TextString *output);

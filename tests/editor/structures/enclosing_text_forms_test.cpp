@@ -62,6 +62,14 @@ TEST(EnclosingTextForms, LatexPassesBothOracles)
         // The quotient is lost.
         {Enclosing("Dv", "Fx {}", "Gr (t='quot') { Bg {} Fx {} Fx {} }"), "\\enclose{longdiv}{x}"},
         {Enclosing("Dv", ""), "\\enclose{longdiv}{}"},
+        // Every box type is \boxed; a display sum inside one is set in display style without a switch.
+        {Enclosing("Bx", "Fx {}"), "\\boxed{x}"},
+        {Enclosing("Bx (t='lwrt')", ""), "\\boxed{}"},
+        {Enclosing("Bx (t='uplf')", "It { Gr { Bg {} Fx {} } }"), "\\boxed{\\sum{x}}"},
+        {Enclosing("Kt", "Fx {}"), "\\enclose{horizontalstrike}{x}"},
+        {Enclosing("Kt (t='lwup')", "Fx {}"), "\\cancel{x}"},
+        {Enclosing("Kt (t='uplw')", "Fx {}"), "\\bcancel{x}"},
+        {Enclosing("Kt (t='exxx')", ""), "\\xcancel{}"},
     };
     for (const auto &c : cases)
     {
@@ -88,6 +96,15 @@ TEST(EnclosingTextForms, MathMLPassesTheDtd)
         {Enclosing("Dv", "Fx {}", "Gr (t='quot') { Bg {} Sb {s{\"q\"}} }"),
          "<mlongdiv><mrow/><mrow><mi>q</mi></mrow>\n<mrow><mi>x</mi></mrow>\n</mlongdiv>"},
         {Enclosing("Dv", ""), "<mlongdiv><mrow/><mrow/><mrow></mrow>\n</mlongdiv>"},
+        {Enclosing("Bx", "Fx {}"), "<menclose notation=\"box\"><mrow><mi>x</mi></mrow>\n</menclose>"},
+        {Enclosing("Bx (t='uplf')", ""), "<menclose notation=\"top left\">"},
+        {Enclosing("Bx (t='uprt')", ""), "<menclose notation=\"top right\">"},
+        {Enclosing("Bx (t='lwlf')", ""), "<menclose notation=\"bottom left\">"},
+        {Enclosing("Bx (t='lwrt')", ""), "<menclose notation=\"bottom right\">"},
+        {Enclosing("Kt", "Fx {}"), "<menclose notation=\"horizontalstrike\"><mrow><mi>x</mi></mrow>\n</menclose>"},
+        {Enclosing("Kt (t='lwup')", ""), "<menclose notation=\"updiagonalstrike\">"},
+        {Enclosing("Kt (t='uplw')", ""), "<menclose notation=\"downdiagonalstrike\">"},
+        {Enclosing("Kt (t='exxx')", ""), "<menclose notation=\"updiagonalstrike downdiagonalstrike\">"},
     };
     for (const auto &c : cases)
     {

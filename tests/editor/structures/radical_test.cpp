@@ -287,6 +287,26 @@ TEST(Radical, DegreeScaleByScriptDepth)
     }
 }
 
+TEST(Radical, VinculumClearsTheRadicandAndNeverComesDown)
+{
+    // The sign is no TeX surd glyph: only the gap and the rise are TeX's.
+    Design design;
+    float mu = design.GetBaseFontSize() / 18.0f;
+    float gap = mu * GetGroupParam(&design, 'rdcl', 'vtgp');
+    float previous = -1e9f;
+    for (float radicandTop = 0.0f; radicandTop <= 30.0f; radicandTop += 0.75f)
+    {
+        test::StructureTestDocument document;
+        std::string body = "Fx (w=6,t=" + std::to_string(radicandTop) + ",b=-1) {}";
+        RadicalNode *radical = LayOut(&document, design, Radical(body));
+        SignLine line = FindSignLine(*radical);
+        float top = document.Find<GroupNode>("b")->top;
+        EXPECT_GE(line.vinculumLow - top, gap - kTolerance) << radicandTop;
+        EXPECT_GE(line.vinculumLow, previous) << radicandTop;
+        previous = line.vinculumLow;
+    }
+}
+
 // The sign's checks: eleven straight edges, closed, counter-clockwise, simple.
 test::OutlineChecks SignChecks()
 {
