@@ -9,26 +9,6 @@
 namespace oq {
 namespace {
 
-using test::ResultText;
-using test::Text;
-
-// The LaTeX or MathML of every node of the equation's main group, in display style.
-std::string WriteEquation(const std::string &nodes, bool mathml)
-{
-    test::StructureTestDocument document;
-    std::string text = "Gr { Bg {} " + nodes + " }";
-    EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0") << text;
-    auto *group = MathNode::FromStructure(document.GetRootStructure()->GetFirstSubnodeStructure());
-    MathWriterState state;
-    state.displayStyle = 1;
-    TextString output;
-    for (MathNode *node = group->GetFirstMathSubnode()->GetNextMathNode(); node != nullptr; node = node->GetNextMathNode())
-    {
-        if (mathml) node->WriteMathML(&state, &output);
-        else node->WriteLatex(&state, &output);
-    }
-    return Text(output);
-}
 
 // A structure over one body group (role 0) holding the nodes, with further groups after it.
 std::string Enclosing(const char *head, const std::string &body, const std::string &more = "")
@@ -73,7 +53,7 @@ TEST(EnclosingTextForms, LatexPassesBothOracles)
     };
     for (const auto &c : cases)
     {
-        std::string latex = WriteEquation(c.nodes, false);
+        std::string latex = test::WriteRowText(c.nodes, 1, false);
         EXPECT_EQ(latex, c.latex) << c.nodes;
         EXPECT_EQ(test::CheckWithLatexOracles(latex), "") << latex;
     }
@@ -108,7 +88,7 @@ TEST(EnclosingTextForms, MathMLPassesTheDtd)
     };
     for (const auto &c : cases)
     {
-        std::string mathml = WriteEquation(c.nodes, true);
+        std::string mathml = test::WriteRowText(c.nodes, 1, true);
         EXPECT_NE(mathml.find(c.mathml), std::string::npos) << mathml;
         EXPECT_EQ(test::ValidateStructureMathML(mathml), "") << mathml;
     }
