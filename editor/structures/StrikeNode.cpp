@@ -1,29 +1,19 @@
 // Strikes: the axis rule or the diagonal strokes over the body, the items and the text forms.
 #include "editor/structures/StrikeNode.h"
 
-#include "editor/document/DecorationNode.h"
 #include "editor/document/GroupNode.h"
 #include "editor/document/MathDesign.h"
-#include "editor/document/PropertyListWriter.h"
-#include "editor/document/SpacingNeighbors.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <iterator>
 
 namespace oq {
 
 namespace {
 
-constexpr SlotGroupRow kStrikeSlots[1] = {{0, true}};
-
-// Each type's LaTeX command (with its opening brace) and MathML notation.
-const struct
-{
-    uint32_t type;
-    const char *latex;
-    const char *notation;
-} kStrikeForms[] = {
+const EnclosingType kStrikeTypes[] = {
     {kStrikeHorizontal, "\\enclose{horizontalstrike}{", "horizontalstrike"},
     {kStrikeUp, "\\cancel{", "updiagonalstrike"},
     {kStrikeDown, "\\bcancel{", "downdiagonalstrike"},
@@ -37,45 +27,14 @@ float StrikeParam(const Design *design, uint32_t key)
 
 }  // namespace
 
-StrikeNode::StrikeNode(uint32_t type) : StructureNode(kStrikeKind, kStrikeSlots, 1), strikeType(type)
+StrikeNode::StrikeNode(uint32_t strikeType)
+    : EnclosingNode(kStrikeKind, "Kt", kStrikeTypes, int32_t(std::size(kStrikeTypes)), SlotStyle::kUnchanged, strikeType)
 {
-}
-
-StrikeNode::StrikeNode(const StrikeNode &node) : StructureNode(node), strikeType(node.strikeType)
-{
-}
-
-bool StrikeNode::CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
-                               void **storage)
-{
-    return CheckTypeProperty(this, &strikeType, document, identifier, type, storage);
-}
-
-KettricResult StrikeNode::ResolveData(KettricDocument *document)
-{
-    KettricResult result = StructureNode::ResolveData(document);
-    bool known = false;
-    for (const auto &row : kStrikeForms) known = known || row.type == strikeType;
-    if (!known) strikeType = kStrikeHorizontal;
-    return result;
 }
 
 DocumentNode *StrikeNode::Clone() const
 {
     return new StrikeNode(*this);
-}
-
-bool StrikeNode::WriteKettricProperties(TextBuffer *buffer) const
-{
-    PropertyListWriter writer(buffer);
-    WriteColorProperties(&writer);
-    if (strikeType != kStrikeHorizontal) writer.WriteFourCC("t", strikeType);
-    return writer.Opened();
-}
-
-void StrikeNode::WriteKettric(KettricDocument *document, TextBuffer *buffer) const
-{
-    WriteKettricContainer(document, buffer, "Kt");
 }
 
 void StrikeNode::BuildExportItems(const Design *design, DisplayList *list) const
@@ -111,25 +70,19 @@ void StrikeNode::AppendStroke(const Point2D &p, const Point2D &q, float h)
 
 void StrikeNode::Measure(const Design *design)
 {
-    outlineCount = 0;
-    width = 0.0f;
-    bottom = 0.0f;
-    top = 0.0f;
-    float em = GetEm(design);
-    float mu = em / 18.0f;
-    float left = GetSpaceBefore(this, mu * StrikeParam(design, 'exsp'), true);
-    float right = GetSpaceAfter(this, mu * StrikeParam(design, 'exsp'), true);
-    leftSpacing = left;
-    rightSpacing = right;
-    GroupNode *body = GetBody();
+    float em = 0.0f;
+    float mu = 0.0f;
+    GroupNode *body = BeginMeasure(design, &em, &mu);
     if (body == nullptr) return;
+    float left = leftSpacing;
+    float right = rightSpacing;
 
     float inner = mu * StrikeParam(design, 'insp');
     float h = mu * StrikeParam(design, 'rule') * 0.5f;
     body->position = Point2D(left + inner, 0.0f);
     float xr = left + body->width + 2.0f * inner;
     width = xr + right;
-    if (strikeType == kStrikeHorizontal)
+    if (type == kStrikeHorizontal)
     {
         // The rule on the axis; the body keeps the node's extent.
         float axis = em * GetGeneralParam(design, 'axis');
@@ -147,41 +100,13 @@ void StrikeNode::Measure(const Design *design)
     float yt = std::max(mu * StrikeParam(design, 'asct') + em * GetGeneralParam(design, 'cptl'), body->top);
     bottom = FLT_MAX;
     top = -FLT_MAX;
-    if (strikeType != kStrikeDown) AppendStroke(Point2D(left, yb), Point2D(xr, yt), h);
-    if (strikeType != kStrikeUp) AppendStroke(Point2D(left, yt), Point2D(xr, yb), h);
+    if (type != kStrikeDown) AppendStroke(Point2D(left, yb), Point2D(xr, yt), h);
+    if (type != kStrikeUp) AppendStroke(Point2D(left, yt), Point2D(xr, yb), h);
     if (outlineCount == 0)
     {
         bottom = yb;
         top = yt;
     }
-}
-
-void StrikeNode::WriteLatex(MathWriterState *state, TextString *output) const
-{
-    const char *command = kStrikeForms[0].latex;
-    for (const auto &row : kStrikeForms)
-    {
-        if (row.type == strikeType) command = row.latex;
-    }
-    output->AppendText(command);
-    state->controlWord = 0;
-    WriteSlotGroupLatex(GetBody(), SlotStyle::kUnchanged, state, output);
-    output->AppendText("}");
-    state->controlWord = 0;
-}
-
-void StrikeNode::WriteMathML(MathWriterState *state, TextString *output) const
-{
-    const char *notation = kStrikeForms[0].notation;
-    for (const auto &row : kStrikeForms)
-    {
-        if (row.type == strikeType) notation = row.notation;
-    }
-    output->AppendText("<menclose notation=\"");
-    output->AppendText(notation);
-    output->AppendText("\">");
-    WriteSlotGroupMathML(GetBody(), SlotStyle::kUnchanged, state, output);
-    output->AppendText("</menclose>");
 }
 
 }  // namespace oq

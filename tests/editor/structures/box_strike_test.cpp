@@ -63,8 +63,8 @@ TEST(BoxStrike, ReadAndWriteTable)
         test::StructureTestDocument document;
         EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), c.result) << text;
         if (std::string(c.result) != "0") continue;
-        if (auto *box = document.Find<BoxNode>("n")) EXPECT_EQ(box->boxType, c.type) << text;
-        else EXPECT_EQ(document.Find<StrikeNode>("n")->strikeType, c.type) << text;
+        if (auto *box = document.Find<BoxNode>("n")) EXPECT_EQ(box->type, c.type) << text;
+        else EXPECT_EQ(document.Find<StrikeNode>("n")->type, c.type) << text;
         std::string written = test::ExpectRoundTrip(text);
         EXPECT_NE(written.find(c.head), std::string::npos) << written;
         EXPECT_EQ(written.find("xxxx"), std::string::npos) << written;
@@ -98,7 +98,7 @@ TEST(BoxStrike, CopiesFindTheBodyByRole)
     }
     BoxNode box(kBoxLowerLeft);
     std::unique_ptr<DocumentNode> clone(box.Clone());
-    EXPECT_EQ(static_cast<BoxNode *>(clone.get())->boxType, kBoxLowerLeft);
+    EXPECT_EQ(static_cast<BoxNode *>(clone.get())->type, kBoxLowerLeft);
     StrikeNode strike(kStrikeCross);
     GroupNode *body = strike.GetOrCreateMainGroup();
     EXPECT_EQ(strike.GetOrCreateMainGroup(), body);
