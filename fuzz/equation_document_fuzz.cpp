@@ -2,8 +2,9 @@
 // drawing kind for the eight drawing identifiers and the test box "Fx"), lay it out twice (the math
 // groups directly too: there is no Data folder), read every anchor (drawing objects also build their
 // items and outline; fraction outlines are checked), write it as text that reads back and writes the
-// same, write its LaTeX and MathML, copy the main group's row into a new document, paste that copy
-// back at the caret, delete the dependents of missing rows, and destroy everything.
+// same, shrink the matrices of the read-back copy to 1 x 1, write its LaTeX and MathML, copy the
+// main group's row into a new document, paste that copy back at the caret, delete the dependents of
+// missing rows, and destroy everything.
 #include "FuzzText.h"
 #include "support/DocumentTestKinds.h"
 #include "support/StructureTestKit.h"
@@ -14,6 +15,7 @@
 #include "editor/drawing/DrawingObject.h"
 #include "editor/platform/DisplayItems.h"
 #include "editor/structures/FractionNode.h"
+#include "editor/structures/MatrixNode.h"
 #include "editor/structures/StructureKinds.h"
 
 #include <cstdint>
@@ -86,6 +88,18 @@ void ReadAnchors(oq::EquationDocument &document)
     }
 }
 
+// The first matrix of the document larger than 1 x 1, or null.
+oq::MatrixNode *FindLargerMatrix(oq::EquationDocument &document)
+{
+    oq::KettricRoot *root = document.GetRootStructure();
+    for (oq::TreeBase *tree = root->GetFirstSubnode(); tree != nullptr; tree = root->GetNextTreeNode(tree))
+    {
+        auto *matrix = dynamic_cast<oq::MatrixNode *>(static_cast<oq::KettricStructure *>(tree));
+        if (matrix != nullptr && (matrix->rowCount != 1 || matrix->columnCount != 1)) return matrix;
+    }
+    return nullptr;
+}
+
 std::string Write(oq::EquationDocument &document)
 {
     oq::TextBuffer buffer;
@@ -109,6 +123,13 @@ void Exercise(const char *text)
     oq::EquationDocument again;
     if (again.ParseAndResolve(second.c_str()) != 0) __builtin_trap();
     if (Write(again) != second) __builtin_trap();
+
+    // Every matrix of the read-back document shrinks to 1 x 1: the links to its anchors follow their
+    // points or go, with the drawings and annotations on vanishing points (searched anew each time).
+    while (oq::MatrixNode *matrix = FindLargerMatrix(reread)) oq::MatrixNode::Resize(matrix, 1, 1);
+    Layout(reread);
+    ReadAnchors(reread);
+    static_cast<void>(Write(reread));
 
     // The text forms of the main group.
     oq::GroupNode *main = document.GetMainGroup();

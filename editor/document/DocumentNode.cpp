@@ -14,15 +14,14 @@ namespace oq {
 namespace {
 
 // Link sources waiting to be destroyed, on their work elements, and the number of node destructions
-// under way (a destruction counts until its operator delete). Nodes live on the UI thread only.
+// under way (from ~DocumentNode to ~NodeDestructionEnd). Nodes live on the UI thread only.
 List pendingDestruction;
 int32_t destructionDepth = 0;
 
 }  // namespace
 
-void DocumentNode::operator delete(void *block)
+NodeDestructionEnd::~NodeDestructionEnd()
 {
-    MemoryRelease(block);
     if (destructionDepth > 1)
     {
         --destructionDepth;
@@ -43,7 +42,7 @@ DocumentNode::DocumentNode(uint32_t kind)
 }
 
 DocumentNode::DocumentNode(const DocumentNode &node)
-    : KettricStructure(node.GetStructureType()), GraphElement(), workElement(this), pendingLinks(0), lastCopy(nullptr),
+    : NodeDestructionEnd(), KettricStructure(node.GetStructureType()), GraphElement(), workElement(this), pendingLinks(0), lastCopy(nullptr),
       destroyingFlag(false)
 {
     baseStructureType = node.baseStructureType;

@@ -43,15 +43,24 @@ private:
     DocumentNode *node;
 };
 
+// The end of a node's destruction: the first base of DocumentNode, so destroyed after the node's
+// links and subtree. When the outermost destruction ends here it destroys the link sources waiting
+// on the pending list. Ending here and not in operator delete also covers nodes destroyed without
+// delete (locals, members), which would otherwise leave the count of destructions under way raised.
+class NodeDestructionEnd
+{
+protected:
+    NodeDestructionEnd() = default;
+    ~NodeDestructionEnd();
+};
+
 // Base of every equation node and drawing object: a node of the document tree, a Kettric structure,
 // a vertex of the link graph (its edges are NodeLinks) and a member of a work list.
-class DocumentNode : public KettricStructure, public GraphElement
+class DocumentNode : private NodeDestructionEnd, public KettricStructure, public GraphElement
 {
 public:
-    // Nodes are made only with new: their destruction ends in the operator delete below.
     static void *operator new(size_t size) { return MemoryAllocate(size); }
-    // After the outermost destruction, destroys the link sources it put on the pending list.
-    static void operator delete(void *block);
+    static void operator delete(void *block) { MemoryRelease(block); }
 
     explicit DocumentNode(uint32_t kind);
     // Copies the kind and the family only: no name, no links, no subnodes.

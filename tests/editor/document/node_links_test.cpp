@@ -154,6 +154,27 @@ TEST(NodeLinks, LongChainDestroyedWithoutNesting)
     EXPECT_TRUE(TestNodeRegistry::AllDestroyedOnce());
 }
 
+// A node destroyed without delete (a local with a subnode) ends its destruction too: the drawing
+// attached to it goes with it, and later destructions still take their dependents along.
+TEST(NodeLinks, NodeDestroyedWithoutDeleteEndsItsDestruction)
+{
+    TestNodeRegistry::Reset();
+    {
+        TestDocument document;
+        ASSERT_EQ(ResultText(document.ParseAndResolve(("Dr (n=1) {} Lf $a (n=2) {} Dr (n=3) { " + Links({"a"}) + " }").c_str())),
+                  "0");
+        {
+            test::TestContainerNode local;
+            local.AppendSubnode(new TestLeafNode);
+            new NodeLink(document.FindLabel(1), &local, 0, 0, 0.0f);
+        }
+        EXPECT_EQ(document.Labels(), "2 3");
+        delete document.FindLabel(2);
+        EXPECT_EQ(document.Labels(), "");
+    }
+    EXPECT_TRUE(TestNodeRegistry::AllDestroyedOnce());
+}
+
 // DeepCopy keeps the order, copies no links or names, and records each copy in lastCopy.
 TEST(NodeLinks, DeepCopy)
 {

@@ -1,14 +1,12 @@
-// Matrices: reading and writing the Kettric form, the grid layout with the factory design, anchors,
-// the cell operations and the LaTeX and MathML forms.
-#include "support/DocumentTestKinds.h"
-
+// Matrices: reading and writing the Kettric form, the grid layout with the factory design (equal
+// rows and columns, the middle baseline, the gap margins) and navigation between cells.
+#include "MatrixFixtures.h"
 #include "StructureFixtures.h"
 
 #include "editor/document/GroupNode.h"
 #include "editor/document/NodeLink.h"
 #include "editor/document/RowBeginNode.h"
 #include "editor/fonts/Design.h"
-#include "editor/fonts/Preferences.h"
 #include "editor/structures/MatrixNode.h"
 
 #include <gtest/gtest.h>
@@ -21,16 +19,9 @@ namespace {
 using test::ResultText;
 using test::StructureTestDocument;
 
-std::string Cells(int32_t count, const char *cell = "Gr { Bg {} }")
+std::string Matrix(const std::string &properties, int32_t cells)
 {
-    std::string text;
-    for (int32_t i = 0; i < count; ++i) text += std::string(" ") + cell;
-    return text;
-}
-
-std::string Matrix(const std::string &properties, int32_t cells, const std::string &after = "")
-{
-    return "Gr { Bg {} Mx $m " + properties + " {" + Cells(cells) + " } }" + after;
+    return test::MatrixEquation(properties, cells);
 }
 
 TEST(Matrix, ReadsChecksAndWritesItsProperties)
@@ -66,6 +57,31 @@ TEST(Matrix, ReadsChecksAndWritesItsProperties)
     }
 }
 
+// A deep copy (as copy and paste make it) keeps the counts, "al", the flags and the cells, but no
+// anchor points until it is laid out.
+TEST(Matrix, DeepCopyKeepsPropertiesAndCells)
+{
+    StructureTestDocument document;
+    ASSERT_EQ(ResultText(document.ParseAndResolve(Matrix("(r=2,c=3,al='rght',mb,eh,ew,rg,cg)", 6).c_str())), "0");
+    Design design;
+    document.LayoutAll(&design);
+    auto *matrix = document.Find<MatrixNode>("m");
+    DocumentNode *copied = matrix->DeepCopy();
+    auto *copy = dynamic_cast<MatrixNode *>(copied);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->rowCount, 2);
+    EXPECT_EQ(copy->columnCount, 3);
+    EXPECT_EQ(copy->alignment, kAlignRight);
+    EXPECT_TRUE(copy->middleBaseline && copy->equalHeights && copy->equalWidths && copy->rowGaps && copy->columnGaps);
+    int32_t cells = 0;
+    for (MathNode *node = copy->GetFirstMathSubnode(); node != nullptr; node = node->GetNextMathNode()) ++cells;
+    EXPECT_EQ(cells, 6);
+    const Point2D *points = nullptr;
+    EXPECT_EQ(copy->GetAnchorPoints(kMatrixCellAnchorKind, &points), 0);
+    EXPECT_EQ(copy->GetAnchorPoints(kMatrixCornerAnchorKind, &points), 0);
+    delete copied;
+}
+
 TEST(Matrix, FactoryLayoutOfEmptyCells)
 {
     {
@@ -81,6 +97,8 @@ TEST(Matrix, FactoryLayoutOfEmptyCells)
         EXPECT_NEAR((matrix->top + matrix->bottom) * 0.5f, 2.81105f, 1e-3f);
         auto *cell = static_cast<GroupNode *>(matrix->GetFirstMathSubnode());
         EXPECT_NEAR(cell->position.x, 1.83333f, 1e-3f);
+        // The row's baseline is the shift that centres the matrix on the axis.
+        EXPECT_NEAR(cell->position.y - cell->GetBaselineOffset(&design), -0.8305f, 1e-3f);
     }
     {
         StructureTestDocument document;
@@ -102,49 +120,11 @@ TEST(Matrix, FactoryLayoutOfEmptyCells)
                 EXPECT_NEAR(points[k * 3 + j].y - origin.y, ys[k], 1e-3f) << k << j;
             }
         }
-        ASSERT_EQ(matrix->GetAnchorPoints(kMatrixCornerAnchorKind, &points), 4);
-        EXPECT_NEAR(points[0].x - origin.x, -6.875f, 1e-3f);
-        EXPECT_NEAR(points[0].y - origin.y, 21.19566f, 1e-3f);
-        ASSERT_EQ(matrix->GetAnchorPoints(kMatrixOuterRowAnchorKind, &points), 4);
-        EXPECT_NEAR(points[1].x - origin.x, 25.66667f + 6.875f, 1e-3f);
-        ASSERT_EQ(matrix->GetAnchorPoints(kMatrixOuterColumnAnchorKind, &points), 4);
-        EXPECT_NEAR(points[1].y - origin.y, -11.44856f - 4.125f, 1e-3f);
         // Row baselines 7.4195 and -9.0805.
         auto *first = static_cast<GroupNode *>(matrix->GetFirstMathSubnode());
         auto *third = static_cast<GroupNode *>(first->GetNextMathNode()->GetNextMathNode());
         EXPECT_NEAR(first->position.y - first->GetBaselineOffset(&design), 7.4195f, 1e-3f);
         EXPECT_NEAR(third->position.y - third->GetBaselineOffset(&design), -9.0805f, 1e-3f);
-    }
-}
-
-TEST(Matrix, AnchorCounts)
-{
-    const struct
-    {
-        int32_t r, c;
-        int32_t counts[8];  // mtrx, cell, mrow, mcol, orow, ocol, lrow, lcol
-    } cases[] = {
-        {1, 1, {4, 4, 2, 2, 2, 2, 0, 0}},
-        {2, 3, {4, 12, 8, 9, 4, 6, 2, 4}},
-    };
-    const uint32_t kinds[8] = {kMatrixCornerAnchorKind,        kMatrixCellAnchorKind,      kMatrixRowAxisAnchorKind,
-                               kMatrixColumnCentreAnchorKind,  kMatrixOuterRowAnchorKind,  kMatrixOuterColumnAnchorKind,
-                               kMatrixRowLineAnchorKind,       kMatrixColumnLineAnchorKind};
-    for (const auto &c : cases)
-    {
-        StructureTestDocument document;
-        std::string text = Matrix("(r=" + std::to_string(c.r) + ",c=" + std::to_string(c.c) + ")", c.r * c.c);
-        ASSERT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0");
-        Design design;
-        document.LayoutAll(&design);
-        auto *matrix = document.Find<MatrixNode>("m");
-        for (int32_t i = 0; i < 8; ++i)
-        {
-            const Point2D *points = nullptr;
-            EXPECT_EQ(matrix->GetAnchorPoints(kinds[i], &points), c.counts[i]) << c.r << "x" << c.c << " " << i;
-        }
-        const uint32_t *list = nullptr;
-        EXPECT_EQ(matrix->GetAnchorKinds(&list), 10);
     }
 }
 
@@ -186,95 +166,78 @@ TEST(Matrix, MiddleBaselineEqualWidthsAndCellAlignment)
     EXPECT_NEAR((points[2].x - points[1].x) - (points[1].x - points[0].x), 0.0f, 1e-3f);
 }
 
-TEST(Matrix, InsertCellMakesAnEmptyMiddleBaselineCell)
+// The margins around the cells with the factory design (m = 11 / 18): "rg" makes each margin at least
+// half the gap to an imaginary empty row beyond the first or last row, "cg" makes the side margins
+// half a column gap.
+TEST(Matrix, RowAndColumnGapMargins)
 {
-    MatrixNode matrix(1, 2);
-    GroupNode *first = MatrixNode::InsertCell(&matrix, nullptr);
-    GroupNode *last = MatrixNode::InsertCell(&matrix, nullptr);
-    GroupNode *middle = MatrixNode::InsertCell(&matrix, first);
-    EXPECT_EQ(first->GetNextMathNode(), middle);
-    EXPECT_EQ(middle->GetNextMathNode(), last);
-    EXPECT_EQ(middle->role, 0u);
-    EXPECT_EQ(middle->baselineRow, kBaselineMiddle);
-    auto *row = dynamic_cast<RowBeginNode *>(middle->GetFirstMathSubnode());
-    ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->lineGap, -1.0f);
-    EXPECT_EQ(row->GetNextMathNode(), nullptr);
-}
-
-// A drawing linked at one matrix anchor: the link's index after the resize, or -1 when the drawing
-// went with its point.
-TEST(Matrix, ResizeFollowsOrRemovesLinks)
-{
+    Design design;
+    const float E = 11.0f, m = E / 18.0f;
+    const float U = E * GetGeneralParam(&design, 'cptl') + 0.875f * m;  // the empty row's top
     const struct
     {
-        int32_t r, c, R, C;
-        const char *kind;
-        int32_t index;
-        int32_t expected;
+        const char *properties;
+        const char *cell;
+        float top, bottom, side;  // margins in m; top or bottom < 0: the empty cell's values below
     } cases[] = {
-        {2, 2, 2, 3, "cell", 4, 5},  {3, 3, 2, 2, "cell", 15, -1}, {3, 3, 4, 3, "lrow", 2, 3},
-        {3, 3, 2, 2, "mtrx", 3, 3},  {3, 3, 1, 1, "cent", 1, 1},    {2, 2, 2, 3, "mrow", 5, 6},
-        {2, 2, 3, 2, "mcol", 4, 5},  {3, 3, 2, 3, "orow", 5, -1},   {3, 3, 3, 2, "ocol", 3, 3},
-        {2, 3, 2, 2, "lcol", 2, 1},  {1, 1, 3, 1, "lrow", 1, 1},    {2, 2, 1, 1, "lrow", 0, -1},
+        {"(r=1,c=1)", "Gr { Bg {} Fx (w=4,t=20,b=-20) {} }", 3.0f, 3.0f, 3.0f},
+        // Tall and deep: the imaginary rows sit Q beyond, the top one at T - 0.875 m + Q.
+        {"(r=1,c=1,rg)", "Gr { Bg {} Fx (w=4,t=20,b=-20) {} }", 3.625f, 4.5f, 3.0f},
+        {"(r=1,c=1,cg)", "Gr { Bg {} Fx (w=4,t=20,b=-20) {} }", 3.0f, 3.0f, 9.0f},
+        {"(r=1,c=1,rg,cg)", "Gr { Bg {} Fx (w=4,t=20,b=-20) {} }", 3.625f, 4.5f, 9.0f},
+        // An empty cell: the row spacing S = 1.5 em decides.
+        {"(r=1,c=1,rg)", "Gr { Bg {} }", -1.0f, -1.0f, 3.0f},
     };
     for (const auto &c : cases)
     {
         StructureTestDocument document;
-        std::string text = Matrix("(r=" + std::to_string(c.r) + ",c=" + std::to_string(c.c) + ")", c.r * c.c,
-                                  " Dr $d { X { ref{$m} u32{'" + std::string(c.kind) + "'} i32{" +
-                                      std::to_string(c.index) + "} } }");
+        std::string text = "Gr { Bg {} Mx $m " + std::string(c.properties) + " { " + c.cell + " } }";
         ASSERT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0") << text;
+        document.LayoutAll(&design);
         auto *matrix = document.Find<MatrixNode>("m");
-        MatrixNode::Resize(matrix, c.R, c.C);
-        EXPECT_EQ(matrix->rowCount, c.R);
-        EXPECT_EQ(matrix->columnCount, c.C);
-        NodeLink *link = matrix->GetFirstIncomingLink();
-        if (c.expected < 0)
+        auto *cell = static_cast<GroupNode *>(matrix->GetFirstMathSubnode());
+        float cellTop = cell->position.y + cell->top, cellBottom = cell->position.y + cell->bottom;
+        float top = c.top, bottom = c.bottom;
+        if (top < 0.0f)
         {
-            EXPECT_EQ(link, nullptr) << c.kind << c.index;
-            EXPECT_EQ(document.Find<DocumentNode>("d"), nullptr);
-            continue;
+            float T = cell->top, B = cell->bottom;
+            top = (1.5f * E - 0.875f * m - T) * 0.5f / m;
+            bottom = (1.5f * E - U + B) * 0.5f / m;
+            ASSERT_GT(top, 3.0f) << "the case must not fall back to P";
+            ASSERT_GT(bottom, 3.0f) << "the case must not fall back to P";
         }
-        ASSERT_NE(link, nullptr) << c.kind << c.index;
-        EXPECT_EQ(link->anchorIndex, c.expected) << c.kind << c.index;
+        EXPECT_NEAR(matrix->top - cellTop, top * m, 1e-4f) << text;
+        EXPECT_NEAR(cellBottom - matrix->bottom, bottom * m, 1e-4f) << text;
+        EXPECT_NEAR(cell->position.x, c.side * m, 1e-4f) << text;
+        EXPECT_NEAR(matrix->width, 2.0f * c.side * m + cell->width, 1e-4f) << text;
     }
 }
 
-TEST(Matrix, ResizeDestroysEachSourceOnceAndKeepsLinkedCells)
+// "eh": every row as high and deep as the largest, so tall rows space the baselines evenly.
+TEST(Matrix, EqualHeights)
 {
-    test::TestNodeRegistry::Reset();
+    const float m = 11.0f / 18.0f;
+    for (bool equal : {false, true})
     {
         StructureTestDocument document;
-        // A line on two vanishing points, and a cell, a group inside a cell and
-        // the enclosing group linked at vanishing points.
-        std::string text =
-            "Gr $g { Bg {} Mx $m (r=3,c=3) { Gr $c { Bg {} Gr $i { Bg {} } X { ref{$m} u32{'cell'} i32{15} } } " +
-            Cells(8) + " } X { ref{$m} u32{'orow'} i32{5} } }" +
-            " Dr $l { X { ref{$m,$m} u32{'cell','ocol'} i32{15,5} } }";
-        std::string fixed = text;
-        // The group in a cell links too.
-        fixed.replace(fixed.find("Gr $i { Bg {} }"), 15, "Gr $i { Bg {} X { ref{$m} u32{'mcol'} i32{11} } }");
-        ASSERT_EQ(ResultText(document.ParseAndResolve(fixed.c_str())), "0") << fixed;
+        std::string text = std::string("Gr { Bg {} Mx $m (r=3,c=1") + (equal ? ",eh" : "") +
+                           ") { Gr { Bg {} Fx (w=1,t=20,b=-1) {} } Gr { Bg {} Fx (w=1,t=1,b=-1) {} } "
+                           "Gr { Bg {} Fx (w=1,t=1,b=-20) {} } } }";
+        ASSERT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0");
+        Design design;
+        document.LayoutAll(&design);
         auto *matrix = document.Find<MatrixNode>("m");
-        MatrixNode::Resize(matrix, 2, 2);
-        int32_t topLevel = 0;
-        for (KettricStructure *s = document.GetRootStructure()->GetFirstSubnodeStructure(); s != nullptr;
-             s = static_cast<KettricStructure *>(s->GetNextNode()))
-            ++topLevel;
-        EXPECT_EQ(topLevel, 1);  // the line is gone
-        EXPECT_NE(document.Find<DocumentNode>("c"), nullptr);
-        EXPECT_NE(document.Find<DocumentNode>("i"), nullptr);
-        EXPECT_NE(document.Find<DocumentNode>("g"), nullptr);
-        EXPECT_EQ(matrix->GetFirstIncomingLink(), nullptr);
-        int32_t cells = 0;
-        for (MathNode *node = matrix->GetFirstMathSubnode(); node != nullptr; node = node->GetNextMathNode()) ++cells;
-        EXPECT_EQ(cells, 9);
+        MathNode *cells[3];
+        int32_t n = 0;
+        for (MathNode *node = matrix->GetFirstMathSubnode(); node != nullptr; node = node->GetNextMathNode()) cells[n++] = node;
+        // 20 + 20 + Q (9 m) with "eh"; without, the row spacing 1.5 em (16.5) beats 1 + 1 + Q.
+        float step = equal ? 40.0f + 9.0f * m : 16.5f;
+        EXPECT_NEAR(cells[0]->position.y - cells[1]->position.y, step, 1e-4f) << equal;
+        EXPECT_NEAR(cells[1]->position.y - cells[2]->position.y, step, 1e-4f) << equal;
     }
-    EXPECT_TRUE(test::TestNodeRegistry::AllDestroyedOnce());
 }
 
-TEST(Matrix, VariantNavigationAndHandleColours)
+TEST(Matrix, VariantAndNavigation)
 {
     MatrixNode matrix(2, 2);
     GroupNode *cells[4];
@@ -291,36 +254,6 @@ TEST(Matrix, VariantNavigationAndHandleColours)
     EXPECT_EQ(matrix.GetGroupAbove(cells[2]), cells[0]);
     EXPECT_EQ(matrix.GetGroupBelow(cells[2]), nullptr);
 
-    Preferences preferences;
-    EXPECT_EQ(matrix.GetAnchorHandleColor(&preferences, 0), &preferences.colors[kColorEquationAnchor]);
-    EXPECT_EQ(matrix.GetAnchorHandleColor(&preferences, kCentreAnchorKind), &preferences.colors[kColorEquationAnchor]);
-    EXPECT_EQ(matrix.GetAnchorHandleColor(&preferences, kMatrixCellAnchorKind), &preferences.colors[kColorSpecialAnchor]);
-    EXPECT_EQ(matrix.GetAnchorHandleColor(&preferences, kMatrixColumnLineAnchorKind),
-              &preferences.colors[kColorSpecialAnchor]);
-}
-
-TEST(Matrix, WritesLatexAndMathML)
-{
-    StructureTestDocument document;
-    const char *text = "Gr { Bg {} Mx $m (r=2,c=2,eh,ew) { Gr { Bg {} Fx {} } Gr { Bg {} } Gr { Bg {} } Gr { Bg {} } } }";
-    ASSERT_EQ(ResultText(document.ParseAndResolve(text)), "0");
-    auto *matrix = document.Find<MatrixNode>("m");
-    MathWriterState state;
-    TextString latex;
-    matrix->WriteLatex(&state, &latex);
-    std::string written(latex);
-    EXPECT_EQ(written.rfind("\\begin{matrix}", 0), 0u) << written;
-    EXPECT_NE(written.find(" & "), std::string::npos) << written;
-    EXPECT_NE(written.find(" \\\\ "), std::string::npos) << written;
-    EXPECT_EQ(written.substr(written.size() - 12), "\\end{matrix}");
-
-    state.displayStyle = 1;
-    TextString mathml;
-    matrix->WriteMathML(&state, &mathml);
-    std::string ml(mathml);
-    EXPECT_EQ(ml.rfind("<mtable equalrows=\"true\" equalcolumns=\"true\"><mtr><mtd>", 0), 0u) << ml;
-    EXPECT_NE(ml.find("</mtd></mtr></mtable>"), std::string::npos) << ml;
-    EXPECT_EQ(state.displayStyle, 1);
 }
 
 }  // namespace
