@@ -5,9 +5,11 @@
 #include "DesignRangeCases.h"
 #include "StructureFixtures.h"
 
+#include "editor/document/GlyphLayout.h"
 #include "editor/document/GroupNode.h"
 #include "editor/document/MathDesign.h"
 #include "editor/fonts/Design.h"
+#include "editor/platform/DisplayItems.h"
 #include "editor/structures/BondNode.h"
 
 #include <gtest/gtest.h>
@@ -357,6 +359,54 @@ TEST(Bond, AnAngleWithoutAStyleSurvivesTheRoundTrip)
     EXPECT_NEAR(second.bond->width, first.bond->width, 1e-6f);
     // The steep angle puts the label elsewhere than 45 degrees would.
     EXPECT_GT(std::fabs(without.Find("uplf")->position.y - first.Find("uplf")->position.y), 1.0f);
+}
+
+TEST(Bond, OneItemPerBuiltLineAtTheNodesPlaceInItsColor)
+{
+    // Lines in building order: above, below, upper left, then the horizontal bond; the unknown style
+    // at the upper right builds none. The test boxes draw nothing.
+    LaidOutBond laid(Bond("u32[2]{{'uplf','trip'},{'uprt','xxxx'},{'lowr','doub'},{'uppr','sing'},{0,'hevy'}}" +
+                              Group(0) + Group(kBondUpper) + Group(kBondUpperLeft) + Group(kBondUpperRight) +
+                              Group(kBondLower),
+                          true));
+    BondNode *bond = laid.bond;
+    bond->paletteIndex = 3;
+    ASSERT_EQ(bond->lineCount, 4);
+    const std::vector<int32_t> counts = {4, 8, 12, 4};
+    EXPECT_EQ(std::vector<int32_t>(bond->lineCurveCounts, bond->lineCurveCounts + 4), counts);
+    const Point2D at = bond->absolutePosition;
+    ASSERT_GT(at.x, 4.0f);
+    const uint32_t color = GetNodeColorWord(&laid.design, 3, kDefaultNodeColor);
+    DisplayList list;
+    bond->BuildExportItems(&laid.design, &list);
+    int32_t index = 0;
+    for (ListElement *e = list.GetFirstListElement(); e != nullptr; e = e->GetNextListElement(), ++index)
+    {
+        auto *item = dynamic_cast<ExportCurveItem *>(e);
+        ASSERT_NE(item, nullptr);
+        ASSERT_LT(index, 4);
+        EXPECT_EQ(item->color, color);
+        std::vector<QuadraticBezier2D> line = laid.Line(index);
+        ASSERT_EQ(item->curveCount, int32_t(line.size()));
+        for (int32_t i = 0; i < item->curveCount; ++i)
+        {
+            EXPECT_NEAR(item->curves[i].p0.x, line[size_t(i)].p0.x + at.x, 1e-4f);
+            EXPECT_NEAR(item->curves[i].p2.y, line[size_t(i)].p2.y + at.y, 1e-4f);
+        }
+    }
+    EXPECT_EQ(index, 4);
+    list.Purge();
+    bond->BuildPathItems(&laid.design, &list);
+    std::vector<int32_t> paths;
+    for (ListElement *e = list.GetFirstListElement(); e != nullptr; e = e->GetNextListElement())
+    {
+        auto *item = dynamic_cast<FillPathItem *>(e);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->color, color);
+        paths.push_back(item->curveCount);
+    }
+    EXPECT_EQ(paths, counts);
+    list.Purge();
 }
 
 TEST(Bond, InsetsOfTheMainGroupsEdgeBoxesAreNotRuns)
