@@ -391,7 +391,7 @@ TEST_F(IntegralLayoutTest, ArrowheadTurnsOnTheLoopsRightSide)
                 }
             }
             // The head's extent along its direction is centred on the axis, across it on the ring.
-            EXPECT_NEAR((highest.y + lowest.y) * 0.5F, axis, 0.02F) << label;
+            EXPECT_NEAR((highest.y + lowest.y) * 0.5F, axis, kTolerance) << label;
             EXPECT_NEAR((minX + maxX) * 0.5F, xa, kTolerance) << label;
             // The tip is the one point on the ring's middle line; the barbs stand off it.
             const Point2D &tip = codePoint == 0x2233 ? highest : lowest;
