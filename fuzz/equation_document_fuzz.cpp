@@ -1,7 +1,7 @@
 // Fuzzes the equation document reader: parse and resolve arbitrary text (the document kinds, the test
 // drawing kind for the eight drawing identifiers and the test box "Fx"), lay it out twice (the math
 // groups directly too: there is no Data folder), read every anchor (drawing objects also build their
-// items and outline; fraction outlines are checked), write it as text that reads back and writes the
+// items and outline; structure outlines are checked), write it as text that reads back and writes the
 // same, shrink the matrices of the read-back copy to 1 x 1, write its LaTeX and MathML, copy the
 // main group's row into a new document, paste that copy back at the caret, delete the dependents of
 // missing rows, and destroy everything.
@@ -14,8 +14,11 @@
 #include "editor/drawing/DrawingKinds.h"
 #include "editor/drawing/DrawingObject.h"
 #include "editor/platform/DisplayItems.h"
+#include "editor/structures/EnclosingNode.h"
 #include "editor/structures/FractionNode.h"
+#include "editor/structures/LongDivisionNode.h"
 #include "editor/structures/MatrixNode.h"
+#include "editor/structures/RadicalNode.h"
 #include "editor/structures/StructureKinds.h"
 
 #include <cstdint>
@@ -51,6 +54,19 @@ void Layout(oq::EquationDocument &document)
     }
 }
 
+// Traps when a finite outline is not closed exactly or has a straight edge whose control point is
+// not on its end.
+void CheckOutlineShape(const oq::QuadraticBezier2D *curves, int32_t count)
+{
+    oq::test::OutlineChecks finite;
+    finite.closedContours = finite.straightEdges = finite.orientation = false;
+    oq::test::OutlineChecks shape;
+    shape.closeTolerance = 0.0f;
+    shape.orientation = false;
+    if (oq::test::CheckOutline(curves, count, finite).empty() && !oq::test::CheckOutline(curves, count, shape).empty())
+        __builtin_trap();
+}
+
 void ReadAnchors(oq::EquationDocument &document)
 {
     oq::KettricRoot *root = document.GetRootStructure();
@@ -60,18 +76,15 @@ void ReadAnchors(oq::EquationDocument &document)
         if (node == nullptr) continue;
         anchorSink = oq::test::SumAnchorPoints(node);
         static_cast<void>(node->HitTest(oq::Point2D(0.0f, 0.0f), 1.0f));
-        // A fraction's bar or slash, where finite, is a closed run of straight edges.
+        // A structure's constructed outline, where finite, is closed exactly with straight edges.
         if (auto *fraction = dynamic_cast<oq::FractionNode *>(node))
-        {
-            oq::test::OutlineChecks finite;
-            finite.closedContours = finite.straightEdges = finite.orientation = false;
-            oq::test::OutlineChecks shape;
-            shape.closeTolerance = 0.0f;
-            shape.orientation = false;
-            if (oq::test::CheckOutline(fraction->outline, fraction->outlineCount, finite).empty() &&
-                !oq::test::CheckOutline(fraction->outline, fraction->outlineCount, shape).empty())
-                __builtin_trap();
-        }
+            CheckOutlineShape(fraction->outline, fraction->outlineCount);
+        if (auto *radical = dynamic_cast<oq::RadicalNode *>(node))
+            CheckOutlineShape(radical->outline, radical->outlineCount);
+        if (auto *division = dynamic_cast<oq::LongDivisionNode *>(node))
+            CheckOutlineShape(division->outline, division->outlineCount);
+        if (auto *enclosing = dynamic_cast<oq::EnclosingNode *>(node))
+            CheckOutlineShape(enclosing->outline, enclosing->outlineCount);
         // Drawing objects also build their items and selection outline.
         if (auto *drawing = dynamic_cast<oq::DrawingObject *>(node))
         {

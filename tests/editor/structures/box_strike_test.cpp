@@ -7,6 +7,8 @@
 #include "editor/document/GroupNode.h"
 #include "editor/platform/DisplayItems.h"
 #include "editor/structures/BoxNode.h"
+#include "editor/structures/LongDivisionNode.h"
+#include "editor/structures/RadicalNode.h"
 #include "editor/structures/StrikeNode.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +105,25 @@ TEST(BoxStrike, CopiesFindTheBodyByRole)
     GroupNode *body = strike.GetOrCreateMainGroup();
     EXPECT_EQ(strike.GetOrCreateMainGroup(), body);
     EXPECT_EQ(strike.GetBody(), body);
+}
+
+TEST(BoxStrike, FactoryMakesTheEnclosingKinds)
+{
+    RegisterDocumentKindsOnce();
+    RegisterStructureKinds();
+    std::unique_ptr<KettricStructure> box(MakeRegisteredStructure("Bx"));
+    std::unique_ptr<KettricStructure> strike(MakeRegisteredStructure("Kt"));
+    std::unique_ptr<KettricStructure> radical(MakeRegisteredStructure("Rd"));
+    std::unique_ptr<KettricStructure> division(MakeRegisteredStructure("Dv"));
+    ASSERT_NE(dynamic_cast<BoxNode *>(box.get()), nullptr);
+    ASSERT_NE(dynamic_cast<StrikeNode *>(strike.get()), nullptr);
+    EXPECT_EQ(static_cast<BoxNode *>(box.get())->type, kBoxFull);
+    EXPECT_EQ(static_cast<StrikeNode *>(strike.get())->type, kStrikeHorizontal);
+    EXPECT_EQ(static_cast<BoxNode *>(box.get())->GetBody(), nullptr);
+    ASSERT_NE(dynamic_cast<RadicalNode *>(radical.get()), nullptr);
+    EXPECT_FALSE(static_cast<RadicalNode *>(radical.get())->noSlant);
+    ASSERT_NE(dynamic_cast<LongDivisionNode *>(division.get()), nullptr);
+    EXPECT_EQ(static_cast<LongDivisionNode *>(division.get())->GetDividend(), nullptr);
 }
 
 // Lays out one node named n in the design.
