@@ -109,8 +109,17 @@ void MatrixNode::Resize(MatrixNode *matrix, int32_t rows, int32_t columns)
     List links;
     for (NodeLink *link = matrix->GetFirstIncomingLink(); link != nullptr; link = link->GetNextIncomingLink())
         links.Append(&link->workElement);
-    bool wasKeptAlive = matrix->keepAlive;
-    matrix->keepAlive = true;
+    // The structure at the top of the matrix's tree stays: a file may make it depend on a source
+    // that goes here (a cycle), and its destruction would take this matrix along.
+    DocumentNode *holder = matrix;
+    while (!holder->IsTopLevel())
+    {
+        DocumentNode *super = DocumentNode::FromStructure(holder->GetSuperStructure());
+        if (super == nullptr) break;
+        holder = super;
+    }
+    bool wasKeptAlive = holder->keepAlive;
+    holder->keepAlive = true;
     while (ListElement *element = links.GetFirstListElement())
     {
         links.Remove(element);
@@ -129,7 +138,7 @@ void MatrixNode::Resize(MatrixNode *matrix, int32_t rows, int32_t columns)
         else
             delete link;
     }
-    matrix->keepAlive = wasKeptAlive;
+    holder->keepAlive = wasKeptAlive;
     matrix->rowCount = rows;
     matrix->columnCount = columns;
 }

@@ -228,6 +228,32 @@ TEST(MatrixAnchors, ResizeDestroysEachSourceOnceAndKeepsLinkedCells)
 }
 
 
+// A file may link an annotation that holds the matrix to a line on the matrix (a cycle): the line
+// goes with its vanishing point, and the annotation, which its destruction would take along with
+// the matrix being resized, loses only its link.
+TEST(MatrixAnchors, ResizeKeepsTheStructureHoldingTheMatrix)
+{
+    test::TestNodeRegistry::Reset();
+    {
+        StructureTestDocument document;
+        std::string text = "Gr { Bg {} } Gr $a (t='anno') { Bg {} Mx $m (r=2,c=2) {" + MatrixCells(4) +
+                           " } X { ref{$l} u32{0} i32{0} } } Dr $l { X { ref{$m,$m} u32{'cell','cell'} i32{8,4} } }";
+        ASSERT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0");
+        auto *matrix = document.Find<MatrixNode>("m");
+        MatrixNode::Resize(matrix, 1, 1);
+        EXPECT_EQ(document.Find<DocumentNode>("l"), nullptr);
+        auto *annotation = document.Find<GroupNode>("a");
+        ASSERT_NE(annotation, nullptr);
+        EXPECT_EQ(annotation->GetFirstOutgoingLink(), nullptr);
+        EXPECT_FALSE(annotation->keepAlive);
+        ASSERT_EQ(document.Find<MatrixNode>("m"), matrix);
+        EXPECT_EQ(matrix->rowCount, 1);
+        EXPECT_EQ(matrix->columnCount, 1);
+        EXPECT_EQ(document.GetRootStructure()->GetLastSubnode(), annotation);
+    }
+    EXPECT_TRUE(test::TestNodeRegistry::AllDestroyedOnce());
+}
+
 // An annotation linked at 'cell' 4 of a 2 x 2 matrix (row line 1, column line 1) keeps that crossing
 // when the matrix grows to 2 x 3 (index 5), in the editor and after a write and read.
 TEST(MatrixAnchors, AnnotationKeepsItsCrossingThroughResizeAndText)
