@@ -181,9 +181,9 @@ TEST(Scripts, PostScriptSpacingCarriesTheBaseRightSpacing)
         {"Fx (w=4,t=8,b=-2,rs=2) {}", "Fx (w=1) {}", mu - 2.0f, 2.0f},
         {"Fx (w=4,t=8,b=-2,rs=0.2) {}", "Fx (w=1) {}", mu - 0.2f, mu},
         // Nothing before a space or after a row start; nothing at the row's end.
-        {"", "Sp (w=3) {}", 0.0f, 0.0f},
+        {"", "Sp (s=3) {}", 0.0f, 0.0f},
         {"Fx (w=4) {}", "", mu, 0.0f},
-        {"Fx (w=4) {} Sp (w=3) {}", "Fx (w=1) {}", 0.0f, mu},
+        {"Fx (w=4) {} Sp (s=3) {}", "Fx (w=1) {}", 0.0f, mu},
     };
     for (const auto &c : cases)
     {
