@@ -16,7 +16,7 @@ PACKAGES := build-essential cmake ninja-build g++ clang libclang-rt-14-dev \
 	fonts-noto-cjk fonts-arphic-uming fonts-wine fonts-urw-base35 fontconfig \
 	libsdl2-dev libx11-dev xvfb xauth xdotool xclip imagemagick \
 	fonts-freefont-otf fonts-liberation2 fonts-crosextra-caladea fonts-texgyre fonts-stix fonts-symbola \
-	texlive-latex-base texlive-base texlive-science nodejs librsvg2-bin
+	texlive-latex-base texlive-base texlive-science nodejs librsvg2-bin libicu-dev
 # The MathJax of the LaTeX output tests (the CMake cache variable OQ_MATHJAX_DIR names it too).
 MATHJAX_DIR := $(HOME)/.cache/OrlendoQuist/mathjax
 MATHJAX_FILES := tests/support/mathjax/package.json tests/support/mathjax/package-lock.json

@@ -87,6 +87,12 @@ public:
     void SetDrawingToolGroup(uint32_t group);
     void SetStyleKey(uint32_t key);
 
+    // A typed capital or small letter under the style key: the letter itself for the font-drawn
+    // styles, the styled mathematical letter for the stored ones, the Greek key's letter for 'grek'
+    // and 'bdgk'. The style goes out where the key gives one; otherwise it is left as it was.
+    uint32_t MapUppercaseLetter(uint32_t letter, uint32_t *style) const;
+    uint32_t MapLowercaseLetter(uint32_t letter, uint32_t *style) const;
+
     // Clears every field that points into the document tree (besides the selections, which the
     // caller sets): called by every replacement of the tree.
     void ForgetDocumentReferences();
