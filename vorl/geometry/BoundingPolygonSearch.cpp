@@ -396,6 +396,8 @@ struct Search
         sorted = true;
         for (int32_t k = 1; k < count; k++)
             sorted = sorted && directions[k] > directions[k - 1];
+        if (sorted)
+            PrepareDirections();
         // A negative tolerance lets a larger polygon cost less: no area bound then.
         bounded = pockets.valid && pockets.tabled && tolerance >= 0.0f;
         if (bounded)
@@ -458,6 +460,22 @@ struct Search
                 hi = mid;
         }
         return lo;
+    }
+
+    // The first line whose direction is at least d, for d in [0, kDirectionSpan) (every direction a
+    // window can name is below first + 256 + 1 <= 369).
+    static constexpr int32_t kDirectionSpan = 512;
+    int16_t atLeast[kDirectionSpan];
+
+    void PrepareDirections()
+    {
+        int32_t k = 0;
+        for (int32_t d = 0; d < kDirectionSpan; d++)
+        {
+            while (k < count && directions[k] < d)
+                k++;
+            atLeast[d] = int16_t(k);
+        }
     }
 
     float Distance(int32_t a, int32_t b) const
@@ -606,31 +624,45 @@ struct Search
             UpdateLimit();
     }
 
-    // The distance from vertex k to the ray from corner c of the support polygon along line j (forward,
-    // or backward with sign -1).
-    double GetRayDistance(int32_t k, int32_t c, int32_t j, double sign) const
+    // The distance from vertex k to the ray from (x, y) along line j (forward, or backward with sign -1).
+    double GetRayDistance(int32_t k, double x, double y, int32_t j, double sign) const
     {
         const float *l = lines + 3 * j;
         double dx = -double(l[1]) * sign, dy = double(l[0]) * sign;
-        double px = double(v[2 * k]) - pockets.corners[c][0], py = double(v[2 * k + 1]) - pockets.corners[c][1];
+        double px = double(v[2 * k]) - x, py = double(v[2 * k + 1]) - y;
         double along = px * dx + py * dy;
         double squared = along > 0.0 ? (px * dy - py * dx) * (px * dy - py * dx) : px * px + py * py;
         return std::sqrt(squared);
     }
 
-    // With the first five lines of a hexagon chosen (vertices 0-3 fixed), a lower bound of the interior
-    // edges of every triangulation: vertex 4 lies on line 4 past the end of the support polygon's edge
-    // there, vertex 5 on line 0 before the start of its edge there, so each diagonal to them is at least
-    // the distance to that ray. Against the float lengths the bound keeps the limit's margin.
-    double GetLastHexagonEdges() const
+    // With the first five lines of a hexagon chosen (vertices 0-3 fixed) and the last line one of
+    // the lines `next` to `last`, a lower bound of the interior edges of every triangulation. The
+    // crossing of line 4 with a later support line moves forward along line 4 as that line turns
+    // further, so vertex 4 lies on line 4 at or past its crossing with line `next`, and vertex 5 on
+    // line 0 at or before its crossing with line `last`: each diagonal to them is at least the
+    // distance to that ray. Against the float lengths the bound keeps the limit's margin.
+    double GetLastHexagonEdges(int32_t next, int32_t last) const
     {
         int32_t first = chosen[0], fourth = chosen[4];
-        double d04 = GetRayDistance(0, Wrap(fourth + 1, count), fourth, 1.0);
-        double d14 = GetRayDistance(1, Wrap(fourth + 1, count), fourth, 1.0);
-        double d24 = GetRayDistance(2, Wrap(fourth + 1, count), fourth, 1.0);
-        double d15 = GetRayDistance(1, first, first, -1.0);
-        double d25 = GetRayDistance(2, first, first, -1.0);
-        double d35 = GetRayDistance(3, first, first, -1.0);
+        double x4 = pockets.corners[Wrap(fourth + 1, count)][0], y4 = pockets.corners[Wrap(fourth + 1, count)][1];
+        double x5 = pockets.corners[first][0], y5 = pockets.corners[first][1];
+        double x, y;
+        if (SupportPockets::Intersect(lines + 3 * fourth, lines + 3 * next, &x, &y))
+        {
+            x4 = x;
+            y4 = y;
+        }
+        if (SupportPockets::Intersect(lines + 3 * last, lines + 3 * first, &x, &y))
+        {
+            x5 = x;
+            y5 = y;
+        }
+        double d04 = GetRayDistance(0, x4, y4, fourth, 1.0);
+        double d14 = GetRayDistance(1, x4, y4, fourth, 1.0);
+        double d24 = GetRayDistance(2, x4, y4, fourth, 1.0);
+        double d15 = GetRayDistance(1, x5, y5, first, -1.0);
+        double d25 = GetRayDistance(2, x5, y5, first, -1.0);
+        double d35 = GetRayDistance(3, x5, y5, first, -1.0);
         double l02 = double(lengths[0][2]), l03 = double(lengths[0][3]), l13 = double(lengths[1][3]);
         const double sums[8] = {l02 + d24 + d04, l13 + d35 + d15, l02 + l03 + d35, l02 + d25 + d35,
                                 l13 + d14 + d04, l13 + l03 + d04, d24 + d25 + d15, d24 + d14 + d15};
@@ -640,19 +672,85 @@ struct Search
         return least * (1.0 - 1.0e-6);
     }
 
-    // Line `level` (after the first) from `start` on while its direction is at most hi, with MayBeat's
-    // test: the tests of up to 64 lines are taken together against the current limit, and a line
-    // that passes is tested again before it is taken, since the limit only falls.
-    void ChooseBatch(int32_t level, int32_t start, int32_t hi)
+    // The same for a pentagon with its first four lines chosen (vertices 0-2 fixed): vertex 3 lies on
+    // line 3 at or past its crossing with line `next`, vertex 4 on line 0 at or before its crossing
+    // with line `last`.
+    double GetLastPentagonEdges(int32_t next, int32_t last) const
+    {
+        int32_t first = chosen[0], third = chosen[3];
+        double x3 = pockets.corners[Wrap(third + 1, count)][0], y3 = pockets.corners[Wrap(third + 1, count)][1];
+        double x4 = pockets.corners[first][0], y4 = pockets.corners[first][1];
+        double x, y;
+        if (SupportPockets::Intersect(lines + 3 * third, lines + 3 * next, &x, &y))
+        {
+            x3 = x;
+            y3 = y;
+        }
+        if (SupportPockets::Intersect(lines + 3 * last, lines + 3 * first, &x, &y))
+        {
+            x4 = x;
+            y4 = y;
+        }
+        double d03 = GetRayDistance(0, x3, y3, third, 1.0);
+        double d13 = GetRayDistance(1, x3, y3, third, 1.0);
+        double d14 = GetRayDistance(1, x4, y4, first, -1.0);
+        double d24 = GetRayDistance(2, x4, y4, first, -1.0);
+        double l02 = double(lengths[0][2]);
+        const double sums[5] = {l02 + d03, d13 + d14, d24 + l02, d03 + d13, d14 + d24};
+        double least = sums[0];
+        for (double sum : sums)
+            least = sum < least ? sum : least;
+        return least * (1.0 - 1.0e-6);
+    }
+
+    // The interior-edge price every polygon completed by one of the lines start to end (exclusive) as
+    // the last line pays at least (pentagons and hexagons).
+    double GetLastEdgePrice(int32_t start, int32_t end) const
+    {
+        if (start >= end)
+            return 0.0;
+        if (kind.sides == 6)
+            return double(tolerance) * GetLastHexagonEdges(start, end - 1);
+        if (kind.sides == 5)
+            return double(tolerance) * GetLastPentagonEdges(start, end - 1);
+        return 0.0;
+    }
+
+    // The directions line `level` (after the first) may take after the lines chosen before it.
+    void GetWindow(int32_t level, int32_t *lo, int32_t *hi) const
+    {
+        int32_t first = directions[chosen[0]];
+        int32_t previous = directions[chosen[level - 1]];
+        int32_t remaining = kind.sides - level;  // n - K + 1 for the 1-based K = level + 1
+        int32_t lo2 = first + 256 - kind.stepMax * remaining;
+        int32_t hi2 = first + 256 - kind.stepMin * remaining;
+        *lo = previous + kind.stepMin;
+        *hi = previous + kind.stepMax;
+        *lo = *lo > lo2 ? *lo : lo2;
+        *hi = *hi < hi2 ? *hi : hi2;
+        *hi = *hi < first + 255 ? *hi : first + 255;
+    }
+
+    // The end of the lines from `start` on whose direction is at most hi.
+    int32_t FindEnd(int32_t start, int32_t hi) const
     {
         int32_t end = start;
         while (end < count && directions[end] <= hi)
             end++;
+        return end;
+    }
+
+    // Line `level` (after the first) among the lines start to end (exclusive), with MayBeat's test
+    // (plus edgePrice for the last line): the tests of up to 64 lines are taken together against the
+    // current limit, and a line that passes is tested again before it is taken, since the limit only
+    // falls. Before the last line of a pentagon or hexagon, the least area of the completions and
+    // the edge price of the last line's window are tested once for all its lines.
+    void ChooseBatch(int32_t level, int32_t start, int32_t end, double edgePrice)
+    {
         int32_t previous = chosen[level - 1];
         const double *row = pockets.table[previous];
         const double *rest = remaining[kind.sides - 1 - level];
         double base = partial[level - 1];
-        const double edgePrice = level + 1 == kind.sides && kind.sides == 6 ? double(tolerance) * GetLastHexagonEdges() : 0.0;
         auto passes = [&](int32_t i) {
             double area = pockets.area + (base + row[i - previous]) + rest[i];
             return !(area > areaLimit) && !(area + edgePrice > limit);
@@ -672,11 +770,25 @@ struct Search
                 if (level + 1 == kind.sides)
                 {
                     EvaluateChoice();
+                    continue;
+                }
+                partial[level] = base + row[i - previous];
+                Enter(level);
+                if (level + 2 == kind.sides && kind.sides >= 5)
+                {
+                    int32_t lo, hi;
+                    GetWindow(level + 1, &lo, &hi);
+                    int32_t lastStart = FindDirection(i + 1, lo);
+                    int32_t lastEnd = FindEnd(lastStart, hi);
+                    if (lastStart >= lastEnd)
+                        continue;
+                    double price = GetLastEdgePrice(lastStart, lastEnd);
+                    if (pockets.area + partial[level] + rest[i] + price > limit)
+                        continue;
+                    ChooseBatch(level + 1, lastStart, lastEnd, price);
                 }
                 else
                 {
-                    partial[level] = base + row[i - previous];
-                    Enter(level);
                     Choose(level + 1, i + 1);
                 }
             }
@@ -695,20 +807,12 @@ struct Search
         }
         else
         {
-            int32_t first = directions[chosen[0]];
-            int32_t previous = directions[chosen[level - 1]];
-            int32_t remaining = n - level;  // n - K + 1 for the 1-based K = level + 1
-            lo = previous + kind.stepMin;
-            hi = previous + kind.stepMax;
-            int32_t lo2 = first + 256 - kind.stepMax * remaining;
-            int32_t hi2 = first + 256 - kind.stepMin * remaining;
-            lo = lo > lo2 ? lo : lo2;
-            hi = hi < hi2 ? hi : hi2;
-            hi = hi < first + 255 ? hi : first + 255;
+            GetWindow(level, &lo, &hi);
         }
         if (level > 0 && bounded && sorted)
         {
-            ChooseBatch(level, FindDirection(from, lo), hi);
+            int32_t start = FindDirection(from, lo), end = FindEnd(start, hi);
+            ChooseBatch(level, start, end, level + 1 == n ? GetLastEdgePrice(start, end) : 0.0);
             return;
         }
         for (int32_t i = sorted ? FindDirection(from, lo) : from; i < count; i++)
@@ -744,7 +848,7 @@ int32_t RunSearch(const PolygonKind &kind, int32_t count, const float *lines, co
     pockets.Prepare(count, lines, directions);
     pockets.width = kind.sides == 4 && pockets.valid ? pockets.GetWidth() : 0.0;
     pockets.FillTable(directions, kind.stepMin, kind.stepMax);
-    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, {}, {}, 0, {}, {}, {}, false, false, 0.0, 0.0, 0.0, 0.0, {}, {}, {}, {}};
+    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, {}, {}, 0, {}, {}, {}, false, false, 0.0, 0.0, 0.0, 0.0, {}, {}, {}, {}, {}};
     search.Prepare();
     search.Choose(0, 0);
     return search.word;
