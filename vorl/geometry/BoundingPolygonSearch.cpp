@@ -450,16 +450,8 @@ struct Search
     // The first line at or after `from` whose direction is at least d (the directions increase).
     int32_t FindDirection(int32_t from, int32_t d) const
     {
-        int32_t lo = from, hi = count;
-        while (lo < hi)
-        {
-            int32_t mid = (lo + hi) / 2;
-            if (directions[mid] < d)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        return lo;
+        int32_t k = atLeast[d < 0 ? 0 : d < kDirectionSpan ? d : kDirectionSpan - 1];
+        return k > from ? k : from;
     }
 
     // The first line whose direction is at least d, for d in [0, kDirectionSpan) (every direction a
@@ -732,13 +724,7 @@ struct Search
     }
 
     // The end of the lines from `start` on whose direction is at most hi.
-    int32_t FindEnd(int32_t start, int32_t hi) const
-    {
-        int32_t end = start;
-        while (end < count && directions[end] <= hi)
-            end++;
-        return end;
-    }
+    int32_t FindEnd(int32_t start, int32_t hi) const { return FindDirection(start, hi + 1); }
 
     // Line `level` (after the first) among the lines start to end (exclusive), with MayBeat's test
     // (plus edgePrice for the last line): the tests of up to 64 lines are taken together against the
