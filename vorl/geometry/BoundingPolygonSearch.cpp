@@ -627,72 +627,70 @@ struct Search
         return std::sqrt(squared);
     }
 
-    // With the first five lines of a hexagon chosen (vertices 0-3 fixed) and the last line one of
-    // the lines `next` to `last`, a lower bound of the interior edges of every triangulation. The
-    // crossing of line 4 with a later support line moves forward along line 4 as that line turns
-    // further, so vertex 4 lies on line 4 at or past its crossing with line `next`, and vertex 5 on
-    // line 0 at or before its crossing with line `last`: each diagonal to them is at least the
-    // distance to that ray. Against the float lengths the bound keeps the limit's margin.
-    double GetLastHexagonEdges(int32_t next, int32_t last) const
+    // Where the last two vertices can lie when the last line is one of the lines `next` to `last`.
+    // The crossing of a line with a later support line moves forward along it as that line turns
+    // further, so the next-to-last vertex lies on the next-to-last line at or past its crossing with
+    // line `next` (the ray start written to `forward`), and the last vertex on line 0 at or before its
+    // crossing with line `last` (written to `backward`).
+    void GetLastRayStarts(int32_t next, int32_t last, double *forward, double *backward) const
     {
-        int32_t first = chosen[0], fourth = chosen[4];
-        double x4 = pockets.corners[Wrap(fourth + 1, count)][0], y4 = pockets.corners[Wrap(fourth + 1, count)][1];
-        double x5 = pockets.corners[first][0], y5 = pockets.corners[first][1];
-        double x, y;
-        if (SupportPockets::Intersect(lines + 3 * fourth, lines + 3 * next, &x, &y))
+        int32_t first = chosen[0], penultimate = chosen[kind.sides - 2];
+        if (!SupportPockets::Intersect(lines + 3 * penultimate, lines + 3 * next, &forward[0], &forward[1]))
         {
-            x4 = x;
-            y4 = y;
+            forward[0] = pockets.corners[Wrap(penultimate + 1, count)][0];
+            forward[1] = pockets.corners[Wrap(penultimate + 1, count)][1];
         }
-        if (SupportPockets::Intersect(lines + 3 * last, lines + 3 * first, &x, &y))
+        if (!SupportPockets::Intersect(lines + 3 * last, lines + 3 * first, &backward[0], &backward[1]))
         {
-            x5 = x;
-            y5 = y;
+            backward[0] = pockets.corners[first][0];
+            backward[1] = pockets.corners[first][1];
         }
-        double d04 = GetRayDistance(0, x4, y4, fourth, 1.0);
-        double d14 = GetRayDistance(1, x4, y4, fourth, 1.0);
-        double d24 = GetRayDistance(2, x4, y4, fourth, 1.0);
-        double d15 = GetRayDistance(1, x5, y5, first, -1.0);
-        double d25 = GetRayDistance(2, x5, y5, first, -1.0);
-        double d35 = GetRayDistance(3, x5, y5, first, -1.0);
-        double l02 = double(lengths[0][2]), l03 = double(lengths[0][3]), l13 = double(lengths[1][3]);
-        const double sums[8] = {l02 + d24 + d04, l13 + d35 + d15, l02 + l03 + d35, l02 + d25 + d35,
-                                l13 + d14 + d04, l13 + l03 + d04, d24 + d25 + d15, d24 + d14 + d15};
+    }
+
+    // The least of the patterns' sums, less a margin against the float lengths.
+    template <int32_t n>
+    static double GetLeastSum(const double (&sums)[n])
+    {
         double least = sums[0];
         for (double sum : sums)
             least = sum < least ? sum : least;
         return least * (1.0 - 1.0e-6);
     }
 
-    // The same for a pentagon with its first four lines chosen (vertices 0-2 fixed): vertex 3 lies on
-    // line 3 at or past its crossing with line `next`, vertex 4 on line 0 at or before its crossing
-    // with line `last`.
+    // With the first five lines of a hexagon chosen (vertices 0-3 fixed) and the last line one of
+    // the lines `next` to `last`, a lower bound of the interior edges of every triangulation: each
+    // diagonal to vertex 4 or 5 is at least the distance to the ray it lies on. Against the float
+    // lengths the bound keeps the limit's margin.
+    double GetLastHexagonEdges(int32_t next, int32_t last) const
+    {
+        int32_t first = chosen[0], fourth = chosen[4];
+        double f[2], b[2];
+        GetLastRayStarts(next, last, f, b);
+        double d04 = GetRayDistance(0, f[0], f[1], fourth, 1.0);
+        double d14 = GetRayDistance(1, f[0], f[1], fourth, 1.0);
+        double d24 = GetRayDistance(2, f[0], f[1], fourth, 1.0);
+        double d15 = GetRayDistance(1, b[0], b[1], first, -1.0);
+        double d25 = GetRayDistance(2, b[0], b[1], first, -1.0);
+        double d35 = GetRayDistance(3, b[0], b[1], first, -1.0);
+        double l02 = double(lengths[0][2]), l03 = double(lengths[0][3]), l13 = double(lengths[1][3]);
+        const double sums[8] = {l02 + d24 + d04, l13 + d35 + d15, l02 + l03 + d35, l02 + d25 + d35,
+                                l13 + d14 + d04, l13 + l03 + d04, d24 + d25 + d15, d24 + d14 + d15};
+        return GetLeastSum(sums);
+    }
+
+    // The same for a pentagon with its first four lines chosen (vertices 0-2 fixed).
     double GetLastPentagonEdges(int32_t next, int32_t last) const
     {
         int32_t first = chosen[0], third = chosen[3];
-        double x3 = pockets.corners[Wrap(third + 1, count)][0], y3 = pockets.corners[Wrap(third + 1, count)][1];
-        double x4 = pockets.corners[first][0], y4 = pockets.corners[first][1];
-        double x, y;
-        if (SupportPockets::Intersect(lines + 3 * third, lines + 3 * next, &x, &y))
-        {
-            x3 = x;
-            y3 = y;
-        }
-        if (SupportPockets::Intersect(lines + 3 * last, lines + 3 * first, &x, &y))
-        {
-            x4 = x;
-            y4 = y;
-        }
-        double d03 = GetRayDistance(0, x3, y3, third, 1.0);
-        double d13 = GetRayDistance(1, x3, y3, third, 1.0);
-        double d14 = GetRayDistance(1, x4, y4, first, -1.0);
-        double d24 = GetRayDistance(2, x4, y4, first, -1.0);
+        double f[2], b[2];
+        GetLastRayStarts(next, last, f, b);
+        double d03 = GetRayDistance(0, f[0], f[1], third, 1.0);
+        double d13 = GetRayDistance(1, f[0], f[1], third, 1.0);
+        double d14 = GetRayDistance(1, b[0], b[1], first, -1.0);
+        double d24 = GetRayDistance(2, b[0], b[1], first, -1.0);
         double l02 = double(lengths[0][2]);
         const double sums[5] = {l02 + d03, d13 + d14, d24 + l02, d03 + d13, d14 + d24};
-        double least = sums[0];
-        for (double sum : sums)
-            least = sum < least ? sum : least;
-        return least * (1.0 - 1.0e-6);
+        return GetLeastSum(sums);
     }
 
     // The interior-edge price every polygon completed by one of the lines start to end (exclusive) as
