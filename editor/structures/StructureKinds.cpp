@@ -14,6 +14,7 @@
 #include "editor/structures/RadicalNode.h"
 #include "editor/structures/ScriptNode.h"
 #include "editor/structures/StrikeNode.h"
+#include "editor/structures/WideMarkNode.h"
 
 namespace oq {
 
@@ -31,6 +32,7 @@ void RegisterStructureKinds()
     RegisterNodeKind("Dv", []() -> KettricStructure * { return new LongDivisionNode; });
     RegisterNodeKind("Bx", []() -> KettricStructure * { return new BoxNode(kBoxFull); });
     RegisterNodeKind("Kt", []() -> KettricStructure * { return new StrikeNode(kStrikeHorizontal); });
+    RegisterNodeKind("Wm", []() -> KettricStructure * { return new WideMarkNode(kWideMarkLine, false); });
 }
 
 }  // namespace oq

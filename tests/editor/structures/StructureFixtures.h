@@ -108,6 +108,12 @@ inline void SetTexDerivedDesign(const TexFontParams &font, Design *design)
         {'frac', 'nms1', (sigma[9] - axis) / mu},
         {'frac', 'dns1', (sigma[12] + axis - 10.0 * scale * capital) / mu},
         {'frac', 'vtg1', theta / mu},
+        // \overline and \underline: clearance 3 theta, rule theta (TeX's kern theta beyond it aside).
+        {'wide', 'vtgp', 3.0 * theta / mu},
+        {'wide', 'lnth', theta / mu},
+        // Tight stacks as \overset: the upper limit's least shift xi11 and clearance xi9.
+        {'stck', 'svsp', font.xi[0][11] / mu},
+        {'stck', 'svgp', font.xi[0][9] / mu},
     };
     for (const auto &row : rows) EXPECT_TRUE(SetDesignParam(design, row.group, row.key, float(row.value)));
 }
