@@ -1,6 +1,7 @@
 // Stretchy outlines: braces, tortoise-shell brackets and arrowheads built for any length.
 #include "editor/document/StretchyOutlines.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <initializer_list>
@@ -136,6 +137,9 @@ int32_t BuildArrowheadOutline(float L, float W, float ti, float to, float k, boo
     float nl = n * L;
     if (nl > 0.0f)
     {
+        // A barb's cut may reach the axis but not cross it: past it the barbs fold over each other
+        // and the head turns inside out.
+        to = std::min(to, 2.0f * W / nl);
         float limit = 1.5f * W / nl;
         if (ti - to > limit) ti = to + limit;
         else if (to - ti > limit) to = ti + limit;

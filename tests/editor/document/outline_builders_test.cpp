@@ -270,5 +270,36 @@ TEST(StretchyOutlines, ArrowheadThicknessLimit)
     EXPECT_FLOAT_EQ(a.maxX, -(ix + kEm) / (iy - 0.3f * kEm) * 0.3f * kEm);
 }
 
+TEST(StretchyOutlines, ArrowheadRandomDesigns)
+{
+    // Random heads over the dialog ranges, at small and large font sizes: the outline stays closed and
+    // positively wound, and no barb crosses the axis (a cut thicker than the head folded it over).
+    uint32_t state = 12345;
+    auto next = [&state](float low, float high) {
+        state = state * 1664525u + 1013904223u;
+        return low + (high - low) * float(state >> 8) / float(1u << 24);
+    };
+    for (int32_t i = 0; i < 20000; ++i)
+    {
+        float em = next(1.0f, 40.0f);
+        float mu = em / 18.0f;
+        float L = next(0.01f, 2.0f) * em;
+        float W = next(0.01f, 2.0f) * em;
+        float ti = next(0.1f, 9.0f) * mu;
+        float to = next(0.0f, 9.0f) * mu;
+        float k = next(0.0f, 1.0f);
+        SCOPED_TRACE(testing::Message() << "L " << L << " W " << W << " ti " << ti << " to " << to << " k " << k);
+        QuadraticBezier2D curves[kArrowheadOutlineCurves];
+        ArrowheadExtent extent;
+        int32_t count = BuildArrowhead(L, W, ti, to, k, curves, &extent);
+        ExpectClosedOutline(curves, count, {});
+        // The barb's inner corner (the start of the inner edge) stays on its side of the axis, up to
+        // rounding when the cut reaches it.
+        const QuadraticBezier2D &inner = curves[to > 0.0f ? 1 : 0];
+        EXPECT_GE(inner.p0.y, -1e-6f * W);
+        if (HasFailure()) return;
+    }
+}
+
 }  // namespace
 }  // namespace oq
