@@ -9,6 +9,8 @@ namespace oq {
 
 namespace {
 
+constexpr int32_t kDirectionSpan = 512;
+
 // k in [0, 2n) brought into [0, n).
 inline int32_t Wrap(int32_t k, int32_t n) { return k >= n ? k - n : k; }
 
@@ -295,6 +297,7 @@ struct Search
     float *vertices;
     float *bestCost;
     const SupportPockets &pockets;
+    int16_t *atLeast;  // see PrepareDirections
     int32_t chosen[6];
     double partial[6];  // pocket area of the chosen lines so far
     int32_t word;
@@ -454,20 +457,16 @@ struct Search
         return k > from ? k : from;
     }
 
-    // The first line whose direction is at least d, for d in [0, kDirectionSpan) (every direction a
-    // window can name is below first + 256 + 1 <= 369).
-    static constexpr int32_t kDirectionSpan = 512;
-    int16_t atLeast[kDirectionSpan];
-
+    // Fills atLeast (kDirectionSpan entries, the caller's, left unset until here): the first line
+    // whose direction is at least d, for every d a window can name (below first + 256 + 1 <= 369).
     void PrepareDirections()
     {
-        int32_t k = 0;
-        for (int32_t d = 0; d < kDirectionSpan; d++)
-        {
-            while (k < count && directions[k] < d)
-                k++;
-            atLeast[d] = int16_t(k);
-        }
+        int32_t d = 0;
+        for (int32_t k = 0; k < count; k++)
+            for (; d <= directions[k]; d++)
+                atLeast[d] = int16_t(k);
+        for (; d < kDirectionSpan; d++)
+            atLeast[d] = int16_t(count);
     }
 
     float Distance(int32_t a, int32_t b) const
@@ -693,8 +692,21 @@ struct Search
         return GetLeastSum(sums);
     }
 
+    // The same for a quadrilateral with its first three lines chosen (vertices 0 and 1 fixed): its
+    // shorter diagonal, also at least the support polygon's width.
+    double GetLastQuadrilateralDiagonal(int32_t next, int32_t last) const
+    {
+        double f[2], b[2];
+        GetLastRayStarts(next, last, f, b);
+        double d02 = GetRayDistance(0, f[0], f[1], chosen[2], 1.0);
+        double d13 = GetRayDistance(1, b[0], b[1], chosen[0], -1.0);
+        double shorter = d02 < d13 ? d02 : d13;
+        shorter *= 1.0 - 1.0e-6;
+        return shorter > pockets.width ? shorter : pockets.width;
+    }
+
     // The interior-edge price every polygon completed by one of the lines start to end (exclusive) as
-    // the last line pays at least (pentagons and hexagons).
+    // the last line pays at least (quadrilaterals, pentagons and hexagons).
     double GetLastEdgePrice(int32_t start, int32_t end) const
     {
         if (start >= end)
@@ -703,6 +715,8 @@ struct Search
             return double(tolerance) * GetLastHexagonEdges(start, end - 1);
         if (kind.sides == 5)
             return double(tolerance) * GetLastPentagonEdges(start, end - 1);
+        if (kind.sides == 4)
+            return double(tolerance) * GetLastQuadrilateralDiagonal(start, end - 1);
         return 0.0;
     }
 
@@ -727,7 +741,7 @@ struct Search
     // Line `level` (after the first) among the lines start to end (exclusive), with MayBeat's test
     // (plus edgePrice for the last line): the tests of up to 64 lines are taken together against the
     // current limit, and a line that passes is tested again before it is taken, since the limit only
-    // falls. Before the last line of a pentagon or hexagon, the least area of the completions and
+    // falls. Before the last line of a larger polygon than a triangle, the least area of the completions and
     // the edge price of the last line's window are tested once for all its lines.
     void ChooseBatch(int32_t level, int32_t start, int32_t end, double edgePrice)
     {
@@ -758,7 +772,7 @@ struct Search
                 }
                 partial[level] = base + row[i - previous];
                 Enter(level);
-                if (level + 2 == kind.sides && kind.sides >= 5)
+                if (level + 2 == kind.sides && kind.sides >= 4)
                 {
                     int32_t lo, hi;
                     GetWindow(level + 1, &lo, &hi);
@@ -832,7 +846,9 @@ int32_t RunSearch(const PolygonKind &kind, int32_t count, const float *lines, co
     pockets.Prepare(count, lines, directions);
     pockets.width = kind.sides == 4 && pockets.valid ? pockets.GetWidth() : 0.0;
     pockets.FillTable(directions, kind.stepMin, kind.stepMax);
-    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, {}, {}, 0, {}, {}, {}, false, false, 0.0, 0.0, 0.0, 0.0, {}, {}, {}, {}, {}};
+    int16_t atLeast[kDirectionSpan];
+    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, atLeast, {}, {}, 0, {}, {}, {},
+                  false, false, 0.0, 0.0, 0.0, 0.0, {}, {}, {}, {}};
     search.Prepare();
     search.Choose(0, 0);
     return search.word;
