@@ -287,6 +287,14 @@ struct SupportPockets
     }
 };
 
+// The crossings of lines with the lines that bound the rays of GetLastRayStarts, each kept while
+// that other line stays the same (other is -1 before the first).
+struct RayStarts
+{
+    int32_t other[SupportPockets::kMaxLines];
+    double points[SupportPockets::kMaxLines][2];
+};
+
 struct Search
 {
     const PolygonKind &kind;
@@ -298,6 +306,8 @@ struct Search
     float *bestCost;
     const SupportPockets &pockets;
     int16_t *atLeast;  // see PrepareDirections
+    RayStarts *forwardStarts;   // by the next-to-last line, see GetLastRayStarts
+    RayStarts *backwardStarts;  // by the last line
     int32_t chosen[6];
     double partial[6];  // pocket area of the chosen lines so far
     int32_t word;
@@ -401,6 +411,11 @@ struct Search
             sorted = sorted && directions[k] > directions[k - 1];
         if (sorted)
             PrepareDirections();
+        for (int32_t k = 0; k < count && k < SupportPockets::kMaxLines; k++)
+        {
+            forwardStarts->other[k] = -1;
+            backwardStarts->other[k] = -1;
+        }
         // A negative tolerance lets a larger polygon cost less: no area bound then.
         bounded = pockets.valid && pockets.tabled && tolerance >= 0.0f;
         if (bounded)
@@ -634,16 +649,30 @@ struct Search
     void GetLastRayStarts(int32_t next, int32_t last, double *forward, double *backward) const
     {
         int32_t first = chosen[0], penultimate = chosen[kind.sides - 2];
-        if (!SupportPockets::Intersect(lines + 3 * penultimate, lines + 3 * next, &forward[0], &forward[1]))
+        double *f = forwardStarts->points[penultimate];
+        if (forwardStarts->other[penultimate] != next)
         {
-            forward[0] = pockets.corners[Wrap(penultimate + 1, count)][0];
-            forward[1] = pockets.corners[Wrap(penultimate + 1, count)][1];
+            forwardStarts->other[penultimate] = next;
+            if (!SupportPockets::Intersect(lines + 3 * penultimate, lines + 3 * next, &f[0], &f[1]))
+            {
+                f[0] = pockets.corners[Wrap(penultimate + 1, count)][0];
+                f[1] = pockets.corners[Wrap(penultimate + 1, count)][1];
+            }
         }
-        if (!SupportPockets::Intersect(lines + 3 * last, lines + 3 * first, &backward[0], &backward[1]))
+        double *b = backwardStarts->points[last];
+        if (backwardStarts->other[last] != first)
         {
-            backward[0] = pockets.corners[first][0];
-            backward[1] = pockets.corners[first][1];
+            backwardStarts->other[last] = first;
+            if (!SupportPockets::Intersect(lines + 3 * last, lines + 3 * first, &b[0], &b[1]))
+            {
+                b[0] = pockets.corners[first][0];
+                b[1] = pockets.corners[first][1];
+            }
         }
+        forward[0] = f[0];
+        forward[1] = f[1];
+        backward[0] = b[0];
+        backward[1] = b[1];
     }
 
     // The least of the patterns' sums, less a margin against the float lengths.
@@ -847,8 +876,9 @@ int32_t RunSearch(const PolygonKind &kind, int32_t count, const float *lines, co
     pockets.width = kind.sides == 4 && pockets.valid ? pockets.GetWidth() : 0.0;
     pockets.FillTable(directions, kind.stepMin, kind.stepMax);
     int16_t atLeast[kDirectionSpan];
-    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, atLeast, {}, {}, 0, {}, {}, {},
-                  false, false, 0.0, 0.0, 0.0, 0.0, {}, {}, {}, {}};
+    RayStarts forwardStarts, backwardStarts;
+    Search search{kind, count, lines, directions, tolerance, vertices, bestCost, pockets, atLeast, &forwardStarts,
+                  &backwardStarts, {}, {}, 0, {}, {}, {}, false, false, 0.0, 0.0, 0.0, 0.0, {}, {}, {}, {}};
     search.Prepare();
     search.Choose(0, 0);
     return search.word;
