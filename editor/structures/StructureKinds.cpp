@@ -13,6 +13,7 @@
 #include "editor/structures/PrimeNode.h"
 #include "editor/structures/RadicalNode.h"
 #include "editor/structures/ScriptNode.h"
+#include "editor/structures/StackNode.h"
 #include "editor/structures/StrikeNode.h"
 #include "editor/structures/WideMarkNode.h"
 
@@ -33,6 +34,7 @@ void RegisterStructureKinds()
     RegisterNodeKind("Bx", []() -> KettricStructure * { return new BoxNode(kBoxFull); });
     RegisterNodeKind("Kt", []() -> KettricStructure * { return new StrikeNode(kStrikeHorizontal); });
     RegisterNodeKind("Wm", []() -> KettricStructure * { return new WideMarkNode(kWideMarkLine, false); });
+    RegisterNodeKind("St", []() -> KettricStructure * { return new StackNode; });
 }
 
 }  // namespace oq

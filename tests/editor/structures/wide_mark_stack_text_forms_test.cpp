@@ -5,6 +5,7 @@
 #include "DesignRangeCases.h"
 #include "StructureFixtures.h"
 
+#include "editor/structures/StackNode.h"
 #include "editor/structures/WideMarkNode.h"
 
 #include <gtest/gtest.h>
@@ -146,6 +147,53 @@ TEST(WideMarkTextForms, DisplayStyleInBodyLabelAndLimits)
     EXPECT_EQ(latex, "\\overbrace{\\sum{x}}^{\\displaystyle\\sum{x}}\\displaystyle\\sum{x}");
     EXPECT_EQ(test::CheckWithLatexOracles(latex), "") << latex;
 
+    const std::string stackWithSums = "St { Gr { Bg {} " + sum + " } Gr (t='uppr') { Bg {} " + sum + " } }";
+    latex = test::WriteRowText(stackWithSums + " " + sum, 1, false, &after);
+    EXPECT_EQ(latex, "\\overset{\\displaystyle\\sum{x}}{\\sum{x}}\\sum{x}");
+    EXPECT_EQ(after.displayStyle, 1);
+    EXPECT_EQ(test::CheckWithLatexOracles(latex), "") << latex;
+}
+
+// Stacks: \underset and \overset in the order TeX reads them, compiled; MathML in an mstyle that keeps
+// the limits over and under, through the DTD; without limits the base alone.
+TEST(StackTextForms, BothLimitsAndEitherOne)
+{
+    const std::string base = "Gr { Bg {} Sb {s{\"B\"}} }";
+    const std::string lower = "Gr (t='lowr') { Bg {} Sb {s{\"L\"}} }";
+    const std::string upper = "Gr (t='uppr') { Bg {} Sb {s{\"U\"}} }";
+    const std::string b = "<mrow><mi>B</mi></mrow>\n";
+    const std::string l = "<mrow><mi>L</mi></mrow>\n";
+    const std::string u = "<mrow><mi>U</mi></mrow>\n";
+    const struct
+    {
+        std::string slots;
+        const char *latex;
+        std::string mathml;
+    } cases[] = {
+        {base + " " + upper + " " + lower, "\\underset{L}{\\overset{U}{B}}",
+         "<mstyle movablelimits=\"false\"><munderover>" + b + l + u + "</munderover></mstyle>"},
+        {lower + " " + base, "\\underset{L}{B}", "<mstyle movablelimits=\"false\"><munder>" + b + l + "</munder></mstyle>"},
+        {upper + " " + base, "\\overset{U}{B}", "<mstyle movablelimits=\"false\"><mover>" + b + u + "</mover></mstyle>"},
+        {base, "{B}", b},
+    };
+    std::vector<std::string> formulas;
+    for (const auto &c : cases)
+    {
+        std::string nodes = "St (sm) { " + c.slots + " }";
+        MathWriterState after;
+        std::string latex = test::WriteRowText(nodes, 1, false, &after);
+        EXPECT_EQ(latex, c.latex);
+        EXPECT_EQ(after.controlWord, 0);
+        formulas.push_back(latex + "x");
+        std::string mathml = test::WriteRowText(nodes, 1, true);
+        EXPECT_EQ(mathml, c.mathml);
+        EXPECT_EQ(test::ValidateStructureMathML(mathml), "") << mathml;
+    }
+    EXPECT_EQ(test::CompileWithPdflatex(formulas, test::StructureOracleOptions()), "");
+    std::string all;
+    for (const std::string &formula : formulas) all += formula + " ";
+    std::string converted;
+    EXPECT_EQ(test::ConvertWithMathJax(all, test::StructureOracleOptions(), &converted), "") << all;
 }
 
 }  // namespace
