@@ -16,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -208,5 +210,36 @@ inline std::string WriteRowText(const std::string &nodes, uint8_t display, bool 
     EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), "0") << text;
     return WriteRowText(&document, display, mathml, after);
 }
+
+// The test box "Fx" of the given width, top and bottom.
+inline std::string FixedBoxText(float width, float top, float bottom)
+{
+    char text[96];
+    std::snprintf(text, sizeof(text), "Fx (w=%.9g,t=%.9g,b=%.9g) {}", width, top, bottom);
+    return text;
+}
+
+// Equations read and laid out one after the other with the factory design, each in a document of its
+// own that lives as long as the test.
+class LaidOutEquations : public ::testing::Test
+{
+protected:
+    // Reads "Gr { Bg {} nodes }" and lays it out; the node of the global name, or null.
+    template <typename T>
+    T *LayEquation(const std::string &nodes, const char *name)
+    {
+        std::string text = "Gr { Bg {} " + nodes + " }";
+        documents.push_back(std::make_unique<StructureTestDocument>());
+        EXPECT_EQ(ResultText(Document().ParseAndResolve(text.c_str())), "0") << text;
+        Document().LayoutAll(&design);
+        return Document().Find<T>(name);
+    }
+
+    // The document of the last equation.
+    StructureTestDocument &Document() { return *documents.back(); }
+
+    Design design;
+    std::vector<std::unique_ptr<StructureTestDocument>> documents;
+};
 
 }  // namespace oq::test

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,9 +30,7 @@ std::string Equation(const std::string &nodes)
 
 std::string Box(float width, float top, float bottom)
 {
-    char text[96];
-    std::snprintf(text, sizeof(text), "Fx (w=%.9g,t=%.9g,b=%.9g) {}", width, top, bottom);
-    return text;
+    return test::FixedBoxText(width, top, bottom);
 }
 
 // A slot group of the role ("" for the base) named "$name" holding one fixed box.
@@ -118,23 +115,10 @@ TEST(Stack, VariantNavigationAndCopies)
     EXPECT_EQ(copy->GetBase()->role, 0u);
 }
 
-class StackLayoutTest : public ::testing::Test
+class StackLayoutTest : public test::LaidOutEquations
 {
 protected:
-    // Reads and lays out the equation in a new document; the stack "$s".
-    StackNode *Lay(const std::string &nodes)
-    {
-        std::string text = Equation(nodes);
-        documents.push_back(std::make_unique<test::StructureTestDocument>());
-        EXPECT_EQ(ResultText(Document().ParseAndResolve(text.c_str())), "0") << text;
-        Document().LayoutAll(&design);
-        return Document().Find<StackNode>("s");
-    }
-
-    test::StructureTestDocument &Document() { return *documents.back(); }
-
-    Design design;
-    std::vector<std::unique_ptr<test::StructureTestDocument>> documents;
+    StackNode *Lay(const std::string &nodes) { return LayEquation<StackNode>(nodes, "s"); }
 };
 
 TEST_F(StackLayoutTest, WithoutLimitsOnTheBaseBaselineRow)

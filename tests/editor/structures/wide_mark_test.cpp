@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,9 +29,7 @@ std::string Equation(const std::string &nodes)
 
 std::string Box(float width, float top, float bottom)
 {
-    char text[96];
-    std::snprintf(text, sizeof(text), "Fx (w=%.9g,t=%.9g,b=%.9g) {}", width, top, bottom);
-    return text;
+    return test::FixedBoxText(width, top, bottom);
 }
 
 // A body group "$b" holding one fixed box.
@@ -139,24 +136,10 @@ TEST(WideMark, VariantNavigationAndCopies)
     EXPECT_EQ(copy->GetLabel()->role, kWideMarkLabelRole);
 }
 
-class WideMarkLayoutTest : public ::testing::Test
+class WideMarkLayoutTest : public test::LaidOutEquations
 {
 protected:
-    // Reads and lays out the equation in a new document; the mark "$w".
-    WideMarkNode *Lay(const std::string &nodes)
-    {
-        std::string text = Equation(nodes);
-        documents.push_back(std::make_unique<test::StructureTestDocument>());
-        EXPECT_EQ(ResultText(Document().ParseAndResolve(text.c_str())), "0") << text;
-        Document().LayoutAll(&design);
-        return Document().Find<WideMarkNode>("w");
-    }
-
-    // The document of the last Lay.
-    test::StructureTestDocument &Document() { return *documents.back(); }
-
-    Design design;
-    std::vector<std::unique_ptr<test::StructureTestDocument>> documents;
+    WideMarkNode *Lay(const std::string &nodes) { return LayEquation<WideMarkNode>(nodes, "w"); }
 };
 
 TEST_F(WideMarkLayoutTest, LineOverAnEmptyBodyHasTheLeastWidth)
