@@ -20,6 +20,7 @@
 #include "editor/structures/MatrixNode.h"
 #include "editor/structures/RadicalNode.h"
 #include "editor/structures/StructureKinds.h"
+#include "editor/structures/WideMarkNode.h"
 
 #include <cstdint>
 #include <string>
@@ -85,6 +86,7 @@ void ReadAnchors(oq::EquationDocument &document)
             CheckOutlineShape(division->outline, division->outlineCount);
         if (auto *enclosing = dynamic_cast<oq::EnclosingNode *>(node))
             CheckOutlineShape(enclosing->outline, enclosing->outlineCount);
+        if (auto *mark = dynamic_cast<oq::WideMarkNode *>(node)) CheckOutlineShape(mark->outline, mark->outlineCount);
         // Drawing objects also build their items and selection outline.
         if (auto *drawing = dynamic_cast<oq::DrawingObject *>(node))
         {
