@@ -39,8 +39,8 @@ KettricFloatList *AmbrelStructure::GetFirstFloatList() const
 KettricResult AmbrelStructure::CheckSingleSubstructure() const
 {
     const KettricStructure *first = GetFirstSubnodeStructure();
-    if (first == nullptr) return 'MSSB';
-    if (first != GetLastSubnodeStructure()) return 'EXSB';
+    if (first == nullptr) return kResultMissingSubstructure;
+    if (first != GetLastSubnodeStructure()) return kResultExtraSubstructure;
     return 0;
 }
 

@@ -49,7 +49,7 @@ public:
         return true;
     }
 
-    // 'MSSB' without substructures, 'EXSB' with more than one, else 0.
+    // kResultMissingSubstructure without substructures, kResultExtraSubstructure with more than one, else 0.
     KettricResult CheckSingleSubstructure() const;
 };
 

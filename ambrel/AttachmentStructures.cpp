@@ -89,16 +89,16 @@ KettricResult ComponentStructure::ResolveData(KettricDocument *document)
     {
         if (IsDataList(structure, 'UI32'))
         {
-            if (glyphList != nullptr) return 'EXSB';
+            if (glyphList != nullptr) return kResultExtraSubstructure;
             glyphList = static_cast<const KettricUInt32List *>(structure);
         }
         else if (structure->GetStructureType() == 'colr' && static_cast<const ColorStructure *>(structure)->paletteIndex == 0)
         {
-            if (color != nullptr) return 'EXSB';
+            if (color != nullptr) return kResultExtraSubstructure;
             color = static_cast<const ColorStructure *>(structure);
         }
     }
-    if (glyphList == nullptr) return 'MSSB';
+    if (glyphList == nullptr) return kResultMissingSubstructure;
     if (color != nullptr && color->entryCount != glyphList->GetElementCount()) return 'dcmm';
     return 0;
 }
@@ -209,7 +209,7 @@ KettricResult EmojiStructure::ResolveData(KettricDocument *document)
     {
         if (structure->GetStructureType() != 'comp') continue;
         const auto *component = static_cast<const ComponentStructure *>(structure);
-        if (component->color == nullptr) return 'MSSB';
+        if (component->color == nullptr) return kResultMissingSubstructure;
         int32_t count = component->glyphList->GetElementCount();
         if (count > 255) count = 255;
         for (int32_t i = 0; i < count; ++i)

@@ -36,15 +36,15 @@ KettricResult ColorStructure::ResolveData(KettricDocument *)
     for (const KettricStructure *structure = GetFirstSubnodeStructure(); structure != nullptr;
          structure = structure->GetNextStructure())
     {
-        if (colorList != nullptr) return 'EXSB';
+        if (colorList != nullptr) return kResultExtraSubstructure;
         const auto *list = static_cast<const KettricPrimitive *>(structure);
         int32_t count = IsDataList(list, 'FLOT') ? static_cast<const KettricFloatList *>(list)->GetElementCount()
                                                  : static_cast<const KettricUInt8List *>(list)->GetElementCount();
-        if (count == 0) return 'IVDF';
+        if (count == 0) return kResultInvalidDataFormat;
         colorList = list;
         entryCount = count / list->GetArraySize();
     }
-    return (colorList == nullptr) ? 'MSSB' : 0;
+    return (colorList == nullptr) ? kResultMissingSubstructure : 0;
 }
 
 ColorRGBA ColorStructure::GetColor(int32_t index) const
@@ -189,41 +189,41 @@ KettricResult GradientStructure::ResolveData(KettricDocument *document)
     {
         if (IsDataList(structure, 'FLOT'))
         {
-            if (gradientList != nullptr) return 'EXSB';
+            if (gradientList != nullptr) return kResultExtraSubstructure;
             gradientList = static_cast<const KettricFloatList *>(structure);
         }
         else if (IsStructure(structure, 'radi'))
         {
-            if (gradientRadius != nullptr) return 'EXSB';
+            if (gradientRadius != nullptr) return kResultExtraSubstructure;
             gradientRadius = static_cast<const RadiusStructure *>(structure);
         }
         else if (IsStructure(structure, 'angl'))
         {
-            if (gradientAngle != nullptr) return 'EXSB';
+            if (gradientAngle != nullptr) return kResultExtraSubstructure;
             gradientAngle = static_cast<const AngleStructure *>(structure);
         }
         else if (IsStructure(structure, 'colr'))
         {
-            if (gradientColor != nullptr) return 'EXSB';
+            if (gradientColor != nullptr) return kResultExtraSubstructure;
             gradientColor = static_cast<const ColorStructure *>(structure);
         }
     }
-    if (gradientList == nullptr || gradientColor == nullptr) return 'MSSB';
+    if (gradientList == nullptr || gradientColor == nullptr) return kResultMissingSubstructure;
 
     int32_t count = gradientList->GetElementCount();
     if (CompareText(gradientKind, "linear"))
     {
-        if (count != 3) return 'IVDF';
+        if (count != 3) return kResultInvalidDataFormat;
     }
     else if (CompareText(gradientKind, "radial"))
     {
-        if (count != 2 && count != 4) return 'IVDF';
-        if (gradientRadius == nullptr) return 'MSSB';
+        if (count != 2 && count != 4) return kResultInvalidDataFormat;
+        if (gradientRadius == nullptr) return kResultMissingSubstructure;
     }
     else if (CompareText(gradientKind, "sweep"))
     {
-        if (count != 2) return 'IVDF';
-        if (gradientAngle == nullptr) return 'MSSB';
+        if (count != 2) return kResultInvalidDataFormat;
+        if (gradientAngle == nullptr) return kResultMissingSubstructure;
     }
     else
     {

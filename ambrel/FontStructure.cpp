@@ -53,8 +53,8 @@ void FontStructure::AllocateGlyphTable(uint32_t size)
 
 KettricResult FontStructure::ResolveData(KettricDocument *document)
 {
-    if (glyphCount > kMaxGlyphCount) return 'IVDF';
-    if (IsMemberFont() && glyphCount != 0) return 'IVDF';
+    if (glyphCount > kMaxGlyphCount) return kResultInvalidDataFormat;
+    if (IsMemberFont() && glyphCount != 0) return kResultInvalidDataFormat;
 
     bool hasCharMap = false;
     uint32_t glyphStructureCount = 0;
@@ -84,7 +84,7 @@ KettricResult FontStructure::ResolveData(KettricDocument *document)
          structure = structure->GetNextStructure())
     {
         if (structure->GetStructureType() != 'scal') continue;
-        if (scaleTaken) return 'EXSB';
+        if (scaleTaken) return kResultExtraSubstructure;
         const auto *scale = static_cast<const ScaleStructure *>(structure);
         if (!CompareText(scale->transformKind, "xy")) return 'ivsk';
         scaleTaken = true;
@@ -234,7 +234,7 @@ const CharacterTable *FontStructure::FindCharacterTable(uint32_t codePoint) cons
 
 KettricResult FontStructure::SetGlyphCount(uint32_t count)
 {
-    if (count > kMaxGlyphCount) return 'IVDF';
+    if (count > kMaxGlyphCount) return kResultInvalidDataFormat;
     glyphCount = count;
     AllocateGlyphTable(count + kSpareGlyphCount);
     return 0;

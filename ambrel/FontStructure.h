@@ -41,7 +41,7 @@ public:
     // The character table of this Font or of its first member that maps the code point, or null.
     const CharacterTable *FindCharacterTable(uint32_t codePoint) const;
 
-    // A new empty glyph table; 'IVDF' (nothing changed) for a count above kMaxGlyphCount.
+    // A new empty glyph table; kResultInvalidDataFormat (nothing changed) for a count above kMaxGlyphCount.
     [[nodiscard]] KettricResult SetGlyphCount(uint32_t count);
     void SetUnitsPerEm(float unitsPerEm);
     void AddMetricFloat(const char *key, float value);

@@ -38,12 +38,12 @@ KettricResult GeometryStructure::ResolveData(KettricDocument *document)
         if (structure->GetBaseStructureType() == kKettricPrimitiveBase) continue;
         if (structure->GetStructureType() == 'fill')
         {
-            if (fillStructure != nullptr) return 'EXSB';
+            if (fillStructure != nullptr) return kResultExtraSubstructure;
             fillStructure = static_cast<FillStructure *>(structure);
         }
         else if (structure->GetStructureType() == 'strk')
         {
-            if (strokeStructure != nullptr) return 'EXSB';
+            if (strokeStructure != nullptr) return kResultExtraSubstructure;
             strokeStructure = static_cast<StrokeStructure *>(structure);
         }
     }

@@ -102,7 +102,7 @@ KettricResult RectStructure::ResolveData(KettricDocument *document)
     }
     const KettricFloatList *list = GetFirstFloatList();
     if (list == nullptr) return 0;
-    if (list->GetElementCount() != 4) return 'IVDF';
+    if (list->GetElementCount() != 4) return kResultInvalidDataFormat;
     const float *v = list->GetElements();
     float x0 = (v[0] < v[2]) ? v[0] : v[2];
     float x1 = (v[0] < v[2]) ? v[2] : v[0];
@@ -132,10 +132,10 @@ KettricResult CircleStructure::ResolveData(KettricDocument *document)
     KettricResult result = GeometryStructure::ResolveData(document);
     if (result != 0) return result;
     const auto *radius = static_cast<const RadiusStructure *>(GetFirstSubstructure('radi'));
-    if (radius == nullptr) return 'MSSB';
+    if (radius == nullptr) return kResultMissingSubstructure;
     const KettricFloatList *list = GetFirstFloatList();
     if (list == nullptr) return 0;
-    if (list->GetElementCount() != 2) return 'IVDF';
+    if (list->GetElementCount() != 2) return kResultInvalidDataFormat;
     const float *v = list->GetElements();
     int32_t start = curves.GetElementCount();
     curves.SetElementCount(start + 12);
@@ -210,7 +210,7 @@ KettricResult PathStructure::BuildContour(const KettricFloatList *list, Array<Qu
             if (k != 0)
             {
                 built->SetElementCount(start);
-                return 'IVDF';
+                return kResultInvalidDataFormat;
             }
             c = s = GetPoint(v, 0);
             closed = (command == kPathClose);
@@ -248,7 +248,7 @@ KettricResult PathStructure::BuildContour(const KettricFloatList *list, Array<Qu
                 if (k + 2 > n)
                 {
                     built->SetElementCount(start);
-                    return 'IVDF';
+                    return kResultInvalidDataFormat;
                 }
                 control = GetPoint(v, k);
                 p = GetPoint(v, k + 1);
@@ -276,7 +276,7 @@ KettricResult PathStructure::BuildContour(const KettricFloatList *list, Array<Qu
                 if (k + 3 > n)
                 {
                     built->SetElementCount(start);
-                    return 'IVDF';
+                    return kResultInvalidDataFormat;
                 }
                 cubic.p1 = GetPoint(v, k);
                 cubic.p2 = GetPoint(v, k + 1);
@@ -288,7 +288,7 @@ KettricResult PathStructure::BuildContour(const KettricFloatList *list, Array<Qu
                 if (k + 2 > n)
                 {
                     built->SetElementCount(start);
-                    return 'IVDF';
+                    return kResultInvalidDataFormat;
                 }
                 bool smooth = previousCommand == kPathCubic || previousCommand == kPathSmoothCubic;
                 cubic.p1 = smooth ? Reflect(previousControl, c) : c;

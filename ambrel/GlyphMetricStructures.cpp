@@ -14,12 +14,12 @@ KettricResult ResolvePair(TypographicStructure *structure, KettricDocument *docu
     for (const KettricStructure *sub = structure->GetFirstSubnodeStructure(); sub != nullptr; sub = sub->GetNextStructure())
     {
         if (!IsDataList(sub, 'FLOT')) continue;
-        if (found != nullptr) return 'EXSB';
+        if (found != nullptr) return kResultExtraSubstructure;
         int32_t count = static_cast<const KettricFloatList *>(sub)->GetElementCount();
-        if (count != 1 && count != 2) return 'IVDF';
+        if (count != 1 && count != 2) return kResultInvalidDataFormat;
         found = sub;
     }
-    return (found == nullptr) ? 'MSSB' : 0;
+    return (found == nullptr) ? kResultMissingSubstructure : 0;
 }
 
 // "Header {float {a, b}}": at most `limit` values of the first float list.

@@ -75,11 +75,11 @@ KettricResult GlyphStructure::ResolveData(KettricDocument *document)
             break;
         }
         case 'cart':
-            if (caret != nullptr) return 'EXSB';
+            if (caret != nullptr) return kResultExtraSubstructure;
             caret = static_cast<CaretStructure *>(structure);
             break;
         case 'emoj':
-            if (emoji != nullptr) return 'EXSB';
+            if (emoji != nullptr) return kResultExtraSubstructure;
             emoji = static_cast<EmojiStructure *>(structure);
             break;
         case 'kern':

@@ -136,7 +136,7 @@ KettricResult TransformStructure::ResolveData(KettricDocument *)
     KettricResult result = GetMatrixList(this, &list);
     if (result != 0) return result;
     int32_t n = list->GetArraySize();
-    if (n == 0 || list->GetElementCount() != n) return 'IVDF';
+    if (n == 0 || list->GetElementCount() != n) return kResultInvalidDataFormat;
     const float *w = list->GetElements();
     switch (n)
     {
@@ -158,7 +158,7 @@ KettricResult TransformStructure::ResolveData(KettricDocument *)
     case 4:
         matrix.Set(w[0], w[2], 0.0f, 0.0f, w[1], w[3], 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
         break;
-    default: return 'IVDF';
+    default: return kResultInvalidDataFormat;
     }
     return 0;
 }
@@ -190,18 +190,18 @@ KettricResult TranslationStructure::ResolveData(KettricDocument *)
     matrix.SetIdentity();
     if (CompareText(transformKind, "x") || CompareText(transformKind, "y") || CompareText(transformKind, "z"))
     {
-        if (!HasShape(list, 0)) return 'IVDF';
+        if (!HasShape(list, 0)) return kResultInvalidDataFormat;
         matrix.n[3][transformKind[0] - 'x'] = w[0];
     }
     else if (CompareText(transformKind, "xy"))
     {
-        if (!HasShape(list, 2)) return 'IVDF';
+        if (!HasShape(list, 2)) return kResultInvalidDataFormat;
         matrix.n[3][0] = w[0];
         matrix.n[3][1] = w[1];
     }
     else if (CompareText(transformKind, "xyz"))
     {
-        if (!HasShape(list, 3)) return 'IVDF';
+        if (!HasShape(list, 3)) return kResultInvalidDataFormat;
         matrix.n[3][0] = w[0];
         matrix.n[3][1] = w[1];
         matrix.n[3][2] = w[2];
@@ -237,7 +237,7 @@ KettricResult RotationStructure::ResolveData(KettricDocument *)
     const float *w = list->GetElements();
     if (CompareText(transformKind, "x") || CompareText(transformKind, "y") || CompareText(transformKind, "z"))
     {
-        if (!HasShape(list, 0)) return 'IVDF';
+        if (!HasShape(list, 0)) return kResultInvalidDataFormat;
         float angle = w[0] * kDegreesToRadians;
         char axis = transformKind[0];
         matrix = (axis == 'x')   ? Transform4D::MakeRotationX(angle)
@@ -246,10 +246,10 @@ KettricResult RotationStructure::ResolveData(KettricDocument *)
     }
     else if (CompareText(transformKind, "axis"))
     {
-        if (!HasShape(list, 4)) return 'IVDF';
+        if (!HasShape(list, 4)) return kResultInvalidDataFormat;
         // A vanishing or non-finite axis has no direction.
         float squared = w[1] * w[1] + w[2] * w[2] + w[3] * w[3];
-        if (!(squared >= FloatMinNormal && squared <= FloatMaxFinite)) return 'IVDF';
+        if (!(squared >= FloatMinNormal && squared <= FloatMaxFinite)) return kResultInvalidDataFormat;
         float f = InverseSqrt(squared);
         matrix = Transform4D::MakeRotation(w[0] * kDegreesToRadians, Vector3D(w[1] * f, w[2] * f, w[3] * f));
     }
@@ -284,7 +284,7 @@ KettricResult ScaleStructure::ResolveData(KettricDocument *)
     const float *w = list->GetElements();
     if (CompareText(transformKind, "x") || CompareText(transformKind, "y") || CompareText(transformKind, "z"))
     {
-        if (!HasShape(list, 0)) return 'IVDF';
+        if (!HasShape(list, 0)) return kResultInvalidDataFormat;
         char axis = transformKind[0];
         matrix = (axis == 'x')   ? Transform4D::MakeScaleX(w[0])
                  : (axis == 'y') ? Transform4D::MakeScaleY(w[0])
@@ -292,12 +292,12 @@ KettricResult ScaleStructure::ResolveData(KettricDocument *)
     }
     else if (CompareText(transformKind, "xy"))
     {
-        if (!HasShape(list, 2)) return 'IVDF';
+        if (!HasShape(list, 2)) return kResultInvalidDataFormat;
         matrix = Transform4D::MakeScale(w[0], w[1], 1.0f);
     }
     else if (CompareText(transformKind, "xyz"))
     {
-        if (!HasShape(list, 3)) return 'IVDF';
+        if (!HasShape(list, 3)) return kResultInvalidDataFormat;
         matrix = Transform4D::MakeScale(w[0], w[1], w[2]);
     }
     else

@@ -125,10 +125,10 @@ KettricResult MetricStructure::ResolveData(KettricDocument *)
             }
             return 0;
         }
-        return 'IVDF';
+        return kResultInvalidDataFormat;
     }
     const auto *list = static_cast<const KettricUInt32List *>(data);
-    if (list->GetElementCount() != 1 || list->GetArraySize() != 0) return 'IVDF';
+    if (list->GetElementCount() != 1 || list->GetArraySize() != 0) return kResultInvalidDataFormat;
     for (const IntegerMetric &metric : kIntegerMetrics)
     {
         if (SameKey(metricKey, metric.key))

@@ -135,7 +135,7 @@ KettricResult CanvasStructure::ResolveData(KettricDocument *document)
     float width = range->xMaximum - range->xMinimum;
     float height = range->yMaximum - range->yMinimum;
     float size = (width > height) ? width : height;
-    if (width != width || height != height || !(size > 0.0f && size <= FloatMaxFinite)) return 'IVDF';
+    if (width != width || height != height || !(size > 0.0f && size <= FloatMaxFinite)) return kResultInvalidDataFormat;
     static_cast<AmbrelDocument *>(document)->SetCanvasRange(range->xMinimum, range->xMaximum, range->yMinimum,
                                                             range->yMaximum);
     return 0;

@@ -33,7 +33,7 @@ KettricResult RangeStructure::ResolveData(KettricDocument *)
     KettricResult result = GetSingleList(this, &list);
     if (result != 0) return result;
     int32_t count = list->GetElementCount();
-    if (count != 4 && count != 6) return 'IVDF';
+    if (count != 4 && count != 6) return kResultInvalidDataFormat;
     const KettricFloatList &v = *list;
     xMinimum = v[0];
     xMaximum = v[1];
@@ -72,7 +72,7 @@ KettricResult RadiusStructure::ResolveData(KettricDocument *)
     const KettricFloatList &v = *list;
     if (list->GetArraySize() == 2)
     {
-        if (count != 2 && count != 4) return 'IVDF';
+        if (count != 2 && count != 4) return kResultInvalidDataFormat;
         firstX = v[0];
         firstY = v[1];
         if (count == 4)
@@ -82,7 +82,7 @@ KettricResult RadiusStructure::ResolveData(KettricDocument *)
         }
         return 0;
     }
-    if (count != 1 && count != 2) return 'IVDF';
+    if (count != 1 && count != 2) return kResultInvalidDataFormat;
     firstX = firstY = v[0];
     if (count == 2) secondX = secondY = v[1];
     return 0;
@@ -117,7 +117,7 @@ KettricResult AngleStructure::ResolveData(KettricDocument *)
     const KettricFloatList *list = nullptr;
     KettricResult result = GetSingleList(this, &list);
     if (result != 0) return result;
-    if (list->GetElementCount() != 2) return 'IVDF';
+    if (list->GetElementCount() != 2) return kResultInvalidDataFormat;
     firstAngle = (*list)[0];
     secondAngle = (*list)[1];
     return 0;
@@ -141,7 +141,7 @@ KettricResult OffsetStructure::ResolveData(KettricDocument *)
     const KettricFloatList *list = nullptr;
     KettricResult result = GetSingleList(this, &list);
     if (result != 0) return result;
-    if (list->GetElementCount() != 1) return 'IVDF';
+    if (list->GetElementCount() != 1) return kResultInvalidDataFormat;
     value = (*list)[0];
     return 0;
 }
@@ -163,7 +163,7 @@ KettricResult OpacityStructure::ResolveData(KettricDocument *)
     const KettricFloatList *list = nullptr;
     KettricResult result = GetSingleList(this, &list);
     if (result != 0) return result;
-    if (list->GetElementCount() != 1) return 'IVDF';
+    if (list->GetElementCount() != 1) return kResultInvalidDataFormat;
     value = (*list)[0];
     return 0;
 }

@@ -68,13 +68,13 @@ KettricResult FillStructure::ResolveData(KettricDocument *document)
     {
         if (IsStructure(structure, 'colr'))
         {
-            if (color != nullptr) return 'EXSB';
+            if (color != nullptr) return kResultExtraSubstructure;
             color = static_cast<const ColorStructure *>(structure);
             fillStyle.color = color->GetColor(0);
         }
         else if (IsStructure(structure, 'grad'))
         {
-            if (gradient != nullptr) return 'EXSB';
+            if (gradient != nullptr) return kResultExtraSubstructure;
             gradient = static_cast<const GradientStructure *>(structure);
             objectFlag = gradient->objectFlag;
             fillStyle.gradientColor1 = gradient->gradientColor->GetColor(0);
@@ -254,18 +254,18 @@ KettricResult StrokeStructure::ResolveData(KettricDocument *document)
         if (IsDataList(structure, 'FLOT'))
         {
             const auto *list = static_cast<const KettricFloatList *>(structure);
-            if (list->GetElementCount() != 1) return 'IVDF';
+            if (list->GetElementCount() != 1) return kResultInvalidDataFormat;
             strokeWidth = (*list)[0];
         }
         else if (IsStructure(structure, 'colr'))
         {
-            if (color != nullptr) return 'EXSB';
+            if (color != nullptr) return kResultExtraSubstructure;
             color = static_cast<const ColorStructure *>(structure);
             strokeStyle.color = color->GetColor(0);
         }
         else if (IsStructure(structure, 'dash'))
         {
-            if (dashStructure != nullptr) return 'EXSB';
+            if (dashStructure != nullptr) return kResultExtraSubstructure;
             dashStructure = static_cast<const DashStructure *>(structure);
             strokeStyle.dashCount = dashStructure->dashCount;
             strokeStyle.dashPhase = dashStructure->dashOffset;
@@ -352,7 +352,7 @@ KettricResult DashStructure::ResolveData(KettricDocument *document)
     for (int32_t i = 0; i < list->GetElementCount(); ++i)
     {
         float value = (*list)[i];
-        if (!(value >= 0.0f && value <= FloatMaxFinite)) return 'IVDF';
+        if (!(value >= 0.0f && value <= FloatMaxFinite)) return kResultInvalidDataFormat;
         total += value;
     }
     // An empty pattern or one of zero length would never advance along the path.

@@ -43,11 +43,11 @@ KettricResult ResolveSingleList(KettricStructure *structure)
     for (const KettricStructure *sub = structure->GetFirstSubnodeStructure(); sub != nullptr; sub = sub->GetNextStructure())
     {
         if (!IsDataList(sub, 'UI32')) continue;
-        if (found != nullptr) return 'EXSB';
-        if (static_cast<const KettricUInt32List *>(sub)->GetElementCount() == 0) return 'IVDF';
+        if (found != nullptr) return kResultExtraSubstructure;
+        if (static_cast<const KettricUInt32List *>(sub)->GetElementCount() == 0) return kResultInvalidDataFormat;
         found = sub;
     }
-    return (found == nullptr) ? 'MSSB' : 0;
+    return (found == nullptr) ? kResultMissingSubstructure : 0;
 }
 
 void AppendPosition(TextString *text, int32_t position)
@@ -90,7 +90,7 @@ KettricResult KernStructure::ResolveData(KettricDocument *document)
     const uint32_t *glyphs = nullptr;
     const float *values = nullptr;
     // The compiler reads one value per listed glyph.
-    if (GetValues(&values) < GetGlyphs(&glyphs)) return 'IVDF';
+    if (GetValues(&values) < GetGlyphs(&glyphs)) return kResultInvalidDataFormat;
     return 0;
 }
 

@@ -18,7 +18,7 @@ public:
     bool CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
                        void **storage) override;
     bool CheckSubstructure(KettricDocument *document, KettricStructure *structure) override;
-    // 'IVDF' when the first float list holds fewer values than the first uint32 list.
+    // kResultInvalidDataFormat when the first float list holds fewer values than the first uint32 list.
     KettricResult ResolveData(KettricDocument *document) override;
     void Write(AmbrelDocument *document, TextOutputStream *stream) const override;
     void OffsetGlyphIndices(int32_t amount) override;

@@ -31,7 +31,7 @@ KettricResult NameStructure::ResolveData(KettricDocument *)
     KettricResult result = CheckSingleSubstructure();
     if (result != 0) return result;
     const auto *list = static_cast<const KettricStringList *>(GetFirstSubnodeStructure());
-    if (list->GetElementCount() == 0) return 'IVDF';
+    if (list->GetElementCount() == 0) return kResultInvalidDataFormat;
     if (!(*list)[0].IsEmpty()) nameText = &(*list)[0];
     KettricStructure *super = GetSuperStructure();
     if (super != nullptr && super->GetStructureType() == 'font') static_cast<FontStructure *>(super)->nameStrings = list;

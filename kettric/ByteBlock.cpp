@@ -75,15 +75,15 @@ KettricResult ReadKettricBase64(const char **text, ByteBlock *value)
     const char *end = p;
 
     uint32_t remainder = static_cast<uint32_t>(count % 4u);
-    if (remainder == 1) return 'BSIV';
+    if (remainder == 1) return kResultBase64Invalid;
     if (*p == '=')
     {
-        if (remainder == 0) return 'BSIV';
+        if (remainder == 0) return kResultBase64Invalid;
         ++p;
         while (IsBase64Space(*p)) ++p;
         if (*p == '=')
         {
-            if (remainder == 3) return 'BSIV';
+            if (remainder == 3) return kResultBase64Invalid;
             ++p;
             while (IsBase64Space(*p)) ++p;
         }

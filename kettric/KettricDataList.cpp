@@ -116,7 +116,7 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
             KettricStructure *holder = GetSuperStructure();
             if (holder == nullptr || !holder->CheckStateName(identifier, &state))
             {
-                result = 'PMST';
+                result = kResultStateName;
                 break;
             }
             p += length;
@@ -124,7 +124,7 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
         }
         if (*p != '{')
         {
-            result = 'PMIF';
+            result = kResultSubarrayFormat;
             break;
         }
         ++p;
@@ -141,7 +141,7 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
             {
                 if (*p != ',')
                 {
-                    result = 'PMUS';
+                    result = kResultSubarrayUndersize;
                     break;
                 }
                 ++p;
@@ -153,7 +153,7 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
         if (result != 0) break;
         if (*p != '}')
         {
-            result = (*p == ',') ? 'PMOS' : 'PMIF';
+            result = (*p == ',') ? kResultSubarrayOversize : kResultSubarrayFormat;
             break;
         }
         ++p;

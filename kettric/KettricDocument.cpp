@@ -72,13 +72,13 @@ KettricResult KettricDocument::ParseTree(const char *text)
     if (std::strlen(text) > size_t(INT32_MAX))
     {
         errorLine = 1;
-        return 'SYNT';
+        return kResultSyntax;
     }
 
     const char *p = text + SkipKettricWhitespace(text);
     if (*p == 0) return 0;
     KettricResult result = ParseStructureList(this, text, &p, &rootStructure);
-    if (result == 0 && *p == '}') result = 'SYNT';
+    if (result == 0 && *p == '}') result = kResultSyntax;
     if (result != 0)
     {
         rootStructure.TreeBase::PurgeSubtree();

@@ -28,7 +28,7 @@ struct DecimalLiteral
     bool hasUnderscore;
 };
 
-// Scans one digit run with "_" separators ('FLIV' for an "_" at its start, doubled or at its end)
+// Scans one digit run with "_" separators (kResultFloatInvalid for an "_" at its start, doubled or at its end)
 // and adds its digits to the literal. Returns the number of digits through *digits.
 [[nodiscard]] KettricResult ScanFloatDigitRun(const char **text, DecimalLiteral *literal, bool fraction, int32_t *digits)
 {
@@ -60,7 +60,7 @@ struct DecimalLiteral
         }
         else if (*p == '_')
         {
-            if (!afterDigit) return 'FLIV';
+            if (!afterDigit) return kResultFloatInvalid;
             afterDigit = false;
             underscore = true;
         }
@@ -69,7 +69,7 @@ struct DecimalLiteral
             break;
         }
     }
-    if (count != 0 && !afterDigit) return 'FLIV';
+    if (count != 0 && !afterDigit) return kResultFloatInvalid;
     if (fraction)
     {
         literal->leadingZeros = zeros;
@@ -103,7 +103,7 @@ struct DecimalLiteral
         if (result != 0) return result;
         totalDigits += digits;
     }
-    if (totalDigits == 0) return 'FLIV';
+    if (totalDigits == 0) return kResultFloatInvalid;
 
     if (*p == 'e' || *p == 'E')
     {
@@ -118,7 +118,7 @@ struct DecimalLiteral
         DecimalLiteral exponentDigits{};
         result = ScanFloatDigitRun(&p, &exponentDigits, false, &digits);
         if (result != 0) return result;
-        if (digits == 0) return 'FLIV';
+        if (digits == 0) return kResultFloatInvalid;
         int64_t e = 0;
         for (const char *q = start; q < p; ++q)
         {
@@ -181,7 +181,7 @@ T ConvertDecimalFloat(const char *text, const DecimalLiteral &literal)
     return value;
 }
 
-// An integer literal used as the raw bits of the value; 'FLOV' when wider than the value.
+// An integer literal used as the raw bits of the value; kResultFloatOverflow when wider than the value.
 template <typename Bits, typename T>
 [[nodiscard]] KettricResult ParseBitPattern(const char *text, uint64_t limit, int32_t *length, Bits *bits, T *value)
 {
@@ -189,7 +189,7 @@ template <typename Bits, typename T>
     int32_t n = 0;
     KettricResult result = ParseKettricIntegerLiteral(text, &n, &pattern);
     if (result != 0) return result;
-    if (pattern > limit) return 'FLOV';
+    if (pattern > limit) return kResultFloatOverflow;
     *bits = static_cast<Bits>(pattern);
     static_assert(sizeof(Bits) == sizeof(T));
     std::memcpy(value, bits, sizeof(T));

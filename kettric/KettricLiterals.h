@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kettric/KettricResultCodes.h"
+
 #include <cstdint>
 
 namespace oq {
@@ -8,7 +10,7 @@ class TextString;
 class StructureReference;
 struct ByteBlock;
 
-// Result of every Kettric operation: 0 for success, otherwise a four-character code ('SYNT', 'INOV', ...).
+// Result of every Kettric operation: 0 for success, otherwise a four-character code (KettricResultCodes.h).
 using KettricResult = uint32_t;
 
 // One of the 16 primitive data types as a four-character code ('BOOL', 'FLOT', 'STRG', ...).

@@ -12,7 +12,7 @@ namespace {
 // Type of the placeholder that stands for an unknown structure until its closing brace.
 constexpr uint32_t kUnknownStructureType = '!UNK';
 
-// Reads a known property's value of the given type into its storage; 'PPIT' for another type.
+// Reads a known property's value of the given type into its storage; kResultPropertyType for another type.
 [[nodiscard]] KettricResult ReadPropertyValue(const char **text, KettricDataType type, void *storage)
 {
     switch (type)
@@ -33,7 +33,7 @@ constexpr uint32_t kUnknownStructureType = '!UNK';
     case 'RFNC': return ReadKettricReference(text, static_cast<StructureReference *>(storage));
     case 'TYPE': return ReadKettricType(text, static_cast<uint32_t *>(storage));
     case 'BS64': return ReadKettricBase64(text, static_cast<ByteBlock *>(storage));
-    default: return 'PPIT';
+    default: return kResultPropertyType;
     }
 }
 
@@ -48,7 +48,7 @@ constexpr uint32_t kUnknownStructureType = '!UNK';
     if (ReadKettricType(text, nullptr) == 0) return 0;
     if (ReadKettricUInt64(text, nullptr) == 0) return 0;
     if (ReadKettricBase64(text, nullptr) == 0) return 0;
-    return 'PPSE';
+    return kResultPropertySyntax;
 }
 
 // The array size "[n]" and the state flag "*" of a data list; the cursor stands on "[".
@@ -57,16 +57,16 @@ constexpr uint32_t kUnknownStructureType = '!UNK';
     const char *p = SkipKettricSpace(*text + 1);
     *text = p;
     if (ReadKettricSign(text))
-        return 'PMAS';
+        return kResultArraySize;
     p = *text;
     int32_t length = 0;
     uint64_t size = 0;
     KettricResult result = ParseKettricIntegerLiteral(p, &length, &size);
     if (result != 0) return result;
-    if (size == 0 || size > 256) return 'PMAS';
+    if (size == 0 || size > 256) return kResultArraySize;
     p = SkipKettricSpace(p + length);
     *text = p;
-    if (*p != ']') return 'PMSE';
+    if (*p != ']') return kResultArraySizeSyntax;
     p = SkipKettricSpace(p + 1);
     primitive->SetArraySize(int32_t(size));
     if (*p == '*')
@@ -115,7 +115,7 @@ KettricResult ParsePropertyList(KettricDocument *document, const char **text, Ke
             {
                 if (*p != '=')
                 {
-                    result = 'PPSE';
+                    result = kResultPropertySyntax;
                     break;
                 }
                 p = SkipKettricSpace(p + 1);
@@ -155,7 +155,7 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
         // The cursor stands on the identifier of a new structure in super's list.
         if (depth > kKettricMaxNestingDepth)
         {
-            result = 'SYNT';
+            result = kResultSyntax;
             structure = super;
             break;
         }
@@ -177,7 +177,7 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
         }
         if (!placeholder && !super->CheckSubstructure(document, structure))
         {
-            result = 'IVST';
+            result = kResultInvalidStructure;
             break;
         }
 
@@ -191,7 +191,7 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
             Map *map = global ? document->GetGlobalNameMap() : super->GetLocalNameMap();
             if (!structure->EnterNameMap(map))
             {
-                result = 'STNE';
+                result = kResultStructureNameExists;
                 break;
             }
             p = SkipKettricSpace(p + length);
@@ -206,7 +206,7 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
                 if (result != 0) break;
                 if (*p != ')')
                 {
-                    result = 'PPSE';
+                    result = kResultPropertySyntax;
                     break;
                 }
             }
@@ -215,7 +215,7 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
 
         if (*p != '{')
         {
-            result = 'SYNT';
+            result = kResultSyntax;
             break;
         }
         p = SkipKettricSpace(p + 1);
@@ -234,7 +234,7 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
             if (result != 0) break;
             if (*p != '}')
             {
-                result = 'SYNT';
+                result = kResultSyntax;
                 break;
             }
         }
@@ -255,7 +255,7 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
             }
             if (*p != '}')
             {
-                result = 'SYNT';
+                result = kResultSyntax;
                 break;
             }
             p = SkipKettricSpace(p + 1);

@@ -72,12 +72,12 @@ KettricResult ParseKettricStringLiteral(const char *text, int32_t *length, int32
     {
         unsigned char c = static_cast<unsigned char>(*p);
         if (c == '"' || c == 0) break;
-        if (c < 0x20 || c == 0x7F) return 'STIC';
+        if (c < 0x20 || c == 0x7F) return kResultStringInvalidByte;
         if (c == '\\')
         {
             int32_t size = 0;
             int32_t n = ParseKettricStringEscape(p + 1, &size, (buffer != nullptr) ? buffer + decoded : nullptr);
-            if (n == 0) return 'STIE';
+            if (n == 0) return kResultStringInvalidEscape;
             p += 1 + n;
             decoded += size;
         }
@@ -90,7 +90,7 @@ KettricResult ParseKettricStringLiteral(const char *text, int32_t *length, int32
         else
         {
             int32_t size = GetUtf8CharSize(p);
-            if (size == 0) return 'STIC';
+            if (size == 0) return kResultStringInvalidByte;
             if (buffer != nullptr)
             {
                 for (int32_t i = 0; i < size; ++i) buffer[decoded + i] = p[i];
@@ -107,7 +107,7 @@ KettricResult ParseKettricStringLiteral(const char *text, int32_t *length, int32
 KettricResult ReadKettricString(const char **text, TextString *value)
 {
     const char *start = *text;
-    if (*start != '"') return 'STIV';
+    if (*start != '"') return kResultStringInvalid;
 
     // The common single literal of plain printable ASCII is copied in one step; anything else
     // (escapes, control or non-ASCII bytes, adjacent literals, errors) takes the checked path.
@@ -147,7 +147,7 @@ KettricResult ReadKettricString(const char **text, TextString *value)
         if (body[length] != '"')
         {
             *text = body + length;
-            return 'STIV';
+            return kResultStringInvalid;
         }
         total += decoded;
         p = SkipKettricSpace(body + length + 1);

@@ -43,13 +43,13 @@ int32_t MatchSizeDigits(const char *text, int32_t *index)
         {
             if (base == 10)
             {
-                if (v > (UINT64_MAX - d) / 10u) return 'INOV';
+                if (v > (UINT64_MAX - d) / 10u) return kResultIntegerOverflow;
                 v = v * 10u + d;
             }
             else
             {
                 uint32_t shift = (base == 16) ? 4 : (base == 8) ? 3 : 1;
-                if ((v >> (64 - shift)) != 0) return 'INOV';
+                if ((v >> (64 - shift)) != 0) return kResultIntegerOverflow;
                 v = (v << shift) | d;
             }
             any = true;
@@ -57,7 +57,7 @@ int32_t MatchSizeDigits(const char *text, int32_t *index)
         }
         else if (c == '_')
         {
-            if (!afterDigit) return 'SYNT';
+            if (!afterDigit) return kResultSyntax;
             afterDigit = false;
         }
         else
@@ -66,7 +66,7 @@ int32_t MatchSizeDigits(const char *text, int32_t *index)
         }
         ++p;
     }
-    if (!any || !afterDigit) return 'SYNT';
+    if (!any || !afterDigit) return kResultSyntax;
     *length = static_cast<int32_t>(p - text);
     *value = v;
     return 0;
@@ -92,7 +92,7 @@ template <typename T>
     uint64_t magnitude = 0;
     KettricResult result = ParseKettricIntegerLiteral(p, &length, &magnitude);
     if (result != 0) return result;
-    if (magnitude > maxPositive + (negative ? 1u : 0u)) return 'INOV';
+    if (magnitude > maxPositive + (negative ? 1u : 0u)) return kResultIntegerOverflow;
     if (value != nullptr)
     {
         uint64_t bits = negative ? (0u - magnitude) : magnitude;
@@ -155,11 +155,11 @@ int32_t SkipKettricWhitespace(const char *text)
 KettricResult ParseKettricIdentifier(const char *text, int32_t *length)
 {
     uint8_t first = GetKettricCharClass(text[0]);
-    if (first == kKettricSeparator) return 'IDEM';
-    if (first == kKettricInvalidChar || IsKettricDigit(text[0])) return 'IDIC';
+    if (first == kKettricSeparator) return kResultIdentifierMissing;
+    if (first == kKettricInvalidChar || IsKettricDigit(text[0])) return kResultIdentifierInvalid;
     const char *p = text + 1;
     while (GetKettricCharClass(*p) == kKettricIdentifierChar) ++p;
-    if (GetKettricCharClass(*p) == kKettricInvalidChar) return 'IDIC';
+    if (GetKettricCharClass(*p) == kKettricInvalidChar) return kResultIdentifierInvalid;
     *length = static_cast<int32_t>(p - text);
     return 0;
 }
@@ -191,7 +191,7 @@ KettricResult ParseKettricDataType(const char *text, int32_t *length, KettricDat
         n = MatchWord(text, "int");
         if (n == 0) n = 1;
         size = MatchSizeDigits(text + n, &index);
-        if (size == 0) return 'TYIV';
+        if (size == 0) return kResultTypeInvalid;
         n += size;
         code = kSigned[index];
         break;
@@ -200,7 +200,7 @@ KettricResult ParseKettricDataType(const char *text, int32_t *length, KettricDat
         if (n == 0) n = MatchWord(text, "uint");
         if (n == 0) n = 1;
         size = MatchSizeDigits(text + n, &index);
-        if (size == 0) return 'TYIV';
+        if (size == 0) return kResultTypeInvalid;
         n += size;
         code = kUnsigned[index];
         break;
@@ -208,7 +208,7 @@ KettricResult ParseKettricDataType(const char *text, int32_t *length, KettricDat
         n = MatchWord(text, "float");
         if (n == 0) n = 1;
         size = MatchSizeDigits(text + n, &index);
-        if (size != 0 && index == 0) return 'TYIV';
+        if (size != 0 && index == 0) return kResultTypeInvalid;
         n += size;
         code = (size != 0) ? kFloats[index] : 'FLOT';
         break;
@@ -248,9 +248,9 @@ KettricResult ParseKettricDataType(const char *text, int32_t *length, KettricDat
         break;
     }
     default:
-        return 'TYIV';
+        return kResultTypeInvalid;
     }
-    if (!IsKettricSeparator(text[n])) return 'TYIV';
+    if (!IsKettricSeparator(text[n])) return kResultTypeInvalid;
     *length = n;
     *type = code;
     return 0;
@@ -270,8 +270,8 @@ KettricResult ParseKettricBoolLiteral(const char *text, int32_t *length, bool *v
         v = (text[0] == '1');
     }
     else
-        return 'BLIV';
-    if (!IsKettricSeparator(text[n])) return 'BLIV';
+        return kResultBoolInvalid;
+    if (!IsKettricSeparator(text[n])) return kResultBoolInvalid;
     *length = n;
     *value = v;
     return 0;
@@ -336,18 +336,18 @@ KettricResult ParseKettricCharLiteral(const char *text, int32_t *length, uint64_
     {
         unsigned char c = static_cast<unsigned char>(*p);
         unsigned char byte = c;
-        if (c < 0x20 || c > 0x7E) return 'CHIC';
+        if (c < 0x20 || c > 0x7E) return kResultCharInvalidByte;
         if (c == '\\')
         {
             int32_t n = ParseKettricCharEscape(p + 1, &byte);
-            if (n == 0) return 'CHIE';
+            if (n == 0) return kResultCharInvalidEscape;
             p += 1 + n;
         }
         else
         {
             ++p;
         }
-        if (v >= (uint64_t(1) << 56)) return 'INOV';
+        if (v >= (uint64_t(1) << 56)) return kResultIntegerOverflow;
         v = v << 8 | byte;
     }
     *length = static_cast<int32_t>(p - text);
@@ -363,7 +363,7 @@ KettricResult ParseKettricIntegerLiteral(const char *text, int32_t *length, uint
         uint64_t v = 0;
         KettricResult result = ParseKettricCharLiteral(text + 1, &n, &v);
         if (result != 0) return result;
-        if (text[1 + n] != '\'') return 'CHEF';
+        if (text[1 + n] != '\'') return kResultCharUnterminated;
         *length = n + 2;
         *value = v;
         return 0;

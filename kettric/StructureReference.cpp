@@ -69,7 +69,7 @@ KettricResult ReadKettricReference(const char **text, StructureReference *value)
         *text = SkipKettricSpace(p);
         return 0;
     }
-    return 'RFIV';
+    return kResultReferenceInvalid;
 }
 
 }  // namespace oq

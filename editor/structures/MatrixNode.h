@@ -3,6 +3,7 @@
 #include "editor/document/ColoredMathNode.h"
 
 #include "base/Array.h"
+#include "kettric/KettricResultCodes.h"
 
 namespace oq {
 
@@ -10,7 +11,6 @@ class GroupNode;
 
 inline constexpr uint32_t kMatrixKind = 'mtrx';
 inline constexpr int32_t kMaxMatrixCount = 32;
-inline constexpr uint32_t kResultInvalidPropertyValue = 'IVPV';
 
 // Anchor kinds a matrix adds to its box and centre anchors.
 inline constexpr uint32_t kMatrixCornerAnchorKind = 'mtrx';

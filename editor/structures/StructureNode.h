@@ -3,16 +3,13 @@
 #include "editor/document/ColoredMathNode.h"
 
 #include "base/Bezier.h"
+#include "kettric/KettricResultCodes.h"
 
 #include <cstdint>
 
 namespace oq {
 
 class GroupNode;
-
-// Result codes of the slot checks after reading.
-inline constexpr uint32_t kResultExtraSlotGroup = 'EXSB';
-inline constexpr uint32_t kResultMissingSlotGroup = 'MSSB';
 
 // One slot of a structure kind: the role of its group and whether a read structure must have it.
 struct SlotGroupRow
