@@ -110,7 +110,7 @@ KettricResult BracketNode::ResolveData(KettricDocument *document)
 {
     KettricResult result = ColoredMathNode::ResolveData(document);
     if (result != 0) return result;
-    if (GetFirstSubnode() == nullptr) return 'MSSB';
+    if (GetFirstSubnode() == nullptr) return kResultMissingSubstructure;
     KettricStructure *data = nullptr;
     bool hasGroup = false;
     for (KettricStructure *s = GetFirstSubnodeStructure(); s != nullptr; s = s->GetNextStructure())
@@ -120,20 +120,20 @@ KettricResult BracketNode::ResolveData(KettricDocument *document)
             hasGroup = true;
             continue;
         }
-        if (data != nullptr) return 'EXSB';
+        if (data != nullptr) return kResultExtraSubstructure;
         data = s;
     }
     if (data != nullptr)
     {
         const auto *list = static_cast<const KettricUInt32List *>(data);
         int32_t count = list->GetElementCount();
-        if (count != 2 && count != 3) return 'IVDF';
+        if (count != 2 && count != 3) return kResultInvalidDataFormat;
         left = CheckDelimiterCodePoint((*list)[0]);
         right = CheckDelimiterCodePoint((*list)[1]);
         middle = count == 3 ? CheckDelimiterCodePoint((*list)[2]) : 0;
         delete data;
     }
-    return hasGroup ? 0 : 'MSSB';
+    return hasGroup ? 0 : kResultMissingSubstructure;
 }
 
 DocumentNode *BracketNode::Clone() const

@@ -54,9 +54,9 @@ public:
                               void **storage, const char *literal) override;
     // Groups and u32 data lists.
     bool CheckSubstructure(KettricDocument *document, KettricStructure *structure) override;
-    // The coloured node's checks; then one u32 list of 2 or 3 delimiters ('IVDF' otherwise, 'EXSB'
-    // for a second), deleted once read, and at least one group ('MSSB'). A delimiter that is
-    // neither 0 nor a Unicode scalar value becomes U+FFFD.
+    // The coloured node's checks; then one u32 list of 2 or 3 delimiters (kResultInvalidDataFormat otherwise,
+    // kResultExtraSubstructure for a second), deleted once read, and at least one group
+    // (kResultMissingSubstructure). A delimiter that is neither 0 nor a Unicode scalar value becomes U+FFFD.
     [[nodiscard]] KettricResult ResolveData(KettricDocument *document) override;
     DocumentNode *Clone() const override;
     // The coloured-node properties, then "as" and "ca" when set.

@@ -24,20 +24,20 @@ KettricResult ConnectionStructure::ResolveData(KettricDocument *document)
 
     // Only a node's "X" has a source (containers that accept one are nodes).
     DocumentNode *source = DocumentNode::FromStructure(GetSuperStructure());
-    if (source == nullptr) return 'IVST';
+    if (source == nullptr) return kResultInvalidStructure;
 
     // The lists by role: references, anchor kinds, anchor indexes, values (any other accepted type).
     KettricStructure *lists[4] = {};
     KettricStructure *structure = GetFirstSubnodeStructure();
-    if (structure == nullptr) return 'MSSB';
+    if (structure == nullptr) return kResultMissingSubstructure;
     for (; structure != nullptr; structure = structure->GetNextStructure())
     {
         uint32_t type = structure->GetStructureType();
         int32_t role = (type == 'RFNC') ? 0 : (type == 'UI32') ? 1 : (type == 'IN32') ? 2 : 3;
-        if (lists[role] != nullptr) return 'EXSB';
+        if (lists[role] != nullptr) return kResultExtraSubstructure;
         lists[role] = structure;
     }
-    if (lists[0] == nullptr || lists[1] == nullptr || lists[2] == nullptr) return 'MSSB';
+    if (lists[0] == nullptr || lists[1] == nullptr || lists[2] == nullptr) return kResultMissingSubstructure;
     const KettricReferenceList *references = static_cast<KettricReferenceList *>(lists[0]);
     const KettricUInt32List *kinds = static_cast<KettricUInt32List *>(lists[1]);
     const KettricInt32List *indexes = static_cast<KettricInt32List *>(lists[2]);
@@ -46,15 +46,15 @@ KettricResult ConnectionStructure::ResolveData(KettricDocument *document)
     int32_t count = references->GetElementCount();
     if (count == 0 || kinds->GetElementCount() != count || indexes->GetElementCount() != count ||
         (values != nullptr && values->GetElementCount() != count))
-        return 'IVDF';
+        return kResultInvalidDataFormat;
 
     for (int32_t i = 0; i < count; ++i)
     {
         // Only a node is a target: any other named structure (a data list, another "X", a block
         // or an entry inside one) is a bad reference.
         DocumentNode *target = DocumentNode::FromStructure(document->LookUpStructure((*references)[i]));
-        if (target == nullptr) return 'BREF';
-        if ((*indexes)[i] < 0) return 'IVDF';
+        if (target == nullptr) return kResultBadReference;
+        if ((*indexes)[i] < 0) return kResultInvalidDataFormat;
         float value = (values != nullptr) ? FiniteOrDefault((*values)[i], 0.0f) : 0.0f;
         new NodeLink(source, target, (*kinds)[i], (*indexes)[i], value);
     }

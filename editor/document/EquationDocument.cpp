@@ -64,7 +64,7 @@ KettricResult EquationDocument::ResolveData()
             if (hasMain)
             {
                 RecordFailingStructure(group);
-                return 'EXSB';
+                return kResultExtraSubstructure;
             }
             hasMain = true;
             // The equation itself never goes with a structure it links to.
@@ -72,7 +72,7 @@ KettricResult EquationDocument::ResolveData()
         }
         structure = next;
     }
-    return hasMain ? 0 : 'MSSB';
+    return hasMain ? 0 : kResultMissingSubstructure;
 }
 
 GroupNode *EquationDocument::CreateEmptyEquation()

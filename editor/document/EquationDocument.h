@@ -44,7 +44,7 @@ public:
     // Groups, the design block and drawing objects.
     [[nodiscard]] bool CheckTopLevel(KettricStructure *structure) override;
     // Resolves every structure, destroys the design block and checks that exactly one group of
-    // role 0 stands at the top level ('MSSB' none, 'EXSB' a second one).
+    // role 0 stands at the top level (kResultMissingSubstructure none, kResultExtraSubstructure a second one).
     [[nodiscard]] KettricResult ResolveData() override;
 
     // Appends a main group holding one empty row and returns it.

@@ -86,7 +86,7 @@ KettricResult GroupNode::ResolveData(KettricDocument *document)
     if (baselineRow != kBaselineFirst && baselineRow != kBaselineMiddle) baselineRow = kBaselineLast;
     if (result != 0) return result;
     const MathNode *first = GetFirstMathSubnode();
-    if (first == nullptr || first->GetKind() != kRowBeginKind) return 'MSSB';
+    if (first == nullptr || first->GetKind() != kRowBeginKind) return kResultMissingSubstructure;
     return 0;
 }
 

@@ -47,8 +47,8 @@ public:
                        void **storage) override;
     // Math nodes and "X" blocks, but no decoration of a symbol run ('mark', 'nega', 'slsh', 'encl').
     bool CheckSubstructure(KettricDocument *document, KettricStructure *structure) override;
-    // The subnodes first; an unknown "al" becomes 0, an unknown "ba" 'last'; 'MSSB' when the first
-    // subnode is not a row begin.
+    // The subnodes first; an unknown "al" becomes 0, an unknown "ba" 'last'; kResultMissingSubstructure when
+    // the first subnode is not a row begin.
     [[nodiscard]] KettricResult ResolveData(KettricDocument *document) override;
     DocumentNode *Clone() const override;
     bool WriteKettricProperties(TextBuffer *buffer) const override;

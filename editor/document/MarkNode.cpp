@@ -43,7 +43,7 @@ bool MarkNode::CheckSubstructure(KettricDocument *, KettricStructure *structure)
 KettricResult MarkNode::ResolveData(KettricDocument *document)
 {
     KettricResult result = SingleGlyphNode::ResolveData(document);
-    KettricResult own = TakeCodePointData(&codePoint, 'MSSB');
+    KettricResult own = TakeCodePointData(&codePoint, kResultMissingSubstructure);
     return result != 0 ? result : own;
 }
 

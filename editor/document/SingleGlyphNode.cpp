@@ -46,11 +46,11 @@ KettricResult SingleGlyphNode::TakeCodePointData(uint32_t *codePoint, KettricRes
     }
     else if (data->GetNextStructure() != nullptr)
     {
-        result = 'EXSB';
+        result = kResultExtraSubstructure;
     }
     else if (data->GetStructureType() != 'UI32' || static_cast<KettricUInt32List *>(data)->GetElementCount() != 1)
     {
-        result = 'IVDF';
+        result = kResultInvalidDataFormat;
     }
     else
     {

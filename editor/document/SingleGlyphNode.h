@@ -47,9 +47,10 @@ protected:
     bool GetGlyphBox(const Design *design, GlyphBounds *box, float *advance) const;
     // The kept glyph's font, or null when there is none or it no longer fits the design's slot.
     const Font *GetGlyphFont(const Design *design) const;
-    // Takes the one value of the node's one u32 data list as the code point and deletes the list:
-    // `missing` without a subnode (the code point unchanged), 'EXSB' with a second, 'IVDF' unless it
-    // holds exactly one value. A code point that is then 0 or no Unicode scalar value becomes U+FFFD.
+    // Takes the one value of the node's one u32 data list as the code point and deletes the list: `missing`
+    // without a subnode (the code point unchanged), kResultExtraSubstructure with a second,
+    // kResultInvalidDataFormat unless it holds exactly one value. A code point that is then 0 or no Unicode
+    // scalar value becomes U+FFFD.
     [[nodiscard]] KettricResult TakeCodePointData(uint32_t *codePoint, KettricResult missing);
 };
 

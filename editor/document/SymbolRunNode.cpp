@@ -165,21 +165,21 @@ KettricResult SymbolRunNode::ResolveData(KettricDocument *document)
         if (s->GetStructureType() != 'STRG') continue;
         if (strings != nullptr)
         {
-            textResult = 'EXSB';
+            textResult = kResultExtraSubstructure;
             break;
         }
         strings = s;
     }
     if (strings == nullptr)
     {
-        textResult = 'MSSB';
+        textResult = kResultMissingSubstructure;
     }
     else if (textResult == 0)
     {
         const auto *list = static_cast<const KettricStringList *>(strings);
         if (list->GetElementCount() != 1)
         {
-            textResult = 'IVDF';
+            textResult = kResultInvalidDataFormat;
         }
         else
         {

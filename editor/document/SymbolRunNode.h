@@ -39,10 +39,10 @@ public:
                        void **storage) override;
     // A string list and the decorations only.
     bool CheckSubstructure(KettricDocument *document, KettricStructure *structure) override;
-    // Takes the one string of the one string list as the text (invalid UTF-8, encoded surrogates
-    // included, becomes U+FFFD per byte) and deletes the list: 'MSSB' without one, 'EXSB' with a
-    // second, 'IVDF' when it does not hold exactly one string. A style of 0 becomes the role's
-    // default; "pf" clears "tf".
+    // Takes the one string of the one string list as the text (invalid UTF-8, encoded surrogates included,
+    // becomes U+FFFD per byte) and deletes the list: kResultMissingSubstructure without one,
+    // kResultExtraSubstructure with a second, kResultInvalidDataFormat when it does not hold exactly one
+    // string. A style of 0 becomes the role's default; "pf" clears "tf".
     [[nodiscard]] KettricResult ResolveData(KettricDocument *document) override;
     DocumentNode *Clone() const override;
     bool WriteKettricProperties(TextBuffer *buffer) const override;

@@ -82,7 +82,7 @@ KettricResult DesignFontStructure::ResolveData(KettricDocument *document)
 {
     if (slot < 1 || slot >= kDesignFontSlotCount) return 0;
     const KettricStructure *list = GetFirstSubnodeStructure();
-    if (list == nullptr) return 'MSSB';
+    if (list == nullptr) return kResultMissingSubstructure;
     TextString &name = GetDesign(document)->fontNames[slot];
     switch (list->GetStructureType())
     {
@@ -129,7 +129,7 @@ KettricResult DesignStyleMapStructure::ResolveData(KettricDocument *document)
 {
     if (style == 0) return 0;
     const KettricStructure *list = GetFirstSubnodeStructure();
-    if (list == nullptr) return 'MSSB';
+    if (list == nullptr) return kResultMissingSubstructure;
     if (list->GetStructureType() != 'UIN8') return 0;
     for (int32_t index = 0; index < kCharacterStyleCount; ++index)
     {
@@ -148,10 +148,10 @@ bool DesignPaletteStructure::CheckSubstructure(KettricDocument *, KettricStructu
 KettricResult DesignPaletteStructure::ResolveData(KettricDocument *document)
 {
     const KettricStructure *list = GetFirstSubnodeStructure();
-    if (list == nullptr) return 'MSSB';
-    if (list->GetStructureType() != 'UI32') return 'IVDF';
+    if (list == nullptr) return kResultMissingSubstructure;
+    if (list->GetStructureType() != 'UI32') return kResultInvalidDataFormat;
     const auto *colors = static_cast<const KettricUInt32List *>(list);
-    if (colors->GetElementCount() != kDesignPaletteSize) return 'IVDF';
+    if (colors->GetElementCount() != kDesignPaletteSize) return kResultInvalidDataFormat;
     Design *design = GetDesign(document);
     for (int32_t i = 0; i < kDesignPaletteSize; ++i) design->palette[i] = (*colors)[i];
     return 0;
@@ -179,7 +179,7 @@ bool IsStorableDesignValue(uint32_t group, const DesignParamRow &row, float valu
 KettricResult DesignValueStructure::ResolveData(KettricDocument *document)
 {
     const KettricStructure *list = GetFirstSubnodeStructure();
-    if (list == nullptr) return 'MSSB';
+    if (list == nullptr) return kResultMissingSubstructure;
     Design *design = GetDesign(document);
     if (list->GetStructureType() == 'BOOL')
     {

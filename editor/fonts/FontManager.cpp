@@ -191,7 +191,7 @@ void FontManager::LoadFile(const char *path)
         const char *text = reinterpret_cast<const char *>(contents.data);
         // A NUL inside the file would hide the rest of it from the parser: the file is damaged.
         bool whole = std::strlen(text) == contents.size;
-        KettricResult result = whole ? ParseAndResolve(text) : 'IVDF';
+        KettricResult result = whole ? ParseAndResolve(text) : kResultInvalidDataFormat;
         FreeMemory(GetMemoryManagerHeap(), contents.data);
         if (result == 0) return;
     }

@@ -58,13 +58,14 @@ KettricResult FontResource::ResolveData(KettricDocument *document)
     if (result != 0) return result;
 
     // The file name becomes a path component of the import: nothing that leaves the folder.
-    if (!IsPlainFileName(fileName)) return 'IVPV';
+    if (!IsPlainFileName(fileName)) return kResultInvalidPropertyValue;
     KettricStructure *firstFace = GetFirstSubnodeStructure();
     while (firstFace != nullptr && !IsFaceList(firstFace)) firstFace = firstFace->GetNextStructure();
-    if (firstFace == nullptr) return 'MSSB';
+    if (firstFace == nullptr) return kResultMissingSubstructure;
     for (KettricStructure *s = firstFace; s != nullptr; s = s->GetNextStructure())
     {
-        if (IsFaceList(s) && static_cast<KettricStringList *>(s)->GetElementCount() == 0) return 'IVDF';
+        if (IsFaceList(s) && static_cast<KettricStringList *>(s)->GetElementCount() == 0)
+            return kResultInvalidDataFormat;
     }
 
     // Only a FontManager makes resources.

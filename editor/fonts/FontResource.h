@@ -33,8 +33,9 @@ public:
     bool CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
                        void **storage) override;
     bool CheckSubstructure(KettricDocument *document, KettricStructure *structure) override;
-    // 'IVPV' for a file name that is no plain file name, 'MSSB' without a face list, 'IVDF' for a
-    // face list without a string; otherwise registers the resource with its FontManager.
+    // kResultInvalidPropertyValue for a file name that is no plain file name, kResultMissingSubstructure
+    // without a face list, kResultInvalidDataFormat for a face list without a string; otherwise registers the
+    // resource with its FontManager.
     [[nodiscard]] KettricResult ResolveData(KettricDocument *document) override;
 
     const TextString &GetFileName() const { return fileName; }

@@ -167,7 +167,7 @@ bool SettingStructure::CheckSubstructure(KettricDocument *, KettricStructure *st
 KettricResult SettingStructure::ResolveData(KettricDocument *document)
 {
     const KettricStructure *list = GetFirstSubnodeStructure();
-    if (list == nullptr) return 'MSSB';
+    if (list == nullptr) return kResultMissingSubstructure;
     static_cast<PreferencesReader *>(document)->StoreSetting(key, list);
     return 0;
 }
@@ -180,7 +180,7 @@ bool FunctionNamesStructure::CheckSubstructure(KettricDocument *, KettricStructu
 KettricResult FunctionNamesStructure::ResolveData(KettricDocument *document)
 {
     const KettricStructure *list = GetFirstSubnodeStructure();
-    if (list == nullptr) return 'MSSB';
+    if (list == nullptr) return kResultMissingSubstructure;
     static_cast<PreferencesReader *>(document)->StoreFunctionNames(list);
     return 0;
 }

@@ -54,7 +54,7 @@ public:
     bool CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
                        void **storage) override;
     bool CheckSubstructure(KettricDocument *document, KettricStructure *structure) override;
-    // 'MSSB' without a data list.
+    // kResultMissingSubstructure without a data list.
     [[nodiscard]] KettricResult ResolveData(KettricDocument *document) override;
 
 private:
@@ -68,7 +68,7 @@ public:
     FunctionNamesStructure() : KettricStructure('func') {}
 
     bool CheckSubstructure(KettricDocument *document, KettricStructure *structure) override;
-    // 'MSSB' without a string list.
+    // kResultMissingSubstructure without a string list.
     [[nodiscard]] KettricResult ResolveData(KettricDocument *document) override;
 };
 
