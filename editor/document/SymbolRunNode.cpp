@@ -126,6 +126,46 @@ bool SymbolRunNode::HasAnyFlag() const
     return false;
 }
 
+uint32_t SymbolRunNode::GetFlagBits() const
+{
+    uint32_t bits = 0;
+    uint32_t bit = 1;
+    for (const RunFlagName &flag : kRunFlagNames)
+    {
+        if (this->*flag.member) bits |= bit;
+        bit <<= 1;
+    }
+    return bits;
+}
+
+SymbolRunNode *SymbolRunNode::SplitAt(int32_t index)
+{
+    int32_t length = text.GetLength();
+    if (index < 0) index = 0;
+    if (index > length) index = length;
+    auto *second = new SymbolRunNode(role, style);
+    second->paletteIndex = paletteIndex;
+    second->colorValue = colorValue;
+    // Every flag goes with the text: the user changed none of them on either half.
+    for (const RunFlagName &flag : kRunFlagNames) second->*flag.member = this->*flag.member;
+    second->text.SetTextMax(text.GetText() + index, length - index);
+    text.SetLength(index);
+    static_cast<TreeNode *>(GetSuperNode())->InsertSubnodeAfter(second, this);
+    return second;
+}
+
+bool SymbolRunNode::HasSameFormat(uint32_t otherRole, uint32_t otherStyle, int32_t otherPaletteIndex,
+                                  uint32_t otherColor, uint32_t flagBits) const
+{
+    if (GetFirstSubnode() != nullptr) return false;
+    if (otherRole != 'chem' && otherRole != 'math' && otherRole != 'nmbr' && otherRole != 'text') return false;
+    if (otherRole != role || otherStyle != style) return false;
+    if (paletteIndex >= 0 ? otherPaletteIndex != paletteIndex : otherColor != colorValue) return false;
+    constexpr uint32_t kCompared = kRunFlagProportionalFigures | kRunFlagOldstyleFigures | kRunFlagMathAxisOffset |
+                                   kRunFlagSmallCaps | kRunFlagCaseForms | kRunFlagSlashedZero;
+    return (flagBits & kCompared) == (GetFlagBits() & kCompared);
+}
+
 bool SymbolRunNode::CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
                                   void **storage)
 {

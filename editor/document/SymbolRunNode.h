@@ -15,6 +15,18 @@ class Font;
 struct TextRun;
 
 
+// The ten run flags as bits of SymbolRunNode::GetFlagBits.
+inline constexpr uint32_t kRunFlagStrictFixedWidth = 0x1;     // "tf"
+inline constexpr uint32_t kRunFlagProportionalFigures = 0x2;  // "pf"
+inline constexpr uint32_t kRunFlagOldstyleFigures = 0x4;      // "of"
+inline constexpr uint32_t kRunFlagMathAxisOffset = 0x8;       // "ma"
+inline constexpr uint32_t kRunFlagSmallCaps = 0x10;           // "sc"
+inline constexpr uint32_t kRunFlagCaseForms = 0x20;           // "cf"
+inline constexpr uint32_t kRunFlagSlashedZero = 0x40;         // "zr"
+inline constexpr uint32_t kRunFlagNoDotless = 0x80;           // "nd"
+inline constexpr uint32_t kRunFlagNoSlantCorrection = 0x100;  // "ns"
+inline constexpr uint32_t kRunFlagNoBoldMarks = 0x200;        // "nb"
+
 // The default character style of a role: 'sym1' for the operator-like roles, 'ital' for 'math',
 // 'uprt' for the rest.
 uint32_t GetDefaultRunStyle(uint32_t role);
@@ -66,6 +78,17 @@ public:
 
     // Whether any of the ten flags is set.
     bool HasAnyFlag() const;
+    // The ten flags as bits, "tf" in bit 0 up to "nb" in bit 9 (the kRunFlag constants).
+    uint32_t GetFlagBits() const;
+
+    // Splits the run at a byte index: a new run of the same role, style, colour and flags takes the
+    // text from the index on and goes right after this one, which keeps the bytes before it.
+    SymbolRunNode *SplitAt(int32_t index);
+    // Whether text of that format may join this run: no decorations, a text role ('chem', 'math',
+    // 'nmbr', 'text'), the same role and style, the same colour (palette index when this run uses
+    // one, else the 32-bit value) and the same "pf", "of", "ma", "sc", "cf" and "zr".
+    bool HasSameFormat(uint32_t otherRole, uint32_t otherStyle, int32_t otherPaletteIndex, uint32_t otherColor,
+                       uint32_t flagBits) const;
 
     // The alternate-feature mask of the run; the style selector (0 none) goes out.
     uint32_t GetAlternateFeatures(uint32_t *selector) const;

@@ -10,8 +10,17 @@
 
 namespace oq {
 
+class GroupNode;
 class Heap;
 class MenuState;
+class StructureNode;
+class SymbolRunNode;
+
+// Flags of Editor::TypeCharacter: type while drawing objects are selected (palettes); control
+// characters act (pasted text); literal, no automatic conversion (LaTeX input).
+constexpr uint32_t kTypePalette = 1;
+constexpr uint32_t kTypePasted = 2;
+constexpr uint32_t kTypeLiteral = 4;
 
 // The drawing tool groups of the tool panel.
 constexpr uint32_t kToolGroupEquation = 0;
@@ -92,6 +101,53 @@ public:
     // and 'bdgk'. The style goes out where the key gives one; otherwise it is left as it was.
     uint32_t MapUppercaseLetter(uint32_t letter, uint32_t *style) const;
     uint32_t MapLowercaseLetter(uint32_t letter, uint32_t *style) const;
+
+    // Types one code point at the selection (replacing a range) as one undo step: interpreted by
+    // mode, style key and class, put into the caret's run when the format allows, else into a new
+    // run; neighbouring runs merged. Whether the document changed.
+    [[nodiscard]] bool TypeCharacter(uint32_t codePoint, uint32_t flags);
+    // What a typed code point becomes: the code point to type with its role and style, and in text
+    // mode whether it joins the caret's run whatever its format. With commands on, the classes that
+    // make structures run their command and give 0; convert goes on to those commands.
+    uint32_t InterpretTypedCharacter(uint32_t codePoint, uint32_t *role, uint32_t *style, bool *join, bool commands,
+                                     bool convert);
+    // A Unicode space other than U+0020 inserts a space node of its width and gives 0; U+0020
+    // comes back.
+    uint32_t TypeSpaceCharacter(uint32_t codePoint);
+    // Merges neighbouring runs of one format in the group (the caret's group when null), inside
+    // structures too when recursive; the selection and TypingPosition stay on the same characters.
+    void MergeAdjacentRuns(GroupNode *group, bool recursive);
+
+    // Backspace and Delete: one undo step each; false (no step) where there is nothing to delete.
+    [[nodiscard]] bool DeleteBackward();
+    [[nodiscard]] bool DeleteForward();
+    // Cuts the runs at the selection ends so that it covers whole nodes: the start node is then the
+    // last node before the range, the end node the last one in it. Empties the object selection.
+    [[nodiscard]] bool SplitRunsAtSelection();
+    // Deletes the nodes of the selection (row starts join rows) and collapses it to the start.
+    [[nodiscard]] bool DeleteSelectionRange();
+    // Moves the selected nodes into the group, whose content becomes the selection. False, with
+    // nothing moved, when the moved nodes would nest deeper than a document may.
+    [[nodiscard]] bool MoveSelectionIntoGroup(GroupNode *group);
+    // Puts a new structure at the selection: the selected nodes move into the group, or are
+    // deleted without one. False, with nothing changed and the structure not taken, when the
+    // document would nest deeper than it may.
+    [[nodiscard]] bool InsertStructure(StructureNode *structure, GroupNode *group);
+    // Whether every node stays within the nesting a document may be read with when the nodes first
+    // to last (siblings, or none when first is null) are put levels deeper below the group.
+    bool FitsNestingLimit(const GroupNode *group, int32_t levels, const MathNode *first, const MathNode *last) const;
+    // Deletes a row start of a group; in a top-level group the drawings on that row's anchors go
+    // with it and those on later rows follow their rows.
+    void RemoveRowStart(MathNode *rowBegin);
+
+    // Commands typing calls whose editing lands later: each refuses (false) for now.
+    [[nodiscard]] bool InsertRowBreak();
+    [[nodiscard]] bool InsertTabSpace(float width);
+    [[nodiscard]] bool InsertSpace(float width);
+    [[nodiscard]] bool RunBackslashCommand(SymbolRunNode *run, int32_t index);
+    bool ContinuesFunctionName(const SymbolRunNode *run, uint32_t codePoint) const;
+    [[nodiscard]] bool RecognizeFunctionName(SymbolRunNode *run, int32_t index);
+    [[nodiscard]] bool InsertStructureCommand(uint8_t characterClass, uint32_t codePoint, bool convert);
 
     // Clears every field that points into the document tree (besides the selections, which the
     // caller sets): called by every replacement of the tree.

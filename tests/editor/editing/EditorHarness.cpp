@@ -7,7 +7,9 @@
 #include "editor/document/RowBeginNode.h"
 #include "editor/document/SpaceNode.h"
 #include "editor/document/SymbolRunNode.h"
+#include "base/TextUtils.h"
 #include "editor/editing/CaretRules.h"
+#include "editor/structures/StructureKinds.h"
 #include "editor/platform/Heap.h"
 #include "editor/fonts/Design.h"
 #include "editor/fonts/FontLoader.h"
@@ -186,6 +188,7 @@ std::string RecordingMenus::DescribeUndoItems() const
 void ResetTheEditor()
 {
     RegisterDocumentKindsOnce();
+    RegisterStructureKinds();
     RegisterTestDrawingKinds();
     DestroyTheEditor();
     harnessMenus = RecordingMenus();
@@ -444,6 +447,29 @@ std::string CheckEditorInvariants(Editor *editor)
             if (alive.count(link->GetSource()) == 0) fail("a link comes from a destroyed node");
         }
     }
+
+    // Symbol run text is all Unicode scalar values (empty runs are left to the typing checks: the
+    // harness's own test edits may leave one); TypingPosition names a live node.
+    for (const DocumentNode *node : alive)
+    {
+        const auto *run = dynamic_cast<const SymbolRunNode *>(node);
+        if (run == nullptr) continue;
+        const char *bytes = run->text.GetText();
+        for (int32_t at = 0; at < run->text.GetLength();)
+        {
+            uint32_t codePoint = 0;
+            int32_t size = GetUtf8CharSize(bytes + at);
+            int32_t decoded = DecodeUtf8(bytes + at, &codePoint);
+            if (size == 0 || decoded != size || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+            {
+                fail("a symbol run holds invalid UTF-8");
+                break;
+            }
+            at += size;
+        }
+    }
+    if (editor->typingPosition.node != nullptr && alive.count(editor->typingPosition.node) == 0)
+        fail("TypingPosition names a destroyed node");
 
     // The selection: both ends on live caret nodes, in one group, in order, on character boundaries.
     const Selection &selection = document.selection;
@@ -803,6 +829,31 @@ uint32_t ModeFromName(const std::string &name)
 
 }  // namespace
 
+void TypeScriptText(Editor *editor, const std::string &text, uint32_t flags)
+{
+    // "\\n" and "\\t" stand for a line feed and a tab, "\\\\" for a backslash.
+    std::string bytes;
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        if (text[i] == '\\' && i + 1 < text.size())
+        {
+            char next = text[++i];
+            bytes += next == 'n' ? '\n' : next == 't' ? '\t' : next;
+        }
+        else
+            bytes += text[i];
+    }
+    size_t at = 0;
+    while (at < bytes.size())
+    {
+        uint32_t codePoint = 0;
+        int32_t size = DecodeUtf8(bytes.c_str() + at, &codePoint);
+        if (size <= 0) break;
+        static_cast<void>(editor->TypeCharacter(codePoint, flags));
+        at += size_t(size);
+    }
+}
+
 std::string RunEditorScript(const std::string &script)
 {
     std::vector<std::string> lines;
@@ -846,12 +897,24 @@ std::string RunEditorScript(const std::string &script)
             words >> choice;
             ApplyRandomTestEdit(editor, choice);
         }
-        else if (command == "type")
+        else if (command == "type" || command == "paste" || command == "literal")
         {
             std::string text;
             std::getline(words >> std::ws, text);
-            if (!TypeTestText(editor, text.c_str())) report("typing refused");
+            uint32_t flags = command == "paste" ? kTypePasted : command == "literal" ? kTypeLiteral : 0;
+            TypeScriptText(editor, text, flags);
         }
+        else if (command == "palette")
+        {
+            std::string word;
+            words >> word;
+            uint32_t codePoint = word.rfind("U+", 0) == 0 ? uint32_t(std::stoul(word.substr(2), nullptr, 16)) : 0;
+            static_cast<void>(editor->TypeCharacter(codePoint, kTypePalette));
+        }
+        else if (command == "backspace")
+            static_cast<void>(editor->DeleteBackward());
+        else if (command == "delete" && editor->document.objectSelection.GetElementCount() == 0)
+            static_cast<void>(editor->DeleteForward());
         else if (command == "row" || command == "space" || command == "phantom" || command == "drawing" ||
                  command == "delete" || command == "objects")
         {

@@ -90,9 +90,14 @@ bool LayoutTestDocument(Editor *editor);
 // not read.
 bool LoadTestDocument(Editor *editor, const char *text, int32_t startIndex, int32_t endIndex);
 
+// Types the UTF-8 text character by character through Editor::TypeCharacter with the flags;
+// "\\n", "\\t" and "\\\\" stand for a line feed, a tab and a backslash.
+void TypeScriptText(Editor *editor, const std::string &text, uint32_t flags);
+
 // Runs a script of the line language; the findings, "" when every expectation and invariant held.
-//   new | load [start end] .. end | menu <id> | edit <n> | type <text> | row | space | phantom
-//   drawing | delete | select <node> <index> <node> <index> | objects | mode math|chem|text | layout
+//   new | load [start end] .. end | menu <id> | edit <n> | type|paste|literal <text> | palette U+<hex>
+//   backspace | delete (the objects when some are selected) | row | space | phantom | drawing
+//   select <node> <index> <node> <index> | objects | mode math|chem|text | layout
 //   expect dump .. end | expect sketch <line> | expect steps <c>/<n> | expect menu <id>[+-] ..
 //   expect text .. end | # comment
 std::string RunEditorScript(const std::string &script);

@@ -201,7 +201,7 @@ namespace {
 // The harness lays out with the test faces: runs get glyphs, and the layout is counted.
 TEST_F(HarnessSelfTest, LayoutUsesTheTestFaces)
 {
-    Run("type x1\nlayout\nlayout\n");
+    Run("type xy\nlayout\nlayout\n");
     EXPECT_EQ(editor->counters.updateLayout, 2);
     EXPECT_FALSE(editor->settings.layoutDue);
     auto *run = dynamic_cast<SymbolRunNode *>(editor->document.selection.start.node);

@@ -1,0 +1,14 @@
+// Commands that typing and the keys call whose editing is not built yet: each refuses.
+#include "editor/editing/Editor.h"
+
+namespace oq {
+
+bool Editor::InsertRowBreak() { return false; }
+bool Editor::InsertTabSpace(float) { return false; }
+bool Editor::InsertSpace(float) { return false; }
+bool Editor::RunBackslashCommand(SymbolRunNode *, int32_t) { return false; }
+bool Editor::ContinuesFunctionName(const SymbolRunNode *, uint32_t) const { return false; }
+bool Editor::RecognizeFunctionName(SymbolRunNode *, int32_t) { return false; }
+bool Editor::InsertStructureCommand(uint8_t, uint32_t, bool) { return false; }
+
+}  // namespace oq

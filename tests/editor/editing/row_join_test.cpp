@@ -1,0 +1,139 @@
+// Joining rows of a top-level group: the drawings on the removed row's anchors go, those on later
+// rows follow their rows, and Undo brings every one back.
+#include "EditorFixture.h"
+#include "editor/document/GroupNode.h"
+#include "editor/document/NodeLink.h"
+#include "support/DocumentTestKinds.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace oq::test {
+namespace {
+
+class RowJoinTest : public EditorFixture
+{
+protected:
+    // A main group of n rows holding "a", "b", ..; per row j a drawing on 'axis' 2j and one on
+    // 'lmnl' 2j, and one on the bottom gap 'lmnl' 2n; each link's value names the row (99 the gap).
+    void LoadRows(int32_t n)
+    {
+        std::string text = "Gr\n{\n";
+        for (int32_t j = 0; j < n; ++j)
+            text += std::string("\tBg {}\n\tSb {s{\"") + char('a' + j) + "\"}}\n";
+        text += "}\n";
+        ASSERT_TRUE(LoadTestDocument(editor, text.c_str(), 0, 0));
+        GroupNode *group = editor->document.GetMainGroup();
+        auto addDrawing = [&](uint32_t kind, int32_t index, float label) {
+            auto *drawing = new TestDrawingNode("Ln");
+            editor->document.GetRootStructure()->AppendSubnode(drawing);
+            new NodeLink(drawing, group, kind, index, label);
+        };
+        for (int32_t j = 0; j < n; ++j)
+        {
+            addDrawing(kAxisAnchorKind, 2 * j, float(j));
+            addDrawing(kLineAnchorKind, 2 * j, float(j));
+        }
+        addDrawing(kLineAnchorKind, 2 * n, 99.0F);
+    }
+
+    // "label:kind index" of every drawing's link, sorted.
+    std::vector<std::string> DescribeDrawings()
+    {
+        std::vector<std::string> out;
+        GroupNode *group = editor->document.GetMainGroup();
+        for (NodeLink *link = group->GetFirstIncomingLink(); link != nullptr; link = link->GetNextIncomingLink())
+        {
+            out.push_back(std::to_string(int(link->value)) + ":" + (link->anchorKind == kAxisAnchorKind ? "axis" : "lmnl") +
+                          " " + std::to_string(link->anchorIndex));
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    // What DescribeDrawings gives when rows first..last of n are removed.
+    static std::vector<std::string> Expected(int32_t n, int32_t first, int32_t last)
+    {
+        std::vector<std::string> out;
+        int32_t removed = last - first + 1;
+        for (int32_t j = 0; j < n; ++j)
+        {
+            if (j >= first && j <= last) continue;
+            int32_t row = j < first ? j : j - removed;
+            out.push_back(std::to_string(j) + ":axis " + std::to_string(2 * row));
+            out.push_back(std::to_string(j) + ":lmnl " + std::to_string(2 * row));
+        }
+        out.push_back("99:lmnl " + std::to_string(2 * (n - removed)));
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    MathNode *RowBegin(int32_t k)
+    {
+        MathNode *node = editor->document.GetMainGroup()->GetFirstMathSubnode();
+        for (int32_t j = 0; j < k; ++j) node = node->GetNextMathNode()->GetNextMathNode();
+        return node;
+    }
+};
+
+TEST_F(RowJoinTest, DrawingsFollowTheirRowsForBackspaceDeleteAndRanges)
+{
+    enum Method
+    {
+        kBackspace,
+        kDelete,
+        kRange,
+    };
+    for (int32_t n = 2; n <= 4; ++n)
+    {
+        for (int32_t k = 1; k < n; ++k)
+        {
+            for (Method method : {kBackspace, kDelete, kRange})
+            {
+                if (method == kRange && k + 1 >= n) continue;
+                SCOPED_TRACE("rows " + std::to_string(n) + ", row start " + std::to_string(k) + ", method " +
+                             std::to_string(int(method)));
+                ResetTheEditor();
+                editor = TheEditor;
+                LoadRows(n);
+                std::string before = DocumentText(editor);
+                std::vector<std::string> original = DescribeDrawings();
+                ASSERT_EQ(original, Expected(n, n, n - 1));
+                Selection &selection = editor->document.selection;
+                MathNode *previousEnd = RowBegin(k)->GetPreviousMathNode();
+                int32_t last = k;
+                if (method == kBackspace)
+                {
+                    selection.start = {RowBegin(k), 0};
+                    selection.end = selection.start;
+                    ASSERT_TRUE(editor->DeleteBackward());
+                }
+                else if (method == kDelete)
+                {
+                    selection.start = {previousEnd, previousEnd->GetEndIndex()};
+                    selection.end = selection.start;
+                    ASSERT_TRUE(editor->DeleteForward());
+                }
+                else
+                {
+                    selection.start = {previousEnd, previousEnd->GetEndIndex()};
+                    selection.end = {RowBegin(k + 1), 0};
+                    ASSERT_TRUE(editor->DeleteForward());
+                    last = k + 1;
+                }
+                EXPECT_EQ(CheckEditorInvariants(editor), "");
+                EXPECT_EQ(DescribeDrawings(), Expected(n, k, last));
+                EXPECT_EQ(DescribeSteps(editor), "1/1");
+                ASSERT_TRUE(editor->Undo());
+                EXPECT_EQ(DocumentText(editor), before);
+                EXPECT_EQ(DescribeDrawings(), original);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace oq::test
