@@ -62,37 +62,31 @@ void Editor::RemoveRowStart(MathNode *rowBegin)
         {
             if (node->GetKind() == kRowBeginKind) ++row;
         }
-        // The row's own anchor points go with it; the later rows' points move down by one row.
-        std::vector<DocumentNode *> doomed;
+        // The row's own anchor points go with it; the later rows' points move up by one row. A
+        // destroyed source may take other links with it, so the search starts over each time.
+        auto onRow = [row](const NodeLink *link) {
+            return (link->anchorKind == kAxisAnchorKind || link->anchorKind == kLineAnchorKind) &&
+                   (link->anchorIndex == 2 * row || link->anchorIndex == 2 * row + 1);
+        };
+        bool wasKeptAlive = group->keepAlive;
+        group->keepAlive = true;
+        for (;;)
+        {
+            NodeLink *found = group->GetFirstIncomingLink();
+            while (found != nullptr && !onRow(found)) found = found->GetNextIncomingLink();
+            if (found == nullptr) break;
+            DocumentNode *source = found->GetSource();
+            if (group->MustDestroyLinkSource(source))
+                delete source;
+            else
+                delete found;
+        }
+        group->keepAlive = wasKeptAlive;
         for (NodeLink *link = group->GetFirstIncomingLink(); link != nullptr; link = link->GetNextIncomingLink())
         {
-            if (link->anchorKind != kAxisAnchorKind && link->anchorKind != kLineAnchorKind) continue;
-            if (link->anchorIndex == 2 * row || link->anchorIndex == 2 * row + 1)
-                doomed.push_back(link->GetSource());
-            else if (link->anchorIndex > 2 * row + 1)
+            if ((link->anchorKind == kAxisAnchorKind || link->anchorKind == kLineAnchorKind) &&
+                link->anchorIndex > 2 * row + 1)
                 link->anchorIndex -= 2;
-        }
-        for (size_t i = 0; i < doomed.size(); ++i)
-        {
-            // A source may hold several links into the row; destroy it once.
-            bool seen = false;
-            for (size_t j = 0; j < i; ++j) seen = seen || doomed[j] == doomed[i];
-            if (seen) continue;
-            if (group->MustDestroyLinkSource(doomed[i]))
-            {
-                delete doomed[i];
-                continue;
-            }
-            // A source that stays loses only its links into the removed row.
-            for (NodeLink *link = group->GetFirstIncomingLink(); link != nullptr;)
-            {
-                NodeLink *next = link->GetNextIncomingLink();
-                if (link->GetSource() == doomed[i] &&
-                    (link->anchorKind == kAxisAnchorKind || link->anchorKind == kLineAnchorKind) &&
-                    (link->anchorIndex == 2 * row || link->anchorIndex == 2 * row + 1))
-                    delete link;
-                link = next;
-            }
         }
     }
     delete rowBegin;
@@ -240,19 +234,31 @@ bool Editor::InsertStructure(StructureNode *structure, GroupNode *group)
     return true;
 }
 
+void Editor::DeleteNodeAndTidy(MathNode *node, GroupNode *group)
+{
+    if (node->GetKind() == kRowBeginKind)
+        RemoveRowStart(node);
+    else
+        delete node;
+    MergeAdjacentRuns(nullptr, false);
+    if (group != nullptr) group->DeleteDependentsOfMissingRows();
+}
+
+bool Editor::DeleteRangeAsStep()
+{
+    BeginEditBatch();
+    (void)SplitRunsAtSelection();
+    (void)DeleteSelectionRange();
+    MergeAdjacentRuns(nullptr, false);
+    EndEditBatch();
+    return true;
+}
+
 bool Editor::DeleteBackward()
 {
     Selection &selection = document.selection;
     if (selection.start.node == nullptr) return false;
-    if (!IsCollapsed(selection))
-    {
-        BeginEditBatch();
-        (void)SplitRunsAtSelection();
-        (void)DeleteSelectionRange();
-        MergeAdjacentRuns(nullptr, false);
-        EndEditBatch();
-        return true;
-    }
+    if (!IsCollapsed(selection)) return DeleteRangeAsStep();
     MathNode *p = selection.start.node;
     MathNode *q = p->GetPreviousMathNode();
     if (q == nullptr) return false;
@@ -284,21 +290,14 @@ bool Editor::DeleteBackward()
         {
             selection.start = EndOf(q);
             selection.end = selection.start;
-            delete run;
-            MergeAdjacentRuns(nullptr, false);
-            if (group != nullptr) group->DeleteDependentsOfMissingRows();
+            DeleteNodeAndTidy(run, group);
         }
     }
     else
     {
         selection.start = EndOf(q);
         selection.end = selection.start;
-        if (p->GetKind() == kRowBeginKind)
-            RemoveRowStart(p);
-        else
-            delete p;
-        MergeAdjacentRuns(nullptr, false);
-        if (group != nullptr) group->DeleteDependentsOfMissingRows();
+        DeleteNodeAndTidy(p, group);
     }
     movingEnd = 0;
     EndEditBatch();
@@ -309,15 +308,7 @@ bool Editor::DeleteForward()
 {
     Selection &selection = document.selection;
     if (selection.start.node == nullptr) return false;
-    if (!IsCollapsed(selection))
-    {
-        BeginEditBatch();
-        (void)SplitRunsAtSelection();
-        (void)DeleteSelectionRange();
-        MergeAdjacentRuns(nullptr, false);
-        EndEditBatch();
-        return true;
-    }
+    if (!IsCollapsed(selection)) return DeleteRangeAsStep();
     MathNode *p = selection.start.node;
     GroupNode *group = AsGroup(p->GetSuperMathNode());
     SymbolRunNode *run = AsRun(p);
@@ -332,9 +323,7 @@ bool Editor::DeleteForward()
             MathNode *previous = run->GetPreviousMathNode();
             selection.start = EndOf(previous);
             selection.end = selection.start;
-            delete run;
-            MergeAdjacentRuns(nullptr, false);
-            if (group != nullptr) group->DeleteDependentsOfMissingRows();
+            DeleteNodeAndTidy(run, group);
         }
         movingEnd = 0;
         EndEditBatch();
@@ -347,21 +336,11 @@ bool Editor::DeleteForward()
     {
         int32_t size = GetUtf8CharSizeMax(next->text.GetText(), next->text.GetLength());
         next->text.Erase(0, size);
-        if (next->text.IsEmpty())
-        {
-            delete next;
-            MergeAdjacentRuns(nullptr, false);
-            if (group != nullptr) group->DeleteDependentsOfMissingRows();
-        }
+        if (next->text.IsEmpty()) DeleteNodeAndTidy(next, group);
     }
     else
     {
-        if (q->GetKind() == kRowBeginKind)
-            RemoveRowStart(q);
-        else
-            delete q;
-        MergeAdjacentRuns(nullptr, false);
-        if (group != nullptr) group->DeleteDependentsOfMissingRows();
+        DeleteNodeAndTidy(q, group);
     }
     movingEnd = 0;
     EndEditBatch();

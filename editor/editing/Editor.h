@@ -140,6 +140,12 @@ public:
     // with it and those on later rows follow their rows.
     void RemoveRowStart(MathNode *rowBegin);
 
+    // Deletes a node (a row start through RemoveRowStart), merges the caret group's runs and
+    // sweeps the drawings of rows that no longer exist.
+    void DeleteNodeAndTidy(MathNode *node, GroupNode *group);
+    // Backspace or Delete on a range: one step that deletes it.
+    bool DeleteRangeAsStep();
+
     // Commands typing calls whose editing lands later: each refuses (false) for now.
     [[nodiscard]] bool InsertRowBreak();
     [[nodiscard]] bool InsertTabSpace(float width);
