@@ -117,8 +117,8 @@ public:
 
     // Groups and u32 data lists.
     bool CheckSubstructure(KettricDocument *document, KettricStructure *structure) override;
-    // The labels ('EXSB' for a second one of a role), then the data lists, which leave the tree: the
-    // first gives the part kinds (none or an empty one: one 'long' part), each further one the next
+    // The labels (kResultExtraSubstructure for a second one of a role), then the data lists, which leave the
+    // tree: the first gives the part kinds (none or an empty one: one 'long' part), each further one the next
     // part's charms ('rght', 'left' and 'cent' switch the list the values go to).
     [[nodiscard]] KettricResult ResolveData(KettricDocument *document) override;
     DocumentNode *Clone() const override;

@@ -207,7 +207,7 @@ KettricResult BondNode::ResolveData(KettricDocument *document)
         if (s->GetBaseStructureType() != 'PRIM' || s->GetStructureType() != 'UI32') continue;
         const auto *list = static_cast<const KettricUInt32List *>(s);
         if (listResult == 0 && listCount == 2) listResult = kResultExtraSlotGroup;
-        if (listResult == 0 && list->GetArraySize() != 2) listResult = 'IVDF';
+        if (listResult == 0 && list->GetArraySize() != 2) listResult = kResultInvalidDataFormat;
         if (listResult == 0)
         {
             uint32_t *values = (listCount == 0) ? styles : angleModes;

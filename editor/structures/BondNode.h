@@ -53,9 +53,10 @@ public:
 
     // Groups and "u32" data lists.
     bool CheckSubstructure(KettricDocument *document, KettricStructure *structure) override;
-    // The slots ('MSSB' without a main group, 'EXSB' for a second group of a role), then the lists:
-    // the first sets styles, the second angle modes, by {place, value} pairs ('IVDF' for other than
-    // pairs, 'EXSB' for a third list; unknown places ignored). The lists are deleted once read.
+    // The slots (kResultMissingSubstructure without a main group, kResultExtraSubstructure for a second group
+    // of a role), then the lists: the first sets styles, the second angle modes, by {place, value} pairs
+    // (kResultInvalidDataFormat for other than pairs, kResultExtraSubstructure for a third list; unknown places
+    // ignored). The lists are deleted once read.
     [[nodiscard]] KettricResult ResolveData(KettricDocument *document) override;
     DocumentNode *Clone() const override;
     // The style list (always), the angle list when any angle mode is set, then the children.

@@ -38,8 +38,9 @@ public:
                        void **storage) override;
     // Groups and u32 data lists.
     bool CheckSubstructure(KettricDocument *document, KettricStructure *structure) override;
-    // The slots (the body required), then the one-value sign list ('EXSB' for a second list, 'IVDF'
-    // for another count), which leaves the tree; 0 and non-scalar values become U+FFFD.
+    // The slots (the body required), then the one-value sign list (kResultExtraSubstructure for a second list,
+    // kResultInvalidDataFormat for another count), which leaves the tree; 0 and non-scalar values become
+    // U+FFFD.
     [[nodiscard]] KettricResult ResolveData(KettricDocument *document) override;
     DocumentNode *Clone() const override;
     bool WriteKettricProperties(TextBuffer *buffer) const override;

@@ -27,7 +27,7 @@ KettricResult TakeOperatorCodePoint(KettricStructure *node, uint32_t *codePoint)
         {
             const auto *list = static_cast<const KettricUInt32List *>(structure);
             if (seen && result == 0) result = kResultExtraSlotGroup;
-            else if (list->GetElementCount() != 1 && result == 0) result = 'IVDF';
+            else if (list->GetElementCount() != 1 && result == 0) result = kResultInvalidDataFormat;
             else if (result == 0) *codePoint = (*list)[0];
             seen = true;
             // The code point lives in the node; the list leaves the tree.

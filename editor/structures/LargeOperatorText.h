@@ -21,9 +21,9 @@ struct TextBuffer;
 
 // Whether a subnode is the operator's code point list (u32 data).
 bool IsOperatorCodePointList(const KettricStructure *structure);
-// Takes the one-value u32 list among the node's subnodes as the code point and destroys every such
-// list: 'EXSB' for a second list, 'IVDF' for another element count. The code point then becomes
-// U+FFFD when 0 or no Unicode scalar value.
+// Takes the one-value u32 list among the node's subnodes as the code point and destroys every such list:
+// kResultExtraSubstructure for a second list, kResultInvalidDataFormat for another element count. The code
+// point then becomes U+FFFD when 0 or no Unicode scalar value.
 [[nodiscard]] KettricResult TakeOperatorCodePoint(KettricStructure *node, uint32_t *codePoint);
 // The container form with the code point's data line first unless it is the kind's default.
 void WriteOperatorKettric(const DocumentNode &node, KettricDocument *document, TextBuffer *buffer,

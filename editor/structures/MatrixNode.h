@@ -40,7 +40,8 @@ public:
     bool CheckProperty(KettricDocument *document, const TextString &identifier, KettricDataType *type,
                        void **storage) override;
     bool CheckSubstructure(KettricDocument *document, KettricStructure *structure) override;
-    // 'IVPV' for counts outside 1..32, 'MSSB' / 'EXSB' for too few / many cells; "al" reset.
+    // kResultInvalidPropertyValue for counts outside 1..32, kResultMissingSubstructure /
+    // kResultExtraSubstructure for too few / many cells; "al" reset.
     [[nodiscard]] KettricResult ResolveData(KettricDocument *document) override;
     DocumentNode *Clone() const override;
     bool WriteKettricProperties(TextBuffer *buffer) const override;

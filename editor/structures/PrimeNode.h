@@ -24,9 +24,9 @@ public:
                        void **storage) override;
     // One u32 data list only.
     bool CheckSubstructure(KettricDocument *document, KettricStructure *structure) override;
-    // Takes the one value of the u32 list as the code point and deletes the list: U+2032 without
-    // one, 'EXSB' with a second, 'IVDF' unless it holds exactly one value. A code point that is 0
-    // or no Unicode scalar value becomes U+FFFD.
+    // Takes the one value of the u32 list as the code point and deletes the list: U+2032 without one,
+    // kResultExtraSubstructure with a second, kResultInvalidDataFormat unless it holds exactly one value. A
+    // code point that is 0 or no Unicode scalar value becomes U+FFFD.
     [[nodiscard]] KettricResult ResolveData(KettricDocument *document) override;
     DocumentNode *Clone() const override;
     bool WriteKettricProperties(TextBuffer *buffer) const override;

@@ -44,8 +44,9 @@ public:
     StructureNode(const StructureNode &node);
 
     bool CheckSubstructure(KettricDocument *document, KettricStructure *structure) override;
-    // The coloured node's checks, then the slots: 'EXSB' for a second group of one role, 'MSSB' for a
-    // missing required one. The kinds correct their own properties before calling this.
+    // The coloured node's checks, then the slots: kResultExtraSubstructure for a second group of one role,
+    // kResultMissingSubstructure for a missing required one. The kinds correct their own properties before
+    // calling this.
     [[nodiscard]] KettricResult ResolveData(KettricDocument *document) override;
     // The subnodes' copies, then the slots re-found by role (no checks).
     DocumentNode *DeepCopy() override;
@@ -81,7 +82,8 @@ protected:
     static void SetSlotScale(GroupNode *group, float factor, uint8_t step, uint8_t depth);
 
 private:
-    // Sets the slot pointers from the subnodes; with `check`, 'EXSB' for a second group of a role.
+    // Sets the slot pointers from the subnodes; with `check`, kResultExtraSubstructure for a second group of a
+    // role.
     KettricResult FindSlots(bool check);
 
     const SlotGroupRow *slotRows;
