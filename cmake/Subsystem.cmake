@@ -45,7 +45,7 @@ set(OQ_TEST_RULES
     "^vorlfont_collection_compile_test$" "fonts heavy release-only" 900
     "_oracle_test$|_fonttools_test$" "heavy release-only" 0
     "^vorlfont_opentype_readback_oracle_test$" "fonts" 1200
-    "^vorlfont_program_test$|_robustness_test$|^ambrel_nesting_test$|^kettric_parser_test$|_depth_test$|^editor_editing_harness_self_test$" "heavy" 0
+    "^vorlfont_program_test$|_robustness_test$|^ambrel_nesting_test$|^kettric_parser_test$|_depth_test$|^editor_editing_harness_self_test$|^editor_editing_edit_properties_test$" "heavy" 0
 )
 
 # Gives the discovered tests of one program the labels and timeout of its rules, through a script

@@ -92,9 +92,26 @@ void Editor::RemoveRowStart(MathNode *rowBegin)
     delete rowBegin;
 }
 
+void Editor::SetSelection(CaretPosition start, CaretPosition end)
+{
+    document.selection.start = start;
+    document.selection.end = end;
+    NormalizeSelectionEnds();
+}
+
+void Editor::NormalizeSelectionEnds()
+{
+    for (CaretPosition *position : {&document.selection.start, &document.selection.end})
+    {
+        if (AsRun(position->node) == nullptr || position->index != 0) continue;
+        if (MathNode *previous = position->node->GetPreviousMathNode()) *position = EndOf(previous);
+    }
+}
+
 bool Editor::SplitRunsAtSelection()
 {
     Selection &selection = document.selection;
+    NormalizeSelectionEnds();
     document.objectSelection.SetElementCount(0);
     bool changed = false;
     if (SymbolRunNode *run = AsRun(selection.start.node);
@@ -257,6 +274,7 @@ bool Editor::DeleteRangeAsStep()
 bool Editor::DeleteBackward()
 {
     Selection &selection = document.selection;
+    NormalizeSelectionEnds();
     if (selection.start.node == nullptr) return false;
     if (!IsCollapsed(selection)) return DeleteRangeAsStep();
     MathNode *p = selection.start.node;
@@ -307,6 +325,7 @@ bool Editor::DeleteBackward()
 bool Editor::DeleteForward()
 {
     Selection &selection = document.selection;
+    NormalizeSelectionEnds();
     if (selection.start.node == nullptr) return false;
     if (!IsCollapsed(selection)) return DeleteRangeAsStep();
     MathNode *p = selection.start.node;

@@ -118,6 +118,12 @@ public:
     // structures too when recursive; the selection and TypingPosition stay on the same characters.
     void MergeAdjacentRuns(GroupNode *group, bool recursive);
 
+    // The one selection setter for outside callers: an end at the start of a symbol run is stored
+    // as the end of the node before it, the same place, so that no cut leaves an empty run.
+    void SetSelection(CaretPosition start, CaretPosition end);
+    // Applies that rule to the selection as it stands.
+    void NormalizeSelectionEnds();
+
     // Backspace and Delete: one undo step each; false (no step) where there is nothing to delete.
     [[nodiscard]] bool DeleteBackward();
     [[nodiscard]] bool DeleteForward();

@@ -245,6 +245,7 @@ bool Editor::TypeCharacter(uint32_t codePoint, uint32_t flags)
     char bytes[4];
     int32_t byteCount = EncodeUtf8(bytes, c);
 
+    NormalizeSelectionEnds();
     bool replacing = !IsCollapsed(selection);
     bool automatic = !replacing && (flags & kTypeLiteral) == 0;
 

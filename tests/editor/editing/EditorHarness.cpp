@@ -831,11 +831,19 @@ uint32_t ModeFromName(const std::string &name)
 
 void TypeScriptText(Editor *editor, const std::string &text, uint32_t flags)
 {
-    // "\\n" and "\\t" stand for a line feed and a tab, "\\\\" for a backslash.
+    // "\\n" and "\\t" stand for a line feed and a tab, "\\\\" for a backslash, "\\u{hex}" for a code point.
     std::string bytes;
     for (size_t i = 0; i < text.size(); ++i)
     {
-        if (text[i] == '\\' && i + 1 < text.size())
+        if (text[i] == '\\' && text.compare(i, 3, "\\u{") == 0 && text.find('}', i) != std::string::npos)
+        {
+            size_t close = text.find('}', i);
+            auto codePoint = uint32_t(std::stoul(text.substr(i + 3, close - i - 3), nullptr, 16));
+            char buffer[4];
+            bytes.append(buffer, size_t(EncodeUtf8(buffer, codePoint)));
+            i = close;
+        }
+        else if (text[i] == '\\' && i + 1 < text.size())
         {
             char next = text[++i];
             bytes += next == 'n' ? '\n' : next == 't' ? '\t' : next;

@@ -91,7 +91,7 @@ bool LayoutTestDocument(Editor *editor);
 bool LoadTestDocument(Editor *editor, const char *text, int32_t startIndex, int32_t endIndex);
 
 // Types the UTF-8 text character by character through Editor::TypeCharacter with the flags;
-// "\\n", "\\t" and "\\\\" stand for a line feed, a tab and a backslash.
+// "\\n", "\\t" and "\\\\" stand for a line feed, a tab and a backslash, "\\u{hex}" for a code point.
 void TypeScriptText(Editor *editor, const std::string &text, uint32_t flags);
 
 // Runs a script of the line language; the findings, "" when every expectation and invariant held.

@@ -1,0 +1,210 @@
+// Random editing sequences from fixed seeds: after every step the invariants hold and the document
+// text reads back to the same bytes; at the end Undo and Redo retrace the history exactly.
+#include "EditorFixture.h"
+#include "editor/document/GroupNode.h"
+#include "editor/document/SymbolRunNode.h"
+#include "editor/editing/MenuState.h"
+#include "editor/fonts/Preferences.h"
+#include "editor/platform/TextBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+
+namespace oq::test {
+namespace {
+
+const std::string kAxis = std::to_string(uint32_t('axis'));
+const std::string kLine = std::to_string(uint32_t('lmnl'));
+
+// The empty document and three small ones: runs, a phantom and a space; rows with drawings on
+// their anchors, an annotation and a drawing on a run.
+const std::string kFixtures[] = {
+    "Gr { Bg $B {} }",
+    "Gr { Bg {} Sb $B {s{\"a\u03B1\"}} Sp {} Bg {} Sb (ro='oper') {s{\"=\"}} }",
+    "Gr { Bg {} Sb $_0 {s{\"xy\"}} Ph { Bg {} Sb $B {s{\"1\"}} } } Ln { X { ref{$_0} u32{0} i32{0} } } "
+    "Gr (t='anno') { Bg {} Sp {} }",
+    "Gr $g { Bg {} Sb {s{\"ab\"}} Bg {} Sb {s{\"c\"}} Bg $B {} Sb (ro='nmbr') {s{\"12\"}} } "
+    "Ln { X { ref{$g} u32{" + kAxis + "} i32{2} } } Ln { X { ref{$g} u32{" + kLine + "} i32{6} } } "
+    "Ln { X { ref{$g} u32{" + kAxis + "} i32{4} } } Gr (t='anno') { Bg {} Sb {s{\"n\"}} }",
+};
+
+// What is typed: ASCII letters, digits and operators, Greek, a styled letter, combining marks,
+// spaces, a backslash, an arrow and an integral.
+const uint32_t kTyped[] = {'a', 'b', 'x', 'H', 'O', '2', '7', '+', '-', '=', '(', '|', ',', '^', '\\', ' ',
+                           0x03B1, 0x0391, 0x1D465, 0x0301, 0x0332, 0x2003, 0x2192, 0x222B};
+
+std::string Hex(uint32_t codePoint)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%X", codePoint);
+    return buffer;
+}
+
+// The text written without marking, read into a fresh document and written again.
+std::string RoundTrip(const std::string &text)
+{
+    EquationDocument fresh;
+    if (fresh.ParseAndResolve(text.c_str()) != 0) return "<does not read>";
+    TextBuffer buffer;
+    fresh.WriteText(&buffer, false, false, false);
+    std::string written(buffer.data != nullptr ? buffer.data : "", buffer.size);
+    buffer.Free();
+    return written;
+}
+
+std::string EmptyRuns(Editor *editor)
+{
+    KettricStructure *root = editor->document.GetRootStructure();
+    for (TreeBase *tree = root->GetFirstSubnode(); tree != nullptr; tree = root->GetNextTreeNode(tree))
+    {
+        auto *run = dynamic_cast<SymbolRunNode *>(DocumentNode::FromStructure(static_cast<KettricStructure *>(tree)));
+        if (run != nullptr && run->text.IsEmpty()) return "an empty symbol run";
+    }
+    return "";
+}
+
+int32_t CountRows(Editor *editor)
+{
+    int32_t rows = 0;
+    for (MathNode *node = editor->document.GetMainGroup()->GetFirstMathSubnode(); node != nullptr;
+         node = node->GetNextMathNode())
+        rows += node->GetKind() == kRowBeginKind ? 1 : 0;
+    return rows;
+}
+
+// One random step: applied to the editor and written as a driver line; whether it reported a change.
+bool RandomStep(Editor *editor, std::mt19937 &random, std::string *line)
+{
+    uint32_t choice = random() % 100;
+    uint32_t c = kTyped[random() % std::size(kTyped)];
+    if (choice < 60)
+    {
+        uint32_t flags = choice < 45 ? 0 : choice < 50 ? kTypePalette : choice < 55 ? kTypePasted : kTypeLiteral;
+        if (flags == kTypePasted && random() % 4 == 0) c = random() % 2 == 0 ? '\n' : '\t';
+        if (flags == kTypePalette)
+            *line = "palette U+" + Hex(c);
+        else
+            *line = std::string(flags == 0 ? "type" : flags == kTypePasted ? "paste" : "literal") + " \\u{" + Hex(c) + "}";
+        return editor->TypeCharacter(c, flags);
+    }
+    if (choice < 68)
+    {
+        int32_t a = int32_t(random() % 12), ai = int32_t(random() % 6), b = int32_t(random() % 12),
+                bi = int32_t(random() % 6);
+        *line = "select " + std::to_string(a) + " " + std::to_string(ai) + " " + std::to_string(b) + " " +
+                std::to_string(bi);
+        SelectTestRange(editor, a, ai, b, bi);
+        return false;
+    }
+    if (choice < 76)
+    {
+        *line = "backspace";
+        return editor->DeleteBackward();
+    }
+    if (choice < 83)
+    {
+        *line = "delete";
+        return editor->DeleteForward();
+    }
+    if (choice < 87)
+    {
+        const char *names[] = {"math", "chem", "text"};
+        const char *name = names[random() % 3];
+        *line = std::string("mode ") + name;
+        return SetTestMode(editor, name[0] == 'c' ? kEditModeChem : name[0] == 't' ? kEditModeText : kEditModeMath);
+    }
+    const int32_t commands[] = {kMenuUndo, kMenuUndo, kMenuRedo, kMenuRedo, kMenuRedoAll, kMenuUndoAll};
+    int32_t id = commands[random() % (choice < 99 ? 5 : 6)];
+    *line = "menu " + std::to_string(id);
+    return editor->HandleMenuCommand(id);
+}
+
+class EditPropertiesTest : public EditorFixture
+{
+};
+
+TEST_F(EditPropertiesTest, RandomSequencesKeepInvariantsTextAndHistory)
+{
+    constexpr int32_t kSequences = 200;
+    constexpr int32_t kSteps = 200;
+    // The sequences must reach what they are for: changes, chemical subscripts, joined rows.
+    int32_t changes = 0;
+    int32_t withScripts = 0;
+    int32_t joinedRows = 0;
+    for (int32_t seed = 0; seed < kSequences; ++seed)
+    {
+        const std::string &fixture = kFixtures[seed % std::size(kFixtures)];
+        ResetTheEditor();
+        editor = TheEditor;
+        ASSERT_TRUE(LoadTestDocument(editor, fixture.c_str(), 0, 0)) << fixture;
+        editor->settings.preferences.options[kOptionAutoSubscripts] = seed % 2 == 1;
+        std::string start = DocumentText(editor);
+        std::string script = "load 0 0\n" + fixture + "\nend\n";
+        std::mt19937 random(uint32_t(20261211 + seed));
+        for (int32_t step = 0; step < kSteps; ++step)
+        {
+            std::string line;
+            int32_t countBefore = editor->undoHistory.GetListElementCount();
+            const UndoStep *currentBefore = editor->currentStep;
+            int32_t rowsBefore = CountRows(editor);
+            bool changed = RandomStep(editor, random, &line);
+            script += line + "\n";
+            changes += changed ? 1 : 0;
+            std::string findings = CheckEditorInvariants(editor) + EmptyRuns(editor);
+            std::string text = DocumentText(editor);
+            if (!changed && line.rfind("menu", 0) != 0 && line.rfind("select", 0) != 0)
+            {
+                if (editor->undoHistory.GetListElementCount() != countBefore || editor->currentStep != currentBefore)
+                    findings += "an operation that changed nothing changed the history\n";
+            }
+            if (RoundTrip(text) != text) findings += "the text does not read back to itself\n";
+            if (text.find("Sc") != std::string::npos) ++withScripts;
+            if (line == "backspace" || line == "delete") joinedRows += CountRows(editor) < rowsBefore ? 1 : 0;
+            ASSERT_EQ(findings, "") << "seed " << seed << ", script:\n" << script;
+        }
+
+        // Undo and Redo retrace the history.
+        int32_t position = editor->currentStep != nullptr ? editor->currentStep->GetListElementIndex() + 1 : 0;
+        if (position > 0)
+        {
+            ASSERT_TRUE(editor->Undo());
+            ASSERT_TRUE(editor->Redo());
+        }
+        else if (editor->undoHistory.GetListElementCount() > 0)
+        {
+            ASSERT_TRUE(editor->Redo());
+            ASSERT_TRUE(editor->Undo());
+        }
+        std::string reference = DumpState(editor);
+        int32_t k = position > 0 ? 1 + seed % position : 0;
+        for (int32_t i = 0; i < k; ++i) ASSERT_TRUE(editor->Undo()) << script;
+        for (int32_t i = 0; i < k; ++i) ASSERT_TRUE(editor->Redo()) << script;
+        ASSERT_EQ(DumpState(editor), reference) << "seed " << seed << ", script:\n" << script;
+
+        auto *first = static_cast<UndoStep *>(editor->undoHistory.GetFirstListElement());
+        auto *last = static_cast<UndoStep *>(editor->undoHistory.GetLastListElement());
+        if (first == nullptr) continue;
+        static_cast<void>(editor->RedoAll());
+        std::string dump = DumpState(editor);
+        ASSERT_EQ(dump.substr(0, dump.rfind("mode '")), std::string(last->after.text, size_t(last->after.size - 1)))
+            << "seed " << seed << ", script:\n" << script;
+        EXPECT_EQ(editor->document.selection.start.index, last->after.startIndex);
+        EXPECT_EQ(editor->document.selection.end.index, last->after.endIndex);
+        EXPECT_EQ(editor->GetEditMode(), last->after.editMode);
+        ASSERT_TRUE(editor->UndoAll());
+        dump = DumpState(editor);
+        ASSERT_EQ(dump.substr(0, dump.rfind("mode '")), std::string(first->before.text, size_t(first->before.size - 1)))
+            << "seed " << seed << ", script:\n" << script;
+        ASSERT_EQ(DocumentText(editor), start) << "seed " << seed << ", script:\n" << script;
+        ASSERT_EQ(CheckEditorInvariants(editor), "");
+    }
+    EXPECT_GT(changes, kSequences * kSteps / 4);
+    EXPECT_GT(withScripts, 100);
+    EXPECT_GT(joinedRows, 10);
+}
+
+}  // namespace
+}  // namespace oq::test
