@@ -48,16 +48,21 @@ inline constexpr uint32_t kResultBadReference = 'BREF';          // a reference 
 inline constexpr uint32_t kResultMissingSlotGroup = kResultMissingSubstructure;
 inline constexpr uint32_t kResultExtraSlotGroup = kResultExtraSubstructure;
 
-// Every code above, once.
-inline constexpr uint32_t kKettricResultCodes[] = {
+// The codes the language itself produces, once each.
+inline constexpr uint32_t kKettricLanguageResultCodes[] = {
     kResultSyntax, kResultIdentifierInvalid, kResultIdentifierMissing, kResultTypeInvalid, kResultBoolInvalid,
     kResultIntegerOverflow, kResultFloatInvalid, kResultFloatOverflow, kResultStringInvalid,
     kResultStringInvalidByte, kResultStringInvalidEscape, kResultCharInvalidByte, kResultCharInvalidEscape,
     kResultCharUnterminated, kResultReferenceInvalid, kResultBase64Invalid, kResultPropertyType,
     kResultPropertySyntax, kResultArraySize, kResultArraySizeSyntax, kResultSubarrayFormat,
     kResultSubarrayOversize, kResultSubarrayUndersize, kResultStateName, kResultStructureNameExists,
-    kResultInvalidStructure, kResultMissingSubstructure, kResultExtraSubstructure, kResultInvalidDataFormat,
-    kResultInvalidPropertyValue, kResultBadReference,
+    kResultInvalidStructure,
+};
+
+// The codes of the readers' resolve step, once each.
+inline constexpr uint32_t kKettricResolveResultCodes[] = {
+    kResultMissingSubstructure, kResultExtraSubstructure, kResultInvalidDataFormat, kResultInvalidPropertyValue,
+    kResultBadReference,
 };
 
 }  // namespace oq

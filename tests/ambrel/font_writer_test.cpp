@@ -161,7 +161,7 @@ TEST(AmbrelFontWriterTest, StructuresBuiltInCodeWriteAsText)
     document.GetRootStructure()->AppendSubnode(font);
     font->SetUnitsPerEm(2048.0f);
     ASSERT_EQ(font->SetGlyphCount(4), 0u);
-    EXPECT_EQ(font->SetGlyphCount(kMaxGlyphCount + 1), 'IVDF');
+    EXPECT_EQ(font->SetGlyphCount(kMaxGlyphCount + 1), kResultInvalidDataFormat);
     EXPECT_EQ(font->glyphCount, 4u);
     font->AddMetricFloat("ascent", 0.75f);
     GlyphStructure *glyphs[4];

@@ -71,7 +71,7 @@ TEST(AmbrelNestingTest, DeepestGroupsFitMainAndWorkerStacks)
 
     // One level more is refused.
     AmbrelDocument deeper;
-    EXPECT_EQ(deeper.ParseAndResolve(NestedGroups(depth + 1).c_str()), uint32_t('SYNT'));
+    EXPECT_EQ(deeper.ParseAndResolve(NestedGroups(depth + 1).c_str()), uint32_t(kResultSyntax));
 }
 
 }  // namespace

@@ -10,6 +10,9 @@
 
 namespace oq::test {
 
+// The sketch format's own result: a link whose name finds no structure.
+inline constexpr uint32_t kSketchResultUnresolvedLink = 'IVRF';
+
 // A group: named properties, circles, links, nested groups and float or uint8 data lists.
 class SketchGroup : public KettricStructure
 {
@@ -76,7 +79,7 @@ public:
 
     KettricResult ResolveData(KettricDocument *document) override
     {
-        if (radius < 0.0f) return 'IVDF';
+        if (radius < 0.0f) return kResultInvalidDataFormat;
         return KettricStructure::ResolveData(document);
     }
 
@@ -98,7 +101,7 @@ public:
     KettricResult ResolveData(KettricDocument *document) override
     {
         target = to.IsGlobal() ? document->LookUpStructure(to) : GetSuperStructure()->LookUpStructure(to, 0);
-        return (target != nullptr) ? 0 : 'IVRF';
+        return (target != nullptr) ? 0 : kSketchResultUnresolvedLink;
     }
 
     StructureReference to;

@@ -71,8 +71,9 @@ TEST(KettricLexer, Identifiers)
         int32_t length;
     } cases[] = {
         {"abc", 0, 3},          {"_a1 x", 0, 3},      {"A{", 0, 1},   {"a.b", 0, 1},
-        {"1a", 'IDIC', 0},      {"\xC3\xA9", 'IDIC', 0}, {"ab\xC3", 'IDIC', 0}, {" a", 'IDEM', 0},
-        {"", 'IDEM', 0},        {"$a", 'IDEM', 0},
+        {"1a", kResultIdentifierInvalid, 0}, {"\xC3\xA9", kResultIdentifierInvalid, 0},
+        {"ab\xC3", kResultIdentifierInvalid, 0}, {" a", kResultIdentifierMissing, 0},
+        {"", kResultIdentifierMissing, 0},        {"$a", kResultIdentifierMissing, 0},
     };
     for (const Case &c : cases)
     {
@@ -91,7 +92,7 @@ TEST(KettricLexer, TypeKeywords)
     struct Case
     {
         const char *text;
-        KettricDataType type;  // 0: 'TYIV'
+        KettricDataType type;  // 0: kResultTypeInvalid
     } cases[] = {
         {"bool", 'BOOL'}, {"b", 'BOOL'}, {"int8", 'INT8'}, {"i8", 'INT8'}, {"int16", 'IN16'}, {"i16", 'IN16'},
         {"int32", 'IN32'}, {"i32", 'IN32'}, {"int64", 'IN64'}, {"i64", 'IN64'},
@@ -113,7 +114,7 @@ TEST(KettricLexer, TypeKeywords)
         KettricResult result = ParseKettricDataType(c.text, &length, &type);
         if (c.type == 0)
         {
-            EXPECT_EQ(result, uint32_t('TYIV')) << c.text;
+            EXPECT_EQ(result, uint32_t(kResultTypeInvalid)) << c.text;
             continue;
         }
         ASSERT_EQ(result, 0u) << c.text;
@@ -137,7 +138,8 @@ TEST(KettricLexer, Bools)
         bool value;
     } cases[] = {
         {"true", 0, true},   {"false", 0, false}, {"1", 0, true},        {"0)", 0, false},
-        {"10", 'BLIV', 0},   {"truex", 'BLIV', 0}, {"True", 'BLIV', 0}, {"", 'BLIV', 0},
+        {"10", kResultBoolInvalid, 0}, {"truex", kResultBoolInvalid, 0}, {"True", kResultBoolInvalid, 0},
+        {"", kResultBoolInvalid, 0},
     };
     for (const Case &c : cases)
     {
@@ -165,45 +167,45 @@ TEST(KettricLexer, UnsignedIntegerLiterals)
         {"007", 0, 7, 3},
         {"12ab", 0, 12, 2},
         {"18446744073709551615", 0, UINT64_MAX, 20},
-        {"18446744073709551616", 'INOV', 0, 0},
-        {"99999999999999999999", 'INOV', 0, 0},
+        {"18446744073709551616", kResultIntegerOverflow, 0, 0},
+        {"99999999999999999999", kResultIntegerOverflow, 0, 0},
         {"0x1F", 0, 0x1F, 4},
         {"0XaB_cD", 0, 0xABCD, 7},
         {"0x0000_0000_FFFF_FFFF_FFFF_FFFF", 0, UINT64_MAX, 31},
-        {"0x1_0000_0000_0000_0000", 'INOV', 0, 0},
+        {"0x1_0000_0000_0000_0000", kResultIntegerOverflow, 0, 0},
         {"0o17", 0, 15, 4},
         {"0O1777777777777777777777", 0, UINT64_MAX, 24},
-        {"0o2000000000000000000000", 'INOV', 0, 0},
+        {"0o2000000000000000000000", kResultIntegerOverflow, 0, 0},
         {"0b1010", 0, 10, 6},
         {"0B1_1", 0, 3, 5},
         {"0b" "1111111111111111111111111111111111111111111111111111111111111111", 0, UINT64_MAX, 66},
-        {"0b" "10000000000000000000000000000000000000000000000000000000000000000", 'INOV', 0, 0},
-        {"1__0", 'SYNT', 0, 0},
-        {"_1", 'SYNT', 0, 0},
-        {"1_", 'SYNT', 0, 0},
-        {"0x_1", 'SYNT', 0, 0},
-        {"0x", 'SYNT', 0, 0},
-        {"0o8", 'SYNT', 0, 0},
-        {"0b2", 'SYNT', 0, 0},
-        {"x", 'SYNT', 0, 0},
-        {"", 'SYNT', 0, 0},
+        {"0b" "10000000000000000000000000000000000000000000000000000000000000000", kResultIntegerOverflow, 0, 0},
+        {"1__0", kResultSyntax, 0, 0},
+        {"_1", kResultSyntax, 0, 0},
+        {"1_", kResultSyntax, 0, 0},
+        {"0x_1", kResultSyntax, 0, 0},
+        {"0x", kResultSyntax, 0, 0},
+        {"0o8", kResultSyntax, 0, 0},
+        {"0b2", kResultSyntax, 0, 0},
+        {"x", kResultSyntax, 0, 0},
+        {"", kResultSyntax, 0, 0},
         {"'AB'", 0, 0x4142, 4},
         {"''", 0, 0, 2},
         {"'ABCDEFGH'", 0, 0x4142434445464748u, 10},
-        {"'ABCDEFGHI'", 'INOV', 0, 0},
+        {"'ABCDEFGHI'", kResultIntegerOverflow, 0, 0},
         {"'\\x00\\x00ABCDEFGH'", 0, 0x4142434445464748u, 18},
         {"'\\xFF'", 0, 255, 6},
         {"'\\x00'", 0, 0, 6},
         {"'\\n\\\\\\''", 0, 0x0A5C27, 8},
         {"'\\a\\b\\f\\r\\t\\v\\\"\\?'", 0, 0x0708'0C0D'090B'223Fu, 18},
-        {"'AB", 'CHEF', 0, 0},
-        {"'\t'", 'CHIC', 0, 0},
-        {"'\xC3\xA9'", 'CHIC', 0, 0},
-        {"'\\q'", 'CHIE', 0, 0},
-        {"'\\0'", 'CHIE', 0, 0},
-        {"'\\x4'", 'CHIE', 0, 0},
-        {"'\\", 'CHIE', 0, 0},
-        {"'\\x", 'CHIE', 0, 0},
+        {"'AB", kResultCharUnterminated, 0, 0},
+        {"'\t'", kResultCharInvalidByte, 0, 0},
+        {"'\xC3\xA9'", kResultCharInvalidByte, 0, 0},
+        {"'\\q'", kResultCharInvalidEscape, 0, 0},
+        {"'\\0'", kResultCharInvalidEscape, 0, 0},
+        {"'\\x4'", kResultCharInvalidEscape, 0, 0},
+        {"'\\", kResultCharInvalidEscape, 0, 0},
+        {"'\\x", kResultCharInvalidEscape, 0, 0},
     };
     for (const Case &c : cases)
     {
@@ -237,29 +239,29 @@ TEST(KettricLexer, SignedAndUnsignedReaders)
 {
     ExpectRead<int8_t>(ReadKettricInt8, "-128", 0, -128);
     ExpectRead<int8_t>(ReadKettricInt8, "127", 0, 127);
-    ExpectRead<int8_t>(ReadKettricInt8, "128", 'INOV', 0);
-    ExpectRead<int8_t>(ReadKettricInt8, "-129", 'INOV', 0);
+    ExpectRead<int8_t>(ReadKettricInt8, "128", kResultIntegerOverflow, 0);
+    ExpectRead<int8_t>(ReadKettricInt8, "-129", kResultIntegerOverflow, 0);
     ExpectRead<int16_t>(ReadKettricInt16, "-32768 ,", 0, -32768, ",");
-    ExpectRead<int16_t>(ReadKettricInt16, "32768", 'INOV', 0);
+    ExpectRead<int16_t>(ReadKettricInt16, "32768", kResultIntegerOverflow, 0);
     ExpectRead<int32_t>(ReadKettricInt32, "- /* c */ 5", 0, -5);
     ExpectRead<int32_t>(ReadKettricInt32, "-2147483648", 0, INT32_MIN);
-    ExpectRead<int32_t>(ReadKettricInt32, "2147483648", 'INOV', 0);
+    ExpectRead<int32_t>(ReadKettricInt32, "2147483648", kResultIntegerOverflow, 0);
     ExpectRead<int32_t>(ReadKettricInt32, "+0x7FFF_FFFF", 0, INT32_MAX);
     ExpectRead<int64_t>(ReadKettricInt64, "-9223372036854775808", 0, INT64_MIN);
-    ExpectRead<int64_t>(ReadKettricInt64, "9223372036854775808", 'INOV', 0);
+    ExpectRead<int64_t>(ReadKettricInt64, "9223372036854775808", kResultIntegerOverflow, 0);
     // The unsigned readers wrap; only the 64-bit limit of the literal fails.
     ExpectRead<uint8_t>(ReadKettricUInt8, "-1", 0, 255);
     ExpectRead<uint8_t>(ReadKettricUInt8, "256", 0, 0);
     ExpectRead<uint8_t>(ReadKettricUInt8, "300", 0, 44);
     ExpectRead<uint16_t>(ReadKettricUInt16, "'AB'", 0, 0x4142);
     ExpectRead<uint32_t>(ReadKettricUInt32, "-1", 0, 0xFFFFFFFFu);
-    ExpectRead<uint64_t>(ReadKettricUInt64, "18446744073709551616", 'INOV', 0);
+    ExpectRead<uint64_t>(ReadKettricUInt64, "18446744073709551616", kResultIntegerOverflow, 0);
     ExpectRead<uint64_t>(ReadKettricUInt64, "-18446744073709551615", 0, 1);
 
     // A failed number reader leaves the sign consumed and the target unchanged.
     const char *text = "-129";
     int8_t i8 = 5;
-    EXPECT_EQ(ReadKettricInt8(&text, &i8), uint32_t('INOV'));
+    EXPECT_EQ(ReadKettricInt8(&text, &i8), uint32_t(kResultIntegerOverflow));
     EXPECT_STREQ(text, "129");
     EXPECT_EQ(i8, 5);
 
@@ -290,10 +292,13 @@ TEST_F(KettricFloatLiterals, FloatGrammar)
     } cases[] = {
         {"1.5", 0, 3},    {".5", 0, 2},      {"5.", 0, 2},     {"1e3", 0, 3},    {"1E+3", 0, 4},
         {"2.5e-1", 0, 6}, {"1_0.2_5e1_0", 0, 11}, {"1.5x", 0, 3}, {"0.0", 0, 3},
-        {"1e", 'FLIV', 0},  {"1e+", 'FLIV', 0}, {".", 'FLIV', 0},  {"e5", 'FLIV', 0}, {"", 'FLIV', 0},
-        {"_1.0", 'FLIV', 0}, {"1_.0", 'FLIV', 0}, {"1._0", 'FLIV', 0}, {"1.0_", 'FLIV', 0},
-        {"1__0.0", 'FLIV', 0}, {"1e_5", 'FLIV', 0}, {"1e5_", 'FLIV', 0}, {"-1", 'FLIV', 0},
-        {"0x", 'SYNT', 0}, {"0x1_", 'SYNT', 0}, {"0x1_0000_0000_0000_0000", 'INOV', 0},
+        {"1e", kResultFloatInvalid, 0}, {"1e+", kResultFloatInvalid, 0}, {".", kResultFloatInvalid, 0},
+        {"e5", kResultFloatInvalid, 0}, {"", kResultFloatInvalid, 0},
+        {"_1.0", kResultFloatInvalid, 0}, {"1_.0", kResultFloatInvalid, 0}, {"1._0", kResultFloatInvalid, 0},
+        {"1.0_", kResultFloatInvalid, 0},
+        {"1__0.0", kResultFloatInvalid, 0}, {"1e_5", kResultFloatInvalid, 0}, {"1e5_", kResultFloatInvalid, 0},
+        {"-1", kResultFloatInvalid, 0},
+        {"0x", kResultSyntax, 0}, {"0x1_", kResultSyntax, 0}, {"0x1_0000_0000_0000_0000", kResultIntegerOverflow, 0},
     };
     for (const Case &c : cases)
     {
@@ -438,14 +443,14 @@ TEST_F(KettricFloatLiterals, FloatReadersAndBitPatterns)
     ExpectRead<float>(ReadKettricFloat, "-0x3F800000", 0, -1.0f);
     ExpectRead<float>(ReadKettricFloat, "0b0111_1111_1000_0000_0000_0000_0000_0000", 0, inf);
     ExpectRead<float>(ReadKettricFloat, "0o17740000000", 0, inf);
-    ExpectRead<float>(ReadKettricFloat, "0x1_0000_0000", 'FLOV', 0);
+    ExpectRead<float>(ReadKettricFloat, "0x1_0000_0000", kResultFloatOverflow, 0);
     ExpectRead<float>(ReadKettricFloat, "1e400", 0, inf);
     ExpectRead<float>(ReadKettricFloat, "1e39", 0, inf);
     ExpectRead<float>(ReadKettricFloat, "1e-400", 0, 0.0f);
     ExpectRead<float>(ReadKettricFloat, "-1e-400", 0, -0.0f);
     ExpectRead<uint16_t>(ReadKettricHalf, "0x3C00", 0, 0x3C00);
     ExpectRead<uint16_t>(ReadKettricHalf, "-1", 0, 0xBC00);
-    ExpectRead<uint16_t>(ReadKettricHalf, "0x1FFFF", 'FLOV', 0);
+    ExpectRead<uint16_t>(ReadKettricHalf, "0x1FFFF", kResultFloatOverflow, 0);
     ExpectRead<double>(ReadKettricDouble, "0x3FF0_0000_0000_0000", 0, 1.0);
     ExpectRead<double>(ReadKettricDouble, "-0.0", 0, -0.0);
     ExpectRead<double>(ReadKettricDouble, "1e400", 0, HUGE_VAL);
@@ -462,8 +467,8 @@ TEST_F(KettricFloatLiterals, FloatReadersAndBitPatterns)
     ExpectRead<float>(ReadKettricFloat, "-1_000.5", 0, -1000.5f);
     ExpectRead<float>(ReadKettricFloat, "-2.5e1", 0, -25.0f);
     ExpectRead<float>(ReadKettricFloat, "-0b1", 0, -1.4e-45f);
-    ExpectRead<float>(ReadKettricFloat, "--1", 'FLIV', 0);
-    ExpectRead<float>(ReadKettricFloat, "-.", 'FLIV', 0);
+    ExpectRead<float>(ReadKettricFloat, "--1", kResultFloatInvalid, 0);
+    ExpectRead<float>(ReadKettricFloat, "-.", kResultFloatInvalid, 0);
     ExpectRead<double>(ReadKettricDouble, "-0.1", 0, -0.1);
     ExpectRead<double>(ReadKettricDouble, "-9007199254740993", 0, -9007199254740992.0);
     ExpectRead<double>(ReadKettricDouble, "-1234567.891 x", 0, -1234567.891, "x");
@@ -475,7 +480,7 @@ TEST_F(KettricFloatLiterals, FloatReadersAndBitPatterns)
     EXPECT_EQ(ReadKettricFloat(&text, &f), 0u);
     EXPECT_EQ(FloatBits(f), 0xFFC00000u);
     text = "0x1_0000_0000";
-    EXPECT_EQ(ReadKettricFloat(&text, &f), uint32_t('FLOV'));
+    EXPECT_EQ(ReadKettricFloat(&text, &f), uint32_t(kResultFloatOverflow));
     EXPECT_EQ(FloatBits(f), 0xFFC00000u);
 
     EXPECT_EQ(KettricTextToFloat("- 2.5"), -2.5f);
@@ -508,24 +513,24 @@ TEST(KettricLexer, StringLiterals)
         {"\"a\"  , \"b\"", 0, "a", ", \"b\""},
         {"\"plain\\tx\"", 0, "plain\tx", ""},
         {"\"plain\xC3\xA9\"", 0, "plain\xC3\xA9", ""},
-        {"\"plain", 'STIV', "", ""},
-        {"\"plain\x01\"", 'STIC', "", "plain\x01\""},
-        {"abc", 'STIV', "", "abc"},
-        {"\"abc", 'STIV', "", ""},
-        {"\"a\" \"bc", 'STIV', "", ""},
-        {"\"a\nb\"", 'STIC', "", "a\nb\""},
-        {"\"a\x7F\"", 'STIC', "", "a\x7F\""},
-        {"\"\xC3\"", 'STIC', "", "\xC3\""},
-        {"\"\xC0\x80\"", 'STIC', "", "\xC0\x80\""},
-        {"\"\xF4\x90\x80\x80\"", 'STIC', "", "\xF4\x90\x80\x80\""},
-        {"\"\\u0000\"", 'STIE', "", "\\u0000\""},
-        {"\"\\U000000\"", 'STIE', "", "\\U000000\""},
-        {"\"\\U110000\"", 'STIE', "", "\\U110000\""},
-        {"\"\\u12\"", 'STIE', "", "\\u12\""},
-        {"\"\\x00\"", 'STIE', "", "\\x00\""},
-        {"\"\\0\"", 'STIE', "", "\\0\""},
-        {"\"\\", 'STIE', "", "\\"},
-        {"\"ok\" \"\\q\"", 'STIE', "", "\\q\""},
+        {"\"plain", kResultStringInvalid, "", ""},
+        {"\"plain\x01\"", kResultStringInvalidByte, "", "plain\x01\""},
+        {"abc", kResultStringInvalid, "", "abc"},
+        {"\"abc", kResultStringInvalid, "", ""},
+        {"\"a\" \"bc", kResultStringInvalid, "", ""},
+        {"\"a\nb\"", kResultStringInvalidByte, "", "a\nb\""},
+        {"\"a\x7F\"", kResultStringInvalidByte, "", "a\x7F\""},
+        {"\"\xC3\"", kResultStringInvalidByte, "", "\xC3\""},
+        {"\"\xC0\x80\"", kResultStringInvalidByte, "", "\xC0\x80\""},
+        {"\"\xF4\x90\x80\x80\"", kResultStringInvalidByte, "", "\xF4\x90\x80\x80\""},
+        {"\"\\u0000\"", kResultStringInvalidEscape, "", "\\u0000\""},
+        {"\"\\U000000\"", kResultStringInvalidEscape, "", "\\U000000\""},
+        {"\"\\U110000\"", kResultStringInvalidEscape, "", "\\U110000\""},
+        {"\"\\u12\"", kResultStringInvalidEscape, "", "\\u12\""},
+        {"\"\\x00\"", kResultStringInvalidEscape, "", "\\x00\""},
+        {"\"\\0\"", kResultStringInvalidEscape, "", "\\0\""},
+        {"\"\\", kResultStringInvalidEscape, "", "\\"},
+        {"\"ok\" \"\\q\"", kResultStringInvalidEscape, "", "\\q\""},
     };
     for (const Case &c : cases)
     {
@@ -611,12 +616,12 @@ TEST(KettricLexer, References)
         {"$a%b", 0, true, {"a", "b"}, ""},
         {"%a /* c */ %b_2 %c ,", 0, false, {"a", "b_2", "c"}, ","},
         {"$a$b", 0, true, {"a"}, "$b"},
-        {"% a", 'IDEM', false, {}, " a"},
-        {"$1a", 'IDIC', true, {}, "1a"},
-        {"$a%", 'IDEM', true, {}, ""},
-        {"nullx", 'RFIV', true, {}, "nullx"},
-        {"a", 'RFIV', true, {}, "a"},
-        {"", 'RFIV', true, {}, ""},
+        {"% a", kResultIdentifierMissing, false, {}, " a"},
+        {"$1a", kResultIdentifierInvalid, true, {}, "1a"},
+        {"$a%", kResultIdentifierMissing, true, {}, ""},
+        {"nullx", kResultReferenceInvalid, true, {}, "nullx"},
+        {"a", kResultReferenceInvalid, true, {}, "a"},
+        {"", kResultReferenceInvalid, true, {}, ""},
     };
     for (const Case &c : cases)
     {
@@ -696,7 +701,7 @@ TEST(KettricLexer, Base64)
     {
         const char *text = f.text;
         ByteBlock block;
-        EXPECT_EQ(ReadKettricBase64(&text, &block), uint32_t('BSIV')) << f.text;
+        EXPECT_EQ(ReadKettricBase64(&text, &block), uint32_t(kResultBase64Invalid)) << f.text;
         EXPECT_EQ(text, f.text);
         EXPECT_EQ(block.byteCount, 0u);
     }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -43,85 +44,96 @@ struct ParseCase
 const ParseCase kParseCases[] = {
     {"", 0, 0},
     {"// only a comment\n/* and another */\n", 0, 0},
-    {"Group {} Link (to = $x) {}\n", 'IVRF', 1},
-    {"A {} }", 'SYNT', 1},
-    {"A {\n", 'IDEM', 2},
-    {"float {", 'FLIV', 1},
-    {"A { B {}\n", 'SYNT', 2},
-    {"Group {}\nx", 'SYNT', 2},
-    {"Group $x {} Group $x {}", 'STNE', 1},
-    {"Group %x {}\nGroup %x {}", 'STNE', 2},
+    {"Group {} Link (to = $x) {}\n", test::kSketchResultUnresolvedLink, 1},
+    {"A {} }", kResultSyntax, 1},
+    {"A {\n", kResultIdentifierMissing, 2},
+    {"float {", kResultFloatInvalid, 1},
+    {"A { B {}\n", kResultSyntax, 2},
+    {"Group {}\nx", kResultSyntax, 2},
+    {"Group $x {} Group $x {}", kResultStructureNameExists, 1},
+    {"Group %x {}\nGroup %x {}", kResultStructureNameExists, 2},
     {"Group { Group %x {} } Group { Group %x {} }", 0, 0},
-    {"Group $n {} Zzz $n {}", 'STNE', 1},
+    {"Group $n {} Zzz $n {}", kResultStructureNameExists, 1},
     {"Zzz $n {} Group $n {}", 0, 0},
     {"Zzz { float {1} Group $g {} }", 0, 0},
-    {"float[0] {}", 'PMAS', 1},
-    {"float[257] {}", 'PMAS', 1},
-    {"float[-1] {}", 'PMAS', 1},
+    {"float[0] {}", kResultArraySize, 1},
+    {"float[257] {}", kResultArraySize, 1},
+    {"float[-1] {}", kResultArraySize, 1},
     {"float[+2] {}", 0, 0},
-    {"float[0x_2] {}", 'SYNT', 1},
-    {"float[2 {}", 'PMSE', 1},
+    {"float[0x_2] {}", kResultSyntax, 1},
+    {"float[2 {}", kResultArraySizeSyntax, 1},
     {"float[2]* {}", 0, 0},
-    {"float (a = 1) {}", 'SYNT', 1},
-    {"A [2] {}", 'SYNT', 1},
-    {"A $ x {}", 'IDEM', 1},
-    {"A $1x {}", 'IDIC', 1},
+    {"float (a = 1) {}", kResultSyntax, 1},
+    {"A [2] {}", kResultSyntax, 1},
+    {"A $ x {}", kResultIdentifierMissing, 1},
+    {"A $1x {}", kResultIdentifierInvalid, 1},
     {"A (b) {}", 0, 0},
     {"A (b = 1, d = $e, f = true) {}", 0, 0},
     {"A (b =) {}", 0, 0},
-    {"A (b = x) {}", 'PPSE', 1},
-    {"A (b = 1,) {}", 'IDEM', 1},
-    {"A (b = 1 c = 2) {}", 'PPSE', 1},
+    {"A (b = x) {}", kResultPropertySyntax, 1},
+    {"A (b = 1,) {}", kResultIdentifierMissing, 1},
+    {"A (b = 1 c = 2) {}", kResultPropertySyntax, 1},
     {"A (b = 1.5, c = 0.5, d = 1e3, e = -2.5e-3, f = 'ab', g = \"s\" \"t\", h = u16, i = QUJD, j = %x%y, k = 0x1F) {}",
      0, 0},
-    {"A (b = \"\\x00\") {}", 'PPSE', 1},
-    {"A {}\nfloat {x}\nB {}", 'FLIV', 2},
-    {"1A {}", 'IDIC', 1},
-    {"A {}\n\xC3\xA9 {}", 'IDIC', 2},
-    {"type {int8, x}", 'TYIV', 1},
-    {"bool {true, 2}", 'BLIV', 1},
-    {"int8 {127, 128}", 'INOV', 1},
-    {"half {0x1FFFF}", 'FLOV', 1},
-    {"string {abc}", 'STIV', 1},
-    {"string {\"abc}", 'STIV', 1},
-    {"string {\"a\x01\"}", 'STIC', 1},
-    {"string {\"\\x00\"}", 'STIE', 1},
-    {"uint8 {'\t'}", 'CHIC', 1},
-    {"uint8 {'\\q'}", 'CHIE', 1},
-    {"uint8 {'ab}", 'CHEF', 1},
-    {"ref {x}", 'RFIV', 1},
-    {"z {Q}", 'BSIV', 1},
-    {"Group (weird = 1) {}", 'PPIT', 1},
-    {"Group (count) {}", 'PPSE', 1},
+    {"A (b = \"\\x00\") {}", kResultPropertySyntax, 1},
+    {"A {}\nfloat {x}\nB {}", kResultFloatInvalid, 2},
+    {"1A {}", kResultIdentifierInvalid, 1},
+    {"A {}\n\xC3\xA9 {}", kResultIdentifierInvalid, 2},
+    {"type {int8, x}", kResultTypeInvalid, 1},
+    {"bool {true, 2}", kResultBoolInvalid, 1},
+    {"int8 {127, 128}", kResultIntegerOverflow, 1},
+    {"half {0x1FFFF}", kResultFloatOverflow, 1},
+    {"string {abc}", kResultStringInvalid, 1},
+    {"string {\"abc}", kResultStringInvalid, 1},
+    {"string {\"a\x01\"}", kResultStringInvalidByte, 1},
+    {"string {\"\\x00\"}", kResultStringInvalidEscape, 1},
+    {"uint8 {'\t'}", kResultCharInvalidByte, 1},
+    {"uint8 {'\\q'}", kResultCharInvalidEscape, 1},
+    {"uint8 {'ab}", kResultCharUnterminated, 1},
+    {"ref {x}", kResultReferenceInvalid, 1},
+    {"z {Q}", kResultBase64Invalid, 1},
+    {"Group (weird = 1) {}", kResultPropertyType, 1},
+    {"Group (count) {}", kResultPropertySyntax, 1},
     {"Group (visible, count = 2) {}", 0, 0},
-    {"Group (count = 2", 'PPSE', 1},
-    {"float {1, 2,}", 'FLIV', 1},
+    {"Group (count = 2", kResultPropertySyntax, 1},
+    {"float {1, 2,}", kResultFloatInvalid, 1},
     {"float[2] {{1, 2}, {3, 4}}", 0, 0},
-    {"float[2] {{1, 2, 3}}", 'PMOS', 1},
-    {"float[2] {{1}}", 'PMUS', 1},
-    {"float[2] {{}}", 'FLIV', 1},
-    {"float[2] {(1, 2)}", 'PMIF', 1},
-    {"float[2] {{1, 2 x}", 'PMIF', 1},
-    {"uint8[2]* {a {1, 2}}", 'PMST', 1},
+    {"float[2] {{1, 2, 3}}", kResultSubarrayOversize, 1},
+    {"float[2] {{1}}", kResultSubarrayUndersize, 1},
+    {"float[2] {{}}", kResultFloatInvalid, 1},
+    {"float[2] {(1, 2)}", kResultSubarrayFormat, 1},
+    {"float[2] {{1, 2 x}", kResultSubarrayFormat, 1},
+    {"uint8[2]* {a {1, 2}}", kResultStateName, 1},
     {"Group {\n uint8[2]* {on {1, 2}, {3, 4}, off {5, 6}} }", 0, 0},
-    {"Group {\n uint8[2]* {on {1, 2}, maybe {5, 6}} }", 'PMST', 2},
-    {"Circle {}", 'IVST', 1},
+    {"Group {\n uint8[2]* {on {1, 2}, maybe {5, 6}} }", kResultStateName, 2},
+    {"Circle {}", kResultInvalidStructure, 1},
     {"Zzz { Circle {} }", 0, 0},
-    {"Group {\n string {\"a\"} }", 'IVST', 2},
-    {"Group {\n  Group {\n    Circle (radius = -1) {}\n  }\n}", 'IVDF', 3},
+    {"Group {\n string {\"a\"} }", kResultInvalidStructure, 2},
+    {"Group {\n  Group {\n    Circle (radius = -1) {}\n  }\n}", kResultInvalidDataFormat, 3},
 };
 
 // The table holds every result code that the language itself produces.
 TEST(KettricParser, TableCoversEveryResultCode)
 {
-    const KettricResult codes[] = {'SYNT', 'IDIC', 'IDEM', 'TYIV', 'BLIV', 'INOV', 'FLIV', 'FLOV', 'STIV',
-                                   'STIC', 'STIE', 'CHIC', 'CHIE', 'CHEF', 'RFIV', 'BSIV', 'PPIT', 'PPSE',
-                                   'PMAS', 'PMSE', 'PMIF', 'PMOS', 'PMUS', 'PMST', 'STNE', 'IVST'};
-    for (KettricResult code : codes)
+    for (KettricResult code : kKettricLanguageResultCodes)
     {
         bool found = false;
         for (const ParseCase &c : kParseCases) found |= (c.result == code);
         EXPECT_TRUE(found) << CodeText(code);
+    }
+}
+
+// No two named codes share a value, and each is four printable characters.
+TEST(KettricParser, NamedResultCodesAreDistinct)
+{
+    std::vector<KettricResult> codes(std::begin(kKettricLanguageResultCodes), std::end(kKettricLanguageResultCodes));
+    codes.insert(codes.end(), std::begin(kKettricResolveResultCodes), std::end(kKettricResolveResultCodes));
+    EXPECT_EQ(codes.size(), 31u);
+    for (size_t i = 0; i < codes.size(); ++i)
+    {
+        std::string text = CodeText(codes[i]);
+        for (char c : text) EXPECT_TRUE(c >= 'A' && c <= 'Z') << text;
+        for (size_t j = 0; j < i; ++j) EXPECT_NE(codes[i], codes[j]) << text;
     }
 }
 
@@ -133,7 +145,8 @@ TEST(KettricParser, ResultCodesAndErrorLines)
         KettricResult result = document.ParseAndResolve(c.text);
         EXPECT_EQ(CodeText(result), CodeText(c.result)) << c.text;
         EXPECT_EQ(document.GetErrorLine(), c.line) << c.text;
-        bool resolved = (result == 0 || result == 'IVDF' || result == 'IVRF');
+        bool resolved =
+            (result == 0 || result == kResultInvalidDataFormat || result == test::kSketchResultUnresolvedLink);
         EXPECT_EQ(document.resolveCalls, resolved ? 1 : 0) << c.text;
         // Nothing of a failed parse survives; a resolution failure keeps the tree.
         if (!resolved)
@@ -274,7 +287,7 @@ TEST(KettricParser, NameMapOrder)
     }
     for (const char *missing : {"a2", "abcdefghz", "abcdefgh1", "abcdef", "abcdefghij_long_tail_"})
         EXPECT_EQ(KettricStructure::FindNamedStructure(document.GetGlobalNameMap(), missing), nullptr) << missing;
-    EXPECT_EQ(document.ParseAndResolve((text + "Group $a_ {}").c_str()), uint32_t('STNE'));
+    EXPECT_EQ(document.ParseAndResolve((text + "Group $a_ {}").c_str()), uint32_t(kResultStructureNameExists));
 }
 
 TEST(KettricParser, ResolutionFailureKeepsTree)
@@ -382,11 +395,11 @@ TEST(KettricParser, LongFlatLists)
         }
 
         std::string bad = text.substr(0, text.find('}')) + ", 1e}";
-        ASSERT_EQ(document.ParseAndResolve(bad.c_str()), uint32_t('SYNT')) << length;
+        ASSERT_EQ(document.ParseAndResolve(bad.c_str()), uint32_t(kResultSyntax)) << length;
         EXPECT_EQ(document.GetErrorLine(), length) << length;
         EXPECT_EQ(document.GetRootStructure()->GetFirstSubnode(), nullptr);
         bad = text.substr(0, text.find('}')) + ",\n99999999999}";
-        ASSERT_EQ(document.ParseAndResolve(bad.c_str()), uint32_t('INOV')) << length;
+        ASSERT_EQ(document.ParseAndResolve(bad.c_str()), uint32_t(kResultIntegerOverflow)) << length;
         EXPECT_EQ(document.GetErrorLine(), length + 1) << length;
     }
 }
@@ -578,9 +591,9 @@ TEST(KettricParser, PropertyLiteralHook)
         {"A (k =  0.75) {}", 0, "0", false, 0.75f, 0},
         {"A (k=1.5, k) {}", 0, "1 -", true, 1.5f, 0},
         {"A (k=0x3F800000) {}", 0, "0", false, 1.0f, 0},
-        {"A (k=, n=2) {}", 'FLIV', ",", false, 0.0f, 0},
+        {"A (k=, n=2) {}", kResultFloatInvalid, ",", false, 0.0f, 0},
         {"A (k=0.5) {}", 0, "0", false, 0.5f, 0},
-        {"A (n) {}", 'PPSE', "-", false, 0.0f, 0},
+        {"A (n) {}", kResultPropertySyntax, "-", false, 0.0f, 0},
         {"A (z=5,n=1) {}", 0, "5 1", false, 0.0f, 1},
     };
     for (const auto &c : cases)
@@ -743,9 +756,9 @@ TEST(KettricParser, TextLengthLimit)
         KettricResult result;
         int32_t line;
     } cases[] = {
-        {kTwoGiB - 1, "\n1A", 'IDIC', 2},
-        {kTwoGiB, "\n1A", 'SYNT', 1},
-        {kTwoGiB + 8, "Group {}", 'SYNT', 1},
+        {kTwoGiB - 1, "\n1A", kResultIdentifierInvalid, 2},
+        {kTwoGiB, "\n1A", kResultSyntax, 1},
+        {kTwoGiB + 8, "Group {}", kResultSyntax, 1},
     };
     for (const Case &c : cases)
     {

@@ -33,16 +33,16 @@ TEST_F(EquationDocumentTest, ReadingResults)
         const char *text;
         uint32_t result;
     } cases[] = {
-        {"D {}", 'MSSB'},
-        {"Ln {}", 'MSSB'},
-        {"Gr { Bg {} } Gr { Bg {} }", 'EXSB'},
+        {"D {}", kResultMissingSubstructure},
+        {"Ln {}", kResultMissingSubstructure},
+        {"Gr { Bg {} } Gr { Bg {} }", kResultExtraSubstructure},
         {"Gr { Bg {} } Gr (t='anno') { Bg {} Fx {} }", 0},
         {"Gr (t='anno') { Bg {} } Gr { Bg {} } Gr (t='anno') { Bg {} }", 0},
-        {"Gr { Bg {} } Al {}", 'IVST'},
-        {"Gr { Bg {} } Fx {}", 'IVST'},
-        {"Gr { Bg $a {} } X { ref{$a} u32{0} i32{0} }", 'IVST'},
+        {"Gr { Bg {} } Al {}", kResultInvalidStructure},
+        {"Gr { Bg {} } Fx {}", kResultInvalidStructure},
+        {"Gr { Bg $a {} } X { ref{$a} u32{0} i32{0} }", kResultInvalidStructure},
         {"D {} Gr { Bg {} } Ln {} El {}", 0},
-        {"Gr { Fx {} }", 'MSSB'},
+        {"Gr { Fx {} }", kResultMissingSubstructure},
         {"Gr { Bg {} } Zz { Gr { Bg {} } } Q {}", 0},
     };
     for (const Case &c : cases)

@@ -106,12 +106,12 @@ TEST(NodeText, ReaderStructure)
         const char *text;
         KettricResult result;
     } cases[] = {
-        {"Lf { Gr {} }", 'IVST'},
+        {"Lf { Gr {} }", kResultInvalidStructure},
         {"Lf { Zz {} }", 0},
-        {"Dr { Lf {} }", 'IVST'},
-        {"Lf $a {} Lf { X { ref{$a} u32{0} i32{0} } }", 'IVST'},
-        {"X { ref{$a} u32{0} i32{0} }", 'IVST'},
-        {"Lf { u32{1} }", 'IVST'},
+        {"Dr { Lf {} }", kResultInvalidStructure},
+        {"Lf $a {} Lf { X { ref{$a} u32{0} i32{0} } }", kResultInvalidStructure},
+        {"X { ref{$a} u32{0} i32{0} }", kResultInvalidStructure},
+        {"Lf { u32{1} }", kResultInvalidStructure},
     };
     for (const auto &c : cases)
     {
@@ -141,34 +141,34 @@ TEST(NodeText, LinkBlockReaderErrors)
         const char *block;
         KettricResult result;
     } cases[] = {
-        {"X {}", 'MSSB'},
-        {"X { u32{0} i32{0} }", 'MSSB'},
-        {"X { ref{$a} i32{0} }", 'MSSB'},
-        {"X { ref{$a} u32{0} }", 'MSSB'},
-        {"X { ref{$a} ref{$a} u32{0} i32{0} }", 'EXSB'},
-        {"X { ref{$a} u32{0} u32{0} i32{0} }", 'EXSB'},
-        {"X { ref{$a} u32{0} i32{0} i32{0} }", 'EXSB'},
-        {"X { ref{$a} u32{0} i32{0} f{0} f{0} }", 'EXSB'},
-        {"X { ref{} u32{} i32{} }", 'IVDF'},
-        {"X { ref{$a} u32{0} i32{0,1} }", 'IVDF'},
-        {"X { ref{$a} u32{0,0} i32{0} }", 'IVDF'},
-        {"X { ref{$a} u32{0} i32{0} f{0,1} }", 'IVDF'},
-        {"X { ref{$a} u32{0} i32{-1} }", 'IVDF'},
-        {"X { ref{$missing} u32{0} i32{0} }", 'BREF'},
-        {"X { ref{%a} u32{0} i32{0} }", 'BREF'},
-        {"X { ref{$a%b} u32{0} i32{0} }", 'BREF'},
-        {"X { ref{$d} u32{0} i32{0} }", 'BREF'},
-        {"X { ref{$d%f} u32{0} i32{0} }", 'BREF'},
-        {"X { ref{$d%m} u32{0} i32{0} }", 'BREF'},
-        {"X { ref{$d%p} u32{0} i32{0} }", 'BREF'},
-        {"X { ref{$d%v} u32{0} i32{0} }", 'BREF'},
-        {"X { ref{$d%l} u32{0} i32{0} }", 'BREF'},
-        {"X { ref{$list} u32{0} i32{0} }", 'BREF'},
-        {"X { ref{$x} u32{0} i32{0} }", 'BREF'},
-        {"X { ref{$a,$missing} u32{0,0} i32{0,0} }", 'BREF'},
-        {"X { s{\"a\"} }", 'IVST'},
-        {"X { i16{1} }", 'IVST'},
-        {"X { Lf {} }", 'IVST'},
+        {"X {}", kResultMissingSubstructure},
+        {"X { u32{0} i32{0} }", kResultMissingSubstructure},
+        {"X { ref{$a} i32{0} }", kResultMissingSubstructure},
+        {"X { ref{$a} u32{0} }", kResultMissingSubstructure},
+        {"X { ref{$a} ref{$a} u32{0} i32{0} }", kResultExtraSubstructure},
+        {"X { ref{$a} u32{0} u32{0} i32{0} }", kResultExtraSubstructure},
+        {"X { ref{$a} u32{0} i32{0} i32{0} }", kResultExtraSubstructure},
+        {"X { ref{$a} u32{0} i32{0} f{0} f{0} }", kResultExtraSubstructure},
+        {"X { ref{} u32{} i32{} }", kResultInvalidDataFormat},
+        {"X { ref{$a} u32{0} i32{0,1} }", kResultInvalidDataFormat},
+        {"X { ref{$a} u32{0,0} i32{0} }", kResultInvalidDataFormat},
+        {"X { ref{$a} u32{0} i32{0} f{0,1} }", kResultInvalidDataFormat},
+        {"X { ref{$a} u32{0} i32{-1} }", kResultInvalidDataFormat},
+        {"X { ref{$missing} u32{0} i32{0} }", kResultBadReference},
+        {"X { ref{%a} u32{0} i32{0} }", kResultBadReference},
+        {"X { ref{$a%b} u32{0} i32{0} }", kResultBadReference},
+        {"X { ref{$d} u32{0} i32{0} }", kResultBadReference},
+        {"X { ref{$d%f} u32{0} i32{0} }", kResultBadReference},
+        {"X { ref{$d%m} u32{0} i32{0} }", kResultBadReference},
+        {"X { ref{$d%p} u32{0} i32{0} }", kResultBadReference},
+        {"X { ref{$d%v} u32{0} i32{0} }", kResultBadReference},
+        {"X { ref{$d%l} u32{0} i32{0} }", kResultBadReference},
+        {"X { ref{$list} u32{0} i32{0} }", kResultBadReference},
+        {"X { ref{$x} u32{0} i32{0} }", kResultBadReference},
+        {"X { ref{$a,$missing} u32{0,0} i32{0,0} }", kResultBadReference},
+        {"X { s{\"a\"} }", kResultInvalidStructure},
+        {"X { i16{1} }", kResultInvalidStructure},
+        {"X { Lf {} }", kResultInvalidStructure},
         {"X { ref{$a,$b,$a} u32{0,1,2} i32{0,0,0} }", 0},
         {"X { ref{$g} u32{0} i32{0} f{-0.25} }", 0},
     };
@@ -193,7 +193,7 @@ TEST(NodeText, LinkBlockReaderErrors)
 
     TestDocument failing;
     ASSERT_EQ(failing.ParseAndResolve("Lf $a {} Dr (n=9) { X { ref{$a,$a,$c} u32{0,0,0} i32{0,0,0} } }"),
-              uint32_t('BREF'));
+              uint32_t(kResultBadReference));
     // The document failed; what it holds until it goes is still sound.
     DocumentNode *failed = failing.FindLabel(9);
     ASSERT_NE(failed, nullptr);

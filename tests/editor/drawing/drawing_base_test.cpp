@@ -155,7 +155,7 @@ TEST_F(DrawingBaseTest, NegativeIndexInTheLinkBlockFailsToRead)
 {
     EquationDocument document;
     const char *text = "Gr { Bg $a {} } Ln { X { ref{$a,$a} u32{0,0} i32{0,-5} } }";
-    EXPECT_EQ(document.ParseAndResolve(text), KettricResult('IVDF'));
+    EXPECT_EQ(document.ParseAndResolve(text), KettricResult(kResultInvalidDataFormat));
 }
 
 TEST_F(DrawingBaseTest, LayoutPlacesFromTheFirstAndLastLink)

@@ -120,7 +120,7 @@ TEST(DesignBlockTest, ReaderCases)
         {"empty row list", "D {F (i=3) {i16{}}}", 0, [](const Design &d) { EXPECT_TRUE(d.fontNames[3].IsEmpty()); }},
         {"empty string list", "D {F (i=3) {s{}}}", 0,
          [](const Design &d) { EXPECT_STREQ(d.fontNames[3].GetText(), "Times New Roman Bold"); }},
-        {"font without data", "D {F (i=3) {}}", 'MSSB', nullptr},
+        {"font without data", "D {F (i=3) {}}", kResultMissingSubstructure, nullptr},
         {"unknown group and key", "D {V (d='xxxx',n='rule') {f{2.0}} V (n='zzzz') {f{2.0}}}", 0,
          [&](const Design &d) { ExpectSameDesign(d, factory); }},
         {"a bool for a float", "D {V (d='frac',n='rule') {b{true}}}", 0,
@@ -129,12 +129,12 @@ TEST(DesignBlockTest, ReaderCases)
          [](const Design &d) { EXPECT_FALSE(d.GetSeparateStyles()); }},
         {"seps whatever the group", "D {V (d='frac',n='seps') {b{true}}}", 0,
          [](const Design &d) { EXPECT_TRUE(d.GetSeparateStyles()); }},
-        {"value without data", "D {V (n='fsiz') {}}", 'MSSB', nullptr},
+        {"value without data", "D {V (n='fsiz') {}}", kResultMissingSubstructure, nullptr},
         {"later entry wins", "D {V (n='fsiz') {f{12.0}} V (n='fsiz') {f{13.0}}}", 0,
          [](const Design &d) { EXPECT_EQ(d.GetBaseFontSize(), 13.0F); }},
-        {"palette of one colour", "D {V (n='fsiz') {f{12.0}} P {u32{0xFF000000}} V (n='fsiz') {f{13.0}}}", 'IVDF',
+        {"palette of one colour", "D {V (n='fsiz') {f{12.0}} P {u32{0xFF000000}} V (n='fsiz') {f{13.0}}}", kResultInvalidDataFormat,
          [](const Design &d) { EXPECT_EQ(d.GetBaseFontSize(), 12.0F); }},
-        {"palette of another type", "D {P {u8{1}}}", 'IVDF', nullptr},
+        {"palette of another type", "D {P {u8{1}}}", kResultInvalidDataFormat, nullptr},
         {"style map with an unnamed slot", "D {M (t='uprt') {u8{0, 12, 1}}}", 0,
          [](const Design &d) {
              const uint8_t expected[4] = {0, 0, 1, 255};
@@ -151,8 +151,8 @@ TEST(DesignBlockTest, ReaderCases)
              const uint8_t expected[4] = {1, 2, 3, 4};
              EXPECT_EQ(std::memcmp(d.styleMaps[4], expected, 4), 0);
          }},
-        {"style map without data", "D {M (t='mono') {}}", 'MSSB', nullptr},
-        {"another top level", "F (i=3) {u8{44}}", 'IVST', nullptr},
+        {"style map without data", "D {M (t='mono') {}}", kResultMissingSubstructure, nullptr},
+        {"another top level", "F (i=3) {u8{44}}", kResultInvalidStructure, nullptr},
         {"anchor and rail values", "D {V (d='ancr',n='padx') {f{3.0}} V (d='rail',n='top0') {f{2.0}}}", 0,
          [](const Design &d) {
              EXPECT_EQ(d.drawingParams[0], 3.0F);

@@ -5,6 +5,7 @@
 #include "editor/fonts/DesignWriter.h"
 #include "editor/fonts/FaultyFileCalls.h"
 #include "editor/fonts/FolderEnvironment.h"
+#include "kettric/KettricResultCodes.h"
 
 #include <cerrno>
 #include <fstream>
@@ -64,7 +65,7 @@ TEST(DesignFilesTest, LoadDesignFromEquationFileTakesOnlyAGoodDesignBlock)
         {"no file", nullptr, kDesignFileUnreadable},
         {"not an equation file", "\x89PNG\r\n\x1A\n{{{", 0},
         {"no design block", "// OrlendoQuist\nE\n{\n\tR {}\n}\n", kDesignFileWithoutDesign},
-        {"a broken design block", "D\n{\n\tV (n='fsiz') {f{12.0}}\n\tP {u32{0x00000000}}\n}\n", 'IVDF'},
+        {"a broken design block", "D\n{\n\tV (n='fsiz') {f{12.0}}\n\tP {u32{0x00000000}}\n}\n", kResultInvalidDataFormat},
     };
     for (const auto &c : failures)
     {

@@ -151,7 +151,7 @@ TEST(FontRegistry, ASecondResourceOfAnEqualFileNameStaysOutOfTheMap)
         // A failure after registered resources leaves resolved and unresolved ones behind.
         FontManager manager;
         std::string failing = std::string(text) + "R (n=\"\") { s{\"Four\"} }\nR (n=\"last.ttf\") { s{\"Five\"} }\n";
-        EXPECT_EQ(manager.ParseAndResolve(failing.c_str()), uint32_t('IVPV'));
+        EXPECT_EQ(manager.ParseAndResolve(failing.c_str()), uint32_t(kResultInvalidPropertyValue));
         EXPECT_EQ(manager.FindFontName("Five"), nullptr);
     }
 }
@@ -167,18 +167,18 @@ TEST(FontRegistry, LoadFallsBackOnInvalidFiles)
         uint32_t result;
     };
     const Case cases[] = {
-        {"empty file name", "R (n=\"\") { s{\"A\"} }", 'IVPV'},
-        {"no file name", "R { s{\"A\"} }", 'IVPV'},
-        {"file name with a slash", "R (n=\"../../x.ttf\") { s{\"A\"} }", 'IVPV'},
-        {"file name ending in a slash", "R (n=\"dir/\") { s{\"A\"} }", 'IVPV'},
-        {"file name .", "R (n=\".\") { s{\"A\"} }", 'IVPV'},
-        {"file name ..", "R (n=\"..\") { s{\"A\"} }", 'IVPV'},
-        {"no face list", "R (n=\"a.ttf\") { }", 'MSSB'},
-        {"only an unknown structure", "R (n=\"a.ttf\") { Q { } }", 'MSSB'},
-        {"a face list without a string", "R (n=\"a.ttf\") { s{\"A\"} s{} }", 'IVDF'},
-        {"a list of numbers as a face", "R (n=\"a.ttf\") { u32{1} }", 'IVST'},
-        {"a face list at the top level", "s{\"A\"}", 'IVST'},
-        {"a syntax error", "R (n=\"a.ttf\") { s{\"A\"} ", 'SYNT'},
+        {"empty file name", "R (n=\"\") { s{\"A\"} }", kResultInvalidPropertyValue},
+        {"no file name", "R { s{\"A\"} }", kResultInvalidPropertyValue},
+        {"file name with a slash", "R (n=\"../../x.ttf\") { s{\"A\"} }", kResultInvalidPropertyValue},
+        {"file name ending in a slash", "R (n=\"dir/\") { s{\"A\"} }", kResultInvalidPropertyValue},
+        {"file name .", "R (n=\".\") { s{\"A\"} }", kResultInvalidPropertyValue},
+        {"file name ..", "R (n=\"..\") { s{\"A\"} }", kResultInvalidPropertyValue},
+        {"no face list", "R (n=\"a.ttf\") { }", kResultMissingSubstructure},
+        {"only an unknown structure", "R (n=\"a.ttf\") { Q { } }", kResultMissingSubstructure},
+        {"a face list without a string", "R (n=\"a.ttf\") { s{\"A\"} s{} }", kResultInvalidDataFormat},
+        {"a list of numbers as a face", "R (n=\"a.ttf\") { u32{1} }", kResultInvalidStructure},
+        {"a face list at the top level", "s{\"A\"}", kResultInvalidStructure},
+        {"a syntax error", "R (n=\"a.ttf\") { s{\"A\"} ", kResultSyntax},
     };
     for (const Case &c : cases)
     {

@@ -208,12 +208,12 @@ TEST(PreferencesTest, StructuralErrorsStopTheReadingAndKeepWhatCameBefore)
         bool colourRead;  // the 'back' setting before the error
     };
     const Case cases[] = {
-        {"C { S (n='back') {u32{1}} S (n='line') {} S (n='line') {i32{3}} }", 'MSSB', true},
-        {"C { S (n='back') {u32{1}} S (n='line') }", 'SYNT', false},
-        {"C { S (n='back') {u32{1}} Y {} S (n='line') {i32{3}} }", 'MSSB', true},
-        {"C { S (n='back') {u32{1}} Y {u32{1}} }", 'IVST', false},
-        {"C { S (n='back') {u32{1}} } Y {s{}}", 'IVST', false},
-        {"C { S (n='back') {u32{1}} C {} }", 'IVST', false},
+        {"C { S (n='back') {u32{1}} S (n='line') {} S (n='line') {i32{3}} }", kResultMissingSubstructure, true},
+        {"C { S (n='back') {u32{1}} S (n='line') }", kResultSyntax, false},
+        {"C { S (n='back') {u32{1}} Y {} S (n='line') {i32{3}} }", kResultMissingSubstructure, true},
+        {"C { S (n='back') {u32{1}} Y {u32{1}} }", kResultInvalidStructure, false},
+        {"C { S (n='back') {u32{1}} } Y {s{}}", kResultInvalidStructure, false},
+        {"C { S (n='back') {u32{1}} C {} }", kResultInvalidStructure, false},
         {"C { S (n='back') {u32{1}} } C { S (n='line') {i32{3}} }", 0, true},
     };
     for (const Case &entry : cases)
