@@ -17,6 +17,10 @@ void *MemoryAllocate(size_t size);
 // Null is ignored.
 void MemoryRelease(void *block);
 
+// Asks the system to back the whole 2 MB pages inside the block with huge pages when they are first
+// touched (a hint for large blocks read at random; nothing where the system has no such pages).
+void AdviseHugePages(void *block, size_t size);
+
 // Base of objects that containers and trees delete through their virtual destructor:
 // they live in the program's allocator.
 struct HeapObject

@@ -1,6 +1,7 @@
 #include "vorlfont/compiler/GlyphCurvePlacement.h"
 
 #include "base/Half.h"
+#include "base/Memory.h"
 #include "vorl/text/VorlFileGlyphRecord.h"
 
 #include <cstring>
@@ -35,30 +36,39 @@ uint32_t CurveHashTable::Hash(const uint16_t *halves)
     return h;
 }
 
+CurveHashTable::~CurveHashTable()
+{
+    MemoryRelease(slots);
+}
+
 void CurveHashTable::Insert(uint64_t slot)
 {
-    const uint32_t mask = uint32_t(slots.GetElementCount() - 1);
+    const uint32_t mask = uint32_t(slotCount - 1);
     uint32_t s = GetHome(uint32_t(slot >> 32)) & mask;
-    while (slots[int32_t(s)] != 0) s = (s + 1) & mask;
-    slots[int32_t(s)] = slot;
+    while (slots[s] != 0) s = (s + 1) & mask;
+    slots[s] = slot;
 }
 
 void CurveHashTable::Add(const Entry &entry)
 {
     ++count;
-    if (count * 2 > slots.GetElementCount())
+    if (count * 2 > slotCount)
     {
-        int32_t size = slots.GetElementCount();
-        Array<uint64_t> old;
-        old.SetElementCount(size);
-        if (size != 0) std::memcpy(old.GetElements(), slots.GetElements(), size_t(size) * sizeof(uint64_t));
-        size = size ? size * 2 : 1024;
-        slots.SetElementCount(size);
-        std::memset(slots.GetElements(), 0, size_t(size) * sizeof(uint64_t));
-        for (uint64_t slot : old)
+        // A fresh table, not a grown one: the old slots are read once from where they are, and the
+        // new block (read at random, tens of megabytes in a large font) takes huge pages where it can
+        // before it is first touched.
+        uint64_t *old = slots;
+        int32_t oldCount = slotCount;
+        slotCount = slotCount ? slotCount * 2 : 1024;
+        size_t bytes = size_t(slotCount) * sizeof(uint64_t);
+        slots = static_cast<uint64_t *>(MemoryAllocate(bytes));
+        AdviseHugePages(slots, bytes);
+        std::memset(slots, 0, bytes);
+        for (int32_t i = 0; i < oldCount; ++i)
         {
-            if (slot != 0) Insert(slot);
+            if (old[i] != 0) Insert(old[i]);
         }
+        MemoryRelease(old);
     }
     uint32_t position = uint32_t(entry.row) * kRowWidth + uint32_t(entry.column) + 1;
     Insert(uint64_t(entry.hash) << 32 | position);
@@ -67,7 +77,7 @@ void CurveHashTable::Add(const Entry &entry)
 void CurveHashTable::Clear()
 {
     count = 0;
-    if (slots.GetElementCount() != 0) std::memset(slots.GetElements(), 0, size_t(slots.GetElementCount()) * sizeof(uint64_t));
+    if (slotCount != 0) std::memset(slots, 0, size_t(slotCount) * sizeof(uint64_t));
 }
 
 bool StartTexelRow(TexelBuffer *buffer, int32_t texelSize)

@@ -32,18 +32,23 @@ public:
         int32_t row;
     };
 
+    CurveHashTable() = default;
+    CurveHashTable(const CurveHashTable &) = delete;
+    CurveHashTable &operator=(const CurveHashTable &) = delete;
+    ~CurveHashTable();
+
     static uint32_t Hash(const uint16_t *halves);
 
     // Of the entries with the hash for which match(entry) is true, the first added; false when none.
     template <class Match>
     bool Find(uint32_t hash, Match match, Entry *found) const
     {
-        if (slots.GetElementCount() == 0) return false;
-        const uint32_t mask = uint32_t(slots.GetElementCount() - 1);
+        if (slotCount == 0) return false;
+        const uint32_t mask = uint32_t(slotCount - 1);
         uint32_t best = 0;
         for (uint32_t s = GetHome(hash) & mask;; s = (s + 1) & mask)
         {
-            uint64_t slot = slots[int32_t(s)];
+            uint64_t slot = slots[s];
             if (slot == 0) break;
             uint32_t position = uint32_t(slot);
             if (uint32_t(slot >> 32) != hash || (best != 0 && position > best)) continue;
@@ -62,7 +67,8 @@ private:
     void Insert(uint64_t slot);
 
     int32_t count = 0;
-    Array<uint64_t> slots;  // hash << 32 | position; a power of two long
+    int32_t slotCount = 0;
+    uint64_t *slots = nullptr;  // hash << 32 | position; slotCount (a power of two) long
 };
 
 // Zeroes the rest of the cursor's row and moves the cursor to the start of the next row; false
