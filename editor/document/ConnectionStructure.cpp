@@ -17,6 +17,22 @@ bool ConnectionStructure::CheckSubstructure(KettricDocument *, KettricStructure 
     return type == 'FLOT' || type == 'IN32' || type == 'RFNC' || type == 'UI32';
 }
 
+namespace {
+
+// Whether the node and every structure above it up to the top level are nodes: a node inside a
+// block (the design block, say) is not written with the document, so a link to it would not read back.
+bool LiesInNodeTree(DocumentNode *node)
+{
+    while (!node->IsTopLevel())
+    {
+        node = DocumentNode::FromStructure(node->GetSuperStructure());
+        if (node == nullptr) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 KettricResult ConnectionStructure::ResolveData(KettricDocument *document)
 {
     KettricResult result = KettricStructure::ResolveData(document);
@@ -53,7 +69,7 @@ KettricResult ConnectionStructure::ResolveData(KettricDocument *document)
         // Only a node is a target: any other named structure (a data list, another "X", a block
         // or an entry inside one) is a bad reference.
         DocumentNode *target = DocumentNode::FromStructure(document->LookUpStructure((*references)[i]));
-        if (target == nullptr) return kResultBadReference;
+        if (target == nullptr || !LiesInNodeTree(target)) return kResultBadReference;
         if ((*indexes)[i] < 0) return kResultInvalidDataFormat;
         float value = (values != nullptr) ? FiniteOrDefault((*values)[i], 0.0f) : 0.0f;
         new NodeLink(source, target, (*kinds)[i], (*indexes)[i], value);

@@ -132,7 +132,7 @@ TEST(NodeText, ReaderStructure)
 // Every failure of the "X" reader, and references that name something other than a node.
 TEST(NodeText, LinkBlockReaderErrors)
 {
-    const char *prefix = "Lf $a {} Lf $b {} D $d { F %f {} M %m {} P %p {} V %v {} u32 %l {1} } "
+    const char *prefix = "Lf $a {} Lf $b {} D $d { F %f {} M %m {} P %p {} V %v {} u32 %l {1} Dr %n {} Gr %g {} } "
                          "u32 $list {1} Gr $g {} ";
     // A named "X" that resolves after the one under test.
     const char *suffix = " Gr { X $x { ref{$a} u32{0} i32{0} } }";
@@ -163,6 +163,9 @@ TEST(NodeText, LinkBlockReaderErrors)
         {"X { ref{$d%p} u32{0} i32{0} }", kResultBadReference},
         {"X { ref{$d%v} u32{0} i32{0} }", kResultBadReference},
         {"X { ref{$d%l} u32{0} i32{0} }", kResultBadReference},
+        // Nodes inside a block are not written with the document: a link to one would not read back.
+        {"X { ref{$d%n} u32{0} i32{0} }", kResultBadReference},
+        {"X { ref{$d%g} u32{0} i32{0} }", kResultBadReference},
         {"X { ref{$list} u32{0} i32{0} }", kResultBadReference},
         {"X { ref{$x} u32{0} i32{0} }", kResultBadReference},
         {"X { ref{$a,$missing} u32{0,0} i32{0,0} }", kResultBadReference},
