@@ -2,6 +2,7 @@
 
 #include "base/List.h"
 #include "editor/document/EquationDocument.h"
+#include "editor/editing/CaretHitTest.h"
 #include "editor/editing/UndoStep.h"
 #include "editor/fonts/EditorSettings.h"
 #include "editor/platform/TextBuffer.h"
@@ -172,6 +173,15 @@ public:
     void DiscardHoverHighlight() {}
     void DiscardObjectHoverOutline() {}
     void DiscardSelectionOverlay() {}
+
+    // Pointer look-ups in document units (y up). The caret under the point in the group, recursing
+    // into nested groups and structures' slots, kept within the clip range when one is given.
+    [[nodiscard]] bool FindCaretAtPoint(GroupNode *group, const Point2D &point, CaretPosition *position,
+                                        const CaretClipRange *clip = nullptr) const;
+    // The last top-level node whose hit test accepts the point within 3/zoom; null when none.
+    [[nodiscard]] DocumentNode *FindObjectAtPoint(const Point2D &point);
+
+    float zoom = 1.0f;  // the view's zoom: every editing-aid tolerance is fixed in points over it
 
     // Writes one line to the log (stderr unless a test replaced the sink).
     void Log(const char *line) const;

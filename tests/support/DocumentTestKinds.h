@@ -15,6 +15,7 @@
 #include "editor/document/PropertyListWriter.h"
 #include "editor/document/RowBeginNode.h"
 #include "editor/document/RunTextSource.h"
+#include "editor/document/SegmentGeometry.h"
 #include "editor/document/SpaceNode.h"
 #include "editor/platform/TextBuffer.h"
 #include "kettric/KettricDocument.h"
@@ -204,6 +205,11 @@ public:
         while (NodeLink *next = last->GetNextOutgoingLink()) last = next;
         ReadEnd(first, &start);
         ReadEnd(last, &finish);
+    }
+    // Hit along the segment from start to finish.
+    bool HitTest(const Point2D &point, float tolerance) const override
+    {
+        return IsPointNearSegment(point, start, finish, tolerance);
     }
 
     const char *identifier;

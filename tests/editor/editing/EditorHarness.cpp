@@ -24,6 +24,7 @@
 #include <set>
 #include <sstream>
 #include <unordered_map>
+#include <utility>
 
 namespace oq::test {
 
@@ -39,6 +40,7 @@ struct LayoutServices
     FontManager fonts;
 };
 LayoutServices *layoutServices = nullptr;
+std::vector<uint8_t> layoutFace;  // the face the next layout services write; empty: the loadable font
 
 void EndLayoutServices()
 {
@@ -197,6 +199,7 @@ void ResetTheEditor()
     harnessMenus.checked[kMenuChemMode] = false;
     harnessMenus.checked[kMenuTextMode] = false;
     harnessLog.clear();
+    layoutFace.clear();
     TheEditor = new Editor;
     TheEditor->menus = &harnessMenus;
     TheEditor->logSink = RecordLogLine;
@@ -210,12 +213,17 @@ void DestroyTheEditor()
     EndLayoutServices();
 }
 
+void SetLayoutTestFace(std::vector<uint8_t> face)
+{
+    layoutFace = std::move(face);
+}
+
 bool LayoutTestDocument(Editor *editor)
 {
     if (layoutServices == nullptr)
     {
         layoutServices = new LayoutServices;
-        std::vector<uint8_t> face = MakeLoadableFont(1);
+        std::vector<uint8_t> face = layoutFace.empty() ? MakeLoadableFont(1) : layoutFace;
         for (const char *name : {"0.vorl", "2.vorl"})
         {
             if (!WriteBytes(layoutServices->renderer.data.File(name), face.data(), face.size())) return false;

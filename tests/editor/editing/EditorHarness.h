@@ -84,6 +84,9 @@ bool RestoreTestText(Editor *editor, const char *text, int32_t startIndex, int32
 // and "2.vorl") and a font manager; the reset and DestroyTheEditor take them down again. False when
 // the renderer does not start.
 bool LayoutTestDocument(Editor *editor);
+// The face the layouts write in place of the loadable font until the next reset; set it before the
+// test's first layout.
+void SetLayoutTestFace(std::vector<uint8_t> face);
 
 // Replaces the document with the text (names "B", "E", "S0".. mark the selection as in a
 // snapshot, the indexes go with them) and clears the flags and counters. False when the text does
