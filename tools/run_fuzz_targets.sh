@@ -2,6 +2,7 @@
 # Runs every libFuzzer binary of a folder for SECONDS each on a scratch copy of its seed corpus,
 # JOBS at a time. Prints each target's executed-unit count in name order; a target that fails
 # fails the run after the others end, with the tail of its log.
+# A target with a dictionary (fuzz/<name>.dict) runs with it.
 # Usage: tools/run_fuzz_targets.sh FOLDER SECONDS JOBS
 set -uo pipefail
 folder=$1
@@ -13,12 +14,13 @@ trap 'rm -rf "$scratch"' EXIT
 
 # One target: its scratch corpus, its log and its exit status under $scratch/<name>.
 run_target() {
-    local target=$1 name work
+    local target=$1 name work dictionary=()
     name=$(basename "$target")
     work=$scratch/$name
     mkdir -p "$work/corpus"
     if [ -d "$source_dir/fuzz/corpus/$name" ]; then cp -r "$source_dir/fuzz/corpus/$name/." "$work/corpus/"; fi
-    "$target" -max_total_time="$seconds" -artifact_prefix="$work/artifact-" -timeout=10 -rss_limit_mb=4096 \
+    if [ -f "$source_dir/fuzz/$name.dict" ]; then dictionary=(-dict="$source_dir/fuzz/$name.dict"); fi
+    "$target" "${dictionary[@]}" -max_total_time="$seconds" -artifact_prefix="$work/artifact-" -timeout=10 -rss_limit_mb=4096 \
         -print_final_stats=1 "$work/corpus" > "$work/log" 2>&1
     echo $? > "$work/status"
 }
