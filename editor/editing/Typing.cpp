@@ -245,7 +245,6 @@ bool Editor::TypeCharacter(uint32_t codePoint, uint32_t flags)
     char bytes[4];
     int32_t byteCount = EncodeUtf8(bytes, c);
 
-    NormalizeSelectionEnds();
     bool replacing = !IsCollapsed(selection);
     bool automatic = !replacing && (flags & kTypeLiteral) == 0;
 
@@ -343,7 +342,12 @@ bool Editor::TypeCharacter(uint32_t codePoint, uint32_t flags)
             opened = true;
             doc.objectSelection.SetElementCount(0);
         }
-        if (index < run->text.GetLength())
+        if (index == 0 && run->GetPreviousMathNode() != nullptr)
+        {
+            // At the run's start the new run goes before it: a cut there would leave an empty run.
+            caret = run->GetPreviousMathNode();
+        }
+        else if (index < run->text.GetLength())
         {
             run->SplitAt(index);
             merge = false;
