@@ -2,6 +2,7 @@
 // layout: the factory sign, repeated signs, the loop and its arrowhead, growth, display and inline
 // limits, the nested-integral kern, the limits' scales, and the glyph mode with a test font.
 #include "DesignRangeCases.h"
+#include "LargeOperatorChecks.h"
 #include "OperatorFont.h"
 #include "StructureFixtures.h"
 #include "editor/document/OneFontTest.h"
@@ -33,13 +34,7 @@ std::string Equation(const std::string &nodes)
 
 TEST(Integral, ReadAndWriteTable)
 {
-    const struct
-    {
-        std::string nodes;
-        const char *result;
-        uint32_t codePoint;
-        const char *written;  // a part of the text written back ("" to skip)
-    } cases[] = {
+    const test::OperatorReadCase cases[] = {
         {"In $i { Gr { Bg {} } }", "0", 0x222B, "\tIn\n\t{\n\t\tGr\n"},
         {"In $i { u32{0x222E} Gr { Bg {} } }", "0", 0x222E, "\tIn\n\t{\n\t\tu32{0x222E}\n\t\tGr\n"},
         {"In $i { Gr { Bg {} } u32{0x2A0C} }", "0", 0x2A0C, "\t\tu32{0x2A0C}\n"},
@@ -62,26 +57,7 @@ TEST(Integral, ReadAndWriteTable)
         {"In $i { Gr (t='lowr') { Bg {} } Gr (t='lowr') { Bg {} } Gr { Bg {} } }", "EXSB", 0, ""},
         {"In $i { f32{1} Gr { Bg {} } }", "IVST", 0, ""},
     };
-    for (const auto &c : cases)
-    {
-        std::string text = Equation(c.nodes);
-        test::StructureTestDocument document;
-        EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), c.result) << text;
-        if (std::string(c.result) != "0") continue;
-        auto *integral = document.Find<IntegralNode>("i");
-        ASSERT_NE(integral, nullptr) << text;
-        EXPECT_EQ(integral->codePoint, c.codePoint) << text;
-        for (KettricStructure *s = integral->GetFirstSubnodeStructure(); s != nullptr; s = s->GetNextStructure())
-        {
-            EXPECT_EQ(s->GetStructureType(), kGroupKind) << text;
-        }
-        std::string written = test::ExpectRoundTrip(text);
-        EXPECT_NE(written.find(c.written), std::string::npos) << written;
-        if (c.codePoint == 0x222B)
-        {
-            EXPECT_EQ(written.find("u32"), std::string::npos) << written;
-        }
-    }
+    ASSERT_NO_FATAL_FAILURE(test::ExpectOperatorReadTable<IntegralNode>(cases, 0x222B));
     // The bare form reads with every flag off.
     test::StructureTestDocument document;
     ASSERT_EQ(ResultText(document.ParseAndResolve(Equation("In $i { Gr { Bg {} } }").c_str())), "0");
@@ -115,18 +91,8 @@ TEST(Integral, VariantCycleNavigationAndCopies)
     EXPECT_EQ(in->GetPreviousGroup(body), upper);
     EXPECT_EQ(in->GetPreviousGroup(upper), nullptr);
     EXPECT_EQ(in->GetGroupBelow(upper), nullptr);
-    GroupNode *lower = in->GetOrCreateLower();
-    ASSERT_NE(lower, nullptr);
-    EXPECT_EQ(lower->role, kLowerLimitRole);
-    EXPECT_EQ(in->GetOrCreateLower(), lower);
-    EXPECT_EQ(in->GetOrCreateUpper(), upper);
-    EXPECT_EQ(in->GetOrCreateBody(), body);
-    EXPECT_EQ(in->GetFirstGroup(), lower);
-    EXPECT_EQ(in->GetNextGroup(lower), upper);
-    EXPECT_EQ(in->GetPreviousGroup(upper), lower);
-    EXPECT_EQ(in->GetGroupAbove(lower), upper);
-    EXPECT_EQ(in->GetGroupBelow(upper), lower);
-    EXPECT_EQ(in->GetGroupAbove(body), nullptr);
+    ASSERT_NO_FATAL_FAILURE(test::ExpectLowerLimitMadeOnRequest(in, upper, body));
+    EXPECT_EQ(in->GetNextGroup(in->GetLower()), upper);
 
     IntegralNode fresh(0x222E, true, true);
     EXPECT_FALSE(fresh.keepGlyph || fresh.grow);

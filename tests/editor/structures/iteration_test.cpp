@@ -1,6 +1,7 @@
 // Iterations: the read and write table, the variant cycle and navigation, and the layout with a
 // test font: the operator glyph at its exact height on the axis, operators without a usable glyph,
 // display and inline limits, the modifier, the body and the limits' scales.
+#include "LargeOperatorChecks.h"
 #include "OperatorFont.h"
 #include "StructureFixtures.h"
 #include "editor/document/OneFontTest.h"
@@ -28,13 +29,7 @@ std::string Equation(const std::string &nodes)
 
 TEST(Iteration, ReadAndWriteTable)
 {
-    const struct
-    {
-        std::string nodes;
-        const char *result;
-        uint32_t codePoint;
-        const char *written;  // a part of the text written back ("" to skip)
-    } cases[] = {
+    const test::OperatorReadCase cases[] = {
         {"It $i { Gr { Bg {} } }", "0", 0x2211, "\tIt\n\t{\n\t\tGr\n"},
         {"It $i { u32{0x220F} Gr { Bg {} } }", "0", 0x220F, "\tIt\n\t{\n\t\tu32{0x220F}\n\t\tGr\n"},
         {"It $i { Gr { Bg {} } u32{0x1D400} }", "0", 0x1D400, "\t\tu32{0x01D400}\n"},
@@ -55,27 +50,7 @@ TEST(Iteration, ReadAndWriteTable)
         {"It $i { Gr { Bg {} } Gr { Bg {} } }", "EXSB", 0, ""},
         {"It $i { f32{1} Gr { Bg {} } }", "IVST", 0, ""},
     };
-    for (const auto &c : cases)
-    {
-        std::string text = Equation(c.nodes);
-        test::StructureTestDocument document;
-        EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), c.result) << text;
-        if (std::string(c.result) != "0") continue;
-        auto *iteration = document.Find<IterationNode>("i");
-        ASSERT_NE(iteration, nullptr) << text;
-        EXPECT_EQ(iteration->codePoint, c.codePoint) << text;
-        // The list left the tree: only groups remain.
-        for (KettricStructure *s = iteration->GetFirstSubnodeStructure(); s != nullptr; s = s->GetNextStructure())
-        {
-            EXPECT_EQ(s->GetStructureType(), kGroupKind) << text;
-        }
-        std::string written = test::ExpectRoundTrip(text);
-        EXPECT_NE(written.find(c.written), std::string::npos) << written;
-        if (c.codePoint == 0x2211)
-        {
-            EXPECT_EQ(written.find("u32"), std::string::npos) << written;
-        }
-    }
+    ASSERT_NO_FATAL_FAILURE(test::ExpectOperatorReadTable<IterationNode>(cases, 0x2211));
 }
 
 TEST(Iteration, VariantCycleAndNavigation)
@@ -109,18 +84,8 @@ TEST(Iteration, VariantCycleAndNavigation)
     EXPECT_EQ(it->GetNextGroup(body), nullptr);
     EXPECT_EQ(it->GetPreviousGroup(upper), nullptr);
     EXPECT_EQ(it->GetGroupBelow(upper), nullptr);
-    GroupNode *lower = it->GetOrCreateLower();
-    ASSERT_NE(lower, nullptr);
-    EXPECT_EQ(lower->role, kLowerLimitRole);
-    EXPECT_EQ(it->GetOrCreateLower(), lower);
-    EXPECT_EQ(it->GetOrCreateUpper(), upper);
-    EXPECT_EQ(it->GetOrCreateBody(), body);
-    EXPECT_EQ(it->GetFirstGroup(), lower);
-    EXPECT_EQ(it->GetPreviousGroup(upper), lower);
-    EXPECT_EQ(it->GetGroupAbove(lower), upper);
-    EXPECT_EQ(it->GetGroupBelow(upper), lower);
+    ASSERT_NO_FATAL_FAILURE(test::ExpectLowerLimitMadeOnRequest(it, upper, body));
     EXPECT_EQ(it->GetGroupAbove(upper), nullptr);
-    EXPECT_EQ(it->GetGroupAbove(body), nullptr);
 
     // A new iteration makes its body on request; copies find their slots and clear the glyph.
     IterationNode fresh(0x220F, true, true);
