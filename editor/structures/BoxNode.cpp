@@ -29,25 +29,13 @@ float BoxParam(const Design *design, uint32_t key)
 
 // \boxed sets its body in display style.
 BoxNode::BoxNode(uint32_t boxType)
-    : EnclosingNode(kBoxKind, "Bx", kBoxTypes, int32_t(std::size(kBoxTypes)), SlotStyle::kSet, boxType)
+    : EnclosingNode(kBoxKind, "Bx", kBoxTypes, int32_t(std::size(kBoxTypes)), SlotStyle::kSet, false, boxType)
 {
 }
 
 DocumentNode *BoxNode::Clone() const
 {
     return new BoxNode(*this);
-}
-
-void BoxNode::BuildExportItems(const Design *design, DisplayList *list) const
-{
-    AppendOutlineItem(design, list, outlineCount, outline, false);
-    StructureNode::BuildExportItems(design, list);
-}
-
-void BoxNode::BuildPathItems(const Design *design, DisplayList *list) const
-{
-    AppendOutlineItem(design, list, outlineCount, outline, true);
-    StructureNode::BuildPathItems(design, list);
 }
 
 void BoxNode::Measure(const Design *design)

@@ -20,9 +20,6 @@ public:
     BoxNode(const BoxNode &node) = default;
 
     DocumentNode *Clone() const override;
-    // The frame in the node colour, then the children's items.
-    void BuildExportItems(const Design *design, DisplayList *list) const override;
-    void BuildPathItems(const Design *design, DisplayList *list) const override;
     // Four overlapping pieces (16 curves) for 'full', the corner's two rules (8 curves) otherwise.
     void Measure(const Design *design) override;
 };

@@ -15,15 +15,15 @@ constexpr SlotGroupRow kBodySlot[1] = {{0, true}};
 }  // namespace
 
 EnclosingNode::EnclosingNode(uint32_t kind, const char *identifier, const EnclosingType *types, int32_t typeCount,
-                             SlotStyle latexStyle, uint32_t nodeType)
+                             SlotStyle latexStyle, bool overBody, uint32_t nodeType)
     : StructureNode(kind, kBodySlot, 1), type(nodeType), kettricIdentifier(identifier), typeRows(types),
-      typeRowCount(typeCount), bodyLatexStyle(latexStyle)
+      typeRowCount(typeCount), bodyLatexStyle(latexStyle), rulesOverBody(overBody)
 {
 }
 
 EnclosingNode::EnclosingNode(const EnclosingNode &node)
     : StructureNode(node), type(node.type), kettricIdentifier(node.kettricIdentifier), typeRows(node.typeRows),
-      typeRowCount(node.typeRowCount), bodyLatexStyle(node.bodyLatexStyle)
+      typeRowCount(node.typeRowCount), bodyLatexStyle(node.bodyLatexStyle), rulesOverBody(node.rulesOverBody)
 {
 }
 
@@ -60,6 +60,20 @@ bool EnclosingNode::WriteKettricProperties(TextBuffer *buffer) const
 void EnclosingNode::WriteKettric(KettricDocument *document, TextBuffer *buffer) const
 {
     WriteKettricContainer(document, buffer, kettricIdentifier);
+}
+
+void EnclosingNode::BuildExportItems(const Design *design, DisplayList *list) const
+{
+    if (!rulesOverBody) AppendOutlineItem(design, list, outlineCount, outline, false);
+    StructureNode::BuildExportItems(design, list);
+    if (rulesOverBody) AppendOutlineItem(design, list, outlineCount, outline, false);
+}
+
+void EnclosingNode::BuildPathItems(const Design *design, DisplayList *list) const
+{
+    if (!rulesOverBody) AppendOutlineItem(design, list, outlineCount, outline, true);
+    StructureNode::BuildPathItems(design, list);
+    if (rulesOverBody) AppendOutlineItem(design, list, outlineCount, outline, true);
 }
 
 GroupNode *EnclosingNode::BeginMeasure(const Design *design, float *em, float *mu)

@@ -16,16 +16,17 @@ struct EnclosingType
 };
 
 // Base of the box and strike kinds: one required body (role 0), a type ("t") out of the kind's table
-// whose first row is the default, the rules they draw, and the text forms both share: the type's
-// command around the body in LaTeX, menclose with the type's notation in MathML.
+// whose first row is the default, the rules they draw under or over the body, and the text forms both
+// share: the type's command around the body in LaTeX, menclose with the type's notation in MathML.
 class EnclosingNode : public StructureNode
 {
 public:
     static constexpr int32_t kMaxOutlineCurves = 16;
 
-    // The table lives as long as the program; `latexStyle` is the body's style in LaTeX.
+    // The table lives as long as the program; `latexStyle` is the body's style in LaTeX; the rules'
+    // items come after the children's when `rulesOverBody`, else before them.
     EnclosingNode(uint32_t kind, const char *identifier, const EnclosingType *types, int32_t typeCount,
-                  SlotStyle latexStyle, uint32_t type);
+                  SlotStyle latexStyle, bool rulesOverBody, uint32_t type);
     // Copies the type; no outline until the next layout.
     EnclosingNode(const EnclosingNode &node);
 
@@ -41,6 +42,9 @@ public:
     void WriteKettric(KettricDocument *document, TextBuffer *buffer) const override;
     void WriteLatex(MathWriterState *state, TextString *output) const override;
     void WriteMathML(MathWriterState *state, TextString *output) const override;
+    // The rules in the node colour and the children's items, in the kind's order.
+    void BuildExportItems(const Design *design, DisplayList *list) const override;
+    void BuildPathItems(const Design *design, DisplayList *list) const override;
 
     uint32_t type;
     // The rules in node coordinates (counter-clockwise pieces of four straight curves); none before
@@ -60,6 +64,7 @@ private:
     const EnclosingType *typeRows;
     int32_t typeRowCount;
     SlotStyle bodyLatexStyle;
+    bool rulesOverBody;
 };
 
 }  // namespace oq

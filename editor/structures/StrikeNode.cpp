@@ -28,25 +28,14 @@ float StrikeParam(const Design *design, uint32_t key)
 }  // namespace
 
 StrikeNode::StrikeNode(uint32_t strikeType)
-    : EnclosingNode(kStrikeKind, "Kt", kStrikeTypes, int32_t(std::size(kStrikeTypes)), SlotStyle::kUnchanged, strikeType)
+    : EnclosingNode(kStrikeKind, "Kt", kStrikeTypes, int32_t(std::size(kStrikeTypes)), SlotStyle::kUnchanged, true,
+                    strikeType)
 {
 }
 
 DocumentNode *StrikeNode::Clone() const
 {
     return new StrikeNode(*this);
-}
-
-void StrikeNode::BuildExportItems(const Design *design, DisplayList *list) const
-{
-    StructureNode::BuildExportItems(design, list);
-    AppendOutlineItem(design, list, outlineCount, outline, false);
-}
-
-void StrikeNode::BuildPathItems(const Design *design, DisplayList *list) const
-{
-    StructureNode::BuildPathItems(design, list);
-    AppendOutlineItem(design, list, outlineCount, outline, true);
 }
 
 void StrikeNode::AppendStroke(const Point2D &p, const Point2D &q, float h)

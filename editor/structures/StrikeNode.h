@@ -19,9 +19,6 @@ public:
     StrikeNode(const StrikeNode &node) = default;
 
     DocumentNode *Clone() const override;
-    // The children's items, then the strokes in the node colour over them.
-    void BuildExportItems(const Design *design, DisplayList *list) const override;
-    void BuildPathItems(const Design *design, DisplayList *list) const override;
     // The axis rule (4 curves) or the strokes ('exxx': the 'lwup' stroke, then the 'uplw' one).
     void Measure(const Design *design) override;
 
