@@ -16,22 +16,6 @@ namespace {
 
 const uint32_t kShapeAnchorKinds[1] = {kEdgeAnchorKind};
 
-// The axis-parallel rectangle from (x0, y0) to (x1, y1), counter-clockwise from its lower left.
-void WriteBox(float x0, float y0, float x1, float y1, QuadraticBezier2D *out)
-{
-    Point2D a(x0, y0), b(x1, y0), c(x1, y1), d(x0, y1);
-    out[0] = MakeLineCurve(a, b);
-    out[1] = MakeLineCurve(b, c);
-    out[2] = MakeLineCurve(c, d);
-    out[3] = MakeLineCurve(d, a);
-}
-
-// The closed polygon through the points as straight curves.
-void WritePolygon(const Point2D *points, int32_t count, QuadraticBezier2D *out)
-{
-    for (int32_t i = 0; i < count; ++i) out[i] = MakeLineCurve(points[i], points[(i + 1) % count]);
-}
-
 // The L-shaped dash of the corner (x, y), whose sides run inward along (sx, sy): the bottom-left
 // piece mirrored, traced counter-clockwise from its outer corner.
 void WriteCornerPiece(float x, float y, float sx, float sy, float g, float dh, float dv, QuadraticBezier2D *out)
@@ -45,10 +29,24 @@ void WriteCornerPiece(float x, float y, float sx, float sy, float g, float dh, f
         const float *o = offsets[reversed ? (6 - i) % 6 : i];
         points[i] = Point2D(x + sx * o[0], y + sy * o[1]);
     }
-    WritePolygon(points, 6, out);
+    WritePolygonOutline(points, 6, out);
 }
 
 }  // namespace
+
+void WriteBoxOutline(float x0, float y0, float x1, float y1, QuadraticBezier2D *out)
+{
+    Point2D a(x0, y0), b(x1, y0), c(x1, y1), d(x0, y1);
+    out[0] = MakeLineCurve(a, b);
+    out[1] = MakeLineCurve(b, c);
+    out[2] = MakeLineCurve(c, d);
+    out[3] = MakeLineCurve(d, a);
+}
+
+void WritePolygonOutline(const Point2D *points, int32_t count, QuadraticBezier2D *out)
+{
+    for (int32_t i = 0; i < count; ++i) out[i] = MakeLineCurve(points[i], points[(i + 1) % count]);
+}
 
 void GetShapeAnchorDirection(Vector2D *direction, int32_t index)
 {
@@ -158,7 +156,7 @@ void RectangleObject::RebuildGeometry(const Design *design, const Point2D &start
     box[2] = xmax;
     box[3] = ymax;
 
-    if (fill) WriteBox(xmin, ymin, xmax, ymax, fillOutline);
+    if (fill) WriteBoxOutline(xmin, ymin, xmax, ymax, fillOutline);
 
     if (!stroke)
     {
@@ -180,16 +178,16 @@ void RectangleObject::RebuildGeometry(const Design *design, const Point2D &start
             cornerPieceCurves = 4;
             curves.SetElementCount(16);
             QuadraticBezier2D *out = curves.GetElements();
-            WriteBox(xmin - g, ymin - g, xmax + g, ymin + g, out);
-            WriteBox(xmin - g, ymax - g, xmax + g, ymax + g, out + 4);
+            WriteBoxOutline(xmin - g, ymin - g, xmax + g, ymin + g, out);
+            WriteBoxOutline(xmin - g, ymax - g, xmax + g, ymax + g, out + 4);
             // The side bands reach the middle line of the bottom and top bands on their inside only:
             // each corner is covered twice over a small triangle.
             const Point2D left[4] = {Point2D(xmin - g, ymin + g), Point2D(xmin + g, ymin), Point2D(xmin + g, ymax),
                                      Point2D(xmin - g, ymax - g)};
             const Point2D right[4] = {Point2D(xmax - g, ymin), Point2D(xmax + g, ymin + g), Point2D(xmax + g, ymax - g),
                                       Point2D(xmax - g, ymax)};
-            WritePolygon(left, 4, out + 8);
-            WritePolygon(right, 4, out + 12);
+            WritePolygonOutline(left, 4, out + 8);
+            WritePolygonOutline(right, 4, out + 12);
         }
         else
         {
@@ -212,7 +210,7 @@ void RectangleObject::RebuildGeometry(const Design *design, const Point2D &start
                 for (int32_t k = 1; k <= nh - 2; ++k, out += 4)
                 {
                     float x0 = xmin - g + float(k) * stepH;
-                    WriteBox(x0, y - g, x0 + dh, y + g, out);
+                    WriteBoxOutline(x0, y - g, x0 + dh, y + g, out);
                 }
             }
             for (float x : {xmin, xmax})
@@ -220,7 +218,7 @@ void RectangleObject::RebuildGeometry(const Design *design, const Point2D &start
                 for (int32_t k = 1; k <= nv - 2; ++k, out += 4)
                 {
                     float y0 = ymin - g + float(k) * stepV;
-                    WriteBox(x - g, y0, x + g, y0 + dv, out);
+                    WriteBoxOutline(x - g, y0, x + g, y0 + dv, out);
                 }
             }
         }

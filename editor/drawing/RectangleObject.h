@@ -22,6 +22,13 @@ int32_t GetShapeAnchorKinds(const uint32_t **kinds);
 int32_t SelectShapeAnchorPoints(uint32_t kind, const Point2D edge[4], const Point2D annotation[5],
                                 const Point2D **points);
 
+// The axis-parallel rectangle from (x0, y0) to (x1, y1) as four straight curves, counter-clockwise
+// from its lower left.
+void WriteBoxOutline(float x0, float y0, float x1, float y1, QuadraticBezier2D *out);
+
+// The closed polygon through the points as straight curves.
+void WritePolygonOutline(const Point2D *points, int32_t count, QuadraticBezier2D *out);
+
 // Whether a shape's fill and stroke curves (either may be absent: count 0) and anchors are finite.
 bool AreFiniteShapeData(const QuadraticBezier2D *fillCurves, int32_t fillCount, const QuadraticBezier2D *strokeCurves,
                         int32_t strokeCount, const Point2D edge[4], const Point2D annotation[5]);

@@ -22,22 +22,6 @@ const uint32_t kRadiusKeys[3] = {'rad0', 'rad1', 'rad2'};
 // A quarter turn, for the length of a corner arc.
 constexpr float kQuarterTurn = 1.5707964f;
 
-// The axis-parallel rectangle from (x0, y0) to (x1, y1), counter-clockwise from its lower left.
-void WriteBox(float x0, float y0, float x1, float y1, QuadraticBezier2D *out)
-{
-    Point2D a(x0, y0), b(x1, y0), c(x1, y1), d(x0, y1);
-    out[0] = MakeLineCurve(a, b);
-    out[1] = MakeLineCurve(b, c);
-    out[2] = MakeLineCurve(c, d);
-    out[3] = MakeLineCurve(d, a);
-}
-
-// The closed quadrilateral through the points as straight curves.
-void WriteQuad(const Point2D (&points)[4], QuadraticBezier2D *out)
-{
-    for (int32_t i = 0; i < 4; ++i) out[i] = MakeLineCurve(points[i], points[(i + 1) % 4]);
-}
-
 // One corner: its centre, its segments of the twelve-segment circle, and the direction from the
 // centre at angle theta along its arc, measured from the arc's start (counter-clockwise).
 struct Corner
@@ -223,7 +207,7 @@ void RoundedRectangleObject::RebuildGeometry(const Design *design, const Point2D
                  Point2D(xmax - r + g, ymax - g)},
                 {Point2D(xmin - g, ymax - r), Point2D(xmin - g, ymin + r), Point2D(xmin + g, ymin + r - g),
                  Point2D(xmin + g, ymax - r + g)}};
-            for (int32_t i = 0; i < 4; ++i) WriteQuad(sides[i], out + 32 + 4 * i);
+            for (int32_t i = 0; i < 4; ++i) WritePolygonOutline(sides[i], 4, out + 32 + 4 * i);
         }
         else
         {
@@ -248,7 +232,7 @@ void RoundedRectangleObject::RebuildGeometry(const Design *design, const Point2D
                 for (int32_t k = 0; k <= nh - 2; ++k, out += 4)
                 {
                     float x0 = xmin + r + gh + float(k) * (gh + dh);
-                    WriteBox(x0, y - g, x0 + dh, y + g, out);
+                    WriteBoxOutline(x0, y - g, x0 + dh, y + g, out);
                 }
             }
             for (float x : {xmin, xmax})
@@ -256,7 +240,7 @@ void RoundedRectangleObject::RebuildGeometry(const Design *design, const Point2D
                 for (int32_t k = 0; k <= nv - 2; ++k, out += 4)
                 {
                     float y0 = ymin + r + gv + float(k) * (gv + dv);
-                    WriteBox(x - g, y0, x + g, y0 + dv, out);
+                    WriteBoxOutline(x - g, y0, x + g, y0 + dv, out);
                 }
             }
         }
