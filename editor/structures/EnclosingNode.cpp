@@ -4,7 +4,6 @@
 #include "editor/document/DecorationNode.h"
 #include "editor/document/MathDesign.h"
 #include "editor/document/PropertyListWriter.h"
-#include "editor/document/SpacingNeighbors.h"
 
 namespace oq {
 
@@ -79,14 +78,7 @@ void EnclosingNode::BuildPathItems(const Design *design, DisplayList *list) cons
 GroupNode *EnclosingNode::BeginMeasure(const Design *design, float *em, float *mu)
 {
     outlineCount = 0;
-    width = 0.0f;
-    bottom = 0.0f;
-    top = 0.0f;
-    *em = GetEm(design);
-    *mu = *em / 18.0f;
-    float exterior = *mu * GetGroupParam(design, GetKind(), 'exsp');
-    leftSpacing = GetSpaceBefore(this, exterior, true);
-    rightSpacing = GetSpaceAfter(this, exterior, true);
+    BeginSpacedMeasure(design, em, mu);
     return GetBody();
 }
 

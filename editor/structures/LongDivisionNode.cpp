@@ -4,7 +4,6 @@
 
 #include "editor/document/GroupNode.h"
 #include "editor/document/MathDesign.h"
-#include "editor/document/SpacingNeighbors.h"
 #include "editor/platform/DisplayItems.h"
 
 #include <algorithm>
@@ -62,15 +61,11 @@ void LongDivisionNode::BuildPathItems(const Design *design, DisplayList *list) c
 void LongDivisionNode::Measure(const Design *design)
 {
     outlineCount = 0;
-    width = 0.0f;
-    bottom = 0.0f;
-    top = 0.0f;
-    float em = GetEm(design);
-    float mu = em / 18.0f;
-    float left = GetSpaceBefore(this, mu * DivisionParam(design, 'exsp'), true);
-    float right = GetSpaceAfter(this, mu * DivisionParam(design, 'exsp'), true);
-    leftSpacing = left;
-    rightSpacing = right;
+    float em = 0.0f;
+    float mu = 0.0f;
+    BeginSpacedMeasure(design, &em, &mu);
+    float left = leftSpacing;
+    float right = rightSpacing;
     GroupNode *dividend = GetDividend();
     if (dividend == nullptr) return;
     GroupNode *quotient = GetQuotient();

@@ -4,7 +4,6 @@
 #include "editor/document/GroupNode.h"
 #include "editor/document/MathDesign.h"
 #include "editor/document/PropertyListWriter.h"
-#include "editor/document/SpacingNeighbors.h"
 #include "editor/document/SymbolRunNode.h"
 
 #include <algorithm>
@@ -116,15 +115,11 @@ void RadicalNode::LayoutBeforeChildren(const Design *design)
 void RadicalNode::Measure(const Design *design)
 {
     outlineCount = 0;
-    width = 0.0f;
-    bottom = 0.0f;
-    top = 0.0f;
-    float em = GetEm(design);
-    float mu = em / 18.0f;
-    float left = GetSpaceBefore(this, mu * RadicalParam(design, 'exsp'), true);
-    float right = GetSpaceAfter(this, mu * RadicalParam(design, 'exsp'), true);
-    leftSpacing = left;
-    rightSpacing = right;
+    float em = 0.0f;
+    float mu = 0.0f;
+    BeginSpacedMeasure(design, &em, &mu);
+    float left = leftSpacing;
+    float right = rightSpacing;
     GroupNode *radicand = GetRadicand();
     if (radicand == nullptr) return;
     float capital = GetGeneralParam(design, 'cptl');

@@ -3,7 +3,9 @@
 
 #include "editor/document/GlyphLayout.h"
 #include "editor/document/GroupNode.h"
+#include "editor/document/MathDesign.h"
 #include "editor/document/RowBeginNode.h"
+#include "editor/document/SpacingNeighbors.h"
 #include "editor/platform/DisplayItems.h"
 
 namespace oq {
@@ -93,6 +95,18 @@ void StructureNode::AppendOutlineItem(const Design *design, DisplayList *list, i
     uint32_t color = GetNodeColorWord(design, paletteIndex, colorValue);
     if (fill) list->Append(new FillPathItem(absolutePosition, count, curves, color));
     else list->Append(new ExportCurveItem(absolutePosition, count, curves, color));
+}
+
+void StructureNode::BeginSpacedMeasure(const Design *design, float *em, float *mu)
+{
+    width = 0.0f;
+    bottom = 0.0f;
+    top = 0.0f;
+    *em = GetEm(design);
+    *mu = *em / 18.0f;
+    float exterior = *mu * GetGroupParam(design, GetKind(), 'exsp');
+    leftSpacing = GetSpaceBefore(this, exterior, true);
+    rightSpacing = GetSpaceAfter(this, exterior, true);
 }
 
 GroupNode *StructureNode::CreateSlotGroup(int32_t index)

@@ -75,6 +75,9 @@ protected:
     // in the node colour; nothing without curves.
     void AppendOutlineItem(const Design *design, DisplayList *list, int32_t count, const QuadraticBezier2D *curves,
                            bool fill) const;
+    // Clears the box and sets the spacings from the exterior spacing ('exsp', in mu) of the kind's
+    // design group; the design's em and mu go to *em and *mu.
+    void BeginSpacedMeasure(const Design *design, float *em, float *mu);
     // Makes the slot's group (one empty row) and appends it; the slot pointer then holds it.
     GroupNode *CreateSlotGroup(int32_t index);
     // Size factor and script step of a slot group by script depth: at depth 2 and more every group
