@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -177,6 +178,30 @@ inline std::string ExpectRoundTrip(const std::string &text)
     EXPECT_EQ(ResultText(second.ParseAndResolve(written.c_str())), "0") << written;
     EXPECT_EQ(second.WriteText(), written) << text;
     return written;
+}
+
+// A row of a read and write table: the nodes of the equation "Gr { Bg {} nodes }", the result of
+// reading it and a part of the text written back ("" to skip).
+struct ReadWriteCase
+{
+    std::string nodes;
+    const char *result;
+    const char *written;
+};
+
+// Reads each row: the result as listed; a text read round-trips and holds the part listed.
+template <size_t count>
+void ExpectReadWriteTable(const ReadWriteCase (&cases)[count])
+{
+    for (const auto &c : cases)
+    {
+        std::string text = "Gr { Bg {} " + c.nodes + " }";
+        StructureTestDocument document;
+        EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), c.result) << text;
+        if (std::string(c.result) != "0") continue;
+        std::string written = ExpectRoundTrip(text);
+        EXPECT_NE(written.find(c.written), std::string::npos) << written;
+    }
 }
 
 // A LaTeX or MathML text of a writer.

@@ -40,12 +40,7 @@ std::string Radical(const std::string &radicand, const char *degree = nullptr, c
 
 TEST(Radical, ReadAndWriteTable)
 {
-    const struct
-    {
-        std::string nodes;
-        const char *result;
-        const char *written;  // a part of the text written back ("" to skip)
-    } cases[] = {
+    const test::ReadWriteCase cases[] = {
         {"Rd { Gr { Bg {} } }", "0", "\tRd\n\t{\n\t\tGr\n"},
         {"Rd (ns,pi=2) { Gr (t='degr') { Bg {} } Gr { Bg {} } }", "0", "Rd (pi=2,ns)\n"},
         {"Rd { Gr (t='xtra') { Bg {} } Gr { Bg {} } }", "0", "t='xtra'"},
@@ -55,15 +50,7 @@ TEST(Radical, ReadAndWriteTable)
         {"Rd { }", "MSSB", ""},
         {"Rd { Fx {} }", "IVST", ""},
     };
-    for (const auto &c : cases)
-    {
-        std::string text = Equation(c.nodes);
-        test::StructureTestDocument document;
-        EXPECT_EQ(ResultText(document.ParseAndResolve(text.c_str())), c.result) << text;
-        if (std::string(c.result) != "0") continue;
-        std::string written = test::ExpectRoundTrip(text);
-        EXPECT_NE(written.find(c.written), std::string::npos) << written;
-    }
+    test::ExpectReadWriteTable(cases);
 }
 
 TEST(Radical, NavigationGetOrCreateAndCopies)
