@@ -1,7 +1,7 @@
 #pragma once
 
 // A test font whose one glyph leans past its box, for the slant corrections of the structures.
-#include "support/VorlFontBuilder.h"
+#include "StructureTestFont.h"
 
 #include <cstdint>
 #include <vector>
@@ -13,14 +13,7 @@ namespace oq::test {
 inline std::vector<uint8_t> MakeLeaningFont(void (*addGlyphs)(VorlFontBuilder &, VorlFontDescription &) = nullptr)
 {
     VorlFontBuilder builder;
-    builder.curveFormat = kTexelFormatFloat4;
-    builder.curveWidth = 64;
-    builder.bandWidth = 64;
-    VorlFontDescription &font = builder.AddFont();
-    font.AddFloats('AXIS', {0.25F});
-    font.AddFloats('HITE', {0.7F, 0.5F});
-    font.AddFloats('SLNT', {0.0F});
-    builder.AddGlyph(0.5F);  // the missing glyph, no outline
+    VorlFontDescription &font = StartStructureTestFont(builder);
     builder.AddGlyph(0.5F);
     font.Map('f', 1);
     float *box = builder.glyphs[1].box;

@@ -3,7 +3,7 @@
 // The test font of the large operators (iterations, integrals): glyph 1 has the ink box kOperatorInk
 // and one square contour, glyph 2 and the missing glyph have no outline (no ink height); there is no
 // U+FFFD.
-#include "support/VorlFontBuilder.h"
+#include "StructureTestFont.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -17,14 +17,7 @@ constexpr float kOperatorInk[4] = {0.1F, -0.3F, 0.9F, 0.9F};
 inline std::vector<uint8_t> MakeOperatorFont(std::initializer_list<uint32_t> inked, std::initializer_list<uint32_t> blank)
 {
     VorlFontBuilder builder;
-    builder.curveFormat = kTexelFormatFloat4;
-    builder.curveWidth = 64;
-    builder.bandWidth = 64;
-    VorlFontDescription &font = builder.AddFont();
-    font.AddFloats('AXIS', {0.25F});
-    font.AddFloats('HITE', {0.7F, 0.5F});
-    font.AddFloats('SLNT', {0.0F});
-    builder.AddGlyph(0.5F);  // missing glyph
+    VorlFontDescription &font = StartStructureTestFont(builder);
     builder.AddGlyph(1.0F);  // the inked operator
     builder.AddGlyph(0.5F);  // no outline
     for (uint32_t codePoint : inked) font.Map(codePoint, 1);
