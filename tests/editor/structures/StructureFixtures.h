@@ -204,6 +204,18 @@ void ExpectReadWriteTable(const ReadWriteCase (&cases)[count])
     }
 }
 
+// The outline checks with the box check on the node's extent: bottom, top and width.
+template <typename Node>
+OutlineChecks NodeBoxChecks(const Node *node)
+{
+    OutlineChecks checks;
+    checks.box = true;
+    checks.boxBottom = node->bottom;
+    checks.boxTop = node->top;
+    checks.boxWidth = node->width;
+    return checks;
+}
+
 // A LaTeX or MathML text of a writer.
 inline std::string Text(const TextString &text)
 {

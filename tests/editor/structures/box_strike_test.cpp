@@ -179,13 +179,9 @@ TEST(BoxStrike, BoxLayouts)
         float xr = box->width - box->rightSpacing;
         bool full = std::string(c.type) == "full";
         ASSERT_EQ(box->outlineCount, full ? 16 : 8) << label;
-        test::OutlineChecks checks;
+        test::OutlineChecks checks = test::NodeBoxChecks(box);
         checks.outerContours = full ? 4 : 2;
         checks.closeTolerance = 0.0f;
-        checks.box = true;
-        checks.boxBottom = box->bottom;
-        checks.boxTop = box->top;
-        checks.boxWidth = box->width;
         EXPECT_EQ(test::CheckOutline(box->outline, box->outlineCount, checks), "") << label;
         ASSERT_EQ(test::FindContourStarts(box->outline, box->outlineCount, 0.0f).size(), full ? 4u : 2u) << label;
 
@@ -278,13 +274,9 @@ TEST(BoxStrike, StrokesAtEveryRangeEnd)
                 auto *strike = LayOut<StrikeNode>(&document, design,
                                                   std::string("Kt $n (t='") + t.type + "') { Gr { Bg {} " + body + " } }");
                 ASSERT_EQ(strike->outlineCount, t.curves) << label << " " << t.type;
-                test::OutlineChecks checks;
+                test::OutlineChecks checks = test::NodeBoxChecks(strike);
                 checks.outerContours = t.curves / 4;
                 checks.closeTolerance = 0.0f;
-                checks.box = true;
-                checks.boxBottom = strike->bottom;
-                checks.boxTop = strike->top;
-                checks.boxWidth = strike->width;
                 checks.boxMargin = h;
                 if (t.curves == 4) checks.simple = true;
                 EXPECT_EQ(test::CheckOutline(strike->outline, strike->outlineCount, checks), "")

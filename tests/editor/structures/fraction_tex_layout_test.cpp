@@ -116,12 +116,8 @@ TEST(FractionTexLayout, StackedFractionsAreTexFractions)
 // The outline checks of a fraction's bar or slash inside its node's box.
 test::OutlineChecks FractionChecks(const FractionNode *fraction, float halfStroke)
 {
-    test::OutlineChecks checks;
+    test::OutlineChecks checks = test::NodeBoxChecks(fraction);
     checks.closeTolerance = 0.0f;  // built corner to corner
-    checks.box = true;
-    checks.boxBottom = fraction->bottom;
-    checks.boxTop = fraction->top;
-    checks.boxWidth = fraction->width;
     checks.boxMargin = halfStroke;
     checks.simple = true;
     return checks;

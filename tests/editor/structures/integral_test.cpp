@@ -255,12 +255,8 @@ TEST_F(IntegralLayoutTest, FactorySignAloneInTheRow)
     EXPECT_EQ(paths[0]->curveCount, 20);
     EXPECT_TRUE(Items<GlyphMeshItem>(in, &IntegralNode::BuildMeshItems).empty());
 
-    test::OutlineChecks checks;
+    test::OutlineChecks checks = test::NodeBoxChecks(in);
     checks.closeTolerance = 0.0F;
-    checks.box = true;
-    checks.boxBottom = in->bottom;
-    checks.boxTop = in->top;
-    checks.boxWidth = in->width;
     EXPECT_EQ(test::CheckOutline(in->signOutline, in->signCurveCount, checks), "");
 }
 
@@ -312,12 +308,8 @@ TEST_F(IntegralLayoutTest, RepeatedSignsAndTheirLoop)
     EXPECT_LT(test::SignedOutlineArea(in->loopOutline, 12, 24), 0.0);
     // The two signs reach beyond the ring.
     EXPECT_NEAR(in->signHalfWidth, 8.61708F, kTolerance);
-    test::OutlineChecks checks;
+    test::OutlineChecks checks = test::NodeBoxChecks(in);
     checks.closeTolerance = 0.0F;
-    checks.box = true;
-    checks.boxBottom = in->bottom;
-    checks.boxTop = in->top;
-    checks.boxWidth = in->width;
     EXPECT_EQ(test::CheckOutline(in->loopOutline, 24, checks), "");
     EXPECT_EQ(Items<ExportCurveItem>(in, &IntegralNode::BuildExportItems).size(), 2u);
     std::vector<FillPathItem *> paths = Items<FillPathItem>(in, &IntegralNode::BuildPathItems);
@@ -366,11 +358,7 @@ TEST_F(IntegralLayoutTest, ArrowheadTurnsOnTheLoopsRightSide)
             EXPECT_GT(std::fabs(barb.x - xa), kMu) << label;
             EXPECT_GE(in->signHalfWidth, maxX - in->signCentre) << label;
 
-            test::OutlineChecks checks;
-            checks.box = true;
-            checks.boxBottom = in->bottom;
-            checks.boxTop = in->top;
-            checks.boxWidth = in->width;
+            test::OutlineChecks checks = test::NodeBoxChecks(in);
             EXPECT_EQ(test::CheckOutline(in->arrowOutline, in->arrowCurveCount, checks), "") << label;
             EXPECT_EQ(Items<FillPathItem>(in, &IntegralNode::BuildPathItems).size(), 3u) << label;
             EXPECT_EQ(Items<ExportCurveItem>(in, &IntegralNode::BuildExportItems).size(), 3u) << label;
