@@ -2,6 +2,7 @@
 
 #include "base/List.h"
 #include "editor/document/EquationDocument.h"
+#include "editor/editing/AnchorHandles.h"
 #include "editor/editing/CaretHitTest.h"
 #include "editor/editing/UndoStep.h"
 #include "editor/fonts/EditorSettings.h"
@@ -169,7 +170,12 @@ public:
     void ReplaceDocumentTree(EquationDocument *source);
 
     // The overlay caches the tree's changes make stale (built by the frame render).
-    void DiscardAnchorOverlay() {}
+    // Also empties the anchor records and forgets the group they were built for.
+    void DiscardAnchorOverlay()
+    {
+        anchorRecords.SetElementCount(0);
+        anchorGroup = nullptr;
+    }
     void DiscardHoverHighlight() {}
     void DiscardObjectHoverOutline() {}
     void DiscardSelectionOverlay() {}
@@ -181,7 +187,18 @@ public:
     // The last top-level node whose hit test accepts the point within 3/zoom; null when none.
     [[nodiscard]] DocumentNode *FindObjectAtPoint(const Point2D &point);
 
+    // The anchor record nearest the point within 3/zoom (strictly; the earlier wins a tie), guide
+    // lines skipped; null when none or when it is the excluded anchor.
+    [[nodiscard]] const AnchorRecord *FindAnchorAtPoint(const Point2D &point, const AnchorRecord *excluded) const;
+    // Where a drawing of the category ('line', 'jost', 'shap') may end: a point anchor, else for a
+    // line the nearest guide within 3/zoom (offset: the point's distance from the start along it).
+    // Never the start anchor, and for a shape never one with the start's x or y.
+    [[nodiscard]] const AnchorRecord *FindConnectTarget(const Point2D &point, uint32_t category,
+                                                        const AnchorRecord *start, float *offset) const;
+
     float zoom = 1.0f;  // the view's zoom: every editing-aid tolerance is fixed in points over it
+    AnchorRecords anchorRecords;        // the handles of the anchor overlay, in build order
+    GroupNode *anchorGroup = nullptr;   // the group the anchor overlay was built for
 
     // Writes one line to the log (stderr unless a test replaced the sink).
     void Log(const char *line) const;

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "base/Array.h"
+
+#include <cstdint>
+
+namespace oq {
+
+class DocumentNode;
+
+// One anchor handle on screen: the node that reports it, its kind and number, and where it lies.
+struct AnchorRecord
+{
+    DocumentNode *node = nullptr;
+    uint32_t kind = 0;
+    int32_t index = 0;
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+using AnchorRecords = Array<AnchorRecord, 4>;
+
+// Whether the kind is a guide line ('xxx!', 'yyy!') rather than a point.
+inline bool IsEdgeAnchorKind(uint32_t kind)
+{
+    return (kind & 0xFFu) == '!';
+}
+
+// Whether two records name the same anchor (node, kind and index).
+inline bool IsSameAnchor(const AnchorRecord &a, const AnchorRecord &b)
+{
+    return a.node == b.node && a.kind == b.kind && a.index == b.index;
+}
+
+// Whether the structure is the object or is positioned from it through incoming links, breadth
+// first; false without an object.
+[[nodiscard]] bool DependsOnObject(const DocumentNode *structure, const DocumentNode *object);
+
+}  // namespace oq

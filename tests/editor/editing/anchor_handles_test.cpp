@@ -1,0 +1,162 @@
+// Anchor records: the dependence walk, the anchor and connection-target searches, and records
+// forgotten with the tree they point into.
+#include "EditorFixture.h"
+
+#include "editor/document/GroupNode.h"
+#include "editor/document/NodeLink.h"
+#include "editor/editing/AnchorHandles.h"
+#include "support/DocumentTestKinds.h"
+
+#include <vector>
+
+namespace oq::test {
+namespace {
+
+class AnchorHandlesTest : public EditorFixture
+{
+protected:
+    TestDrawingNode *AddDrawing()
+    {
+        auto *drawing = new TestDrawingNode("Ln");
+        editor->document.GetRootStructure()->AppendSubnode(drawing);
+        return drawing;
+    }
+
+    void AddRecord(DocumentNode *node, uint32_t kind, int32_t index, float x, float y)
+    {
+        editor->anchorRecords.AddElement(AnchorRecord{node, kind, index, x, y});
+    }
+};
+
+TEST_F(AnchorHandlesTest, DependsOnObjectFollowsIncomingLinks)
+{
+    // a <- b <- c (c positioned from b, b from a), d alone; e and f link to each other and to a.
+    TestDrawingNode *a = AddDrawing();
+    TestDrawingNode *b = AddDrawing();
+    TestDrawingNode *c = AddDrawing();
+    TestDrawingNode *d = AddDrawing();
+    TestDrawingNode *e = AddDrawing();
+    TestDrawingNode *f = AddDrawing();
+    new NodeLink(b, a, 0, 0, 0.0f);
+    new NodeLink(c, b, 0, 0, 0.0f);
+    new NodeLink(e, f, 0, 0, 0.0f);
+    new NodeLink(f, e, 0, 0, 0.0f);
+    new NodeLink(e, a, 0, 0, 0.0f);
+    GroupNode *main = editor->document.GetMainGroup();
+    struct Case
+    {
+        const char *what;
+        DocumentNode *structure;
+        DocumentNode *object;
+        bool depends;
+    } cases[] = {
+        {"the object itself", a, a, true},
+        {"one link away", b, a, true},
+        {"two links away", c, a, true},
+        {"through a cycle", f, a, true},
+        {"the other way round", a, c, false},
+        {"unrelated", d, a, false},
+        {"the main group", main, a, false},
+        {"a cycle not leading to the structure", d, e, false},
+        {"no object", a, nullptr, false},
+    };
+    for (const Case &k : cases) EXPECT_EQ(DependsOnObject(k.structure, k.object), k.depends) << k.what;
+}
+
+TEST_F(AnchorHandlesTest, NearestAnchorStrictlyWithinThreeOverZoom)
+{
+    TestDrawingNode *a = AddDrawing();
+    TestDrawingNode *b = AddDrawing();
+    editor->zoom = 2.0f;  // radius 1.5
+    AddRecord(a, 'xxx!', 0, 10.0f, 10.0f);  // guides are no points
+    AddRecord(a, 0, 0, 10.0f, 11.0f);
+    AddRecord(b, 0, 1, 10.0f, 9.0f);  // as near as the one before it
+    AddRecord(b, 0, 2, 20.0f, 10.0f);
+    const AnchorRecords &r = editor->anchorRecords;
+    struct Case
+    {
+        const char *what;
+        Point2D point;
+        const AnchorRecord *expected;
+    } cases[] = {
+        {"a tie: the earlier record", Point2D(10.0f, 10.0f), &r[1]},
+        {"nearer the later", Point2D(10.0f, 9.5f), &r[2]},
+        {"exactly 3/zoom away", Point2D(21.5f, 10.0f), nullptr},
+        {"just inside", Point2D(21.49f, 10.0f), &r[3]},
+        {"nothing near", Point2D(15.0f, 10.0f), nullptr},
+    };
+    for (const Case &c : cases) EXPECT_EQ(editor->FindAnchorAtPoint(c.point, nullptr), c.expected) << c.what;
+    AnchorRecord excluded = r[3];
+    EXPECT_EQ(editor->FindAnchorAtPoint(Point2D(20.0f, 10.0f), &excluded), nullptr);
+}
+
+TEST_F(AnchorHandlesTest, ConnectTargets)
+{
+    TestDrawingNode *a = AddDrawing();
+    TestDrawingNode *b = AddDrawing();
+    AddRecord(a, 0, 0, 0.0f, 0.0f);  // the start
+    AddRecord(a, 0, 1, 50.0f, 0.0f);    // same y as the start
+    AddRecord(b, 0, 0, 50.0f, 40.0f);
+    AddRecord(b, 'xxx!', 0, 30.0f, 20.0f);
+    AddRecord(b, 'yyy!', 0, 80.0f, 30.0f);
+    const AnchorRecords &r = editor->anchorRecords;
+    AnchorRecord startCopy = r[0];
+    struct Case
+    {
+        const char *what;
+        uint32_t category;
+        Point2D point;
+        const AnchorRecord *expected;
+        float offset;
+    } cases[] = {
+        {"a point anchor", 'line', Point2D(50.0f, 41.0f), &r[2], -1.0f},
+        {"a shape on a point anchor with extent", 'shap', Point2D(50.0f, 41.0f), &r[2], -1.0f},
+        {"a shape beside its start", 'shap', Point2D(50.0f, 1.0f), nullptr, -1.0f},
+        {"a line beside its start", 'line', Point2D(50.0f, 1.0f), &r[1], -1.0f},
+        {"the start itself", 'line', Point2D(0.5f, 0.0f), nullptr, -1.0f},
+        {"a line on a horizontal guide", 'line', Point2D(12.0f, 21.0f), &r[3], 12.0f},
+        {"a line on a vertical guide", 'line', Point2D(81.0f, 7.0f), &r[4], 7.0f},
+        {"a bracket never on a guide", 'jost', Point2D(12.0f, 21.0f), nullptr, -1.0f},
+        {"a shape never on a guide", 'shap', Point2D(81.0f, 7.0f), nullptr, -1.0f},
+        {"a point anchor wins over a nearer guide", 'line', Point2D(52.0f, 40.0f), &r[2], -1.0f},
+        {"the nearer of two guides", 'line', Point2D(79.0f, 21.0f), &r[3], 79.0f},
+        {"a guide exactly 3 away", 'line', Point2D(12.0f, 23.0f), nullptr, -1.0f},
+    };
+    for (const Case &c : cases)
+    {
+        float offset = -1.0f;
+        EXPECT_EQ(editor->FindConnectTarget(c.point, c.category, &startCopy, &offset), c.expected) << c.what;
+        EXPECT_EQ(offset, c.offset) << c.what;
+    }
+}
+
+// Records point into the tree: a replacement of the tree (Undo) forgets them before anything can
+// look at them, and hit tests before the next layout find nothing on the new nodes.
+TEST_F(AnchorHandlesTest, UndoForgetsRecordsThatPointIntoTheOldTree)
+{
+    ASSERT_TRUE(LoadTestDocument(editor, "Gr { Bg {} Sb {s{\"A\"}} }", 0, 0));
+    ASSERT_TRUE(InsertTestDrawing(editor));
+    ASSERT_TRUE(LayoutTestDocument(editor));
+    editor->SetDrawingToolGroup(kToolGroupLine);
+    GroupNode *main = editor->document.GetMainGroup();
+    for (MathNode *node = main->GetFirstMathSubnode(); node != nullptr; node = node->GetNextMathNode())
+        AddRecord(node, 0, 0, node->absolutePosition.x, node->absolutePosition.y);
+    editor->anchorGroup = main;
+    ASSERT_NE(editor->FindAnchorAtPoint(Point2D(0.0f, 0.0f), nullptr), nullptr);
+
+    ASSERT_TRUE(editor->Undo());
+    EXPECT_EQ(editor->anchorRecords.GetElementCount(), 0);
+    EXPECT_EQ(editor->anchorGroup, nullptr);
+    EXPECT_EQ(editor->FindAnchorAtPoint(Point2D(0.0f, 0.0f), nullptr), nullptr);
+    AnchorRecord start;
+    EXPECT_EQ(editor->FindConnectTarget(Point2D(0.0f, 0.0f), 'line', &start, nullptr), nullptr);
+    EXPECT_EQ(editor->FindObjectAtPoint(Point2D(0.0f, 0.0f)), nullptr);
+    CaretPosition caret;
+    if (editor->FindCaretAtPoint(editor->document.GetMainGroup(), Point2D(0.0f, 0.0f), &caret))
+    {
+        EXPECT_EQ(caret.node->GetEnclosingGroup(), editor->document.GetMainGroup());
+    }
+}
+
+}  // namespace
+}  // namespace oq::test
