@@ -2,9 +2,14 @@
 #include "editor/editing/AnchorHandles.h"
 
 #include "editor/document/DocumentNode.h"
+#include "editor/document/EquationDocument.h"
+#include "editor/document/GroupNode.h"
+#include "editor/document/MathNode.h"
 #include "editor/document/NodeLink.h"
 #include "editor/editing/Editor.h"
+#include "editor/platform/DisplayItems.h"
 
+#include <algorithm>
 #include <deque>
 #include <unordered_set>
 
@@ -30,6 +35,105 @@ bool DependsOnObject(const DocumentNode *structure, const DocumentNode *object)
         }
     }
     return false;
+}
+
+namespace {
+
+// The top-level structure holding an equation node; null for other nodes.
+const DocumentNode *GetTopLevelStructure(const DocumentNode *node)
+{
+    if (node == nullptr || node->GetFamily() != kEquationNodeFamily) return nullptr;
+    while (node != nullptr && !node->IsTopLevel())
+    {
+        KettricStructure *superior = node->GetSuperStructure();
+        node = superior != nullptr ? DocumentNode::FromStructure(superior) : nullptr;
+    }
+    return node;
+}
+
+// A filled rectangle of four straight curves centred on the point.
+void AppendBar(List *list, const Point2D &centre, float halfWidth, float halfHeight, uint32_t color)
+{
+    Point2D c[4] = {Point2D(-halfWidth, -halfHeight), Point2D(halfWidth, -halfHeight), Point2D(halfWidth, halfHeight),
+                    Point2D(-halfWidth, halfHeight)};
+    QuadraticBezier2D curves[4];
+    for (int32_t i = 0; i < 4; ++i) curves[i] = QuadraticBezier2D(c[i], c[(i + 1) % 4], c[(i + 1) % 4]);
+    list->Append(new FillPathItem(centre, 4, curves, color));
+}
+
+struct HandleBuild
+{
+    float scale;
+    float guideX;
+    float guideY;
+    const Preferences *preferences;
+    AnchorRecords *records;
+    List *list;
+};
+
+// Every anchor point of the node; guides only when allowed.
+void AppendNodeHandles(const HandleBuild &build, DocumentNode *node, bool guides)
+{
+    const uint32_t *kinds = nullptr;
+    int32_t kindCount = node->GetAnchorKinds(&kinds);
+    for (int32_t k = 0; k < kindCount; ++k)
+    {
+        uint32_t kind = kinds[k];
+        bool edge = IsEdgeAnchorKind(kind);
+        if (edge && !guides) continue;
+        const uint32_t *colorWord = node->GetAnchorHandleColor(build.preferences, kind);
+        uint32_t color = colorWord != nullptr ? *colorWord : 0xFF000000u;
+        const Point2D *points = nullptr;
+        int32_t count = node->GetAnchorPoints(kind, &points);
+        for (int32_t j = 0; j < count && points != nullptr; ++j)
+        {
+            build.records->AddElement(AnchorRecord{node, kind, j, points[j].x, points[j].y});
+            if (!edge) AppendBar(build.list, points[j], 1.5f * build.scale, 1.5f * build.scale, color);
+            else if (kind == 'xxx!') AppendBar(build.list, points[j], build.guideX, 0.25f * build.scale, color);
+            else AppendBar(build.list, points[j], 0.25f * build.scale, build.guideY, color);
+        }
+    }
+}
+
+}  // namespace
+
+void BuildAnchorHandles(EquationDocument *document, DocumentNode *a, DocumentNode *b, float scale,
+                        const Preferences *preferences, AnchorRecords *records, List *list, bool edgeAnchors,
+                        const DocumentNode *dragged)
+{
+    const DocumentNode *structures[2] = {GetTopLevelStructure(a), GetTopLevelStructure(b)};
+    float guideX = 200.0f;
+    float guideY = 200.0f;
+    for (const DocumentNode *s : structures)
+    {
+        const auto *math = dynamic_cast<const MathNode *>(s);
+        if (math == nullptr) continue;
+        guideX = std::max(guideX, math->width + 100.0f);
+        guideY = std::max(guideY, math->top - math->bottom + 100.0f);
+    }
+    HandleBuild build{scale, guideX * scale, guideY * scale, preferences, records, list};
+    for (KettricStructure *s = document->GetRootStructure()->GetFirstSubnodeStructure(); s != nullptr;
+         s = s->GetNextStructure())
+    {
+        DocumentNode *node = DocumentNode::FromStructure(s);
+        if (node == nullptr || DependsOnObject(node, dragged)) continue;
+        bool guides = edgeAnchors && (node == structures[0] || node == structures[1]);
+        AppendNodeHandles(build, node, guides);
+    }
+    for (DocumentNode *given : {a, b})
+    {
+        auto *math = dynamic_cast<MathNode *>(given);
+        if (math == nullptr || given->GetFamily() != kEquationNodeFamily) continue;
+        GroupNode *group = math->GetKind() == kGroupKind ? static_cast<GroupNode *>(math) : math->GetEnclosingGroup();
+        if (group == nullptr) continue;
+        MathNode *holder = group->GetSuperMathNode();
+        bool slot = holder != nullptr && holder->GetKind() != 0;
+        for (GroupNode *g = slot ? holder->GetFirstGroup() : group; g != nullptr; g = slot ? holder->GetNextGroup(g) : nullptr)
+        {
+            for (MathNode *node = g->GetFirstMathSubnode(); node != nullptr; node = node->GetNextMathNode())
+                AppendNodeHandles(build, node, true);
+        }
+    }
 }
 
 const AnchorRecord *Editor::FindAnchorAtPoint(const Point2D &point, const AnchorRecord *excluded) const

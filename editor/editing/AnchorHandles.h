@@ -7,6 +7,9 @@
 namespace oq {
 
 class DocumentNode;
+class EquationDocument;
+class List;
+struct Preferences;
 
 // One anchor handle on screen: the node that reports it, its kind and number, and where it lies.
 struct AnchorRecord
@@ -35,5 +38,13 @@ inline bool IsSameAnchor(const AnchorRecord &a, const AnchorRecord &b)
 // Whether the structure is the object or is positioned from it through incoming links, breadth
 // first; false without an object.
 [[nodiscard]] bool DependsOnObject(const DocumentNode *structure, const DocumentNode *object);
+
+// Appends a record and a square (guides: a long thin bar, only with the edge flag and only for the
+// top-level structures holding a or b) for every anchor point of every top-level node that does not
+// depend on the dragged object, then for the nodes of a's and b's groups (all the slots of their
+// structure). Sizes are in points times the scale (1/zoom); items are in document units.
+void BuildAnchorHandles(EquationDocument *document, DocumentNode *a, DocumentNode *b, float scale,
+                        const Preferences *preferences, AnchorRecords *records, List *list, bool edgeAnchors,
+                        const DocumentNode *dragged);
 
 }  // namespace oq

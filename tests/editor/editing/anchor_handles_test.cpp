@@ -5,8 +5,11 @@
 #include "editor/document/GroupNode.h"
 #include "editor/document/NodeLink.h"
 #include "editor/editing/AnchorHandles.h"
+#include "editor/platform/DisplayItems.h"
 #include "support/DocumentTestKinds.h"
 
+#include <map>
+#include <string>
 #include <vector>
 
 namespace oq::test {
@@ -128,6 +131,73 @@ TEST_F(AnchorHandlesTest, ConnectTargets)
         EXPECT_EQ(editor->FindConnectTarget(c.point, c.category, &startCopy, &offset), c.expected) << c.what;
         EXPECT_EQ(offset, c.offset) << c.what;
     }
+}
+
+// Counts of the records by kind, only those of the node when one is given.
+std::map<std::string, int> CountKinds(const AnchorRecords &records, const DocumentNode *node)
+{
+    std::map<std::string, int> counts;
+    for (const AnchorRecord &r : records)
+    {
+        if (node != nullptr && r.node != node) continue;
+        std::string kind = r.kind == 0 ? "0" : std::string{char(r.kind >> 24), char(r.kind >> 16), char(r.kind >> 8), char(r.kind)};
+        ++counts[kind];
+    }
+    return counts;
+}
+
+TEST_F(AnchorHandlesTest, ThreeRowEquationOffersItsAnchorsAndGuidesOnlyWithTheEdgeFlag)
+{
+    ASSERT_TRUE(LoadTestDocument(editor, "Gr { Bg {} Sb {s{\"A\"}} Bg {} Fr { Gr (t='numr') { Bg {} Sb {s{\"A\"}} } "
+                                         "Gr (t='dnom') { Bg {} Sb {s{\"B\"}} } } Bg {} Sb {s{\"B\"}} }",
+                                 0, 0));
+    ASSERT_TRUE(LayoutTestDocument(editor));
+    GroupNode *main = editor->document.GetMainGroup();
+    MathNode *numeratorRun = nullptr;
+    for (MathNode *n = main->GetFirstMathSubnode(); n != nullptr; n = n->GetNextMathNode())
+    {
+        if (GroupNode *numerator = n->GetFirstGroup()) numeratorRun = numerator->GetLastMathSubnode();
+    }
+    ASSERT_NE(numeratorRun, nullptr);
+    GroupNode *denominator = numeratorRun->GetEnclosingGroup()->GetSuperMathNode()->GetNextGroup(numeratorRun->GetEnclosingGroup());
+    ASSERT_NE(denominator, nullptr);
+    const std::map<std::string, int> mainKinds = {{"axis", 6}, {"lmnl", 8}, {"bord", 4}};
+    for (bool edge : {false, true})
+    {
+        AnchorRecords records;
+        List list;
+        BuildAnchorHandles(&editor->document, numeratorRun, nullptr, 0.5f, &editor->settings.preferences, &records,
+                           &list, edge, nullptr);
+        std::map<std::string, int> expected = mainKinds;
+        if (edge)
+        {
+            expected["xxx!"] = 10;
+            expected["yyy!"] = 10;
+        }
+        EXPECT_EQ(CountKinds(records, main), expected) << edge;
+        // Every point has its item.
+        EXPECT_EQ(list.GetListElementCount(), records.GetElementCount());
+        // The caret's slot groups: both the numerator's and the denominator's nodes.
+        bool sawDenominator = false;
+        for (const AnchorRecord &r : records) sawDenominator |= r.node == denominator->GetFirstMathSubnode()->GetNextMathNode();
+        EXPECT_TRUE(sawDenominator);
+        list.Purge();
+    }
+    // Guides only for the structures given: none for a drawing given alone.
+    ASSERT_TRUE(InsertTestDrawing(editor));
+    AnchorRecords records;
+    List list;
+    DocumentNode *drawing = DocumentNode::FromStructure(editor->document.GetRootStructure()->GetLastSubnodeStructure());
+    BuildAnchorHandles(&editor->document, drawing, nullptr, 1.0f, &editor->settings.preferences, &records, &list, true,
+                       nullptr);
+    EXPECT_EQ(CountKinds(records, main), mainKinds);
+    list.Purge();
+    // The dragged object offers no anchors of its own.
+    records.SetElementCount(0);
+    BuildAnchorHandles(&editor->document, nullptr, nullptr, 1.0f, &editor->settings.preferences, &records, &list, true,
+                       main);
+    EXPECT_EQ(CountKinds(records, main).size(), 0u);
+    list.Purge();
 }
 
 // Records point into the tree: a replacement of the tree (Undo) forgets them before anything can
