@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Array.h"
+#include "base/Point2D.h"
 
 #include <cstdint>
 
@@ -22,6 +23,17 @@ struct AnchorRecord
 };
 
 using AnchorRecords = Array<AnchorRecord, 4>;
+
+// The hover highlight of an anchor: a square of the half side at the point, in the colour.
+struct HoverHighlight
+{
+    bool shown = false;
+    bool anchorHovered = false;
+    AnchorRecord anchor;
+    Point2D point = Point2D(0.0f, 0.0f);
+    float halfSide = 0.0f;
+    uint32_t color = 0;
+};
 
 // Whether the kind is a guide line ('xxx!', 'yyy!') rather than a point.
 inline bool IsEdgeAnchorKind(uint32_t kind)

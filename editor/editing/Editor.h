@@ -176,8 +176,9 @@ public:
         anchorRecords.SetElementCount(0);
         anchorGroup = nullptr;
     }
-    void DiscardHoverHighlight() {}
-    void DiscardObjectHoverOutline() {}
+    // The two hover overlays: whether something shown went away.
+    bool DiscardHoverHighlight();
+    bool DiscardObjectHoverOutline();
     void DiscardSelectionOverlay() {}
 
     // Pointer look-ups in document units (y up). The caret under the point in the group, recursing
@@ -196,9 +197,21 @@ public:
     [[nodiscard]] const AnchorRecord *FindConnectTarget(const Point2D &point, uint32_t category,
                                                         const AnchorRecord *start, float *offset) const;
 
+    // Highlights the anchor under the pointer (a square of half side 3/zoom at the point, in the
+    // anchor's colour); false when that anchor at that point is already highlighted.
+    bool HighlightAnchor(const AnchorRecord &record, const Point2D &point);
+    // Outlines the object under the pointer at 3/zoom: at once when it comes from another object
+    // (true), 100 ms after LastTickTime when it comes from empty space (false: the tick shows it).
+    bool ShowObjectHoverOutline(DocumentNode *object);
+
     float zoom = 1.0f;  // the view's zoom: every editing-aid tolerance is fixed in points over it
     AnchorRecords anchorRecords;        // the handles of the anchor overlay, in build order
     GroupNode *anchorGroup = nullptr;   // the group the anchor overlay was built for
+    HoverHighlight highlight;           // the anchor highlighted under the pointer
+    DocumentNode *hoveredObject = nullptr;
+    List hoverOutline;                  // the hovered object's outline items
+    int64_t lastTickTime = 0;           // ms, the frame tick's clock
+    int64_t hoverDeadline = 0;          // when the hover outline is due
 
     // Writes one line to the log (stderr unless a test replaced the sink).
     void Log(const char *line) const;

@@ -5,6 +5,7 @@
 #include "editor/document/GroupNode.h"
 #include "editor/document/NodeLink.h"
 #include "editor/editing/AnchorHandles.h"
+#include "editor/fonts/Preferences.h"
 #include "editor/platform/DisplayItems.h"
 #include "support/DocumentTestKinds.h"
 
@@ -200,6 +201,38 @@ TEST_F(AnchorHandlesTest, ThreeRowEquationOffersItsAnchorsAndGuidesOnlyWithTheEd
     list.Purge();
 }
 
+// Each highlight answers true only when what is shown changed.
+TEST_F(AnchorHandlesTest, HoverHighlightsReportVisibleChanges)
+{
+    TestDrawingNode *a = AddDrawing();
+    TestDrawingNode *b = AddDrawing();
+    editor->zoom = 2.0f;
+    AnchorRecord anchor{a, 0, 1, 5.0f, 5.0f};
+    EXPECT_TRUE(editor->HighlightAnchor(anchor, Point2D(5.0f, 5.0f)));
+    EXPECT_EQ(editor->highlight.halfSide, 1.5f);
+    EXPECT_EQ(editor->highlight.color, editor->settings.preferences.colors[kColorEquationAnchor]);
+    EXPECT_FALSE(editor->HighlightAnchor(anchor, Point2D(5.0f, 5.0f)));
+    EXPECT_TRUE(editor->HighlightAnchor(anchor, Point2D(5.0f, 5.5f)));
+    anchor.kind = 'anno';
+    EXPECT_TRUE(editor->HighlightAnchor(anchor, Point2D(5.0f, 5.5f)));
+    EXPECT_EQ(editor->highlight.color, editor->settings.preferences.colors[kColorAnnotationAnchor]);
+    EXPECT_TRUE(editor->DiscardHoverHighlight());
+    EXPECT_FALSE(editor->DiscardHoverHighlight());
+
+    editor->lastTickTime = 1000;
+    EXPECT_FALSE(editor->ShowObjectHoverOutline(a));  // from empty space: after 100 ms
+    EXPECT_EQ(editor->hoverDeadline, 1100);
+    editor->lastTickTime = 1050;
+    EXPECT_FALSE(editor->ShowObjectHoverOutline(a));
+    EXPECT_EQ(editor->hoverDeadline, 1100);
+    EXPECT_TRUE(editor->ShowObjectHoverOutline(b));  // from another object: at once
+    EXPECT_EQ(editor->hoverDeadline, 1050);
+    EXPECT_TRUE(editor->DiscardObjectHoverOutline());
+    EXPECT_FALSE(editor->DiscardObjectHoverOutline());
+    EXPECT_FALSE(editor->ShowObjectHoverOutline(b));
+    EXPECT_EQ(editor->hoverDeadline, 1150);
+}
+
 // Records point into the tree: a replacement of the tree (Undo) forgets them before anything can
 // look at them, and hit tests before the next layout find nothing on the new nodes.
 TEST_F(AnchorHandlesTest, UndoForgetsRecordsThatPointIntoTheOldTree)
@@ -213,8 +246,14 @@ TEST_F(AnchorHandlesTest, UndoForgetsRecordsThatPointIntoTheOldTree)
         AddRecord(node, 0, 0, node->absolutePosition.x, node->absolutePosition.y);
     editor->anchorGroup = main;
     ASSERT_NE(editor->FindAnchorAtPoint(Point2D(0.0f, 0.0f), nullptr), nullptr);
+    static_cast<void>(editor->HighlightAnchor(editor->anchorRecords[1], Point2D(1.0f, 0.0f)));
+    DocumentNode *drawing = DocumentNode::FromStructure(editor->document.GetRootStructure()->GetLastSubnodeStructure());
+    static_cast<void>(editor->ShowObjectHoverOutline(drawing));
 
     ASSERT_TRUE(editor->Undo());
+    EXPECT_FALSE(editor->highlight.shown);
+    EXPECT_EQ(editor->highlight.anchor.node, nullptr);
+    EXPECT_EQ(editor->hoveredObject, nullptr);
     EXPECT_EQ(editor->anchorRecords.GetElementCount(), 0);
     EXPECT_EQ(editor->anchorGroup, nullptr);
     EXPECT_EQ(editor->FindAnchorAtPoint(Point2D(0.0f, 0.0f), nullptr), nullptr);
