@@ -530,22 +530,7 @@ void ArrowNode::WriteLatex(MathWriterState *state, TextString *output) const
 {
     const GroupNode *upper = GetUpperLabel();
     const GroupNode *lower = GetLowerLabel();
-    if (lower != nullptr)
-    {
-        output->AppendText("\\underset{");
-        state->controlWord = 0;
-        WriteSlotGroupLatex(lower, SlotStyle::kCleared, state, output);
-        output->AppendText("}");
-        state->controlWord = 0;
-    }
-    if (upper != nullptr)
-    {
-        output->AppendText(lower != nullptr ? "{\\overset{" : "\\overset{");
-        state->controlWord = 0;
-        WriteSlotGroupLatex(upper, SlotStyle::kCleared, state, output);
-        output->AppendText("}");
-        state->controlWord = 0;
-    }
+    WriteUnderOverLatexOpening(lower, upper, state, output);
     if (upper != nullptr || lower != nullptr) output->AppendText("{");
     output->AppendText(ChooseArrowSymbol(parts).command);
     state->controlWord = 1;

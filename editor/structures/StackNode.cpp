@@ -185,22 +185,7 @@ void StackNode::WriteLatex(MathWriterState *state, TextString *output) const
 {
     const GroupNode *lower = GetLower();
     const GroupNode *upper = GetUpper();
-    if (lower != nullptr)
-    {
-        output->AppendText("\\underset{");
-        state->controlWord = 0;
-        WriteSlotGroupLatex(lower, SlotStyle::kCleared, state, output);
-        output->AppendText("}");
-        state->controlWord = 0;
-    }
-    if (upper != nullptr)
-    {
-        output->AppendText(lower != nullptr ? "{\\overset{" : "\\overset{");
-        state->controlWord = 0;
-        WriteSlotGroupLatex(upper, SlotStyle::kCleared, state, output);
-        output->AppendText("}");
-        state->controlWord = 0;
-    }
+    WriteUnderOverLatexOpening(lower, upper, state, output);
     output->AppendText("{");
     state->controlWord = 0;
     WriteSlotGroupLatex(GetBase(), SlotStyle::kUnchanged, state, output);

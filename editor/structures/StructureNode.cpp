@@ -211,6 +211,27 @@ void WriteSlotGroupLatex(const GroupNode *group, SlotStyle style, MathWriterStat
     state->displayStyle = saved;
 }
 
+void WriteUnderOverLatexOpening(const GroupNode *lower, const GroupNode *upper, MathWriterState *state,
+                                TextString *output)
+{
+    if (lower != nullptr)
+    {
+        output->AppendText("\\underset{");
+        state->controlWord = 0;
+        WriteSlotGroupLatex(lower, SlotStyle::kCleared, state, output);
+        output->AppendText("}");
+        state->controlWord = 0;
+    }
+    if (upper != nullptr)
+    {
+        output->AppendText(lower != nullptr ? "{\\overset{" : "\\overset{");
+        state->controlWord = 0;
+        WriteSlotGroupLatex(upper, SlotStyle::kCleared, state, output);
+        output->AppendText("}");
+        state->controlWord = 0;
+    }
+}
+
 void WriteSlotGroupMathML(const GroupNode *group, SlotStyle style, MathWriterState *state, TextString *output)
 {
     if (group == nullptr) return;

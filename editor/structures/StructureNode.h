@@ -104,4 +104,9 @@ int32_t AppendPolygonCurves(const Point2D *points, int32_t count, QuadraticBezie
 void WriteSlotGroupLatex(const GroupNode *group, SlotStyle style, MathWriterState *state, TextString *output);
 void WriteSlotGroupMathML(const GroupNode *group, SlotStyle style, MathWriterState *state, TextString *output);
 
+// Writes the LaTeX opening of a body with limits, "\underset{lower}" and "{\overset{upper}" (either
+// may be null): the caller then writes the body in braces and closes one brace more when both exist.
+void WriteUnderOverLatexOpening(const GroupNode *lower, const GroupNode *upper, MathWriterState *state,
+                                TextString *output);
+
 }  // namespace oq
