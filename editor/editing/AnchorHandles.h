@@ -10,7 +10,7 @@ namespace oq {
 class DocumentNode;
 class EquationDocument;
 class List;
-struct Preferences;
+class Preferences;
 
 // One anchor handle on screen: the node that reports it, its kind and number, and where it lies.
 struct AnchorRecord
