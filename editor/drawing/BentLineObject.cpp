@@ -48,7 +48,7 @@ bool BentLineObject::WriteKettricProperties(TextBuffer *buffer) const
     return true;
 }
 
-void BentLineObject::AppendBodyItems(LineItemSink *sink) const
+void BentLineObject::AppendBodyItems(DrawingItemSink *sink) const
 {
     if (straight) LineObject::AppendBodyItems(sink);
     else AppendBentBodyItems(sink);

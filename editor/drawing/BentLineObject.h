@@ -27,7 +27,7 @@ public:
                        void **storage) override;
     // The line's list, then "v" when set.
     bool WriteKettricProperties(TextBuffer *buffer) const override;
-    void AppendBodyItems(LineItemSink *sink) const override;
+    void AppendBodyItems(DrawingItemSink *sink) const override;
     void GetAnchorDirection(Vector2D *direction, int32_t index) const override;
     bool HitTest(const Point2D &point, float tolerance) const override;
     // A frame on the bounding box of the placed ends, without margin.
@@ -43,7 +43,7 @@ protected:
     // The kind's geometry for finite ends that differ in both coordinates; sets the curves,
     // decorations, anchors and direction.
     virtual void RebuildBentGeometry(const Design *design, const Point2D &start, const Point2D &finish) = 0;
-    virtual void AppendBentBodyItems(LineItemSink *sink) const = 0;
+    virtual void AppendBentBodyItems(DrawingItemSink *sink) const = 0;
     virtual void GetBentAnchorDirection(Vector2D *direction, int32_t index) const = 0;
     virtual bool HitTestBent(const Point2D &point, float tolerance) const = 0;
     // Extra points of the kind that must be finite for the object to be placed.

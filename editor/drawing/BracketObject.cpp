@@ -171,7 +171,7 @@ void BracketObject::AppendItems(const Design *design, DisplayList *list, bool pa
 {
     // An item without curves would have no box: coincident ends draw nothing.
     if (!placed || curveCount == 0) return;
-    LineItemSink sink{list, ResolveStrokeColor(design), paths};
+    DrawingItemSink sink{list, ResolveStrokeColor(design), paths};
     sink.Append(curveCount, outline);
 }
 

@@ -127,7 +127,7 @@ void CornerLineObject::RebuildBentGeometry(const Design *design, const Point2D &
     annotationAnchorCount = 8;
 }
 
-void CornerLineObject::AppendBentBodyItems(LineItemSink *sink) const
+void CornerLineObject::AppendBentBodyItems(DrawingItemSink *sink) const
 {
     int32_t count = curves.GetElementCount();
     const QuadraticBezier2D *c = curves.GetElements();

@@ -25,7 +25,7 @@ protected:
     // the horizontal and of the vertical leg (4 curves each).
     void RebuildBentGeometry(const Design *design, const Point2D &start, const Point2D &finish) override;
     // Solid: one item per leg; dashed: the corner piece and every dash as items of their own.
-    void AppendBentBodyItems(LineItemSink *sink) const override;
+    void AppendBentBodyItems(DrawingItemSink *sink) const override;
     void GetBentAnchorDirection(Vector2D *direction, int32_t index) const override;
     // Near either leg of the centre line.
     bool HitTestBent(const Point2D &point, float tolerance) const override;

@@ -8,6 +8,7 @@
 #include "editor/document/PropertyListWriter.h"
 #include "editor/fonts/Design.h"
 #include "editor/fonts/Preferences.h"
+#include "editor/platform/DisplayItems.h"
 #include "editor/platform/TextBuffer.h"
 
 #include <cmath>
@@ -316,6 +317,13 @@ bool DrawingObject::GetDashLengths(const Design *design, float width, float *das
     *dash = (d > width) ? d : width;
     *gap = (g > width) ? g : width;
     return true;
+}
+
+void DrawingItemSink::Append(int32_t count, const QuadraticBezier2D *source)
+{
+    Point2D origin(0.0f, 0.0f);
+    if (paths) list->Append(new FillPathItem(origin, count, source, color));
+    else list->Append(new ExportCurveItem(origin, count, source, color));
 }
 
 }  // namespace oq

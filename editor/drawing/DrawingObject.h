@@ -50,6 +50,18 @@ bool CheckFourCCProperty(const TextString &identifier, const char *name, uint32_
 // Continues a property list with name=4CC: " (" when *open is false (then it is true), else ",".
 void WriteFourCCProperty(TextBuffer *buffer, bool *open, const char *name, uint32_t value);
 
+// Appends a drawing's curves to a display list as items of one colour: path items for drawing, else
+// export items.
+struct DrawingItemSink
+{
+    // One item holding the curves (an item may hold none).
+    void Append(int32_t count, const QuadraticBezier2D *source);
+
+    DisplayList *list;
+    uint32_t color;
+    bool paths;  // FillPathItems, else ExportCurveItems
+};
+
 // Base of the drawing objects: a top-level node of family 'draw' placed from its first and last link,
 // with fill and stroke flags, colours, stroke width and dash indices.
 class DrawingObject : public DocumentNode

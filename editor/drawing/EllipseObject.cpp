@@ -189,22 +189,21 @@ bool EllipseObject::BuildDashes(const Point2D &centre, float g, float dash, floa
 void EllipseObject::AppendItems(const Design *design, DisplayList *list, bool paths) const
 {
     if (!placed) return;
-    Point2D origin(0.0f, 0.0f);
-    auto append = [&](int32_t count, const QuadraticBezier2D *source, uint32_t color) {
-        if (paths) list->Append(new FillPathItem(origin, count, source, color));
-        else list->Append(new ExportCurveItem(origin, count, source, color));
-    };
-    if (fill) append(12, fillOutline, ResolveFillColor(design));
+    if (fill)
+    {
+        DrawingItemSink sink{list, ResolveFillColor(design), paths};
+        sink.Append(12, fillOutline);
+    }
     if (!stroke) return;
-    uint32_t color = ResolveStrokeColor(design);
+    DrawingItemSink sink{list, ResolveStrokeColor(design), paths};
     int32_t count = curves.GetElementCount();
     if (!dashedStroke)
     {
-        append(count, curves.GetElements(), color);
+        sink.Append(count, curves.GetElements());
         return;
     }
     int32_t quarter = count / 4;
-    for (int32_t i = 0; i < 4; ++i) append(quarter, curves.GetElements() + i * quarter, color);
+    for (int32_t i = 0; i < 4; ++i) sink.Append(quarter, curves.GetElements() + i * quarter);
 }
 
 void EllipseObject::BuildExportItems(const Design *design, DisplayList *list) const

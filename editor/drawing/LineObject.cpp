@@ -82,13 +82,6 @@ bool AreFiniteCurves(const QuadraticBezier2D *curves, int32_t count)
     return true;
 }
 
-void LineItemSink::Append(int32_t count, const QuadraticBezier2D *source)
-{
-    Point2D origin(0.0f, 0.0f);
-    if (paths) list->Append(new FillPathItem(origin, count, source, color));
-    else list->Append(new ExportCurveItem(origin, count, source, color));
-}
-
 int32_t DrawLineEndDecoration(const Design *design, LineEndDecoration decoration, Point2D *end,
                               const Vector2D &direction, float width, QuadraticBezier2D curves[12])
 {
@@ -296,13 +289,13 @@ void LineObject::RebuildGeometry(const Design *design, const Point2D &start, con
 void LineObject::AppendItems(const Design *design, DisplayList *list, bool paths) const
 {
     if (!placed) return;
-    LineItemSink sink{list, ResolveStrokeColor(design), paths};
+    DrawingItemSink sink{list, ResolveStrokeColor(design), paths};
     AppendBodyItems(&sink);
     if (startDecorationCount != 0) sink.Append(startDecorationCount, startDecorationCurves);
     if (finishDecorationCount != 0) sink.Append(finishDecorationCount, finishDecorationCurves);
 }
 
-void LineObject::AppendBodyItems(LineItemSink *sink) const
+void LineObject::AppendBodyItems(DrawingItemSink *sink) const
 {
     sink->Append(curves.GetElementCount(), curves.GetElements());
 }

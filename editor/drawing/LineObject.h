@@ -38,17 +38,6 @@ void ApplyEndOffset(const Design *design, uint32_t group, LineEndOffset offset, 
 void ApplyLineEndOffset(const Design *design, LineEndOffset offset, Point2D *end, const Vector2D &outward,
                         float capLength);
 
-// Appends body and decoration curves to a display list as items in the stroke colour.
-struct LineItemSink
-{
-    // One item holding the curves (an item may hold none).
-    void Append(int32_t count, const QuadraticBezier2D *source);
-
-    DisplayList *list;
-    uint32_t color;
-    bool paths;  // FillPathItems, else ExportCurveItems
-};
-
 // The straight line ("Ln"): a filled body in the stroke colour, solid or dashed, with end decorations
 // and offsets; the base of the bent lines.
 class LineObject : public DrawingObject
@@ -85,7 +74,7 @@ public:
     // export items.
     void AppendItems(const Design *design, DisplayList *list, bool paths) const;
     // The body as items: one item with all curves.
-    virtual void AppendBodyItems(LineItemSink *sink) const;
+    virtual void AppendBodyItems(DrawingItemSink *sink) const;
 
     LineEndDecoration startDecoration = 0;
     LineEndDecoration finishDecoration = 0;

@@ -119,7 +119,7 @@ void QuarterLineObject::RebuildBentGeometry(const Design *design, const Point2D 
     annotationAnchorCount = 4;
 }
 
-void QuarterLineObject::AppendBentBodyItems(LineItemSink *sink) const
+void QuarterLineObject::AppendBentBodyItems(DrawingItemSink *sink) const
 {
     sink->Append(curves.GetElementCount(), curves.GetElements());
 }

@@ -28,7 +28,7 @@ protected:
     // Dashed: 4 curves per dash, laid by arc length from the end on the horizontal axis.
     void RebuildBentGeometry(const Design *design, const Point2D &start, const Point2D &finish) override;
     // One item with every body curve.
-    void AppendBentBodyItems(LineItemSink *sink) const override;
+    void AppendBentBodyItems(DrawingItemSink *sink) const override;
     void GetBentAnchorDirection(Vector2D *direction, int32_t index) const override;
     // Inside the box of the ends and between the ellipses widened and narrowed by the tolerance.
     bool HitTestBent(const Point2D &point, float tolerance) const override;

@@ -231,26 +231,30 @@ void RectangleObject::RebuildGeometry(const Design *design, const Point2D &start
                                 curves.GetElementCount(), edgeAnchors, annotationAnchors);
 }
 
-void RectangleObject::AppendItems(const Design *design, DisplayList *list, bool paths) const
+void AppendShapeStrokePieces(DrawingItemSink *sink, const QuadraticBezier2D *curves, int32_t count,
+                             int32_t cornerPieceCurves)
 {
-    if (!placed) return;
-    Point2D origin(0.0f, 0.0f);
-    auto append = [&](int32_t count, const QuadraticBezier2D *source, uint32_t color) {
-        if (paths) list->Append(new FillPathItem(origin, count, source, color));
-        else list->Append(new ExportCurveItem(origin, count, source, color));
-    };
-    if (fill) append(4, fillOutline, ResolveFillColor(design));
-    if (!stroke) return;
-    uint32_t color = ResolveStrokeColor(design);
-    int32_t count = curves.GetElementCount();
     int32_t at = 0;
     for (int32_t piece = 0; at < count; ++piece)
     {
         int32_t size = (piece < 4) ? cornerPieceCurves : 4;
         if (size > count - at) size = count - at;
-        append(size, curves.GetElements() + at, color);
+        sink->Append(size, curves + at);
         at += size;
     }
+}
+
+void RectangleObject::AppendItems(const Design *design, DisplayList *list, bool paths) const
+{
+    if (!placed) return;
+    if (fill)
+    {
+        DrawingItemSink sink{list, ResolveFillColor(design), paths};
+        sink.Append(4, fillOutline);
+    }
+    if (!stroke) return;
+    DrawingItemSink sink{list, ResolveStrokeColor(design), paths};
+    AppendShapeStrokePieces(&sink, curves.GetElements(), curves.GetElementCount(), cornerPieceCurves);
 }
 
 void RectangleObject::BuildExportItems(const Design *design, DisplayList *list) const

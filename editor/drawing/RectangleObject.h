@@ -37,6 +37,11 @@ bool AreFiniteShapeData(const QuadraticBezier2D *fillCurves, int32_t fillCount, 
 // one of its edges (bottom, top, left, right).
 bool HitTestShapeBox(const float box[4], bool filled, const Point2D &point, float tolerance);
 
+// A shape's stroke as items: the first four pieces of cornerPieceCurves curves each (the corners),
+// every later piece of 4; the last piece takes what is left.
+void AppendShapeStrokePieces(DrawingItemSink *sink, const QuadraticBezier2D *curves, int32_t count,
+                             int32_t cornerPieceCurves);
+
 // The shapes' selection frame: the box's outline, halfWidth to either side, as one colourless item.
 void AppendBoxSelectionFrame(const float box[4], float halfWidth, DisplayList *list);
 

@@ -256,23 +256,14 @@ void RoundedRectangleObject::RebuildGeometry(const Design *design, const Point2D
 void RoundedRectangleObject::AppendItems(const Design *design, DisplayList *list, bool paths) const
 {
     if (!placed) return;
-    Point2D origin(0.0f, 0.0f);
-    auto append = [&](int32_t count, const QuadraticBezier2D *source, uint32_t color) {
-        if (paths) list->Append(new FillPathItem(origin, count, source, color));
-        else list->Append(new ExportCurveItem(origin, count, source, color));
-    };
-    if (fill && fillCurveCount > 0) append(fillCurveCount, fillOutline, ResolveFillColor(design));
-    if (!stroke) return;
-    uint32_t color = ResolveStrokeColor(design);
-    int32_t count = curves.GetElementCount();
-    int32_t at = 0;
-    for (int32_t piece = 0; at < count; ++piece)
+    if (fill && fillCurveCount > 0)
     {
-        int32_t size = (!cornerDashes && piece < 4) ? 8 : 4;
-        if (size > count - at) size = count - at;
-        append(size, curves.GetElements() + at, color);
-        at += size;
+        DrawingItemSink sink{list, ResolveFillColor(design), paths};
+        sink.Append(fillCurveCount, fillOutline);
     }
+    if (!stroke) return;
+    DrawingItemSink sink{list, ResolveStrokeColor(design), paths};
+    AppendShapeStrokePieces(&sink, curves.GetElements(), curves.GetElementCount(), cornerDashes ? 4 : 8);
 }
 
 void RoundedRectangleObject::BuildExportItems(const Design *design, DisplayList *list) const

@@ -181,7 +181,7 @@ void ZigzagLineObject::RebuildBentGeometry(const Design *design, const Point2D &
     annotationAnchorCount = 8;
 }
 
-void ZigzagLineObject::AppendBentBodyItems(LineItemSink *sink) const
+void ZigzagLineObject::AppendBentBodyItems(DrawingItemSink *sink) const
 {
     int32_t count = curves.GetElementCount();
     const QuadraticBezier2D *c = curves.GetElements();

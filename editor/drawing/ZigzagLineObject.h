@@ -30,7 +30,7 @@ protected:
     // middle leg and of the two end legs (4 curves each).
     void RebuildBentGeometry(const Design *design, const Point2D &start, const Point2D &finish) override;
     // Solid: one item per leg; dashed: each corner piece, then one item per leg's own dashes.
-    void AppendBentBodyItems(LineItemSink *sink) const override;
+    void AppendBentBodyItems(DrawingItemSink *sink) const override;
     void GetBentAnchorDirection(Vector2D *direction, int32_t index) const override;
     // Near any of the three legs of the centre line.
     bool HitTestBent(const Point2D &point, float tolerance) const override;
