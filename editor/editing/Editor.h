@@ -17,6 +17,7 @@ class Heap;
 class MenuState;
 class StructureNode;
 class SymbolRunNode;
+class Widget;
 
 // Flags of Editor::TypeCharacter: type while drawing objects are selected (palettes); control
 // characters act (pasted text); literal, no automatic conversion (LaTeX input).
@@ -162,6 +163,16 @@ public:
     bool ContinuesFunctionName(const SymbolRunNode *run, uint32_t codePoint) const;
     [[nodiscard]] bool RecognizeFunctionName(SymbolRunNode *run, int32_t index);
     [[nodiscard]] bool InsertStructureCommand(uint8_t characterClass, uint32_t codePoint, bool convert);
+    // The structure commands 0x8901-0x891D: whether the document changed (other ids do nothing).
+    [[nodiscard]] bool RunStructureCommand(int32_t id);
+    // A wide mark of the type ("t"), over or under its body, with or without a label group.
+    [[nodiscard]] bool InsertWideMark(uint32_t type, bool under, bool withLabel);
+
+    // The two bands of the main window: roots made with the window, their children built by
+    // BuildToolPanel whenever a frame finds the tool band empty.
+    Widget *toolBandRoot = nullptr;
+    Widget *statusBandRoot = nullptr;
+    void BuildToolPanel();
 
     // Clears every field that points into the document tree (besides the selections, which the
     // caller sets): called by every replacement of the tree.
