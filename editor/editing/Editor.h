@@ -173,6 +173,8 @@ public:
     Widget *toolBandRoot = nullptr;
     Widget *statusBandRoot = nullptr;
     void BuildToolPanel();
+    // Deletes the children of both band roots (a size change, a design load): the next frame rebuilds them.
+    void DeleteToolPanel();
 
     // Clears every field that points into the document tree (besides the selections, which the
     // caller sets): called by every replacement of the tree.

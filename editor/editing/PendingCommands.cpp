@@ -13,5 +13,6 @@ bool Editor::InsertStructureCommand(uint8_t, uint32_t, bool) { return false; }
 bool Editor::RunStructureCommand(int32_t) { return false; }
 bool Editor::InsertWideMark(uint32_t, bool, bool) { return false; }
 void Editor::BuildToolPanel() {}
+void Editor::DeleteToolPanel() {}
 
 }  // namespace oq
