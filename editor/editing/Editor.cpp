@@ -20,6 +20,8 @@ Editor::Editor() : undoStepHeap(&GetUndoRedoStateHeap()), snapshotHeap(&GetMemor
 
 Editor::~Editor()
 {
+    DetachMainWindow();
+    if (GetPopupHost() == this) SetPopupHost(nullptr);
     currentStep = nullptr;
     undoHistory.Purge();
     setAsideSteps.Purge();

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "base/Box2D.h"
 #include "base/List.h"
+#include "base/Matrix4D.h"
 #include "editor/document/EquationDocument.h"
 #include "editor/editing/AnchorHandles.h"
 #include "editor/editing/CaretHitTest.h"
 #include "editor/editing/UndoStep.h"
 #include "editor/fonts/EditorSettings.h"
+#include "editor/platform/ShellServices.h"
 #include "editor/platform/TextBuffer.h"
+#include "editor/platform/WindowSystem.h"
 
 #include <cstdint>
 
@@ -15,6 +19,8 @@ namespace oq {
 class GroupNode;
 class Heap;
 class MenuState;
+class Renderer;
+class ShapeRenderObject;
 class StructureNode;
 class SymbolRunNode;
 class Widget;
@@ -54,11 +60,13 @@ struct EditorCounters
     int64_t renderObjectBuilds = 0;
     int64_t overlayBuilds = 0;
     int64_t frames = 0;
+    int64_t meshBuilds = 0;       // glyph mesh items made by layouts
 };
 
 // The one editor: the document with its selection, the undo history and edit batches, the tool
-// state, the preferences and the dirty flags the frame tick turns into relayouts and redraws.
-class Editor
+// state, the preferences and the dirty flags the frame tick turns into relayouts and redraws. It is
+// the main window's host: the loop turn hands it the window's input and ticks and draws its frames.
+class Editor : public PopupHost
 {
 public:
     // A new document (the main group with one empty row, the caret at its start), empty history.
@@ -226,6 +234,100 @@ public:
     int64_t lastTickTime = 0;           // ms, the frame tick's clock
     int64_t hoverDeadline = 0;          // when the hover outline is due
 
+    // Frame tick, frame render, the main window and its view.
+    // The PopupHost hooks: the active popup (setting one clears the held buttons and the drag
+    // mode), the main window's input (TypeCharacter, HandleKeyDown, HandleMouseEvent, size,
+    // exposure, close), the tick (Shift from the modifiers) and the frame.
+    void SetActivePopup(DialogWindow *dialog) override;
+    DialogWindow *GetActivePopup() const override;
+    bool HandleMainWindowInput(const WindowInput &input) override;
+    bool TickFrame(uint32_t modifiers, uint64_t *deadline) override;
+    void RenderFrame() override;
+    // The tick at the clock value with the live Shift state: whether a frame is due; the deadline
+    // out (0: none).
+    bool TickAt(uint64_t now, bool shift, uint64_t *deadline);
+    // Takes the main window (client size in pixels) whose target the renderer has started: the
+    // dpi, the band roots and the reset view; the first frame lays out and brings the caret into view.
+    void AttachMainWindow(WindowHandle window, int32_t width, int32_t height);
+    // Deletes the band roots with their children and the frame's GPU objects.
+    void DetachMainWindow();
+    // A new client size: the editing area's top-left keeps its document point, the target follows,
+    // the bands are emptied and a frame is drawn at once. False for the size already stored.
+    bool OnSize(int32_t width, int32_t height);
+    // The UI scale, band heights, half client size and UI projection from the dpi and the size.
+    void UpdateViewTransform();
+    // Zoom 2 with the document origin half an inch from the left, halfway between the bands.
+    void ResetView();
+    // Clamps to [0.25, 10000] (not a number: 0.25), discards the zoom-sized overlays, recomputes
+    // the pixel scale and the document projection and checks the zoom item equal to it.
+    void SetZoom(float newZoom);
+    // Moves the view centre, per axis and only as far as needed, so the box (document points, y
+    // up) lies inside the strip between the bands shrunk by half an inch; left and top first.
+    void ScrollToShowBox(const Box2D &box);
+    // Outside the strip: moves the view towards the pixel position; whether it moved.
+    bool AutoscrollWhileDragging(const Point2D &pixel);
+    // The document transform D: projection x inverse camera.
+    Matrix4D GetDocumentTransform() const;
+    // Stand-ins until pointer input, the keys and the deferred reload land: each does nothing.
+    [[nodiscard]] bool HandleMouseEvent(const UIEvent &event);
+    [[nodiscard]] bool HandleKeyDown(const UIEvent &event);
+    [[nodiscard]] bool HandlePointerDrag(const UIEvent &event);
+    void ReloadDesignFonts(int32_t verb);
+    void StartFontLoading();
+    // Deletes the glyph meshes and the path objects (the renderer must still be there).
+    void ReleaseFrameObjects();
+    // The frame render's steps 2 to 15 on a started renderer, and its layout step.
+    void DrawFrame(Renderer &renderer);
+    void LayoutFrame(Renderer &renderer);
+
+    WindowHandle mainWindow = 0;
+    int32_t clientWidth = 0;      // pixels
+    int32_t clientHeight = 0;
+    float halfClientWidth = 0.0f;
+    float halfClientHeight = 0.0f;
+    float dpi = 96.0f;
+    float uiScale = 0.75f;        // points per pixel, 72/dpi
+    int32_t toolBandHeight = 0;   // 40 pt in pixels
+    int32_t statusBandHeight = 0; // 18 pt in pixels
+    float pixelScale = 0.75f;     // document units per pixel, 72/(zoom x dpi)
+    Point2D viewCentre{0.0f, 0.0f};  // the document point (y up) at the client's centre
+    Matrix4D viewCamera;          // translation (cx, -cy): items on the GPU have y down
+    Matrix4D documentProjection;  // camera units to clip space
+    Matrix4D uiProjection;        // centred UI points (y down) to clip space
+    Link<DialogWindow> activePopup;
+    int32_t heldButtons = 0;      // pointer buttons pressed in the view
+    uint32_t dragMode = 0;        // 'eqtn', 'draw', 'conn' while dragging; 0 none
+    UIEvent lastDragEvent;        // window pixels
+    uint64_t lastAutoscrollTime = 0;
+    int32_t verbRequest = 0;      // the embedded object's pending verb (1 or 2), 0 none
+    bool fontLoadPending = false;
+    TextString missingFontNames[kDesignFontSlotCount];
+    List glyphMeshItems;
+    ShapeRenderObject *equationPaths = nullptr;
+    ShapeRenderObject *editingAids = nullptr;
+    // The drawings below and above the equation: per drawing its fill object, then its stroke
+    // pieces as one coverage group.
+    Array<ShapeRenderObject *, 4> backgroundPaths;
+    Array<ShapeRenderObject *, 4> foregroundPaths;
+    DocumentNode *previewObject = nullptr;  // a drawing being created, not in the document
+    ShapeRenderObject *previewOverlay = nullptr;
+    void (*frameObserver)() = nullptr;      // after a frame is drawn, before it is presented (tests)
+
+    // The overlay fields the frame draws, until the selection and anchor overlays land with their
+    // own (this block then goes; the hover outline's object is theirs by its own name).
+    bool caretVisible = true;
+    int64_t nextBlinkTime = 0;
+    uint32_t blinkPeriod = kCaretBlinkTime;
+    ShapeRenderObject *selectionOverlay = nullptr;
+    uint32_t selectionOverlayKind = 0;
+    ShapeRenderObject *handleOverlay = nullptr;
+    ShapeRenderObject *anchorOverlay = nullptr;
+    ShapeRenderObject *highlightOverlay = nullptr;
+    ShapeRenderObject *hoverOutlineObject = nullptr;
+    Box2D caretBoxes[2];
+    void BuildSelectionOverlay() {}
+    void BuildAnchorOverlay() {}
+
     // Writes one line to the log (stderr unless a test replaced the sink).
     void Log(const char *line) const;
 
@@ -282,5 +384,11 @@ private:
 
 // The one editor of the process; null before the program makes it.
 extern Editor *TheEditor;
+
+// The frame tick of TheEditor at ElapsedMilliseconds with the stored modifiers: whether a frame is
+// due, and the clock value at which the loop must run again (0: none). False without an editor.
+bool TickEditorFrame(uint64_t *deadline);
+// Draws one frame of the main window; nothing without an editor or a started renderer.
+void RenderEditorFrame();
 
 }  // namespace oq

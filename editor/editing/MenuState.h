@@ -13,6 +13,8 @@ constexpr int32_t kMenuRedoAll = 516;
 constexpr int32_t kMenuMathMode = 769;
 constexpr int32_t kMenuChemMode = 770;
 constexpr int32_t kMenuTextMode = 771;
+// View > Zoom 100% .. Zoom 800%: kMenuZoomFirst + n - 1 for zoom n.
+constexpr int32_t kMenuZoomFirst = 2050;
 
 // The menu bar as the editor core sees it: items are enabled or greyed and checked or unchecked by
 // id. The program's menu bar implements it; tests record the calls.

@@ -14,5 +14,10 @@ bool Editor::RunStructureCommand(int32_t) { return false; }
 bool Editor::InsertWideMark(uint32_t, bool, bool) { return false; }
 void Editor::BuildToolPanel() {}
 void Editor::DeleteToolPanel() {}
+bool Editor::HandleMouseEvent(const UIEvent &) { return false; }
+bool Editor::HandleKeyDown(const UIEvent &) { return false; }
+bool Editor::HandlePointerDrag(const UIEvent &) { return false; }
+void Editor::ReloadDesignFonts(int32_t) {}
+void Editor::StartFontLoading() {}
 
 }  // namespace oq

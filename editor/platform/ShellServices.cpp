@@ -12,6 +12,7 @@ uint32_t keyModifiers = 0;
 bool applicationActive = false;
 ColorRGBA selectionHighlightColor = {0.527115F, 0.527115F, 0.527115F, 1.0F};
 PopupHost *thePopupHost = nullptr;
+bool quitRequested = false;
 }  // namespace
 
 uint64_t ElapsedMilliseconds() { return elapsedMilliseconds; }
@@ -30,8 +31,19 @@ void PushWakeEvent()
     if (WindowSystem *system = GetWindowSystem()) system->WakeLoop();
 }
 
+bool QuitRequested() { return quitRequested; }
+void SetQuitRequested(bool quit) { quitRequested = quit; }
+
 void StandInPopupHost::SetActivePopup(DialogWindow *dialog) { activePopup.SetTarget(dialog); }
 DialogWindow *StandInPopupHost::GetActivePopup() const { return activePopup.GetTarget(); }
+bool StandInPopupHost::HandleMainWindowInput(const WindowInput &) { return false; }
+void StandInPopupHost::RenderFrame() {}
+
+bool StandInPopupHost::TickFrame(uint32_t, uint64_t *deadline)
+{
+    if (DialogWindow *popup = GetActivePopup()) popup->Update(ElapsedMilliseconds(), deadline, kCaretBlinkTime);
+    return false;
+}
 
 PopupHost *GetPopupHost() { return thePopupHost; }
 void SetPopupHost(PopupHost *host) { thePopupHost = host; }

@@ -2,6 +2,7 @@
 
 #include "base/Color.h"
 #include "editor/platform/Link.h"
+#include "editor/platform/WindowInput.h"
 
 #include <cstdint>
 
@@ -38,22 +39,38 @@ bool IsShiftDown();
 // window system (WindowSystem::WakeLoop), nothing when there is none.
 void PushWakeEvent();
 
-// Where the editor keeps its active popup: the top dialog opened over the main window. The editor
-// implements it; the stand-in below serves until then.
+// Set to end the main loop after the current turn.
+bool QuitRequested();
+void SetQuitRequested(bool quit);
+
+// The main window's host, which the loop turn calls: it keeps the active popup (the top dialog
+// opened over the main window), takes the main window's input, ticks and draws its frames. The
+// editor implements it; the stand-in below serves the platform's own tests.
 class PopupHost
 {
 public:
     virtual ~PopupHost() = default;
     virtual void SetActivePopup(DialogWindow *dialog) = 0;
     virtual DialogWindow *GetActivePopup() const = 0;
+    // The main window's translated input (positions in pixels); whether a frame is due.
+    virtual bool HandleMainWindowInput(const WindowInput &input) = 0;
+    // The turn's timed work with the modifiers of the turn; whether a frame is due, and the clock
+    // value at which the loop must run again (0: none).
+    virtual bool TickFrame(uint32_t modifiers, uint64_t *deadline) = 0;
+    // Draws the main window's frame (called when a frame is due, before the dialogs').
+    virtual void RenderFrame() = 0;
 };
 
-// The active popup held by a link that empties itself when the dialog dies.
+// The active popup held by a link that empties itself when the dialog dies; no main window input,
+// no frames: the tick only updates the active popup.
 class StandInPopupHost : public PopupHost
 {
 public:
     void SetActivePopup(DialogWindow *dialog) override;
     DialogWindow *GetActivePopup() const override;
+    bool HandleMainWindowInput(const WindowInput &input) override;
+    bool TickFrame(uint32_t modifiers, uint64_t *deadline) override;
+    void RenderFrame() override;
 
 private:
     Link<DialogWindow> activePopup;

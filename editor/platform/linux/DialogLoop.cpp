@@ -28,23 +28,28 @@ bool RaisesOnDrop(const WindowInput &input)
 
 }  // namespace
 
-void DispatchWindowEvent(const SDL_Event &event, const InputState &state)
+bool DispatchWindowEvent(const SDL_Event &event, const InputState &state)
 {
     WindowSystem *system = GetWindowSystem();
     WindowInput input = TranslateEvent(event, state, 1.0F);
-    if (input.kind == kInputNone || !system->IsRegistered(input.windowId)) return;
+    if (input.kind == kInputNone || !system->IsRegistered(input.windowId)) return false;
     WindowHandle window = input.windowId;
 
     if (input.kind == kInputFocusGained || input.kind == kInputFocusLost)
     {
         system->SetWindowFocused(window, input.kind == kInputFocusGained);
-        return;
+        return false;
     }
     DialogWindow *dialog = system->FindDialog(window);
-    if (input.kind == kInputExpose)
+    PopupHost *host = GetPopupHost();
+    if (input.kind == kInputExpose || input.kind == kInputSize)
     {
-        if (dialog) dialog->SetRedrawNeeded();
-        return;
+        if (dialog != nullptr)
+        {
+            if (input.kind == kInputExpose) dialog->SetRedrawNeeded();
+            return false;
+        }
+        return host != nullptr && host->HandleMainWindowInput(input);
     }
     if (!system->IsWindowEnabled(window))
     {
@@ -52,9 +57,10 @@ void DispatchWindowEvent(const SDL_Event &event, const InputState &state)
         {
             if (DialogWindow *top = system->FindInnermostDialog(window)) system->RaiseWindow(top->GetWindow());
         }
-        return;
+        return false;
     }
-    if (dialog == nullptr || !IsUserInput(input)) return;
+    if (!IsUserInput(input)) return false;
+    if (dialog == nullptr) return host != nullptr && host->HandleMainWindowInput(input);
 
     input = TranslateEvent(event, state, dialog->GetPointsPerPixel());
     switch (input.kind)
@@ -76,15 +82,7 @@ void DispatchWindowEvent(const SDL_Event &event, const InputState &state)
     case kInputClose: delete dialog; break;
     default: break;
     }
-}
-
-void TickEditorFrame(uint64_t *nextDeadline)
-{
-    PopupHost *host = GetPopupHost();
-    if (DialogWindow *popup = host ? host->GetActivePopup() : nullptr)
-    {
-        popup->Update(ElapsedMilliseconds(), nextDeadline, kCaretBlinkTime);
-    }
+    return false;
 }
 
 uint64_t SteadyClockMilliseconds()
@@ -101,6 +99,7 @@ void RunMainLoopTurnWithoutWait(uint64_t *nextDeadline)
     SDL_PumpEvents();
     uint32_t modifiers = uint32_t(SDL_GetModState());
     SetKeyModifiers(KeyModifierBits(modifiers));
+    bool redraw = false;
     SDL_Event event;
     while (SDL_PollEvent(&event))
     {
@@ -110,12 +109,16 @@ void RunMainLoopTurnWithoutWait(uint64_t *nextDeadline)
         int y = 0;
         state.mouseButtons = SDL_GetMouseState(&x, &y);
         state.keyModifiers = modifiers;
-        DispatchWindowEvent(event, state);
+        if (DispatchWindowEvent(event, state)) redraw = true;
     }
-    SetApplicationActive(GetWindowSystem()->AnyWindowFocused());
-    TickEditorFrame(nextDeadline);
+    bool active = GetWindowSystem()->AnyWindowFocused();
+    if (active != ApplicationActive()) redraw = true;
+    SetApplicationActive(active);
     PopupHost *host = GetPopupHost();
-    if (DialogWindow *popup = host ? host->GetActivePopup() : nullptr) RenderDialogChain(popup);
+    if (host == nullptr) return;
+    if (host->TickFrame(KeyModifierBits(modifiers), nextDeadline)) redraw = true;
+    if (redraw) host->RenderFrame();
+    if (DialogWindow *popup = host->GetActivePopup()) RenderDialogChain(popup);
 }
 
 void RunMainLoopTurn()

@@ -149,7 +149,7 @@ WindowInput TranslateEvent(const SDL_Event &event, const InputState &state, floa
         const char *text = event.text.text;
         const char *end = text + sizeof(event.text.text);
         // SDL ends the text with a NUL inside the buffer; decoding never passes it.
-        while (text < end && *text != 0 && input.codePointCount < int32_t(SDL_TEXTINPUTEVENT_TEXT_SIZE))
+        while (text < end && *text != 0 && input.codePointCount < kWindowInputTextSize)
         {
             uint32_t codePoint = 0;
             text += DecodeUtf8(text, &codePoint);
@@ -177,6 +177,11 @@ WindowInput TranslateEvent(const SDL_Event &event, const InputState &state, floa
         case SDL_WINDOWEVENT_RESTORED: input.kind = kInputExpose; break;
         case SDL_WINDOWEVENT_FOCUS_GAINED: input.kind = kInputFocusGained; break;
         case SDL_WINDOWEVENT_FOCUS_LOST: input.kind = kInputFocusLost; break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            input.kind = kInputSize;
+            input.width = event.window.data1;
+            input.height = event.window.data2;
+            break;
         default: break;
         }
         break;

@@ -160,7 +160,7 @@ TEST(DialogWindow, ChainDisablesOwnersAndOnlyTheInnermostUpdates)
     // Only the child's focus widget updates.
     log.clear();
     uint64_t deadline = 0;
-    TickEditorFrame(&deadline);
+    static_cast<void>(services.popups.TickFrame(0, &deadline));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].rfind("childField updateFocused", 0), 0u);
 
@@ -198,7 +198,7 @@ TEST(DialogWindow, ChainDisablesOwnersAndOnlyTheInnermostUpdates)
     EXPECT_TRUE(windows.IsWindowEnabled(parent->GetWindow()));
     EXPECT_EQ(services.popups.GetActivePopup(), parent);
     log.clear();
-    TickEditorFrame(&deadline);
+    static_cast<void>(services.popups.TickFrame(0, &deadline));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].rfind("parentField updateFocused", 0), 0u);
 
@@ -286,7 +286,7 @@ TEST(DialogWindow, RefusedWindowOrTargetLeavesTheOwnerEnabled)
         uint64_t deadline = 0;
         CloseDeferredDialogs();
         EXPECT_EQ(services.popups.GetActivePopup(), nullptr);
-        TickEditorFrame(&deadline);
+        static_cast<void>(services.popups.TickFrame(0, &deadline));
         EXPECT_TRUE(services.windows.IsWindowEnabled(kMain));
         // The refused target's window is gone too.
         EXPECT_EQ(services.windows.rects.size(), 1u);

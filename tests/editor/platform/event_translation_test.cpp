@@ -127,6 +127,20 @@ TEST(EventTranslation, Table)
     }
 }
 
+// A size change carries the new client size in pixels, whatever the points per pixel.
+TEST(EventTranslation, SizeChangesCarryTheClientSizeInPixels)
+{
+    SDL_Event event = WindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED);
+    event.window.data1 = 640;
+    event.window.data2 = 480;
+    WindowInput input = TranslateEvent(event, {}, 0.75F);
+    EXPECT_EQ(input.kind, kInputSize);
+    EXPECT_EQ(input.windowId, 7u);
+    EXPECT_EQ(input.width, 640);
+    EXPECT_EQ(input.height, 480);
+    EXPECT_EQ(TranslateEvent(WindowEvent(SDL_WINDOWEVENT_RESIZED), {}, 0.75F).kind, kInputNone);
+}
+
 TEST(EventTranslation, MotionCarriesOnlyShift)
 {
     SDL_Event event{};
