@@ -164,9 +164,6 @@ public:
     bool DeleteRangeAsStep();
 
     // Commands typing calls whose editing lands later: each refuses (false) for now.
-    [[nodiscard]] bool InsertRowBreak();
-    [[nodiscard]] bool InsertTabSpace(float width);
-    [[nodiscard]] bool InsertSpace(float width);
     [[nodiscard]] bool RunBackslashCommand(SymbolRunNode *run, int32_t index);
     bool ContinuesFunctionName(const SymbolRunNode *run, uint32_t codePoint) const;
     [[nodiscard]] bool RecognizeFunctionName(SymbolRunNode *run, int32_t index);
@@ -175,6 +172,32 @@ public:
     [[nodiscard]] bool RunStructureCommand(int32_t id);
     // A wide mark of the type ("t"), over or under its body, with or without a label group.
     [[nodiscard]] bool InsertWideMark(uint32_t type, bool under, bool withLabel);
+
+    // Row, space and decoration commands and the editing command ids: each whether the document
+    // changed, one undo step when called alone.
+    // A row break at the caret (a selection is replaced); drawings on later rows keep their rows.
+    [[nodiscard]] bool InsertRowBreak();
+    // A space of the width in math units; a second zero-width space beside one is refused.
+    [[nodiscard]] bool InsertSpace(float width);
+    // A tab stop of the width in ems (0: the default tab).
+    [[nodiscard]] bool InsertTabSpace(float width);
+    // An alignment mark 'left', 'rght' or 'cent'.
+    [[nodiscard]] bool InsertAligner(uint32_t kind);
+    // Decorate the character before the caret, cut out as a run of its own, in the current colour.
+    [[nodiscard]] bool AddMark(uint32_t codePoint, bool below);
+    [[nodiscard]] bool AddNegation(uint32_t kind);
+    [[nodiscard]] bool AddSlash(uint32_t kind);
+    [[nodiscard]] bool AddEnclosure(uint32_t kind);
+    // A prime after the caret, combined with a prime of the same colour before it up to four.
+    [[nodiscard]] bool AddPrime(uint32_t codePoint);
+    // What typing makes of the classes 'C' (enclosures), 'K' (negations), 'P' (primes), 'Y' and 'Z'
+    // (marks above and below): the command's result.
+    [[nodiscard]] bool RunDecorationCharacter(uint8_t characterClass, uint32_t codePoint);
+    // A command id: menu ids to HandleMenuCommand, editing ids through their family's table.
+    // Whether the view must be redrawn.
+    [[nodiscard]] bool RouteCommand(int32_t id);
+    // Whether the command the last typed character ran changed the document.
+    bool typedCommandChanged = false;
 
     // The two bands of the main window: roots made with the window, their children built by
     // BuildToolPanel whenever a frame finds the tool band empty.

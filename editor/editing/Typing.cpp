@@ -59,7 +59,7 @@ uint32_t Editor::TypeSpaceCharacter(uint32_t codePoint)
     if (codePoint == 0x20) return codePoint;
     // U+2007 and U+2008 take the measured advance of "0" and "."; they need the design's fonts.
     float width = GetSpaceWidth(codePoint);
-    if (width > -100.0F) (void)InsertSpace(width);
+    if (width > -100.0F) typedCommandChanged = InsertSpace(width);
     return 0;
 }
 
@@ -183,21 +183,28 @@ uint32_t Editor::InterpretTypedCharacter(uint32_t codePoint, uint32_t *role, uin
             return 0x2223;
         }
         return c;
-    case '/':
     case 'C':
-    case 'D':
-    case 'I':
     case 'K':
     case 'P':
-    case 'Q':
-    case 'S':
-    case 'T':
-    case 'W':
     case 'Y':
     case 'Z':
         if (commands)
         {
-            (void)InsertStructureCommand(cls, c, convert);
+            typedCommandChanged = RunDecorationCharacter(cls, c);
+            return 0;
+        }
+        *style = 'uprt';
+        return c;
+    case '/':
+    case 'D':
+    case 'I':
+    case 'Q':
+    case 'S':
+    case 'T':
+    case 'W':
+        if (commands)
+        {
+            typedCommandChanged = InsertStructureCommand(cls, c, convert);
             return 0;
         }
         *style = cls == 'I' ? 'gral' : cls == 'T' ? 'nary' : 'uprt';
@@ -229,13 +236,15 @@ bool Editor::TypeCharacter(uint32_t codePoint, uint32_t flags)
     uint32_t role = 0;
     uint32_t style = 0;
     bool join = false;
+    typedCommandChanged = false;
     uint32_t c = InterpretTypedCharacter(codePoint, &role, &style, &join, true, (flags & kTypeLiteral) == 0);
-    // A code point that is not a Unicode scalar value has no UTF-8 form: nothing is typed.
+    // A code point that is not a Unicode scalar value has no UTF-8 form: nothing is typed. 0 is
+    // a command that ran.
     if (!IsScalarValue(c) || selection.start.node == nullptr)
     {
         pendingRole = 0;
         SetStyleKey(0);
-        return false;
+        return c == 0 && typedCommandChanged;
     }
     if (pendingRole != 0)
     {

@@ -907,6 +907,12 @@ std::string RunEditorScript(const std::string &script)
             words >> id;
             static_cast<void>(editor->HandleMenuCommand(id));
         }
+        else if (command == "command")
+        {
+            std::string id;
+            words >> id;
+            static_cast<void>(editor->RouteCommand(int32_t(std::stol(id, nullptr, 0))));
+        }
         else if (command == "edit")
         {
             uint32_t choice = 0;

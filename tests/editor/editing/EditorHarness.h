@@ -99,6 +99,7 @@ void TypeScriptText(Editor *editor, const std::string &text, uint32_t flags);
 
 // Runs a script of the line language; the findings, "" when every expectation and invariant held.
 //   new | load [start end] .. end | menu <id> | edit <n> | type|paste|literal <text> | palette U+<hex>
+//   command <id> (Editor::RouteCommand; decimal or 0x hex)
 //   backspace | delete (the objects when some are selected) | row | space | phantom | drawing
 //   select <node> <index> <node> <index> | objects | mode math|chem|text | layout
 //   expect dump .. end | expect sketch <line> | expect steps <c>/<n> | expect menu <id>[+-] ..

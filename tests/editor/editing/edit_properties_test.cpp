@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace oq::test {
 namespace {
@@ -32,9 +33,32 @@ const std::string kFixtures[] = {
 };
 
 // What is typed: ASCII letters, digits and operators, Greek, a styled letter, combining marks,
-// spaces, a backslash, an arrow and an integral.
-const uint32_t kTyped[] = {'a', 'b', 'x', 'H', 'O', '2', '7', '+', '-', '=', '(', '|', ',', '^', '\\', ' ',
-                           0x03B1, 0x0391, 0x1D465, 0x0301, 0x0332, 0x2003, 0x2192, 0x222B};
+// spaces, a backslash, an arrow, and the characters that make structures or decorations: scripts,
+// fraction slashes, radicals, a sum, an integral, wide marks, an enclosure, a negation and primes.
+const uint32_t kTyped[] = {'a', 'b', 'x', 'H', 'O', '2', '7', '+', '-', '=', '(', '|', ',', '^', '_', '/', '\\', ' ',
+                           0x03B1, 0x0391, 0x1D465, 0x0301, 0x0332, 0x2003, 0x2192, 0x222B, 0x2044, 0x2215,
+                           0x2015, 0x221A, 0x221B, 0x221C, 0x2211, 0x23DE, 0x23B4, 0x20DD, 0x0338, 0x2032, 0x2033};
+
+// Every editing command id of the families 0x80-0x89 and the ids one past each end (the 0x83
+// family with its below half), and an unknown family.
+std::vector<int32_t> MakeCommandIds()
+{
+    const struct
+    {
+        int32_t family;
+        int32_t last;
+    } families[] = {{0x80, 8}, {0x81, 0x10}, {0x82, 3}, {0x83, 0x10}, {0x83, 0x90}, {0x84, 3},
+                    {0x85, 2}, {0x86, 3}, {0x87, 4}, {0x88, 36}, {0x89, 0x1D}, {0x8A, 1}};
+    std::vector<int32_t> ids;
+    for (const auto &range : families)
+    {
+        int32_t first = range.last >= 0x80 ? 0x80 : 0;
+        for (int32_t low = first; low <= range.last + 1; ++low) ids.push_back(range.family << 8 | low);
+    }
+    return ids;
+}
+
+const std::vector<int32_t> kCommandIds = MakeCommandIds();
 
 std::string Hex(uint32_t codePoint)
 {
@@ -78,8 +102,14 @@ int32_t CountRows(Editor *editor)
 // One random step: applied to the editor and written as a driver line; whether it reported a change.
 bool RandomStep(Editor *editor, std::mt19937 &random, std::string *line)
 {
-    uint32_t choice = random() % 100;
+    uint32_t choice = random() % 110;
     uint32_t c = kTyped[random() % std::size(kTyped)];
+    if (choice >= 100)
+    {
+        int32_t id = kCommandIds[random() % kCommandIds.size()];
+        *line = "command 0x" + Hex(uint32_t(id));
+        return editor->RouteCommand(id);
+    }
     if (choice < 60)
     {
         uint32_t flags = choice < 45 ? 0 : choice < 50 ? kTypePalette : choice < 55 ? kTypePasted : kTypeLiteral;
@@ -130,8 +160,10 @@ TEST_F(EditPropertiesTest, RandomSequencesKeepInvariantsTextAndHistory)
 {
     constexpr int32_t kSequences = 200;
     constexpr int32_t kSteps = 200;
-    // The sequences must reach what they are for: changes, chemical subscripts, joined rows.
+    // The sequences must reach what they are for: changes, chemical subscripts, joined rows,
+    // decorations, primes and aligners.
     int32_t changes = 0;
+    int32_t withDecorations = 0;
     int32_t withScripts = 0;
     int32_t joinedRows = 0;
     for (int32_t seed = 0; seed < kSequences; ++seed)
@@ -162,6 +194,8 @@ TEST_F(EditPropertiesTest, RandomSequencesKeepInvariantsTextAndHistory)
             }
             if (RoundTrip(text) != text) findings += "the text does not read back to itself\n";
             if (text.find("Sc") != std::string::npos) ++withScripts;
+            for (const char *kind : {"Mk ", "Ng ", "Sl ", "En ", "Pr ", "Al "})
+                withDecorations += text.find(kind) != std::string::npos ? 1 : 0;
             if (line == "backspace" || line == "delete") joinedRows += CountRows(editor) < rowsBefore ? 1 : 0;
             ASSERT_EQ(findings, "") << "seed " << seed << ", script:\n" << script;
         }
@@ -204,6 +238,7 @@ TEST_F(EditPropertiesTest, RandomSequencesKeepInvariantsTextAndHistory)
     EXPECT_GT(changes, kSequences * kSteps / 4);
     EXPECT_GT(withScripts, 100);
     EXPECT_GT(joinedRows, 10);
+    EXPECT_GT(withDecorations, 5000);
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
 // Joining rows of a top-level group: the drawings on the removed row's anchors go, those on later
 // rows follow their rows, and Undo brings every one back.
-#include "EditorFixture.h"
-#include "editor/document/GroupNode.h"
-#include "editor/document/NodeLink.h"
-#include "support/DocumentTestKinds.h"
+#include "RowDrawingsFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,46 +11,9 @@
 namespace oq::test {
 namespace {
 
-class RowJoinTest : public EditorFixture
+class RowJoinTest : public RowDrawingsFixture
 {
 protected:
-    // A main group of n rows holding "a", "b", ..; per row j a drawing on 'axis' 2j and one on
-    // 'lmnl' 2j, and one on the bottom gap 'lmnl' 2n; each link's value names the row (99 the gap).
-    void LoadRows(int32_t n)
-    {
-        std::string text = "Gr\n{\n";
-        for (int32_t j = 0; j < n; ++j)
-            text += std::string("\tBg {}\n\tSb {s{\"") + char('a' + j) + "\"}}\n";
-        text += "}\n";
-        ASSERT_TRUE(LoadTestDocument(editor, text.c_str(), 0, 0));
-        GroupNode *group = editor->document.GetMainGroup();
-        auto addDrawing = [&](uint32_t kind, int32_t index, float label) {
-            auto *drawing = new TestDrawingNode("Ln");
-            editor->document.GetRootStructure()->AppendSubnode(drawing);
-            new NodeLink(drawing, group, kind, index, label);
-        };
-        for (int32_t j = 0; j < n; ++j)
-        {
-            addDrawing(kAxisAnchorKind, 2 * j, float(j));
-            addDrawing(kLineAnchorKind, 2 * j, float(j));
-        }
-        addDrawing(kLineAnchorKind, 2 * n, 99.0F);
-    }
-
-    // "label:kind index" of every drawing's link, sorted.
-    std::vector<std::string> DescribeDrawings()
-    {
-        std::vector<std::string> out;
-        GroupNode *group = editor->document.GetMainGroup();
-        for (NodeLink *link = group->GetFirstIncomingLink(); link != nullptr; link = link->GetNextIncomingLink())
-        {
-            out.push_back(std::to_string(int(link->value)) + ":" + (link->anchorKind == kAxisAnchorKind ? "axis" : "lmnl") +
-                          " " + std::to_string(link->anchorIndex));
-        }
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-
     // What DescribeDrawings gives when rows first..last of n are removed.
     static std::vector<std::string> Expected(int32_t n, int32_t first, int32_t last)
     {
@@ -69,13 +29,6 @@ protected:
         out.push_back("99:lmnl " + std::to_string(2 * (n - removed)));
         std::sort(out.begin(), out.end());
         return out;
-    }
-
-    MathNode *RowBegin(int32_t k)
-    {
-        MathNode *node = editor->document.GetMainGroup()->GetFirstMathSubnode();
-        for (int32_t j = 0; j < k; ++j) node = node->GetNextMathNode()->GetNextMathNode();
-        return node;
     }
 };
 
