@@ -1,6 +1,7 @@
 // Fuzzes the font compiler: every Ambrel document the reader accepts is compiled (its first Font,
 // with and without the options) into memory; a compile either fails with one of its codes or
-// writes a file that the runtime's validator and the layout verifier both accept.
+// writes a file that the runtime's validator and the layout verifier both accept. With the options
+// it is compiled again freeing the outlines as it goes, which must give the same result and bytes.
 #include "FuzzText.h"
 #include "ambrel/AmbrelDocument.h"
 #include "support/VorlFontVerifier.h"
@@ -28,14 +29,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     std::vector<char> text = oq::fuzz::TerminatedText(data, size);
 
-    for (uint32_t flags : {oq::kDefaultCompileFlags | oq::kCompileOutline | oq::kCompileContours, 0u})
+    struct Run
+    {
+        uint32_t flags;
+        bool release;
+    };
+    const uint32_t options = oq::kDefaultCompileFlags | oq::kCompileOutline | oq::kCompileContours;
+    uint32_t keptResult = 0;
+    std::vector<uint8_t> kept;
+    for (const Run &run : {Run{options, false}, Run{options, true}, Run{0u, false}})
     {
         oq::AmbrelDocument document;
         if (document.ParseAndResolve(text.data()) != 0) return 0;
         std::vector<uint8_t> file;
-        oq::FontCompiler compiler(&document, flags, nullptr, 0, nullptr, 0);
+        oq::FontCompiler compiler(&document, run.flags, nullptr, 0, nullptr, 0);
+        compiler.SetReleaseOutlines(run.release);
         oq::OutputSink sink(AppendToBytes, &file);
         uint32_t result = compiler.CompileAndWrite(&sink, nullptr, 0);
+        if (run.flags == options && !run.release)
+        {
+            keptResult = result;
+            kept = file;
+        }
+        else if (run.release && (result != keptResult || file != kept)) __builtin_trap();
         if (result == 'IFID' || result == 'SIZE' || result == 'MEMY')
         {
             if (!file.empty()) __builtin_trap();

@@ -6,6 +6,7 @@
 #include "vorlfont/compiler/CountedListBuild.h"
 #include "vorlfont/compiler/GlyphFeatureLists.h"
 #include "vorlfont/compiler/GlyphTextureBuild.h"
+#include "vorlfont/compiler/OutlineRelease.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
 #include "vorlfont/compiler/VorlFontWriter.h"
 
@@ -136,13 +137,18 @@ uint32_t FontCompiler::BuildGlyphs()
     AddDecorations();
 
     const auto *first = static_cast<FontCompileContext *>(contexts.GetFirstListElement());
+    if (releaseOutlines)
+    {
+        ReleaseUnusedCurves(first->glyphFont, newNumbers.GetElements(), uint32_t(newNumbers.GetElementCount()));
+        ReturnFreeHeapPages();
+    }
     TexelBuffer curve = ViewTexture(glyphData.curveTexture);
     TexelBuffer band = ViewTexture(glyphData.bandTexture);
     Array<uint32_t> contourList;
     GlyphTextureInput input = {first->glyphFont,       selectedCount,
                                selection.GetElements(), newNumbers.GetElements(),
                                uint32_t(newNumbers.GetElementCount()), flags,
-                               &document->compileSettings};
+                               &document->compileSettings,     releaseOutlines};
     GlyphTextureOutput output = {glyphData.GetGlyphRecords(), glyphData.GetOutlineGlyphRecords(), &curve, &band,
                                  &contourList};
     uint32_t result = BuildGlyphCurvesAndBands(input, output);

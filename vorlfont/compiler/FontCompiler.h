@@ -39,6 +39,10 @@ public:
     // (nothing written in either case); 'WRIT' when the sink refused any block.
     [[nodiscard]] uint32_t CompileAndWrite(OutputSink *sink, const VorlHeaderStart *start, int32_t fontIndex);
 
+    // For a run that needs the document's outlines no more after the compile: each glyph's curves
+    // are freed once its textures are built, and the geometry curves before that.
+    void SetReleaseOutlines(bool release) { releaseOutlines = release; }
+
     const CharacterInclusionMap &GetInclusionMap() const { return inclusionMap; }
     // The glyphs the last compile kept and their new numbers.
     const GlyphSelection &GetGlyphSelection() const { return glyphSelection; }
@@ -65,6 +69,7 @@ private:
     AmbrelDocument *document;
     uint32_t flags;
     CharacterInclusionMap inclusionMap;
+    bool releaseOutlines = false;
 
     // Working data of one compile.
     List contexts;

@@ -9,6 +9,7 @@
 #include "vorlfont/compiler/GlyphBands.h"
 #include "vorlfont/compiler/GlyphCurvePlacement.h"
 #include "vorlfont/compiler/OutlineEffect.h"
+#include "vorlfont/compiler/OutlineRelease.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
 
 #include <cstring>
@@ -80,6 +81,30 @@ GlyphPlan PlanGlyph(const GlyphTextureInput &input, const GlyphStructure *glyph)
     plan.source = GlyphSource::kEmpty;
     return plan;
 }
+
+// Bytes of curves freed between two returns of the free pages to the system.
+constexpr size_t kReleaseReturnBytes = size_t(32) << 20;
+
+// The glyph's curves freed once its last pass has built them, when the input asks for it.
+struct CurveRelease
+{
+    const GlyphTextureInput &input;
+    size_t pending = 0;
+
+    void AfterLastPass(uint32_t position)
+    {
+        if (!input.releaseCurves) return;
+        GlyphStructure *glyph = input.glyphFont->GetGlyph(input.selection[position]);
+        if (glyph != nullptr) pending += ReleaseGlyphCurves(glyph);
+        if (pending >= kReleaseReturnBytes) Finish();
+    }
+
+    void Finish()
+    {
+        if (pending != 0) ReturnFreeHeapPages();
+        pending = 0;
+    }
+};
 
 // The working state of one build.
 struct TextureBuild
@@ -176,6 +201,8 @@ uint32_t BuildGlyphCurvesAndBands(const GlyphTextureInput &input, const GlyphTex
 {
     TextureBuild build{input, output, {}, {}, {}, {}};
     const bool contours = (input.flags & kCompileContours) != 0;
+    const bool outlinePass = output.outlineRecords != nullptr;
+    CurveRelease release{input};
 
     Array<GlyphPlan> plans;
     plans.SetElementCount(int32_t(input.selectionCount));
@@ -188,7 +215,11 @@ uint32_t BuildGlyphCurvesAndBands(const GlyphTextureInput &input, const GlyphTex
         const GlyphPlan &plan = plans[int32_t(n)];
         VorlGlyphRecord *record = &output.records[n];
         SetMetrics(record, plan.glyph);
-        if (plan.source != GlyphSource::kOwnCurves || plan.glyph == nullptr) continue;
+        if (plan.source != GlyphSource::kOwnCurves || plan.glyph == nullptr)
+        {
+            release.AfterLastPass(n);  // a copy or an empty record reads no curves
+            continue;
+        }
         if (plan.glyph->tooLarge) return kResultSizeExceeded;
         int32_t count = plan.glyph->curves.GetElementCount();
         if (count == 0) continue;
@@ -199,7 +230,9 @@ uint32_t BuildGlyphCurvesAndBands(const GlyphTextureInput &input, const GlyphTex
         record->box[3] = box.max.y;
         if (!BuildGlyphTextures(&build, count, plan.glyph->curves.GetElements(), box, record, contours))
             return kResultSizeExceeded;
+        if (!outlinePass) release.AfterLastPass(n);
     }
+    release.Finish();
     for (uint32_t n = 0; n < input.selectionCount; ++n)
     {
         const GlyphPlan &plan = plans[int32_t(n)];
@@ -207,7 +240,7 @@ uint32_t BuildGlyphCurvesAndBands(const GlyphTextureInput &input, const GlyphTex
             CopyRecord(&output.records[n], output.records[plan.target], plan.offset, contours);
     }
 
-    if (output.outlineRecords == nullptr) return 0;
+    if (!outlinePass) return 0;
 
     // Outline pass: its curves share texels only with each other.
     build.table.Clear();
@@ -225,6 +258,7 @@ uint32_t BuildGlyphCurvesAndBands(const GlyphTextureInput &input, const GlyphTex
         if (count == 0) continue;
         count = BuildGlyphCurveList(count, plan.glyph->curves.GetElements(), settings.outlineEffectSize,
                                     settings.outlineMiterLimit, settings.outlineJoin, &outline);
+        release.AfterLastPass(n);
         if (count == 0) continue;
         Box2D box = UnionGlyphBoxes(count, outline.GetElements());
         record->box[0] = box.min.x;
@@ -233,6 +267,7 @@ uint32_t BuildGlyphCurvesAndBands(const GlyphTextureInput &input, const GlyphTex
         record->box[3] = box.max.y;
         if (!BuildGlyphTextures(&build, count, outline.GetElements(), box, record, false)) return kResultSizeExceeded;
     }
+    release.Finish();
     for (uint32_t n = 0; n < input.selectionCount; ++n)
     {
         const GlyphPlan &plan = plans[int32_t(n)];

@@ -23,6 +23,8 @@ struct GlyphTextureInput
     uint32_t newNumberCount;
     uint32_t flags;
     const FontCompileSettings *settings;
+    // Frees each glyph's collected curves after its last pass (a run that needs them no more).
+    bool releaseCurves = false;
 };
 
 // Where it writes: the glyph records (and the outline records, or null), the two texture buffers
@@ -40,6 +42,7 @@ struct GlyphTextureOutput
 // textures: the normal pass, the outline pass with the outline option, and glyphs that are a
 // plain copy of another glyph (a chain of single references, offsets added) last. Returns 0, or
 // 'SIZE' when a texture runs out of rows or a glyph's curves or bands do not fit the formats.
+// With releaseCurves the freed pages go back to the system as the pass goes.
 [[nodiscard]] uint32_t BuildGlyphCurvesAndBands(const GlyphTextureInput &input, const GlyphTextureOutput &output);
 
 // Stores a rectangle from x 0 to 1 and y from y0 to y1 (four straight curves, one band each way)

@@ -255,6 +255,8 @@ int32_t RunVorlFont(int32_t argumentCount, const char *const *arguments, const c
         FontCompiler compiler(&document, options.flags, options.includeRanges.GetElements(),
                               options.includeRanges.GetElementCount(), options.excludeRanges.GetElements(),
                               options.excludeRanges.GetElementCount());
+        // The document is written already and goes with the run.
+        compiler.SetReleaseOutlines(true);
         OutputSink sink(VorlFontOutputFile::kCallback, outputs.vorl.GetSink());
         result = compiler.CompileAndWrite(&sink, nullptr, options.fontIndex);
         int32_t closed = outputs.vorl.Close();

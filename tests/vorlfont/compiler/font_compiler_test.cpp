@@ -2,11 +2,15 @@
 
 #include "VorlFontTestSupport.h"
 #include "ambrel/AmbrelDocument.h"
+#include "ambrel/FontStructure.h"
+#include "ambrel/GeometryStructure.h"
+#include "ambrel/GlyphStructure.h"
 #include "ambrel/TextOutputStream.h"
 #include "base/Compression.h"
 #include "vorlfont/compiler/FontCompiler.h"
 #include "vorlfont/compiler/VorlFontCommandLine.h"
 #include "vorlfont/compiler/VorlFontWriter.h"
+#include "vorlfont/opentype/OpenTypeImporter.h"
 
 #include <cstring>
 #include <random>
@@ -344,6 +348,60 @@ TEST(FontCompiler, BoxesOfMarksAndOtherGlyphs)
     }
     ComputeFontBoxes(records.data() + 3, 2, &boxes);
     for (int32_t k = 0; k < 4; ++k) EXPECT_EQ(boxes.glyphBox[k], 0.0f);
+}
+
+// A compile that frees the outlines as it goes writes the same file as one that keeps them: real
+// fonts with Components, single-reference chains and synthesized glyphs, with and without the
+// outline pass (which reads the curves a second time). Afterwards no curves are left.
+TEST(FontCompiler, ReleasingTheOutlinesKeepsTheFile)
+{
+    const uint32_t editor = (kDefaultCompileFlags & ~kCompilePoly) | kCompileContours | kCompileMath;
+    struct Case
+    {
+        const char *path;
+        uint32_t flags;
+    };
+    const Case cases[] = {
+        {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", editor},
+        {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", editor | kCompileOutline},
+        {"/usr/share/fonts/opentype/freefont/FreeSerif.otf", editor | kCompileOutline},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(std::string(c.path) + " " + std::to_string(c.flags));
+        std::string bytes = ReadWholeFile(c.path);
+        ASSERT_FALSE(bytes.empty());
+        std::vector<uint8_t> files[2];
+        for (bool release : {false, true})
+        {
+            AmbrelDocument document;
+            ASSERT_EQ(ImportOpenTypeFont(bytes.data(), bytes.size(), &document), 0u);
+            document.compileSettings.outlineEffectSize = 0.02f;
+            FontCompiler compiler(&document, c.flags, nullptr, 0, nullptr, 0);
+            compiler.SetReleaseOutlines(release);
+            OutputSink sink(test::AppendToBytes, &files[release]);
+            ASSERT_EQ(compiler.CompileAndWrite(&sink, nullptr, 0), 0u);
+
+            const FontStructure *font = document.fontList.GetFirst();
+            int32_t glyphCurves = 0, geometryCurves = 0;
+            for (uint32_t g = 0; g < font->glyphCount; ++g)
+            {
+                const GlyphStructure *glyph = font->GetGlyph(g);
+                if (glyph == nullptr) continue;
+                glyphCurves += glyph->curves.GetElementCount();
+                for (auto *node = static_cast<const KettricStructure *>(glyph->GetFirstSubnode()); node != nullptr;
+                     node = static_cast<const KettricStructure *>(glyph->GetNextTreeNode(node)))
+                {
+                    if (node->GetBaseStructureType() == kAmbrelGeometryBase)
+                        geometryCurves += static_cast<const GeometryStructure *>(node)->curves.GetElementCount();
+                }
+            }
+            EXPECT_EQ(glyphCurves == 0, release);
+            EXPECT_EQ(geometryCurves == 0, release);
+        }
+        ASSERT_FALSE(files[0].empty());
+        EXPECT_TRUE(files[0] == files[1]);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,46 @@
+#include "vorlfont/compiler/OutlineRelease.h"
+
+#include "ambrel/FontStructure.h"
+#include "ambrel/GeometryStructure.h"
+#include "ambrel/GlyphStructure.h"
+
+#if defined(__linux__) && defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace oq {
+
+void ReleaseUnusedCurves(const FontStructure *glyphFont, const int32_t *newNumbers, uint32_t newNumberCount)
+{
+    for (uint32_t i = 0; i < glyphFont->glyphCount; ++i)
+    {
+        GlyphStructure *glyph = glyphFont->GetGlyph(i);
+        if (glyph == nullptr) continue;
+        bool selected = i == 0 || (i < newNumberCount && newNumbers[i] > 0);
+        if (!selected) glyph->curves.Reset();
+        for (auto *node = static_cast<KettricStructure *>(glyph->GetFirstSubnode()); node != nullptr;
+             node = static_cast<KettricStructure *>(glyph->GetNextTreeNode(node)))
+        {
+            if (node->GetBaseStructureType() != kAmbrelGeometryBase) continue;
+            auto *geometry = static_cast<GeometryStructure *>(node);
+            geometry->curves.Reset();
+            geometry->contours.Reset();
+        }
+    }
+}
+
+size_t ReleaseGlyphCurves(GlyphStructure *glyph)
+{
+    size_t bytes = size_t(glyph->curves.GetElementCount()) * sizeof(QuadraticBezier2D);
+    glyph->curves.Reset();
+    return bytes;
+}
+
+void ReturnFreeHeapPages()
+{
+#if defined(__linux__) && defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
+}  // namespace oq
