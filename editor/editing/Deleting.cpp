@@ -32,10 +32,10 @@ GroupNode *AsGroup(MathNode *node)
 
 // Where nodes moved into a group are measured from: the group itself when it is in the document
 // already, else the group the new structure will stand in (beside the node at).
-const GroupNode *GetNestingTarget(const GroupNode *group, const MathNode *at)
+const MathNode *GetNestingTarget(const GroupNode *group, const MathNode *at)
 {
     if (group->GetRootNode() == at->GetRootNode()) return group;
-    return static_cast<const GroupNode *>(at->GetSuperMathNode());
+    return at->GetSuperMathNode();
 }
 
 // The levels added below the target: none for a group in the document, else the group's depth in
@@ -159,7 +159,7 @@ bool Editor::DeleteSelectionRange()
     return changed;
 }
 
-bool Editor::FitsNestingLimit(const GroupNode *group, int32_t levels, const MathNode *first,
+bool Editor::FitsNestingLimit(const MathNode *group, int32_t levels, const MathNode *first,
                               const MathNode *last) const
 {
     // Written depth: top-level structures at 1, each subnode one deeper, and a node's link block or
@@ -211,7 +211,7 @@ bool Editor::InsertStructure(StructureNode *structure, GroupNode *group)
     Selection &selection = document.selection;
     MathNode *start = selection.start.node;
     if (start == nullptr) return false;
-    auto *parent = static_cast<const GroupNode *>(start->GetSuperMathNode());
+    const MathNode *parent = start->GetSuperMathNode();
     // The structure's own levels: its deepest subtree as it stands (slots, their rows).
     int32_t height = 0;
     for (const TreeBase *node = structure; node != nullptr; node = structure->GetNextTreeNode(node))

@@ -151,8 +151,9 @@ public:
     // document would nest deeper than it may.
     [[nodiscard]] bool InsertStructure(StructureNode *structure, GroupNode *group);
     // Whether every node stays within the nesting a document may be read with when the nodes first
-    // to last (siblings, or none when first is null) are put levels deeper below the group.
-    bool FitsNestingLimit(const GroupNode *group, int32_t levels, const MathNode *first, const MathNode *last) const;
+    // to last (siblings, or none when first is null) are put levels deeper below the group (or
+    // phantom: whatever holds the rows).
+    bool FitsNestingLimit(const MathNode *group, int32_t levels, const MathNode *first, const MathNode *last) const;
     // Deletes a row start of a group; in a top-level group the drawings on that row's anchors go
     // with it and those on later rows follow their rows.
     void RemoveRowStart(MathNode *rowBegin);

@@ -122,5 +122,24 @@ TEST_F(NestingGuardTest, SelectionOfNestedStructuresIsNotMovedPastTheLimit)
     EXPECT_TRUE(Reads(DocumentText(editor)));
 }
 
+// Rows stand in phantoms too: a structure inserted, or wrapped around a selection, with the caret
+// in a phantom's row.
+TEST_F(NestingGuardTest, StructuresGoIntoAPhantomsRows)
+{
+    for (int32_t end : {1, 2})
+    {
+        ResetTheEditor();
+        editor = TheEditor;
+        ASSERT_TRUE(LoadTestDocument(editor, "Gr { Bg {} Ph { Bg {} Sb $B {s{\"xy\"}} } }", 1, end));
+        auto *scripts = new ScriptNode(false);
+        editor->BeginEditBatch();
+        ASSERT_TRUE(editor->InsertStructure(scripts, scripts->GetOrCreateSubscripts()));
+        editor->EndEditBatch();
+        EXPECT_EQ(SketchDocument(editor), end == 1 ? "row[ Ph{[ math\"x\" scpt{[‸ ]} math\"y\" ]} ]"
+                                                   : "row[ Ph{[ math\"x\" scpt{[⟦ math\"y⟧\" ]} ]} ]");
+        EXPECT_EQ(CheckEditorInvariants(editor), "");
+    }
+}
+
 }  // namespace
 }  // namespace oq::test
