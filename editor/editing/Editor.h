@@ -300,9 +300,15 @@ public:
     void StartFontLoading();
     // Deletes the glyph meshes and the path objects (the renderer must still be there).
     void ReleaseFrameObjects();
-    // The frame render's steps 2 to 15 on a started renderer, and its layout step.
+    void ReleasePreviewOverlay();
+    // The frame render's steps 2 to 15 on a started renderer, and its layout step in its parts: the
+    // document's layout (overlays discarded, missing fonts noted), the glyph meshes of the top-level
+    // nodes, and the path objects of the three layers with the editing aids.
     void DrawFrame(Renderer &renderer);
     void LayoutFrame(Renderer &renderer);
+    void UpdateFrameLayout();
+    void BuildFrameMeshes();
+    void BuildFramePaths(Renderer &renderer);
 
     WindowHandle mainWindow = 0;
     int32_t clientWidth = 0;      // pixels

@@ -102,10 +102,24 @@ void Editor::ReleaseFrameObjects()
     ReleaseShape(renderer, &editingAids);
     ReleaseShapes(renderer, &backgroundPaths);
     ReleaseShapes(renderer, &foregroundPaths);
-    ReleaseShape(renderer, &previewOverlay);
 }
 
+void Editor::ReleasePreviewOverlay() { ReleaseShape(GetRenderer(), &previewOverlay); }
+
 void Editor::LayoutFrame(Renderer &renderer)
+{
+    UpdateFrameLayout();
+    ReleaseFrameObjects();
+    BuildFrameMeshes();
+    BuildFramePaths(renderer);
+    if (saveEnabled)
+    {
+        saveEnabled = false;
+        EnableMenuItem(kMenuSave, true);
+    }
+}
+
+void Editor::UpdateFrameLayout()
 {
     DiscardSelectionOverlay();
     DiscardAnchorOverlay();
@@ -117,16 +131,24 @@ void Editor::LayoutFrame(Renderer &renderer)
     {
         if (name.GetLength() != 0) fontLoadPending = true;
     }
-    ReleaseFrameObjects();
+}
 
+void Editor::BuildFrameMeshes()
+{
     const Design *design = &document.design;
     KettricStructure *root = document.GetRootStructure();
+    int32_t before = glyphMeshItems.GetListElementCount();
     for (KettricStructure *s = root->GetFirstSubnodeStructure(); s != nullptr; s = s->GetNextStructure())
     {
         if (const DocumentNode *node = DocumentNode::FromStructure(s)) node->BuildMeshItems(design, &glyphMeshItems);
     }
-    counters.meshBuilds += glyphMeshItems.GetListElementCount();
+    counters.meshBuilds += glyphMeshItems.GetListElementCount() - before;
+}
 
+void Editor::BuildFramePaths(Renderer &renderer)
+{
+    const Design *design = &document.design;
+    KettricStructure *root = document.GetRootStructure();
     DisplayList equationList;
     DisplayList aidList;
     bool equationSeen = false;
@@ -156,11 +178,6 @@ void Editor::LayoutFrame(Renderer &renderer)
     equationPaths = BuildListObject(renderer, &equationList, false);
     editingAids = BuildListObject(renderer, &aidList, false);
     counters.renderObjectBuilds += (equationPaths != nullptr ? 1 : 0) + (editingAids != nullptr ? 1 : 0);
-    if (saveEnabled)
-    {
-        saveEnabled = false;
-        EnableMenuItem(kMenuSave, true);
-    }
     equationList.Purge();
     aidList.Purge();
 }

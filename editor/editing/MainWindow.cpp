@@ -163,6 +163,7 @@ void Editor::DetachMainWindow()
     delete statusBandRoot;
     statusBandRoot = nullptr;
     ReleaseFrameObjects();
+    ReleasePreviewOverlay();
     mainWindow = 0;
 }
 

@@ -13,6 +13,7 @@ namespace oq {
 namespace {
 
 const std::chrono::steady_clock::time_point programStart = std::chrono::steady_clock::now();
+uint64_t (*loopClock)() = &SteadyClockMilliseconds;
 
 bool IsUserInput(const WindowInput &input)
 {
@@ -91,9 +92,11 @@ uint64_t SteadyClockMilliseconds()
     return uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
+void SetMainLoopClock(uint64_t (*clock)()) { loopClock = clock != nullptr ? clock : &SteadyClockMilliseconds; }
+
 void RunMainLoopTurnWithoutWait(uint64_t *nextDeadline)
 {
-    SetElapsedMilliseconds(SteadyClockMilliseconds());
+    SetElapsedMilliseconds(loopClock());
     CloseDeferredDialogs();
     // The modifiers once the queued input has reached SDL, the same for every event of the turn.
     SDL_PumpEvents();
@@ -125,7 +128,7 @@ void RunMainLoopTurn()
 {
     uint64_t deadline = 0;
     RunMainLoopTurnWithoutWait(&deadline);
-    uint64_t now = SteadyClockMilliseconds();
+    uint64_t now = loopClock();
     uint64_t wait = 1000;
     if (deadline != 0) wait = deadline > now ? deadline - now : 0;
     if (wait > 1000) wait = 1000;

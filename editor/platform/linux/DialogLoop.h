@@ -15,6 +15,8 @@ bool DispatchWindowEvent(const SDL_Event &event, const InputState &state);
 
 // Milliseconds of a steady clock since the program started.
 uint64_t SteadyClockMilliseconds();
+// The clock the loop turn stores (tests step a fake one); null restores the steady clock.
+void SetMainLoopClock(uint64_t (*clock)());
 
 // The main loop, one turn: store the clock (SetElapsedMilliseconds) and the modifier keys
 // (SetKeyModifiers; every event of the turn is handled with them), close deferred dialogs, drain

@@ -32,6 +32,7 @@ namespace {
 
 RecordingMenus harnessMenus;
 std::vector<std::string> harnessLog;
+ScriptDriver scriptDriver = nullptr;
 
 // The renderer and font registry layouts use, made by the first layout after a reset.
 struct LayoutServices
@@ -870,6 +871,11 @@ void TypeScriptText(Editor *editor, const std::string &text, uint32_t flags)
     }
 }
 
+void SetScriptDriver(ScriptDriver driver)
+{
+    scriptDriver = driver;
+}
+
 std::string RunEditorScript(const std::string &script)
 {
     std::vector<std::string> lines;
@@ -890,7 +896,12 @@ std::string RunEditorScript(const std::string &script)
             findings += "line " + std::to_string(lineNumber) + " (" + line + "): " + what + "\n";
         };
         Editor *editor = TheEditor;
-        if (command == "new")
+        std::string finding;
+        if (scriptDriver != nullptr && scriptDriver(line, &finding))
+        {
+            if (!finding.empty()) report(finding);
+        }
+        else if (command == "new")
             ResetTheEditor();
         else if (command == "load")
         {

@@ -105,6 +105,12 @@ void TypeScriptText(Editor *editor, const std::string &text, uint32_t flags);
 //   expect dump .. end | expect sketch <line> | expect steps <c>/<n> | expect menu <id>[+-] ..
 //   expect text .. end | # comment
 std::string RunEditorScript(const std::string &script);
+// Lines a test program adds to the script language (the SDL programs' "sdl", "tick", "render" and
+// "expect pixel"): the driver answers whether the line is its own and sets the finding ("" when it
+// held). Null: none.
+using ScriptDriver = bool (*)(const std::string &line, std::string *finding);
+void SetScriptDriver(ScriptDriver driver);
+
 // A list of random edit choices and menu commands as a script (how property failures are shown):
 // values below 0 are the menu commands 513-516 as -1..-4.
 std::string WriteEditScript(const std::vector<int32_t> &operations);

@@ -56,11 +56,15 @@ struct FrameCapture
 
     static void Observe(DialogWindow &dialog)
     {
-        FrameCapture *capture = Current();
-        if (capture == nullptr) return;
-        Frame &frame = capture->frames[dialog.GetWindow()];
-        frame.width = dialog.pixelWidth;
-        frame.height = dialog.pixelHeight;
+        if (FrameCapture *capture = Current()) capture->Capture(dialog.GetWindow(), dialog.pixelWidth, dialog.pixelHeight);
+    }
+
+    // Reads the bound window's back buffer (the frame before its swap).
+    void Capture(WindowHandle window, int32_t width, int32_t height)
+    {
+        Frame &frame = frames[window];
+        frame.width = width;
+        frame.height = height;
         frame.rgba.assign(size_t(frame.width) * size_t(frame.height) * 4, 0);
         size_t rowBytes = size_t(frame.width) * 4;
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
@@ -78,6 +82,20 @@ struct FrameCapture
         return frame.rgba.data() + (size_t(y) * size_t(frame.width) + size_t(x)) * 4;
     }
 };
+
+// Runs loop turns until the condition holds or the time runs out, pausing 10 ms between turns.
+template <typename Turn, typename Condition>
+bool TurnUntil(Turn turn, Condition condition, uint32_t milliseconds)
+{
+    uint64_t end = SDL_GetTicks64() + milliseconds;
+    while (SDL_GetTicks64() < end)
+    {
+        turn();
+        if (condition()) return true;
+        SDL_Delay(10);
+    }
+    return condition();
+}
 
 // The window system, context and renderer of the process: started once and kept to the end, so
 // that SDL and Mesa never unload what they loaded (one context per test process).
@@ -104,10 +122,14 @@ struct SdlDialogProcess
         tried = true;
         setenv("SDL_VIDEODRIVER", driver, 1);
         setenv("ORLENDOQUIST_DPI", "96", 1);
+        // The shaders are copied; the Data fonts and icons are linked, not copied.
         for (const auto &entry : std::filesystem::directory_iterator(OQ_DATA_DIR))
         {
+            std::filesystem::path target = std::filesystem::path(data.Path()) / entry.path().filename();
             if (entry.path().extension() == ".glsl")
-                std::filesystem::copy_file(entry.path(), std::filesystem::path(data.Path()) / entry.path().filename());
+                std::filesystem::copy_file(entry.path(), target);
+            else if (entry.path().extension() == ".vorl")
+                std::filesystem::create_symlink(entry.path(), target);
         }
         if (!windows.Start("OrlendoQuist", 400, 300))
         {

@@ -44,14 +44,7 @@ protected:
     template <typename Condition>
     bool TurnUntil(Condition condition, uint32_t milliseconds)
     {
-        uint64_t end = SDL_GetTicks64() + milliseconds;
-        while (SDL_GetTicks64() < end)
-        {
-            Turn(1);
-            if (condition()) return true;
-            SDL_Delay(10);
-        }
-        return condition();
+        return test::TurnUntil([this] { Turn(1); }, condition, milliseconds);
     }
 
     test::TempDirectory evidence;
