@@ -7,6 +7,7 @@
 #include "editor/document/MathNode.h"
 #include "editor/document/NodeLink.h"
 #include "editor/editing/Editor.h"
+#include "editor/editing/OverlayItems.h"
 #include "editor/platform/DisplayItems.h"
 
 #include <algorithm>
@@ -51,16 +52,6 @@ const DocumentNode *GetTopLevelStructure(const DocumentNode *node)
     return node;
 }
 
-// A filled rectangle of four straight curves centred on the point.
-void AppendBar(List *list, const Point2D &centre, float halfWidth, float halfHeight, uint32_t color)
-{
-    Point2D c[4] = {Point2D(-halfWidth, -halfHeight), Point2D(halfWidth, -halfHeight), Point2D(halfWidth, halfHeight),
-                    Point2D(-halfWidth, halfHeight)};
-    QuadraticBezier2D curves[4];
-    for (int32_t i = 0; i < 4; ++i) curves[i] = QuadraticBezier2D(c[i], c[(i + 1) % 4], c[(i + 1) % 4]);
-    list->Append(new FillPathItem(centre, 4, curves, color));
-}
-
 struct HandleBuild
 {
     float scale;
@@ -88,9 +79,9 @@ void AppendNodeHandles(const HandleBuild &build, DocumentNode *node, bool guides
         for (int32_t j = 0; j < count && points != nullptr; ++j)
         {
             build.records->AddElement(AnchorRecord{node, kind, j, points[j].x, points[j].y});
-            if (!edge) AppendBar(build.list, points[j], 1.5f * build.scale, 1.5f * build.scale, color);
-            else if (kind == 'xxx!') AppendBar(build.list, points[j], build.guideX, 0.25f * build.scale, color);
-            else AppendBar(build.list, points[j], 0.25f * build.scale, build.guideY, color);
+            if (!edge) AppendOverlayBar(build.list, points[j], 1.5f * build.scale, 1.5f * build.scale, color);
+            else if (kind == 'xxx!') AppendOverlayBar(build.list, points[j], build.guideX, 0.25f * build.scale, color);
+            else AppendOverlayBar(build.list, points[j], 0.25f * build.scale, build.guideY, color);
         }
     }
 }

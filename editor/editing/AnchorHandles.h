@@ -2,6 +2,7 @@
 
 #include "base/Array.h"
 #include "base/Point2D.h"
+#include "editor/editing/SelectionOverlay.h"
 
 #include <cstdint>
 
@@ -24,12 +25,15 @@ struct AnchorRecord
 
 using AnchorRecords = Array<AnchorRecord, 4>;
 
-// The hover highlight of an anchor: a square of the half side at the point, in the colour.
+// The hover highlight of an anchor or an end handle: a square of the half side at the point, in
+// the colour.
 struct HoverHighlight
 {
     bool shown = false;
     bool anchorHovered = false;
     AnchorRecord anchor;
+    bool handleHovered = false;
+    EndHandle handle;
     Point2D point = Point2D(0.0f, 0.0f);
     float halfSide = 0.0f;
     uint32_t color = 0;
@@ -50,6 +54,10 @@ inline bool IsSameAnchor(const AnchorRecord &a, const AnchorRecord &b)
 // Whether the structure is the object or is positioned from it through incoming links, breadth
 // first; false without an object.
 [[nodiscard]] bool DependsOnObject(const DocumentNode *structure, const DocumentNode *object);
+
+// The category of a drawing ('line', 'jost', 'shap'); nodes of family 'draw' that are no
+// DrawingObject give their kind; 0 for other nodes.
+uint32_t GetDrawingCategory(const DocumentNode *object);
 
 // Appends a record and a square (guides: a long thin bar, only with the edge flag and only for the
 // top-level structures holding a or b) for every anchor point of every top-level node that does not

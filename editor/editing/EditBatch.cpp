@@ -58,6 +58,7 @@ void Editor::BeginEditBatch(EditBatchVariant variant)
     viewChanged = variant != EditBatchVariant::kObject;
     SetStyleKey(0);
     modified = true;
+    DiscardSelectionOverlay();
     DiscardAnchorOverlay();
     DiscardHoverHighlight();
     DiscardObjectHoverOutline();

@@ -22,6 +22,7 @@ Editor::~Editor()
 {
     DetachMainWindow();
     if (GetPopupHost() == this) SetPopupHost(nullptr);
+    ForgetDocumentReferences();
     currentStep = nullptr;
     undoHistory.Purge();
     setAsideSteps.Purge();
@@ -67,6 +68,8 @@ void Editor::ForgetDocumentReferences()
 {
     typingPosition = CaretPosition();
     DiscardSelectionOverlay();
+    endHandles[0] = EndHandle();
+    endHandles[1] = EndHandle();
     DiscardAnchorOverlay();
     DiscardHoverHighlight();
     DiscardObjectHoverOutline();

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "base/Box2D.h"
+#include "base/Color.h"
 #include "base/List.h"
 #include "base/Matrix4D.h"
 #include "editor/document/EquationDocument.h"
 #include "editor/editing/AnchorHandles.h"
 #include "editor/editing/CaretHitTest.h"
+#include "editor/editing/SelectionOverlay.h"
 #include "editor/editing/UndoStep.h"
 #include "editor/fonts/EditorSettings.h"
 #include "editor/platform/ShellServices.h"
@@ -216,15 +218,12 @@ public:
 
     // The overlay caches the tree's changes make stale (built by the frame render).
     // Also empties the anchor records and forgets the group they were built for.
-    void DiscardAnchorOverlay()
-    {
-        anchorRecords.SetElementCount(0);
-        anchorGroup = nullptr;
-    }
+    void DiscardAnchorOverlay();
     // The two hover overlays: whether something shown went away.
     bool DiscardHoverHighlight();
     bool DiscardObjectHoverOutline();
-    void DiscardSelectionOverlay() {}
+    // Releases the selection and handle overlays; the end handles keep their last values.
+    void DiscardSelectionOverlay();
 
     // Pointer look-ups in document units (y up). The caret under the point in the group, recursing
     // into nested groups and structures' slots, kept within the clip range when one is given.
@@ -254,7 +253,7 @@ public:
     GroupNode *anchorGroup = nullptr;   // the group the anchor overlay was built for
     HoverHighlight highlight;           // the anchor highlighted under the pointer
     DocumentNode *hoveredObject = nullptr;
-    List hoverOutline;                  // the hovered object's outline items
+    List hoverOutlineItems;             // the hovered object's outline items
     int64_t lastTickTime = 0;           // ms, the frame tick's clock
     int64_t hoverDeadline = 0;          // when the hover outline is due
 
@@ -343,20 +342,33 @@ public:
     ShapeRenderObject *previewOverlay = nullptr;
     void (*frameObserver)() = nullptr;      // after a frame is drawn, before it is presented (tests)
 
-    // The overlay fields the frame draws, until the selection and anchor overlays land with their
-    // own (this block then goes; the hover outline's object is theirs by its own name).
-    bool caretVisible = true;
-    int64_t nextBlinkTime = 0;
-    uint32_t blinkPeriod = kCaretBlinkTime;
+    // Selection, handle, anchor and hover overlays: each kept as its items in document units and as
+    // the render object built from them when a renderer is set (the frame render draws those).
+    // The caret bar (with the Active Baseline bar), the boxes of a range or the outlines of the
+    // selected objects, with the end handles of one selected drawing; restarts the caret blink.
+    void BuildSelectionOverlay();
+    // The anchors the drawing tool or the one selected drawing may connect to, as records and squares.
+    void BuildAnchorOverlay();
+    // Highlights an end handle (a black square of half side 3.75/zoom); false when already shown.
+    bool HighlightEndHandle(const EndHandle &handle);
     ShapeRenderObject *selectionOverlay = nullptr;
-    uint32_t selectionOverlayKind = 0;
+    uint32_t selectionOverlayKind = kSelectionOverlayCaret;
+    List selectionItems;           // the rectangles or outlines, coloured by selectionColor
+    ColorRGBA selectionColor = {0.0f, 0.0f, 0.0f, 0.75f};
     ShapeRenderObject *handleOverlay = nullptr;
+    List handleItems;              // black then white squares at both ends
+    bool handlesShown = false;     // one drawing selected alone: endHandles are live
+    EndHandle endHandles[2];
+    Box2D caretBoxes[2];           // the start and end caret boxes, kept in view
+    Point2D caretPoints[2] = {Point2D(0.0f, 0.0f), Point2D(0.0f, 0.0f)};  // kept in place by zooming
+    bool caretVisible = true;
+    int64_t nextBlinkTime = 0;     // ms, when the caret bar next changes phase
+    uint32_t blinkPeriod = kCaretBlinkTime;
     ShapeRenderObject *anchorOverlay = nullptr;
+    List anchorItems;              // the squares and guides of anchorRecords
     ShapeRenderObject *highlightOverlay = nullptr;
     ShapeRenderObject *hoverOutlineObject = nullptr;
-    Box2D caretBoxes[2];
-    void BuildSelectionOverlay() {}
-    void BuildAnchorOverlay() {}
+    ColorRGBA hoverOutlineColor = {0.0f, 0.0f, 0.0f, 0.5f};
 
     // Writes one line to the log (stderr unless a test replaced the sink).
     void Log(const char *line) const;
@@ -396,6 +408,9 @@ public:
     EditorCounters counters;
 
 private:
+    // Rebuilds the highlight's render object from its square.
+    void BuildHighlightObject();
+
     // Frees every step (memory ran out): no current step, TypingPosition cleared, 513-516 greyed.
     void ClearUndoHistory();
     // Deletes the steps set aside by the last push.
