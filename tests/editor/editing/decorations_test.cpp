@@ -1,6 +1,10 @@
 // Marks, negations, slashes and enclosures on the character before the caret.
 #include "EditCommandTestSupport.h"
 #include "EditorFixture.h"
+#include "NestingChain.h"
+#include "editor/document/PhantomNode.h"
+#include "editor/document/RowBeginNode.h"
+#include "kettric/KettricStructure.h"
 
 #include <gtest/gtest.h>
 
@@ -124,6 +128,60 @@ TEST_F(DecorationsTest, CommandIdsAndTypedCharactersDecorate)
          [](Editor *e) { return e->TypeCharacter(0x0301, 0); }, false, "", "row[‸ ]"},
     };
     for (const CommandCase &row : cases) ExpectCommandCase(row);
+}
+
+// A decoration and its code point list go one and two levels below the run, a prime and its list
+// stand at the caret's level and one below: refused, with no step, where they would not read.
+TEST_F(DecorationsTest, DecorationsAndPrimesStayWithinTheNestingLimit)
+{
+    const struct
+    {
+        int32_t depth;  // of the caret node: a run, or at the limit a row start (a run there would not read)
+        bool decorates;
+        bool primes;
+    } cases[] = {
+        {kKettricMaxNestingDepth - 2, true, true},
+        {kKettricMaxNestingDepth - 1, false, true},
+        {kKettricMaxNestingDepth, false, false},
+    };
+    for (const auto &row : cases)
+    {
+        SCOPED_TRACE(row.depth);
+        ResetTheEditor();
+        editor = TheEditor;
+        // The chain reaches even depths; a phantom's row is one deeper.
+        MathNode *rows = BuildNestingChain(editor, row.depth - row.depth % 2);
+        if (row.depth % 2 != 0)
+        {
+            auto *phantom = new PhantomNode;
+            phantom->AppendSubnode(new RowBeginNode);
+            rows->AppendSubnode(phantom);
+            rows = phantom;
+        }
+        CaretPosition caret = {rows->GetFirstMathSubnode(), 0};
+        if (row.depth < kKettricMaxNestingDepth)
+        {
+            auto *run = new SymbolRunNode;
+            run->text.SetTextMax("xy", 2);
+            rows->AppendSubnode(run);
+            caret = {run, 2};
+        }
+        ASSERT_EQ(caret.node->GetNodeDepth(), row.depth);
+        editor->SetSelection(caret, caret);
+        std::string before = row.decorates || row.primes ? "" : DumpState(editor);
+        EXPECT_EQ(editor->AddMark(0x0301, false), row.decorates);
+        EXPECT_EQ(editor->AddNegation('frwd'), row.decorates);
+        EXPECT_EQ(editor->AddPrime(0x2032), row.primes);
+        if (!row.decorates && !row.primes)
+        {
+            EXPECT_EQ(DumpState(editor), before);
+        }
+        // What the commands made reads back.
+        EquationDocument fresh;
+        EXPECT_EQ(fresh.ParseAndResolve(DocumentText(editor).c_str()), 0);
+        int32_t steps = (row.decorates ? 2 : 0) + (row.primes ? 1 : 0);
+        EXPECT_EQ(DescribeSteps(editor), std::to_string(steps) + "/" + std::to_string(steps));
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The nesting guard: no insertion makes a document deeper than the reader accepts.
 #include "EditorFixture.h"
+#include "NestingChain.h"
 #include "editor/document/GroupNode.h"
 #include "editor/structures/ScriptNode.h"
 #include "editor/platform/TextBuffer.h"
@@ -15,19 +16,7 @@ namespace {
 class NestingGuardTest : public EditorFixture
 {
 protected:
-    // Nests scripts nodes in the main group, each in the last one's subscripts, until the innermost
-    // group's nodes stand at the depth given; that group.
-    GroupNode *BuildChain(int32_t depth)
-    {
-        GroupNode *group = editor->document.GetMainGroup();
-        while (group->GetNodeDepth() + 1 < depth)
-        {
-            auto *scripts = new ScriptNode(false);
-            group->AppendSubnode(scripts);
-            group = scripts->GetOrCreateSubscripts();
-        }
-        return group;
-    }
+    GroupNode *BuildChain(int32_t depth) { return BuildNestingChain(editor, depth); }
 
     // A new scripts node with its subscripts; the caret goes into them when it is inserted.
     bool InsertScripts()

@@ -1,0 +1,27 @@
+#pragma once
+
+// Deep documents for the tests of the nesting guard.
+
+#include "editor/document/GroupNode.h"
+#include "editor/editing/Editor.h"
+#include "editor/structures/ScriptNode.h"
+
+#include <cstdint>
+
+namespace oq::test {
+
+// Nests scripts nodes in the main group, each in the last one's subscripts, until the innermost
+// group's nodes stand at the depth given; that group.
+inline GroupNode *BuildNestingChain(Editor *editor, int32_t depth)
+{
+    GroupNode *group = editor->document.GetMainGroup();
+    while (group->GetNodeDepth() + 1 < depth)
+    {
+        auto *scripts = new ScriptNode(false);
+        group->AppendSubnode(scripts);
+        group = scripts->GetOrCreateSubscripts();
+    }
+    return group;
+}
+
+}  // namespace oq::test
