@@ -88,6 +88,24 @@ TEST_F(RowBreaksTest, LinkIndexesOfLaterRowsRiseByTwo)
                                         "99:lmnl 8"}));
 }
 
+// A selection over a row start: that row's drawings go with it, the new row takes its place, and
+// the later rows' drawings end where they were.
+TEST_F(RowBreaksTest, ABreakReplacingARowStartKeepsLaterDrawings)
+{
+    LoadRowTexts({"ab", "cd", "ef"});
+    MathNode *first = RowBegin(0)->GetNextMathNode();
+    MathNode *second = RowBegin(1)->GetNextMathNode();
+    editor->SetSelection({first, 1}, {second, 1});
+    std::string before = DocumentText(editor);
+    ASSERT_TRUE(editor->InsertRowBreak());
+    EXPECT_EQ(DescribeMainRows(editor), "\"a\" | \"d\" | \"ef\"");
+    EXPECT_EQ(DescribeDrawings(),
+              (std::vector<std::string>{"0:axis 0", "0:lmnl 0", "2:axis 4", "2:lmnl 4", "99:lmnl 6"}));
+    EXPECT_EQ(DescribeSteps(editor), "1/1");
+    ASSERT_TRUE(editor->Undo());
+    EXPECT_EQ(DocumentText(editor), before);
+}
+
 bool RowBreak(Editor *editor) { return editor->InsertRowBreak(); }
 
 TEST_F(RowBreaksTest, CaretPlacesAndSelectionsTable)
