@@ -20,6 +20,7 @@ Editor::Editor() : undoStepHeap(&GetUndoRedoStateHeap()), snapshotHeap(&GetMemor
 
 Editor::~Editor()
 {
+    ReleaseToolPanelResources();
     DetachMainWindow();
     if (GetPopupHost() == this) SetPopupHost(nullptr);
     ForgetDocumentReferences();

@@ -8,6 +8,7 @@
 #include "editor/editing/AnchorHandles.h"
 #include "editor/editing/CaretHitTest.h"
 #include "editor/editing/SelectionOverlay.h"
+#include "editor/editing/ToolPanel.h"
 #include "editor/editing/UndoStep.h"
 #include "editor/fonts/EditorSettings.h"
 #include "editor/platform/ShellServices.h"
@@ -209,6 +210,15 @@ public:
     void BuildToolPanel();
     // Deletes the children of both band roots (a size change, a design load): the next frame rebuilds them.
     void DeleteToolPanel();
+
+    // Tool panel, laid out for the client size and dpi: the band widgets the setters change (weak
+    // links) and the status-band field texts.
+    ToolPanelWidgets panel;
+    void UpdateFontSizeField();
+    void UpdateZoomField();
+    // Deletes the bands' children and frees the status font and the "Tools" icons; the renderer
+    // they came from must still be set.
+    void ReleaseToolPanelResources();
 
     // Clears every field that points into the document tree (besides the selections, which the
     // caller sets): called by every replacement of the tree.

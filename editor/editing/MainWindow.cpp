@@ -77,6 +77,7 @@ void Editor::SetZoom(float newZoom)
     pixelScale = 72.0f / (zoom * dpi);
     UpdateViewTransform();
     for (int32_t n = 1; n <= 8; ++n) CheckMenuItem(kMenuZoomFirst + n - 1, zoom == float(n));
+    UpdateZoomField();
 }
 
 void Editor::ResetView()

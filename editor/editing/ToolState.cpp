@@ -2,8 +2,20 @@
 #include "editor/editing/Editor.h"
 
 #include "editor/editing/MenuState.h"
+#include "editor/platform/ButtonPress.h"
+#include "editor/platform/PictureButton.h"
 
 namespace oq {
+
+namespace {
+
+void SetHidden(Widget *widget, bool hidden)
+{
+    uint32_t flags = widget->GetWidgetFlags();
+    widget->SetWidgetFlags(hidden ? flags | kWidgetHidden : flags & ~kWidgetHidden);
+}
+
+}  // namespace
 
 void Editor::SetEditMode(uint32_t mode)
 {
@@ -20,6 +32,14 @@ void Editor::SetEditMode(uint32_t mode)
     if (!known) return;
     if (settings.preferences.options[kOptionRememberMode]) settings.preferencesChanged = true;
     for (const auto &entry : items) CheckMenuItem(entry.item, entry.mode == mode);
+    // The status band exists while its links are set (a size change empties them).
+    if (panel.modeColors[0].GetTarget() == nullptr || statusBandRoot == nullptr) return;
+    statusBandRoot->RequestRedraw();
+    for (int i = 0; i < 3; ++i)
+    {
+        for (Link<Widget> *link : {&panel.modeColors[i], &panel.modeLabels[i]})
+            if (Widget *widget = link->GetTarget()) SetHidden(widget, items[i].mode != mode);
+    }
 }
 
 void Editor::SetDrawingToolGroup(uint32_t group)
@@ -30,11 +50,44 @@ void Editor::SetDrawingToolGroup(uint32_t group)
     DiscardAnchorOverlay();
     DiscardHoverHighlight();
     DiscardObjectHoverOutline();
+    const uint32_t groups[4] = {kToolGroupEquation, kToolGroupAnnotation, kToolGroupLine, kToolGroupShape};
+    int chosen = -1;
+    for (int i = 0; i < 4; ++i)
+        if (groups[i] == group) chosen = i;
+    if (chosen < 0) return;
+    for (int i = 0; i < 4; ++i)
+    {
+        auto *button = static_cast<PictureButton *>(panel.toolGroupButtons[i].GetTarget());
+        if (button == nullptr) continue;
+        if (i == chosen)
+        {
+            button->SetWidgetFlags(button->GetWidgetFlags() | kWidgetPressed);
+            button->box.color = kPressedLook;
+        }
+        else
+        {
+            button->Unpress();
+        }
+    }
+    const bool equation = chosen < 2;
+    if (Widget *tools = panel.equationTools.GetTarget()) SetHidden(tools, !equation);
+    if (Widget *tools = panel.drawingTools.GetTarget()) SetHidden(tools, equation);
+    if (toolBandRoot != nullptr && panel.equationTools.GetTarget() != nullptr) toolBandRoot->RequestRedraw();
 }
 
 void Editor::SetStyleKey(uint32_t key)
 {
+    if (key == styleKey) return;
     styleKey = key;
+    bool exists = false;
+    for (int32_t i = 0; i < kCharacterStyleCount; ++i)
+    {
+        Widget *label = panel.styleLabels[i].GetTarget();
+        if (label == nullptr) continue;
+        exists = true;
+        SetHidden(label, uint32_t(kCharacterStyles[i]) != key);
+    }
+    if (exists && statusBandRoot != nullptr) statusBandRoot->RequestRedraw();
 }
 
 }  // namespace oq
