@@ -72,13 +72,6 @@ PictureButton *MakeButton(GlyphTexturePair *icons, int32_t glyph, float x, float
     return new PictureButton(icons, glyph, Point2D(x, y), Vector2D(size, size), 3.0F, mode, 0, pressed);
 }
 
-void SetHidden(Widget *widget, bool hidden)
-{
-    if (widget == nullptr) return;
-    uint32_t flags = widget->GetWidgetFlags();
-    widget->SetWidgetFlags(hidden ? flags | kWidgetHidden : flags & ~kWidgetHidden);
-}
-
 // A swatch with its arrow and palette marker at x.
 void AppendSwatch(Widget *group, GlyphTexturePair *icons, float x, uint32_t color, bool explicitColor, bool ring,
                   Link<Widget> *swatch, Link<Widget> *marker)
@@ -89,7 +82,7 @@ void AppendSwatch(Widget *group, GlyphTexturePair *icons, float x, uint32_t colo
     Append(group, MakeButton(icons, kToolsGlyphArrow, x, 26, 10, kPictureImmediate));
     Widget *pict = Append(group, new IconWidget('pict', icons, kToolsGlyphPaletteMarker, Point2D(x + 17, 1),
                                                 Vector2D(10, 10)));
-    SetHidden(pict, explicitColor);
+    SetWidgetHidden(pict, explicitColor);
     marker->SetTarget(pict);
 }
 
@@ -116,6 +109,12 @@ void DeleteChildren(Widget *root)
 const char *GetStyleLabel(int32_t styleIndex)
 {
     return styleIndex >= 0 && styleIndex < kCharacterStyleCount ? kStyleLabels[styleIndex] : nullptr;
+}
+
+void SetWidgetHidden(Widget *widget, bool hidden)
+{
+    uint32_t flags = widget->GetWidgetFlags();
+    widget->SetWidgetFlags(hidden ? flags | kWidgetHidden : flags & ~kWidgetHidden);
 }
 
 int32_t GetStyleLabelSlot(const Design &design, int32_t styleIndex)
@@ -156,8 +155,8 @@ void Editor::BuildToolPanel()
     equationTools->SetWidgetFlags(0);
     drawingTools->SetWidgetFlags(0);
     const bool equationGroup = drawingToolGroup == kToolGroupEquation;
-    SetHidden(equationTools, !equationGroup);
-    SetHidden(drawingTools, equationGroup);
+    SetWidgetHidden(equationTools, !equationGroup);
+    SetWidgetHidden(drawingTools, equationGroup);
     panel.equationTools.SetTarget(equationTools);
     panel.drawingTools.SetTarget(drawingTools);
     Append(band, new FillWidget(Point2D(120, 0), Vector2D(1, B), kSeparatorColor));
@@ -210,7 +209,7 @@ void Editor::BuildToolPanel()
         uint8_t bytes[4];
         ColorBytes(settings.preferences.colors[kModeColorSlots[i]], bytes);
         Widget *quad = Append(status, new QuadWidget(Point2D(0, T), Vector2D(50, S), bytes));
-        SetHidden(quad, kEditModes[i] != mode);
+        SetWidgetHidden(quad, kEditModes[i] != mode);
         panel.modeColors[i].SetTarget(quad);
     }
     for (float x : {49.5F, 119.5F, 199.5F}) Append(status, new FillWidget(Point2D(x, T), Vector2D(1, S), kEdgeColor));
@@ -218,7 +217,7 @@ void Editor::BuildToolPanel()
     for (int i = 0; i < 3; ++i)
     {
         Widget *label = Append(status, MakeLabel(panel.statusFont, 10, 'CENT', kModeLabels[i], 0, H - 5, 50, S, scale));
-        SetHidden(label, kEditModes[i] != mode);
+        SetWidgetHidden(label, kEditModes[i] != mode);
         panel.modeLabels[i].SetTarget(label);
     }
     panel.fontSizeField.SetTarget(Append(status, MakeLabel(panel.statusFont, 10, 'CENT', nullptr, 50, H - 5, 70, S, scale)));
@@ -228,7 +227,7 @@ void Editor::BuildToolPanel()
         if (kStyleLabels[i] == nullptr) continue;
         Font *font = design.fonts.slots[GetStyleLabelSlot(design, i)];
         Widget *label = Append(status, MakeLabel(font, 13, 'LEFT', kStyleLabels[i], 216, H - 4.5F, 0, 0, scale));
-        SetHidden(label, true);
+        SetWidgetHidden(label, true);
         panel.styleLabels[i].SetTarget(label);
     }
 

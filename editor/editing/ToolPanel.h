@@ -58,4 +58,7 @@ const char *GetStyleLabel(int32_t styleIndex);
 // the first is 0 and the second a slot; slot 0 when that slot holds no font.
 int32_t GetStyleLabelSlot(const Design &design, int32_t styleIndex);
 
+// Sets or clears a widget's hidden flag.
+void SetWidgetHidden(Widget *widget, bool hidden);
+
 }  // namespace oq

@@ -7,16 +7,6 @@
 
 namespace oq {
 
-namespace {
-
-void SetHidden(Widget *widget, bool hidden)
-{
-    uint32_t flags = widget->GetWidgetFlags();
-    widget->SetWidgetFlags(hidden ? flags | kWidgetHidden : flags & ~kWidgetHidden);
-}
-
-}  // namespace
-
 void Editor::SetEditMode(uint32_t mode)
 {
     if (mode == settings.state.editMode) return;
@@ -38,7 +28,7 @@ void Editor::SetEditMode(uint32_t mode)
     for (int i = 0; i < 3; ++i)
     {
         for (Link<Widget> *link : {&panel.modeColors[i], &panel.modeLabels[i]})
-            if (Widget *widget = link->GetTarget()) SetHidden(widget, items[i].mode != mode);
+            if (Widget *widget = link->GetTarget()) SetWidgetHidden(widget, items[i].mode != mode);
     }
 }
 
@@ -70,8 +60,8 @@ void Editor::SetDrawingToolGroup(uint32_t group)
         }
     }
     const bool equation = chosen < 2;
-    if (Widget *tools = panel.equationTools.GetTarget()) SetHidden(tools, !equation);
-    if (Widget *tools = panel.drawingTools.GetTarget()) SetHidden(tools, equation);
+    if (Widget *tools = panel.equationTools.GetTarget()) SetWidgetHidden(tools, !equation);
+    if (Widget *tools = panel.drawingTools.GetTarget()) SetWidgetHidden(tools, equation);
     if (toolBandRoot != nullptr && panel.equationTools.GetTarget() != nullptr) toolBandRoot->RequestRedraw();
 }
 
@@ -85,7 +75,7 @@ void Editor::SetStyleKey(uint32_t key)
         Widget *label = panel.styleLabels[i].GetTarget();
         if (label == nullptr) continue;
         exists = true;
-        SetHidden(label, uint32_t(kCharacterStyles[i]) != key);
+        SetWidgetHidden(label, uint32_t(kCharacterStyles[i]) != key);
     }
     if (exists && statusBandRoot != nullptr) statusBandRoot->RequestRedraw();
 }
