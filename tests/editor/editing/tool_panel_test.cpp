@@ -58,10 +58,12 @@ std::string HexOfLinear(const float *rgb)
 // vertex colour, the fill's Vorl vertex colour (linear bytes or floats), the swatch's constant.
 std::string WidgetColor(const Widget &widget, RecordingDevice &device)
 {
+    const uint32_t type = widget.GetWidgetType();
+    if (type != 'quad' && type != 'fill' && type != 'clbt') return "";
     const auto &drawable = static_cast<const DrawableWidget &>(widget);
     const std::vector<uint8_t> &bytes = device.buffers[drawable.object.vertexBuffer].bytes;
     float rgb[3] = {};
-    switch (widget.GetWidgetType())
+    switch (type)
     {
     case 'quad':
         if (bytes.size() < 20) return " no-vertices";
@@ -81,9 +83,8 @@ std::string WidgetColor(const Widget &widget, RecordingDevice &device)
         const float linear[3] = {color.red, color.green, color.blue};
         return " " + HexOfLinear(linear);
     }
-    default:
-        return "";
     }
+    return "";
 }
 
 char FormatBuffer[160];
