@@ -145,22 +145,16 @@ protected:
         ASSERT_FALSE(icons.empty()) << "the build compiles Tools.vorl";
         ASSERT_TRUE(WriteBytes(data + "/Tools.vorl", icons.data(), icons.size()));
         device = static_cast<RecordingDevice *>(renderer->GetDevice());
-        editor->toolBandRoot = &toolBand;
-        editor->statusBandRoot = &statusBand;
-        SetClientPoints(800, 600);
+        editor->dpi = 144.0F;
+        editor->AttachMainWindow(1, 1600, 1200);  // makes the band roots, which the editor owns
+        ASSERT_NE(editor->toolBandRoot, nullptr);
+        ASSERT_NE(editor->statusBandRoot, nullptr);
     }
 
     void TearDown() override
     {
         editor->ReleaseToolPanelResources();
         EditorFixture::TearDown();
-    }
-
-    void SetClientPoints(int32_t width, int32_t height)
-    {
-        editor->dpi = 144.0F;
-        editor->clientWidth = 2 * width;
-        editor->clientHeight = 2 * height;
     }
 
     std::vector<std::string> Dump(const Widget &root)
@@ -183,8 +177,9 @@ protected:
 
     TextWidget *Field(Link<Widget> &link) { return static_cast<TextWidget *>(link.GetTarget()); }
 
-    Widget toolBand{'root', Point2D(0, 0), Vector2D(0, 0)};
-    Widget statusBand{'root', Point2D(0, 0), Vector2D(0, 0)};
+    const Widget &ToolBand() const { return *editor->toolBandRoot; }
+    const Widget &StatusBand() const { return *editor->statusBandRoot; }
+
     RecordingDevice *device = nullptr;
 };
 
@@ -236,7 +231,7 @@ TEST_F(ToolPanelTest, BandsHoldTheWidgetsOfTheLayout)
         "pcbt 88,26 10x10 glyph 25",
     };
     tool.insert(tool.end(), rest.begin(), rest.end());
-    EXPECT_EQ(Dump(toolBand), tool);
+    EXPECT_EQ(Dump(ToolBand()), tool);
 
     const uint32_t *modes = &editor->settings.preferences.colors[kColorMathMode];
     std::vector<std::string> status = {
@@ -252,12 +247,12 @@ TEST_F(ToolPanelTest, BandsHoldTheWidgetsOfTheLayout)
         "text 0,595 50x18 \"CHEM\" 10 CENT hidden",
         "text 0,595 50x18 \"TEXT\" 10 CENT hidden",
         "text 50,595 70x18 \"11 pt\" 10 CENT",
-        "text 120,595 80x18 \"100%\" 10 CENT",
+        "text 120,595 80x18 \"200%\" 10 CENT",  // the window's first view
     };
     const char *labels[] = {"U", "I", "B", "B", "M", "Σ", "Σ", "Σ", "Σ", "U", "I", "B", "B",
                             "𝒮", "𝓢", "𝔉", "𝕱", "𝔻", "𝖴", "𝘐", "𝗕", "𝘽"};
     for (const char *label : labels) status.push_back(std::string("text 216,595.5 0x0 \"") + label + "\" 13 LEFT hidden");
-    EXPECT_EQ(Dump(statusBand), status);
+    EXPECT_EQ(Dump(StatusBand()), status);
 }
 
 TEST_F(ToolPanelTest, ModeGroupAndColoursAreReadAtEachBuild)
@@ -270,10 +265,10 @@ TEST_F(ToolPanelTest, ModeGroupAndColoursAreReadAtEachBuild)
     tools.lineTool = 7;
     editor->BuildToolPanel();
     // Text mode: only "TEXT" and the text mode colour.
-    EXPECT_EQ(Visible(statusBand, "0,595 50x18"), std::vector<std::string>{"text 0,595 50x18 \"TEXT\" 10 CENT"});
+    EXPECT_EQ(Visible(StatusBand(), "0,595 50x18"), std::vector<std::string>{"text 0,595 50x18 \"TEXT\" 10 CENT"});
     const std::string textColor = Hex(editor->settings.preferences.colors[kColorTextMode]);
-    EXPECT_EQ(Visible(statusBand, "quad 0,582"), std::vector<std::string>{"quad 0,582 50x18 " + textColor});
-    const std::vector<std::string> lines = Dump(toolBand);
+    EXPECT_EQ(Visible(StatusBand(), "quad 0,582"), std::vector<std::string>{"quad 0,582 50x18 " + textColor});
+    const std::vector<std::string> lines = Dump(ToolBand());
     auto has = [&](const std::string &line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
     EXPECT_TRUE(has("cont 0,0 0x0 hidden"));  // the equation tools
     EXPECT_TRUE(has("pcbt 60,4 20x20 glyph 7"));
@@ -313,34 +308,29 @@ TEST_F(ToolPanelTest, FieldTexts)
 TEST_F(ToolPanelTest, RebuildAfterASizeChangeUsesTheNewSize)
 {
     editor->BuildToolPanel();
-    const size_t toolCount = Dump(toolBand).size();
-    const size_t statusCount = Dump(statusBand).size();
+    const size_t toolCount = Dump(ToolBand()).size();
+    const size_t statusCount = Dump(StatusBand()).size();
     editor->SetStyleKey('bold');
-    SetClientPoints(640, 480);
-    editor->DeleteToolPanel();  // what the size handler does
-    EXPECT_EQ(toolBand.GetFirstSubwidget(), nullptr);
-    EXPECT_EQ(statusBand.GetFirstSubwidget(), nullptr);
-    editor->BuildToolPanel();
-    const std::vector<std::string> tool = Dump(toolBand);
-    const std::vector<std::string> status = Dump(statusBand);
+    // The size handler deletes the bands' children and renders at once, which builds them anew.
+    ASSERT_TRUE(editor->OnSize(1280, 960));
+    const std::vector<std::string> tool = Dump(ToolBand());
+    const std::vector<std::string> status = Dump(StatusBand());
     EXPECT_EQ(tool.size(), toolCount);
     EXPECT_EQ(status.size(), statusCount);
     EXPECT_EQ(tool.front(), "quad 0,0 640x40 #FAFAFA");
     EXPECT_EQ(status.front(), "quad 50,462 590x18 #F8F8F8");
-    EXPECT_EQ(Visible(statusBand, "fill 0,461.5 640x1").size(), 1u);
-    EXPECT_EQ(Visible(statusBand, "text 0,475 50x18 \"MATH\"").size(), 1u);
+    EXPECT_EQ(Visible(StatusBand(), "fill 0,461.5 640x1").size(), 1u);
+    EXPECT_EQ(Visible(StatusBand(), "text 0,475 50x18 \"MATH\"").size(), 1u);
     // The pending style key shows again only at its next change.
-    EXPECT_TRUE(Visible(statusBand, "13 LEFT").empty());
-    EXPECT_TRUE(toolBand.IsPositionDirty());
-    EXPECT_TRUE(statusBand.IsPositionDirty());
+    EXPECT_TRUE(Visible(StatusBand(), "13 LEFT").empty());
 }
 
 TEST_F(ToolPanelTest, SettersChangeTheBands)
 {
     editor->BuildToolPanel();
     editor->SetEditMode(kEditModeChem);
-    EXPECT_EQ(Visible(statusBand, "0,595 50x18"), std::vector<std::string>{"text 0,595 50x18 \"CHEM\" 10 CENT"});
-    EXPECT_EQ(Visible(statusBand, "quad 0,582").size(), 1u);
+    EXPECT_EQ(Visible(StatusBand(), "0,595 50x18"), std::vector<std::string>{"text 0,595 50x18 \"CHEM\" 10 CENT"});
+    EXPECT_EQ(Visible(StatusBand(), "quad 0,582").size(), 1u);
 
     const struct
     {
@@ -351,7 +341,7 @@ TEST_F(ToolPanelTest, SettersChangeTheBands)
     {
         SCOPED_TRACE(FourCC(k.key));
         editor->SetStyleKey(k.key);
-        const std::vector<std::string> shown = Visible(statusBand, "13 LEFT");
+        const std::vector<std::string> shown = Visible(StatusBand(), "13 LEFT");
         ASSERT_EQ(shown.size(), k.shown ? 1u : 0u);
         if (k.shown)
         {
@@ -372,7 +362,7 @@ TEST_F(ToolPanelTest, SettersChangeTheBands)
     {
         SCOPED_TRACE(FourCC(g.group));
         editor->SetDrawingToolGroup(g.group);
-        const std::vector<std::string> down = Visible(toolBand, " down");
+        const std::vector<std::string> down = Visible(ToolBand(), " down");
         ASSERT_EQ(down.size(), 1u);
         EXPECT_EQ(down[0].rfind(g.down, 0), 0u) << down[0];
         for (int i = 0; i < 4; ++i)
@@ -389,7 +379,7 @@ TEST_F(ToolPanelTest, SettersChangeTheBands)
     // An unknown group is stored and changes no widget.
     editor->SetDrawingToolGroup('xxxx');
     EXPECT_EQ(editor->drawingToolGroup, uint32_t('xxxx'));
-    EXPECT_EQ(Visible(toolBand, " down").size(), 1u);
+    EXPECT_EQ(Visible(ToolBand(), " down").size(), 1u);
 }
 
 // A size change deletes the bands; setters that run before the next build in the same turn find
@@ -398,7 +388,7 @@ TEST_F(ToolPanelTest, SettersBetweenDeleteAndRebuildTouchNoFreedWidget)
 {
     editor->BuildToolPanel();
     ASSERT_NE(editor->panel.modeLabels[0].GetTarget(), nullptr);
-    editor->DeleteToolPanel();
+    editor->DeleteToolPanel();  // a size change or a design load; the next frame builds them
     for (Link<Widget> *link : {&editor->panel.equationTools, &editor->panel.modeColors[1], &editor->panel.zoomField,
                                &editor->panel.styleLabels[0], &editor->panel.toolGroupButtons[3]})
         EXPECT_EQ(link->GetTarget(), nullptr);
@@ -412,17 +402,20 @@ TEST_F(ToolPanelTest, SettersBetweenDeleteAndRebuildTouchNoFreedWidget)
     EXPECT_EQ(editor->styleKey, uint32_t('bold'));
     EXPECT_EQ(editor->drawingToolGroup, kToolGroupShape);
     editor->BuildToolPanel();
-    EXPECT_EQ(Visible(statusBand, "0,595 50x18"), std::vector<std::string>{"text 0,595 50x18 \"TEXT\" 10 CENT"});
-    EXPECT_EQ(Visible(toolBand, " down"), std::vector<std::string>{"pcbt 88,4 20x20 glyph 14 down"});
-    EXPECT_EQ(Visible(statusBand, "\"300%\"").size(), 1u);
+    EXPECT_TRUE(ToolBand().IsPositionDirty());
+    EXPECT_TRUE(StatusBand().IsPositionDirty());
+    EXPECT_EQ(Visible(StatusBand(), "0,595 50x18"), std::vector<std::string>{"text 0,595 50x18 \"TEXT\" 10 CENT"});
+    EXPECT_EQ(Visible(ToolBand(), " down"), std::vector<std::string>{"pcbt 88,4 20x20 glyph 14 down"});
+    EXPECT_EQ(Visible(StatusBand(), "\"300%\"").size(), 1u);
 }
 
 TEST_F(ToolPanelTest, MissingRootBuildsNothingMissingFilesLeaveEmptyFaces)
 {
+    Widget *status = editor->statusBandRoot;
     editor->statusBandRoot = nullptr;
     editor->BuildToolPanel();
-    EXPECT_EQ(toolBand.GetFirstSubwidget(), nullptr);
-    editor->statusBandRoot = &statusBand;
+    EXPECT_EQ(ToolBand().GetFirstSubwidget(), nullptr);
+    editor->statusBandRoot = status;
     // Without the "Tools" file and the status font the bands are built with empty icons and labels.
     const std::string data = GetRenderer()->GetDataFolder();
     ASSERT_EQ(std::remove((data + "/Tools.vorl").c_str()), 0);
@@ -430,7 +423,7 @@ TEST_F(ToolPanelTest, MissingRootBuildsNothingMissingFilesLeaveEmptyFaces)
     editor->BuildToolPanel();
     EXPECT_EQ(editor->panel.toolIcons, nullptr);
     EXPECT_EQ(editor->panel.statusFont, nullptr);
-    EXPECT_EQ(Dump(toolBand).size(), 53u);
+    EXPECT_EQ(Dump(ToolBand()).size(), 53u);
     EXPECT_STREQ(Field(editor->panel.zoomField)->text.GetText(), "");  // fields wait for the font
 }
 
