@@ -78,7 +78,10 @@ TEST_F(FrameOffscreen, ASizeChangeEmptiesTheBandsAndRendersAtOnce)
     EXPECT_EQ(test::RunEditorScript("sdl resize 500 420\n"), "");
     EXPECT_EQ(TheEditor->clientWidth, 500);
     EXPECT_EQ(TheEditor->clientHeight, 420);
-    EXPECT_EQ(TheEditor->toolBandRoot->GetFirstSubwidget(), nullptr);
+    // The bands were emptied and built again at the new width by the frame the resize rendered.
+    const Widget *bandBackground = TheEditor->toolBandRoot->GetFirstSubwidget();
+    ASSERT_NE(bandBackground, nullptr);
+    EXPECT_FLOAT_EQ(bandBackground->GetWidgetSize().x, 500.0f * TheEditor->uiScale);
     EXPECT_GE(MainFrame().count, frames + 1);
     // The editing area's top-left keeps its document point.
     Point2D before = TheEditor->viewCentre;
