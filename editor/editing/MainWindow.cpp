@@ -3,6 +3,7 @@
 #include "editor/editing/Editor.h"
 
 #include "editor/editing/MenuState.h"
+#include "editor/editing/SharedUiResources.h"
 #include "editor/platform/DialogWindow.h"
 #include "editor/platform/Renderer.h"
 #include "editor/platform/WindowWidget.h"
@@ -153,6 +154,7 @@ void Editor::AttachMainWindow(WindowHandle window, int32_t width, int32_t height
     if (statusBandRoot == nullptr) statusBandRoot = new WindowWidget({0.0f, 0.0f}, {0.0f, 0.0f});
     toolBandRoot->SetWidgetSize({float(width) * uiScale, kToolBandPoints});
     statusBandRoot->SetWidgetSize({float(width) * uiScale, float(height) * uiScale});
+    CreateSharedUiResources();
     settings.layoutDue = true;
     viewChanged = true;
 }
@@ -165,6 +167,7 @@ void Editor::DetachMainWindow()
     statusBandRoot = nullptr;
     ReleaseFrameObjects();
     ReleasePreviewOverlay();
+    ReleaseSharedUiResources();
     mainWindow = 0;
 }
 

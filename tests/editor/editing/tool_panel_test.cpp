@@ -417,6 +417,7 @@ TEST_F(ToolPanelTest, MissingRootBuildsNothingMissingFilesLeaveEmptyFaces)
     EXPECT_EQ(ToolBand().GetFirstSubwidget(), nullptr);
     editor->statusBandRoot = status;
     // Without the "Tools" file and the status font the bands are built with empty icons and labels.
+    ReleaseSharedUiResources();  // their UI font would keep row 57's file loaded
     const std::string data = GetRenderer()->GetDataFolder();
     ASSERT_EQ(std::remove((data + "/Tools.vorl").c_str()), 0);
     ASSERT_EQ(std::remove((data + "/57.vorl").c_str()), 0);
@@ -445,6 +446,14 @@ TEST_F(ToolPanelTest, ToolsIconFileHasEveryGlyphCode)
 
 TEST_F(ToolPanelTest, SharedUiResourcesLeaveMissingIconFilesEmpty)
 {
+    // The main window made them: the UI font and the palette fonts of the rows the Data folder has.
+    SharedUiResources &shared = GetSharedUiResources();
+    EXPECT_TRUE(shared.created);
+    EXPECT_NE(shared.uiFont, nullptr);
+    EXPECT_NE(shared.paletteFonts[0], nullptr);
+    EXPECT_EQ(shared.paletteFonts[2], nullptr);
+    ReleaseSharedUiResources();
+
     const std::string data = GetRenderer()->GetDataFolder();
     const std::vector<uint8_t> icons = ReadFile(data + "/Tools.vorl");
     ASSERT_TRUE(WriteBytes(data + "/Marks.vorl", icons.data(), icons.size()));
@@ -452,7 +461,6 @@ TEST_F(ToolPanelTest, SharedUiResourcesLeaveMissingIconFilesEmpty)
     const std::vector<uint8_t> font = MakeLoadableFont(1);
     for (const char *name : {"3.vorl", "48.vorl"}) ASSERT_TRUE(WriteBytes(data + "/" + name, font.data(), font.size()));
     CreateSharedUiResources();
-    SharedUiResources &shared = GetSharedUiResources();
     EXPECT_TRUE(shared.created);
     EXPECT_NE(shared.uiFont, nullptr);
     for (int32_t i = 0; i < kPaletteFontCount; ++i) EXPECT_NE(shared.paletteFonts[i], nullptr) << i;
