@@ -54,4 +54,33 @@ NodeLink *NodeLink::FromIncomingElement(ListElement *element)
     return static_cast<NodeLink *>(GraphEdge::FromIncomingElement(element));
 }
 
+void DestroyPickedLinkSources(DocumentNode *target, bool (*picks)(NodeLink *link, void *context), void *context)
+{
+    // Destroying a source deletes its other links, which leave this list: always take the head.
+    List links;
+    for (NodeLink *link = target->GetFirstIncomingLink(); link != nullptr; link = link->GetNextIncomingLink())
+        links.Append(&link->workElement);
+    DocumentNode *holder = target;
+    while (!holder->IsTopLevel())
+    {
+        DocumentNode *super = DocumentNode::FromStructure(holder->GetSuperStructure());
+        if (super == nullptr) break;
+        holder = super;
+    }
+    bool wasKeptAlive = holder->keepAlive;
+    holder->keepAlive = true;
+    while (ListElement *element = links.GetFirstListElement())
+    {
+        links.Remove(element);
+        NodeLink *link = static_cast<LinkWorkElement *>(element)->GetLink();
+        if (!picks(link, context)) continue;
+        DocumentNode *source = link->GetSource();
+        if (target->MustDestroyLinkSource(source))
+            delete source;
+        else
+            delete link;
+    }
+    holder->keepAlive = wasKeptAlive;
+}
+
 }  // namespace oq

@@ -49,4 +49,9 @@ public:
     float value;
 };
 
+// Destroys the structures linked to the target through the links the test picks (a source that
+// may not be destroyed loses only its link). The test may re-index a link it keeps. The structure
+// at the top of the target's tree stays: a file may make it depend on a source that goes here.
+void DestroyPickedLinkSources(DocumentNode *target, bool (*picks)(NodeLink *link, void *context), void *context);
+
 }  // namespace oq

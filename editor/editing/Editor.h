@@ -19,11 +19,18 @@
 
 namespace oq {
 
+class BondNode;
+class BracketNode;
 class GroupNode;
 class Heap;
+class IntegralNode;
+class IterationNode;
+class MatrixNode;
 class MenuState;
 class Renderer;
+class ScriptNode;
 class ShapeRenderObject;
+class StackNode;
 class StructureNode;
 class SymbolRunNode;
 class Widget;
@@ -219,6 +226,47 @@ public:
     // Deletes the bands' children and frees the status font and the "Tools" icons; the renderer
     // they came from must still be set.
     void ReleaseToolPanelResources();
+
+    // Structure property setters, group, style and zoom commands, drawing order and Box Equation.
+    // The setters change a structure's properties and create or delete its optional slot groups
+    // in one step; a deleted group that held the caret leaves it just after the structure. Each
+    // answers whether the document changed.
+    [[nodiscard]] bool SetBracketProperties(BracketNode *bracket, uint32_t left, uint32_t right, uint32_t middle,
+                                            int32_t bodyCount, bool asymmetric, bool centered);
+    [[nodiscard]] bool SetScriptProperties(ScriptNode *scripts, bool hasSubscript, bool hasSuperscript, bool pre,
+                                           bool outer, bool noSlant);
+    [[nodiscard]] bool SetStackLabels(StackNode *stack, bool hasLower, bool hasUpper, bool small);
+    [[nodiscard]] bool SetIterationProperties(IterationNode *iteration, uint32_t codePoint, bool small,
+                                              bool inlineLimits, bool hasLower, bool hasUpper, bool hasModifier);
+    [[nodiscard]] bool SetIntegralProperties(IntegralNode *integral, uint32_t codePoint, bool small, bool inlineLimits,
+                                             bool keepGlyph, bool grow, bool hasLower, bool hasUpper);
+    // Label groups exist where a place's label value is not 0; removing one destroys the
+    // structures linked at its anchor.
+    [[nodiscard]] bool SetBondEndLabels(BondNode *bond, const uint32_t labels[7], const uint32_t seconds[7]);
+    // Inside the caller's batch: old cells keep their row and column, links follow (1-32 each).
+    [[nodiscard]] bool SetMatrixCells(MatrixNode *matrix, int32_t rows, int32_t columns);
+    // The selected groups, or else the caret's group: "al", "ba" and the size "as" (1/16 steps
+    // within 0.5-2; the main group is resized only as a selected object).
+    [[nodiscard]] bool SetGroupAlignment(uint32_t alignment);
+    [[nodiscard]] bool SetGroupBaseline(uint32_t baseline);
+    [[nodiscard]] bool DecreaseGroupSize();
+    [[nodiscard]] bool IncreaseGroupSize();
+    [[nodiscard]] bool ResetGroupSize();
+    // Dissolves the phantoms of the selection (the one the caret stands after), contents kept.
+    [[nodiscard]] bool ReleasePhantoms();
+    // Restyles the runs of the range; 'grek' and 'bdgk' toggle between upright and italic Greek.
+    [[nodiscard]] bool SetSelectionStyle(uint32_t style);
+    // Zooms keeping the moving end's caret point at its pixel; no step.
+    bool ZoomKeepingCaret(float newZoom);
+    // The Drawing menu's stacking commands: whether the top-level order changed.
+    [[nodiscard]] bool MoveObjectsToForeground();
+    [[nodiscard]] bool MoveObjectsToBackground();
+    [[nodiscard]] bool BringObjectsForward();
+    [[nodiscard]] bool SendObjectsBackward();
+    [[nodiscard]] bool BringObjectsToFront();
+    [[nodiscard]] bool SendObjectsToBack();
+    // Frames the main group with a rectangle linked to two opposite corners; false when framed.
+    [[nodiscard]] bool BoxEquation();
 
     // Clears every field that points into the document tree (besides the selections, which the
     // caller sets): called by every replacement of the tree.

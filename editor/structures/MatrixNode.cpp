@@ -104,41 +104,22 @@ GroupNode *MatrixNode::InsertCell(MatrixNode *matrix, GroupNode *after)
 
 void MatrixNode::Resize(MatrixNode *matrix, int32_t rows, int32_t columns)
 {
-    int32_t r = matrix->rowCount, c = matrix->columnCount;
-    // Destroying a source deletes its other links, which leave this list: always take the head.
-    List links;
-    for (NodeLink *link = matrix->GetFirstIncomingLink(); link != nullptr; link = link->GetNextIncomingLink())
-        links.Append(&link->workElement);
-    // The structure at the top of the matrix's tree stays: a file may make it depend on a source
-    // that goes here (a cycle), and its destruction would take this matrix along.
-    DocumentNode *holder = matrix;
-    while (!holder->IsTopLevel())
+    // Only drawings and annotations go with their point; a cell, a group or an ancestor that a file
+    // linked here loses only the link.
+    struct Counts
     {
-        DocumentNode *super = DocumentNode::FromStructure(holder->GetSuperStructure());
-        if (super == nullptr) break;
-        holder = super;
-    }
-    bool wasKeptAlive = holder->keepAlive;
-    holder->keepAlive = true;
-    while (ListElement *element = links.GetFirstListElement())
-    {
-        links.Remove(element);
-        NodeLink *link = static_cast<LinkWorkElement *>(element)->GetLink();
-        int32_t index = ResizedAnchorIndex(link->anchorKind, link->anchorIndex, r, c, rows, columns);
-        if (index >= 0 || link->anchorIndex < 0)
-        {
+        int32_t r, c, rows, columns;
+    } counts = {matrix->rowCount, matrix->columnCount, rows, columns};
+    DestroyPickedLinkSources(
+        matrix,
+        [](NodeLink *link, void *context) {
+            const auto *n = static_cast<const Counts *>(context);
+            int32_t index = ResizedAnchorIndex(link->anchorKind, link->anchorIndex, n->r, n->c, n->rows, n->columns);
+            if (index < 0 && link->anchorIndex >= 0) return true;
             link->anchorIndex = index;
-            continue;
-        }
-        // Only drawings and annotations go with their point; a cell, a group or an ancestor that a
-        // file linked here loses only the link.
-        DocumentNode *source = link->GetSource();
-        if (matrix->MustDestroyLinkSource(source))
-            delete source;
-        else
-            delete link;
-    }
-    holder->keepAlive = wasKeptAlive;
+            return false;
+        },
+        &counts);
     matrix->rowCount = rows;
     matrix->columnCount = columns;
 }

@@ -126,6 +126,14 @@ GroupNode *StructureNode::GetOrCreateSlot(int32_t index)
     return slots[index] != nullptr ? slots[index] : CreateSlotGroup(index);
 }
 
+void StructureNode::DeleteSlot(int32_t index)
+{
+    if (index < 0 || index >= slotRowCount || slots[index] == nullptr) return;
+    GroupNode *group = slots[index];
+    slots[index] = nullptr;
+    delete group;
+}
+
 GroupNode *StructureNode::GetOrCreateMainGroup()
 {
     for (int32_t i = 0; i < slotRowCount; ++i)

@@ -64,6 +64,8 @@ public:
     // The slot's group, made first when absent: a group of the role with one row whose line gap is
     // the design's least one, appended as the last subnode.
     GroupNode *GetOrCreateSlot(int32_t index);
+    // Deletes the slot's group with its content; nothing while it is absent.
+    void DeleteSlot(int32_t index);
     // The same for role 0 (the kinds that have a main slot).
     GroupNode *GetOrCreateMainGroup();
     // The index of the slot whose group this is, or -1.
