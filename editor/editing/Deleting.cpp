@@ -53,6 +53,12 @@ CaretPosition EndOf(MathNode *node) { return {node, node->GetEndIndex()}; }
 
 void Editor::RemoveRowStart(MathNode *rowBegin)
 {
+    DropRowAnchors(rowBegin);
+    delete rowBegin;
+}
+
+void Editor::DropRowAnchors(MathNode *rowBegin)
+{
     GroupNode *group = AsGroup(rowBegin->GetSuperMathNode());
     if (group != nullptr && group->IsTopLevel())
     {
@@ -89,7 +95,13 @@ void Editor::RemoveRowStart(MathNode *rowBegin)
                 link->anchorIndex -= 2;
         }
     }
-    delete rowBegin;
+}
+
+void Editor::MoveNodeInto(MathNode *node, MathNode *container)
+{
+    if (node->GetKind() == kRowBeginKind) DropRowAnchors(node);
+    container->AppendSubnode(node);
+    node->OnReparented();
 }
 
 void Editor::SetSelection(CaretPosition start, CaretPosition end)
@@ -193,8 +205,7 @@ bool Editor::MoveSelectionIntoGroup(GroupNode *group)
         {
             MathNode *node = selection.start.node->GetNextMathNode();
             if (node == nullptr) break;
-            group->AppendSubnode(node);
-            node->OnReparented();
+            MoveNodeInto(node, group);
             if (node == end) break;
         }
     }
@@ -206,10 +217,10 @@ bool Editor::MoveSelectionIntoGroup(GroupNode *group)
     return true;
 }
 
-bool Editor::InsertStructure(StructureNode *structure, GroupNode *group)
+bool Editor::CanInsertStructure(const MathNode *structure, const GroupNode *group) const
 {
-    Selection &selection = document.selection;
-    MathNode *start = selection.start.node;
+    const Selection &selection = document.selection;
+    const MathNode *start = selection.start.node;
     if (start == nullptr) return false;
     const MathNode *parent = start->GetSuperMathNode();
     // The structure's own levels: its deepest subtree as it stands (slots, their rows).
@@ -221,6 +232,13 @@ bool Editor::InsertStructure(StructureNode *structure, GroupNode *group)
         !FitsNestingLimit(GetNestingTarget(group, start), GetNestingLevels(group, start), start->GetNextMathNode(),
                           selection.end.node))
         return false;
+    return true;
+}
+
+bool Editor::InsertStructure(MathNode *structure, GroupNode *group)
+{
+    if (!CanInsertStructure(structure, group)) return false;
+    Selection &selection = document.selection;
     (void)SplitRunsAtSelection();
     MathNode *r = selection.start.node;
     if (group != nullptr)
@@ -232,8 +250,7 @@ bool Editor::InsertStructure(StructureNode *structure, GroupNode *group)
             {
                 MathNode *node = r->GetNextMathNode();
                 if (node == nullptr) break;
-                group->AppendSubnode(node);
-                node->OnReparented();
+                MoveNodeInto(node, group);
                 if (node == end) break;
             }
         }

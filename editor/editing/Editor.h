@@ -6,6 +6,7 @@
 #include "base/Matrix4D.h"
 #include "editor/document/EquationDocument.h"
 #include "editor/editing/AnchorHandles.h"
+#include "editor/editing/ArrowPartLists.h"
 #include "editor/editing/CaretHitTest.h"
 #include "editor/editing/SelectionOverlay.h"
 #include "editor/editing/ToolPanel.h"
@@ -159,7 +160,7 @@ public:
     // Puts a new structure at the selection: the selected nodes move into the group, or are
     // deleted without one. False, with nothing changed and the structure not taken, when the
     // document would nest deeper than it may.
-    [[nodiscard]] bool InsertStructure(StructureNode *structure, GroupNode *group);
+    [[nodiscard]] bool InsertStructure(MathNode *structure, GroupNode *group);
     // Whether every node stays within the nesting a document may be read with when the nodes first
     // to last (siblings, or none when first is null) are put levels deeper below the group (or
     // phantom: whatever holds the rows).
@@ -207,6 +208,47 @@ public:
     // A command id: menu ids to HandleMenuCommand, editing ids through their family's table.
     // Whether the view must be redrawn.
     [[nodiscard]] bool RouteCommand(int32_t id);
+
+    // Structure insertion: each puts a new structure at the selection as one undo step, the selected
+    // nodes moving into its main slot, and answers whether the document changed (false where the
+    // nesting guard refuses). Fences get at least one body group.
+    [[nodiscard]] bool InsertFence(uint32_t left, uint32_t right, uint32_t middle, int32_t bodyGroupCount);
+    // Unless alwaysNew, completes the scripts node the caret stands after (before, for pre-scripts).
+    [[nodiscard]] bool InsertSubscript(bool pre, bool alwaysNew);
+    [[nodiscard]] bool InsertSuperscript(bool pre, bool alwaysNew);
+    [[nodiscard]] bool InsertScript(bool pre, bool alwaysNew, bool subscript);
+    [[nodiscard]] bool InsertFraction(uint32_t type, bool small, bool atop);
+    // With degree text the degree holds it as a number run and the caret goes to the radicand's
+    // start; with an empty degree the caret goes into the degree.
+    [[nodiscard]] bool InsertRadical(bool withDegree, const char *degreeText);
+    [[nodiscard]] bool InsertLongDivision(bool withQuotient);
+    // False without labels when the selection is the whole base of a stack that has none.
+    [[nodiscard]] bool InsertStack(bool withLower, bool withUpper);
+    [[nodiscard]] bool InsertStrike(uint32_t type);
+    [[nodiscard]] bool InsertBox(uint32_t type);
+    // With limits the caret goes to the start of the lower limit (the upper when only it exists).
+    [[nodiscard]] bool InsertIteration(uint32_t codePoint, bool inlineLimits, bool withLower, bool withUpper);
+    [[nodiscard]] bool InsertIntegral(uint32_t codePoint, bool inlineLimits, bool withLower, bool withUpper);
+    // A label alignment of -1 is no such label; without labels the selection is deleted and the caret
+    // goes just after the arrow.
+    [[nodiscard]] bool InsertArrow(const ArrowPartLists &parts, int32_t upperAlignment, int32_t lowerAlignment);
+    // Seven styles and seven angle modes in place order; a label group for each labelled place whose
+    // style is not 0.
+    [[nodiscard]] bool InsertBond(const uint32_t *styles, const uint32_t *angleModes);
+    // Rows and columns are clamped to 1-32; the selection is deleted and the caret goes into the
+    // first cell.
+    [[nodiscard]] bool InsertMatrix(int32_t rows, int32_t columns, uint32_t alignment, bool equalHeights,
+                                    bool equalWidths, bool rowGaps, bool columnGaps);
+    // Wraps the selection, or the node before the caret (a run's last character), into a phantom;
+    // false with the caret on an alignment mark, a row start or a phantom.
+    [[nodiscard]] bool InsertPhantom(uint32_t type);
+    // Moves a node to the end of the container; a row start leaving a top-level group takes the
+    // drawings on its row's anchors with it and those of later rows follow their rows.
+    void MoveNodeInto(MathNode *node, MathNode *container);
+    // The drawing side of RemoveRowStart, for a row start that leaves its group.
+    void DropRowAnchors(MathNode *rowBegin);
+    // Whether InsertStructure would take the structure (the nesting guard), changing nothing.
+    bool CanInsertStructure(const MathNode *structure, const GroupNode *group) const;
     // Whether the command the last typed character ran changed the document.
     bool typedCommandChanged = false;
 

@@ -6,9 +6,6 @@ namespace oq {
 bool Editor::RunBackslashCommand(SymbolRunNode *, int32_t) { return false; }
 bool Editor::ContinuesFunctionName(const SymbolRunNode *, uint32_t) const { return false; }
 bool Editor::RecognizeFunctionName(SymbolRunNode *, int32_t) { return false; }
-bool Editor::InsertStructureCommand(uint8_t, uint32_t, bool) { return false; }
-bool Editor::RunStructureCommand(int32_t) { return false; }
-bool Editor::InsertWideMark(uint32_t, bool, bool) { return false; }
 bool Editor::HandleMouseEvent(const UIEvent &) { return false; }
 bool Editor::HandleKeyDown(const UIEvent &) { return false; }
 bool Editor::HandlePointerDrag(const UIEvent &) { return false; }

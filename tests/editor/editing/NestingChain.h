@@ -3,6 +3,8 @@
 // Deep documents for the tests of the nesting guard.
 
 #include "editor/document/GroupNode.h"
+#include "editor/document/PhantomNode.h"
+#include "editor/document/RowBeginNode.h"
 #include "editor/editing/Editor.h"
 #include "editor/structures/ScriptNode.h"
 
@@ -22,6 +24,18 @@ inline GroupNode *BuildNestingChain(Editor *editor, int32_t depth)
         group = scripts->GetOrCreateSubscripts();
     }
     return group;
+}
+
+// A container whose nodes stand exactly at the depth given (2 or more): the innermost group of a
+// chain, or for an odd depth a phantom at the end of one.
+inline MathNode *BuildNestingContainer(Editor *editor, int32_t depth)
+{
+    GroupNode *group = BuildNestingChain(editor, depth - depth % 2);
+    if (depth % 2 == 0) return group;
+    auto *phantom = new PhantomNode;
+    phantom->AppendSubnode(new RowBeginNode);
+    group->AppendSubnode(phantom);
+    return phantom;
 }
 
 }  // namespace oq::test

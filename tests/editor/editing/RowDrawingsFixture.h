@@ -65,6 +65,23 @@ protected:
         return out;
     }
 
+    // What DescribeDrawings gives after LoadRows(n) when rows first..last are removed.
+    static std::vector<std::string> Expected(int32_t n, int32_t first, int32_t last)
+    {
+        std::vector<std::string> out;
+        int32_t removed = last - first + 1;
+        for (int32_t j = 0; j < n; ++j)
+        {
+            if (j >= first && j <= last) continue;
+            int32_t row = j < first ? j : j - removed;
+            out.push_back(std::to_string(j) + ":axis " + std::to_string(2 * row));
+            out.push_back(std::to_string(j) + ":lmnl " + std::to_string(2 * row));
+        }
+        out.push_back("99:lmnl " + std::to_string(2 * (n - removed)));
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
     // The row start of row k when every row holds one run.
     MathNode *RowBegin(int32_t k)
     {

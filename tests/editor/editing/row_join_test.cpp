@@ -4,33 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace oq::test {
 namespace {
 
-class RowJoinTest : public RowDrawingsFixture
-{
-protected:
-    // What DescribeDrawings gives when rows first..last of n are removed.
-    static std::vector<std::string> Expected(int32_t n, int32_t first, int32_t last)
-    {
-        std::vector<std::string> out;
-        int32_t removed = last - first + 1;
-        for (int32_t j = 0; j < n; ++j)
-        {
-            if (j >= first && j <= last) continue;
-            int32_t row = j < first ? j : j - removed;
-            out.push_back(std::to_string(j) + ":axis " + std::to_string(2 * row));
-            out.push_back(std::to_string(j) + ":lmnl " + std::to_string(2 * row));
-        }
-        out.push_back("99:lmnl " + std::to_string(2 * (n - removed)));
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-};
+using RowJoinTest = RowDrawingsFixture;
 
 TEST_F(RowJoinTest, DrawingsFollowTheirRowsForBackspaceDeleteAndRanges)
 {
