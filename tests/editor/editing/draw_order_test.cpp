@@ -236,6 +236,16 @@ TEST_F(DrawOrder, IdleFramesRebuildNothingAndOneCharacterLaysOutOnce)
     for (int32_t i = 0; i < 3; ++i) turn(now + 10000 + uint64_t(i));
     EXPECT_EQ(editor->counters.updateLayout, before.updateLayout + 1);
     EXPECT_GT(editor->counters.meshBuilds, before.meshBuilds);
+
+    // A tool-group change: the selection and anchor overlays again, nothing else.
+    EditorCounters typed = editor->counters;
+    editor->SetDrawingToolGroup(kToolGroupLine);
+    RenderEditorFrame();
+    EXPECT_NE(editor->anchorOverlay, nullptr);
+    EXPECT_EQ(editor->counters.overlayBuilds, typed.overlayBuilds + 2);
+    EXPECT_EQ(editor->counters.updateLayout, typed.updateLayout);
+    EXPECT_EQ(editor->counters.meshBuilds, typed.meshBuilds);
+    EXPECT_EQ(editor->counters.renderObjectBuilds, typed.renderObjectBuilds);
 }
 
 TEST_F(DrawOrder, NothingIsDrawnWithoutAStartedRenderer)

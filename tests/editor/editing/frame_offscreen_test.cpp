@@ -3,6 +3,7 @@
 // size changes, and the loop's host rules.
 #include "FrameTestDrawing.h"
 #include "SdlEditorFixture.h"
+#include "editor/document/GroupNode.h"
 #include "editor/platform/FakeWindowSystem.h"
 
 namespace oq {
@@ -15,6 +16,13 @@ class FrameOffscreen : public test::SdlEditorTest
 {
 protected:
     void SetUp() override { StartEditor("offscreen"); }
+
+    // The pixel where a document point (y up) is drawn on the main window.
+    Point2D PixelOf(const Point2D &point)
+    {
+        Vector4D clip = TheEditor->GetDocumentTransform() * Point2D(point.x, -point.y);
+        return {(clip.x + 1.0f) * 0.5f * float(kWidth), (1.0f - clip.y) * 0.5f * float(kHeight)};
+    }
 
     // The box of the dark pixels in the strip; false when there are none.
     bool FindInk(int32_t *left, int32_t *top, int32_t *right, int32_t *bottom)
@@ -33,6 +41,69 @@ protected:
         return *right >= 0;
     }
 };
+
+// The caret bar at the start of a row holding "x": the first frame scrolls its left edge onto the
+// half-inch margin, so at zoom 2 the bar covers the pixel column at 48 exactly. Black at 0.75 over
+// white, white at 0.75 over black; gone after the blink period.
+TEST_F(FrameOffscreen, TheCaretBarBlinksInTheBackgroundsContrast)
+{
+    struct Case
+    {
+        uint32_t back;
+        int32_t bar;
+        int32_t background;
+    } cases[] = {{0xFFFFFFFFu, 137, 255}, {0xFF000000u, 225, 0}};
+    for (const Case &c : cases)
+    {
+        TheEditor->settings.preferences.colors[kColorBackground] = c.back;
+        ASSERT_EQ(test::RunEditorScript("sdl focus\nsdl text x\n"), "");
+        MathNode *rowStart = TheEditor->document.GetMainGroup()->GetFirstMathSubnode();
+        TheEditor->SetSelection({rowStart, 0}, {rowStart, 0});
+        TheEditor->DiscardSelectionOverlay();
+        TheEditor->ResetView();
+        TheEditor->viewChanged = true;
+        Turn();
+        const Box2D &box = TheEditor->caretBoxes[0];
+        Point2D top = PixelOf({(box.min.x + box.max.x) * 0.5f, box.max.y});
+        Point2D bottom = PixelOf({(box.min.x + box.max.x) * 0.5f, box.min.y});
+        EXPECT_NEAR(PixelOf(box.min).x, 48.0f, 1e-3f);
+        std::string probe = "expect pixel 48 " + std::to_string(int32_t((top.y + bottom.y) * 0.5f)) + " ";
+        std::string bar = std::to_string(c.bar);
+        std::string background = std::to_string(c.background);
+        EXPECT_EQ(test::RunEditorScript(probe + bar + " " + bar + " " + bar + "\n"), "") << c.back;
+        EXPECT_EQ(test::RunEditorScript("tick +530\n" + probe + background + " " + background + " " + background + "\n"),
+                  "")
+            << c.back;
+        ASSERT_EQ(test::RunEditorScript("new\n"), "");
+    }
+}
+
+// Boxes lie under the glyphs: inside the selection and outside ink the selection colour at 0.75
+// over white, the glyph's ink in the box still dark.
+TEST_F(FrameOffscreen, ASelectedRangeShowsItsBoxUnderTheGlyphs)
+{
+    ASSERT_EQ(test::RunEditorScript("sdl text xy\n"), "");
+    int32_t left, top, right, bottom;
+    ASSERT_TRUE(FindInk(&left, &top, &right, &bottom));
+    ASSERT_TRUE(test::SelectTestRange(TheEditor, 1, 0, 1, 2));
+    TheEditor->DiscardSelectionOverlay();
+    TheEditor->settings.layoutDue = true;
+    Turn();
+    ASSERT_EQ(TheEditor->selectionOverlayKind, uint32_t('eqtn'));
+    const Box2D &box = TheEditor->caretBoxes[0];
+    Point2D corner = PixelOf({box.min.x, box.max.y});
+    EXPECT_EQ(CheckPixel(int32_t(corner.x) + 2, int32_t(corner.y) + 2, 177, 220, 255), "");
+    int32_t dark = 0;
+    for (int32_t y = top; y <= bottom; ++y)
+    {
+        for (int32_t x = left; x <= right; ++x)
+        {
+            const uint8_t *p = Pixel(x, y);
+            if (p[0] < 100 && p[1] < 100) ++dark;
+        }
+    }
+    EXPECT_GT(dark, 0) << "the glyphs are drawn over the box";
+}
 
 TEST_F(FrameOffscreen, TextFromSdlTypesIntoTheViewAndShowsInk)
 {
