@@ -470,6 +470,24 @@ public:
     ShapeRenderObject *hoverOutlineObject = nullptr;
     ColorRGBA hoverOutlineColor = {0.0f, 0.0f, 0.0f, 0.5f};
 
+    // Click selection and object selection.
+    // Stores the two positions in document order (ends in different slots of one structure select
+    // the whole structure), empties the object selection and answers the new moving end (1, -1, 0).
+    int32_t OrderSelectionEnds(CaretPosition anchor, CaretPosition moving);
+    // A left press that found a caret position: places, extends (Shift, from pressFlags) or, on a
+    // double click (pressDoubleClick), selects its group; the drag mode becomes 'eqtn'.
+    void PlaceCaretFromPress(CaretPosition position);
+    // A right press at the document point: selects, keeps or (Shift) deselects the object there;
+    // whether an object was hit.
+    [[nodiscard]] bool HandleRightPress(const Point2D &point);
+    // Empties the object selection and collapses the caret at the end of the main group.
+    void PutCaretAtEnd();
+    // Deletes the selected objects with what is linked to them as one undo step.
+    void DeleteSelectedObjects();
+    CaretPosition selectionAnchor;  // the fixed end of a selection made with the pointer or Shift
+    uint32_t pressFlags = 0;        // key-state bits of the last left or right press (4 Shift, 8 Ctrl)
+    bool pressDoubleClick = false;  // the last left press completed a double click
+
     // Writes one line to the log (stderr unless a test replaced the sink).
     void Log(const char *line) const;
 
