@@ -17,9 +17,11 @@
 #include "editor/document/RunTextSource.h"
 #include "editor/document/SegmentGeometry.h"
 #include "editor/document/SpaceNode.h"
+#include "editor/platform/DisplayItems.h"
 #include "editor/platform/TextBuffer.h"
 #include "kettric/KettricDocument.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -177,12 +179,12 @@ public:
 
 // A drawing object ("Dr", or the identifier it was made for): accepts only an "X"; laid out between
 // the points its first and last links point to, keeping its previous ends when a link's index is
-// past the target's points.
+// past the target's points. Its kind is its drawing category ('line', 'jost' or 'shap').
 class TestDrawingNode : public TestNode
 {
 public:
-    explicit TestDrawingNode(const char *kindIdentifier = "Dr")
-        : TestNode('line', kDrawingNodeFamily), identifier(kindIdentifier)
+    explicit TestDrawingNode(const char *kindIdentifier = "Dr", uint32_t category = 'line')
+        : TestNode(category, kDrawingNodeFamily), identifier(kindIdentifier)
     {
     }
     TestDrawingNode(const TestDrawingNode &node) = default;
@@ -210,6 +212,16 @@ public:
     bool HitTest(const Point2D &point, float tolerance) const override
     {
         return IsPointNearSegment(point, start, finish, tolerance);
+    }
+    // The segment's box grown by the half width, as one filled rectangle.
+    void BuildSelectionOutline(float halfWidth, DisplayList *list) const override
+    {
+        Point2D low(std::min(start.x, finish.x) - halfWidth, std::min(start.y, finish.y) - halfWidth);
+        Point2D high(std::max(start.x, finish.x) + halfWidth, std::max(start.y, finish.y) + halfWidth);
+        Point2D c[4] = {low, Point2D(high.x, low.y), high, Point2D(low.x, high.y)};
+        QuadraticBezier2D curves[4];
+        for (int32_t i = 0; i < 4; ++i) curves[i] = MakeLineCurve(c[i], c[(i + 1) % 4]);
+        list->Append(new FillPathItem(Point2D(0.0f, 0.0f), 4, curves, 0));
     }
 
     const char *identifier;

@@ -1,7 +1,6 @@
 // The caret under a point, the coarse row search, the object under a point and the caret's x, on
 // laid-out documents of the one test face.
-#include "CaretTestFace.h"
-#include "EditorFixture.h"
+#include "CaretFaceFixture.h"
 
 #include "editor/document/GroupNode.h"
 #include "editor/document/RowBeginNode.h"
@@ -18,26 +17,9 @@
 namespace oq::test {
 namespace {
 
-class CaretHitTest : public EditorFixture
+class CaretHitTest : public CaretFaceFixture
 {
 protected:
-    void SetUp() override
-    {
-        RegisterStructureKinds();
-        EditorFixture::SetUp();
-        std::vector<uint8_t> face = MakeCaretTestFace();
-        ASSERT_TRUE(ValidateVorlFontFile(face.data(), face.size()));
-        SetLayoutTestFace(face);
-    }
-
-    void Load(const std::string &text)
-    {
-        ASSERT_TRUE(LoadTestDocument(editor, text.c_str(), 0, 0)) << text;
-        ASSERT_TRUE(LayoutTestDocument(editor));
-        main = editor->document.GetMainGroup();
-        ASSERT_NE(main, nullptr);
-    }
-
     // The n-th math node of the main group in document order (nested ones included).
     MathNode *NodeAt(int32_t n)
     {
@@ -114,8 +96,6 @@ protected:
         if (!ok) p = CaretPosition();
         return p;
     }
-
-    GroupNode *main = nullptr;
 };
 
 // Runs of 1-, 2-, 3- and 4-byte characters (all of positive width) and spaces, in one or three rows.

@@ -32,6 +32,16 @@ struct Pixel
     int r, g, b, a;
 };
 
+// Copies the build's shader files into the folder (a renderer's Data folder).
+inline void CopyShaderFiles(const std::string &folder)
+{
+    for (const auto &entry : std::filesystem::directory_iterator(OQ_DATA_DIR))
+    {
+        if (entry.path().extension() == ".glsl")
+            std::filesystem::copy_file(entry.path(), std::filesystem::path(folder) / entry.path().filename());
+    }
+}
+
 // One renderer on the GL device of the process's one context, over a Data folder holding the
 // build's shader files; its main target is an offscreen 64 x 48 framebuffer.
 class GLRendererTest : public ::testing::Test
@@ -42,11 +52,7 @@ protected:
         std::string error;
         // The tests fail, never skip, when the context cannot start.
         ASSERT_TRUE(test::StartGL(&error)) << error;
-        for (const auto &entry : std::filesystem::directory_iterator(OQ_DATA_DIR))
-        {
-            if (entry.path().extension() == ".glsl")
-                std::filesystem::copy_file(entry.path(), std::filesystem::path(data.Path()) / entry.path().filename());
-        }
+        CopyShaderFiles(data.Path());
         ASSERT_TRUE(renderer.Start(nullptr, kWidth, kHeight, kGrey));
     }
 
