@@ -6,13 +6,14 @@ namespace oq {
 bool Editor::ZoomKeepingCaret(float newZoom)
 {
     Point2D caret = caretPoints[movingEnd > 0 ? 1 : 0];
-    float before = pixelScale;
+    double before = pixelScale;
     SetZoom(newZoom);
-    float after = pixelScale;
+    double after = pixelScale;
     // The caret's document point keeps its pixel: its offset from the view centre scales with the
-    // pixel scale (the centre is a document point, y up, on both axes alike).
-    viewCentre.x += (caret.x - viewCentre.x) / before * (before - after);
-    viewCentre.y += (caret.y - viewCentre.y) / before * (before - after);
+    // pixel scale (the centre is a document point, y up, on both axes alike). In double, so that
+    // only the stored centre rounds.
+    viewCentre.x = float(viewCentre.x + (caret.x - double(viewCentre.x)) / before * (before - after));
+    viewCentre.y = float(viewCentre.y + (caret.y - double(viewCentre.y)) / before * (before - after));
     UpdateViewTransform();
     viewChanged = true;
     return true;
