@@ -5,6 +5,7 @@
 #include "FuzzText.h"
 
 #include "editor/editing/EditorHarness.h"
+#include "editor/structures/StructureKinds.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -39,6 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         while (*text != 0 && *text != '\n') ++text;
     }
 
+    // Snapshots may hold every structure kind.
+    oq::RegisterStructureKinds();
     oq::test::ResetTheEditor();
     oq::Editor *editor = oq::TheEditor;
     // A state to compare with: one typed letter, its step current.
