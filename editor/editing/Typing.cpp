@@ -264,11 +264,13 @@ bool Editor::TypeCharacter(uint32_t codePoint, uint32_t flags)
         run != nullptr && automatic && settings.preferences.options[kOptionAutoSubscripts] && mode == kEditModeChem)
     {
         startSubscript = role == 'nmbr' && run->role == 'chem';
-        auto *group = static_cast<GroupNode *>(run->GetSuperMathNode());
+        // The run may stand in a phantom: only a group is looked at as a subscript.
+        MathNode *parent = run->GetSuperMathNode();
+        auto *group = parent != nullptr && parent->GetKind() == kGroupKind ? static_cast<GroupNode *>(parent) : nullptr;
         MathNode *owner = group != nullptr ? group->GetSuperMathNode() : nullptr;
         leaveSubscript = role != 'nmbr' && run->role == 'nmbr' && selection.end.index == run->text.GetLength() &&
-                         group != nullptr && group->GetKind() == kGroupKind && group->role == kSubscriptRole &&
-                         owner != nullptr && owner->GetKind() == kScriptKind;
+                         group != nullptr && group->role == kSubscriptRole && owner != nullptr &&
+                         owner->GetKind() == kScriptKind;
     }
 
     bool opened = false;

@@ -227,5 +227,15 @@ TEST_F(TypingTest, MergingTwoAndFourByteTextKeepsBothEndsOnTheSameCharacters)
     EXPECT_EQ(editor->document.selection.end.index, 6);
 }
 
+TEST_F(TypingTest, AutoSubscriptsInsideAPhantom)
+{
+    // The run's parent is a phantom, not a group: the subscript checks look at its kind first.
+    ASSERT_TRUE(LoadTestDocument(editor, "Gr { Bg {} Ph { Bg {} Sb $B (ro='chem',st='uprt') {s{\"H\"}} } }", 1, 1));
+    editor->settings.state.editMode = kEditModeChem;
+    editor->settings.preferences.options[kOptionAutoSubscripts] = true;
+    TypeAll(CodePoints("2O"), 0, 0);
+    EXPECT_EQ(SketchDocument(editor), "row[ Ph{[ chem\"H\" scpt{[ nmbr\"2\" ]} chem\"O\u2038\" ]} ]");
+}
+
 }  // namespace
 }  // namespace oq::test
