@@ -68,6 +68,7 @@ bool Editor::HandleMenuCommand(int32_t id)
 void Editor::ForgetDocumentReferences()
 {
     typingPosition = CaretPosition();
+    selectionAnchor = CaretPosition();
     DiscardSelectionOverlay();
     endHandles[0] = EndHandle();
     endHandles[1] = EndHandle();
