@@ -68,6 +68,8 @@ void Editor::EndEditBatch()
 {
     if (editBatch <= 0) return;
     if (--editBatch != 0) return;
+    // The edit may have destroyed the anchor's node: a selection drag goes on from the caret.
+    if (selectionAnchor.node != nullptr) selectionAnchor = document.selection.start;
     if (currentStep == nullptr) return;
     if (!currentStep->after.Capture(this))
     {

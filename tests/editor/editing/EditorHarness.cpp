@@ -509,6 +509,8 @@ std::string CheckEditorInvariants(Editor *editor)
     }
     if (editor->typingPosition.node != nullptr && alive.count(editor->typingPosition.node) == 0)
         fail("TypingPosition refers to a destroyed node");
+    if (editor->selectionAnchor.node != nullptr && alive.count(editor->selectionAnchor.node) == 0)
+        fail("the selection anchor refers to a destroyed node");
 
     // The history.
     if (editor->editBatch != 0) fail("edit batch depth " + std::to_string(editor->editBatch));

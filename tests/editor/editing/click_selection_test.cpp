@@ -244,6 +244,23 @@ TEST_F(ClickSelection, UndoForgetsTheSelectionAnchor)
     editor->dragMode = 0;
 }
 
+// Keys act while the button is held: an edit that destroys the anchor's node leaves the drag
+// going on from the caret, never from the destroyed node.
+TEST_F(ClickSelection, AnEditDuringASelectionDragMovesTheAnchorToTheCaret)
+{
+    editor->pressFlags = 0;
+    editor->pressDoubleClick = false;
+    editor->PlaceCaretFromPress(At("CD", 1));
+    editor->movingEnd = editor->OrderSelectionEnds(editor->selectionAnchor, At("E", 1));
+    ASSERT_EQ(Selected(), "AB:2 frac:0");
+    ASSERT_TRUE(editor->DeleteForward());  // the fraction goes, "AB" and "FG" join
+    EXPECT_EQ(test::CheckEditorInvariants(editor), "");
+    EXPECT_EQ(Describe(editor->selectionAnchor), "ABFG:2");
+    editor->movingEnd = editor->OrderSelectionEnds(editor->selectionAnchor, At("ABFG", 4));
+    EXPECT_EQ(Selected(), "ABFG:2 ABFG:4");
+    editor->dragMode = 0;
+}
+
 TEST_F(ClickSelection, RightPressesSelectAndDeselectObjects)
 {
     constexpr uint32_t kShift = 4;
