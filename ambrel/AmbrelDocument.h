@@ -62,6 +62,9 @@ public:
     // Set by the compiling programs: resolution then fails with 'nfin' (kResultNonFiniteValue) at
     // the first number that is infinite or not a number.
     bool finiteValuesOnly = false;
+    // Set by the compiling programs: a prepared Glyph whose outline is exactly its one geometry's
+    // curves keeps the only copy of them (GlyphStructure::TakeGeometryCurves).
+    bool glyphsTakeGeometryCurves = false;
     StructureList<FontStructure> fontList;
 };
 

@@ -117,7 +117,12 @@ void FontStructure::PrepareGlyphs(AmbrelDocument *document)
     for (KettricStructure *structure = GetFirstSubnodeStructure(); structure != nullptr;
          structure = structure->GetNextStructure())
     {
-        if (structure->GetStructureType() == 'glyf') static_cast<GlyphStructure *>(structure)->PrepareGeometry(this);
+        if (structure->GetStructureType() == 'glyf')
+        {
+            auto *glyph = static_cast<GlyphStructure *>(structure);
+            glyph->PrepareGeometry(this);
+            if (document->glyphsTakeGeometryCurves) static_cast<void>(glyph->TakeGeometryCurves());
+        }
         else if (structure->GetStructureType() == 'font') static_cast<FontStructure *>(structure)->PrepareGlyphs(document);
     }
 

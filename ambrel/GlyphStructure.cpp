@@ -249,8 +249,21 @@ void GlyphStructure::CollectGeometry(const FontStructure *font, GeometryCollecti
     }
     collection->stack.AddElement(glyphIndex);
 
-    // The geometry of the subtree, entering Groups only.
+    // The geometry of the subtree, entering Groups only (or the curves taken from it).
     const KettricStructure *structure = GetFirstSubnodeStructure();
+    if (geometryCurvesTaken)
+    {
+        for (const QuadraticBezier2D &curve : curves)
+        {
+            if (collection->curves->GetElementCount() >= kMaxGlyphCurves)
+            {
+                collection->tooLarge = true;
+                break;
+            }
+            collection->curves->AddElement(curve);
+        }
+        structure = nullptr;
+    }
     while (structure != nullptr)
     {
         if (structure->GetBaseStructureType() == kAmbrelGeometryBase)
@@ -303,6 +316,42 @@ void GlyphStructure::CollectGeometry(const FontStructure *font, GeometryCollecti
     }
 
     collection->stack.SetElementCount(collection->stack.GetElementCount() - 1);
+}
+
+bool GlyphStructure::TakeGeometryCurves()
+{
+    int32_t count = curves.GetElementCount();
+    if (geometryCurvesTaken || tooLarge || count == 0) return false;
+    GeometryStructure *source = nullptr;
+    for (KettricStructure *structure = GetFirstSubnodeStructure(); structure != nullptr;)
+    {
+        uint32_t type = structure->GetStructureType();
+        if (structure->GetBaseStructureType() == kAmbrelGeometryBase)
+        {
+            auto *geometry = static_cast<GeometryStructure *>(structure);
+            if (geometry->curves.GetElementCount() != 0)
+            {
+                if (source != nullptr) return false;
+                source = geometry;
+            }
+            structure = static_cast<KettricStructure *>(GetNextLevelTreeNode(structure));
+        }
+        else if (type == 'comp' && structure->GetSuperNode() == this)
+        {
+            return false;
+        }
+        else
+        {
+            structure = static_cast<KettricStructure *>(type == 'grup' ? GetNextTreeNode(structure)
+                                                                       : GetNextLevelTreeNode(structure));
+        }
+    }
+    if (source == nullptr || source->curves.GetElementCount() != count ||
+        std::memcmp(source->curves.GetElements(), curves.GetElements(), sizeof(QuadraticBezier2D) * size_t(count)) != 0)
+        return false;
+    source->curves.Reset();
+    geometryCurvesTaken = true;
+    return true;
 }
 
 KernStructure *GlyphStructure::FindKern(uint32_t glyph, bool vertical) const

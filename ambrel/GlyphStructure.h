@@ -77,6 +77,10 @@ public:
     // left side bearing. A glyph beyond the collection limits gets no curves and is too large.
     void PrepareGeometry(const FontStructure *font);
     void CollectGeometry(const FontStructure *font, GeometryCollection *collection) const;
+    // After preparation: when the curves are exactly those of the glyph's one geometry (no
+    // Component, no alignment move), frees the geometry's copy; collection then reads the
+    // glyph's own. Returns whether it did.
+    bool TakeGeometryCurves();
 
     // The Font that holds this Glyph, or null.
     FontStructure *GetFont() const;
@@ -100,6 +104,8 @@ public:
     float controlTop = 0.0f;
     // Set when the outline passed a collection limit; compiling the glyph fails.
     bool tooLarge = false;
+    // Set by TakeGeometryCurves: the curves are the outline of the glyph's own geometry.
+    bool geometryCurvesTaken = false;
 
 private:
     void AddAnchor(bool base, uint32_t classIndex, const float *position);

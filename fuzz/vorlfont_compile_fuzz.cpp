@@ -1,7 +1,8 @@
 // Fuzzes the font compiler: every Ambrel document the reader accepts is compiled (its first Font,
 // with and without the options) into memory; a compile either fails with one of its codes or
 // writes a file that the runtime's validator and the layout verifier both accept. With the options
-// it is compiled again freeing the outlines as it goes, which must give the same result and bytes.
+// it is compiled again as the program does (Glyphs take their geometry's curves, the outlines are
+// freed as the compile goes), which must give the same result and bytes.
 #include "FuzzText.h"
 #include "ambrel/AmbrelDocument.h"
 #include "support/VorlFontVerifier.h"
@@ -40,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const Run &run : {Run{options, false}, Run{options, true}, Run{0u, false}})
     {
         oq::AmbrelDocument document;
+        document.glyphsTakeGeometryCurves = run.release;
         if (document.ParseAndResolve(text.data()) != 0) return 0;
         std::vector<uint8_t> file;
         oq::FontCompiler compiler(&document, run.flags, nullptr, 0, nullptr, 0);

@@ -103,5 +103,57 @@ Font {})";
     }
 }
 
+// A Glyph whose outline is exactly its one geometry's curves takes them when the document asks:
+// the geometry's copy goes, and collection (Components before and after it, a single reference)
+// reads the Glyph's own, so every prepared outline stays the same.
+TEST(AmbrelGlyphTest, TakingTheGeometryCurvesKeepsEveryOutline)
+{
+    const char *text = R"(Font (glyph_count = 9)
+{
+	Glyph (index = 0) {}
+	Glyph (index = 1) {Rect {float[2] {{0, 0}, {1, 1}}}}
+	Glyph (index = 2) {Component {uint32 {1}} Component {uint32 {3} Translation {float[2] {{1, 0}}}}}
+	Glyph (index = 3) {Path {float[2]* {M{0.5, 0}, Q{0, 0.5}, {0.5, 1}, L{0.9, 0.5}}}}
+	Glyph (index = 4) {Rect {float[2] {{0, 0}, {1, 1}}} Rect {float[2] {{2, 0}, {3, 1}}}}
+	Glyph (index = 5) {Bearing {float {0.05}} Polygon {float[2] {{0.08, 0}, {0.5, 1}, {0.5, 0}}}}
+	Glyph (index = 6) {Group {Translation {float[2] {{0.5, 0}}} Rect {float[2] {{0, 0}, {1, 2}}}}}
+	Glyph (index = 7) {Component {uint32 {6}}}
+	Glyph (index = 8) {Component {uint32 {3}} Rect {float[2] {{2, 0}, {3, 1}}}}
+})";
+    AmbrelDocument kept, taken;
+    taken.glyphsTakeGeometryCurves = true;
+    ASSERT_EQ(kept.ParseAndResolve(text), 0u);
+    ASSERT_EQ(taken.ParseAndResolve(text), 0u);
+    GlyphStructure *const *a = kept.fontList.GetFirst()->glyphTable;
+    GlyphStructure *const *b = taken.fontList.GetFirst()->glyphTable;
+    const bool expected[9] = {false, true, false, true, false, false, true, false, false};
+    for (int32_t g = 0; g < 9; ++g)
+    {
+        std::string what = "glyph " + std::to_string(g);
+        EXPECT_FALSE(a[g]->geometryCurvesTaken) << what;
+        EXPECT_EQ(b[g]->geometryCurvesTaken, expected[g]) << what;
+        ASSERT_EQ(a[g]->curves.GetElementCount(), b[g]->curves.GetElementCount()) << what;
+        if (a[g]->curves.GetElementCount() != 0)
+            test::ExpectSameFloats(&a[g]->curves[0].p0.x, &b[g]->curves[0].p0.x, 6 * a[g]->curves.GetElementCount(), what);
+        test::ExpectSameFloats(&a[g]->boundingBox.min.x, &b[g]->boundingBox.min.x, 4, what + " box");
+        EXPECT_EQ(a[g]->controlTop, b[g]->controlTop) << what;
+        EXPECT_EQ(a[g]->singleReference != nullptr, b[g]->singleReference != nullptr) << what;
+        // The geometry of a Glyph that took its curves has none left.
+        int32_t geometryCurves = 0;
+        for (auto *node = b[g]->GetFirstSubnodeStructure(); node != nullptr;
+             node = static_cast<KettricStructure *>(b[g]->GetNextTreeNode(node)))
+        {
+            if (node->GetBaseStructureType() == kAmbrelGeometryBase)
+                geometryCurves += static_cast<GeometryStructure *>(node)->curves.GetElementCount();
+        }
+        EXPECT_EQ(geometryCurves == 0, expected[g] || g == 0 || g == 2 || g == 7) << what;
+    }
+    // Prepared again, a Glyph collects the curves it took.
+    b[3]->PrepareGeometry(taken.fontList.GetFirst());
+    EXPECT_EQ(b[3]->curves.GetElementCount(), a[3]->curves.GetElementCount());
+    b[2]->PrepareGeometry(taken.fontList.GetFirst());
+    EXPECT_EQ(b[2]->curves.GetElementCount(), a[2]->curves.GetElementCount());
+}
+
 }  // namespace
 }  // namespace oq

@@ -52,26 +52,37 @@ void CurveHashTable::Insert(uint64_t slot)
 void CurveHashTable::Add(const Entry &entry)
 {
     ++count;
-    if (count * 2 > slotCount)
-    {
-        // A fresh table, not a grown one: the old slots are read once from where they are, and the
-        // new block (read at random, tens of megabytes in a large font) takes huge pages where it can
-        // before it is first touched.
-        uint64_t *old = slots;
-        int32_t oldCount = slotCount;
-        slotCount = slotCount ? slotCount * 2 : 1024;
-        size_t bytes = size_t(slotCount) * sizeof(uint64_t);
-        slots = static_cast<uint64_t *>(MemoryAllocate(bytes));
-        AdviseHugePages(slots, bytes);
-        std::memset(slots, 0, bytes);
-        for (int32_t i = 0; i < oldCount; ++i)
-        {
-            if (old[i] != 0) Insert(old[i]);
-        }
-        MemoryRelease(old);
-    }
+    if (count * 2 > slotCount) Resize(slotCount ? slotCount * 2 : 1024);
     uint32_t position = uint32_t(entry.row) * kRowWidth + uint32_t(entry.column) + 1;
     Insert(uint64_t(entry.hash) << 32 | position);
+}
+
+void CurveHashTable::Resize(int32_t newSlotCount)
+{
+    // A fresh table, not a grown one: the old slots are read once from where they are, and the
+    // new block (read at random, tens of megabytes in a large font) takes huge pages where it can
+    // before it is first touched.
+    uint64_t *old = slots;
+    int32_t oldCount = slotCount;
+    slotCount = newSlotCount;
+    size_t bytes = size_t(slotCount) * sizeof(uint64_t);
+    slots = static_cast<uint64_t *>(MemoryAllocate(bytes));
+    AdviseHugePages(slots, bytes);
+    std::memset(slots, 0, bytes);
+    for (int32_t i = 0; i < oldCount; ++i)
+    {
+        if (old[i] != 0) Insert(old[i]);
+    }
+    MemoryRelease(old);
+}
+
+void CurveHashTable::Reserve(int64_t curveCount)
+{
+    // Slot counts stay within int32_t (a texture holds fewer curves than that anyway).
+    constexpr int32_t kLargestSlotCount = int32_t(1) << 30;
+    int32_t wanted = 1024;
+    while (wanted < curveCount && wanted < kLargestSlotCount) wanted *= 2;
+    if (count == 0 && wanted > slotCount) Resize(wanted);
 }
 
 void CurveHashTable::Clear()

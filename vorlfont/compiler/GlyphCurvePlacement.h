@@ -59,12 +59,17 @@ public:
     }
     void Add(const Entry &entry);
     void Clear();
+    // Grows an empty table at once to the smallest power of two of slots at least the count: a pass
+    // that adds at most half as many curves as it places then never doubles.
+    void Reserve(int64_t curveCount);
 
 private:
     // Texel positions are row x 4096 + column, plus one (0 marks an empty slot).
     static constexpr uint32_t kRowWidth = 4096;
     static uint32_t GetHome(uint32_t hash) { return uint32_t((uint64_t(hash) * 0x9E3779B97F4A7C15ull) >> 32); }
     void Insert(uint64_t slot);
+    // A fresh zeroed block of the slot count, the old entries inserted again.
+    void Resize(int32_t newSlotCount);
 
     int32_t count = 0;
     int32_t slotCount = 0;

@@ -83,7 +83,7 @@ GlyphPlan PlanGlyph(const GlyphTextureInput &input, const GlyphStructure *glyph)
 }
 
 // Bytes of curves freed between two returns of the free pages to the system.
-constexpr size_t kReleaseReturnBytes = size_t(32) << 20;
+constexpr size_t kReleaseReturnBytes = size_t(8) << 20;
 
 // The glyph's curves freed once its last pass has built them, when the input asks for it.
 struct CurveRelease
@@ -206,8 +206,16 @@ uint32_t BuildGlyphCurvesAndBands(const GlyphTextureInput &input, const GlyphTex
 
     Array<GlyphPlan> plans;
     plans.SetElementCount(int32_t(input.selectionCount));
+    int64_t curveCount = 0;
     for (uint32_t n = 0; n < input.selectionCount; ++n)
-        plans[int32_t(n)] = PlanGlyph(input, input.glyphFont->GetGlyph(input.selection[n]));
+    {
+        GlyphPlan &plan = plans[int32_t(n)];
+        plan = PlanGlyph(input, input.glyphFont->GetGlyph(input.selection[n]));
+        if (plan.source == GlyphSource::kOwnCurves && plan.glyph != nullptr)
+            curveCount += plan.glyph->curves.GetElementCount();
+    }
+    // Sized once for the pass: a doubling would hold the old and new tables together.
+    build.table.Reserve(curveCount);
 
     // Normal pass: every glyph with its own curves, in selection order.
     for (uint32_t n = 0; n < input.selectionCount; ++n)

@@ -12,20 +12,28 @@ namespace oq {
 
 void ReleaseUnusedCurves(const FontStructure *glyphFont, const int32_t *newNumbers, uint32_t newNumberCount)
 {
+    Array<KettricStructure *> geometries;
     for (uint32_t i = 0; i < glyphFont->glyphCount; ++i)
     {
         GlyphStructure *glyph = glyphFont->GetGlyph(i);
         if (glyph == nullptr) continue;
         bool selected = i == 0 || (i < newNumberCount && newNumbers[i] > 0);
         if (!selected) glyph->curves.Reset();
-        for (auto *node = static_cast<KettricStructure *>(glyph->GetFirstSubnode()); node != nullptr;
-             node = static_cast<KettricStructure *>(glyph->GetNextTreeNode(node)))
+        // Gathered first (a geometry's subtree goes with it), then deleted.
+        geometries.SetElementCount(0);
+        for (auto *node = glyph->GetFirstSubnodeStructure(); node != nullptr;)
         {
-            if (node->GetBaseStructureType() != kAmbrelGeometryBase) continue;
-            auto *geometry = static_cast<GeometryStructure *>(node);
-            geometry->curves.Reset();
-            geometry->contours.Reset();
+            if (node->GetBaseStructureType() == kAmbrelGeometryBase)
+            {
+                geometries.AddElement(node);
+                node = static_cast<KettricStructure *>(glyph->GetNextLevelTreeNode(node));
+            }
+            else
+            {
+                node = static_cast<KettricStructure *>(glyph->GetNextTreeNode(node));
+            }
         }
+        for (KettricStructure *geometry : geometries) delete geometry;
     }
 }
 

@@ -8,9 +8,9 @@ namespace oq {
 class FontStructure;
 class GlyphStructure;
 
-// Frees the curves and contour records that the geometry of every Glyph of the glyph Font built
-// when it resolved (the Glyphs' collected curves hold the outlines from then on), and the
-// collected curves of the Glyphs that are not selected (new number 0, glyph 0 aside).
+// Deletes the geometry (Paths and other shapes with their data) of every Glyph of the glyph Font,
+// whose collected curves hold the outlines from preparation on, and frees the collected curves
+// of the Glyphs that are not selected (new number 0, glyph 0 aside).
 void ReleaseUnusedCurves(const FontStructure *glyphFont, const int32_t *newNumbers, uint32_t newNumberCount);
 
 // Frees the Glyph's collected curves (box, control top and single reference stay) and returns

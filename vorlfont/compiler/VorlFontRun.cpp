@@ -193,6 +193,7 @@ int32_t RunVorlFont(int32_t argumentCount, const char *const *arguments, const c
     }
 
     AmbrelDocument document;
+    document.glyphsTakeGeometryCurves = true;
     File input;
     if (input.Open(options.inputName, kFileModeRead) != kFileOkay)
     {

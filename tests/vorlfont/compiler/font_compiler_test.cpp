@@ -350,9 +350,10 @@ TEST(FontCompiler, BoxesOfMarksAndOtherGlyphs)
     for (int32_t k = 0; k < 4; ++k) EXPECT_EQ(boxes.glyphBox[k], 0.0f);
 }
 
-// A compile that frees the outlines as it goes writes the same file as one that keeps them: real
-// fonts with Components, single-reference chains and synthesized glyphs, with and without the
-// outline pass (which reads the curves a second time). Afterwards no curves are left.
+// A compile that frees the outlines as it goes (of a document whose Glyphs took their geometry's
+// curves) writes the same file as one that keeps them: real fonts with Components,
+// single-reference chains and synthesized glyphs, with and without the outline pass (which reads
+// the curves a second time). Afterwards no curves are left.
 TEST(FontCompiler, ReleasingTheOutlinesKeepsTheFile)
 {
     const uint32_t editor = (kDefaultCompileFlags & ~kCompilePoly) | kCompileContours | kCompileMath;
@@ -375,6 +376,7 @@ TEST(FontCompiler, ReleasingTheOutlinesKeepsTheFile)
         for (bool release : {false, true})
         {
             AmbrelDocument document;
+            document.glyphsTakeGeometryCurves = release;
             ASSERT_EQ(ImportOpenTypeFont(bytes.data(), bytes.size(), &document), 0u);
             document.compileSettings.outlineEffectSize = 0.02f;
             FontCompiler compiler(&document, c.flags, nullptr, 0, nullptr, 0);
