@@ -604,15 +604,10 @@ bool DeleteTestNode(Editor *editor)
     Selection &selection = document.selection;
     if (document.objectSelection.GetElementCount() != 0)
     {
+        // Deleting one object may destroy another selected one linked to it: the editor's own
+        // deletion copes with that.
         editor->BeginEditBatch(EditBatchVariant::kObject);
-        std::vector<DocumentNode *> objects;
-        for (int32_t i = 0; i < document.objectSelection.GetElementCount(); ++i)
-            objects.push_back(document.objectSelection[i]);
-        document.objectSelection.SetElementCount(0);
-        for (DocumentNode *object : objects)
-        {
-            if (object != document.GetMainGroup()) delete object;
-        }
+        editor->DeleteSelectedObjects();
         CaretPosition end = GetMainGroupEnd(&document);
         PlaceCaret(editor, end.node, end.index);
         editor->EndEditBatch();
