@@ -71,8 +71,8 @@ TEST(DialogFactory, RecordingFakeMakesDialogsAndPutsTheFactoryBack)
     EXPECT_EQ(GetDialogFactory().FindMenuDialog(778), nullptr);
 }
 
-// A main group "AB", a fraction CD/E and "FG", and an annotation group "H" (another top-level
-// structure); nodes are found by their text or kind.
+// A main group "AB", a fraction CD/E, a phantom holding "PQ" and a fraction R/S, and "FG"; an
+// annotation group "H" (another top-level structure). Nodes are found by their text or kind.
 class ClickSelection : public test::EditorFixture
 {
 protected:
@@ -134,6 +134,7 @@ protected:
 
     static constexpr const char *kDocument =
         "Gr { Bg {} Sb {s{\"AB\"}} Fr { Gr (t='numr') { Bg {} Sb {s{\"CD\"}} } Gr (t='dnom') { Bg {} Sb {s{\"E\"}} } } "
+        "Ph { Bg {} Sb {s{\"PQ\"}} Fr { Gr (t='numr') { Bg {} Sb {s{\"R\"}} } Gr (t='dnom') { Bg {} Sb {s{\"S\"}} } } } "
         "Sb {s{\"FG\"}} }\n"
         "Gr (t='anno') { Bg {} Sb {s{\"H\"}} }\n";
 };
@@ -164,6 +165,9 @@ TEST_F(ClickSelection, OrderSelectionEndsPutsTheEndsInDocumentOrder)
         {"different slots: the whole structure", "CD", 1, "E", 1, "AB:2 frac:0", 0},
         {"different slots backwards", "E", 0, "CD", 2, "AB:2 frac:0", 0},
         {"into another top-level structure: the caret goes there", "AB", 1, "H", 1, "H:1 H:1", 0},
+        {"rows of a phantom", "PQ", 1, "R", 1, "PQ:1 frac:0", 1},
+        {"slots of a structure in a phantom", "R", 1, "S", 1, "PQ:2 frac:0", 0},
+        {"into a phantom", "AB", 1, "R", 1, "AB:1 phan:0", 1},
     };
     for (const Case &c : cases)
     {
@@ -253,11 +257,11 @@ TEST_F(ClickSelection, AnEditDuringASelectionDragMovesTheAnchorToTheCaret)
     editor->PlaceCaretFromPress(At("CD", 1));
     editor->movingEnd = editor->OrderSelectionEnds(editor->selectionAnchor, At("E", 1));
     ASSERT_EQ(Selected(), "AB:2 frac:0");
-    ASSERT_TRUE(editor->DeleteForward());  // the fraction goes, "AB" and "FG" join
+    ASSERT_TRUE(editor->DeleteForward());  // the fraction goes with "CD"
     EXPECT_EQ(test::CheckEditorInvariants(editor), "");
-    EXPECT_EQ(Describe(editor->selectionAnchor), "ABFG:2");
-    editor->movingEnd = editor->OrderSelectionEnds(editor->selectionAnchor, At("ABFG", 4));
-    EXPECT_EQ(Selected(), "ABFG:2 ABFG:4");
+    EXPECT_EQ(Describe(editor->selectionAnchor), "AB:2");
+    editor->movingEnd = editor->OrderSelectionEnds(editor->selectionAnchor, At("FG", 1));
+    EXPECT_EQ(Selected(), "AB:2 FG:1");
     editor->dragMode = 0;
 }
 
