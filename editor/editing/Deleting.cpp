@@ -109,6 +109,7 @@ void Editor::SetSelection(CaretPosition start, CaretPosition end)
     document.selection.start = start;
     document.selection.end = end;
     NormalizeSelectionEnds();
+    DiscardSelectionOverlay();
 }
 
 void Editor::NormalizeSelectionEnds()

@@ -141,7 +141,8 @@ public:
     void MergeAdjacentRuns(GroupNode *group, bool recursive);
 
     // The one selection setter for outside callers: an end at the start of a symbol run is stored
-    // as the end of the node before it, the same place, so that no cut leaves an empty run.
+    // as the end of the node before it, the same place, so that no cut leaves an empty run. The
+    // selection overlay goes (the next frame rebuilds it).
     void SetSelection(CaretPosition start, CaretPosition end);
     // Applies that rule to the selection as it stands.
     void NormalizeSelectionEnds();

@@ -48,7 +48,8 @@ void GetDrawingEnds(const DocumentNode *object, NodeLink *first, NodeLink *last,
     for (int32_t i = 0; i < 2; ++i)
     {
         const Point2D *points = nullptr;
-        int32_t count = links[i]->GetTarget()->GetAnchorPoints(links[i]->anchorKind, &points);
+        const DocumentNode *target = links[i]->GetTarget();
+        int32_t count = target != nullptr ? target->GetAnchorPoints(links[i]->anchorKind, &points) : 0;
         int32_t index = links[i]->anchorIndex;
         *ends[i] = (points != nullptr && index >= 0 && index < count) ? points[index] : Point2D(0.0f, 0.0f);
     }

@@ -155,6 +155,21 @@ TEST_F(SelectionOverlays, CaretBarAtZoomOneAndFour)
     }
 }
 
+TEST_F(SelectionOverlays, SettingTheSelectionDiscardsTheOverlay)
+{
+    ASSERT_NO_FATAL_FAILURE(Load(kThreeRows));
+    CaretPosition caret{nodes[3], 2};
+    editor->SetSelection(caret, caret);
+    editor->BuildSelectionOverlay();
+    ASSERT_NE(editor->selectionOverlay, nullptr);
+    CaretPosition moved{nodes[3], 3};
+    editor->SetSelection(moved, moved);
+    EXPECT_EQ(editor->selectionOverlay, nullptr);
+    EXPECT_TRUE(editor->selectionItems.IsEmpty());
+    editor->BuildSelectionOverlay();
+    EXPECT_EQ(editor->caretPoints[0].x, main->absolutePosition.x + CaretX(moved));
+}
+
 TEST_F(SelectionOverlays, ActiveBaselineBarSpansTheGroup)
 {
     ASSERT_NO_FATAL_FAILURE(Load(kThreeRows));
