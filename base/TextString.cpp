@@ -141,8 +141,21 @@ TextString::TextString(const char *text, int32_t n)
 {
     SetEmpty();
     if (n <= 0) return;
-    int32_t count = GetTextLengthMax(text, n);
-    if (count == 0) return;
+    // A text that fits the local buffer is copied while its end is sought.
+    int32_t localLimit = (n < kLocalBufferSize) ? n : kLocalBufferSize - 1;
+    int32_t count = 0;
+    while (count < localLimit && text[count] != 0)
+    {
+        localBuffer[count] = text[count];
+        ++count;
+    }
+    if (count < localLimit || count == n || text[count] == 0)
+    {
+        localBuffer[count] = 0;
+        textLength = count + 1;
+        return;
+    }
+    count += GetTextLengthMax(text + count, n - count);
     ProvideExactFit(count + 1, 0);
     std::memcpy(textPointer, text, size_t(count));
     textPointer[count] = 0;

@@ -5,6 +5,8 @@
 #include "kettric/KettricPrimitive.h"
 #include "kettric/StructureReference.h"
 
+#include <cstring>
+
 namespace oq {
 
 namespace {
@@ -76,6 +78,17 @@ constexpr uint32_t kUnknownStructureType = '!UNK';
     }
     *text = p;
     return 0;
+}
+
+// CreatePrimitiveStructure for the identifier of the given length at text, without making a string
+// of it: no type keyword is longer than the buffer.
+KettricPrimitive *CreatePrimitiveFromText(const char *text, int32_t length)
+{
+    char identifier[32];
+    if (length >= int32_t(sizeof(identifier))) return nullptr;
+    std::memcpy(identifier, text, size_t(length));
+    identifier[length] = 0;
+    return CreatePrimitiveStructure(identifier);
 }
 
 // Deletes the structure that stands directly under the super structure on the way up from the
@@ -159,10 +172,9 @@ KettricResult ParseStructureList(KettricDocument *document, const char *textStar
             structure = super;
             break;
         }
-        TextString identifier(p, length);
-        KettricPrimitive *primitive = CreatePrimitiveStructure(identifier);
+        KettricPrimitive *primitive = CreatePrimitiveFromText(p, length);
         structure = primitive;
-        if (structure == nullptr) structure = document->MakeStructure(identifier);
+        if (structure == nullptr) structure = document->MakeStructure(TextString(p, length));
         if (structure == nullptr) structure = new KettricStructure(kUnknownStructureType);
         bool placeholder = structure->GetStructureType() == kUnknownStructureType;
 

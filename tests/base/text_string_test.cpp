@@ -73,6 +73,36 @@ TEST(TextString, ConstructionSizes)
     EXPECT_TRUE(IsLocal(TextString("abc", "def")));
 }
 
+TEST(TextString, BoundedConstructionAroundTheLocalBuffer)
+{
+    // Texts in blocks of exactly their size (with or without a NUL), so that reading past the
+    // first n bytes or past the NUL shows under the sanitizers.
+    struct Case
+    {
+        int32_t textLength;
+        int32_t n;
+        bool terminated;
+    };
+    const Case cases[] = {
+        {14, 14, false}, {15, 15, false}, {16, 16, false}, {17, 17, false}, {15, 16, true},
+        {16, 15, false}, {16, 17, true},  {15, INT32_MAX, true}, {16, INT32_MAX, true}, {40, 20, false},
+        {3, 3, false},   {0, 5, true},
+    };
+    for (const Case &c : cases)
+    {
+        int32_t size = c.textLength + (c.terminated ? 1 : 0);
+        std::vector<char> block(size_t(size), 'a');
+        for (int32_t i = 0; i < c.textLength; ++i) block[size_t(i)] = char('a' + i % 26);
+        if (c.terminated) block[size_t(c.textLength)] = 0;
+        int32_t expected = std::min(c.textLength, c.n);
+
+        TextString string(block.data(), c.n);
+        EXPECT_EQ(Str(string), std::string(block.data(), size_t(expected))) << c.textLength << " " << c.n;
+        EXPECT_EQ(string.GetCapacity(), (expected < 16) ? 16 : 64) << c.textLength << " " << c.n;
+        ExpectValid(string);
+    }
+}
+
 TEST(TextString, Utf16Construction)
 {
     TextString empty(u"");

@@ -334,6 +334,37 @@ TEST(KettricParser, DataListsInMemory)
     EXPECT_EQ(CreatePrimitiveStructure("Group"), nullptr);
 }
 
+// Structure identifiers in text make a data list only when the whole identifier is a type keyword,
+// whatever its length; other identifiers stay unknown structures, which go.
+TEST(KettricParser, DataListKeywordsInText)
+{
+    const std::string longIdentifier = "float" + std::string(40, 'x');
+    struct Case
+    {
+        std::string text;
+        uint32_t type;  // of the one top-level structure, 0 for none
+    };
+    const Case cases[] = {
+        {"unsigned_int16 {1}", 'UI16'},
+        {"unsigned_int16x {}", 0},
+        {"f{1}", 'FLOT'},
+        {"float32 {}", 'FLOT'},
+        {"string {\"a\"}", 'STRG'},
+        {"base64 {}", 'BS64'},
+        {"bool{1}", 'BOOL'},
+        {longIdentifier.substr(0, 31) + " {}", 0},
+        {longIdentifier.substr(0, 32) + " {}", 0},
+        {longIdentifier + " {}", 0},
+    };
+    for (const Case &c : cases)
+    {
+        KettricDocument document;
+        ASSERT_EQ(document.ParseText(c.text.c_str()), 0u) << c.text;
+        KettricStructure *structure = document.GetRootStructure()->GetFirstSubnodeStructure();
+        EXPECT_EQ(structure != nullptr ? structure->GetStructureType() : 0u, c.type) << c.text;
+    }
+}
+
 // Float and double lists read every literal form as the single readers do, flat and in subarrays.
 TEST(KettricParser, FloatListsMatchSingleReaders)
 {
