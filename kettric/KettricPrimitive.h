@@ -80,6 +80,21 @@ public:
 
     explicit KettricDataList(int32_t size = 0, bool states = false) : KettricPrimitive(type, size, states) {}
 
+    ~KettricDataList() override
+    {
+        // The blocks of a string list's texts are fetched together, before their releases touch
+        // them one after the other (the bytes before a block hold the allocator's header).
+        if constexpr (type == 'STRG')
+        {
+            for (const TextString &string : values)
+            {
+                auto text = reinterpret_cast<uintptr_t>(string.GetText());
+                __builtin_prefetch(reinterpret_cast<const void *>(text - 8), 1);
+                __builtin_prefetch(reinterpret_cast<const void *>(text), 1);
+            }
+        }
+    }
+
     [[nodiscard]] KettricResult ReadDataList(const char **text) override;
 
     int32_t GetElementCount() const { return values.GetElementCount(); }
