@@ -7,6 +7,7 @@
 #include "editor/document/NodeLink.h"
 #include "editor/document/SymbolRunNode.h"
 #include "editor/drawing/DrawingKinds.h"
+#include "editor/editing/CaretRules.h"
 #include "editor/platform/FakeWindowSystem.h"
 #include "support/DocumentTestKinds.h"
 
@@ -178,6 +179,44 @@ TEST_F(ClickSelection, OrderSelectionEndsPutsTheEndsInDocumentOrder)
         EXPECT_EQ(editor->document.objectSelection.GetElementCount(), 0) << c.what;
     }
     editor->SetSelection(At("AB", 1), At("AB", 1));
+}
+
+TEST_F(ClickSelection, OrderSelectionEndsGivesOneOrderedRangeForEveryPairOfPositions)
+{
+    // Every caret stop of the main group, nested ones included.
+    std::vector<CaretPosition> stops;
+    GroupNode *main = editor->document.GetMainGroup();
+    for (TreeBase *tree = main->GetFirstSubnode(); tree != nullptr; tree = main->GetNextTreeNode(tree))
+    {
+        MathNode *node = MathNode::FromStructure(static_cast<KettricStructure *>(tree));
+        if (!CanHoldCaret(node)) continue;
+        for (int32_t index = 0; index <= node->GetEndIndex(); ++index) stops.push_back({node, index});
+    }
+    ASSERT_GT(stops.size(), 20u);
+    for (const CaretPosition &a : stops)
+    {
+        for (const CaretPosition &b : stops)
+        {
+            std::string what = Describe(a) + " to " + Describe(b);
+            // A Shift press at any stop, either end moving, keeps one ordered range.
+            for (const CaretPosition &p : {stops.front(), stops[stops.size() / 2], stops.back(), a, b})
+            {
+                for (int32_t moving : {1, -1})
+                {
+                    editor->movingEnd = editor->OrderSelectionEnds(a, b) != 0 ? moving : 0;
+                    editor->pressFlags = 4;
+                    editor->PlaceCaretFromPress(p);
+                    EXPECT_EQ(test::CheckEditorInvariants(editor), "") << what << ", Shift at " << Describe(p);
+                }
+            }
+            int32_t forwards = editor->OrderSelectionEnds(a, b);
+            std::string selected = Selected();
+            EXPECT_EQ(test::CheckEditorInvariants(editor), "") << what;
+            // The other way round: the same range, the other end moving.
+            EXPECT_EQ(editor->OrderSelectionEnds(b, a), -forwards) << what;
+            EXPECT_EQ(Selected(), selected) << what;
+        }
+    }
 }
 
 TEST_F(ClickSelection, PlaceCaretFromPressPlacesExtendsOrSelectsTheGroup)
