@@ -79,10 +79,13 @@ KettricResult KettricDataList<type>::ReadDataList(const char **text)
                     count = 0;
                 }
                 batch[count] = Element();
-                result = ReadElement<type>(&p, &batch[count]);
+                // The short float reader has skipped the space after its literal already.
+                bool spaceSkipped = false;
+                if constexpr (type == 'FLOT' || type == 'DOUB') spaceSkipped = ReadKettricShortFloat(&p, &batch[count]);
+                if (!spaceSkipped) result = KettricDataTraits<type>::Read(&p, &batch[count]);
                 ++count;
                 if (result != 0) break;
-                p = SkipKettricSpace(p);
+                if (!spaceSkipped) p = SkipKettricSpace(p);
                 if (*p != ',') break;
                 ++p;
                 p = SkipKettricSpace(p);

@@ -30,29 +30,43 @@ struct KettricFastDecimal<double>
                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 };
 
+// Appends the decimal digits at text to the mantissa (modulo 2^64), two per step; returns the first
+// byte that is no digit. A second byte is read only after a digit, never past the text's end.
+[[gnu::always_inline]] inline const char *AccumulateKettricDigits(const char *text, uint64_t *mantissa)
+{
+    const char *p = text;
+    uint64_t m = *mantissa;
+    for (;;)
+    {
+        uint32_t d0 = static_cast<uint32_t>(static_cast<unsigned char>(p[0])) - '0';
+        if (d0 >= 10u) break;
+        uint32_t d1 = static_cast<uint32_t>(static_cast<unsigned char>(p[1])) - '0';
+        if (d1 >= 10u)
+        {
+            m = m * 10u + d0;
+            ++p;
+            break;
+        }
+        m = m * 100u + (d0 * 10u + d1);
+        p += 2;
+    }
+    *mantissa = m;
+    return p;
+}
+
 // The common short literal without separators or exponent ("12.375"), converted exactly when its
 // digits and its power of ten are both exact in T; false leaves the literal to the full scan.
 template <typename T>
 [[nodiscard, gnu::always_inline]] inline bool ParseKettricShortDecimal(const char *text, int32_t *length, T *value)
 {
-    const char *p = text;
     uint64_t mantissa = 0;
-    uint32_t d;
-    while ((d = static_cast<uint32_t>(static_cast<unsigned char>(*p)) - '0') < 10u)
-    {
-        mantissa = mantissa * 10u + d;
-        ++p;
-    }
+    const char *p = AccumulateKettricDigits(text, &mantissa);
     int32_t integerDigits = static_cast<int32_t>(p - text);
     int32_t fractionDigits = 0;
     if (*p == '.')
     {
         const char *fraction = ++p;
-        while ((d = static_cast<uint32_t>(static_cast<unsigned char>(*p)) - '0') < 10u)
-        {
-            mantissa = mantissa * 10u + d;
-            ++p;
-        }
+        p = AccumulateKettricDigits(fraction, &mantissa);
         fractionDigits = static_cast<int32_t>(p - fraction);
     }
     int32_t digits = integerDigits + fractionDigits;

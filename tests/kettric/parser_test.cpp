@@ -370,8 +370,11 @@ TEST(KettricParser, FloatListsMatchSingleReaders)
 {
     const char *literals[] = {"-1.5", "0x3F800000", "-0x3F800000", "1e2", "1_0.5", "- 2", "-.5", "0", "-0",
                               "16777217", "123.4567", "-999.9999", "0.1", "1e-400", "3.4028236e38"};
+    // Between the values: white space and comments before and after the commas.
+    const char *separators[] = {", ", " ,", " /* c */ ,\n", "\n// c\n,\t", ","};
     std::string floats;
-    for (const char *literal : literals) floats += std::string(floats.empty() ? "" : ", ") + literal;
+    for (size_t i = 0; i < std::size(literals); ++i)
+        floats += std::string(i == 0 ? "" : separators[i % std::size(separators)]) + literals[i];
     std::string text = "float {" + floats + "}\ndouble {" + floats + "}\nfloat[2] {{1, /* c */ -2.25}, {0x1, 4}}";
     KettricDocument document;
     ASSERT_EQ(document.ParseAndResolve(text.c_str()), 0u);
