@@ -17,6 +17,12 @@ struct TextBuffer;
 // (row begin, 0) is the start of a row.
 struct CaretPosition
 {
+    // One caret stop to the left or right through the tree: inside a run by one character, into a
+    // structure's slots when entering, out of a slot to the neighbouring slot or past the
+    // structure. False (result untouched) at the ends of a top-level group.
+    [[nodiscard]] bool StepLeft(bool enterStructures, CaretPosition *result) const;
+    [[nodiscard]] bool StepRight(bool enterStructures, CaretPosition *result) const;
+
     MathNode *node = nullptr;
     int32_t index = 0;
 };

@@ -392,9 +392,8 @@ public:
     bool AutoscrollWhileDragging(const Point2D &pixel);
     // The document transform D: projection x inverse camera.
     Matrix4D GetDocumentTransform() const;
-    // Stand-ins until pointer input, the keys and the deferred reload land: each does nothing.
+    // Stand-ins until pointer input and the deferred reload land: each does nothing.
     [[nodiscard]] bool HandleMouseEvent(const UIEvent &event);
-    [[nodiscard]] bool HandleKeyDown(const UIEvent &event);
     [[nodiscard]] bool HandlePointerDrag(const UIEvent &event);
     void ReloadDesignFonts(int32_t verb);
     void StartFontLoading();
@@ -488,6 +487,28 @@ public:
     CaretPosition selectionAnchor;  // the fixed end of a selection made with the pointer or Shift
     uint32_t pressFlags = 0;        // key-state bits of the last left or right press (4 Shift, 8 Ctrl)
     bool pressDoubleClick = false;  // the last left press completed a double click
+
+    // Keys and caret movement.
+    // A 'kydn' event: Escape, the object-selection keys, editing keys and caret moves (Shift
+    // extends); whether the view must be redrawn.
+    [[nodiscard]] bool HandleKeyDown(const UIEvent &event);
+    // The caret stop in the row whose begin is given nearest the x (group coordinates): inside a
+    // run before the character under x, else after the last node x passed (more than half of it).
+    CaretPosition FindNodeAtX(float x, MathNode *rowBegin) const;
+    // The position one row up or down near the caret's x; the first row goes to the slot group
+    // above (below) unless it stays in its group, else to the group's start (end).
+    CaretPosition FindPositionAbove(const CaretPosition &position, bool stayInGroup) const;
+    CaretPosition FindPositionBelow(const CaretPosition &position, bool stayInGroup) const;
+    // The arrows, Home and End, extending with Shift: whether the selection changed (Up always).
+    [[nodiscard]] bool MoveCaretLeft(bool extend);
+    [[nodiscard]] bool MoveCaretRight(bool extend);
+    [[nodiscard]] bool MoveCaretUp(bool extend);
+    [[nodiscard]] bool MoveCaretDown(bool extend);
+    [[nodiscard]] bool MoveCaretToGroupStart(bool extend);
+    [[nodiscard]] bool MoveCaretToGroupEnd(bool extend);
+    // Tab and Shift+Tab: selects the next (previous) slot group's content, leaves the structure
+    // after its last slot, or cycles the annotation groups; false where there is nowhere to go.
+    [[nodiscard]] bool MoveToNextField(bool backwards);
 
     // Writes one line to the log (stderr unless a test replaced the sink).
     void Log(const char *line) const;

@@ -1,0 +1,306 @@
+// Caret movement by characters, rows and groups; the moving-end indicator follows.
+#include "editor/document/GroupNode.h"
+#include "editor/document/RowBeginNode.h"
+#include "editor/document/SymbolRunNode.h"
+#include "editor/editing/CaretHitTest.h"
+#include "editor/editing/Editor.h"
+
+namespace oq {
+
+namespace {
+
+bool SamePosition(const CaretPosition &a, const CaretPosition &b)
+{
+    return a.node == b.node && a.index == b.index;
+}
+
+bool IsCollapsed(const Selection &selection)
+{
+    return SamePosition(selection.start, selection.end);
+}
+
+// The node holding the position's rows: its group, or a phantom.
+MathNode *GetRowContainer(const CaretPosition &position)
+{
+    return position.node != nullptr ? position.node->GetSuperMathNode() : nullptr;
+}
+
+GroupNode *AsGroup(MathNode *node)
+{
+    return node != nullptr && node->GetKind() == kGroupKind ? static_cast<GroupNode *>(node) : nullptr;
+}
+
+CaretPosition GetContainerStart(MathNode *container)
+{
+    MathNode *first = container != nullptr ? container->GetFirstMathSubnode() : nullptr;
+    return CaretPosition{first, 0};
+}
+
+CaretPosition GetContainerEnd(MathNode *container)
+{
+    MathNode *last = container != nullptr ? container->GetLastMathSubnode() : nullptr;
+    return CaretPosition{last, last != nullptr ? last->GetEndIndex() : 0};
+}
+
+int32_t GetRowOf(const CaretPosition &position)
+{
+    return position.node != nullptr ? position.node->rowIndex : 0;
+}
+
+// Whether a comes strictly before b, two positions among the same siblings.
+bool IsBefore(const CaretPosition &a, const CaretPosition &b)
+{
+    if (a.node == b.node) return a.index < b.index;
+    for (MathNode *node = a.node != nullptr ? a.node->GetNextMathNode() : nullptr; node != nullptr;
+         node = node->GetNextMathNode())
+    {
+        if (node == b.node) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+CaretPosition Editor::FindNodeAtX(float x, MathNode *rowBegin) const
+{
+    MathNode *passed = rowBegin;
+    for (MathNode *node = rowBegin != nullptr ? rowBegin->GetNextMathNode() : nullptr;
+         node != nullptr && node->GetKind() != kRowBeginKind; node = node->GetNextMathNode())
+    {
+        float d = x - node->position.x;
+        if (d >= node->width)
+        {
+            passed = node;
+            continue;
+        }
+        if (node->GetKind() == kSymbolRunKind)
+        {
+            int32_t index = static_cast<const SymbolRunNode *>(node)->GetCharIndexAtX(&document.design, d);
+            if (index > 0) return CaretPosition{node, index < node->GetEndIndex() ? index : node->GetEndIndex()};
+        }
+        else if (d > node->width * 0.5f)
+        {
+            passed = node;
+        }
+        break;
+    }
+    return CaretPosition{passed, passed != nullptr ? passed->GetEndIndex() : 0};
+}
+
+CaretPosition Editor::FindPositionAbove(const CaretPosition &position, bool stayInGroup) const
+{
+    MathNode *container = GetRowContainer(position);
+    GroupNode *group = AsGroup(container);
+    if (group == nullptr) return GetContainerStart(container);
+    float x = GetCaretX(&document, position);
+    int32_t row = GetRowOf(position);
+    if (row > 0 && row <= group->GetRowCount())
+    {
+        return FindNodeAtX(x, group->GetRow(row - 1)->rowBegin);
+    }
+    MathNode *structure = group->GetSuperMathNode();
+    if (!stayInGroup && structure != nullptr)
+    {
+        GroupNode *above = structure->GetGroupAbove(group);
+        if (above != nullptr && above->GetRowCount() > 0)
+        {
+            const GroupRow *last = above->GetRow(above->GetRowCount() - 1);
+            return FindNodeAtX(x + group->position.x - above->position.x, last->rowBegin);
+        }
+    }
+    return GetContainerStart(group);
+}
+
+CaretPosition Editor::FindPositionBelow(const CaretPosition &position, bool stayInGroup) const
+{
+    MathNode *container = GetRowContainer(position);
+    GroupNode *group = AsGroup(container);
+    if (group == nullptr) return GetContainerEnd(container);
+    float x = GetCaretX(&document, position);
+    int32_t row = GetRowOf(position);
+    if (row >= 0 && row + 1 < group->GetRowCount())
+    {
+        return FindNodeAtX(x, group->GetRow(row + 1)->rowBegin);
+    }
+    MathNode *structure = group->GetSuperMathNode();
+    if (!stayInGroup && structure != nullptr)
+    {
+        GroupNode *below = structure->GetGroupBelow(group);
+        if (below != nullptr && below->GetRowCount() > 0)
+        {
+            return FindNodeAtX(x + group->position.x - below->position.x, below->GetRow(0)->rowBegin);
+        }
+    }
+    return GetContainerEnd(group);
+}
+
+bool Editor::MoveCaretLeft(bool extend)
+{
+    Selection &selection = document.selection;
+    if (selection.start.node == nullptr) return false;
+    CaretPosition moved;
+    if (IsCollapsed(selection))
+    {
+        if (!selection.start.StepLeft(!extend, &moved)) return false;
+        if (extend)
+        {
+            movingEnd = OrderSelectionEnds(selection.end, moved);
+        }
+        else
+        {
+            SetSelection(moved, moved);
+            movingEnd = 0;
+        }
+    }
+    else if (!extend)
+    {
+        SetSelection(selection.start, selection.start);
+        movingEnd = 0;
+    }
+    else
+    {
+        bool endMoves = movingEnd > 0;
+        CaretPosition staying = endMoves ? selection.start : selection.end;
+        if (!(endMoves ? selection.end : selection.start).StepLeft(false, &moved)) return false;
+        movingEnd = OrderSelectionEnds(staying, moved);
+    }
+    DiscardSelectionOverlay();
+    return true;
+}
+
+bool Editor::MoveCaretRight(bool extend)
+{
+    Selection &selection = document.selection;
+    if (selection.end.node == nullptr) return false;
+    CaretPosition moved;
+    if (IsCollapsed(selection))
+    {
+        if (!selection.end.StepRight(!extend, &moved)) return false;
+        if (extend)
+        {
+            movingEnd = OrderSelectionEnds(selection.start, moved);
+        }
+        else
+        {
+            SetSelection(moved, moved);
+            movingEnd = 0;
+        }
+    }
+    else if (!extend)
+    {
+        SetSelection(selection.end, selection.end);
+        movingEnd = 0;
+    }
+    else
+    {
+        bool startMoves = movingEnd < 0;
+        CaretPosition staying = startMoves ? selection.end : selection.start;
+        if (!(startMoves ? selection.start : selection.end).StepRight(false, &moved)) return false;
+        movingEnd = OrderSelectionEnds(staying, moved);
+    }
+    DiscardSelectionOverlay();
+    return true;
+}
+
+bool Editor::MoveCaretDown(bool extend)
+{
+    Selection before = document.selection;
+    int32_t movingBefore = movingEnd;
+    CaretPosition start = before.start;
+    CaretPosition end = before.end;
+    if (end.node == nullptr) return false;
+    if (!extend)
+    {
+        start = end = FindPositionBelow(before.end, false);
+        movingEnd = 0;
+    }
+    else if (movingEnd < 0)
+    {
+        CaretPosition moved = FindPositionBelow(start, true);
+        bool keep = GetRowOf(start) != GetRowOf(end) &&
+                    (GetRowOf(moved) != GetRowOf(end) || IsBefore(moved, end));
+        if (keep)
+        {
+            start = moved;
+        }
+        else
+        {
+            start = end;
+            movingEnd = 0;
+        }
+    }
+    else
+    {
+        end = FindPositionBelow(end, true);
+        movingEnd = 1;
+    }
+    SetSelection(start, end);
+    viewChanged = true;
+    return !SamePosition(before.start, document.selection.start) ||
+           !SamePosition(before.end, document.selection.end) || movingBefore != movingEnd;
+}
+
+bool Editor::MoveCaretUp(bool extend)
+{
+    CaretPosition start = document.selection.start;
+    CaretPosition end = document.selection.end;
+    if (start.node == nullptr) return true;
+    if (!extend)
+    {
+        start = end = FindPositionAbove(start, false);
+        movingEnd = 0;
+    }
+    else if (movingEnd > 0)
+    {
+        CaretPosition moved = FindPositionAbove(end, true);
+        bool keep = GetRowOf(start) != GetRowOf(end) &&
+                    (GetRowOf(moved) != GetRowOf(start) || IsBefore(start, moved));
+        if (keep)
+        {
+            end = moved;
+        }
+        else
+        {
+            end = start;
+            movingEnd = 0;
+        }
+    }
+    else
+    {
+        start = FindPositionAbove(start, true);
+        movingEnd = -1;
+    }
+    SetSelection(start, end);
+    viewChanged = true;
+    return true;
+}
+
+bool Editor::MoveCaretToGroupStart(bool extend)
+{
+    Selection before = document.selection;
+    CaretPosition target = GetContainerStart(GetRowContainer(before.start));
+    if (target.node == nullptr) return false;
+    CaretPosition start = target;
+    CaretPosition end = before.end;
+    if (!extend) end = target;
+    else if (movingEnd > 0) end = before.start;
+    movingEnd = -1;
+    SetSelection(start, end);
+    return !SamePosition(before.start, document.selection.start) || !SamePosition(before.end, document.selection.end);
+}
+
+bool Editor::MoveCaretToGroupEnd(bool extend)
+{
+    Selection before = document.selection;
+    CaretPosition target = GetContainerEnd(GetRowContainer(before.end));
+    if (target.node == nullptr) return false;
+    CaretPosition start = before.start;
+    CaretPosition end = target;
+    if (!extend) start = target;
+    else if (movingEnd < 0) start = before.end;
+    movingEnd = 1;
+    SetSelection(start, end);
+    return !SamePosition(before.start, document.selection.start) || !SamePosition(before.end, document.selection.end);
+}
+
+}  // namespace oq
