@@ -941,6 +941,18 @@ std::string RunEditorScript(const std::string &script)
             uint32_t codePoint = word.rfind("U+", 0) == 0 ? uint32_t(std::stoul(word.substr(2), nullptr, 16)) : 0;
             static_cast<void>(editor->TypeCharacter(codePoint, kTypePalette));
         }
+        else if (command == "key")
+        {
+            // A key-down event: the virtual-key code, "shift" after it for Shift.
+            std::string code;
+            std::string shift;
+            words >> code >> shift;
+            UIEvent event;
+            event.type = 'kydn';
+            event.key = int32_t(std::stol(code, nullptr, 0));
+            event.modifiers = shift == "shift" ? kModifierShift : 0;
+            static_cast<void>(editor->HandleKeyDown(event));
+        }
         else if (command == "backspace")
             static_cast<void>(editor->DeleteBackward());
         else if (command == "delete" && editor->document.objectSelection.GetElementCount() == 0)

@@ -101,6 +101,7 @@ void TypeScriptText(Editor *editor, const std::string &text, uint32_t flags);
 //   new | load [start end] .. end | menu <id> | edit <n> | type|paste|literal <text> | palette U+<hex>
 //   command <id> (Editor::RouteCommand; decimal or 0x hex)
 //   backspace | delete (the objects when some are selected) | row | space | phantom | drawing
+//   key <virtual-key code> [shift] (Editor::HandleKeyDown)
 //   select <node> <index> <node> <index> | objects | mode math|chem|text | layout
 //   expect dump .. end | expect sketch <line> | expect steps <c>/<n> | expect menu <id>[+-] ..
 //   expect text .. end | # comment

@@ -5,6 +5,7 @@
 #include "editor/document/SymbolRunNode.h"
 #include "editor/editing/MenuState.h"
 #include "editor/fonts/Preferences.h"
+#include "editor/platform/VirtualKeys.h"
 #include "editor/platform/TextBuffer.h"
 
 #include <gtest/gtest.h>
@@ -99,11 +100,32 @@ int32_t CountRows(Editor *editor)
     return rows;
 }
 
+// Whether a "key" line is Backspace, Enter or Delete: the keys that edit.
+bool IsEditingKey(const std::string &line)
+{
+    int32_t key = std::stoi(line.substr(4));
+    return key == kKeyBack || key == kKeyReturn || key == kKeyDelete;
+}
+
 // One random step: applied to the editor and written as a driver line; whether it reported a change.
 bool RandomStep(Editor *editor, std::mt19937 &random, std::string *line)
 {
-    uint32_t choice = random() % 110;
+    uint32_t choice = random() % 120;
     uint32_t c = kTyped[random() % std::size(kTyped)];
+    if (choice >= 110)
+    {
+        // Every editor key, with Shift or without.
+        const int32_t keys[] = {kKeyBack, kKeyTab,  kKeyReturn, kKeyEscape, kKeyEnd,   kKeyHome,
+                                kKeyLeft, kKeyUp,   kKeyRight,  kKeyDown,   kKeyDelete};
+        int32_t key = keys[random() % std::size(keys)];
+        bool shift = random() % 2 == 0;
+        *line = "key " + std::to_string(key) + (shift ? " shift" : "");
+        UIEvent event;
+        event.type = 'kydn';
+        event.key = key;
+        event.modifiers = shift ? kModifierShift : 0;
+        return editor->HandleKeyDown(event);
+    }
     if (choice >= 100)
     {
         int32_t id = kCommandIds[random() % kCommandIds.size()];
@@ -187,6 +209,10 @@ TEST_F(EditPropertiesTest, RandomSequencesKeepInvariantsTextAndHistory)
             changes += changed ? 1 : 0;
             std::string findings = CheckEditorInvariants(editor) + EmptyRuns(editor);
             std::string text = DocumentText(editor);
+            bool caretKey = line.rfind("key", 0) == 0 && !IsEditingKey(line);
+            if (caretKey && (editor->undoHistory.GetListElementCount() != countBefore ||
+                             editor->currentStep != currentBefore))
+                findings += "a caret key changed the history\n";
             if (!changed && line.rfind("menu", 0) != 0 && line.rfind("select", 0) != 0)
             {
                 if (editor->undoHistory.GetListElementCount() != countBefore || editor->currentStep != currentBefore)
