@@ -42,9 +42,45 @@ CaretPosition GetContainerEnd(MathNode *container)
     return CaretPosition{last, last != nullptr ? last->GetEndIndex() : 0};
 }
 
+// The row of the position's node within its container, counted from the row starts: the row
+// table and row indexes of the last layout may be stale after an edit.
 int32_t GetRowOf(const CaretPosition &position)
 {
-    return position.node != nullptr ? position.node->rowIndex : 0;
+    int32_t row = -1;
+    for (const MathNode *node = position.node; node != nullptr; node = node->GetPreviousMathNode())
+    {
+        row += node->GetKind() == kRowBeginKind ? 1 : 0;
+    }
+    return row > 0 ? row : 0;
+}
+
+int32_t CountRows(const MathNode *container)
+{
+    int32_t rows = 0;
+    for (const MathNode *node = container->GetFirstMathSubnode(); node != nullptr; node = node->GetNextMathNode())
+    {
+        rows += node->GetKind() == kRowBeginKind ? 1 : 0;
+    }
+    return rows;
+}
+
+// The start of the row with that index; null when there is no such row.
+MathNode *FindRowBegin(const MathNode *container, int32_t row)
+{
+    for (MathNode *node = container->GetFirstMathSubnode(); node != nullptr; node = node->GetNextMathNode())
+    {
+        if (node->GetKind() == kRowBeginKind && row-- == 0) return node;
+    }
+    return nullptr;
+}
+
+// The index moved back onto the start of the character it falls in.
+int32_t SnapToCharacter(const SymbolRunNode *run, int32_t index)
+{
+    int32_t length = run->text.GetLength();
+    if (index >= length) return length;
+    while (index > 0 && (uint8_t(run->text.GetText()[index]) & 0xC0) == 0x80) --index;
+    return index;
 }
 
 // Whether a comes strictly before b, two positions among the same siblings.
@@ -75,8 +111,9 @@ CaretPosition Editor::FindNodeAtX(float x, MathNode *rowBegin) const
         }
         if (node->GetKind() == kSymbolRunKind)
         {
-            int32_t index = static_cast<const SymbolRunNode *>(node)->GetCharIndexAtX(&document.design, d);
-            if (index > 0) return CaretPosition{node, index < node->GetEndIndex() ? index : node->GetEndIndex()};
+            const auto *run = static_cast<const SymbolRunNode *>(node);
+            int32_t index = SnapToCharacter(run, run->GetCharIndexAtX(&document.design, d));
+            if (index > 0) return CaretPosition{node, index};
         }
         else if (d > node->width * 0.5f)
         {
@@ -94,19 +131,13 @@ CaretPosition Editor::FindPositionAbove(const CaretPosition &position, bool stay
     if (group == nullptr) return GetContainerStart(container);
     float x = GetCaretX(&document, position);
     int32_t row = GetRowOf(position);
-    if (row > 0 && row <= group->GetRowCount())
-    {
-        return FindNodeAtX(x, group->GetRow(row - 1)->rowBegin);
-    }
+    if (row > 0) return FindNodeAtX(x, FindRowBegin(group, row - 1));
     MathNode *structure = group->GetSuperMathNode();
     if (!stayInGroup && structure != nullptr)
     {
         GroupNode *above = structure->GetGroupAbove(group);
-        if (above != nullptr && above->GetRowCount() > 0)
-        {
-            const GroupRow *last = above->GetRow(above->GetRowCount() - 1);
-            return FindNodeAtX(x + group->position.x - above->position.x, last->rowBegin);
-        }
+        MathNode *lastRow = above != nullptr ? FindRowBegin(above, CountRows(above) - 1) : nullptr;
+        if (lastRow != nullptr) return FindNodeAtX(x + group->position.x - above->position.x, lastRow);
     }
     return GetContainerStart(group);
 }
@@ -118,18 +149,13 @@ CaretPosition Editor::FindPositionBelow(const CaretPosition &position, bool stay
     if (group == nullptr) return GetContainerEnd(container);
     float x = GetCaretX(&document, position);
     int32_t row = GetRowOf(position);
-    if (row >= 0 && row + 1 < group->GetRowCount())
-    {
-        return FindNodeAtX(x, group->GetRow(row + 1)->rowBegin);
-    }
+    if (MathNode *next = FindRowBegin(group, row + 1)) return FindNodeAtX(x, next);
     MathNode *structure = group->GetSuperMathNode();
     if (!stayInGroup && structure != nullptr)
     {
         GroupNode *below = structure->GetGroupBelow(group);
-        if (below != nullptr && below->GetRowCount() > 0)
-        {
-            return FindNodeAtX(x + group->position.x - below->position.x, below->GetRow(0)->rowBegin);
-        }
+        MathNode *firstRow = below != nullptr ? FindRowBegin(below, 0) : nullptr;
+        if (firstRow != nullptr) return FindNodeAtX(x + group->position.x - below->position.x, firstRow);
     }
     return GetContainerEnd(group);
 }

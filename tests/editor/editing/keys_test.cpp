@@ -221,6 +221,25 @@ TEST_F(Keys, UpAndDownKeepTheCaretsXAcrossRowsAndSlots)
     EXPECT_EQ(editor->movingEnd, 0);
 }
 
+TEST_F(Keys, UpAndDownAfterAnEditBeforeTheNextLayout)
+{
+    // The layout's row table still names the row start the join deleted; the moves count rows
+    // from the tree instead.
+    ASSERT_TRUE(test::LayoutTestDocument(editor));
+    MathNode *secondRow = At("HI", 0).node->GetPreviousMathNode();
+    editor->SetSelection({secondRow, 0}, {secondRow, 0});
+    ASSERT_TRUE(Key(kKeyBack));
+    GroupNode *main = editor->document.GetMainGroup();
+    for (int32_t key : {kKeyDown, kKeyUp, kKeyDown, kKeyUp})
+    {
+        EXPECT_TRUE(Key(key)) << key;
+        EXPECT_EQ(editor->document.selection.start.node->GetSuperMathNode(), main) << key;
+    }
+    EXPECT_EQ(Selected(), "bgin:0 bgin:0");  // one row left: Up goes to the group's start
+    EXPECT_TRUE(Key(kKeyDown));
+    EXPECT_EQ(Selected(), "frac:0 frac:0");
+}
+
 TEST_F(Keys, FindNodeAtXPicksCharactersAndHalvesOfStructures)
 {
     ASSERT_TRUE(test::LayoutTestDocument(editor));
