@@ -13,6 +13,8 @@ struct TextRun;
 // Option flags of the one-glyph kinds (marks, brackets, primes, iterations, integrals): no
 // kerning, marks, decompositions or sequences, and a layered glyph exports as one item.
 inline constexpr uint32_t kSingleGlyphOptionFlags = 0x2F0;
+// Option flags of symbol runs in the math roles.
+inline constexpr uint32_t kSymbolRunOptionFlags = 0xF0;
 
 // The one glyph a single-glyph kind keeps from its layout: a glyph index in a font slot, or none
 // (the text gave no glyph, or the design's fonts were not resolved).

@@ -25,7 +25,6 @@ namespace oq {
 namespace {
 
 // Option flags of the runs: no kerning across runs' requests aside, as the layout wants them.
-constexpr uint32_t kRunOptionFlags = 0xF0;
 constexpr uint32_t kChemicalRunOptionFlags = 0xE0;
 
 // Alternate-feature bits of a run's request.
@@ -328,7 +327,7 @@ void SymbolRunNode::LayoutAfterChildren(const Design *design)
     {
         styleKey = (style & 0xFFFFFF00) | 'x';
     }
-    uint32_t optionFlags = kRunOptionFlags;
+    uint32_t optionFlags = kSymbolRunOptionFlags;
     if (role == 'chem' || role == 'unit') optionFlags = kChemicalRunOptionFlags;
     if (role == 'text') optionFlags = uint32_t(design->GetTextRunFlags());
     uint32_t selector = 0;

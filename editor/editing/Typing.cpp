@@ -2,11 +2,13 @@
 #include "editor/editing/Editor.h"
 
 #include "base/TextUtils.h"
+#include "editor/document/GlyphLayout.h"
 #include "editor/document/GroupNode.h"
 #include "editor/document/SymbolRunNode.h"
 #include "editor/editing/CharacterClasses.h"
 #include "editor/structures/ScriptNode.h"
 #include "vorl/text/MathStyleTable.h"
+#include "vorl/text/TextMeasure.h"
 #include "vorl/text/UnicodeTables.h"
 #include "editor/document/CharacterStyleMapping.h"
 
@@ -52,13 +54,27 @@ float GetSpaceWidth(uint32_t codePoint)
     return -100.0F;
 }
 
+// The advance of the one-character text in math units (18 to the em), laid out upright at the
+// design's base font size and scale 1; negative when the design's fonts are not loaded.
+float MeasureCharacterWidth(const Design &design, const char *text)
+{
+    float size = design.GetBaseFontSize();
+    GlyphLayoutRequest request = {'uprt', size, 1.0F, kSymbolRunOptionFlags, 0, 0};
+    TextRun *run = LayoutGlyphText(&design, request, 0xFF000000, text, 1);
+    if (run == nullptr || !(size > 0.0F)) return -100.0F;
+    float width = MeasureRunWidth(run, nullptr, DocumentFontSet::kSlotCount, design.fonts.textFonts, 0, nullptr, nullptr);
+    return width / size * 18.0F;
+}
+
 }  // namespace
 
 uint32_t Editor::TypeSpaceCharacter(uint32_t codePoint)
 {
     if (codePoint == 0x20) return codePoint;
-    // U+2007 and U+2008 take the measured advance of "0" and "."; they need the design's fonts.
-    float width = GetSpaceWidth(codePoint);
+    // The figure and punctuation spaces are as wide as "0" and "."; without fonts nothing is inserted.
+    float width = codePoint == 0x2007   ? MeasureCharacterWidth(document.design, "0")
+                  : codePoint == 0x2008 ? MeasureCharacterWidth(document.design, ".")
+                                        : GetSpaceWidth(codePoint);
     if (width > -100.0F) typedCommandChanged = InsertSpace(width);
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "EditCommandTestSupport.h"
 #include "EditorFixture.h"
 #include "editor/fonts/Preferences.h"
+#include "editor/structures/LeaningFont.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,26 @@ TEST_F(SpacesPrimesTest, PastedLineFeedAndTab)
     editor = TheEditor;
     TypeScriptText(editor, "a\\nb\\tc", 0);
     EXPECT_EQ(DescribeMainRows(editor), "\"abc\"");
+}
+
+// The figure and punctuation spaces take the advances of "0" and "." in the design's fonts; without
+// loaded fonts they insert nothing.
+TEST_F(SpacesPrimesTest, FigureAndPunctuationSpacesAreMeasured)
+{
+    EXPECT_FALSE(editor->TypeCharacter(0x2007, 0));
+    EXPECT_EQ(DescribeMainRows(editor), "");
+    EXPECT_EQ(DescribeSteps(editor), "0/0");
+
+    SetLayoutTestFace(MakeLeaningFont([](VorlFontBuilder &builder, VorlFontDescription &font) {
+        font.Map('0', builder.AddBoxGlyph(0.5F, 0.05F, 0.0F, 0.45F, 0.7F));
+        font.Map('.', builder.AddBoxGlyph(0.25F, 0.05F, 0.0F, 0.2F, 0.1F));
+    }));
+    ASSERT_TRUE(LayoutTestDocument(editor));
+    EXPECT_TRUE(editor->TypeCharacter(0x2007, 0));
+    EXPECT_TRUE(editor->RouteCommand(0x810C));
+    EXPECT_EQ(DescribeMainRows(editor), "Sp9 Sp4.5");
+    EXPECT_EQ(DescribeSteps(editor), "2/2");
+    SetLayoutTestFace({});
 }
 
 bool Prime(Editor *editor) { return editor->AddPrime(0x2032); }
