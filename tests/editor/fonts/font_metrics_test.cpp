@@ -177,14 +177,21 @@ struct DataFolderRenderer
     Renderer renderer;
 };
 
-// The folder holds only what the build writes there (the table's Vorl files and the shader files),
-// and loading every shipped row and reading every glyph of every file leaves it as it was.
+// The folder holds only what the build writes there (the table's Vorl files, the icon files and the
+// shader files), and loading every shipped row and reading every glyph of every file leaves it as it
+// was.
 TEST(DataFonts, FolderStaysReadOnly)
 {
     std::vector<FileStamp> before = StampFolder(kDataFolder);
     ASSERT_FALSE(before.empty()) << kDataFolder;
     std::set<std::string> fontNames;
     for (const auto &entry : ExpectedFaceCounts()) fontNames.insert(std::to_string(entry.first) + ".vorl");
+    // The icon files the build compiles beside them.
+    for (const char *icons : {"Tools", "Spaces", "Marks", "Brackets", "Structures", "Iterations", "Integrals",
+                              "Widemarks", "Arrows", "Bonds", "Matrices"})
+    {
+        fontNames.insert(std::string(icons) + ".vorl");
+    }
     for (const FileStamp &stamp : before)
     {
         bool shader = stamp.name.size() > 5 && stamp.name.compare(stamp.name.size() - 5, 5, ".glsl") == 0;
