@@ -4,6 +4,7 @@
 
 #include "editor/editing/MenuState.h"
 #include "editor/editing/SharedUiResources.h"
+#include "editor/editing/ToolPanel.h"
 #include "editor/platform/DialogWindow.h"
 #include "editor/platform/Renderer.h"
 #include "editor/platform/WindowWidget.h"
@@ -13,9 +14,6 @@
 namespace oq {
 
 namespace {
-
-constexpr float kToolBandPoints = 40.0f;
-constexpr float kStatusBandPoints = 18.0f;
 
 // x scale 2 / (width x scale), y scale -2 / (height x scale), z 0.5 + 0.5: centred units, y down.
 void SetProjection(Matrix4D *matrix, int32_t width, int32_t height, float scale)
@@ -53,8 +51,8 @@ Matrix4D InvertAffine(const Matrix4D &m)
 void Editor::UpdateViewTransform()
 {
     uiScale = 72.0f / dpi;
-    toolBandHeight = int32_t(dpi * (1.0f / 72.0f) * kToolBandPoints);
-    statusBandHeight = int32_t(dpi * (1.0f / 72.0f) * kStatusBandPoints);
+    toolBandHeight = int32_t(dpi * (1.0f / 72.0f) * kToolBandHeight);
+    statusBandHeight = int32_t(dpi * (1.0f / 72.0f) * kStatusBandHeight);
     halfClientWidth = float(clientWidth) * 0.5f;
     halfClientHeight = float(clientHeight) * 0.5f;
     SetProjection(&uiProjection, clientWidth, clientHeight, uiScale);
@@ -152,7 +150,7 @@ void Editor::AttachMainWindow(WindowHandle window, int32_t width, int32_t height
     ResetView();
     if (toolBandRoot == nullptr) toolBandRoot = new WindowWidget({0.0f, 0.0f}, {0.0f, 0.0f});
     if (statusBandRoot == nullptr) statusBandRoot = new WindowWidget({0.0f, 0.0f}, {0.0f, 0.0f});
-    toolBandRoot->SetWidgetSize({float(width) * uiScale, kToolBandPoints});
+    toolBandRoot->SetWidgetSize({float(width) * uiScale, kToolBandHeight});
     statusBandRoot->SetWidgetSize({float(width) * uiScale, float(height) * uiScale});
     CreateSharedUiResources();
     settings.layoutDue = true;
@@ -182,7 +180,7 @@ bool Editor::OnSize(int32_t width, int32_t height)
     viewCentre.x = shownLeft + halfClientWidth * pixelScale;
     viewCentre.y = shownTop - (halfClientHeight - float(toolBandHeight)) * pixelScale;
     UpdateViewTransform();
-    if (toolBandRoot != nullptr) toolBandRoot->SetWidgetSize({float(width) * uiScale, kToolBandPoints});
+    if (toolBandRoot != nullptr) toolBandRoot->SetWidgetSize({float(width) * uiScale, kToolBandHeight});
     if (statusBandRoot != nullptr) statusBandRoot->SetWidgetSize({float(width) * uiScale, float(height) * uiScale});
     DeleteToolPanel();
     Renderer *renderer = GetRenderer();

@@ -2,6 +2,7 @@
 // press, objects from a right press and the deletion of the selected objects; and the dialog
 // factory the pointer opens dialogs through.
 #include "EditorFixture.h"
+#include "NodeLabels.h"
 #include "RecordingDialogFactory.h"
 #include "editor/document/GroupNode.h"
 #include "editor/document/NodeLink.h"
@@ -87,28 +88,18 @@ protected:
     // The node whose run text (or kind, for other nodes) is the label, in document order.
     MathNode *Node(const std::string &label)
     {
-        KettricRoot *root = editor->document.GetRootStructure();
-        for (TreeBase *tree = root->GetFirstSubnode(); tree != nullptr; tree = root->GetNextTreeNode(tree))
-        {
-            MathNode *node = MathNode::FromStructure(static_cast<KettricStructure *>(tree));
-            if (node != nullptr && Label(node) == label) return node;
-        }
-        ADD_FAILURE() << "no node " << label;
-        return nullptr;
+        MathNode *node = test::FindLabelledNode(editor->document, label);
+        if (node == nullptr) ADD_FAILURE() << "no node " << label;
+        return node;
     }
 
     CaretPosition At(const std::string &label, int32_t index) { return {Node(label), index}; }
 
-    static std::string Label(const MathNode *node)
-    {
-        if (const auto *run = dynamic_cast<const SymbolRunNode *>(node)) return std::string(run->text);
-        uint32_t kind = node->GetKind();
-        return {char(kind >> 24), char(kind >> 16), char(kind >> 8), char(kind)};
-    }
+    static std::string Label(const MathNode *node) { return test::NodeLabel(node); }
 
     static std::string Describe(const CaretPosition &p)
     {
-        return p.node == nullptr ? "none" : Label(p.node) + ":" + std::to_string(p.index);
+        return p.node == nullptr ? "none" : test::DescribePosition(p);
     }
 
     // "start end" of the selection.
