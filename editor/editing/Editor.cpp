@@ -67,6 +67,7 @@ bool Editor::HandleMenuCommand(int32_t id)
 
 void Editor::ForgetDocumentReferences()
 {
+    ForgetDrag();
     typingPosition = CaretPosition();
     selectionAnchor = CaretPosition();
     DiscardSelectionOverlay();

@@ -392,7 +392,8 @@ public:
     bool AutoscrollWhileDragging(const Point2D &pixel);
     // The document transform D: projection x inverse camera.
     Matrix4D GetDocumentTransform() const;
-    // Stand-ins until pointer input and the deferred reload land: each does nothing.
+    // The main window's mouse events (window pixels) and the view's drag step (also replayed by the
+    // tick); the deferred reload's stand-ins do nothing until it lands.
     [[nodiscard]] bool HandleMouseEvent(const UIEvent &event);
     [[nodiscard]] bool HandlePointerDrag(const UIEvent &event);
     void ReloadDesignFonts(int32_t verb);
@@ -509,6 +510,39 @@ public:
     // Tab and Shift+Tab: selects the next (previous) slot group's content, leaves the structure
     // after its last slot, or cycles the annotation groups; false where there is nowhere to go.
     [[nodiscard]] bool MoveToNextField(bool backwards);
+
+    // Pointer input: the dispatcher of the main window's mouse events and the view's left-button drag.
+    // Each handler answers whether the view must be redrawn.
+    [[nodiscard]] bool HandleLeftPress(const UIEvent &event);
+    [[nodiscard]] bool HandleLeftRelease(const UIEvent &event);
+    // Ends a drag without committing it: deletes the preview, puts a dragged end back (document
+    // changed), releases the capture and clears the held buttons; DragMode becomes 0.
+    void CancelDrag();
+    // Forgets a drag's references into the tree (the tree is being replaced); DragMode becomes 0.
+    void ForgetDrag();
+    // Moves the view with the pointer by a pixel motion; true (a redraw).
+    bool PanView(float dx, float dy);
+    // The hover step of a move with no button held: end handles, then anchors, then objects.
+    bool HoverAt(const UIEvent &event);
+    // The nearer end handle within 3/zoom of the point (the start when equally near); null when none.
+    const EndHandle *FindEndHandleAt(const Point2D &point) const;
+    // The tool-panel choices made into a new drawing of the line or shape tool; null for no tool.
+    DocumentNode *MakeLineToolObject() const;
+    DocumentNode *MakeShapeToolObject() const;
+    // Where a 'draw' or 'conn' drag ends for the pointer: the point, the target (null for none) and
+    // the link value (an edge offset, 0 below 3/zoom).
+    const AnchorRecord *FindDragTarget(const UIEvent &event, Point2D *point, float *linkValue) const;
+    // The document point (y up) of a window pixel.
+    Point2D GetDocumentPoint(const Point2D &pixel) const;
+    // Takes or releases the mouse capture of the main window through the window system.
+    void SetMouseCapture(bool capture);
+    bool mouseCaptured = false;
+    Point2D lastPointerPixel{0.0f, 0.0f};
+    AnchorRecord startAnchor;          // where the drawing being created starts
+    EndHandle grabbedHandle;           // the end handle being moved
+    DocumentNode *connectObject = nullptr;
+    AnchorRecord otherEnd;             // the end that stays: its link's target and the other handle's point
+    bool grabbedLineStart = false;     // the start end of a straight line is moved
 
     // Writes one line to the log (stderr unless a test replaced the sink).
     void Log(const char *line) const;

@@ -192,8 +192,7 @@ bool Editor::OnSize(int32_t width, int32_t height)
 void Editor::SetActivePopup(DialogWindow *dialog)
 {
     activePopup.SetTarget(dialog);
-    heldButtons = 0;
-    dragMode = 0;
+    CancelDrag();
 }
 
 DialogWindow *Editor::GetActivePopup() const { return activePopup.GetTarget(); }

@@ -6,8 +6,6 @@ namespace oq {
 bool Editor::RunBackslashCommand(SymbolRunNode *, int32_t) { return false; }
 bool Editor::ContinuesFunctionName(const SymbolRunNode *, uint32_t) const { return false; }
 bool Editor::RecognizeFunctionName(SymbolRunNode *, int32_t) { return false; }
-bool Editor::HandleMouseEvent(const UIEvent &) { return false; }
-bool Editor::HandlePointerDrag(const UIEvent &) { return false; }
 void Editor::ReloadDesignFonts(int32_t) {}
 void Editor::StartFontLoading() {}
 

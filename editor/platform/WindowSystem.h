@@ -44,6 +44,9 @@ public:
     virtual void RestoreContext() = 0;
     // Ends the main loop's wait for events early; callable from any thread. Default: nothing.
     virtual void WakeLoop() {}
+    // Takes (true) or releases the pointer for the main window, so that a drag's release arrives
+    // outside it. Default: nothing.
+    virtual void CaptureMouse(bool capture) { static_cast<void>(capture); }
 
     // Registry: the dialog living in each window and the window it was opened over (0 for none).
     void RegisterWindow(WindowHandle window, DialogWindow *dialog, WindowHandle owner);

@@ -107,16 +107,14 @@ WindowInput TranslateEvent(const SDL_Event &event, const InputState &state, floa
         bool down = event.type == SDL_MOUSEBUTTONDOWN;
         if (button.button == SDL_BUTTON_LEFT) input.event.type = down ? 'lmdn' : 'lmup';
         else if (button.button == SDL_BUTTON_RIGHT) input.event.type = down ? 'rmdn' : 'rmup';
+        else if (button.button == SDL_BUTTON_MIDDLE) input.event.type = down ? 'mmdn' : 'mmup';
         else break;
         input.kind = kInputMouse;
         input.windowId = button.windowID;
         input.event.position = ScalePosition(button.x, button.y, pointsPerPixel);
-        if (down)
-        {
-            // Windows alternates press and double click, so every second click is a double click.
-            input.event.key = (button.clicks != 0 && (button.clicks & 1) == 0) ? 1 : 0;
-            input.event.modifiers = GetKeyStateBits(state);
-        }
+        // Windows alternates press and double click, so every second click is a double click.
+        if (down) input.event.key = (button.clicks != 0 && (button.clicks & 1) == 0) ? 1 : 0;
+        input.event.modifiers = GetKeyStateBits(state);
         break;
     }
     case SDL_MOUSEMOTION:

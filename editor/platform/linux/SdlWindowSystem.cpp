@@ -135,6 +135,11 @@ void SdlWindowSystem::ShowMessage(const char *title, const char *text)
     static_cast<void>(SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, nullptr));
 }
 
+void SdlWindowSystem::CaptureMouse(bool capture)
+{
+    static_cast<void>(SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE));
+}
+
 void SdlWindowSystem::WakeLoop()
 {
     static std::once_flag registered;

@@ -49,6 +49,8 @@ public:
     void RestoreContext() override;
     // Pushes the one wake event type (registered once); SDL_PushEvent is safe from any thread.
     void WakeLoop() override;
+    // SDL_CaptureMouse; its failure (the offscreen driver has no capture) is ignored.
+    void CaptureMouse(bool capture) override;
 
 private:
     void *context = nullptr;

@@ -53,6 +53,13 @@ public:
     void RestoreContext() override { log.push_back("context"); }
     // Counted, not logged: workers call it from their threads.
     void WakeLoop() override { wakeCount.fetch_add(1); }
+    void CaptureMouse(bool capture) override
+    {
+        captured = capture;
+        ++captureCalls;
+    }
+    bool captured = false;  // the last CaptureMouse call took the pointer
+    int32_t captureCalls = 0;
 
     float dpi = 96.0F;
     bool refuseWindows = false;

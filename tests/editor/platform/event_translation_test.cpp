@@ -78,8 +78,12 @@ TEST(EventTranslation, Table)
         {"right press with left held, Shift and Ctrl",
          ButtonEvent(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 1, 4, 8),
          {left | SDL_BUTTON_RMASK | SDL_BUTTON_MMASK, KMOD_LSHIFT | KMOD_RCTRL}, kInputMouse, 'rmdn', 0, 1 | 2 | 4 | 8 | 16, {3, 6}, 0},
-        {"release carries nothing", ButtonEvent(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 2, 8, 4), {0, KMOD_SHIFT}, kInputMouse, 'lmup', 0, 0, {6, 3}, 0},
-        {"middle button is not an event", ButtonEvent(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 1, 8, 4), {}, kInputNone, 0, 0, 0, {0, 0}, 0},
+        // Releases carry the key state (no double-click flag); the middle button has its own events.
+        {"release with Shift", ButtonEvent(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 2, 8, 4), {0, KMOD_SHIFT}, kInputMouse, 'lmup', 0, 4, {6, 3}, 0},
+        {"right release with left held", ButtonEvent(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 1, 8, 4), {left, KMOD_LCTRL}, kInputMouse, 'rmup', 0, 1 | 8, {6, 3}, 0},
+        {"middle press", ButtonEvent(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 2, 8, 4), {SDL_BUTTON_MMASK, 0}, kInputMouse, 'mmdn', 1, 16, {6, 3}, 0},
+        {"middle release", ButtonEvent(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE, 1, 8, 4), {0, 0}, kInputMouse, 'mmup', 0, 0, {6, 3}, 0},
+        {"side button is not an event", ButtonEvent(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_X1, 1, 8, 4), {}, kInputNone, 0, 0, 0, {0, 0}, 0},
         // Keys without Ctrl: virtual keys, Shift as 4.
         {"Left", KeyEvent(SDLK_LEFT), {}, kInputKey, 'kydn', kKeyLeft, 0, {0, 0}, 0},
         {"Shift+Tab", KeyEvent(SDLK_TAB), {0, KMOD_LSHIFT}, kInputKey, 'kydn', kKeyTab, 4, {0, 0}, 0},
