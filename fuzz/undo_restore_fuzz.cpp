@@ -4,6 +4,7 @@
 // that restores to the same dump.
 #include "FuzzText.h"
 
+#include "editor/drawing/DrawingKinds.h"
 #include "editor/editing/EditorHarness.h"
 #include "editor/structures/StructureKinds.h"
 
@@ -43,6 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Snapshots may hold every structure kind.
     oq::RegisterStructureKinds();
     oq::test::ResetTheEditor();
+    // The harness registers test drawings under the drawing names: the real kinds replace them.
+    oq::RegisterDrawingKinds();
     oq::Editor *editor = oq::TheEditor;
     // A state to compare with: one typed letter, its step current.
     if (!oq::test::TypeTestText(editor, "x")) std::abort();
