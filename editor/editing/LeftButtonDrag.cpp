@@ -210,7 +210,9 @@ bool Editor::HandleLeftPress(const UIEvent &event)
         }
     }
 
-    // The caret.
+    // The caret. The row tables are stale between an edit and the next layout: no caret is looked
+    // for in them then.
+    bool laidOut = !settings.layoutDue;
     bool backwards = drawingToolGroup == kToolGroupAnnotation;
     KettricStructure *root = document.GetRootStructure();
     for (KettricStructure *s = backwards ? root->GetLastSubnodeStructure() : root->GetFirstSubnodeStructure();
@@ -218,14 +220,15 @@ bool Editor::HandleLeftPress(const UIEvent &event)
     {
         auto *group = dynamic_cast<GroupNode *>(s);
         CaretPosition position;
-        if (group != nullptr && FindCaretAtPoint(group, p, &position))
+        if (laidOut && group != nullptr && FindCaretAtPoint(group, p, &position))
         {
             PlaceCaretFromPress(position);
             return true;
         }
     }
     if (HandleRightPress(p)) return true;
-    if (GroupNode *main = document.GetMainGroup())
+    GroupNode *main = laidOut ? document.GetMainGroup() : nullptr;
+    if (main != nullptr)
     {
         CaretPosition position;
         static_cast<void>(FindCaretInGroup(main, p, &position));
@@ -296,7 +299,7 @@ bool Editor::HandlePointerDrag(const UIEvent &event)
     case 'eqtn':
     {
         GroupNode *top = GetTopLevelGroup(selectionAnchor.node);
-        if (top == nullptr) return false;
+        if (top == nullptr || settings.layoutDue) return false;
         const Point2D p = GetDocumentPoint(event.position);
         CaretPosition position;
         if (!FindCaretAtPoint(top, p, &position)) static_cast<void>(FindCaretInGroup(top, p, &position));

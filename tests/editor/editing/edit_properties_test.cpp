@@ -2,6 +2,7 @@
 // text reads back to the same bytes; at the end Undo and Redo retrace the history exactly.
 #include "EditorFixture.h"
 #include "editor/document/GroupNode.h"
+#include "editor/drawing/DrawingKinds.h"
 #include "editor/document/SymbolRunNode.h"
 #include "editor/editing/MenuState.h"
 #include "editor/fonts/Preferences.h"
@@ -265,6 +266,92 @@ TEST_F(EditPropertiesTest, RandomSequencesKeepInvariantsTextAndHistory)
     EXPECT_GT(withScripts, 100);
     EXPECT_GT(joinedRows, 10);
     EXPECT_GT(withDecorations, 5000);
+}
+
+// The pointer alphabet: presses, moves, releases, wheel steps and right presses at random pixels or
+// at anchors, tool switches, typing, deleting and the undo commands; the invariants hold after
+// every event, and Undo All and Redo All retrace the document.
+TEST_F(EditPropertiesTest, RandomPointerSequencesKeepInvariants)
+{
+    constexpr int32_t kSequences = 24;
+    constexpr int32_t kSteps = 150;
+    for (int32_t seed = 0; seed < kSequences; ++seed)
+    {
+        const std::string &fixture = kFixtures[seed % std::size(kFixtures)];
+        ResetTheEditor();
+        RegisterDrawingKinds();
+        editor = TheEditor;
+        ASSERT_TRUE(LoadTestDocument(editor, fixture.c_str(), 0, 0)) << fixture;
+        editor->AttachMainWindow(1, 400, 300);
+        std::mt19937 random(uint32_t(6200 + seed));
+        std::uniform_real_distribution<float> x(-50.0f, 450.0f);
+        std::uniform_real_distribution<float> y(-50.0f, 350.0f);
+        const uint32_t buttons[] = {'lmdn', 'lmup', 'msmv', 'msmv', 'msmv', 'rmdn', 'rmup', 'mmdn', 'mmup', 'mwhl'};
+        const uint32_t groups[] = {kToolGroupEquation, kToolGroupLine, kToolGroupShape, kToolGroupAnnotation};
+        std::string script;
+        for (int32_t step = 0; step < kSteps; ++step)
+        {
+            uint32_t choice = random() % 20;
+            std::string line;
+            if (choice < 12)
+            {
+                UIEvent event;
+                event.type = buttons[random() % std::size(buttons)];
+                event.position = Point2D(x(random), y(random));
+                if (random() % 3 == 0 && editor->anchorRecords.GetElementCount() > 0)
+                {
+                    const AnchorRecord &r = editor->anchorRecords[int32_t(random() % uint32_t(editor->anchorRecords.GetElementCount()))];
+                    float s = editor->pixelScale;
+                    event.position = Point2D((r.x - editor->viewCentre.x) / s + editor->halfClientWidth,
+                                             editor->halfClientHeight - (r.y - editor->viewCentre.y) / s);
+                }
+                event.modifiers = (random() % 4 == 0 ? kModifierShift : 0) | (random() % 6 == 0 ? kModifierControl : 0);
+                event.key = random() % 5 == 0 ? 1 : 0;
+                event.wheel = Vector2D(0.0f, float(int32_t(random() % 7) - 3));
+                static_cast<void>(editor->HandleMouseEvent(event));
+                line = "mouse " + std::to_string(event.type) + " " + std::to_string(event.position.x) + " " +
+                       std::to_string(event.position.y) + " " + std::to_string(event.modifiers);
+            }
+            else if (choice < 14)
+            {
+                editor->SetDrawingToolGroup(groups[random() % std::size(groups)]);
+                editor->settings.state.toolPanel.lineTool = 2 + int32_t(random() % 10);
+                editor->settings.state.toolPanel.shapeTool = 12 + int32_t(random() % 9);
+                line = "tool " + std::to_string(editor->drawingToolGroup);
+            }
+            else if (choice < 16)
+            {
+                static_cast<void>(LayoutTestDocument(editor));
+                editor->BuildSelectionOverlay();
+                editor->BuildAnchorOverlay();
+                line = "layout";
+            }
+            else if (choice == 16)
+            {
+                static_cast<void>(editor->TypeCharacter(kTyped[random() % std::size(kTyped)], 0));
+                line = "type";
+            }
+            else if (choice == 17)
+            {
+                static_cast<void>(editor->DeleteBackward());
+                line = "backspace";
+            }
+            else
+            {
+                static_cast<void>(choice == 18 ? editor->Undo() : editor->Redo());
+                line = choice == 18 ? "undo" : "redo";
+            }
+            script += line + "\n";
+            ASSERT_EQ(CheckEditorInvariants(editor), "") << "seed " << seed << ":\n" << script;
+        }
+        editor->CancelDrag();
+        std::string text = DocumentText(editor);
+        int32_t position = editor->currentStep != nullptr ? editor->currentStep->GetListElementIndex() + 1 : 0;
+        static_cast<void>(editor->UndoAll());
+        for (int32_t i = 0; i < position; ++i) ASSERT_TRUE(editor->Redo()) << "seed " << seed << ":\n" << script;
+        ASSERT_EQ(DocumentText(editor), text) << "seed " << seed << ":\n" << script;
+        ASSERT_EQ(CheckEditorInvariants(editor), "");
+    }
 }
 
 }  // namespace
