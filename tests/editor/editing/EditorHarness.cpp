@@ -974,6 +974,62 @@ std::string RunEditorScript(const std::string &script)
             words >> a >> ai >> b >> bi;
             if (!SelectTestRange(editor, a, ai, b, bi)) report("no such range");
         }
+        else if (command == "click" || command == "drag" || command == "rclick" || command == "wheel" ||
+                 command == "hover")
+        {
+            // Pointer events at document points (y up), turned into pixels through the view of a
+            // 400 x 300 main window (attached on first use): click x y, drag x y x2 y2, rclick x y,
+            // wheel x y notches, hover x y; then shift, ctrl or double.
+            if (editor->clientWidth == 0) editor->AttachMainWindow(1, 400, 300);
+            auto pixel = [editor](float x, float y) {
+                float s = editor->pixelScale;
+                return Point2D((x - editor->viewCentre.x) / s + editor->halfClientWidth,
+                               editor->halfClientHeight - (y - editor->viewCentre.y) / s);
+            };
+            float x = 0.0f, y = 0.0f, x2 = 0.0f, y2 = 0.0f, notches = 0.0f;
+            words >> x >> y;
+            if (command == "drag") words >> x2 >> y2;
+            if (command == "wheel") words >> notches;
+            uint32_t modifiers = 0;
+            int32_t doubleClick = 0;
+            for (std::string word; words >> word;)
+            {
+                if (word == "shift") modifiers |= kModifierShift;
+                if (word == "ctrl") modifiers |= kModifierControl;
+                if (word == "double") doubleClick = 1;
+            }
+            auto send = [editor, modifiers](uint32_t type, const Point2D &at, uint32_t buttons, int32_t key) {
+                UIEvent event;
+                event.type = type;
+                event.position = at;
+                event.modifiers = buttons | (type == 'msmv' ? modifiers & kModifierShift : modifiers);
+                event.key = key;
+                return editor->HandleMouseEvent(event);
+            };
+            Point2D at = pixel(x, y);
+            static_cast<void>(send('msmv', at, 0, 0));
+            if (command == "click" || command == "drag")
+            {
+                static_cast<void>(send('lmdn', at, 1, doubleClick));
+                if (command == "drag") at = pixel(x2, y2);
+                static_cast<void>(send('msmv', at, 0, 0));
+                static_cast<void>(send('lmup', at, 0, 0));
+            }
+            else if (command == "rclick")
+            {
+                static_cast<void>(send('rmdn', at, 2, 0));
+                static_cast<void>(send('rmup', at, 0, 0));
+            }
+            else if (command == "wheel")
+            {
+                UIEvent event;
+                event.type = 'mwhl';
+                event.position = at;
+                event.modifiers = modifiers;
+                event.wheel = Vector2D(0.0f, notches);
+                static_cast<void>(editor->HandleMouseEvent(event));
+            }
+        }
         else if (command == "layout")
         {
             if (!LayoutTestDocument(editor)) report("the renderer did not start");

@@ -103,6 +103,8 @@ void TypeScriptText(Editor *editor, const std::string &text, uint32_t flags);
 //   backspace | delete (the objects when some are selected) | row | space | phantom | drawing
 //   key <virtual-key code> [shift] (Editor::HandleKeyDown)
 //   select <node> <index> <node> <index> | objects | mode math|chem|text | layout
+//   click|hover|rclick <x> <y> | drag <x> <y> <x2> <y2> | wheel <x> <y> <notches> (document points;
+//   then shift, ctrl or double)
 //   expect dump .. end | expect sketch <line> | expect steps <c>/<n> | expect menu <id>[+-] ..
 //   expect text .. end | # comment
 std::string RunEditorScript(const std::string &script);

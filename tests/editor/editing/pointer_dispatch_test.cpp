@@ -272,3 +272,31 @@ TEST_F(PointerDispatch, MiddleDragFromSdlEvents)
 
 }  // namespace
 }  // namespace oq::test
+
+namespace oq::test {
+namespace {
+
+// The driver's pointer lines: a click places the caret in the text, a drag there selects, a wheel
+// notch zooms and a right click on nothing keeps the empty object selection.
+TEST_F(PointerDispatch, DriverLines)
+{
+    ASSERT_NO_FATAL_FAILURE(Load(kThreeRows));
+    Point2D p(main->absolutePosition.x + 1.0f, main->absolutePosition.y);
+    std::string at = std::to_string(p.x) + " " + std::to_string(p.y);
+    Run("click " + at);
+    EXPECT_EQ(editor->dragMode, 0u);
+    EXPECT_EQ(editor->document.selection.start.node->GetEnclosingGroup(), main);
+    Run("drag " + at + " " + std::to_string(p.x + 40.0f) + " " + std::to_string(p.y));
+    EXPECT_TRUE(editor->document.selection.start.node != editor->document.selection.end.node ||
+                editor->document.selection.start.index != editor->document.selection.end.index);
+    float zoom = editor->zoom;
+    Run("wheel " + at + " 1");
+    EXPECT_GT(editor->zoom, zoom);
+    Run("hover " + at);
+    Run("rclick 500 500");
+    EXPECT_EQ(editor->document.objectSelection.GetElementCount(), 0);
+    EXPECT_EQ(editor->heldButtons, 0);
+}
+
+}  // namespace
+}  // namespace oq::test
