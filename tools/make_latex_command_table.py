@@ -10,7 +10,10 @@ word ("Greek", "arrows"); a range U+XXXX-U+YYYY is followed by one name per code
 stop is ignored.
 The rows are written in input order; they must be sorted by strictly increasing code point, each
 name unique and at most 27 characters (a 28-byte field with its NUL).
-Usage: make_latex_command_table.py INPUT OUTPUT
+FURTHER, when given, lists more names as "name U+XXXX" items separated by commas (a name may itself
+be "," or ";"), ending at a full stop; they are appended in their order, unsorted, and may repeat a
+name or a code point.
+Usage: make_latex_command_table.py INPUT [FURTHER] OUTPUT
 """
 
 import re
@@ -21,6 +24,9 @@ ITEM = re.compile(r"^(?:[A-Za-z]+\s+)?U\+(?P<first>[0-9A-F]{4,6})(?:-U\+(?P<last
 ABSENT = re.compile(r"\(U\+(?P<code>[0-9A-F]{4,6}) absent\)")
 # What a name may hold: printable ASCII without blanks, quotes and backslashes.
 NAME = re.compile(r"^[!#-\[\]-~]+$")
+# Further names may also be a backslash.
+FURTHER_NAME = re.compile(r"^[!#-~]+$")
+FURTHER_ITEM = re.compile(r"(\S+)\s+U\+([0-9A-F]{4,6})(?=[,.]\s|[,.]$)")
 
 
 def fail(message):
@@ -90,6 +96,20 @@ def check(rows):
             fail("U+%04X does not follow U+%04X" % (code, rows[i - 1][0]))
 
 
+def parse_further(text):
+    """(code point, name) rows of "name U+XXXX" items, in input order."""
+    text = " ".join(text.split())
+    rows = [(int(code, 16), name) for name, code in FURTHER_ITEM.findall(text)]
+    if not rows:
+        fail("no further names in the input")
+    for code, name in rows:
+        if not FURTHER_NAME.match(name) or len(name) >= NAME_FIELD:
+            fail("bad further name %r" % name)
+        if code > 0x10FFFF or 0xD800 <= code <= 0xDFFF:
+            fail("U+%04X is no Unicode scalar value" % code)
+    return rows
+
+
 def c_string(name):
     return '"' + name.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
@@ -113,12 +133,15 @@ def write(rows, path):
 
 
 def main():
-    if len(sys.argv) != 3:
-        fail("usage: make_latex_command_table.py INPUT OUTPUT")
+    if len(sys.argv) not in (3, 4):
+        fail("usage: make_latex_command_table.py INPUT [FURTHER] OUTPUT")
     with open(sys.argv[1], encoding="utf-8") as source:
         rows = parse(source.read())
     check(rows)
-    write(rows, sys.argv[2])
+    if len(sys.argv) == 4:
+        with open(sys.argv[2], encoding="utf-8") as source:
+            rows += parse_further(source.read())
+    write(rows, sys.argv[-1])
 
 
 if __name__ == "__main__":

@@ -176,10 +176,16 @@ public:
     // Backspace or Delete on a range: one step that deletes it.
     bool DeleteRangeAsStep();
 
-    // Commands typing calls whose editing lands later: each refuses (false) for now.
+    // Function names and backslash commands, run by typing in math (and chem) mode.
+    // The backslash run before the run and the name up to the index become the named character
+    // (typed with TypeCharacter, one step); false when there is no backslash run or no such name.
     [[nodiscard]] bool RunBackslashCommand(SymbolRunNode *run, int32_t index);
-    bool ContinuesFunctionName(const SymbolRunNode *run, uint32_t codePoint) const;
+    // Whether the character typed at the index of a 'func' run keeps the run a function name.
+    bool ContinuesFunctionName(const SymbolRunNode *run, int32_t index, uint32_t codePoint) const;
+    // Splits a function name ending at the index off an italic 'math' run as an upright 'func' run.
     [[nodiscard]] bool RecognizeFunctionName(SymbolRunNode *run, int32_t index);
+
+    // Commands typing calls whose editing lands later: each refuses (false) for now.
     [[nodiscard]] bool InsertStructureCommand(uint8_t characterClass, uint32_t codePoint, bool convert);
     // The structure commands 0x8901-0x891D: whether the document changed (other ids do nothing).
     [[nodiscard]] bool RunStructureCommand(int32_t id);

@@ -314,8 +314,7 @@ bool Editor::TypeCharacter(uint32_t codePoint, uint32_t flags)
         }
         if (mode != kEditModeText && c == 0x20)
         {
-            if (automatic) (void)RunBackslashCommand(run, selection.start.index);
-            return false;
+            return automatic && RunBackslashCommand(run, selection.start.index);
         }
         if (mode != kEditModeText && c == '\\' && automatic)
         {
@@ -344,7 +343,8 @@ bool Editor::TypeCharacter(uint32_t codePoint, uint32_t flags)
             continues = run->GetFirstSubnode() == nullptr && textRole && role == run->role && style == run->style &&
                         sameColor && !startSubscript && !leaveSubscript;
         }
-        if (!continues && (flags & kTypeLiteral) == 0 && run->role == 'func' && ContinuesFunctionName(run, c))
+        if (!continues && (flags & kTypeLiteral) == 0 && run->role == 'func' &&
+            ContinuesFunctionName(run, index, c))
             continues = true;
         if (continues)
         {

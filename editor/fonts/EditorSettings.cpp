@@ -36,6 +36,32 @@ const BuiltInNames kBuiltInFunctionNames[kFunctionNameListCount] = {
     {nullptr, 0},                {kBuiltInFunctionNames6, 6},  {nullptr, 0},
 };
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF).
+bool IsWellFormedUtf8(const char *text, int32_t length)
+{
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text);
+    for (int32_t at = 0; at < length;)
+    {
+        unsigned char lead = bytes[at];
+        int32_t size = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                      : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+        if (size == 0 || size > length - at) return false;
+        for (int32_t i = 1; i < size; ++i)
+        {
+            if ((bytes[at + i] & 0xC0) != 0x80) return false;
+        }
+        if (size >= 3)
+        {
+            unsigned char second = bytes[at + 1];
+            if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
+                (lead == 0xF4 && second > 0x8F))
+                return false;
+        }
+        at += size;
+    }
+    return true;
+}
+
 TextString GetConfigPath()
 {
     TextString path = GetSettingsFolder();
@@ -114,10 +140,10 @@ void RebuildShortcutLists(EditorSettings *settings)
         list.SetElementCount(0);
         const BuiltInNames &builtIn = kBuiltInFunctionNames[k];
         for (int32_t i = 0; i < builtIn.count; ++i) list.AddElement(builtIn.names[i]);
-        // Lengths are bytes.
+        // Lengths are bytes; a name that is not UTF-8 could match inside a character.
         for (const TextString &name : names)
         {
-            if (name.GetLength() == k + 2) list.AddElement(name);
+            if (name.GetLength() == k + 2 && IsWellFormedUtf8(name.GetText(), name.GetLength())) list.AddElement(name);
         }
     }
 }

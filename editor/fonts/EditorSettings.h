@@ -44,7 +44,8 @@ void LoadPreferencesFile(EditorSettings *settings);
 // is cleared only when the save succeeded, so a later save tries again.
 [[nodiscard]] int32_t ApplyPreferences(EditorSettings *settings, const Preferences &edited);
 
-// Each list holds the built-in names of its length, then the preferences' names of that length.
+// Each list holds the built-in names of its length, then the preferences' names of that length
+// that are well-formed UTF-8.
 void RebuildShortcutLists(EditorSettings *settings);
 
 // Sets the selection highlight colour of the widgets from the 32-bit selection colour.

@@ -41,6 +41,11 @@ const uint32_t kTyped[] = {'a', 'b', 'x', 'H', 'O', '2', '7', '+', '-', '=', '('
                            0x03B1, 0x0391, 0x1D465, 0x0301, 0x0332, 0x2003, 0x2192, 0x222B, 0x2044, 0x2215,
                            0x2015, 0x221A, 0x221B, 0x221C, 0x2211, 0x23DE, 0x23B4, 0x20DD, 0x0338, 0x2032, 0x2033};
 
+// Typed as a whole in one step: backslash commands (characters, structures, spaces, an unknown name,
+// one ended by a second backslash) and function names, recognized and continued.
+const char *const kTypedSequences[] = {"\\alpha ", "\\sum ", "\\frac ", "\\quad ", "\\! ", "\\nosuch ",
+                                       "\\to\\infty ", "\\sqrt ", "sin", "sinh", "arcsin", "xlogy"};
+
 // Every editing command id of the families 0x80-0x89 and the ids one past each end (the 0x83
 // family with its below half), and an unknown family.
 std::vector<int32_t> MakeCommandIds()
@@ -136,6 +141,18 @@ bool RandomStep(Editor *editor, std::mt19937 &random, std::string *line)
     if (choice < 60)
     {
         uint32_t flags = choice < 45 ? 0 : choice < 50 ? kTypePalette : choice < 55 ? kTypePasted : kTypeLiteral;
+        if (flags == 0 && choice % 5 == 0)
+        {
+            const char *sequence = kTypedSequences[random() % std::size(kTypedSequences)];
+            *line = "type ";
+            bool changed = false;
+            for (const char *at = sequence; *at != 0; ++at)
+            {
+                *line += *at == '\\' ? "\\\\" : std::string(1, *at);
+                changed = editor->TypeCharacter(uint8_t(*at), 0) || changed;
+            }
+            return changed;
+        }
         if (flags == kTypePasted && random() % 4 == 0) c = random() % 2 == 0 ? '\n' : '\t';
         if (flags == kTypePalette)
             *line = "palette U+" + Hex(c);
@@ -196,6 +213,7 @@ TEST_F(EditPropertiesTest, RandomSequencesKeepInvariantsTextAndHistory)
         editor = TheEditor;
         ASSERT_TRUE(LoadTestDocument(editor, fixture.c_str(), 0, 0)) << fixture;
         editor->settings.preferences.options[kOptionAutoSubscripts] = seed % 2 == 1;
+        RebuildShortcutLists(&editor->settings);
         std::string start = DocumentText(editor);
         std::string script = "load 0 0\n" + fixture + "\nend\n";
         std::mt19937 random(uint32_t(20261211 + seed));

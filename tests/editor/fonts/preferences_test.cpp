@@ -8,6 +8,7 @@
 #include "editor/fonts/Folders.h"
 #include "editor/platform/ShellServices.h"
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -381,6 +382,38 @@ TEST(PreferencesTest, WithoutAFileTheListsHoldTheBuiltInAndFactoryNames)
     EXPECT_EQ(Names(loaded.preferences.functionNames),
               (std::vector<std::string>{"\xCE\xB1\xCE\xB2\xCE\xB3", "abcdefgh", "x"}));
     EXPECT_EQ(loaded.preferences.colors[kColorSelection], 0x80FF0000U);
+}
+
+// Names read through escapes may be any bytes: only well-formed UTF-8 joins a list, so no name can
+// match inside a character. The names themselves stay in the preferences.
+TEST(PreferencesTest, NamesThatAreNotUtf8JoinNoList)
+{
+    const struct
+    {
+        const char *escaped;  // as config.quist writes the bytes
+        bool listed;
+    } cases[] = {
+        {"\\xCE\\xB1\\xCE\\xB2", true},   // two Greek letters, 4 bytes
+        {"\\xF0\\x9D\\x91\\xA5", true},   // one 4-byte letter
+        {"\\x9D\\x91\\xA5", false},        // starts with continuation bytes
+        {"ab\\xCE", false},                 // ends inside a character
+        {"\\xC0\\xAFx", false},             // overlong form
+        {"\\xED\\xA0\\x80", false},         // a surrogate
+        {"\\xF4\\x90\\x80\\x80", false},  // above U+10FFFF
+        {"a\\xFFb", false},
+    };
+    for (const auto &entry : cases)
+    {
+        EditorSettings settings;
+        ASSERT_EQ(Read(std::string("C { Y {s{\"") + entry.escaped + "\"}} }", &settings), 0U) << entry.escaped;
+        ASSERT_EQ(settings.preferences.functionNames.GetElementCount(), 1) << entry.escaped;
+        const TextString &name = settings.preferences.functionNames[0];
+        RebuildShortcutLists(&settings);
+        const Array<TextString> &list = settings.functionNameLists[name.GetLength() - 2];
+        std::vector<std::string> names = Names(list);
+        bool listed = std::find(names.begin(), names.end(), std::string(name.GetText())) != names.end();
+        EXPECT_EQ(listed, entry.listed) << entry.escaped;
+    }
 }
 
 TEST(PreferencesTest, ApplyingSavesAtomicallyAndReportsAFailedSave)

@@ -134,7 +134,7 @@ inline LatexOracleOptions StructureOracleOptions()
     for (const char *name : kOneArgument) options.preamble += std::string("\\providecommand{\\") + name + "}[1]{{#1}}\n";
     for (const char *name : kNoArgument) options.preamble += std::string("\\providecommand{\\") + name + "}{{}}\n";
     std::vector<std::string> names;
-    for (int32_t i = 0; i < kBackslashCommandCount; ++i) names.push_back(BackslashCommandTable[i].name);
+    for (int32_t i = 0; i < kSortedBackslashCommandCount; ++i) names.push_back(BackslashCommandTable[i].name);
     options.preamble += MakeLatexStubs(names);
     for (const char *name : {"widecheck", "widebreve", "bigudot", "bigsqcap", "oiint", "oiiint"})
         options.mathJaxMacros[name] = "{}";
