@@ -95,6 +95,13 @@ protected:
         return event;
     }
 
+    // The pixel where a document point (y up) is drawn on the main window.
+    static Point2D PixelOf(const Point2D &point)
+    {
+        Vector4D clip = TheEditor->GetDocumentTransform() * Point2D(point.x, -point.y);
+        return {(clip.x + 1.0f) * 0.5f * float(kWidth), (1.0f - clip.y) * 0.5f * float(kHeight)};
+    }
+
     const FrameCapture::Frame &MainFrame() { return capture.frames[windows.GetMainWindow()]; }
     const uint8_t *Pixel(int32_t x, int32_t y) { return capture.Pixel(windows.GetMainWindow(), x, y); }
 

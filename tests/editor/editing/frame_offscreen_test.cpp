@@ -17,13 +17,6 @@ class FrameOffscreen : public test::SdlEditorTest
 protected:
     void SetUp() override { StartEditor("offscreen"); }
 
-    // The pixel where a document point (y up) is drawn on the main window.
-    Point2D PixelOf(const Point2D &point)
-    {
-        Vector4D clip = TheEditor->GetDocumentTransform() * Point2D(point.x, -point.y);
-        return {(clip.x + 1.0f) * 0.5f * float(kWidth), (1.0f - clip.y) * 0.5f * float(kHeight)};
-    }
-
     // The box of the dark pixels in the strip; false when there are none.
     bool FindInk(int32_t *left, int32_t *top, int32_t *right, int32_t *bottom)
     {
