@@ -1,4 +1,4 @@
-// Commands that typing and the keys call whose editing is not built yet: each refuses.
+// Operations the frame calls whose editing is not built yet: each does nothing.
 #include "editor/editing/Editor.h"
 
 namespace oq {
