@@ -1,8 +1,18 @@
 // Random editing sequences from fixed seeds: after every step the invariants hold and the document
 // text reads back to the same bytes; at the end Undo and Redo retrace the history exactly.
 #include "EditorFixture.h"
+#include "editor/document/BracketNode.h"
 #include "editor/document/GroupNode.h"
 #include "editor/drawing/DrawingKinds.h"
+#include "editor/document/NodeFactory.h"
+#include "editor/document/PhantomNode.h"
+#include "editor/drawing/RectangleObject.h"
+#include "editor/structures/BondNode.h"
+#include "editor/structures/IntegralNode.h"
+#include "editor/structures/IterationNode.h"
+#include "editor/structures/MatrixNode.h"
+#include "editor/structures/ScriptNode.h"
+#include "editor/structures/StackNode.h"
 #include "editor/document/SymbolRunNode.h"
 #include "editor/editing/MenuState.h"
 #include "editor/fonts/Preferences.h"
@@ -12,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -192,6 +203,63 @@ bool RandomStep(Editor *editor, std::mt19937 &random, std::string *line)
     return editor->HandleMenuCommand(id);
 }
 
+// What one step broke: the invariants, an empty run, a history changed by an operation that
+// changed nothing (menu commands and selections aside), a text that does not read back to itself.
+// The document text goes out.
+std::string StepFindings(Editor *editor, bool changed, const std::string &line, int32_t countBefore,
+                         const UndoStep *currentBefore, std::string *text)
+{
+    std::string findings = CheckEditorInvariants(editor) + EmptyRuns(editor);
+    *text = DocumentText(editor);
+    if (!changed && line.rfind("menu", 0) != 0 && line.rfind("select", 0) != 0)
+    {
+        if (editor->undoHistory.GetListElementCount() != countBefore || editor->currentStep != currentBefore)
+            findings += "an operation that changed nothing changed the history\n";
+    }
+    if (RoundTrip(*text) != *text) findings += "the text does not read back to itself\n";
+    return findings;
+}
+
+// At the end of a sequence: Undo and Redo retrace the history, Redo All reaches the last step's
+// after-state and Undo All the document the sequence started from.
+void ExpectHistoryRetraced(Editor *editor, int32_t seed, const std::string &script, const std::string &start)
+{
+    // Undo and Redo retrace the history.
+    int32_t position = editor->currentStep != nullptr ? editor->currentStep->GetListElementIndex() + 1 : 0;
+    if (position > 0)
+    {
+        ASSERT_TRUE(editor->Undo());
+        ASSERT_TRUE(editor->Redo());
+    }
+    else if (editor->undoHistory.GetListElementCount() > 0)
+    {
+        ASSERT_TRUE(editor->Redo());
+        ASSERT_TRUE(editor->Undo());
+    }
+    std::string reference = DumpState(editor);
+    int32_t k = position > 0 ? 1 + seed % position : 0;
+    for (int32_t i = 0; i < k; ++i) ASSERT_TRUE(editor->Undo()) << script;
+    for (int32_t i = 0; i < k; ++i) ASSERT_TRUE(editor->Redo()) << script;
+    ASSERT_EQ(DumpState(editor), reference) << "seed " << seed << ", script:\n" << script;
+
+    auto *first = static_cast<UndoStep *>(editor->undoHistory.GetFirstListElement());
+    auto *last = static_cast<UndoStep *>(editor->undoHistory.GetLastListElement());
+    if (first == nullptr) return;
+    static_cast<void>(editor->RedoAll());
+    std::string dump = DumpState(editor);
+    ASSERT_EQ(dump.substr(0, dump.rfind("mode '")), std::string(last->after.text, size_t(last->after.size - 1)))
+        << "seed " << seed << ", script:\n" << script;
+    EXPECT_EQ(editor->document.selection.start.index, last->after.startIndex);
+    EXPECT_EQ(editor->document.selection.end.index, last->after.endIndex);
+    EXPECT_EQ(editor->GetEditMode(), last->after.editMode);
+    ASSERT_TRUE(editor->UndoAll());
+    dump = DumpState(editor);
+    ASSERT_EQ(dump.substr(0, dump.rfind("mode '")), std::string(first->before.text, size_t(first->before.size - 1)))
+        << "seed " << seed << ", script:\n" << script;
+    ASSERT_EQ(DocumentText(editor), start) << "seed " << seed << ", script:\n" << script;
+    ASSERT_EQ(CheckEditorInvariants(editor), "");
+}
+
 class EditPropertiesTest : public EditorFixture
 {
 };
@@ -245,40 +313,8 @@ TEST_F(EditPropertiesTest, RandomSequencesKeepInvariantsTextAndHistory)
             ASSERT_EQ(findings, "") << "seed " << seed << ", script:\n" << script;
         }
 
-        // Undo and Redo retrace the history.
-        int32_t position = editor->currentStep != nullptr ? editor->currentStep->GetListElementIndex() + 1 : 0;
-        if (position > 0)
-        {
-            ASSERT_TRUE(editor->Undo());
-            ASSERT_TRUE(editor->Redo());
-        }
-        else if (editor->undoHistory.GetListElementCount() > 0)
-        {
-            ASSERT_TRUE(editor->Redo());
-            ASSERT_TRUE(editor->Undo());
-        }
-        std::string reference = DumpState(editor);
-        int32_t k = position > 0 ? 1 + seed % position : 0;
-        for (int32_t i = 0; i < k; ++i) ASSERT_TRUE(editor->Undo()) << script;
-        for (int32_t i = 0; i < k; ++i) ASSERT_TRUE(editor->Redo()) << script;
-        ASSERT_EQ(DumpState(editor), reference) << "seed " << seed << ", script:\n" << script;
-
-        auto *first = static_cast<UndoStep *>(editor->undoHistory.GetFirstListElement());
-        auto *last = static_cast<UndoStep *>(editor->undoHistory.GetLastListElement());
-        if (first == nullptr) continue;
-        static_cast<void>(editor->RedoAll());
-        std::string dump = DumpState(editor);
-        ASSERT_EQ(dump.substr(0, dump.rfind("mode '")), std::string(last->after.text, size_t(last->after.size - 1)))
-            << "seed " << seed << ", script:\n" << script;
-        EXPECT_EQ(editor->document.selection.start.index, last->after.startIndex);
-        EXPECT_EQ(editor->document.selection.end.index, last->after.endIndex);
-        EXPECT_EQ(editor->GetEditMode(), last->after.editMode);
-        ASSERT_TRUE(editor->UndoAll());
-        dump = DumpState(editor);
-        ASSERT_EQ(dump.substr(0, dump.rfind("mode '")), std::string(first->before.text, size_t(first->before.size - 1)))
-            << "seed " << seed << ", script:\n" << script;
-        ASSERT_EQ(DocumentText(editor), start) << "seed " << seed << ", script:\n" << script;
-        ASSERT_EQ(CheckEditorInvariants(editor), "");
+        ExpectHistoryRetraced(editor, seed, script, start);
+        if (HasFatalFailure()) return;
     }
     EXPECT_GT(changes, kSequences * kSteps / 4);
     EXPECT_GT(withScripts, 100);
@@ -370,6 +406,243 @@ TEST_F(EditPropertiesTest, RandomPointerSequencesKeepInvariants)
         ASSERT_EQ(DocumentText(editor), text) << "seed " << seed << ":\n" << script;
         ASSERT_EQ(CheckEditorInvariants(editor), "");
     }
+}
+
+// Documents with every structure that has a setter, phantoms, annotation groups and drawings on
+// both layers.
+const std::string kStructureFixtures[] = {
+    "Ln {} Gr { Bg $B {} Sb {s{\"x\"}} Br { Gr { Bg {} Sb {s{\"a\"}} } Gr { Bg {} } } "
+    "Sc { Gr (t='subs') { Bg {} Sb {s{\"1\"}} } } St { Gr { Bg {} Sb (ro='oper') {s{\"=\"}} } } "
+    "Ph { Bg {} Sb {s{\"p\"}} Ph { Bg {} } } } Gr (t='anno') { Bg {} Sb {s{\"n\"}} } Ln {} Cn {}",
+    "Gr { Bg {} It { Gr { Bg {} Sb {s{\"i\"}} } Gr (t='lowr') { Bg {} } } In { Gr { Bg $B {} } } "
+    "Bd $b { Gr { Bg {} Sb {s{\"C\"}} } Gr (t='uppr') { Bg {} Sb {s{\"H\"}} } } Bg {} "
+    "Mx $m (r=2,c=2) { Gr { Bg {} Sb {s{\"1\"}} } Gr { Bg {} } Gr { Bg {} } Gr { Bg {} Sb {s{\"4\"}} } } } "
+    "Ln { X { ref{$b} u32{" + std::to_string(uint32_t('bdup')) + "} i32{0} } } "
+    "Ln { X { ref{$m} u32{" + std::to_string(uint32_t(kMatrixCellAnchorKind)) + "} i32{3} } } Gr (t='anno') { Bg {} }",
+};
+
+// Every structure of the main group's tree with a setter, in document order.
+std::vector<MathNode *> FindSettable(Editor *editor)
+{
+    std::vector<MathNode *> found;
+    GroupNode *group = editor->document.GetMainGroup();
+    for (TreeBase *tree = group->GetFirstSubnode(); tree != nullptr; tree = group->GetNextTreeNode(tree))
+    {
+        MathNode *node = MathNode::FromStructure(static_cast<KettricStructure *>(tree));
+        if (node == nullptr) continue;
+        for (uint32_t kind : {kBracketKind, kScriptKind, kStackKind, kIterationKind, kIntegralKind, kBondKind, kMatrixKind})
+        {
+            if (node->GetKind() == kind) found.push_back(node);
+        }
+    }
+    return found;
+}
+
+// A setter on a random structure, with arguments the dialogs allow.
+bool RandomSetter(Editor *editor, std::mt19937 &random, std::string *line)
+{
+    std::vector<MathNode *> nodes = FindSettable(editor);
+    if (nodes.empty())
+    {
+        *line = "# no structure";
+        return false;
+    }
+    MathNode *node = nodes[random() % nodes.size()];
+    auto flag = [&random] { return random() % 2 == 0; };
+    *line = "# setter on " + std::to_string(node->GetKind());
+    switch (node->GetKind())
+    {
+    case kBracketKind:
+    {
+        const uint32_t delimiters[] = {'(', ')', '[', ']', '{', '}', '|', 0x27E8, 0};
+        return editor->SetBracketProperties(static_cast<BracketNode *>(node), delimiters[random() % 9],
+                                            delimiters[random() % 9], flag() ? 0 : '|', int32_t(1 + random() % 4),
+                                            flag(), flag());
+    }
+    case kScriptKind:
+    {
+        bool sub = flag();
+        return editor->SetScriptProperties(static_cast<ScriptNode *>(node), sub, !sub || flag(), flag(), flag(),
+                                           flag());
+    }
+    case kStackKind:
+        return editor->SetStackLabels(static_cast<StackNode *>(node), flag(), flag(), flag());
+    case kIterationKind:
+    {
+        const uint32_t signs[] = {0x2211, 0x220F, 0x2210, 0x22C3, 0x22C2};
+        return editor->SetIterationProperties(static_cast<IterationNode *>(node), signs[random() % 5], flag(), flag(),
+                                              flag(), flag(), flag());
+    }
+    case kIntegralKind:
+    {
+        const uint32_t signs[] = {0x222B, 0x222C, 0x222D, 0x222E};
+        return editor->SetIntegralProperties(static_cast<IntegralNode *>(node), signs[random() % 4], flag(), flag(),
+                                             flag(), flag(), flag(), flag());
+    }
+    case kBondKind:
+    {
+        const uint32_t styles[] = {0, 'sing', 'doub', 'wavy'};
+        const uint32_t angles[] = {0, 'step', 'shal'};
+        uint32_t labels[7];
+        uint32_t seconds[7];
+        for (int32_t i = 0; i < 7; ++i)
+        {
+            labels[i] = styles[random() % 4];
+            seconds[i] = angles[random() % 3];
+        }
+        return editor->SetBondEndLabels(static_cast<BondNode *>(node), labels, seconds);
+    }
+    default:
+    {
+        // The matrix dialog's batch around the cells.
+        editor->BeginEditBatch();
+        bool changed =
+            editor->SetMatrixCells(static_cast<MatrixNode *>(node), int32_t(1 + random() % 4), int32_t(1 + random() % 4));
+        editor->EndEditBatch();
+        return changed;
+    }
+    }
+}
+
+// Selects a random subset of the top-level objects, the caret collapsed as a click leaves it (no edit).
+void SelectRandomObjects(Editor *editor, std::mt19937 &random)
+{
+    editor->SetSelection(editor->document.selection.start, editor->document.selection.start);
+    editor->document.objectSelection.SetElementCount(0);
+    KettricStructure *root = editor->document.GetRootStructure();
+    for (KettricStructure *top = root->GetFirstSubnodeStructure(); top != nullptr; top = top->GetNextStructure())
+    {
+        if (random() % 2 == 0) editor->document.objectSelection.AddElement(DocumentNode::FromStructure(top));
+    }
+}
+
+// Selects the main group's first row, or puts the caret after one of its phantoms (no edit).
+void SelectRowOrPhantom(Editor *editor, std::mt19937 &random)
+{
+    editor->document.objectSelection.SetElementCount(0);
+    MathNode *rowBegin = editor->document.GetMainGroup()->GetFirstMathSubnode();
+    MathNode *last = rowBegin;
+    std::vector<MathNode *> phantoms;
+    for (MathNode *node = rowBegin->GetNextMathNode(); node != nullptr && node->GetKind() != kRowBeginKind;
+         node = node->GetNextMathNode())
+    {
+        last = node;
+        if (node->GetKind() == kPhantomKind) phantoms.push_back(node);
+    }
+    if (!phantoms.empty() && random() % 2 == 0)
+    {
+        MathNode *phantom = phantoms[random() % phantoms.size()];
+        editor->SetSelection({phantom, 0}, {phantom, 0});
+        return;
+    }
+    editor->SetSelection({rowBegin, 0}, {last, last->GetEndIndex()});
+}
+
+// One step of the structure sequences: a new operation or, one time in three, an editing step.
+bool RandomStructureStep(Editor *editor, std::mt19937 &random, std::string *line)
+{
+    uint32_t choice = random() % 30;
+    if (choice < 10)
+    {
+        // The keys act on selected objects before they reach typing and deleting.
+        editor->document.objectSelection.SetElementCount(0);
+        return RandomStep(editor, random, line);
+    }
+    if (choice < 15) return RandomSetter(editor, random, line);
+    switch (choice)
+    {
+    case 15:
+        SelectRandomObjects(editor, random);
+        *line = "select objects";
+        return false;
+    case 16:
+    {
+        const uint32_t alignments[] = {0, kAlignLeft, kAlignCentre, kAlignRight};
+        *line = "# align";
+        return editor->SetGroupAlignment(alignments[random() % 4]);
+    }
+    case 17:
+    {
+        const uint32_t baselines[] = {kBaselineFirst, kBaselineMiddle, kBaselineLast};
+        *line = "# baseline";
+        return editor->SetGroupBaseline(baselines[random() % 3]);
+    }
+    case 18:
+        *line = "# smaller";
+        return editor->DecreaseGroupSize();
+    case 19:
+        *line = "# larger";
+        return editor->IncreaseGroupSize();
+    case 20:
+        *line = "# normal size";
+        return editor->ResetGroupSize();
+    case 21:
+        *line = "# release phantoms";
+        if (random() % 2 == 0) SelectRowOrPhantom(editor, random);
+        return editor->ReleasePhantoms();
+    case 22:
+    {
+        if (random() % 2 == 0) SelectRowOrPhantom(editor, random);
+        const uint32_t styles[] = {'grek', 'bdgk', 'ital', 'bold', 'sans'};
+        *line = "# style";
+        return editor->SetSelectionStyle(styles[random() % 5]);
+    }
+    case 23:
+        *line = "# zoom";
+        static_cast<void>(editor->ZoomKeepingCaret(float(random() % 4000) / 8.0f));
+        return false;
+    case 24:
+        *line = "# box equation";
+        return editor->BoxEquation();
+    default:
+    {
+        bool (Editor::*orders[])() = {&Editor::MoveObjectsToForeground, &Editor::MoveObjectsToBackground,
+                                      &Editor::BringObjectsForward,     &Editor::SendObjectsBackward,
+                                      &Editor::BringObjectsToFront,     &Editor::SendObjectsToBack};
+        *line = "# order " + std::to_string(choice - 25);
+        return (editor->*orders[choice - 25])();
+    }
+    }
+}
+
+TEST_F(EditPropertiesTest, StructureAndObjectCommandsKeepInvariantsTextAndHistory)
+{
+    constexpr int32_t kSequences = 200;
+    constexpr int32_t kSteps = 200;
+    int32_t changes = 0;
+    // The sequences must reach the new operations: changes by kind of line.
+    std::map<std::string, int32_t> reached;
+    for (int32_t seed = 0; seed < kSequences; ++seed)
+    {
+        const std::string &fixture = kStructureFixtures[seed % std::size(kStructureFixtures)];
+        ResetTheEditor();
+        editor = TheEditor;
+        // Box Equation's rectangles read back as rectangles.
+        RegisterNodeKind("Rt", []() -> KettricStructure * { return new RectangleObject(false, false); });
+        ASSERT_TRUE(LoadTestDocument(editor, fixture.c_str(), 0, 0)) << fixture;
+        std::string start = DocumentText(editor);
+        std::string script = "load 0 0\n" + fixture + "\nend\n";
+        std::mt19937 random(uint32_t(20261212 + seed));
+        for (int32_t step = 0; step < kSteps; ++step)
+        {
+            std::string line;
+            int32_t countBefore = editor->undoHistory.GetListElementCount();
+            const UndoStep *currentBefore = editor->currentStep;
+            bool changed = RandomStructureStep(editor, random, &line);
+            script += line + "\n";
+            changes += changed ? 1 : 0;
+            if (changed && line.rfind("# ", 0) == 0) ++reached[line.substr(2, line.find(' ', 2) - 2)];
+            std::string text;
+            std::string findings = StepFindings(editor, changed, line, countBefore, currentBefore, &text);
+            ASSERT_EQ(findings, "") << "seed " << seed << ", script:\n" << script;
+        }
+        ExpectHistoryRetraced(editor, seed, script, start);
+        if (HasFatalFailure()) return;
+    }
+    EXPECT_GT(changes, kSequences * kSteps / 5);
+    for (const char *name : {"setter", "align", "baseline", "smaller", "larger", "normal", "release", "style", "box",
+                             "order"})
+        EXPECT_GT(reached[name], 5) << name;
 }
 
 }  // namespace
