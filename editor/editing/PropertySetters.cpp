@@ -45,7 +45,14 @@ public:
     void DeleteGroup(GroupNode *group, StructureNode *owner = nullptr, int32_t slot = -1)
     {
         if (group == nullptr) return;
-        if (LiesIn(editor.document.selection.start.node, group)) caretLost = true;
+        if (LiesIn(editor.document.selection.start.node, group))
+        {
+            // Just after the structure, at once: the old ends go with the group.
+            caretLost = true;
+            editor.document.selection.start = {structure, 0};
+            editor.document.selection.end = editor.document.selection.start;
+            editor.movingEnd = 0;
+        }
         if (owner != nullptr)
             owner->DeleteSlot(slot);
         else
@@ -70,16 +77,9 @@ public:
             DeleteGroup(owner->GetSlot(slot), owner, slot);
     }
 
-    // Puts the caret after the structure when its group went; objects destroyed with a group leave
-    // the object selection.
+    // Objects destroyed with a group leave the object selection.
     bool Finish()
     {
-        if (caretLost)
-        {
-            editor.document.selection.start = {structure, 0};
-            editor.document.selection.end = editor.document.selection.start;
-            editor.movingEnd = 0;
-        }
         Array<DocumentNode *, 4> &objects = editor.document.objectSelection;
         int32_t kept = 0;
         KettricStructure *root = editor.document.GetRootStructure();
