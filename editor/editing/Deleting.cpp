@@ -57,43 +57,50 @@ void Editor::RemoveRowStart(MathNode *rowBegin)
     delete rowBegin;
 }
 
+namespace {
+
+// The row a row start begins within its group (the first row start is row 0).
+int32_t GetRowIndex(const MathNode *rowBegin)
+{
+    int32_t row = 0;
+    for (const MathNode *node = rowBegin->GetSuperMathNode()->GetFirstMathSubnode(); node != nullptr && node != rowBegin;
+         node = node->GetNextMathNode())
+    {
+        if (node->GetKind() == kRowBeginKind) ++row;
+    }
+    return row;
+}
+
+bool IsRowAnchorKind(uint32_t kind) { return kind == kAxisAnchorKind || kind == kLineAnchorKind; }
+
+}  // namespace
+
 void Editor::DropRowAnchors(MathNode *rowBegin)
 {
     GroupNode *group = AsGroup(rowBegin->GetSuperMathNode());
-    if (group != nullptr && group->IsTopLevel())
+    if (group == nullptr || !group->IsTopLevel()) return;
+    // The row's own anchor points go with it; the later rows' points move up by one row.
+    int32_t row = GetRowIndex(rowBegin);
+    DestroyPickedLinkSources(
+        group,
+        [](NodeLink *link, void *context) {
+            int32_t first = 2 * *static_cast<int32_t *>(context);
+            if (!IsRowAnchorKind(link->anchorKind) || link->anchorIndex < first) return false;
+            if (link->anchorIndex <= first + 1) return true;
+            link->anchorIndex -= 2;
+            return false;
+        },
+        &row);
+}
+
+void Editor::RaiseRowAnchors(MathNode *rowBegin)
+{
+    MathNode *parent = rowBegin->GetSuperMathNode();
+    if (parent == nullptr || parent->GetKind() != kGroupKind) return;
+    int32_t first = 2 * GetRowIndex(rowBegin);
+    for (NodeLink *link = parent->GetFirstIncomingLink(); link != nullptr; link = link->GetNextIncomingLink())
     {
-        int32_t row = 0;
-        for (MathNode *node = group->GetFirstMathSubnode(); node != nullptr && node != rowBegin;
-             node = node->GetNextMathNode())
-        {
-            if (node->GetKind() == kRowBeginKind) ++row;
-        }
-        // The row's own anchor points go with it; the later rows' points move up by one row. A
-        // destroyed source may take other links with it, so the search starts over each time.
-        auto onRow = [row](const NodeLink *link) {
-            return (link->anchorKind == kAxisAnchorKind || link->anchorKind == kLineAnchorKind) &&
-                   (link->anchorIndex == 2 * row || link->anchorIndex == 2 * row + 1);
-        };
-        bool wasKeptAlive = group->keepAlive;
-        group->keepAlive = true;
-        for (;;)
-        {
-            NodeLink *found = group->GetFirstIncomingLink();
-            while (found != nullptr && !onRow(found)) found = found->GetNextIncomingLink();
-            if (found == nullptr) break;
-            DocumentNode *source = found->GetSource();
-            if (group->MustDestroyLinkSource(source))
-                delete source;
-            else
-                delete found;
-        }
-        group->keepAlive = wasKeptAlive;
-        for (NodeLink *link = group->GetFirstIncomingLink(); link != nullptr; link = link->GetNextIncomingLink())
-        {
-            if ((link->anchorKind == kAxisAnchorKind || link->anchorKind == kLineAnchorKind) &&
-                link->anchorIndex > 2 * row + 1)
-                link->anchorIndex -= 2;
-        }
+        if (IsRowAnchorKind(link->anchorKind) && link->anchorIndex >= first) link->anchorIndex += 2;
     }
 }
 

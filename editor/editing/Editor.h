@@ -254,6 +254,8 @@ public:
     void MoveNodeInto(MathNode *node, MathNode *container);
     // The drawing side of RemoveRowStart, for a row start that leaves its group.
     void DropRowAnchors(MathNode *rowBegin);
+    // A row start put into a group: links to the anchors of the rows after it move down one row.
+    void RaiseRowAnchors(MathNode *rowBegin);
     // Whether InsertStructure would take the structure (the nesting guard), changing nothing.
     bool CanInsertStructure(const MathNode *structure, const GroupNode *group) const;
     // Whether the command the last typed character ran changed the document.

@@ -11,21 +11,6 @@ namespace {
 
 CaretPosition EndOfNode(MathNode *node) { return {node, node->GetEndIndex()}; }
 
-// A row start moved into a group: links to the anchors of its later rows move down one row.
-void RenumberRowLinks(MathNode *rowBegin)
-{
-    MathNode *parent = rowBegin->GetSuperMathNode();
-    if (parent == nullptr || parent->GetKind() != kGroupKind) return;
-    int32_t row = 0;
-    for (MathNode *node = parent->GetFirstMathSubnode(); node != rowBegin; node = node->GetNextMathNode())
-        row += node->GetKind() == kRowBeginKind ? 1 : 0;
-    for (NodeLink *link = parent->GetFirstIncomingLink(); link != nullptr; link = link->GetNextIncomingLink())
-    {
-        if ((link->anchorKind == kAxisAnchorKind || link->anchorKind == kLineAnchorKind) && link->anchorIndex >= 2 * row)
-            link->anchorIndex += 2;
-    }
-}
-
 }  // namespace
 
 bool Editor::ReleasePhantoms()
@@ -55,7 +40,7 @@ bool Editor::ReleasePhantoms()
                 MathNode *following = content->GetNextMathNode();
                 static_cast<TreeNode *>(node->GetSuperNode())->InsertSubnodeAfter(content, after);
                 content->OnReparented();
-                if (content->GetKind() == kRowBeginKind) RenumberRowLinks(content);
+                if (content->GetKind() == kRowBeginKind) RaiseRowAnchors(content);
                 if (firstMoved == nullptr) firstMoved = content;
                 lastMoved = content;
                 after = content;

@@ -57,20 +57,7 @@ bool Editor::InsertRowBreak()
     BeginEditBatch();
     auto *rowBegin = new RowBeginNode;
     PutAtCaret(*this, rowBegin);
-    // Links to the anchors of the rows after the new one move down one row (two points each).
-    MathNode *parent = rowBegin->GetSuperMathNode();
-    if (parent->GetKind() == kGroupKind)
-    {
-        int32_t row = 0;
-        for (MathNode *node = parent->GetFirstMathSubnode(); node != rowBegin; node = node->GetNextMathNode())
-            row += node->GetKind() == kRowBeginKind ? 1 : 0;
-        for (NodeLink *link = parent->GetFirstIncomingLink(); link != nullptr; link = link->GetNextIncomingLink())
-        {
-            if ((link->anchorKind == kAxisAnchorKind || link->anchorKind == kLineAnchorKind) &&
-                link->anchorIndex >= 2 * row)
-                link->anchorIndex += 2;
-        }
-    }
+    RaiseRowAnchors(rowBegin);
     EndEditBatch();
     return true;
 }
