@@ -51,6 +51,19 @@ std::string CompactText(Editor *editor)
 // The dump without its step counts (a restore moves the current step).
 std::string WithoutSteps(const std::string &dump) { return dump.substr(0, dump.rfind("steps")); }
 
+// One step was pushed and the editor is sound; Undo gives the state before back (step counts
+// aside) and Redo the state after.
+void ExpectOneUndoableStep(Editor *editor, const std::string &before)
+{
+    EXPECT_EQ(DescribeSteps(editor), "1/1");
+    EXPECT_EQ(CheckEditorInvariants(editor), "");
+    std::string after = DumpState(editor);
+    ASSERT_TRUE(editor->Undo());
+    EXPECT_EQ(WithoutSteps(DumpState(editor)), WithoutSteps(before));
+    ASSERT_TRUE(editor->Redo());
+    EXPECT_EQ(DumpState(editor), after);
+}
+
 class StructureInsertionTest : public EditorFixture
 {
 protected:
@@ -77,13 +90,7 @@ protected:
             {
                 EXPECT_NE(DocumentText(editor).find(c.text), std::string::npos) << DocumentText(editor);
             }
-            EXPECT_EQ(DescribeSteps(editor), "1/1");
-            EXPECT_EQ(CheckEditorInvariants(editor), "");
-            std::string after = DumpState(editor);
-            ASSERT_TRUE(editor->Undo());
-            EXPECT_EQ(WithoutSteps(DumpState(editor)), WithoutSteps(before));
-            ASSERT_TRUE(editor->Redo());
-            EXPECT_EQ(DumpState(editor), after);
+            ExpectOneUndoableStep(editor, before);
         }
     }
 
@@ -337,13 +344,7 @@ TEST_F(StructureInsertionTest, EveryCommandOnEveryFixtureKeepsOrDeletesTheSelect
             }
             ASSERT_TRUE(command.command(*editor));
             EXPECT_EQ(AllRunText(editor), command.deletes ? fixture.kept : text);
-            EXPECT_EQ(DescribeSteps(editor), "1/1");
-            EXPECT_EQ(CheckEditorInvariants(editor), "");
-            std::string after = DumpState(editor);
-            ASSERT_TRUE(editor->Undo());
-            EXPECT_EQ(WithoutSteps(DumpState(editor)), WithoutSteps(before));
-            ASSERT_TRUE(editor->Redo());
-            EXPECT_EQ(DumpState(editor), after);
+            ExpectOneUndoableStep(editor, before);
         }
     }
 }
