@@ -4,6 +4,7 @@
 #include "editor/document/DocumentNode.h"
 #include "editor/editing/Editor.h"
 #include "editor/editing/MenuState.h"
+#include "editor/editing/OverlayItems.h"
 #include "editor/platform/DisplayItems.h"
 #include "editor/platform/GlyphMeshItem.h"
 #include "editor/platform/Renderer.h"
@@ -14,17 +15,9 @@ namespace oq {
 
 namespace {
 
-void ReleaseShape(Renderer *renderer, ShapeRenderObject **object)
+void ReleaseShapes(Array<ShapeRenderObject *, 4> *objects)
 {
-    if (*object == nullptr) return;
-    if (renderer != nullptr) (*object)->ReleaseShape(*renderer);
-    delete *object;
-    *object = nullptr;
-}
-
-void ReleaseShapes(Renderer *renderer, Array<ShapeRenderObject *, 4> *objects)
-{
-    for (int32_t i = 0; i < objects->GetElementCount(); ++i) ReleaseShape(renderer, &(*objects)[i]);
+    for (int32_t i = 0; i < objects->GetElementCount(); ++i) ReleaseOverlayObject(&(*objects)[i]);
     objects->SetElementCount(0);
 }
 
@@ -96,15 +89,14 @@ FrameLayer GetFrameLayer(uint32_t family, bool equationSeen)
 
 void Editor::ReleaseFrameObjects()
 {
-    Renderer *renderer = GetRenderer();
     glyphMeshItems.Purge();
-    ReleaseShape(renderer, &equationPaths);
-    ReleaseShape(renderer, &editingAids);
-    ReleaseShapes(renderer, &backgroundPaths);
-    ReleaseShapes(renderer, &foregroundPaths);
+    ReleaseOverlayObject(&equationPaths);
+    ReleaseOverlayObject(&editingAids);
+    ReleaseShapes(&backgroundPaths);
+    ReleaseShapes(&foregroundPaths);
 }
 
-void Editor::ReleasePreviewOverlay() { ReleaseShape(GetRenderer(), &previewOverlay); }
+void Editor::ReleasePreviewOverlay() { ReleaseOverlayObject(&previewOverlay); }
 
 void Editor::LayoutFrame(Renderer &renderer)
 {

@@ -20,7 +20,7 @@ void AppendOverlayBox(List *list, const Box2D &box, uint32_t color);
 // Builds the overlay's render object from its items through the process-wide renderer, in the
 // colour given (linear) for items without their own; nothing without a renderer.
 void BuildOverlayObject(ShapeRenderObject **object, const List *items, const ColorRGBA &color);
-// Releases and deletes the render object; null afterwards.
+// Releases and deletes a render object (an overlay's or the frame's own); null afterwards.
 void ReleaseOverlayObject(ShapeRenderObject **object);
 
 // The preferences' colour word (red in the low byte) as linear RGB, with the alpha given.
