@@ -3,6 +3,7 @@
 #include "editor/document/RowBeginNode.h"
 #include "editor/document/SymbolRunNode.h"
 #include "editor/editing/CaretHitTest.h"
+#include "editor/editing/CaretRules.h"
 #include "editor/editing/Editor.h"
 
 namespace oq {
@@ -14,20 +15,10 @@ bool SamePosition(const CaretPosition &a, const CaretPosition &b)
     return a.node == b.node && a.index == b.index;
 }
 
-bool IsCollapsed(const Selection &selection)
-{
-    return SamePosition(selection.start, selection.end);
-}
-
 // The node holding the position's rows: its group, or a phantom.
 MathNode *GetRowContainer(const CaretPosition &position)
 {
     return position.node != nullptr ? position.node->GetSuperMathNode() : nullptr;
-}
-
-GroupNode *AsGroup(MathNode *node)
-{
-    return node != nullptr && node->GetKind() == kGroupKind ? static_cast<GroupNode *>(node) : nullptr;
 }
 
 CaretPosition GetContainerStart(MathNode *container)

@@ -4,6 +4,7 @@
 #include "editor/document/GroupNode.h"
 #include "editor/document/PhantomNode.h"
 #include "editor/document/RunTextSource.h"
+#include "editor/document/SymbolRunNode.h"
 
 namespace oq {
 
@@ -69,6 +70,16 @@ bool IsSameOrLaterSibling(const MathNode *first, const MathNode *node)
         if (n == node) return true;
     }
     return false;
+}
+
+SymbolRunNode *AsRun(MathNode *node)
+{
+    return node != nullptr && node->GetKind() == kSymbolRunKind ? static_cast<SymbolRunNode *>(node) : nullptr;
+}
+
+GroupNode *AsGroup(MathNode *node)
+{
+    return node != nullptr && node->GetKind() == kGroupKind ? static_cast<GroupNode *>(node) : nullptr;
 }
 
 }  // namespace oq

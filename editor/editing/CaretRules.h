@@ -6,7 +6,9 @@
 
 namespace oq {
 
+class GroupNode;
 class MathNode;
+class SymbolRunNode;
 
 // Whether a caret may stand on the node: a math node other than a group, standing in the rows of a
 // group or a phantom.
@@ -20,5 +22,14 @@ bool IsCaretIndex(const MathNode *node, int32_t index);
 CaretPosition GetMainGroupEnd(const EquationDocument *document);
 // Whether the node comes at or after the first one among the same superior's subnodes.
 bool IsSameOrLaterSibling(const MathNode *first, const MathNode *node);
+
+// Whether the selection's two ends are one caret position.
+inline bool IsCollapsed(const Selection &selection)
+{
+    return selection.start.node == selection.end.node && selection.start.index == selection.end.index;
+}
+// The node as a symbol run or as a group; null for other kinds and for null.
+SymbolRunNode *AsRun(MathNode *node);
+GroupNode *AsGroup(MathNode *node);
 
 }  // namespace oq

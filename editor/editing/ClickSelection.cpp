@@ -161,7 +161,7 @@ void Editor::PlaceCaretFromPress(CaretPosition position)
 {
     Selection &selection = document.selection;
     bool shift = (pressFlags & kShiftFlag) != 0;
-    bool collapsed = selection.start.node == selection.end.node && selection.start.index == selection.end.index;
+    bool collapsed = IsCollapsed(selection);
     bool placed = false;
     if (position.node == nullptr)
     {

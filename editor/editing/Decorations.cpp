@@ -8,6 +8,7 @@
 #include "editor/document/NegationNode.h"
 #include "editor/document/SlashNode.h"
 #include "editor/document/SymbolRunNode.h"
+#include "editor/editing/CaretRules.h"
 #include "editor/fonts/Preferences.h"
 #include "editor/structures/PrimeNode.h"
 #include "kettric/KettricStructure.h"
@@ -75,7 +76,7 @@ bool DecorateRun(Editor &editor, SymbolRunNode *run, ColoredMathNode *decoration
 {
     Selection &selection = editor.document.selection;
     editor.BeginEditBatch();
-    bool collapsed = selection.start.node == selection.end.node && selection.start.index == selection.end.index;
+    bool collapsed = IsCollapsed(selection);
     int32_t index = selection.end.index;
     int32_t size = GetPreviousUtf8CharSize(run->text.GetText() + index, index);
     if (size < run->text.GetLength())

@@ -5,6 +5,7 @@
 #include "editor/document/GroupNode.h"
 #include "editor/document/NodeLink.h"
 #include "editor/document/SymbolRunNode.h"
+#include "editor/editing/CaretRules.h"
 #include "editor/structures/StructureNode.h"
 #include "kettric/KettricStructure.h"
 
@@ -14,21 +15,6 @@
 namespace oq {
 
 namespace {
-
-bool IsCollapsed(const Selection &selection)
-{
-    return selection.start.node == selection.end.node && selection.start.index == selection.end.index;
-}
-
-SymbolRunNode *AsRun(MathNode *node)
-{
-    return node != nullptr && node->GetKind() == kSymbolRunKind ? static_cast<SymbolRunNode *>(node) : nullptr;
-}
-
-GroupNode *AsGroup(MathNode *node)
-{
-    return node != nullptr && node->GetKind() == kGroupKind ? static_cast<GroupNode *>(node) : nullptr;
-}
 
 // Where nodes moved into a group are measured from: the group itself when it is in the document
 // already, else the group the new structure will stand in (beside the node at).

@@ -7,6 +7,7 @@
 #include "editor/document/NodeLink.h"
 #include "editor/document/RowBeginNode.h"
 #include "editor/drawing/DrawingObject.h"
+#include "editor/editing/CaretRules.h"
 #include "editor/editing/Editor.h"
 #include "editor/editing/OverlayItems.h"
 #include "editor/fonts/Preferences.h"
@@ -145,7 +146,7 @@ void Editor::BuildSelectionOverlay()
     if (anchorGroup != nullptr && anchorGroup != group) DiscardAnchorOverlay();
     if (row == nullptr) return;
     Point2D origin = group->absolutePosition;
-    bool caret = selection.start.node == selection.end.node && selection.start.index == selection.end.index;
+    bool caret = IsCollapsed(selection);
     if (caret)
     {
         float g = group->GetEm(&document.design);

@@ -7,6 +7,7 @@
 #include "editor/document/PhantomNode.h"
 #include "editor/document/RowBeginNode.h"
 #include "editor/document/SymbolRunNode.h"
+#include "editor/editing/CaretRules.h"
 #include "editor/structures/ArrowNode.h"
 #include "editor/structures/BondNode.h"
 #include "editor/structures/BoxNode.h"
@@ -42,16 +43,6 @@ Selection GetNormalizedSelection(const Selection &selection)
         if (MathNode *previous = position->node->GetPreviousMathNode()) *position = {previous, previous->GetEndIndex()};
     }
     return normalized;
-}
-
-bool IsCollapsed(const Selection &selection)
-{
-    return selection.start.node == selection.end.node && selection.start.index == selection.end.index;
-}
-
-SymbolRunNode *AsRun(MathNode *node)
-{
-    return node != nullptr && node->GetKind() == kSymbolRunKind ? static_cast<SymbolRunNode *>(node) : nullptr;
 }
 
 void TakeEquationColor(const Editor &editor, ColoredMathNode *node)

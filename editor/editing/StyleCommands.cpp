@@ -2,6 +2,7 @@
 #include "editor/editing/Editor.h"
 
 #include "editor/document/SymbolRunNode.h"
+#include "editor/editing/CaretRules.h"
 
 namespace oq {
 
@@ -29,7 +30,7 @@ bool Editor::SetSelectionStyle(uint32_t style)
     Selection &selection = document.selection;
     if (selection.start.node == nullptr) return false;
     NormalizeSelectionEnds();
-    if (selection.start.node == selection.end.node && selection.start.index == selection.end.index) return false;
+    if (IsCollapsed(selection)) return false;
     BeginEditBatch();
     static_cast<void>(SplitRunsAtSelection());
     bool changed = false;

@@ -5,6 +5,7 @@
 #include "editor/document/GlyphLayout.h"
 #include "editor/document/GroupNode.h"
 #include "editor/document/SymbolRunNode.h"
+#include "editor/editing/CaretRules.h"
 #include "editor/editing/CharacterClasses.h"
 #include "editor/structures/ScriptNode.h"
 #include "vorl/text/MathStyleTable.h"
@@ -16,22 +17,12 @@ namespace oq {
 
 namespace {
 
-bool IsCollapsed(const Selection &selection)
-{
-    return selection.start.node == selection.end.node && selection.start.index == selection.end.index;
-}
-
 // Where the digits 0-9 stand in the math-style table.
 constexpr int32_t kFirstDigitIndex = 102;
 
 bool IsScalarValue(uint32_t codePoint)
 {
     return codePoint != 0 && codePoint <= 0x10FFFF && (codePoint < 0xD800 || codePoint > 0xDFFF);
-}
-
-SymbolRunNode *AsRun(MathNode *node)
-{
-    return node != nullptr && node->GetKind() == kSymbolRunKind ? static_cast<SymbolRunNode *>(node) : nullptr;
 }
 
 // The width in math units of a space character, or a negative value for one without a width.

@@ -77,11 +77,6 @@ std::string BufferText(TextBuffer *buffer)
     return text;
 }
 
-bool IsCollapsed(const Selection &selection)
-{
-    return selection.start.node == selection.end.node && selection.start.index == selection.end.index;
-}
-
 // Every node of the document tree, in document order.
 std::vector<DocumentNode *> CollectNodes(EquationDocument *document)
 {
